@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// A folder list: the opened folder's ancestors down from the drive root, the
+// opened folder, and its subfolders. A double-click opens a folder, a single
+// click only highlights it. It never shows anything above the drive root and
+// offers no other drive.
+class DirListBox : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit DirListBox(QWidget *parent = nullptr);
+
+    // The folder the list cannot climb above, in folder form with its trailing
+    // separator (see folderpath.h).
+    void setDriveRoot(const QString &root);
+    QString driveRoot() const { return m_root; }
+
+    // The opened folder, in folder form.
+    QString path() const { return m_path; }
+    // Opens a folder and raises changed() when it differs from the opened one.
+    // A folder outside the drive root opens the drive root instead.
+    void setPath(const QString &folder);
+
+Q_SIGNALS:
+    // The opened folder changed, by the user or in code.
+    void changed();
+
+private:
+    void rebuild();
+
+    QString m_root;
+    QString m_path;
+};

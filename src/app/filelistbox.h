@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/listbox.h"
+
+// The files of one folder whose names match any of a set of wildcard
+// patterns, without regard to case, in natural order; hidden files are
+// never listed. A folder that cannot be read lists nothing.
+class FileListBox : public ListBox
+{
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget *parent = nullptr);
+
+    // The folder listed, in the program's folder form (see folderpath.h).
+    QString path() const { return m_path; }
+    void setPath(const QString &folder);
+    // Patterns separated by ";", such as "*.mp3;*.wav".
+    void setPattern(const QString &patterns);
+    QString pattern() const { return m_pattern; }
+    // The selected file's name without folder; empty when none is selected.
+    QString fileName() const;
+    // Lists the folder again; the selection is cleared.
+    void refresh();
+
+private:
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.*");
+};

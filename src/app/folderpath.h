@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Folder paths are kept in Qt's form ("/" separators). A drive root always
+// ends in a separator ("/media/psp/", "E:/"); any other folder never does
+// ("/media/psp/MUSIC").
+namespace folderpath {
+
+// The folder form of a path: cleaned, trailing separator only on a root.
+QString normalised(const QString &path);
+// Folder + separator + name, without doubling the separator of a root.
+QString join(const QString &folder, const QString &name);
+// The root in folder form (with its trailing separator).
+QString rootForm(const QString &root);
+// True when folder is root or lies below it (compared as the file system
+// compares names on this platform).
+bool isWithin(const QString &folder, const QString &root);
+
+} // namespace folderpath

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QStringList>
+
+// An unsorted, single-selection list of text lines, numbered from 0.
+// It scrolls sideways only over the extent it is given (setHorizontalExtent),
+// never over a width it works out by itself, so callers decide when the
+// sideways range is recomputed. It paints only the visible lines, so lists of
+// tens of thousands of lines stay fast.
+class ListBox : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget *parent = nullptr);
+
+    int count() const { return int(m_items.size()); }
+    QString item(int position) const;
+    const QStringList &items() const { return m_items; }
+
+    void addItem(const QString &text);
+    void addItems(const QStringList &texts);
+    // Inserts before position; a position at or past the end appends.
+    void insertItem(int position, const QString &text);
+    // False, with nothing changed, when position names no line (such as -1).
+    bool removeItem(int position);
+    void clear();
+
+    // -1 when no line is selected.
+    int selectedPosition() const { return m_selected; }
+    // Selects a line (-1 clears the selection) and raises clicked(), even when
+    // that line was already selected. A position past the end is ignored.
+    void setSelectedPosition(int position);
+    int selectedCount() const { return m_selected < 0 ? 0 : 1; }
+
+    // Width in pixels over which the list scrolls sideways; the scroll bar
+    // shows only when it exceeds the visible width.
+    void setHorizontalExtent(int pixels);
+    int horizontalExtent() const { return m_extent; }
+
+    // Line whose text is drawn at a point of the viewport, or -1.
+    int positionAt(const QPoint &viewportPoint) const;
+
+Q_SIGNALS:
+    // Every change of the selection: mouse, keyboard or code.
+    void clicked();
+    // A line was double-clicked.
+    void activated(int position);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    int lineHeight() const;
+    int visibleLines() const;
+    void updateScrollBars();
+    void ensureVisible(int position);
+
+    QStringList m_items;
+    int m_selected = -1;
+    int m_extent = 0;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// Reports volumes that are attached to or removed from the system, on the
+// user-interface thread. Both notifications carry the same four values:
+//  - deviceType: 2 for a volume; other kinds of device carry other values;
+//  - deviceId: on Windows the unit mask (bit n = the drive n letters after A);
+//    0 where volumes have no drive letters;
+//  - deviceName: where volumes have no drive letters, the volume's root folder
+//    in folder form (see app/folderpath.h); empty on Windows;
+//  - deviceData: the volume's flags; 0 for a newly attached drive.
+// The base class raises nothing by itself; tests emit its signals directly.
+class VolumeNotifier : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int volumeDeviceType = 2;
+
+    explicit VolumeNotifier(QObject *parent = nullptr) : QObject(parent) {}
+
+    // The system's own notifications on this platform.
+    static std::unique_ptr<VolumeNotifier> create();
+
+Q_SIGNALS:
+    void deviceArrival(int deviceType, int deviceId, const QString &deviceName, int deviceData);
+    void deviceRemoveComplete(int deviceType, int deviceId, const QString &deviceName,
+                              int deviceData);
+};
