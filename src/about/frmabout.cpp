@@ -1,0 +1,123 @@
+#include "about/frmabout.h"
+
+#include "app/frmmain.h"
+#include "app/twips.h"
+#include "app/version.h"
+#include "browser/maketopmost.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+QFont aboutFont(const QString &family, bool bold = false)
+{
+    QFont font(family);
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
+template <class Label>
+Label *label(QWidget *parent, const char *name, const QRect &geometry, const QColor &colour)
+{
+    auto *control = new Label(parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    control->setTextFormat(Qt::PlainText);
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    control->setPalette(palette);
+    return control;
+}
+
+} // namespace
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}
+
+FrmAbout::FrmAbout(FrmMain &main)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                           | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint),
+      m_main(main)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setFixedSize(twips(4215), twips(1695));
+    setFont(aboutFont(QStringLiteral("MS Sans Serif")));
+    setWindowIcon(QIcon(QStringLiteral(":/artwork/icon.png")));
+    setWindowTitle(texts::aboutTitlePrefix.design() + version::applicationTitle());
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(twipsRect(120, 120, 705, 705));
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/artwork/about-photo.jpg")));
+
+    lblTitle = label<QLabel>(this, "lblTitle", twipsRect(960, 120, 3885, 345), Qt::black);
+    lblTitle->setFont(aboutFont(QStringLiteral("MS Sans Serif"), true));
+    lblVersion = label<QLabel>(this, "lblVersion", twipsRect(1080, 360, 1725, 225), Qt::blue);
+    lblDescription =
+        label<QLabel>(this, "lblDescription", twipsRect(960, 720, 3165, 210), Qt::black);
+
+    Line1 = new QWidget(this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setGeometry(twips(120), twips(960), twips(4080) - twips(120) + 1, 1);
+    Line1->setAutoFillBackground(true);
+    QPalette linePalette = Line1->palette();
+    linePalette.setColor(QPalette::Window, palette().color(QPalette::WindowText));
+    Line1->setPalette(linePalette);
+
+    Label1 = label<QLabel>(this, "Label1", twipsRect(120, 1080, 3375, 255), QColor(255, 0, 0));
+    Label1->setFont(aboutFont(QStringLiteral("Century")));
+    Label1->setText(QStringLiteral("Made with care by the Zarvello team"));
+
+    Label2 =
+        label<ClickableLabel>(this, "Label2", twipsRect(720, 1320, 3615, 255), QColor(0, 0, 64));
+    QFont link = aboutFont(QStringLiteral("Courier New"));
+    link.setUnderline(true);
+    Label2->setFont(link);
+    Label2->setText(QStringLiteral("www.example.org/zarvello"));
+    Label2->setCursor(QCursor(QPixmap(QStringLiteral(":/artwork/link-pointer.png")), 0, 0));
+    connect(Label2, &ClickableLabel::clicked, this, &FrmAbout::Label2_Click);
+
+    // Drawn at its natural size; the top lies above the client area and is cut off.
+    Image2 = new QLabel(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setGeometry(twips(3240), twips(-120), 50, 50);
+    Image2->setPixmap(QPixmap(QStringLiteral(":/artwork/about-console.gif")));
+}
+
+void FrmAbout::Form_Load()
+{
+    MakeTopmost(this);
+    applyTexts();
+    lblVersion->setText(QStringLiteral("Version ") + version::numbers());
+    lblTitle->setText(version::applicationTitle());
+}
+
+void FrmAbout::applyTexts()
+{
+    const Language language = m_main.language();
+    setWindowTitle(texts::aboutTitlePrefix.in(language) + version::applicationTitle());
+    lblDescription->setText(texts::aboutDescription.in(language));
+}
+
+void FrmAbout::showEvent(QShowEvent *event)
+{
+    applyTexts();
+    if (!m_placed) {
+        // Shown without an owner: stand over the main window, where the user looks.
+        m_placed = true;
+        move(m_main.frameGeometry().center() - rect().center());
+    }
+    QWidget::showEvent(event);
+}
+
+void FrmAbout::Label2_Click()
+{
+    m_main.OpenBrowser(Label2->text());
+}

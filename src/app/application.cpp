@@ -1,0 +1,25 @@
+#include "app/application.h"
+
+#include "app/version.h"
+
+#include <QCoreApplication>
+#include <QFont>
+
+void prepareApplication()
+{
+    QCoreApplication::setApplicationName(version::applicationTitle());
+    QCoreApplication::setApplicationVersion(version::numbers());
+
+    // Metric-compatible or look-alike fonts where the Windows ones are absent;
+    // fontconfig already maps Arial, Times New Roman and Courier New.
+    const std::pair<const char *, QStringList> substitutes[] = {
+        {"Comic Sans MS", {QStringLiteral("Comic Neue")}},
+        {"Verdana", {QStringLiteral("DejaVu Sans")}},
+        {"MS UI Gothic", {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}},
+        {"MS Sans Serif", {QStringLiteral("Liberation Sans")}},
+        {"Segoe UI", {QStringLiteral("Liberation Sans")}},
+        {"Century", {QStringLiteral("C059"), QStringLiteral("Century Schoolbook L")}},
+    };
+    for (const auto &[family, replacements] : substitutes)
+        QFont::insertSubstitutions(QLatin1String(family), replacements);
+}

@@ -1,0 +1,93 @@
+#include "app/dirlistbox.h"
+
+#include "app/folderpath.h"
+#include "app/naturalorder.h"
+
+#include <QDir>
+#include <QStyle>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The file system root a folder lies on, for use before a drive root is set.
+QString fileSystemRoot(const QString &folder)
+{
+    if (folder.size() >= 3 && folder.at(0).isLetter() && folder.at(1) == QLatin1Char(':') &&
+        folder.at(2) == QLatin1Char('/'))
+        return folder.left(3);
+    return u"/"_s;
+}
+
+} // namespace
+
+DirListBox::DirListBox(QWidget *parent) : QTreeWidget(parent)
+{
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
+        if (item)
+            setPath(item->data(0, Qt::UserRole).toString());
+    });
+}
+
+void DirListBox::setDriveRoot(const QString &root)
+{
+    m_root = folderpath::rootForm(root);
+}
+
+void DirListBox::setPath(const QString &folder)
+{
+    QString target = folderpath::normalised(folder);
+    const QString root = m_root.isEmpty() ? fileSystemRoot(target) : m_root;
+    // The root itself is kept in its form with a trailing separator; anything
+    // outside it falls back to the root, as the list never climbs above it.
+    if (!folderpath::isWithin(target, root) || folderpath::isWithin(root, target))
+        target = root;
+    if (target == m_path)
+        return;
+    m_path = target;
+    rebuild();
+    Q_EMIT changed();
+}
+
+void DirListBox::rebuild()
+{
+    clear();
+    if (m_path.isEmpty())
+        return;
+    const QString root = m_root.isEmpty() ? fileSystemRoot(m_path) : m_root;
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon, nullptr, this);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon, nullptr, this);
+
+    auto *opened = new QTreeWidgetItem(this, {QDir::toNativeSeparators(root)});
+    opened->setIcon(0, openIcon);
+    opened->setData(0, Qt::UserRole, root);
+    QString folder = root;
+    const QStringList below = m_path.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &name : below) {
+        folder = folderpath::join(folder, name);
+        opened = new QTreeWidgetItem(opened, {name});
+        opened->setIcon(0, openIcon);
+        opened->setData(0, Qt::UserRole, folder);
+    }
+
+    // Without QDir::Hidden, hidden folders stay out; an unreadable folder
+    // simply yields no names.
+    QStringList names = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    sortNaturally(names);
+    for (const QString &name : std::as_const(names)) {
+        auto *child = new QTreeWidgetItem(opened, {name});
+        child->setIcon(0, closedIcon);
+        child->setData(0, Qt::UserRole, folderpath::join(m_path, name));
+    }
+
+    expandAll();
+    setCurrentItem(opened);
+    scrollToItem(opened);
+}

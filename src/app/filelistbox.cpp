@@ -1,0 +1,49 @@
+#include "app/filelistbox.h"
+
+#include "app/folderpath.h"
+#include "app/naturalorder.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+FileListBox::FileListBox(QWidget *parent) : ListBox(parent) {}
+
+void FileListBox::setPath(const QString &folder)
+{
+    m_path = folderpath::normalised(folder);
+    refresh();
+}
+
+void FileListBox::setPattern(const QString &patterns)
+{
+    m_pattern = patterns;
+    if (!m_path.isEmpty())
+        refresh();
+}
+
+QString FileListBox::fileName() const
+{
+    return item(selectedPosition());
+}
+
+void FileListBox::refresh()
+{
+    clear();
+    // An empty path would make QDir read the working folder.
+    if (m_path.isEmpty())
+        return;
+
+    QStringList filters;
+    for (const QString &pattern : m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString trimmed = pattern.trimmed();
+        if (!trimmed.isEmpty())
+            filters.append(trimmed);
+    }
+    // Without QDir::CaseSensitive the name filters ignore case; without
+    // QDir::Hidden, hidden files stay out. The folder's own order is kept
+    // because the natural sort replaces it anyway.
+    QStringList names = QDir(m_path).entryList(filters, QDir::Files, QDir::NoSort);
+    sortNaturally(names);
+    addItems(names);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class FrmMain;
+class FrmAbout;
+class FileBrowse;
+class TypingError;
+
+// The loaded windows. The About dialog, the advanced media browser and the
+// name error dialog are single windows: the first touch creates one hidden and
+// runs its load steps; closing it discards it, and the next touch starts afresh.
+class Forms : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Forms(FrmMain &main);
+    ~Forms() override;
+
+    FrmAbout &frmAbout();
+    FileBrowse &filebrowse();
+    TypingError &typingerror();
+
+    // The window if it is loaded, without loading it.
+    FrmAbout *loadedAbout() const;
+    FileBrowse *loadedBrowser() const;
+    TypingError *loadedTypingError() const;
+
+    // The main window and every loaded secondary window, in load order.
+    QList<QWidget *> loaded() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    template <class Window> Window &touch(QPointer<Window> &slot);
+
+    FrmMain &m_main;
+    QPointer<FrmAbout> m_about;
+    QPointer<FileBrowse> m_browser;
+    QPointer<TypingError> m_typingError;
+    QList<QPointer<QWidget>> m_secondary;
+};

@@ -1,0 +1,263 @@
+#include "app/listbox.h"
+
+#include <algorithm>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    verticalScrollBar()->setSingleStep(1);
+    updateScrollBars();
+}
+
+QString ListBox::item(int position) const
+{
+    if (position < 0 || position >= count())
+        return {};
+    return m_items.at(position);
+}
+
+void ListBox::addItem(const QString &text)
+{
+    m_items.append(text);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ListBox::addItems(const QStringList &texts)
+{
+    if (texts.isEmpty())
+        return;
+    m_items.append(texts);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ListBox::insertItem(int position, const QString &text)
+{
+    const int at = std::clamp(position, 0, count());
+    m_items.insert(at, text);
+    if (m_selected >= at)
+        ++m_selected;
+    updateScrollBars();
+    viewport()->update();
+}
+
+bool ListBox::removeItem(int position)
+{
+    if (position < 0 || position >= count())
+        return false;
+    m_items.removeAt(position);
+    if (m_selected == position)
+        m_selected = -1;
+    else if (m_selected > position)
+        --m_selected;
+    updateScrollBars();
+    viewport()->update();
+    return true;
+}
+
+void ListBox::clear()
+{
+    m_items.clear();
+    m_selected = -1;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ListBox::setSelectedPosition(int position)
+{
+    if (position >= count())
+        return;
+    m_selected = position < 0 ? -1 : position;
+    ensureVisible(m_selected);
+    viewport()->update();
+    Q_EMIT clicked();
+}
+
+void ListBox::setHorizontalExtent(int pixels)
+{
+    m_extent = std::max(0, pixels);
+    updateScrollBars();
+    viewport()->update();
+}
+
+int ListBox::positionAt(const QPoint &viewportPoint) const
+{
+    if (!viewport()->rect().contains(viewportPoint))
+        return -1;
+    const int position = verticalScrollBar()->value() + viewportPoint.y() / lineHeight();
+    return position < count() ? position : -1;
+}
+
+void ListBox::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const int height = lineHeight();
+    const int width = viewport()->width();
+    const int textX = 2 - horizontalScrollBar()->value();
+    const int first = verticalScrollBar()->value() + event->rect().top() / height;
+    const int last =
+        std::min(count() - 1, verticalScrollBar()->value() + event->rect().bottom() / height);
+    const int ascent = fontMetrics().ascent();
+    const QPalette &colours = palette();
+
+    for (int position = first; position <= last; ++position) {
+        const QRect line(0, (position - verticalScrollBar()->value()) * height, width, height);
+        const bool selected = position == m_selected;
+        if (selected)
+            painter.fillRect(line, colours.brush(QPalette::Highlight));
+        painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(QPoint(textX, line.top() + ascent), m_items.at(position));
+        if (selected && hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = line;
+            focus.backgroundColor = colours.color(QPalette::Highlight);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+}
+
+void ListBox::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const int position = positionAt(event->position().toPoint());
+    if (position < 0 || position == m_selected)
+        return;
+    m_selected = position;
+    ensureVisible(position);
+    viewport()->update();
+    Q_EMIT clicked();
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    const int position = positionAt(event->position().toPoint());
+    if (position < 0)
+        return;
+    if (position != m_selected) {
+        m_selected = position;
+        ensureVisible(position);
+        viewport()->update();
+        Q_EMIT clicked();
+    }
+    Q_EMIT activated(position);
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int page = std::max(visibleLines() - 1, 1);
+    const int from = std::max(m_selected, 0);
+    int target;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        target = m_selected < 0 ? 0 : m_selected - 1;
+        break;
+    case Qt::Key_Down:
+        target = m_selected < 0 ? 0 : m_selected + 1;
+        break;
+    case Qt::Key_PageUp:
+        target = from - page;
+        break;
+    case Qt::Key_PageDown:
+        target = m_selected < 0 ? 0 : from + page;
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = count() - 1;
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (count() == 0)
+        return;
+    target = std::clamp(target, 0, count() - 1);
+    if (target == m_selected)
+        return;
+    m_selected = target;
+    ensureVisible(target);
+    viewport()->update();
+    Q_EMIT clicked();
+}
+
+void ListBox::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void ListBox::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateScrollBars();
+        viewport()->update();
+    }
+}
+
+void ListBox::scrollContentsBy(int, int)
+{
+    // The vertical value counts lines, not pixels, so the whole view is redrawn.
+    viewport()->update();
+}
+
+int ListBox::lineHeight() const
+{
+    return std::max(fontMetrics().height(), 1);
+}
+
+int ListBox::visibleLines() const
+{
+    return std::max(viewport()->height() / lineHeight(), 1);
+}
+
+void ListBox::updateScrollBars()
+{
+    const int lines = visibleLines();
+    QScrollBar *vertical = verticalScrollBar();
+    vertical->setPageStep(lines);
+    vertical->setRange(0, std::max(count() - lines, 0));
+
+    const int width = viewport()->width();
+    QScrollBar *horizontal = horizontalScrollBar();
+    horizontal->setPageStep(std::max(width, 1));
+    horizontal->setSingleStep(std::max(fontMetrics().averageCharWidth(), 1));
+    horizontal->setRange(0, std::max(m_extent - width, 0));
+}
+
+void ListBox::ensureVisible(int position)
+{
+    if (position < 0)
+        return;
+    QScrollBar *vertical = verticalScrollBar();
+    const int top = vertical->value();
+    const int lines = visibleLines();
+    if (position < top)
+        vertical->setValue(position);
+    else if (position >= top + lines)
+        vertical->setValue(position - lines + 1);
+}

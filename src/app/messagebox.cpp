@@ -1,0 +1,62 @@
+#include "app/messagebox.h"
+
+#include "app/version.h"
+
+#include <QQueue>
+
+namespace messagebox {
+
+namespace {
+struct Recorder
+{
+    bool active = false;
+    QQueue<QMessageBox::StandardButton> answers;
+    QList<Shown> shown;
+};
+
+Recorder &recorder()
+{
+    static Recorder instance;
+    return instance;
+}
+
+QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
+{
+    for (auto button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+        if (buttons.testFlag(button))
+            return button;
+    }
+    return QMessageBox::NoButton;
+}
+} // namespace
+
+QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &caption,
+                                 QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+{
+    const QString title = caption.isEmpty() ? version::applicationTitle() : caption;
+    Recorder &r = recorder();
+    if (r.active) {
+        r.shown.append({text, title, buttons, icon});
+        return r.answers.isEmpty() ? firstButton(buttons) : r.answers.dequeue();
+    }
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+void recordInsteadOfShowing()
+{
+    recorder().active = true;
+}
+
+void queueAnswer(QMessageBox::StandardButton answer)
+{
+    recorder().answers.enqueue(answer);
+}
+
+QList<Shown> takeShown()
+{
+    return std::exchange(recorder().shown, {});
+}
+
+} // namespace messagebox

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+
+// Every message box and question of the program goes through here, so that
+// tests can answer them without a person and see what was asked.
+namespace messagebox {
+
+// Shows a modal message box. An empty caption gives the application title.
+QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &caption,
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                 QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// For tests: from now on boxes are recorded instead of shown, and answered
+// with the queued answers (then with their first button).
+struct Shown
+{
+    QString text;
+    QString caption;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon;
+};
+void recordInsteadOfShowing();
+void queueAnswer(QMessageBox::StandardButton answer);
+QList<Shown> takeShown();
+
+} // namespace messagebox

@@ -1,0 +1,73 @@
+#include "app/texts.h"
+
+Language languageFromFlag(const QString &flag)
+{
+    return flag == QStringLiteral("FR") ? Language::French : Language::English;
+}
+
+QString flagOf(Language language)
+{
+    return language == Language::French ? QStringLiteral("FR") : QStringLiteral("EN");
+}
+
+namespace texts {
+
+namespace {
+constexpr Phrase same(const char16_t *text)
+{
+    return {text, text};
+}
+} // namespace
+
+const Phrase titleSuffix{u" - A partir de la version 6.10 du système",
+                         u" - From system version 6.10"};
+const Phrase connectPrompt{u"Veuillez connecter votre PSP", u"    Please connect your PSP"};
+const Phrase defaultPlaylistName{u"Nom de la nouvelle playlist", u"Untitled playlist"};
+const Phrase libraryHeading{u"Morceaux stockés sur votre PSP:", u"Audio files stored on your PSP:"};
+const Phrase addAllTracks{u"Ajouter toutes les pistes", u"Add all tracks"};
+const Phrase advancedBrowser{u"Navigateur de fichiers avancé", u"Advanced file browser"};
+const Phrase currentHeading{u"Playlist en cours d'édition:", u"Current playlist:"};
+const Phrase removeEntry{u"Retirer", u"Remove"};
+const Phrase moveUp{u"Remonter", u"Up"};
+const Phrase moveDown{u"Descendre", u"Down"};
+const Phrase playlistsHeading{u"Vos playlists:", u"Your playlists:"};
+const Phrase deletePlaylist{u"Supprimer la playlist", u"Delete this playlist"};
+const Phrase menuFile{u"&Fichier", u"File"};
+const Phrase menuNew{u"&Nouvelle playlist", u"New playlist"};
+const Phrase menuSave{u"&Sauvegarder la playlist", u"Save playlist"};
+const Phrase menuExplore{u"&Explorer la PSP", u"Browse PSP"};
+const Phrase menuAbout{u"&A propos de...", u"About..."};
+
+const Phrase aboutTitlePrefix{u"A propos de ", u"About "};
+const Phrase aboutDescription{u"Créez et éditez des playlists pour votre PSP!",
+                              u"Create and edit playlists for your PSP!"};
+
+const Phrase browserTitle{u"Navigateur de médias (Avancé)", u"Advanced file browser"};
+const Phrase browserAddAll{u"&Ajouter tous les médias du dossier", u"Add all tracks to playlist"};
+const Phrase browserDone{u"&Terminé!", u"Done!"};
+
+const Phrase nameErrorTitle{u"Erreur", u"Syntax error"};
+const Phrase nameErrorCharacters{u"Un nom de playlist ne peut contenir les caractères suivants:",
+                                 u"The following symbols aren't allowed in a playlist's name"};
+const Phrase nameErrorBlank{u"De même, une playlist ne peux pas ne pas avoir de nom.",
+                            u"So, a playlist's name can't be blank"};
+
+const Phrase retryName{u"Retapez le nom du fichier", u"Try again"};
+
+const Phrase folderIsAFile{
+    u"« %1 » est un fichier et non un dossier : vos morceaux et vos playlists ne peuvent pas y "
+    u"être rangés. Renommez ce fichier depuis l'ordinateur, puis rebranchez la PSP.",
+    u"\"%1\" is a file, not a folder, so your tracks and playlists cannot be kept there. "
+    u"Rename that file from the computer, then plug the PSP in again."};
+const Phrase folderNotCreated{
+    u"Le dossier « %1 » n'a pas pu être créé. La PSP est peut-être protégée en écriture ou pleine.",
+    u"The folder \"%1\" could not be created. The PSP may be write-protected or full."};
+
+const Phrase notAPsp =
+    same(u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement.");
+const Phrase deleteQuestion = same(u"Supprimer la playlist?");
+const Phrase deleteCaption = same(u"Warning");
+const Phrase playlistDeleted = same(u"Playlist supprimée");
+const Phrase noPlaylistSelected = same(u"     Pas de playlist selectionnée");
+
+} // namespace texts

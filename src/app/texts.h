@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+
+// Every text that depends on the interface language, in one table. The
+// windows are built with their French texts; the English ones are applied when
+// the language flag says so.
+
+enum class Language { French, English };
+
+// The language flag held by the main window: "FR" means French, anything else
+// English.
+Language languageFromFlag(const QString &flag);
+QString flagOf(Language language);
+
+struct Phrase
+{
+    const char16_t *french;
+    const char16_t *english;
+
+    QString in(Language language) const
+    {
+        return QString::fromUtf16(language == Language::French ? french : english);
+    }
+    // The windows are designed with their French texts.
+    QString design() const { return in(Language::French); }
+};
+
+namespace texts {
+
+// Main window.
+extern const Phrase titleSuffix;
+extern const Phrase connectPrompt;       // Label4
+extern const Phrase defaultPlaylistName; // Text1
+extern const Phrase libraryHeading;      // Label1
+extern const Phrase addAllTracks;        // Command5
+extern const Phrase advancedBrowser;     // Command6
+extern const Phrase currentHeading;      // Label2
+extern const Phrase removeEntry;         // Command1
+extern const Phrase moveUp;              // Command2
+extern const Phrase moveDown;            // Command3
+extern const Phrase playlistsHeading;    // Label3
+extern const Phrase deletePlaylist;      // Command4
+extern const Phrase menuFile;
+extern const Phrase menuNew;
+extern const Phrase menuSave;
+extern const Phrase menuExplore;
+extern const Phrase menuAbout;
+
+// About dialog.
+extern const Phrase aboutTitlePrefix;
+extern const Phrase aboutDescription;
+
+// Advanced media browser.
+extern const Phrase browserTitle;
+extern const Phrase browserAddAll;
+extern const Phrase browserDone;
+
+// Name error dialog.
+extern const Phrase nameErrorTitle;
+extern const Phrase nameErrorCharacters;
+extern const Phrase nameErrorBlank;
+
+// Chosen when used.
+extern const Phrase retryName;
+
+// Folder problems on a PSP; %1 is the folder.
+extern const Phrase folderIsAFile;
+extern const Phrase folderNotCreated;
+
+// The same in both languages.
+extern const Phrase notAPsp;
+extern const Phrase deleteQuestion;
+extern const Phrase deleteCaption;
+extern const Phrase playlistDeleted;
+extern const Phrase noPlaylistSelected;
+
+} // namespace texts

@@ -1,0 +1,50 @@
+#include "playlist/namerules.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace playlist {
+
+namespace {
+
+// The host file system may accept these, but the PSP's FAT storage does not.
+bool refusedByFat(QChar c)
+{
+    constexpr QStringView refused = u":*?\"<>|";
+    return c.unicode() < 0x20 || refused.contains(c);
+}
+
+// On every system both "\" and "/" separate folders in a playlist name.
+QString withSlashes(const QString &name)
+{
+    return QString(name).replace(u'\\', u'/');
+}
+
+} // namespace
+
+NameProblem checkPlaylistName(const QString &name)
+{
+    if (name.isEmpty())
+        return NameProblem::Empty;
+    if (std::any_of(name.cbegin(), name.cend(), refusedByFat))
+        return NameProblem::Invalid;
+    // No ".." folder, so that a save never lands outside the playlist folder.
+    if (withSlashes(name).split(u'/').contains(u".."_s))
+        return NameProblem::Invalid;
+    return NameProblem::None;
+}
+
+QString playlistFilePath(const QString &playlistFolder, const QString &name)
+{
+    QString path = playlistFolder;
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    path += withSlashes(name);
+    path += playlistExtension;
+    return path;
+}
+
+} // namespace playlist

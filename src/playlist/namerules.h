@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace playlist {
+
+// The extension the PSP looks for in its playlist folder.
+inline constexpr QStringView playlistExtension = u".m3u8";
+
+enum class NameProblem
+{
+    None,
+    Empty,
+    // A character the PSP's FAT storage refuses (: * ? " < > | or a control
+    // character), or a ".." folder that would lead out of the playlist folder.
+    Invalid,
+};
+
+// Whether a playlist name typed by the user can be saved. A "\" or "/" in the
+// name addresses a sub-folder of the playlist folder.
+NameProblem checkPlaylistName(const QString &name);
+
+// The file a playlist name is saved to: "<folder>/<name>.m3u8", with every
+// "\" of the name taken for a folder separator. The folder is in Qt's form,
+// with "/" separators and with or without a trailing one.
+QString playlistFilePath(const QString &playlistFolder, const QString &name);
+
+} // namespace playlist

@@ -1,0 +1,78 @@
+#include "playlist/typingerror.h"
+
+#include "app/frmmain.h"
+#include "app/twips.h"
+#include "browser/maketopmost.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+TypingError::TypingError(FrmMain &main)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                           | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint),
+      m_main(main)
+{
+    setObjectName(QStringLiteral("typingerror"));
+    setFixedSize(twips(2775), twips(2175));
+    setWindowTitle(texts::nameErrorTitle.design());
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(twipsRect(0, 1800, 2775, 375));
+    OKButton->setDefault(true);
+    Label1 = wrappedLabel(this, "Label1", twipsRect(120, 120, 2535, 495));
+    Label1->setText(texts::nameErrorCharacters.design());
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(twipsRect(600, 720, 1500, 300));
+    Image1->setPixmap(QPixmap(QStringLiteral(":/artwork/forbidden-characters.png")));
+    Label2 = wrappedLabel(this, "Label2", twipsRect(120, 1200, 2535, 375));
+    Label2->setText(texts::nameErrorBlank.design());
+
+    connect(OKButton, &QPushButton::clicked, this, &TypingError::OKButton_Click);
+}
+
+void TypingError::Form_Load()
+{
+    MakeTopmost(this);
+    setWindowIcon(m_main.windowIcon());
+}
+
+void TypingError::applyTexts()
+{
+    const Language language = m_main.language();
+    setWindowTitle(texts::nameErrorTitle.in(language));
+    Label1->setText(texts::nameErrorCharacters.in(language));
+    Label2->setText(texts::nameErrorBlank.in(language));
+}
+
+void TypingError::showEvent(QShowEvent *event)
+{
+    applyTexts();
+    if (!m_placed) {
+        m_placed = true;
+        move(m_main.frameGeometry().center() - rect().center());
+    }
+    QWidget::showEvent(event);
+}
+
+void TypingError::OKButton_Click()
+{
+    close();
+}

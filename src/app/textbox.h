@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLineEdit>
+
+// A one-line text box that also reports mouse clicks and the loss of the
+// keyboard focus, which the name box reacts to.
+class TextBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+Q_SIGNALS:
+    void clicked();
+    void lostFocus();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+};

@@ -1,0 +1,17 @@
+#include "support/fakes.h"
+
+#include "app/application.h"
+#include "app/messagebox.h"
+
+TestMainWindow::TestMainWindow(quint16 langId)
+{
+    prepareApplication();
+    messagebox::recordInsteadOfShowing();
+    auto recordingShell = std::make_unique<RecordingShell>();
+    auto notifier = std::make_unique<VolumeNotifier>();
+    shell = recordingShell.get();
+    volumes = notifier.get();
+    window = std::make_unique<FrmMain>(PlatformServices{[langId] { return langId; },
+                                                        std::move(recordingShell),
+                                                        std::move(notifier)});
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/frmmain.h"
+#include "platform/shell.h"
+
+#include <QStringList>
+
+#include <memory>
+
+// Records what the program asks of the desktop instead of opening anything.
+class RecordingShell final : public Shell
+{
+public:
+    bool explore(QWidget *, const QString &folder) override
+    {
+        explored.append(folder);
+        return accept;
+    }
+    bool open(const QString &address) override
+    {
+        opened.append(address);
+        return accept;
+    }
+
+    QStringList explored;
+    QStringList opened;
+    bool accept = true;
+};
+
+// A main window on fake services: the given system language, a recording
+// shell and a notifier whose signals the test emits itself.
+struct TestMainWindow
+{
+    explicit TestMainWindow(quint16 langId = 0x0409);
+
+    FrmMain &operator*() const { return *window; }
+    FrmMain *operator->() const { return window.get(); }
+
+    RecordingShell *shell = nullptr;
+    VolumeNotifier *volumes = nullptr;
+    std::unique_ptr<FrmMain> window;
+};

@@ -1,0 +1,249 @@
+#include "app/dirlistbox.h"
+#include "app/folderpath.h"
+
+#include <memory>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The tree as indented lines, two spaces a level, so a whole tree compares
+// in one go.
+QStringList outline(const QTreeWidgetItem *item, int depth = 0)
+{
+    QStringList lines{QString(depth * 2, QLatin1Char(' ')) + item->text(0)};
+    for (int i = 0; i < item->childCount(); ++i)
+        lines += outline(item->child(i), depth + 1);
+    return lines;
+}
+
+QStringList outline(const DirListBox &list)
+{
+    QStringList lines;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        lines += outline(list.topLevelItem(i));
+    return lines;
+}
+
+QTreeWidgetItem *itemNamed(const DirListBox &list, const QString &name)
+{
+    const QList<QTreeWidgetItem *> found =
+        list.findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+} // namespace
+
+class TestDirListBox : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void showsChainAndSubfolders();
+    void doubleClickOpensFolder();
+    void activatingOpensFolder();
+    void singleClickOnlyHighlights();
+    void folderOutsideRootOpensRoot_data();
+    void folderOutsideRootOpensRoot();
+    void samePathRaisesNothing();
+    void rootKeepsTrailingSeparator();
+    void missingFolderShowsOnlyChain();
+    void withoutDriveRootStartsAtFileSystemRoot();
+
+private:
+    QString at(const QString &relative) const { return folderpath::join(m_root, relative); }
+
+    std::unique_ptr<QTemporaryDir> m_drive;
+    QString m_root;
+    QString m_rootText;
+};
+
+void TestDirListBox::init()
+{
+    m_drive = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_drive->isValid());
+    m_root = folderpath::rootForm(m_drive->path());
+    m_rootText = QDir::toNativeSeparators(m_root);
+    QDir drive(m_drive->path());
+    for (const QString &folder : {u"MUSIC/Album/CD1"_s, u"MUSIC/Rock"_s, u"MUSIC/10 Live"_s,
+                                  u"MUSIC/9 Live"_s, u"MUSIC/.hidden"_s, u"PSP"_s})
+        QVERIFY(drive.mkpath(folder));
+    QFile file(drive.filePath(u"MUSIC/song.mp3"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void TestDirListBox::showsChainAndSubfolders()
+{
+    DirListBox list;
+    list.setDriveRoot(m_drive->path());
+    QCOMPARE(list.driveRoot(), m_root);
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    list.setPath(at(u"MUSIC"_s));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(list.path(), at(u"MUSIC"_s));
+    QCOMPARE(outline(list), (QStringList{m_rootText, u"  MUSIC"_s, u"    9 Live"_s,
+                                         u"    10 Live"_s, u"    Album"_s, u"    Rock"_s}));
+
+    QTreeWidgetItem *music = itemNamed(list, u"MUSIC"_s);
+    QVERIFY(music);
+    QCOMPARE(list.currentItem(), music);
+    QVERIFY(music->isSelected());
+    QCOMPARE(music->data(0, Qt::UserRole).toString(), at(u"MUSIC"_s));
+    QCOMPARE(list.topLevelItem(0)->data(0, Qt::UserRole).toString(), m_root);
+    QCOMPARE(itemNamed(list, u"Rock"_s)->data(0, Qt::UserRole).toString(), at(u"MUSIC/Rock"_s));
+    QVERIFY(music->isExpanded());
+}
+
+void TestDirListBox::doubleClickOpensFolder()
+{
+    DirListBox list;
+    list.resize(300, 400);
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC"_s));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    const QRect album = list.visualItemRect(itemNamed(list, u"Album"_s));
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, album.center());
+
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(list.path(), at(u"MUSIC/Album"_s));
+    QCOMPARE(outline(list),
+             (QStringList{m_rootText, u"  MUSIC"_s, u"    Album"_s, u"      CD1"_s}));
+    QCOMPARE(list.currentItem(), itemNamed(list, u"Album"_s));
+
+    // Back up the chain to the drive root.
+    const QRect top = list.visualItemRect(list.topLevelItem(0));
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, top.center());
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(list.path(), m_root);
+    QCOMPARE(outline(list), (QStringList{m_rootText, u"  MUSIC"_s, u"  PSP"_s}));
+}
+
+void TestDirListBox::activatingOpensFolder()
+{
+    DirListBox list;
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC/Album"_s));
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    Q_EMIT list.itemActivated(itemNamed(list, u"CD1"_s), 0);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(list.path(), at(u"MUSIC/Album/CD1"_s));
+
+    // The opened folder's own item opens nothing new.
+    Q_EMIT list.itemActivated(list.currentItem(), 0);
+    QCOMPARE(changed.count(), 1);
+}
+
+void TestDirListBox::singleClickOnlyHighlights()
+{
+    DirListBox list;
+    list.resize(300, 400);
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC"_s));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    QTreeWidgetItem *rock = itemNamed(list, u"Rock"_s);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(rock).center());
+    QCOMPARE(list.currentItem(), rock);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(list.path(), at(u"MUSIC"_s));
+}
+
+void TestDirListBox::folderOutsideRootOpensRoot_data()
+{
+    // "<drive>" stands for the drive root without its trailing separator.
+    QTest::addColumn<QString>("folder");
+
+    QTest::newRow("parent of the root") << u"<drive>/.."_s;
+    QTest::newRow("file system root") << u"/"_s;
+    QTest::newRow("climbing out") << u"<drive>/MUSIC/../.."_s;
+    QTest::newRow("name sharing a prefix") << u"<drive>x/MUSIC"_s;
+    QTest::newRow("empty") << QString();
+}
+
+void TestDirListBox::folderOutsideRootOpensRoot()
+{
+    QFETCH(QString, folder);
+    folder.replace(u"<drive>"_s, m_drive->path());
+
+    DirListBox list;
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC"_s));
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    list.setPath(folder);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(list.path(), m_root);
+    QCOMPARE(outline(list), (QStringList{m_rootText, u"  MUSIC"_s, u"  PSP"_s}));
+    QCOMPARE(list.currentItem(), list.topLevelItem(0));
+}
+
+void TestDirListBox::samePathRaisesNothing()
+{
+    DirListBox list;
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC"_s));
+    QTreeWidgetItem *rock = itemNamed(list, u"Rock"_s);
+    list.setCurrentItem(rock);
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    list.setPath(at(u"MUSIC"_s));
+    list.setPath(at(u"MUSIC/"_s));
+    list.setPath(at(u"MUSIC/Rock/.."_s));
+    QCOMPARE(changed.count(), 0);
+    // Nothing was rebuilt: the highlight stays where the user left it.
+    QCOMPARE(list.currentItem(), rock);
+}
+
+void TestDirListBox::rootKeepsTrailingSeparator()
+{
+    DirListBox list;
+    list.setDriveRoot(m_drive->path());
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    list.setPath(m_drive->path());
+    QCOMPARE(list.path(), m_root);
+    QVERIFY(list.path().endsWith(QLatin1Char('/')));
+    QCOMPARE(changed.count(), 1);
+
+    list.setPath(m_root);
+    QCOMPARE(changed.count(), 1);
+}
+
+void TestDirListBox::missingFolderShowsOnlyChain()
+{
+    DirListBox list;
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC/Album"_s));
+    QVERIFY(QDir(at(u"MUSIC/Album"_s)).removeRecursively());
+    QSignalSpy changed(&list, &DirListBox::changed);
+
+    list.setPath(at(u"MUSIC/Album/CD1"_s));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(outline(list),
+             (QStringList{m_rootText, u"  MUSIC"_s, u"    Album"_s, u"      CD1"_s}));
+    QCOMPARE(list.currentItem(), itemNamed(list, u"CD1"_s));
+}
+
+void TestDirListBox::withoutDriveRootStartsAtFileSystemRoot()
+{
+    DirListBox list;
+    list.setPath(at(u"MUSIC"_s));
+    QCOMPARE(list.path(), at(u"MUSIC"_s));
+    QCOMPARE(list.topLevelItem(0)->text(0), QDir::toNativeSeparators(QDir::rootPath()));
+    QCOMPARE(list.currentItem()->text(0), u"MUSIC"_s);
+    QCOMPARE(list.currentItem()->childCount(), 4);
+}
+
+QTEST_MAIN(TestDirListBox)
+#include "tst_dirlistbox.moc"

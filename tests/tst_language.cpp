@@ -1,0 +1,83 @@
+#include "app/languagecode.h"
+#include "platform/localelanguage.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void languageCodes_data();
+    void languageCodes();
+    void localeToLangId_data();
+    void localeToLangId();
+    void messagesLocalePrecedence();
+};
+
+void TestLanguage::languageCodes_data()
+{
+    QTest::addColumn<int>("langId");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("french");
+    QTest::newRow("French (France)") << 0x040C << u"&H40C / 1036"_s << true;
+    QTest::newRow("French (Luxembourg)") << 0x140C << u"&H40C / 1036"_s << true;
+    QTest::newRow("French (Belgium)") << 0x080C << u"&H80C / 2060"_s << false;
+    QTest::newRow("French (Canada)") << 0x0C0C << u"&HC0C / 3084"_s << false;
+    QTest::newRow("French (Switzerland)") << 0x100C << u"&H00C / 12"_s << false;
+    QTest::newRow("English (United States)") << 0x0409 << u"&H409 / 1033"_s << false;
+    QTest::newRow("neutral French") << 0x000C << u"&HC / 12"_s << false;
+    QTest::newRow("German") << 0x0407 << u"&H407 / 1031"_s << false;
+}
+
+void TestLanguage::languageCodes()
+{
+    QFETCH(int, langId);
+    QFETCH(QString, code);
+    QFETCH(bool, french);
+    QCOMPARE(languageCode(quint16(langId)), code);
+    QCOMPARE(isFrenchCode(languageCode(quint16(langId))), french);
+}
+
+void TestLanguage::localeToLangId_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<int>("langId");
+    QTest::newRow("fr_FR.UTF-8") << QByteArray("fr_FR.UTF-8") << 0x040C;
+    QTest::newRow("fr_LU") << QByteArray("fr_LU") << 0x140C;
+    QTest::newRow("fr_BE@euro") << QByteArray("fr_BE.UTF-8@euro") << 0x080C;
+    QTest::newRow("fr_CA") << QByteArray("fr_CA.UTF-8") << 0x0C0C;
+    QTest::newRow("en_GB") << QByteArray("en_GB.UTF-8") << 0x0809;
+    QTest::newRow("de_DE") << QByteArray("de_DE") << 0x0407;
+    QTest::newRow("unset") << QByteArray() << 0x0409;
+    QTest::newRow("C") << QByteArray("C") << 0x0409;
+    QTest::newRow("C.UTF-8") << QByteArray("C.UTF-8") << 0x0409;
+    QTest::newRow("POSIX") << QByteArray("POSIX") << 0x0409;
+    QTest::newRow("unknown language") << QByteArray("xx_YY") << 0x0409;
+}
+
+void TestLanguage::localeToLangId()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(int, langId);
+    QCOMPARE(int(platform::langIdFromPosixLocale(locale)), langId);
+}
+
+void TestLanguage::messagesLocalePrecedence()
+{
+    qputenv("LANG", "de_DE.UTF-8");
+    qputenv("LC_MESSAGES", "fr_FR.UTF-8");
+    qputenv("LC_ALL", "");
+    QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray("fr_FR.UTF-8"));
+    qputenv("LC_ALL", "fr_BE.UTF-8");
+    QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray("fr_BE.UTF-8"));
+    qputenv("LC_ALL", "");
+    qputenv("LC_MESSAGES", "");
+    QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray("de_DE.UTF-8"));
+    qputenv("LANG", "");
+    QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestLanguage)
+#include "tst_language.moc"

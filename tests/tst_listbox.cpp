@@ -1,0 +1,358 @@
+#include "app/listbox.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList letters()
+{
+    return {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
+}
+
+QStringList numbered(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(u"Line %1"_s.arg(i));
+    return lines;
+}
+
+// Runs edits written as "select 3", "remove 1", "insert 0 x", "add x" or
+// "clear", the way the main window drives the list.
+void apply(ListBox &list, const QStringList &edits)
+{
+    for (const QString &edit : edits) {
+        const QStringList words = edit.split(QLatin1Char(' '));
+        const QString &verb = words.at(0);
+        if (verb == u"select")
+            list.setSelectedPosition(words.at(1).toInt());
+        else if (verb == u"remove")
+            QVERIFY(list.removeItem(words.at(1).toInt()));
+        else if (verb == u"insert")
+            list.insertItem(words.at(1).toInt(), words.at(2));
+        else if (verb == u"add")
+            list.addItem(words.at(1));
+        else if (verb == u"clear")
+            list.clear();
+        else
+            QFAIL(qPrintable(u"unknown edit: "_s + edit));
+    }
+}
+
+int lineCentre(const ListBox &list, int line)
+{
+    const int height = list.fontMetrics().height();
+    return line * height + height / 2;
+}
+
+} // namespace
+
+class TestListBox : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void editsKeepSelection_data();
+    void editsKeepSelection();
+    void removeInvalidPositionChangesNothing_data();
+    void removeInvalidPositionChangesNothing();
+    void setSelectedPositionAlwaysRaisesClicked();
+    void keyboardMovesSelection_data();
+    void keyboardMovesSelection();
+    void mouseSelectsLine();
+    void mouseSelectsLineOfScrolledList();
+    void doubleClickActivates();
+    void selectionIsScrolledIntoView();
+    void verticalRangeFollowsCount();
+    void horizontalRangeFollowsExtentOnly();
+};
+
+void TestListBox::editsKeepSelection_data()
+{
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("selected");
+
+    const QStringList all = letters();
+    QTest::newRow("nothing selected") << QStringList() << all << -1;
+    QTest::newRow("remove above") << QStringList{u"select 3"_s, u"remove 1"_s}
+                                  << QStringList{u"a"_s, u"c"_s, u"d"_s, u"e"_s} << 2;
+    QTest::newRow("remove below") << QStringList{u"select 1"_s, u"remove 3"_s}
+                                  << QStringList{u"a"_s, u"b"_s, u"c"_s, u"e"_s} << 1;
+    QTest::newRow("remove selected") << QStringList{u"select 2"_s, u"remove 2"_s}
+                                     << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << -1;
+    QTest::newRow("remove last selected") << QStringList{u"select 4"_s, u"remove 4"_s}
+                                          << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s} << -1;
+    QTest::newRow("insert above") << QStringList{u"select 2"_s, u"insert 0 x"_s}
+                                  << QStringList{u"x"_s, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s}
+                                  << 3;
+    QTest::newRow("insert at selection")
+        << QStringList{u"select 2"_s, u"insert 2 x"_s}
+        << QStringList{u"a"_s, u"b"_s, u"x"_s, u"c"_s, u"d"_s, u"e"_s} << 3;
+    QTest::newRow("insert below") << QStringList{u"select 2"_s, u"insert 3 x"_s}
+                                  << QStringList{u"a"_s, u"b"_s, u"c"_s, u"x"_s, u"d"_s, u"e"_s}
+                                  << 2;
+    QTest::newRow("insert past end appends")
+        << QStringList{u"select 4"_s, u"insert 99 x"_s}
+        << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"x"_s} << 4;
+    QTest::newRow("add") << QStringList{u"select 4"_s, u"add x"_s}
+                         << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"x"_s} << 4;
+    QTest::newRow("move down") << QStringList{u"select 1"_s, u"remove 1"_s, u"insert 2 b"_s,
+                                              u"select 2"_s}
+                               << QStringList{u"a"_s, u"c"_s, u"b"_s, u"d"_s, u"e"_s} << 2;
+    QTest::newRow("move up keeps other selection")
+        << QStringList{u"select 0"_s, u"remove 3"_s, u"insert 1 d"_s}
+        << QStringList{u"a"_s, u"d"_s, u"b"_s, u"c"_s, u"e"_s} << 0;
+    QTest::newRow("move selected line to the end")
+        << QStringList{u"select 0"_s, u"remove 0"_s, u"add a"_s, u"select 4"_s}
+        << QStringList{u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"a"_s} << 4;
+    QTest::newRow("clear") << QStringList{u"select 2"_s, u"clear"_s} << QStringList() << -1;
+    QTest::newRow("refill after clear")
+        << QStringList{u"select 2"_s, u"clear"_s, u"add x"_s} << QStringList{u"x"_s} << -1;
+}
+
+void TestListBox::editsKeepSelection()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(QStringList, items);
+    QFETCH(int, selected);
+
+    ListBox list;
+    list.addItems(letters());
+    apply(list, edits);
+
+    QCOMPARE(list.items(), items);
+    QCOMPARE(list.count(), items.size());
+    QCOMPARE(list.selectedPosition(), selected);
+    QCOMPARE(list.selectedCount(), selected < 0 ? 0 : 1);
+}
+
+void TestListBox::removeInvalidPositionChangesNothing_data()
+{
+    QTest::addColumn<int>("position");
+
+    QTest::newRow("minus one") << -1;
+    QTest::newRow("negative") << -7;
+    QTest::newRow("one past the end") << 5;
+    QTest::newRow("far past the end") << 1000;
+}
+
+void TestListBox::removeInvalidPositionChangesNothing()
+{
+    QFETCH(int, position);
+
+    ListBox list;
+    list.addItems(letters());
+    list.setSelectedPosition(2);
+    QSignalSpy clicked(&list, &ListBox::clicked);
+
+    QVERIFY(!list.removeItem(position));
+    QCOMPARE(list.items(), letters());
+    QCOMPARE(list.selectedPosition(), 2);
+    QCOMPARE(clicked.count(), 0);
+}
+
+void TestListBox::setSelectedPositionAlwaysRaisesClicked()
+{
+    ListBox list;
+    list.addItems(letters());
+    QSignalSpy clicked(&list, &ListBox::clicked);
+
+    list.setSelectedPosition(2);
+    QCOMPARE(clicked.count(), 1);
+    list.setSelectedPosition(2);
+    QCOMPARE(clicked.count(), 2);
+    QCOMPARE(list.selectedPosition(), 2);
+
+    list.setSelectedPosition(-1);
+    QCOMPARE(clicked.count(), 3);
+    QCOMPARE(list.selectedPosition(), -1);
+    QCOMPARE(list.selectedCount(), 0);
+
+    list.setSelectedPosition(4);
+    QCOMPARE(clicked.count(), 4);
+    list.setSelectedPosition(5);
+    QCOMPARE(clicked.count(), 4);
+    QCOMPARE(list.selectedPosition(), 4);
+}
+
+void TestListBox::keyboardMovesSelection_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("down from nothing selects the first") << 10 << -1 << int(Qt::Key_Down) << 0;
+    QTest::newRow("down") << 10 << 3 << int(Qt::Key_Down) << 4;
+    QTest::newRow("up") << 10 << 3 << int(Qt::Key_Up) << 2;
+    QTest::newRow("up at the top stays") << 10 << 0 << int(Qt::Key_Up) << 0;
+    QTest::newRow("down at the bottom stays") << 10 << 9 << int(Qt::Key_Down) << 9;
+    QTest::newRow("home") << 10 << 6 << int(Qt::Key_Home) << 0;
+    QTest::newRow("end") << 10 << 2 << int(Qt::Key_End) << 9;
+    QTest::newRow("page down stops at the end") << 10 << 8 << int(Qt::Key_PageDown) << 9;
+    QTest::newRow("page up stops at the top") << 10 << 1 << int(Qt::Key_PageUp) << 0;
+    QTest::newRow("down in an empty list") << 0 << -1 << int(Qt::Key_Down) << -1;
+}
+
+void TestListBox::keyboardMovesSelection()
+{
+    QFETCH(int, lines);
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+
+    ListBox list;
+    list.addItems(numbered(lines));
+    if (start >= 0)
+        list.setSelectedPosition(start);
+    QSignalSpy clicked(&list, &ListBox::clicked);
+
+    QTest::keyClick(&list, Qt::Key(key));
+
+    QCOMPARE(list.selectedPosition(), expected);
+    QCOMPARE(clicked.count(), expected == start ? 0 : 1);
+}
+
+void TestListBox::mouseSelectsLine()
+{
+    ListBox list;
+    list.resize(177, 300);
+    list.addItems(numbered(5));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy clicked(&list, &ListBox::clicked);
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 3)));
+    QCOMPARE(list.selectedPosition(), 3);
+    QCOMPARE(clicked.count(), 1);
+
+    // The same line again changes nothing, so it raises nothing.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 3)));
+    QCOMPARE(clicked.count(), 1);
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 0)));
+    QCOMPARE(list.selectedPosition(), 0);
+    QCOMPARE(clicked.count(), 2);
+
+    // Below the last line there is nothing to select.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 7)));
+    QCOMPARE(list.selectedPosition(), 0);
+    QCOMPARE(clicked.count(), 2);
+}
+
+void TestListBox::mouseSelectsLineOfScrolledList()
+{
+    ListBox list;
+    list.resize(177, 120);
+    list.addItems(numbered(100));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+    list.verticalScrollBar()->setValue(40);
+    QCOMPARE(list.positionAt(QPoint(10, lineCentre(list, 1))), 41);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 1)));
+    QCOMPARE(list.selectedPosition(), 41);
+    QCOMPARE(list.item(list.selectedPosition()), u"Line 41"_s);
+}
+
+void TestListBox::doubleClickActivates()
+{
+    ListBox list;
+    list.resize(177, 300);
+    list.addItems(numbered(5));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy activated(&list, &ListBox::activated);
+
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 2)));
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(activated.at(0).at(0).toInt(), 2);
+    QCOMPARE(list.selectedPosition(), 2);
+
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 9)));
+    QCOMPARE(activated.count(), 1);
+}
+
+void TestListBox::selectionIsScrolledIntoView()
+{
+    ListBox list;
+    list.resize(177, 120);
+    list.addItems(numbered(100));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QScrollBar *vertical = list.verticalScrollBar();
+    const int page = vertical->pageStep();
+    QVERIFY(page > 1);
+
+    list.setSelectedPosition(60);
+    QVERIFY(vertical->value() <= 60 && 60 < vertical->value() + page);
+
+    list.setSelectedPosition(3);
+    QVERIFY(vertical->value() <= 3 && 3 < vertical->value() + page);
+
+    QTest::keyClick(&list, Qt::Key_End);
+    QCOMPARE(list.selectedPosition(), 99);
+    QCOMPARE(vertical->value(), vertical->maximum());
+}
+
+void TestListBox::verticalRangeFollowsCount()
+{
+    ListBox list;
+    list.resize(177, 120);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QScrollBar *vertical = list.verticalScrollBar();
+    QCOMPARE(vertical->maximum(), 0);
+
+    const int lines = 40000;
+    for (const QString &line : numbered(lines))
+        list.addItem(line);
+    QCOMPARE(list.count(), lines);
+    QCOMPARE(vertical->maximum(), lines - vertical->pageStep());
+    QVERIFY(vertical->isVisible());
+
+    list.setSelectedPosition(lines - 1);
+    QCOMPARE(vertical->value(), vertical->maximum());
+    QVERIFY(list.removeItem(lines - 1));
+    QCOMPARE(vertical->maximum(), lines - 1 - vertical->pageStep());
+
+    list.clear();
+    QCOMPARE(vertical->maximum(), 0);
+    QVERIFY(!vertical->isVisible());
+}
+
+void TestListBox::horizontalRangeFollowsExtentOnly()
+{
+    ListBox list;
+    list.resize(177, 200);
+    list.addItems(letters());
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QScrollBar *horizontal = list.horizontalScrollBar();
+
+    // A line far wider than the list does not widen the range by itself.
+    list.addItem(QString(400, QLatin1Char('W')));
+    QCOMPARE(horizontal->maximum(), 0);
+    QVERIFY(!horizontal->isVisible());
+
+    list.setHorizontalExtent(1000);
+    QCOMPARE(list.horizontalExtent(), 1000);
+    QVERIFY(horizontal->isVisible());
+    QCOMPARE(horizontal->maximum(), 1000 - list.viewport()->width());
+
+    // Removing the widest line leaves the extent to the caller.
+    QVERIFY(list.removeItem(list.count() - 1));
+    QCOMPARE(list.horizontalExtent(), 1000);
+    QCOMPARE(horizontal->maximum(), 1000 - list.viewport()->width());
+
+    list.setHorizontalExtent(list.viewport()->width());
+    QCOMPARE(horizontal->maximum(), 0);
+    QVERIFY(!horizontal->isVisible());
+}
+
+QTEST_MAIN(TestListBox)
+#include "tst_listbox.moc"
