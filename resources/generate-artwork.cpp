@@ -75,7 +75,7 @@ double smoothstep(double edge0, double edge1, double x)
     return t * t * (3 - 2 * t);
 }
 
-// Piecewise-linear colour ramp; stops are (position, colour) in increasing order.
+// Colour ramp through stops given in increasing order, eased between neighbours.
 struct Stop
 {
     double at;
@@ -101,8 +101,6 @@ class Canvas
 {
 public:
     Canvas(int width, int height) : m_width(width), m_height(height), m_pixels(width * height) {}
-    int width() const { return m_width; }
-    int height() const { return m_height; }
     Rgb &at(int x, int y) { return m_pixels[y * m_width + x]; }
     void blend(int x, int y, const Rgb &colour, double alpha)
     {
@@ -135,7 +133,7 @@ private:
     std::vector<Rgb> m_pixels;
 };
 
-// Three box passes approximate a Gaussian blur; used for soft shadows and glows.
+// Three box passes approximate a Gaussian blur; used for soft shadows.
 void blur(QImage &image, int radius)
 {
     image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -720,7 +718,8 @@ QImage pixelConsole(int frame)
     const QRgb light = qRgb(0xcc, 0xcf, 0xda);
     const QRgb shine = qRgb(0xf0, 0xf2, 0xf7);
     const QRgb pad = qRgb(0x48, 0x4c, 0x5a);
-    const QRgb shadow = qRgb(0x8c, 0x8f, 0x9c);
+    const QRgb shadow = qRgb(0x8a, 0x8d, 0x9a);
+    const QRgb shadowEdge = qRgb(0xb0, 0xb2, 0xbc);
     const QRgb face = qRgb(0x14, 0x24, 0x2c);
     const QRgb cheek = qRgb(0xff, 0x8f, 0xa6);
     const QRgb glints[] = {qRgb(0x2e, 0x5e, 0x6c), qRgb(0x3a, 0x74, 0x82), qRgb(0x48, 0x8c, 0x98),
@@ -734,10 +733,11 @@ QImage pixelConsole(int frame)
     const bool blink = frame == 11 || frame == 12;
 
     // Shadow on the ground narrows while the console rises.
-    const int shadowHalf = 17 - 2 * lift;
-    fill(25 - shadowHalf + 3, 41, 24 + shadowHalf - 3, 41, shadow);
-    fill(25 - shadowHalf, 42, 24 + shadowHalf, 42, shadow);
-    fill(25 - shadowHalf + 3, 43, 24 + shadowHalf - 3, 43, shadow);
+    const int half = 15 - lift;
+    fill(25 - half + 2, 41, 24 + half - 2, 43, shadowEdge);
+    fill(25 - half, 42, 24 + half, 42, shadowEdge);
+    fill(25 - half + 4, 41, 24 + half - 4, 43, shadow);
+    fill(25 - half + 2, 42, 24 + half - 2, 42, shadow);
 
     // Body: a pill shape; the outline is every body pixel touching the outside.
     const int left = 2, right = 47, top = 13 - lift, height = 24;
@@ -869,13 +869,13 @@ QImage forbiddenCharacters()
     QImage image(100, 20, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     // Load the face from its file so the result does not depend on the font configuration.
-    QString family = QStringLiteral("DejaVu Sans");
+    QString family = QStringLiteral("Liberation Sans");
     const int id = QFontDatabase::addApplicationFont(
-        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"));
+        QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf"));
     if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty())
         family = QFontDatabase::applicationFontFamilies(id).first();
     QFont font(family);
-    font.setPixelSize(13);
+    font.setPixelSize(15);
     font.setBold(true);
     font.setHintingPreference(QFont::PreferFullHinting);
 
@@ -913,10 +913,10 @@ QImage browserBackdrop()
         std::uint32_t colour;
     };
     const Band bands[] = {
-        {58, 16, 380, 0.4, 24, 0.13, 0xc8d4ff},  {104, 10, 300, 2.1, 8, 0.14, 0xffffff},
-        {150, 20, 520, 4.2, 34, 0.11, 0xaabbee}, {200, 12, 260, 1.3, 10, 0.13, 0xdde6ff},
-        {248, 22, 440, 3.1, 28, 0.12, 0xc8d4ff}, {296, 9, 340, 5.0, 7, 0.15, 0xffffff},
-        {330, 16, 600, 0.9, 30, 0.10, 0xaabbee},
+        {58, 16, 380, 0.4, 24, 0.17, 0xc8d4ff},  {104, 10, 300, 2.1, 8, 0.18, 0xffffff},
+        {150, 20, 520, 4.2, 34, 0.14, 0xaabbee}, {200, 12, 260, 1.3, 10, 0.17, 0xdde6ff},
+        {248, 22, 440, 3.1, 28, 0.16, 0xc8d4ff}, {296, 9, 340, 5.0, 7, 0.2, 0xffffff},
+        {330, 16, 600, 0.9, 30, 0.13, 0xaabbee},
     };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -926,13 +926,13 @@ QImage browserBackdrop()
         for (int x = 0; x < width; ++x) {
             const double centre =
                 band.base + band.amplitude * std::sin(2 * kPi * x / band.length + band.phase);
-            // The band thins and fades towards one side, like light on a silk ribbon.
+            // The band swells and thins along its length, like light on a silk ribbon.
             const double swell = 0.65 + 0.35 * std::sin(2 * kPi * x / (band.length * 1.7) + 1.0);
             for (int y = 0; y < height; ++y) {
                 const double d = (y - centre) / (band.thickness * swell);
                 const double soft = std::exp(-d * d);
                 const double core = std::exp(-d * d * 40.0);
-                canvas.blend(x, y, colour, 1.3 * band.alpha * swell * (soft + 0.6 * core));
+                canvas.blend(x, y, colour, band.alpha * swell * (soft + 0.6 * core));
             }
         }
     }

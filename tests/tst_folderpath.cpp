@@ -31,7 +31,11 @@ void TestFolderPath::normalised_data()
     QTest::newRow("doubled separators") << u"/media//psp///MUSIC//"_s << u"/media/psp/MUSIC"_s;
     QTest::newRow("dot segments") << u"/media/psp/./MUSIC/../PSP/"_s << u"/media/psp/PSP"_s;
     QTest::newRow("dot-dot at root") << u"/.."_s << u"/"_s;
+    QTest::newRow("dot-dot above root") << u"/../../media"_s << u"/media"_s;
     QTest::newRow("drive folder") << u"E:/MUSIC/"_s << u"E:/MUSIC"_s;
+    QTest::newRow("bare drive letter") << u"E:"_s << u"E:/"_s;
+    QTest::newRow("dot-dot above drive") << u"E:/MUSIC/../.."_s << u"E:/"_s;
+    QTest::newRow("dot-dot back to drive") << u"E:/MUSIC/.."_s << u"E:/"_s;
 #ifdef Q_OS_WIN
     QTest::newRow("native separators") << u"E:\\MUSIC\\Album\\"_s << u"E:/MUSIC/Album"_s;
     QTest::newRow("native drive root") << u"E:\\"_s << u"E:/"_s;
@@ -104,6 +108,7 @@ void TestFolderPath::isWithin_data()
     QTest::newRow("slash itself") << u"/"_s << u"/"_s << true;
     QTest::newRow("drive child") << u"E:/MUSIC"_s << u"E:/"_s << true;
     QTest::newRow("other drive") << u"F:/MUSIC"_s << u"E:/"_s << false;
+    QTest::newRow("drive folder climbs out") << u"E:/PSP/../.."_s << u"E:/PSP"_s << false;
     QTest::newRow("empty folder") << QString() << u"/"_s << false;
 #ifdef Q_OS_WIN
     QTest::newRow("other case") << u"E:/Media/PSP/music"_s << u"e:/media/psp"_s << true;

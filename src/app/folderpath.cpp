@@ -15,14 +15,12 @@ constexpr Qt::CaseSensitivity fileNameCase =
     Qt::CaseSensitive;
 #endif
 
-// "/" or a drive letter with its separator ("E:/"): the only roots that can be
-// told from the text alone.
-bool isEvidentRoot(const QString &path)
+// "E:" or "E:/..." on any platform, so that paths of a Windows drive read the
+// same everywhere.
+bool hasDriveLetter(const QString &path)
 {
-    if (path == u"/"_s)
-        return true;
-    return path.size() == 3 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':') &&
-           path.at(2) == QLatin1Char('/');
+    return path.size() >= 2 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':') &&
+           (path.size() == 2 || path.at(2) == QLatin1Char('/'));
 }
 
 } // namespace
@@ -31,10 +29,18 @@ QString normalised(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    if (cleaned.endsWith(QLatin1Char('/')) && !isEvidentRoot(cleaned))
-        cleaned.chop(1);
-    return cleaned;
+    const QString slashed = QDir::fromNativeSeparators(path);
+    // The drive letter is kept apart so that ".." can never climb over it.
+    const qsizetype driveLength = hasDriveLetter(slashed) ? 2 : 0;
+    QString rest = QDir::cleanPath(slashed.mid(driveLength));
+    // cleanPath keeps a ".." that would climb above the root; there is
+    // nothing above it.
+    while (rest == u"/.." || rest.startsWith(u"/../"))
+        rest.remove(0, 3);
+    // Emptied by the above, or a bare drive letter: the root.
+    if (rest.isEmpty())
+        rest = u"/"_s;
+    return slashed.left(driveLength) + rest;
 }
 
 QString join(const QString &folder, const QString &name)

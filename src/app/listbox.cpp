@@ -142,6 +142,15 @@ void ListBox::mousePressEvent(QMouseEvent *event)
     Q_EMIT clicked();
 }
 
+void ListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The press selected a line; its release is ours too, not the window's.
+    if (event->button() == Qt::LeftButton)
+        event->accept();
+    else
+        QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
 void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
-#include <memory>
 
 namespace platform {
 

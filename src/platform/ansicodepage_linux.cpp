@@ -1,13 +1,12 @@
 #include "platform/ansicodepage.h"
 #include "platform/localelanguage.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_cb.h>
-#include <unicode/uloc.h>
-
 #include <array>
 #include <cstring>
 #include <memory>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/uloc.h>
 #include <vector>
 
 namespace platform {
@@ -178,9 +177,8 @@ void AnsiCodec::Private::buildTables()
         UChar out[2] = {};
         status = U_ZERO_ERROR;
         const int32_t length = ucnv_toUChars(converter.get(), out, 2, &in, 1, &status);
-        const char16_t character = U_SUCCESS(status) && length == 1
-                                       ? out[0]
-                                       : undefinedByteCharacter(uchar(byte));
+        const char16_t character =
+            U_SUCCESS(status) && length == 1 ? out[0] : undefinedByteCharacter(uchar(byte));
         toUnicode[byte] = character;
         fromUnicode[character] = qint16(byte);
     }
@@ -258,9 +256,9 @@ QString AnsiCodec::decode(QByteArrayView bytes) const
     // No code page makes more than two UTF-16 units of one byte.
     QString text(2 * bytes.size() + 1, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(d->converter.get(), reinterpret_cast<UChar *>(text.data()),
-                                         int32_t(text.size()), bytes.data(), int32_t(bytes.size()),
-                                         &status);
+    const int32_t length =
+        ucnv_toUChars(d->converter.get(), reinterpret_cast<UChar *>(text.data()),
+                      int32_t(text.size()), bytes.data(), int32_t(bytes.size()), &status);
     text.truncate(U_SUCCESS(status) ? length : 0);
     return text;
 }

@@ -7,10 +7,9 @@ namespace platform {
 int ansiCodePageForLangId(quint16 langId)
 {
     DWORD codePage = 0;
-    const int found = GetLocaleInfoW(MAKELCID(langId, SORT_DEFAULT),
-                                     LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                                     reinterpret_cast<LPWSTR>(&codePage),
-                                     sizeof codePage / sizeof(WCHAR));
+    const int found = GetLocaleInfoW(
+        MAKELCID(langId, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(WCHAR));
     // Languages that Windows only supports in Unicode have no ANSI code page.
     return found == 0 || codePage == CP_ACP ? westernEuropeanCodePage : int(codePage);
 }
@@ -42,8 +41,8 @@ QString AnsiCodec::decode(QByteArrayView bytes) const
 {
     if (bytes.isEmpty())
         return {};
-    const int length = MultiByteToWideChar(d->codePage, 0, bytes.data(), int(bytes.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(d->codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
     QString text(length, Qt::Uninitialized);
     MultiByteToWideChar(d->codePage, 0, bytes.data(), int(bytes.size()),
                         reinterpret_cast<LPWSTR>(text.data()), length);
@@ -62,11 +61,11 @@ QByteArray AnsiCodec::encode(QStringView text, bool *exact) const
     // such characters.
     const DWORD flags = d->codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const auto source = reinterpret_cast<LPCWSTR>(text.utf16());
-    const int length = WideCharToMultiByte(d->codePage, flags, source, int(text.size()), nullptr,
-                                           0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(d->codePage, flags, source, int(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
     QByteArray bytes(length, Qt::Uninitialized);
-    WideCharToMultiByte(d->codePage, flags, source, int(text.size()), bytes.data(), length,
-                        nullptr, nullptr);
+    WideCharToMultiByte(d->codePage, flags, source, int(text.size()), bytes.data(), length, nullptr,
+                        nullptr);
     if (exact)
         *exact = decode(bytes) == text;
     return bytes;

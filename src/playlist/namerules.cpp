@@ -1,8 +1,7 @@
 #include "playlist/namerules.h"
 
-#include <QStringList>
-
 #include <algorithm>
+#include <QStringList>
 
 using namespace Qt::StringLiterals;
 

@@ -1,0 +1,271 @@
+#include "app/dirlistbox.h"
+#include "app/filelistbox.h"
+#include "app/messagebox.h"
+#include "app/textbox.h"
+#include "support/fakes.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void makeFolders(const QString &root, const QStringList &folders)
+{
+    for (const QString &folder : folders)
+        QVERIFY(QDir(root).mkpath(folder));
+}
+
+void makeFile(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QString rootOf(const QTemporaryDir &dir)
+{
+    return dir.path() + u'/';
+}
+
+void arrive(TestMainWindow &window, const QString &root)
+{
+    Q_EMIT window.volumes->deviceArrival(2, 0, root, 0);
+}
+
+bool connectedLayout(FrmMain &window)
+{
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             window.Label1, window.Label2, window.Label3, window.Dir1, window.music, window.Text1,
+             window.List1, window.File2, window.Command1, window.Command2, window.Command3,
+             window.Command4, window.Command5, window.Command6}) {
+        if (!control->isVisibleTo(&window))
+            return false;
+    }
+    return !window.Label4->isVisibleTo(&window) && window.file->menuAction()->isEnabled() &&
+           window.mnnew->isEnabled() && window.save->isEnabled() && window.explore->isEnabled() &&
+           !window.barre1->isEnabled() && !window.barre2->isEnabled();
+}
+
+} // namespace
+
+class TestPspConnection : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { messagebox::takeShown(); }
+    void pspWithoutItsFolders();
+    void existingFoldersAreKept();
+    void markerInAnyLetterCase();
+    void notAPspInEitherLanguage();
+    void ignoredNotifications();
+    void laterArrivalMovesToTheNewRoot();
+    void fileInPlaceOfAFolder();
+    void folderThatCannotBeCreated();
+    void onlyTheVolumeInUseClosesTheProgram();
+    void unitMaskRemovalOfTheDriveInUse();
+};
+
+void TestPspConnection::pspWithoutItsFolders()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s});
+    TestMainWindow window;
+    window->show();
+    arrive(window, rootOf(drive));
+
+    QCOMPARE(window->lettre->text(), QDir::toNativeSeparators(rootOf(drive)));
+    QVERIFY(connectedLayout(*window));
+    for (const QString &folder : {u"MUSIC"_s, u"PSP/PLAYLIST"_s, u"PSP/PLAYLIST/MUSIC"_s})
+        QVERIFY2(QFileInfo(drive.filePath(folder)).isDir(), qPrintable(folder));
+    QCOMPARE(window->Dir1->path(), drive.filePath(u"MUSIC"_s));
+    QCOMPARE(window->music->path(), drive.filePath(u"MUSIC"_s));
+    QCOMPARE(window->File2->path(), drive.filePath(u"PSP/PLAYLIST/MUSIC"_s));
+    QCOMPARE(window->music->pattern(), u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3"_s);
+    QCOMPARE(window->File2->pattern(), u"*.m3u8"_s);
+    QVERIFY(messagebox::takeShown().isEmpty());
+}
+
+void TestPspConnection::existingFoldersAreKept()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"MUSIC/Album"_s, u"PSP/PLAYLIST/MUSIC"_s});
+    makeFile(drive.filePath(u"MUSIC/a.mp3"_s));
+    makeFile(drive.filePath(u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s));
+    TestMainWindow window;
+    window->List1->addItem(u"\\MUSIC\\kept.mp3"_s);
+    arrive(window, rootOf(drive));
+
+    QVERIFY(QFile::exists(drive.filePath(u"MUSIC/a.mp3"_s)));
+    QCOMPARE(window->music->items(), QStringList{u"a.mp3"_s});
+    QCOMPARE(window->File2->items(), QStringList{u"Road trip.m3u8"_s});
+    QCOMPARE(window->List1->items(), QStringList{u"\\MUSIC\\kept.mp3"_s});
+    QCOMPARE(window->Text1->text(), u"Untitled playlist"_s);
+}
+
+void TestPspConnection::markerInAnyLetterCase()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"psp/playlist"_s, u"Music"_s});
+    TestMainWindow window;
+    arrive(window, rootOf(drive));
+
+    QVERIFY(connectedLayout(*window));
+    QCOMPARE(window->Dir1->path(), drive.filePath(u"Music"_s));
+    QCOMPARE(window->File2->path(), drive.filePath(u"psp/playlist/MUSIC"_s));
+    QVERIFY(QFileInfo(drive.filePath(u"psp/playlist/MUSIC"_s)).isDir());
+    QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)) ||
+            QFileInfo(drive.filePath(u"MUSIC"_s)) == QFileInfo(drive.filePath(u"Music"_s)));
+}
+
+void TestPspConnection::notAPspInEitherLanguage()
+{
+    for (quint16 langId : {quint16(0x040C), quint16(0x0409)}) {
+        QTemporaryDir drive;
+        makeFolders(drive.path(), {u"DCIM"_s});
+        TestMainWindow window{langId};
+        arrive(window, rootOf(drive));
+
+        const QList<messagebox::Shown> shown = messagebox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text,
+                 u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement."_s);
+        QCOMPARE(shown[0].caption, u"Zarvello"_s);
+        QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(shown[0].icon, QMessageBox::NoIcon);
+        QVERIFY(window->lettre->text().isEmpty());
+        QVERIFY(window->Label4->isVisibleTo(&*window));
+        QVERIFY(!window->file->menuAction()->isEnabled());
+        QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)));
+    }
+}
+
+void TestPspConnection::ignoredNotifications()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s});
+    TestMainWindow window;
+    Q_EMIT window.volumes->deviceArrival(3, 0, rootOf(drive), 0);
+    Q_EMIT window.volumes->deviceArrival(2, 0, rootOf(drive), 1);
+    // Drives D and E in one notification name no single drive.
+    Q_EMIT window.volumes->deviceArrival(2, 0x18, QString(), 0);
+    QVERIFY(window->lettre->text().isEmpty());
+    QVERIFY(window->Label4->isVisibleTo(&*window));
+    QVERIFY(messagebox::takeShown().isEmpty());
+    QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)));
+}
+
+void TestPspConnection::laterArrivalMovesToTheNewRoot()
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    QTemporaryDir stick;
+    makeFolders(first.path(), {u"PSP"_s, u"MUSIC/Album"_s});
+    makeFolders(second.path(), {u"PSP"_s});
+    TestMainWindow window;
+    arrive(window, rootOf(first));
+    window->Dir1->setPath(first.filePath(u"MUSIC/Album"_s));
+
+    arrive(window, rootOf(stick));
+    QCOMPARE(messagebox::takeShown().size(), 1);
+    QCOMPARE(window->lettre->text(), QDir::toNativeSeparators(rootOf(first)));
+
+    arrive(window, rootOf(second));
+    QCOMPARE(window->lettre->text(), QDir::toNativeSeparators(rootOf(second)));
+    QCOMPARE(window->Dir1->path(), second.filePath(u"MUSIC"_s));
+    QCOMPARE(window->Dir1->driveRoot(), rootOf(second));
+    QCOMPARE(window->music->path(), second.filePath(u"MUSIC"_s));
+    QCOMPARE(window->File2->path(), second.filePath(u"PSP/PLAYLIST/MUSIC"_s));
+}
+
+void TestPspConnection::fileInPlaceOfAFolder()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s});
+    makeFile(drive.filePath(u"PSP/PLAYLIST"_s));
+    TestMainWindow window;
+    arrive(window, rootOf(drive));
+
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(drive.filePath(u"PSP/PLAYLIST"_s))),
+             qPrintable(shown[0].text));
+    QVERIFY(shown[0].text.contains(u"is a file, not a folder"_s));
+    QVERIFY(QFileInfo(drive.filePath(u"PSP/PLAYLIST"_s)).isFile());
+    QVERIFY(QFileInfo(drive.filePath(u"MUSIC"_s)).isDir());
+    QVERIFY(connectedLayout(*window));
+}
+
+void TestPspConnection::folderThatCannotBeCreated()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s});
+    const bool root = geteuid() == 0;
+    // Root writes anywhere, so a read-only medium is needed to see a refusal.
+    if (root) {
+        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s,
+                                           u"tmpfs"_s, drive.path()}) != 0)
+            QSKIP("cannot mount a small read-only volume here");
+        makeFolders(drive.path(), {u"PSP"_s});
+        QCOMPARE(QProcess::execute(u"mount"_s, {u"-o"_s, u"remount,ro"_s, drive.path()}), 0);
+    } else {
+        QVERIFY(QFile::setPermissions(drive.path(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    TestMainWindow window{0x040C};
+    arrive(window, rootOf(drive));
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    if (root)
+        QProcess::execute(u"umount"_s, {drive.path()});
+    else
+        QFile::setPermissions(drive.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.startsWith(u"Le dossier « "_s + QDir::toNativeSeparators(
+                                          rootOf(drive) + u"MUSIC"_s)),
+             qPrintable(shown[0].text));
+    QCOMPARE(shown[0].icon, QMessageBox::Warning);
+    QVERIFY(connectedLayout(*window));
+}
+
+void TestPspConnection::onlyTheVolumeInUseClosesTheProgram()
+{
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s});
+    TestMainWindow window;
+    window->show();
+    // Nothing in use yet: a removal changes nothing.
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, rootOf(drive), 0);
+    QVERIFY(window->isVisible());
+
+    arrive(window, rootOf(drive));
+    window->List1->addItem(u"\\MUSIC\\unsaved.mp3"_s);
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, u"/media/usb-stick/"_s, 0);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->List1->count(), 1);
+
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, rootOf(drive), 0);
+    QVERIFY(!window->isVisible());
+}
+
+void TestPspConnection::unitMaskRemovalOfTheDriveInUse()
+{
+    TestMainWindow window;
+    window->show();
+    window->lettre->setText(u"E:\\"_s);
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0x8, QString(), 0);
+    QVERIFY(window->isVisible());
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0x10, QString(), 0);
+    QVERIFY(!window->isVisible());
+}
+
+QTEST_MAIN(TestPspConnection)
+#include "tst_pspconnection.moc"
