@@ -10,10 +10,6 @@
 
 ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
 {
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setFocusPolicy(Qt::StrongFocus);
-    verticalScrollBar()->setSingleStep(1);
     updateScrollBars();
 }
 
@@ -133,13 +129,10 @@ void ListBox::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
+    // Clicking the selected line again changes nothing, so it raises nothing.
     const int position = positionAt(event->position().toPoint());
-    if (position < 0 || position == m_selected)
-        return;
-    m_selected = position;
-    ensureVisible(position);
-    viewport()->update();
-    Q_EMIT clicked();
+    if (position >= 0 && position != m_selected)
+        setSelectedPosition(position);
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent *event)
@@ -160,12 +153,8 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
     const int position = positionAt(event->position().toPoint());
     if (position < 0)
         return;
-    if (position != m_selected) {
-        m_selected = position;
-        ensureVisible(position);
-        viewport()->update();
-        Q_EMIT clicked();
-    }
+    if (position != m_selected)
+        setSelectedPosition(position);
     Q_EMIT activated(position);
 }
 
@@ -205,12 +194,8 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     if (count() == 0)
         return;
     target = std::clamp(target, 0, count() - 1);
-    if (target == m_selected)
-        return;
-    m_selected = target;
-    ensureVisible(target);
-    viewport()->update();
-    Q_EMIT clicked();
+    if (target != m_selected)
+        setSelectedPosition(target);
 }
 
 void ListBox::resizeEvent(QResizeEvent *event)

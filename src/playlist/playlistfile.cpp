@@ -125,8 +125,9 @@ PlaylistReadResult loadPlaylist(const QString &path, int codePage)
 bool savePlaylist(const QString &path, const QStringList &entries, int codePage, QString *error)
 {
     // QSaveFile writes a temporary file next to the old one and renames it
-    // over the old one only once everything is written; when it gives up, it
-    // removes the temporary file and the old file stays as it was.
+    // over the old one only in a successful commit(); destroyed without one,
+    // it removes the temporary file, so every early return below leaves the
+    // old file as it was and nothing else behind.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -135,6 +136,14 @@ bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
     }
     if (!writePlaylist(file, entries, codePage, error))
         return false;
+    // commit() closes the file before it looks at errors, and a write that
+    // only fails when the buffer goes out (a full medium) would then be an
+    // unknown error; flushing first keeps the reason.
+    if (!file.flush()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
     if (file.commit())
         return true;
     if (error)

@@ -3,12 +3,13 @@
 #include "app/application.h"
 #include "app/messagebox.h"
 
-TestMainWindow::TestMainWindow(quint16 langId)
+TestMainWindow::TestMainWindow(quint16 langId, std::unique_ptr<VolumeNotifier> notifier)
 {
     prepareApplication();
     messagebox::recordInsteadOfShowing();
     auto recordingShell = std::make_unique<RecordingShell>();
-    auto notifier = std::make_unique<VolumeNotifier>();
+    if (!notifier)
+        notifier = std::make_unique<VolumeNotifier>();
     shell = recordingShell.get();
     volumes = notifier.get();
     window = std::make_unique<FrmMain>(PlatformServices{[langId] { return langId; },

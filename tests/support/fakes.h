@@ -28,10 +28,12 @@ public:
 };
 
 // A main window on fake services: the given system language, a recording
-// shell and a notifier whose signals the test emits itself.
+// shell and, unless a real one is given, a notifier whose signals the test
+// emits itself.
 struct TestMainWindow
 {
-    explicit TestMainWindow(quint16 langId = 0x0409);
+    explicit TestMainWindow(quint16 langId = 0x0409,
+                            std::unique_ptr<VolumeNotifier> notifier = nullptr);
 
     FrmMain &operator*() const { return *window; }
     FrmMain *operator->() const { return window.get(); }
