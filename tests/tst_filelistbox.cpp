@@ -133,8 +133,12 @@ void TestFileListBox::pathIsNormalised()
 
     FileListBox list;
     list.setPattern(audioPatterns);
-    list.setPath(folder.path() + u"//"_s);
+    list.setPath(folder.path() + u"/sub/.."_s);
     QCOMPARE(list.path(), folder.path());
+    QCOMPARE(list.items(), QStringList{u"a.mp3"_s});
+    // A drive root keeps its one trailing separator.
+    list.setPath(folder.path() + u"//"_s);
+    QCOMPARE(list.path(), folder.path() + u'/');
     QCOMPARE(list.items(), QStringList{u"a.mp3"_s});
 }
 

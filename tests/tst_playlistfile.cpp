@@ -70,6 +70,8 @@ enum class Failure
     ReadOnlyFolder,
     WriteProtectedMedium,
     FullMedium,
+    // Small enough to stay in a write buffer until the file is closed.
+    NearlyFullMediumSmallPlaylist,
 };
 
 } // namespace
@@ -274,6 +276,7 @@ void TestPlaylistFile::failedSaveKeepsOldFile_data()
     QTest::newRow("read-only folder") << Failure::ReadOnlyFolder;
     QTest::newRow("write-protected medium") << Failure::WriteProtectedMedium;
     QTest::newRow("full medium") << Failure::FullMedium;
+    QTest::newRow("nearly full medium") << Failure::NearlyFullMediumSmallPlaylist;
 }
 
 void TestPlaylistFile::failedSaveKeepsOldFile()
@@ -305,6 +308,9 @@ void TestPlaylistFile::failedSaveKeepsOldFile()
     const QString path = folder + u"/Old.m3u8"_s;
     const QByteArray oldBytes("\\MUSIC\\Old.mp3\r\n");
     QVERIFY(writeFile(path, oldBytes));
+    QStringList leftOver{u"Old.m3u8"_s};
+    // Some 140 kB, more than the medium holds.
+    QStringList entries = manyEntries(3000);
 
     // Lets the temporary folder be removed again.
     const auto restorePermissions = qScopeGuard([&] {
@@ -321,18 +327,24 @@ void TestPlaylistFile::failedSaveKeepsOldFile()
         break;
     case Failure::FullMedium:
         break;
+    case Failure::NearlyFullMediumSmallPlaylist:
+        QVERIFY(writeFile(folder + u"/Other.bin"_s, QByteArray(56 * 1024, 'x')));
+        leftOver.append(u"Other.bin"_s);
+        // Some 9 kB, more than the 4 kB left.
+        entries = manyEntries(200);
+        break;
     }
-    // Some 140 kB, more than the medium holds.
-    const QStringList entries = manyEntries(3000);
+
     QString error;
     QVERIFY(!savePlaylist(path, entries, 1252, &error));
-    if (failure == Failure::FullMedium)
+    if (failure == Failure::FullMedium || failure == Failure::NearlyFullMediumSmallPlaylist)
         QCOMPARE(error, qt_error_string(ENOSPC));
     else
         QVERIFY(!error.isEmpty());
     QCOMPARE(readFile(path), oldBytes);
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"Old.m3u8"_s});
+    QCOMPARE(
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        leftOver);
 #endif
 }
 

@@ -23,13 +23,11 @@ QString fileSystemRoot(const QString &folder)
 
 DirListBox::DirListBox(QWidget *parent) : QTreeWidget(parent)
 {
-    setColumnCount(1);
     setHeaderHidden(true);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
         if (item)
             setPath(item->data(0, Qt::UserRole).toString());
@@ -59,8 +57,6 @@ void DirListBox::setPath(const QString &folder)
 void DirListBox::rebuild()
 {
     clear();
-    if (m_path.isEmpty())
-        return;
     const QString root = m_root.isEmpty() ? fileSystemRoot(m_path) : m_root;
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon, nullptr, this);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon, nullptr, this);

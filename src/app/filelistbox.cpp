@@ -5,13 +5,14 @@
 
 #include <QDirIterator>
 
-using namespace Qt::StringLiterals;
-
 FileListBox::FileListBox(QWidget *parent) : ListBox(parent) {}
 
 void FileListBox::setPath(const QString &folder)
 {
-    m_path = folderpath::normalised(folder);
+    // A folder handed over with its trailing separator is a drive root, and
+    // keeps it, as the folder list reports it.
+    m_path = folder.endsWith(QLatin1Char('/')) ? folderpath::rootForm(folder)
+                                                : folderpath::normalised(folder);
     refresh();
 }
 

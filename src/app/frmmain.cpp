@@ -11,7 +11,11 @@
 #include "app/version.h"
 #include "browser/filebrowse.h"
 #include "playlist/typingerror.h"
+#include "playlist/playlistdeletion.h"
+#include "playlist/playlistediting.h"
+#include "playlist/playlistfiles.h"
 #include "psp/pspconnection.h"
+#include "psp/tracklibrary.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -71,9 +75,9 @@ QPushButton *button(QWidget *parent, const QString &text, qreal points, const QR
 } // namespace
 
 FrmMain::FrmMain(PlatformServices services, QWidget *parent)
-    : QMainWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                              | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                              | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                              Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowCloseButtonHint),
       m_services(std::move(services))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -81,7 +85,12 @@ FrmMain::FrmMain(PlatformServices services, QWidget *parent)
     buildControls();
     buildMenus();
     setTabOrder();
+    // Each subsystem wires its own handlers to the controls it reacts to.
     new PspConnection(*this);
+    new TrackLibrary(*this);
+    new PlaylistEditing(*this);
+    new PlaylistFiles(*this);
+    new PlaylistDeletion(*this);
     // The frame is fixed: the window is exactly its client area and menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
@@ -100,8 +109,10 @@ void FrmMain::buildControls()
     // Created bottom first: later siblings are drawn above earlier ones.
     Image1 = picture(client, QStringLiteral(":/artwork/background.bmp"),
                      twipsRect(0, 0, clientWidth, clientHeight));
-    Label1 = heading(client, texts::libraryHeading.design(), caption, twipsRect(360, 360, 2655, 255));
-    Label2 = heading(client, texts::currentHeading.design(), caption, twipsRect(3240, 360, 2535, 255));
+    Label1 =
+        heading(client, texts::libraryHeading.design(), caption, twipsRect(360, 360, 2655, 255));
+    Label2 =
+        heading(client, texts::currentHeading.design(), caption, twipsRect(3240, 360, 2535, 255));
     Label3 =
         heading(client, texts::playlistsHeading.design(), caption, twipsRect(6240, 360, 2535, 255));
     Label4 = heading(client, texts::connectPrompt.design(),
@@ -123,7 +134,8 @@ void FrmMain::buildControls()
     Command1 = button(client, texts::removeEntry.design(), 8.25, twipsRect(3240, 4680, 2655, 255));
     Command4 = button(client, texts::deletePlaylist.design(), 12, twipsRect(6240, 4440, 2655, 495));
     Command5 = button(client, texts::addAllTracks.design(), 8.25, twipsRect(360, 4440, 1335, 495));
-    Command6 = button(client, texts::advancedBrowser.design(), 8.25, twipsRect(1680, 4440, 1335, 495));
+    Command6 =
+        button(client, texts::advancedBrowser.design(), 8.25, twipsRect(1680, 4440, 1335, 495));
     lettre = place(new QLineEdit(client), twipsRect(8640, 120, 495, 285));
     Text2 = place(new QLineEdit(client), twipsRect(8160, 120, 375, 285));
 
@@ -131,12 +143,13 @@ void FrmMain::buildControls()
     Label4->show();
 
     const std::pair<QWidget *, const char *> names[] = {
-        {Image1, "Image1"},     {Label1, "Label1"},     {Label2, "Label2"},   {Label3, "Label3"},
-        {Label4, "Label4"},     {Image2, "Image2"},     {Command2, "Command2"},
-        {Command3, "Command3"}, {music, "music"},       {Dir1, "Dir1"},       {List1, "List1"},
-        {Text1, "Text1"},       {File2, "File2"},       {Command1, "Command1"},
-        {Command4, "Command4"}, {Command5, "Command5"}, {Command6, "Command6"},
-        {lettre, "lettre"},     {Text2, "Text2"}};
+        {Image1, "Image1"},     {Label1, "Label1"},     {Label2, "Label2"},
+        {Label3, "Label3"},     {Label4, "Label4"},     {Image2, "Image2"},
+        {Command2, "Command2"}, {Command3, "Command3"}, {music, "music"},
+        {Dir1, "Dir1"},         {List1, "List1"},       {Text1, "Text1"},
+        {File2, "File2"},       {Command1, "Command1"}, {Command4, "Command4"},
+        {Command5, "Command5"}, {Command6, "Command6"}, {lettre, "lettre"},
+        {Text2, "Text2"}};
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
 
@@ -164,8 +177,8 @@ void FrmMain::buildMenus()
     file->setObjectName(QStringLiteral("file"));
     file->menuAction()->setObjectName(QStringLiteral("file"));
     const std::pair<QAction *, const char *> names[] = {
-        {mnnew, "mnnew"},     {bar, "bar"},         {save, "save"}, {barre1, "barre1"},
-        {explore, "explore"}, {barre2, "barre2"},   {about, "about"}};
+        {mnnew, "mnnew"},     {bar, "bar"},       {save, "save"},  {barre1, "barre1"},
+        {explore, "explore"}, {barre2, "barre2"}, {about, "about"}};
     for (const auto &[action, name] : names)
         action->setObjectName(QLatin1String(name));
 
@@ -175,8 +188,8 @@ void FrmMain::buildMenus()
 
 void FrmMain::setTabOrder()
 {
-    const QWidget *order[] = {music,    Dir1,     List1,    Text1,    File2,    Command1,
-                              Command2, Command3, Command4, Command5, Command6, lettre, Text2};
+    const QWidget *order[] = {music,    Dir1,     List1,    Text1,    File2,  Command1, Command2,
+                              Command3, Command4, Command5, Command6, lettre, Text2};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
 }

@@ -40,6 +40,7 @@ void ListBox::insertItem(int position, const QString &text)
 {
     const int at = std::clamp(position, 0, count());
     m_items.insert(at, text);
+    forgetMeasurements();
     if (m_selected >= at)
         ++m_selected;
     updateScrollBars();
@@ -51,6 +52,7 @@ bool ListBox::removeItem(int position)
     if (position < 0 || position >= count())
         return false;
     m_items.removeAt(position);
+    forgetMeasurements();
     if (m_selected == position)
         m_selected = -1;
     else if (m_selected > position)
@@ -63,6 +65,7 @@ bool ListBox::removeItem(int position)
 void ListBox::clear()
 {
     m_items.clear();
+    forgetMeasurements();
     m_selected = -1;
     updateScrollBars();
     viewport()->update();
@@ -83,6 +86,20 @@ void ListBox::setHorizontalExtent(int pixels)
     m_extent = std::max(0, pixels);
     updateScrollBars();
     viewport()->update();
+}
+
+int ListBox::widestLineWidth()
+{
+    const QFontMetrics metrics = fontMetrics();
+    for (; m_measured < count(); ++m_measured)
+        m_widest = std::max(m_widest, metrics.horizontalAdvance(m_items.at(m_measured)));
+    return m_widest;
+}
+
+void ListBox::forgetMeasurements()
+{
+    m_measured = 0;
+    m_widest = 0;
 }
 
 int ListBox::positionAt(const QPoint &viewportPoint) const
@@ -208,6 +225,7 @@ void ListBox::changeEvent(QEvent *event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        forgetMeasurements();
         updateScrollBars();
         viewport()->update();
     }

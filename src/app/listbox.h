@@ -38,6 +38,11 @@ public:
     void setHorizontalExtent(int pixels);
     int horizontalExtent() const { return m_extent; }
 
+    // Width in pixels of the widest line in the list's font. Lines appended
+    // since the last call are the only ones measured, unless the list changed
+    // in another way, so measuring after every append stays linear.
+    int widestLineWidth();
+
     // Line whose text is drawn at a point of the viewport, or -1.
     int positionAt(const QPoint &viewportPoint) const;
 
@@ -62,8 +67,11 @@ private:
     int visibleLines() const;
     void updateScrollBars();
     void ensureVisible(int position);
+    void forgetMeasurements();
 
     QStringList m_items;
     int m_selected = -1;
     int m_extent = 0;
+    int m_measured = 0;
+    int m_widest = 0;
 };

@@ -1,8 +1,10 @@
 #include "app/platformservices.h"
 
+#include "platform/ansicodepage.h"
 #include "platform/systemlanguage.h"
 
 PlatformServices PlatformServices::system()
 {
-    return {platform::systemDefaultLangId, Shell::create(), VolumeNotifier::create()};
+    return {platform::systemDefaultLangId, platform::systemAnsiCodePage(), Shell::create(),
+            VolumeNotifier::create()};
 }

@@ -11,6 +11,8 @@
 struct PlatformServices
 {
     std::function<quint16()> systemDefaultLangId;
+    // The code page playlist files are written and read in.
+    int ansiCodePage = 0;
     std::unique_ptr<Shell> shell;
     std::unique_ptr<VolumeNotifier> volumes;
 

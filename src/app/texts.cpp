@@ -63,6 +63,21 @@ const Phrase folderNotCreated{
     u"Le dossier « %1 » n'a pas pu être créé. La PSP est peut-être protégée en écriture ou pleine.",
     u"The folder \"%1\" could not be created. The PSP may be write-protected or full."};
 
+const Phrase readIncomplete{
+    u"La playlist « %1 » n'a pas pu être lue en entier (%2). Seules les pistes lues sont "
+    u"affichées : en l'enregistrant sous le même nom, vous perdriez les autres.",
+    u"The playlist \"%1\" could not be read completely (%2). Only the tracks read so far are "
+    u"shown: saving it under the same name would lose the others."};
+const Phrase saveFailed{
+    u"La playlist n'a pas pu être enregistrée dans « %1 » : %2. Une version précédente de cette "
+    u"playlist, s'il y en a une, est restée intacte.",
+    u"The playlist could not be saved as \"%1\": %2. Any earlier version of it is left as it was."};
+const Phrase inexactEntry{
+    u"L'entrée « %1 » contient des caractères qu'un fichier de playlist ne peut pas contenir sur "
+    u"ce système : ils seraient remplacés par « ? ».\n\nEnregistrer quand même ?",
+    u"The entry \"%1\" holds characters that a playlist file cannot hold on this system: they "
+    u"would be written as \"?\".\n\nSave anyway?"};
+
 const Phrase notAPsp =
     same(u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement.");
 const Phrase deleteQuestion = same(u"Supprimer la playlist?");

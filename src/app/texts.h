@@ -68,6 +68,11 @@ extern const Phrase retryName;
 extern const Phrase folderIsAFile;
 extern const Phrase folderNotCreated;
 
+// Playlist files; %1 is the file, %2 what the system said.
+extern const Phrase readIncomplete;
+extern const Phrase saveFailed;
+extern const Phrase inexactEntry; // %1 is the entry
+
 // The same in both languages.
 extern const Phrase notAPsp;
 extern const Phrase deleteQuestion;

@@ -7,6 +7,7 @@
 #include "app/twips.h"
 #include "browser/maketopmost.h"
 #include "psp/storagelayout.h"
+#include "psp/tracklibrary.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -61,6 +62,8 @@ FileBrowse::FileBrowse(FrmMain &main)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Dir1, &DirListBox::changed, this, &FileBrowse::Dir1_Change);
+    connect(music, &FileListBox::clicked, this, &FileBrowse::music_Click);
+    connect(addall, &QAction::triggered, this, &FileBrowse::addall_Click);
     connect(end, &QAction::triggered, this, &FileBrowse::end_Click);
 }
 
@@ -89,11 +92,24 @@ void FileBrowse::showEvent(QShowEvent *event)
 {
     applyTexts();
     QMainWindow::showEvent(event);
+    // A hidden window's frame is not known yet, so where it was placed while
+    // hidden may be off by the frame: place it again now that it is shown.
+    m_main.PositionMediaBrowser();
 }
 
 void FileBrowse::Dir1_Change()
 {
     music->setPath(Dir1->path());
+}
+
+void FileBrowse::music_Click()
+{
+    appendSelectedTrack(m_main, *Dir1, *music);
+}
+
+void FileBrowse::addall_Click()
+{
+    selectEveryTrack(*music);
 }
 
 void FileBrowse::end_Click()

@@ -31,6 +31,8 @@ protected:
 
 private:
     void Dir1_Change();
+    void music_Click();
+    void addall_Click();
     void end_Click();
     void Form_Unload();
 

@@ -13,8 +13,8 @@ namespace platform {
 
 namespace {
 
-// Windows chooses the ANSI code page by script first; among Latin-script
-// languages only these leave Western European.
+// The ANSI code page follows the script; among Latin-script languages only
+// these leave Western European.
 int latinCodePage(const char *language)
 {
     struct LanguageCodePage
@@ -151,9 +151,9 @@ int systemAnsiCodePage()
     return codePageForPosixLocale(messagesLocaleFromEnvironment());
 }
 
-// Single-byte code pages convert through two tables built once from ICU,
-// which is fast and lets undefined bytes keep their characters; multi-byte
-// ones go through the ICU converter itself.
+// Single-byte code pages convert through two tables that ICU fills when the
+// codec is made, which is fast and lets undefined bytes keep characters of
+// their own; multi-byte ones go through the ICU converter itself.
 struct AnsiCodec::Private
 {
     int codePage = westernEuropeanCodePage;
@@ -191,7 +191,7 @@ QByteArray AnsiCodec::Private::encode(QStringView text, qsizetype *firstUnmappab
         return {};
     if (singleByte) {
         QByteArray bytes(text.size(), Qt::Uninitialized);
-        qsizetype written = 0;
+        char *out = bytes.data();
         for (qsizetype i = 0; i < text.size(); ++i) {
             const qint16 byte = fromUnicode[text[i].unicode()];
             if (byte < 0) {
@@ -202,9 +202,9 @@ QByteArray AnsiCodec::Private::encode(QStringView text, qsizetype *firstUnmappab
                     text[i + 1].isLowSurrogate())
                     ++i;
             }
-            bytes[written++] = byte < 0 ? '?' : char(byte);
+            *out++ = byte < 0 ? '?' : char(byte);
         }
-        bytes.truncate(written);
+        bytes.truncate(out - bytes.constData());
         return bytes;
     }
     EncodeContext context;

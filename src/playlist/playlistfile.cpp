@@ -104,11 +104,18 @@ PlaylistReadResult readPlaylist(QIODevice &device, int codePage)
 bool writePlaylist(QIODevice &device, const QStringList &entries, int codePage, QString *error)
 {
     const QByteArray bytes = encodePlaylist(entries, codePage);
-    if (device.write(bytes) == bytes.size())
-        return true;
-    if (error)
-        *error = device.errorString();
-    return false;
+    // A medium that fills up takes part of the bytes without a word; only
+    // writing the rest gives the failure and its reason.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 written = device.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            if (error)
+                *error = device.errorString();
+            return false;
+        }
+        done += written;
+    }
+    return true;
 }
 
 PlaylistReadResult loadPlaylist(const QString &path, int codePage)
@@ -129,21 +136,16 @@ bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
     // it removes the temporary file, so every early return below leaves the
     // old file as it was and nothing else behind.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, every write fails where it happens: a buffer that only
+    // fails to go out inside commit() does not stop commit() from replacing
+    // the old file with the cut-short new one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;
     }
     if (!writePlaylist(file, entries, codePage, error))
         return false;
-    // commit() closes the file before it looks at errors, and a write that
-    // only fails when the buffer goes out (a full medium) would then be an
-    // unknown error; flushing first keeps the reason.
-    if (!file.flush()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
     if (file.commit())
         return true;
     if (error)

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// The playlist entry for a file: its path from the drive root, with
+// backslashes and a single leading backslash, whatever the host's separator
+// ("\MUSIC\Album\Song.mp3"; "\a.mp3" for a file in the root). The PSP reads
+// entries in this form.
+QString playlistEntry(const QString &driveRoot, const QString &folder, const QString &fileName);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+
+class FrmMain;
+
+// Deleting the playlist selected in the playlist list, after a question; the
+// current playlist then starts afresh.
+class PlaylistDeletion : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PlaylistDeletion(FrmMain &main);
+
+    void Command4_Click();
+
+private:
+    FrmMain &m_main;
+};
+
+// Deletes a file unless it is missing, not a plain file, or read-only. The
+// read-only test is made here because root may unlink a read-only file, and
+// deletion must behave the same for every user.
+bool deleteFileUnlessReadOnly(const QString &path);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+struct TestMainWindow;
+
+// A folder standing in for a PSP's drive: a "PSP" folder plus the given
+// files (paths relative to the root; each folder on the way is made).
+class PspDrive
+{
+public:
+    explicit PspDrive(const QStringList &files = {});
+
+    // The root in folder form, with its trailing "/".
+    QString root() const { return m_dir.path() + QLatin1Char('/'); }
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+    void addFile(const QString &relative, const QByteArray &contents = {}) const;
+
+    // Reports the drive as a newly attached volume to the window.
+    void plugInto(TestMainWindow &window) const;
+
+private:
+    QTemporaryDir m_dir;
+};

@@ -1,0 +1,160 @@
+#include "app/dirlistbox.h"
+#include "app/filelistbox.h"
+#include "app/listbox.h"
+#include "browser/filebrowse.h"
+#include "support/fakes.h"
+#include "support/pspdrive.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList tracks{u"MUSIC/Album/1 One.mp3"_s, u"MUSIC/Album/2 Two.mp3"_s,
+                         u"MUSIC/Album/3 Three.at3"_s, u"PSP/MUSIC/Live/track01.mp3"_s};
+
+bool panelShown(FrmMain &window)
+{
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             window.Label1, window.Dir1, window.music, window.Command5, window.Command6}) {
+        if (!control->isVisibleTo(&window))
+            return false;
+    }
+    return !window.Image2->isVisibleTo(&window);
+}
+
+bool panelReplaced(FrmMain &window)
+{
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             window.Label1, window.Dir1, window.music, window.Command5, window.Command6}) {
+        if (control->isVisibleTo(&window))
+            return false;
+    }
+    return window.Image2->isVisibleTo(&window);
+}
+
+FileBrowse &openBrowser(TestMainWindow &window)
+{
+    QTest::mouseClick(window->Command6, Qt::LeftButton);
+    return *window->forms().loadedBrowser();
+}
+
+} // namespace
+
+class TestBrowser : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void opensInPlaceOfThePanel();
+    void closingHandsTheFolderBack_data();
+    void closingHandsTheFolderBack();
+    void appendsOneOrAll();
+    void staysOnTheDrive();
+    void closesWhenItsFolderIsGone();
+};
+
+void TestBrowser::opensInPlaceOfThePanel()
+{
+    PspDrive drive(tracks);
+    TestMainWindow window;
+    window->show();
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+
+    FileBrowse &browser = openBrowser(window);
+    QVERIFY(browser.isVisible());
+    QVERIFY(panelReplaced(*window));
+    QVERIFY(browser.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(browser.Dir1->path(), drive.path(u"MUSIC/Album"_s));
+    QCOMPARE(browser.music->count(), 3);
+    QCOMPARE(browser.pos(), window->pos() + QPoint(-255, 57));
+}
+
+void TestBrowser::closingHandsTheFolderBack_data()
+{
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("done command") << false;
+    QTest::newRow("close box") << true;
+}
+
+void TestBrowser::closingHandsTheFolderBack()
+{
+    QFETCH(bool, closeBox);
+    PspDrive drive(tracks);
+    TestMainWindow window;
+    window->show();
+    drive.plugInto(window);
+
+    FileBrowse &browser = openBrowser(window);
+    browser.Dir1->setPath(drive.path(u"PSP/MUSIC/Live"_s));
+    if (closeBox)
+        browser.close();
+    else
+        browser.end->trigger();
+
+    QVERIFY(!window->forms().loadedBrowser());
+    QVERIFY(panelShown(*window));
+    QCOMPARE(window->Dir1->path(), drive.path(u"PSP/MUSIC/Live"_s));
+    QCOMPARE(window->music->items(), QStringList{u"track01.mp3"_s});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    FileBrowse &again = openBrowser(window);
+    QCOMPARE(again.Dir1->path(), drive.path(u"PSP/MUSIC/Live"_s));
+}
+
+void TestBrowser::appendsOneOrAll()
+{
+    PspDrive drive(tracks);
+    TestMainWindow window;
+    drive.plugInto(window);
+    FileBrowse &browser = openBrowser(window);
+
+    browser.Dir1->setPath(drive.path(u"PSP/MUSIC/Live"_s));
+    browser.music->setSelectedPosition(0);
+    QCOMPARE(window->List1->items(), QStringList{u"\\PSP\\MUSIC\\Live\\track01.mp3"_s});
+    QVERIFY(window->List1->horizontalExtent() > 0);
+
+    browser.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    browser.music->setSelectedPosition(0);
+    browser.addall->trigger();
+    QCOMPARE(window->List1->items(),
+             (QStringList{u"\\PSP\\MUSIC\\Live\\track01.mp3"_s, u"\\MUSIC\\Album\\1 One.mp3"_s,
+                          u"\\MUSIC\\Album\\1 One.mp3"_s, u"\\MUSIC\\Album\\2 Two.mp3"_s,
+                          u"\\MUSIC\\Album\\3 Three.at3"_s}));
+    QCOMPARE(browser.music->selectedPosition(), 2);
+}
+
+void TestBrowser::staysOnTheDrive()
+{
+    PspDrive drive(tracks);
+    TestMainWindow window;
+    // Loaded hidden before the PSP arrived, by the English start-up.
+    QVERIFY(window->forms().loadedBrowser());
+    drive.plugInto(window);
+    FileBrowse &browser = openBrowser(window);
+    browser.Dir1->setPath(drive.path(u"../.."_s));
+    QCOMPARE(browser.Dir1->path(), drive.root());
+}
+
+void TestBrowser::closesWhenItsFolderIsGone()
+{
+    PspDrive drive(tracks);
+    TestMainWindow window;
+    drive.plugInto(window);
+    FileBrowse &browser = openBrowser(window);
+    browser.Dir1->setPath(drive.path(u"PSP/MUSIC/Live"_s));
+    QVERIFY(QDir(drive.path(u"PSP/MUSIC"_s)).removeRecursively());
+    browser.music->refresh();
+    QCOMPARE(browser.music->count(), 0);
+    browser.end->trigger();
+    QVERIFY(panelShown(*window));
+    QCOMPARE(window->music->count(), 0);
+}
+
+QTEST_MAIN(TestBrowser)
+#include "tst_browser.moc"

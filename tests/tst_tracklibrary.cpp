@@ -1,0 +1,165 @@
+#include "app/dirlistbox.h"
+#include "app/filelistbox.h"
+#include "app/listbox.h"
+#include "browser/filebrowse.h"
+#include "support/fakes.h"
+#include "support/pspdrive.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList album{u"MUSIC/Album/10 Outro.mp3"_s, u"MUSIC/Album/2 Intro.mp3"_s,
+                        u"MUSIC/Album/b.MP3"_s,        u"MUSIC/Album/notes.txt"_s,
+                        u"MUSIC/Album/.hidden.mp3"_s,  u"MUSIC/Rock/Live/a.wma"_s,
+                        u"a.mp3"_s};
+
+int widthOf(const ListBox &list, const QString &text)
+{
+    return list.fontMetrics().horizontalAdvance(text);
+}
+
+int scrollBarWidth(const ListBox &list)
+{
+    return list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+}
+
+} // namespace
+
+class TestTrackLibrary : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void clickAppendsEntries();
+    void addAllAfterAClick();
+    void addAllOnAnEmptyFolder();
+    void keyboardSelectionAppends();
+    void fileInTheDriveRoot();
+    void extentFollowsOnlyAppends();
+    void folderListStaysOnTheDrive();
+    void unreadableFolderLeavesListsEmpty();
+};
+
+void TestTrackLibrary::clickAppendsEntries()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    QCOMPARE(window->music->items(),
+             (QStringList{u"2 Intro.mp3"_s, u"10 Outro.mp3"_s, u"b.MP3"_s}));
+
+    window->music->setSelectedPosition(1);
+    window->music->setSelectedPosition(1);
+    QCOMPARE(window->List1->items(),
+             (QStringList{u"\\MUSIC\\Album\\10 Outro.mp3"_s, u"\\MUSIC\\Album\\10 Outro.mp3"_s}));
+}
+
+void TestTrackLibrary::addAllAfterAClick()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    window->music->setSelectedPosition(0);
+    QTest::mouseClick(window->Command5, Qt::LeftButton);
+
+    QCOMPARE(window->List1->items(),
+             (QStringList{u"\\MUSIC\\Album\\2 Intro.mp3"_s, u"\\MUSIC\\Album\\2 Intro.mp3"_s,
+                          u"\\MUSIC\\Album\\10 Outro.mp3"_s, u"\\MUSIC\\Album\\b.MP3"_s}));
+    QCOMPARE(window->music->selectedPosition(), 2);
+}
+
+void TestTrackLibrary::addAllOnAnEmptyFolder()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Rock"_s));
+    QTest::mouseClick(window->Command5, Qt::LeftButton);
+    QCOMPARE(window->List1->count(), 0);
+    QCOMPARE(window->List1->horizontalExtent(), 0);
+}
+
+void TestTrackLibrary::keyboardSelectionAppends()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    QTest::keyClick(window->music, Qt::Key_Down);
+    QTest::keyClick(window->music, Qt::Key_Down);
+    QCOMPARE(window->List1->items(),
+             (QStringList{u"\\MUSIC\\Album\\2 Intro.mp3"_s, u"\\MUSIC\\Album\\10 Outro.mp3"_s}));
+}
+
+void TestTrackLibrary::fileInTheDriveRoot()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.root());
+    QCOMPARE(window->music->items(), QStringList{u"a.mp3"_s});
+    window->music->setSelectedPosition(0);
+    QCOMPARE(window->List1->items(), QStringList{u"\\a.mp3"_s});
+}
+
+void TestTrackLibrary::extentFollowsOnlyAppends()
+{
+    PspDrive drive({u"MUSIC/a.mp3"_s, u"MUSIC/Zz much longer name for a track than fits.mp3"_s});
+    TestMainWindow window;
+    drive.plugInto(window);
+    ListBox &list = *window->List1;
+    const QString longEntry = u"\\MUSIC\\Zz much longer name for a track than fits.mp3"_s;
+
+    window->music->setSelectedPosition(1);
+    window->music->setSelectedPosition(0);
+    const int wide = widthOf(list, longEntry) + scrollBarWidth(list);
+    QCOMPARE(list.horizontalExtent(), wide);
+
+    // Removing the widest entry keeps the old range until the next append.
+    list.setSelectedPosition(0);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(list.items(), QStringList{u"\\MUSIC\\a.mp3"_s});
+    QCOMPARE(list.horizontalExtent(), wide);
+
+    window->music->setSelectedPosition(0);
+    QCOMPARE(list.horizontalExtent(), widthOf(list, u"\\MUSIC\\a.mp3"_s) + scrollBarWidth(list));
+}
+
+void TestTrackLibrary::folderListStaysOnTheDrive()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    window->Dir1->setPath(drive.path(u".."_s));
+    QCOMPARE(window->Dir1->path(), drive.root());
+    window->Dir1->setPath(u"/"_s);
+    QCOMPARE(window->Dir1->path(), drive.root());
+    QCOMPARE(window->music->path(), drive.root());
+}
+
+void TestTrackLibrary::unreadableFolderLeavesListsEmpty()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->Dir1->setPath(drive.path(u"MUSIC/Rock/Live"_s));
+    QCOMPARE(window->music->count(), 1);
+    QVERIFY(QDir(drive.path(u"MUSIC/Rock"_s)).removeRecursively());
+    window->Dir1->setPath(drive.path(u"MUSIC/Rock/Live"_s));
+    window->music->refresh();
+    QCOMPARE(window->music->count(), 0);
+    QTest::mouseClick(window->Command5, Qt::LeftButton);
+    QCOMPARE(window->List1->count(), 0);
+}
+
+QTEST_MAIN(TestTrackLibrary)
+#include "tst_tracklibrary.moc"
