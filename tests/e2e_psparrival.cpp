@@ -3,6 +3,7 @@
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -10,8 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 

@@ -27,8 +27,8 @@ void flushDeletes()
 QStringList visibleControls(FrmMain &window)
 {
     QStringList names;
-    for (QWidget *child : window.centralWidget()->findChildren<QWidget *>(
-             QString(), Qt::FindDirectChildrenOnly)) {
+    for (QWidget *child :
+         window.centralWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child->isVisibleTo(&window))
             names.append(child->objectName());
     }
@@ -64,15 +64,16 @@ void TestFrmMain::titleAndFlag_data()
     QTest::addColumn<QString>("flag");
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QString>("name");
-    QTest::newRow("French") << 0x040C << u"Zarvello v.3.5.0 - A partir de la version 6.10 du système"_s
+    QTest::newRow("French") << 0x040C
+                            << u"Zarvello v.3.5.0 - A partir de la version 6.10 du système"_s
                             << u"FR"_s << u"Veuillez connecter votre PSP"_s
                             << u"Nom de la nouvelle playlist"_s;
     QTest::newRow("French (Luxembourg)")
         << 0x140C << u"Zarvello v.3.5.0 - A partir de la version 6.10 du système"_s << u"FR"_s
         << u"Veuillez connecter votre PSP"_s << u"Nom de la nouvelle playlist"_s;
-    QTest::newRow("French (Canada)") << 0x0C0C << u"Zarvello v.3.5.0 - From system version 6.10"_s
-                                     << u"EN"_s << u"    Please connect your PSP"_s
-                                     << u"Untitled playlist"_s;
+    QTest::newRow("French (Canada)")
+        << 0x0C0C << u"Zarvello v.3.5.0 - From system version 6.10"_s << u"EN"_s
+        << u"    Please connect your PSP"_s << u"Untitled playlist"_s;
     QTest::newRow("English") << 0x0409 << u"Zarvello v.3.5.0 - From system version 6.10"_s
                              << u"EN"_s << u"    Please connect your PSP"_s
                              << u"Untitled playlist"_s;
@@ -124,11 +125,11 @@ void TestFrmMain::designGeometryAndStacking()
     QStringList stacking;
     for (QObject *child : window->centralWidget()->children())
         stacking.append(child->objectName());
-    QCOMPARE(stacking, (QStringList{u"Image1"_s, u"Label1"_s, u"Label2"_s, u"Label3"_s,
-                                    u"Label4"_s, u"Image2"_s, u"Command2"_s, u"Command3"_s,
-                                    u"music"_s, u"Dir1"_s, u"List1"_s, u"Text1"_s, u"File2"_s,
-                                    u"Command1"_s, u"Command4"_s, u"Command5"_s, u"Command6"_s,
-                                    u"lettre"_s, u"Text2"_s}));
+    QCOMPARE(stacking,
+             (QStringList{u"Image1"_s, u"Label1"_s, u"Label2"_s, u"Label3"_s, u"Label4"_s,
+                          u"Image2"_s, u"Command2"_s, u"Command3"_s, u"music"_s, u"Dir1"_s,
+                          u"List1"_s, u"Text1"_s, u"File2"_s, u"Command1"_s, u"Command4"_s,
+                          u"Command5"_s, u"Command6"_s, u"lettre"_s, u"Text2"_s}));
 }
 
 void TestFrmMain::tabOrder()
@@ -222,8 +223,7 @@ void TestFrmMain::browserFollowsTheMainWindow()
 
     window->forms().filebrowse().show();
     window->move(400, 300);
-    QTRY_COMPARE(window->forms().filebrowse().pos(),
-                 window->pos() + QPoint(-255, 57));
+    QTRY_COMPARE(window->forms().filebrowse().pos(), window->pos() + QPoint(-255, 57));
 
     // Closed, the browser comes back hidden with the next move, already placed.
     window->forms().filebrowse().close();

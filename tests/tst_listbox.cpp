@@ -68,6 +68,7 @@ private Q_SLOTS:
     void selectionIsScrolledIntoView();
     void verticalRangeFollowsCount();
     void horizontalRangeFollowsExtentOnly();
+    void widestLineFollowsEdits();
 };
 
 void TestListBox::editsKeepSelection_data()
@@ -363,6 +364,42 @@ void TestListBox::horizontalRangeFollowsExtentOnly()
     list.setHorizontalExtent(list.viewport()->width());
     QCOMPARE(horizontal->maximum(), 0);
     QTRY_VERIFY(!horizontal->isVisible());
+}
+
+void TestListBox::widestLineFollowsEdits()
+{
+    ListBox list;
+    const QString shortLine = u"ab"_s;
+    const QString longLine = u"a much longer line"_s;
+    const QString middleLine = u"middle line"_s;
+    const auto width = [&list](const QString &text) {
+        return list.lineMetrics().horizontalAdvance(text);
+    };
+    QCOMPARE(list.widestLineWidth(), 0);
+
+    list.addItem(shortLine);
+    QCOMPARE(list.widestLineWidth(), width(shortLine));
+    list.addItems({longLine, middleLine});
+    QCOMPARE(list.widestLineWidth(), width(longLine));
+
+    // Measuring again after a removal must not remember the removed line.
+    QVERIFY(list.removeItem(1));
+    QCOMPARE(list.widestLineWidth(), width(middleLine));
+    list.insertItem(0, longLine);
+    QCOMPARE(list.widestLineWidth(), width(longLine));
+
+    // A larger font measures every line anew.
+    const int smaller = list.widestLineWidth();
+    QFont larger = list.font();
+    larger.setPointSizeF(larger.pointSizeF() * 3);
+    list.setFont(larger);
+    QCOMPARE(list.widestLineWidth(), width(longLine));
+    QVERIFY(list.widestLineWidth() > smaller);
+
+    list.clear();
+    QCOMPARE(list.widestLineWidth(), 0);
+    // Measuring leaves the sideways range to the caller.
+    QCOMPARE(list.horizontalExtent(), 0);
 }
 
 QTEST_MAIN(TestListBox)

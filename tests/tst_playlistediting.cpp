@@ -56,23 +56,22 @@ void TestPlaylistEditing::moves_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("selectedAfter");
-    QTest::newRow("up in the middle") << five << 2 << u"Command2"_s
-                                      << QStringList{u"a"_s, u"c"_s, u"b"_s, u"d"_s, u"e"_s} << 1;
-    QTest::newRow("down in the middle") << five << 2 << u"Command3"_s
-                                        << QStringList{u"a"_s, u"b"_s, u"d"_s, u"c"_s, u"e"_s}
-                                        << 3;
+    QTest::newRow("up in the middle")
+        << five << 2 << u"Command2"_s << QStringList{u"a"_s, u"c"_s, u"b"_s, u"d"_s, u"e"_s} << 1;
+    QTest::newRow("down in the middle")
+        << five << 2 << u"Command3"_s << QStringList{u"a"_s, u"b"_s, u"d"_s, u"c"_s, u"e"_s} << 3;
     QTest::newRow("up on the first") << five << 0 << u"Command2"_s << five << 0;
     QTest::newRow("down on the last") << five << 4 << u"Command3"_s << five << 4;
-    QTest::newRow("up with one line") << QStringList{u"a"_s} << 0 << u"Command2"_s
-                                      << QStringList{u"a"_s} << 0;
-    QTest::newRow("down with one line") << QStringList{u"a"_s} << 0 << u"Command3"_s
-                                        << QStringList{u"a"_s} << 0;
+    QTest::newRow("up with one line")
+        << QStringList{u"a"_s} << 0 << u"Command2"_s << QStringList{u"a"_s} << 0;
+    QTest::newRow("down with one line")
+        << QStringList{u"a"_s} << 0 << u"Command3"_s << QStringList{u"a"_s} << 0;
     QTest::newRow("up with none selected") << five << -1 << u"Command2"_s << five << -1;
     QTest::newRow("down with none selected") << five << -1 << u"Command3"_s << five << -1;
-    QTest::newRow("remove the middle") << five << 2 << u"Command1"_s
-                                       << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << -1;
-    QTest::newRow("remove the last") << five << 4 << u"Command1"_s
-                                     << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s} << -1;
+    QTest::newRow("remove the middle")
+        << five << 2 << u"Command1"_s << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << -1;
+    QTest::newRow("remove the last")
+        << five << 4 << u"Command1"_s << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s} << -1;
 }
 
 void TestPlaylistEditing::moves()
@@ -117,8 +116,8 @@ void TestPlaylistEditing::newPlaylist()
         m_drive->plugInto(window);
         window->Text1->setText(u"Road trip"_s);
         window->mnnew->trigger();
-        QCOMPARE(window->Text1->text(), langId == 0x040C ? u"Nom de la nouvelle playlist"_s
-                                                         : u"Untitled playlist"_s);
+        QCOMPARE(window->Text1->text(),
+                 langId == 0x040C ? u"Nom de la nouvelle playlist"_s : u"Untitled playlist"_s);
         window->List1->addItems(five);
         window->Text1->setText(u"Road trip"_s);
         window->show();

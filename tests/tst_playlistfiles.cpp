@@ -26,8 +26,8 @@ QByteArray contents(const QString &path)
 
 QStringList playlistFolderEntries(const PspDrive &drive)
 {
-    return QDir(drive.path(folder)).entryList(QDir::AllEntries | QDir::Hidden |
-                                              QDir::NoDotAndDotDot);
+    return QDir(drive.path(folder))
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 void save(TestMainWindow &window, const QString &name)
@@ -102,8 +102,8 @@ void TestPlaylistFiles::openingGivesBackWhatWasSaved()
     window->File2->setSelectedPosition(0);
 
     QCOMPARE(window->Text1->text(), u"Mixed ends"_s);
-    QCOMPARE(window->List1->items(), (QStringList{u"#EXTM3U"_s, u"\\a.mp3"_s, u"\\b.mp3"_s,
-                                                  QString(), u"\\cé.mp3"_s}));
+    QCOMPARE(window->List1->items(),
+             (QStringList{u"#EXTM3U"_s, u"\\a.mp3"_s, u"\\b.mp3"_s, QString(), u"\\cé.mp3"_s}));
     QCOMPARE(window->List1->selectedPosition(), -1);
     QVERIFY(window->List1->horizontalExtent() > 0);
 

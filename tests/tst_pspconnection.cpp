@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -212,8 +211,8 @@ void TestPspConnection::folderThatCannotBeCreated()
     const bool root = geteuid() == 0;
     // Root writes anywhere, so a read-only medium is needed to see a refusal.
     if (root) {
-        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s,
-                                           u"tmpfs"_s, drive.path()}) != 0)
+        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s,
+                                           drive.path()}) != 0)
             QSKIP("cannot mount a small read-only volume here");
         makeFolders(drive.path(), {u"PSP"_s});
         QCOMPARE(QProcess::execute(u"mount"_s, {u"-o"_s, u"remount,ro"_s, drive.path()}), 0);
@@ -229,8 +228,8 @@ void TestPspConnection::folderThatCannotBeCreated()
         QFile::setPermissions(drive.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown[0].text.startsWith(u"Le dossier « "_s + QDir::toNativeSeparators(
-                                          rootOf(drive) + u"MUSIC"_s)),
+    QVERIFY2(shown[0].text.startsWith(u"Le dossier « "_s +
+                                      QDir::toNativeSeparators(rootOf(drive) + u"MUSIC"_s)),
              qPrintable(shown[0].text));
     QCOMPARE(shown[0].icon, QMessageBox::Warning);
     QVERIFY(connectedLayout(*window));

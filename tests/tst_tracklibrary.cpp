@@ -15,14 +15,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList album{u"MUSIC/Album/10 Outro.mp3"_s, u"MUSIC/Album/2 Intro.mp3"_s,
-                        u"MUSIC/Album/b.MP3"_s,        u"MUSIC/Album/notes.txt"_s,
-                        u"MUSIC/Album/.hidden.mp3"_s,  u"MUSIC/Rock/Live/a.wma"_s,
+const QStringList album{u"MUSIC/Album/10 Outro.mp3"_s,
+                        u"MUSIC/Album/2 Intro.mp3"_s,
+                        u"MUSIC/Album/b.MP3"_s,
+                        u"MUSIC/Album/notes.txt"_s,
+                        u"MUSIC/Album/.hidden.mp3"_s,
+                        u"MUSIC/Rock/Live/a.wma"_s,
                         u"a.mp3"_s};
 
 int widthOf(const ListBox &list, const QString &text)
 {
-    return list.fontMetrics().horizontalAdvance(text);
+    return list.lineMetrics().horizontalAdvance(text);
 }
 
 int scrollBarWidth(const ListBox &list)

@@ -40,9 +40,9 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
 }
 
 FrmAbout::FrmAbout(FrmMain &main)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                           | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                           | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint),
       m_main(main)
 {
     setObjectName(QStringLiteral("frmAbout"));

@@ -12,7 +12,7 @@ void FileListBox::setPath(const QString &folder)
     // A folder handed over with its trailing separator is a drive root, and
     // keeps it, as the folder list reports it.
     m_path = folder.endsWith(QLatin1Char('/')) ? folderpath::rootForm(folder)
-                                                : folderpath::normalised(folder);
+                                               : folderpath::normalised(folder);
     refresh();
 }
 

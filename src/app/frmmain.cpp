@@ -10,10 +10,10 @@
 #include "app/twips.h"
 #include "app/version.h"
 #include "browser/filebrowse.h"
-#include "playlist/typingerror.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
+#include "playlist/typingerror.h"
 #include "psp/pspconnection.h"
 #include "psp/tracklibrary.h"
 

@@ -88,9 +88,23 @@ void ListBox::setHorizontalExtent(int pixels)
     viewport()->update();
 }
 
+QFont ListBox::lineFont() const
+{
+    // Lines are file paths: skipping kerning and ligatures costs nothing
+    // visible and makes measuring tens of thousands of them several times faster.
+    QFont unshaped = font();
+    unshaped.setStyleStrategy(QFont::PreferNoShaping);
+    return unshaped;
+}
+
+QFontMetrics ListBox::lineMetrics() const
+{
+    return QFontMetrics(lineFont(), viewport());
+}
+
 int ListBox::widestLineWidth()
 {
-    const QFontMetrics metrics = fontMetrics();
+    const QFontMetrics metrics = lineMetrics();
     for (; m_measured < count(); ++m_measured)
         m_widest = std::max(m_widest, metrics.horizontalAdvance(m_items.at(m_measured)));
     return m_widest;
@@ -113,14 +127,14 @@ int ListBox::positionAt(const QPoint &viewportPoint) const
 void ListBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    painter.setFont(font());
+    painter.setFont(lineFont());
     const int height = lineHeight();
     const int width = viewport()->width();
     const int textX = 2 - horizontalScrollBar()->value();
     const int first = verticalScrollBar()->value() + event->rect().top() / height;
     const int last =
         std::min(count() - 1, verticalScrollBar()->value() + event->rect().bottom() / height);
-    const int ascent = fontMetrics().ascent();
+    const int ascent = lineMetrics().ascent();
     const QPalette &colours = palette();
 
     for (int position = first; position <= last; ++position) {

@@ -38,6 +38,10 @@ public:
     void setHorizontalExtent(int pixels);
     int horizontalExtent() const { return m_extent; }
 
+    // Metrics of the font lines are drawn in: the list's font, unshaped, so
+    // that long lists measure quickly (see widestLineWidth).
+    QFontMetrics lineMetrics() const;
+
     // Width in pixels of the widest line in the list's font. Lines appended
     // since the last call are the only ones measured, unless the list changed
     // in another way, so measuring after every append stays linear.
@@ -68,6 +72,7 @@ private:
     void updateScrollBars();
     void ensureVisible(int position);
     void forgetMeasurements();
+    QFont lineFont() const;
 
     QStringList m_items;
     int m_selected = -1;

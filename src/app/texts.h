@@ -6,7 +6,11 @@
 // windows are built with their French texts; the English ones are applied when
 // the language flag says so.
 
-enum class Language { French, English };
+enum class Language
+{
+    French,
+    English
+};
 
 // The language flag held by the main window: "FR" means French, anything else
 // English.

@@ -27,9 +27,9 @@ QFont browserFont(const QString &family)
 } // namespace
 
 FileBrowse::FileBrowse(FrmMain &main)
-    : QMainWindow(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                               | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                               | Qt::WindowCloseButtonHint),
+    : QMainWindow(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                               Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowCloseButtonHint),
       m_main(main)
 {
     setObjectName(QStringLiteral("filebrowse"));

@@ -6,8 +6,8 @@ namespace platform {
 
 quint16 langIdFromPosixLocale(const QByteArray &locale)
 {
-    const QByteArray base = locale.left(locale.indexOf('.') < 0 ? locale.size()
-                                                                  : locale.indexOf('.'));
+    const QByteArray base =
+        locale.left(locale.indexOf('.') < 0 ? locale.size() : locale.indexOf('.'));
     if (base.isEmpty() || base == "C" || base == "POSIX")
         return englishUnitedStates;
     char canonical[ULOC_FULLNAME_CAPACITY] = {};

@@ -12,10 +12,7 @@ public:
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
     }
-    bool open(const QString &address) override
-    {
-        return QDesktopServices::openUrl(QUrl(address));
-    }
+    bool open(const QString &address) override { return QDesktopServices::openUrl(QUrl(address)); }
 };
 
 } // namespace

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <QObject>
 #include <QString>
-
-#include <memory>
 
 // Reports volumes that are attached to or removed from the system, on the
 // user-interface thread. Both notifications carry the same four values:

@@ -61,10 +61,10 @@ void PlaylistFiles::save_Click()
     const QString path = playlist::playlistFilePath(m_main.File2->path(), name);
     QString error;
     if (!playlist::savePlaylist(path, entries, codePage, &error))
-        messagebox::show(&m_main,
-                         texts::saveFailed.in(m_main.language())
-                             .arg(QDir::toNativeSeparators(path), error),
-                         QString(), QMessageBox::Ok, QMessageBox::Warning);
+        messagebox::show(
+            &m_main,
+            texts::saveFailed.in(m_main.language()).arg(QDir::toNativeSeparators(path), error),
+            QString(), QMessageBox::Ok, QMessageBox::Warning);
     m_main.File2->refresh();
 }
 

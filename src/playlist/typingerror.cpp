@@ -23,9 +23,9 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 } // namespace
 
 TypingError::TypingError(FrmMain &main)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                           | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                           | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint),
       m_main(main)
 {
     setObjectName(QStringLiteral("typingerror"));

@@ -41,8 +41,8 @@ PspConnection::PspConnection(FrmMain &main) : QObject(&main), m_main(main)
     }
 }
 
-void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId,
-                                           const QString &deviceName, int deviceData)
+void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const QString &deviceName,
+                                           int deviceData)
 {
     if (deviceType != VolumeNotifier::volumeDeviceType || deviceData != 0)
         return;
@@ -72,11 +72,10 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId,
 void PspConnection::showConnectedLayout()
 {
     m_main.Label4->hide();
-    for (QWidget *control :
-         std::initializer_list<QWidget *>{m_main.Dir1, m_main.music, m_main.Command5, m_main.Label1,
-                                          m_main.Label2, m_main.Text1, m_main.List1,
-                                          m_main.Command1, m_main.Command2, m_main.Command3,
-                                          m_main.Label3, m_main.File2, m_main.Command4})
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             m_main.Dir1, m_main.music, m_main.Command5, m_main.Label1, m_main.Label2, m_main.Text1,
+             m_main.List1, m_main.Command1, m_main.Command2, m_main.Command3, m_main.Label3,
+             m_main.File2, m_main.Command4})
         control->show();
     m_main.save->setEnabled(true);
     m_main.mnnew->setEnabled(true);

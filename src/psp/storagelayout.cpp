@@ -37,8 +37,8 @@ QString childIgnoringCase(const QString &folder, const QString &name)
     const QString exact = folderpath::join(folder, name);
     if (entryExists(exact))
         return exact;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return folderpath::join(folder, entry);

@@ -12,7 +12,6 @@ TestMainWindow::TestMainWindow(quint16 langId, std::unique_ptr<VolumeNotifier> n
         notifier = std::make_unique<VolumeNotifier>();
     shell = recordingShell.get();
     volumes = notifier.get();
-    window = std::make_unique<FrmMain>(PlatformServices{[langId] { return langId; }, 1252,
-                                                        std::move(recordingShell),
-                                                        std::move(notifier)});
+    window = std::make_unique<FrmMain>(PlatformServices{
+        [langId] { return langId; }, 1252, std::move(recordingShell), std::move(notifier)});
 }

@@ -3,9 +3,8 @@
 #include "app/frmmain.h"
 #include "platform/shell.h"
 
-#include <QStringList>
-
 #include <memory>
+#include <QStringList>
 
 // Records what the program asks of the desktop instead of opening anything.
 class RecordingShell final : public Shell

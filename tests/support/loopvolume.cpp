@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -76,8 +75,8 @@ bool LoopVolume::run(const QString &program, const QStringList &arguments)
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-                    process.exitCode() == 0;
+    const bool ok = process.waitForFinished(60000) &&
+                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (!ok)
         m_error = program + u": "_s + QString::fromLocal8Bit(process.readAll()).trimmed() +
                   process.errorString();
