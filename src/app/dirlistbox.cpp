@@ -4,6 +4,7 @@
 #include "app/naturalorder.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QStyle>
 
 using namespace Qt::StringLiterals;
@@ -28,10 +29,23 @@ DirListBox::DirListBox(QWidget *parent) : QTreeWidget(parent)
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
-    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
-        if (item)
-            setPath(item->data(0, Qt::UserRole).toString());
-    });
+    // Only a double-click (or Enter) opens a folder, whatever the desktop's
+    // single-click setting: a single click just highlights.
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::open);
+}
+
+void DirListBox::open(QTreeWidgetItem *item)
+{
+    if (item)
+        setPath(item->data(0, Qt::UserRole).toString());
+}
+
+void DirListBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        open(currentItem());
+    else
+        QTreeWidget::keyPressEvent(event);
 }
 
 void DirListBox::setDriveRoot(const QString &root)

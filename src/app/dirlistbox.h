@@ -27,7 +27,11 @@ Q_SIGNALS:
     // The opened folder changed, by the user or in code.
     void changed();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    void open(QTreeWidgetItem *item);
     void rebuild();
 
     QString m_root;
