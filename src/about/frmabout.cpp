@@ -1,21 +1,13 @@
 #include "about/frmabout.h"
 
+#include "app/design.h"
 #include "app/frmmain.h"
-#include "app/twips.h"
 #include "app/version.h"
 #include "browser/maketopmost.h"
 
 #include <QMouseEvent>
 
 namespace {
-
-QFont aboutFont(const QString &family, bool bold = false)
-{
-    QFont font(family);
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
-    return font;
-}
 
 template <class Label>
 Label *label(QWidget *parent, const char *name, const QRect &geometry, const QColor &colour)
@@ -24,9 +16,7 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
     control->setTextFormat(Qt::PlainText);
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    control->setPalette(palette);
+    setTextColour(control, colour);
     return control;
 }
 
@@ -39,15 +29,11 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT clicked();
 }
 
-FrmAbout::FrmAbout(FrmMain &main)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint),
-      m_main(main)
+FrmAbout::FrmAbout(FrmMain &main) : QWidget(nullptr, fixedFrame(Qt::Dialog)), m_main(main)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(twips(4215), twips(1695));
-    setFont(aboutFont(QStringLiteral("MS Sans Serif")));
+    setFont(designFont(QStringLiteral("MS Sans Serif")));
     setWindowIcon(QIcon(QStringLiteral(":/artwork/icon.png")));
     setWindowTitle(texts::aboutTitlePrefix.design() + version::applicationTitle());
 
@@ -58,7 +44,7 @@ FrmAbout::FrmAbout(FrmMain &main)
     Image1->setPixmap(QPixmap(QStringLiteral(":/artwork/about-photo.jpg")));
 
     lblTitle = label<QLabel>(this, "lblTitle", twipsRect(960, 120, 3885, 345), Qt::black);
-    lblTitle->setFont(aboutFont(QStringLiteral("MS Sans Serif"), true));
+    lblTitle->setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, Bold));
     lblVersion = label<QLabel>(this, "lblVersion", twipsRect(1080, 360, 1725, 225), Qt::blue);
     lblDescription =
         label<QLabel>(this, "lblDescription", twipsRect(960, 720, 3165, 210), Qt::black);
@@ -72,14 +58,12 @@ FrmAbout::FrmAbout(FrmMain &main)
     Line1->setPalette(linePalette);
 
     Label1 = label<QLabel>(this, "Label1", twipsRect(120, 1080, 3375, 255), QColor(255, 0, 0));
-    Label1->setFont(aboutFont(QStringLiteral("Century")));
+    Label1->setFont(designFont(QStringLiteral("Century")));
     Label1->setText(QStringLiteral("Made with care by the Zarvello team"));
 
     Label2 =
         label<ClickableLabel>(this, "Label2", twipsRect(720, 1320, 3615, 255), QColor(0, 0, 64));
-    QFont link = aboutFont(QStringLiteral("Courier New"));
-    link.setUnderline(true);
-    Label2->setFont(link);
+    Label2->setFont(designFont(QStringLiteral("Courier New"), 8.25, Underline));
     Label2->setText(QStringLiteral("www.example.org/zarvello"));
     Label2->setCursor(QCursor(QPixmap(QStringLiteral(":/artwork/link-pointer.png")), 0, 0));
     connect(Label2, &ClickableLabel::clicked, this, &FrmAbout::Label2_Click);
@@ -112,7 +96,7 @@ void FrmAbout::showEvent(QShowEvent *event)
     if (!m_placed) {
         // Shown without an owner: stand over the main window, where the user looks.
         m_placed = true;
-        move(m_main.frameGeometry().center() - rect().center());
+        centreOver(*this, m_main);
     }
     QWidget::showEvent(event);
 }

@@ -1,13 +1,13 @@
 #include "app/frmmain.h"
 
 #include "about/frmabout.h"
+#include "app/design.h"
 #include "app/dirlistbox.h"
 #include "app/filelistbox.h"
 #include "app/filemove.h"
 #include "app/languagecode.h"
 #include "app/listbox.h"
 #include "app/textbox.h"
-#include "app/twips.h"
 #include "app/version.h"
 #include "browser/filebrowse.h"
 #include "playlist/playlistdeletion.h"
@@ -31,15 +31,6 @@ namespace {
 constexpr int clientWidth = 9270;
 constexpr int clientHeight = 5250;
 
-QFont designFont(const QString &family, qreal points, bool bold = false, bool italic = false)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
 template <class Control> Control *place(Control *control, const QRect &twipsGeometry)
 {
     control->setGeometry(twipsGeometry);
@@ -52,9 +43,7 @@ QLabel *heading(QWidget *parent, const QString &text, const QFont &font, const Q
     auto *label = place(new QLabel(text, parent), geometry);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(palette);
+    setTextColour(label, Qt::white);
     return label;
 }
 
@@ -75,10 +64,7 @@ QPushButton *button(QWidget *parent, const QString &text, qreal points, const QR
 } // namespace
 
 FrmMain::FrmMain(PlatformServices services, QWidget *parent)
-    : QMainWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                              Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowCloseButtonHint),
-      m_services(std::move(services))
+    : QMainWindow(parent, fixedFrame(Qt::Dialog)), m_services(std::move(services))
 {
     setObjectName(QStringLiteral("frmMain"));
     m_forms = new Forms(*this);
@@ -104,7 +90,7 @@ void FrmMain::buildControls()
     client->setFixedSize(twips(clientWidth), twips(clientHeight));
     setCentralWidget(client);
 
-    const QFont caption = designFont(QStringLiteral("Arial"), 8.25, false, true);
+    const QFont caption = designFont(QStringLiteral("Arial"), 8.25, Italic);
 
     // Created bottom first: later siblings are drawn above earlier ones.
     Image1 = picture(client, QStringLiteral(":/artwork/background.bmp"),
@@ -128,7 +114,7 @@ void FrmMain::buildControls()
     List1 = place(new ListBox(client), twipsRect(3240, 960, 2655, 3375));
     Text1 = place(new TextBox(texts::defaultPlaylistName.in(Language::French), client),
                   twipsRect(3240, 600, 2655, 285));
-    Text1->setFont(designFont(QStringLiteral("Segoe UI"), 8.25, true));
+    Text1->setFont(designFont(QStringLiteral("Segoe UI"), 8.25, Bold));
     File2 = place(new FileListBox(client), twipsRect(6240, 600, 2655, 3690));
     File2->setFont(designFont(QStringLiteral("Comic Sans MS"), 8.25));
     Command1 = button(client, texts::removeEntry.design(), 8.25, twipsRect(3240, 4680, 2655, 255));

@@ -1,10 +1,10 @@
 #include "browser/filebrowse.h"
 
 #include "about/frmabout.h"
+#include "app/design.h"
 #include "app/dirlistbox.h"
 #include "app/filelistbox.h"
 #include "app/frmmain.h"
-#include "app/twips.h"
 #include "browser/maketopmost.h"
 #include "psp/storagelayout.h"
 #include "psp/tracklibrary.h"
@@ -15,22 +15,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-namespace {
+namespace {} // namespace
 
-QFont browserFont(const QString &family)
-{
-    QFont font(family);
-    font.setPointSizeF(8.25);
-    return font;
-}
-
-} // namespace
-
-FileBrowse::FileBrowse(FrmMain &main)
-    : QMainWindow(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                               Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowCloseButtonHint),
-      m_main(main)
+FileBrowse::FileBrowse(FrmMain &main) : QMainWindow(nullptr, fixedFrame(Qt::Window)), m_main(main)
 {
     setObjectName(QStringLiteral("filebrowse"));
     setWindowTitle(texts::browserTitle.design());
@@ -48,11 +35,11 @@ FileBrowse::FileBrowse(FrmMain &main)
     Dir1 = new DirListBox(client);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(twipsRect(120, 120, 6495, 2340));
-    Dir1->setFont(browserFont(QStringLiteral("Verdana")));
+    Dir1->setFont(designFont(QStringLiteral("Verdana")));
     music = new FileListBox(client);
     music->setObjectName(QStringLiteral("music"));
     music->setGeometry(twipsRect(120, 2640, 6495, 2400));
-    music->setFont(browserFont(QStringLiteral("MS UI Gothic")));
+    music->setFont(designFont(QStringLiteral("MS UI Gothic")));
     QWidget::setTabOrder(Dir1, music);
 
     addall = menuBar()->addAction(texts::browserAddAll.design());

@@ -1,7 +1,7 @@
 #include "playlist/typingerror.h"
 
+#include "app/design.h"
 #include "app/frmmain.h"
-#include "app/twips.h"
 #include "browser/maketopmost.h"
 
 #include <QLabel>
@@ -22,11 +22,7 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 
 } // namespace
 
-TypingError::TypingError(FrmMain &main)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint),
-      m_main(main)
+TypingError::TypingError(FrmMain &main) : QWidget(nullptr, fixedFrame(Qt::Dialog)), m_main(main)
 {
     setObjectName(QStringLiteral("typingerror"));
     setFixedSize(twips(2775), twips(2175));
@@ -67,7 +63,7 @@ void TypingError::showEvent(QShowEvent *event)
     applyTexts();
     if (!m_placed) {
         m_placed = true;
-        move(m_main.frameGeometry().center() - rect().center());
+        centreOver(*this, m_main);
     }
     QWidget::showEvent(event);
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QtMath>
+
+class QWidget;
+class QColor;
+
+// How the windows are designed: positions and sizes in twips, 15 to a pixel;
+// Windows fonts in points; fixed frames.
+
+constexpr int twipsPerPixel = 15;
+
+inline int twips(int value)
+{
+    return qRound(double(value) / twipsPerPixel);
+}
+
+inline QRect twipsRect(int left, int top, int width, int height)
+{
+    return {twips(left), twips(top), twips(width), twips(height)};
+}
+
+enum FontStyle
+{
+    Regular = 0,
+    Bold = 1,
+    Italic = 2,
+    Underline = 4,
+};
+
+// A font of the design, by family, size in points and styles (FontStyle bits).
+QFont designFont(const QString &family, qreal points = 8.25, int styles = Regular);
+
+// The frame of a window that cannot be resized: a title and a close box, no
+// minimise or maximise box.
+Qt::WindowFlags fixedFrame(Qt::WindowType type);
+
+// Draws a widget's text in the given colour.
+void setTextColour(QWidget *widget, const QColor &colour);
+
+// Centres a window over another one.
+void centreOver(QWidget &window, const QWidget &owner);
