@@ -15,7 +15,7 @@ void prepareApplication()
     const std::pair<const char *, QStringList> substitutes[] = {
         {"Comic Sans MS", {QStringLiteral("Comic Neue")}},
         {"Verdana", {QStringLiteral("DejaVu Sans")}},
-        {"MS UI Gothic", {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}},
+        {"MS UI Gothic", {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}},
         {"MS Sans Serif", {QStringLiteral("Liberation Sans")}},
         {"Segoe UI", {QStringLiteral("Liberation Sans")}},
         {"Century", {QStringLiteral("C059"), QStringLiteral("Century Schoolbook L")}},

@@ -29,6 +29,8 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // No expand arrows: every folder shown is open or openable by a double-click.
+    void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
 
 private:
     void open(QTreeWidgetItem *item);

@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "about/frmabout.h"
+#include "app/button.h"
 #include "app/design.h"
 #include "app/dirlistbox.h"
 #include "app/filelistbox.h"
@@ -56,7 +57,7 @@ QLabel *picture(QWidget *parent, const QString &resource, const QRect &geometry)
 
 QPushButton *button(QWidget *parent, const QString &text, qreal points, const QRect &geometry)
 {
-    auto *control = place(new QPushButton(text, parent), geometry);
+    auto *control = place(new Button(text, parent), geometry);
     control->setFont(designFont(QStringLiteral("Times New Roman"), points));
     return control;
 }

@@ -26,6 +26,7 @@ TypingError::TypingError(FrmMain &main) : QWidget(nullptr, fixedFrame(Qt::Dialog
 {
     setObjectName(QStringLiteral("typingerror"));
     setFixedSize(twips(2775), twips(2175));
+    setFont(designFont(QStringLiteral("MS Sans Serif")));
     setWindowTitle(texts::nameErrorTitle.design());
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);

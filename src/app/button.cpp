@@ -1,0 +1,21 @@
+#include "app/button.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+void Button::paintEvent(QPaintEvent *event)
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect textArea =
+        style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 0, -1, 0);
+    if (option.fontMetrics.horizontalAdvance(text()) <= textArea.width()) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                         palette(), isEnabled(), text(), QPalette::ButtonText);
+}
