@@ -17,7 +17,58 @@ QString mkfsProgram()
                : found;
 }
 
+// Runs a command to its end; on failure error says what went wrong.
+bool run(const QString &program, const QStringList &arguments, QString &error)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(60000);
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return true;
+    // A command that ran and refused explains itself; otherwise say why it did not run.
+    const QString output = QString::fromLocal8Bit(process.readAll()).trimmed();
+    if (!finished || process.exitStatus() != QProcess::NormalExit)
+        error = program + u": "_s + process.errorString();
+    else if (output.isEmpty())
+        error = program + u": exit code "_s + QString::number(process.exitCode());
+    else
+        error = program + u": "_s + output;
+    return false;
+}
+
 } // namespace
+
+Mount::~Mount()
+{
+    if (!unmount()) {
+        QString ignored;
+        run(u"umount"_s, {u"-l"_s, m_mountPoint}, ignored);
+    }
+}
+
+bool Mount::mount(const QStringList &arguments, const QString &mountPoint)
+{
+    if (!m_mountPoint.isEmpty()) {
+        m_error = u"already mounted on "_s + m_mountPoint;
+        return false;
+    }
+    if (!run(u"mount"_s, arguments + QStringList{mountPoint}, m_error))
+        return false;
+    m_mountPoint = mountPoint;
+    return true;
+}
+
+bool Mount::unmount()
+{
+    if (m_mountPoint.isEmpty())
+        return true;
+    // On failure the mount point is kept, so going away still undoes the mount.
+    if (!run(u"umount"_s, {m_mountPoint}, m_error))
+        return false;
+    m_mountPoint.clear();
+    return true;
+}
 
 QString LoopVolume::unavailableReason()
 {
@@ -44,41 +95,21 @@ LoopVolume::LoopVolume(const QString &contents) : m_image(m_dir.filePath(u"volum
     if (!contents.isEmpty())
         arguments << u"-d"_s << contents;
     arguments << m_image << u"16M"_s;
-    run(mkfsProgram(), arguments);
-}
-
-LoopVolume::~LoopVolume()
-{
-    unmount();
+    run(mkfsProgram(), arguments, m_imageError);
 }
 
 bool LoopVolume::mount(const QString &mountPoint)
 {
-    if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, m_image, mountPoint}))
-        return false;
-    m_mountPoint = mountPoint;
-    return true;
+    // Without an image mount would only say the file is missing.
+    return m_imageError.isEmpty() && m_mount.mount({u"-o"_s, u"loop"_s, m_image}, mountPoint);
 }
 
 bool LoopVolume::unmount()
 {
-    if (m_mountPoint.isEmpty())
-        return true;
-    if (!run(u"umount"_s, {m_mountPoint}))
-        return false;
-    m_mountPoint.clear();
-    return true;
+    return m_mount.unmount();
 }
 
-bool LoopVolume::run(const QString &program, const QStringList &arguments)
+QString LoopVolume::error() const
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool ok = process.waitForFinished(60000) &&
-                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (!ok)
-        m_error = program + u": "_s + QString::fromLocal8Bit(process.readAll()).trimmed() +
-                  process.errorString();
-    return ok;
+    return m_imageError.isEmpty() ? m_mount.error() : m_imageError;
 }
