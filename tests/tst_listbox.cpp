@@ -64,7 +64,7 @@ private Q_SLOTS:
     void keyboardMovesSelection();
     void mouseSelectsLine();
     void mouseSelectsLineOfScrolledList();
-    void doubleClickActivates();
+    void doubleClickSelectsOnce();
     void selectionIsScrolledIntoView();
     void verticalRangeFollowsCount();
     void horizontalRangeFollowsExtentOnly();
@@ -260,14 +260,13 @@ void TestListBox::mouseSelectsLineOfScrolledList()
     QCOMPARE(list.item(list.selectedPosition()), u"Line 41"_s);
 }
 
-void TestListBox::doubleClickActivates()
+void TestListBox::doubleClickSelectsOnce()
 {
     ListBox list;
     list.resize(177, 300);
     list.addItems(numbered(5));
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy activated(&list, &ListBox::activated);
     QSignalSpy clicked(&list, &ListBox::clicked);
 
     // A double-click arrives as a click, then the double-click.
@@ -275,8 +274,6 @@ void TestListBox::doubleClickActivates()
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, line2);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, line2);
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, line2);
-    QCOMPARE(activated.count(), 1);
-    QCOMPARE(activated.at(0).at(0).toInt(), 2);
     QCOMPARE(list.selectedPosition(), 2);
     QCOMPARE(clicked.count(), 1);
 
@@ -284,8 +281,8 @@ void TestListBox::doubleClickActivates()
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, belowLast);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, belowLast);
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, belowLast);
-    QCOMPARE(activated.count(), 1);
     QCOMPARE(list.selectedPosition(), 2);
+    QCOMPARE(clicked.count(), 1);
 }
 
 void TestListBox::selectionIsScrolledIntoView()

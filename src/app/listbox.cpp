@@ -175,20 +175,6 @@ void ListBox::mouseReleaseEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
-void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mouseDoubleClickEvent(event);
-        return;
-    }
-    const int position = positionAt(event->position().toPoint());
-    if (position < 0)
-        return;
-    if (position != m_selected)
-        setSelectedPosition(position);
-    Q_EMIT activated(position);
-}
-
 void ListBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->modifiers() & ~Qt::KeypadModifier) {

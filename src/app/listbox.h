@@ -53,14 +53,11 @@ public:
 Q_SIGNALS:
     // Every change of the selection: mouse, keyboard or code.
     void clicked();
-    // A line was double-clicked.
-    void activated(int position);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
