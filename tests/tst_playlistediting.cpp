@@ -30,6 +30,7 @@ private Q_SLOTS:
     void placeholdersClearOnClick();
     void emptyNameComesBackOnLostFocus_data();
     void emptyNameComesBackOnLostFocus();
+    void menuKeepsAnEmptyName();
 
 private:
     std::unique_ptr<PspDrive> m_drive;
@@ -172,6 +173,19 @@ void TestPlaylistEditing::emptyNameComesBackOnLostFocus()
     window->Text1->setText(text);
     window->List1->setFocus();
     QTEST(window->Text1->text(), "after");
+}
+
+void TestPlaylistEditing::menuKeepsAnEmptyName()
+{
+    TextBox &name = *(*m_window)->Text1;
+    name.clear();
+    // Choosing Save from the menu takes the focus to the menu, not to a control.
+    QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(&name, &toMenu);
+    QVERIFY(name.text().isEmpty());
+    QFocusEvent toControl(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(&name, &toControl);
+    QCOMPARE(name.text(), u"Untitled playlist"_s);
 }
 
 QTEST_MAIN(TestPlaylistEditing)

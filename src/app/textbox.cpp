@@ -12,5 +12,10 @@ void TextBox::mouseReleaseEvent(QMouseEvent *event)
 void TextBox::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    Q_EMIT lostFocus();
+    // Opening a menu or switching to another program leaves the focus where
+    // it is, as far as the window's controls are concerned.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason &&
+        reason != Qt::ActiveWindowFocusReason)
+        Q_EMIT lostFocus();
 }

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 // A one-line text box that also reports mouse clicks and the loss of the
-// keyboard focus, which the name box reacts to.
+// keyboard focus to another control of its window, which the name box reacts to.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
