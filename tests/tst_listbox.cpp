@@ -43,6 +43,15 @@ void apply(ListBox &list, const QStringList &edits)
     }
 }
 
+// Shows a list of the given height holding that many numbered lines.
+bool showWithLines(ListBox &list, int height, int lines)
+{
+    list.resize(177, height);
+    list.addItems(numbered(lines));
+    list.show();
+    return QTest::qWaitForWindowExposed(&list);
+}
+
 int lineCentre(const ListBox &list, int line)
 {
     const int height = list.fontMetrics().height();
@@ -221,10 +230,7 @@ void TestListBox::keyboardMovesSelection()
 void TestListBox::mouseSelectsLine()
 {
     ListBox list;
-    list.resize(177, 300);
-    list.addItems(numbered(5));
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(showWithLines(list, 300, 5));
     QSignalSpy clicked(&list, &ListBox::clicked);
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, lineCentre(list, 3)));
@@ -248,10 +254,7 @@ void TestListBox::mouseSelectsLine()
 void TestListBox::mouseSelectsLineOfScrolledList()
 {
     ListBox list;
-    list.resize(177, 120);
-    list.addItems(numbered(100));
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(showWithLines(list, 120, 100));
 
     list.verticalScrollBar()->setValue(40);
     QCOMPARE(list.positionAt(QPoint(10, lineCentre(list, 1))), 41);
@@ -263,10 +266,7 @@ void TestListBox::mouseSelectsLineOfScrolledList()
 void TestListBox::doubleClickSelectsOnce()
 {
     ListBox list;
-    list.resize(177, 300);
-    list.addItems(numbered(5));
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(showWithLines(list, 300, 5));
     QSignalSpy clicked(&list, &ListBox::clicked);
 
     // A double-click arrives as a click, then the double-click.
@@ -288,10 +288,7 @@ void TestListBox::doubleClickSelectsOnce()
 void TestListBox::selectionIsScrolledIntoView()
 {
     ListBox list;
-    list.resize(177, 120);
-    list.addItems(numbered(100));
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(showWithLines(list, 120, 100));
     const QScrollBar *vertical = list.verticalScrollBar();
     const int page = vertical->pageStep();
     QVERIFY(page > 1);

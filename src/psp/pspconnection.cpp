@@ -2,7 +2,6 @@
 
 #include "app/dirlistbox.h"
 #include "app/filelistbox.h"
-#include "app/folderpath.h"
 #include "app/frmmain.h"
 #include "app/listbox.h"
 #include "app/messagebox.h"
@@ -16,20 +15,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-
-namespace {
-
-// Whether a removal names the volume whose root is given: by its root where
-// the platform reports roots, by its drive's bit in the unit mask otherwise.
-bool notificationNamesVolume(int deviceId, const QString &deviceName, const QString &root)
-{
-    if (!deviceName.isEmpty())
-        return folderpath::rootForm(deviceName) == folderpath::rootForm(root);
-    const int drive = root.isEmpty() ? -1 : root.at(0).toUpper().unicode() - u'A';
-    return drive >= 0 && drive < 26 && (quint32(deviceId) & (1u << drive)) != 0;
-}
-
-} // namespace
 
 PspConnection::PspConnection(FrmMain &main) : QObject(&main), m_main(main)
 {

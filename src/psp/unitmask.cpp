@@ -1,5 +1,7 @@
 #include "psp/unitmask.h"
 
+#include "app/folderpath.h"
+
 #include <QChar>
 
 QString DriveLetterFromUnitMask(quint32 unitMask)
@@ -19,4 +21,12 @@ QString volumeRoot(int deviceId, const QString &deviceName)
         return deviceName.endsWith(u'/') ? deviceName : deviceName + u'/';
     const QString letter = DriveLetterFromUnitMask(static_cast<quint32>(deviceId));
     return letter.isEmpty() ? QString() : letter + QStringLiteral(":/");
+}
+
+bool notificationNamesVolume(int deviceId, const QString &deviceName, const QString &root)
+{
+    if (!deviceName.isEmpty())
+        return folderpath::rootForm(deviceName) == folderpath::rootForm(root);
+    const int drive = root.isEmpty() ? -1 : root.at(0).toUpper().unicode() - u'A';
+    return drive >= 0 && drive < 26 && (quint32(deviceId) & (1u << drive)) != 0;
 }

@@ -12,3 +12,8 @@ QString DriveLetterFromUnitMask(quint32 unitMask);
 // names: the device name where the platform gives one, otherwise the drive of
 // the unit mask ("E:/"). Empty when the notification names no single drive.
 QString volumeRoot(int deviceId, const QString &deviceName);
+
+// Whether a notification names the volume whose root is given: by its root
+// where the platform reports roots, by its drive's bit in the unit mask
+// otherwise (a removal may name several drives at once).
+bool notificationNamesVolume(int deviceId, const QString &deviceName, const QString &root);
