@@ -3,12 +3,12 @@
 // long playlist. Prints the median of several runs of each.
 
 #include "app/application.h"
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
 #include "app/frmmain.h"
-#include "app/listbox.h"
-#include "app/messagebox.h"
-#include "app/textbox.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
+#include "controls/messagebox.h"
+#include "controls/textbox.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -69,7 +69,7 @@ std::unique_ptr<FrmMain> connectedWindow(const QString &root)
     auto window = std::make_unique<FrmMain>(PlatformServices{
         [] { return quint16(0x0409); }, 1252, Shell::create(), std::make_unique<VolumeNotifier>()});
     window->show();
-    Q_EMIT window->SysInfo1->deviceArrival(VolumeNotifier::volumeDeviceType, 0, root, 0);
+    Q_EMIT window->SysInfo1()->deviceArrival(VolumeNotifier::volumeDeviceType, 0, root, 0);
     return window;
 }
 
@@ -139,32 +139,35 @@ void benchTrackLibrary(const QTemporaryDir &drive)
     makeFiles(drive.filePath(u"MUSIC/Huge folder"_s), 10000, u"Track %1.mp3"_s);
     std::unique_ptr<FrmMain> window = connectedWindow(root);
 
-    window->Dir1->setPath(drive.filePath(u"MUSIC/Big album"_s));
+    window->controls().tracks.Dir1->setPath(drive.filePath(u"MUSIC/Big album"_s));
     report("add all: 5,000 files, extent included",
-           timeRuns([&] { window->List1->clear(); }, [&] { window->Command5->click(); }), "150 ms");
+           timeRuns([&] { window->controls().playlist.List1->clear(); },
+                    [&] { window->controls().tracks.Command5->click(); }),
+           "150 ms");
 
-    FileListBox &tracks = *window->music;
+    FileListBox &tracks = *window->controls().tracks.music;
     report("list a folder of 10,000 files in natural order",
            timeRuns([] {}, [&] { tracks.setPath(drive.filePath(u"MUSIC/Huge folder"_s)); }),
            "50 ms");
 
-    ListBox &list = *window->List1;
+    ListBox &list = *window->controls().playlist.List1;
     const QStringList entries = longPlaylist(32767);
     const auto fill = [&] {
         list.clear();
         list.addItems(entries);
         list.setSelectedPosition(list.count() - 1);
     };
-    report("remove the last of 32,767 entries", timeRuns(fill, [&] { window->Command1->click(); }),
-           "5 ms");
-    report("move up the last of 32,767 entries", timeRuns(fill, [&] { window->Command2->click(); }),
-           "5 ms");
+    report("remove the last of 32,767 entries",
+           timeRuns(fill, [&] { window->controls().playlist.Command1->click(); }), "5 ms");
+    report("move up the last of 32,767 entries",
+           timeRuns(fill, [&] { window->controls().playlist.Command2->click(); }), "5 ms");
     const auto fillSecondLast = [&] {
         fill();
         list.setSelectedPosition(list.count() - 2);
     };
     report("move down the second last of 32,767 entries",
-           timeRuns(fillSecondLast, [&] { window->Command3->click(); }), "5 ms");
+           timeRuns(fillSecondLast, [&] { window->controls().playlist.Command3->click(); }),
+           "5 ms");
 }
 
 void benchPlaylistFile(const QTemporaryDir &drive)
@@ -173,16 +176,17 @@ void benchPlaylistFile(const QTemporaryDir &drive)
     const QStringList entries = longPlaylist(32767);
     std::unique_ptr<FrmMain> window = connectedWindow(root);
 
-    window->List1->addItems(entries);
-    window->Text1->setText(u"Long"_s);
-    report("save a 32,767-entry playlist", timeRuns([] {}, [&] { window->save->trigger(); }),
-           "50 ms");
+    window->controls().playlist.List1->addItems(entries);
+    window->controls().playlist.Text1->setText(u"Long"_s);
+    report("save a 32,767-entry playlist",
+           timeRuns([] {}, [&] { window->controls().menus.save->trigger(); }), "50 ms");
     const qint64 size = QFileInfo(drive.filePath(u"PSP/PLAYLIST/MUSIC/Long.m3u8"_s)).size();
     std::printf("%-58s %9.2f MB\n", "  (size of that playlist file)", double(size) / 1e6);
 
-    window->File2->refresh();
+    window->controls().saved.File2->refresh();
     report("open a 32,767-entry playlist, extent included",
-           timeRuns([] {}, [&] { window->File2->setSelectedPosition(0); }), "100 ms");
+           timeRuns([] {}, [&] { window->controls().saved.File2->setSelectedPosition(0); }),
+           "100 ms");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
@@ -41,12 +41,12 @@ void TestPspArrival::volumeArrivesAndLeaves()
     const QString root = QFileInfo(mountPoint.path()).canonicalFilePath() + u'/';
     QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
 
-    QTRY_COMPARE_WITH_TIMEOUT(window->lettre->text(), root, 10000);
-    QVERIFY(window->Dir1->isVisible());
-    QVERIFY(!window->Label4->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(window->controls().lettre->text(), root, 10000);
+    QVERIFY(window->controls().tracks.Dir1->isVisible());
+    QVERIFY(!window->controls().Label4->isVisible());
     QVERIFY(QFileInfo(root + u"PSP/PLAYLIST/MUSIC"_s).isDir());
-    QCOMPARE(window->music->items(), QStringList{u"01 Intro.mp3"_s});
-    QCOMPARE(window->File2->path(), root + u"PSP/PLAYLIST/MUSIC"_s);
+    QCOMPARE(window->controls().tracks.music->items(), QStringList{u"01 Intro.mp3"_s});
+    QCOMPARE(window->controls().saved.File2->path(), root + u"PSP/PLAYLIST/MUSIC"_s);
 
     QVERIFY2(volume.unmount(), qPrintable(volume.error()));
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);

@@ -11,8 +11,6 @@ class TestAnsiCodePage : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void codePageForLanguage_data();
-    void codePageForLanguage();
     void systemCodePageFollowsMessagesLocale_data();
     void systemCodePageFollowsMessagesLocale();
     void everyByteRoundTripsIn1252();
@@ -27,82 +25,6 @@ private Q_SLOTS:
     void unknownCodePageConvertsAsWesternEuropean();
 };
 
-void TestAnsiCodePage::codePageForLanguage_data()
-{
-    QTest::addColumn<int>("langId");
-    QTest::addColumn<int>("codePage");
-
-    const struct
-    {
-        const char *name;
-        int langId;
-        int codePage;
-    } rows[] = {
-        {"English (United States)", 0x0409, 1252},
-        {"English (United Kingdom)", 0x0809, 1252},
-        {"French", 0x040C, 1252},
-        {"German", 0x0407, 1252},
-        {"Spanish", 0x0C0A, 1252},
-        {"Portuguese (Brazil)", 0x0416, 1252},
-        {"Italian", 0x0410, 1252},
-        {"Dutch", 0x0413, 1252},
-        {"Swedish", 0x041D, 1252},
-        {"Finnish", 0x040B, 1252},
-        {"Icelandic", 0x040F, 1252},
-        {"Polish", 0x0415, 1250},
-        {"Czech", 0x0405, 1250},
-        {"Slovak", 0x041B, 1250},
-        {"Hungarian", 0x040E, 1250},
-        {"Slovenian", 0x0424, 1250},
-        {"Croatian", 0x041A, 1250},
-        {"Romanian", 0x0418, 1250},
-        {"Albanian", 0x041C, 1250},
-        {"Bosnian (Latin)", 0x141A, 1250},
-        {"Serbian (Latin, Serbia)", 0x241A, 1250},
-        {"Serbian (Latin, Serbia and Montenegro)", 0x081A, 1250},
-        {"Russian", 0x0419, 1251},
-        {"Ukrainian", 0x0422, 1251},
-        {"Bulgarian", 0x0402, 1251},
-        {"Belarusian", 0x0423, 1251},
-        {"Serbian (Cyrillic, Serbia)", 0x281A, 1251},
-        {"Serbian (Cyrillic, Serbia and Montenegro)", 0x0C1A, 1251},
-        {"Bosnian (Cyrillic)", 0x201A, 1251},
-        {"Macedonian", 0x042F, 1251},
-        {"Kazakh", 0x043F, 1251},
-        {"Azerbaijani (Cyrillic)", 0x082C, 1251},
-        {"Greek", 0x0408, 1253},
-        {"Turkish", 0x041F, 1254},
-        {"Azerbaijani (Latin)", 0x042C, 1254},
-        {"Hebrew", 0x040D, 1255},
-        {"Arabic (Saudi Arabia)", 0x0401, 1256},
-        {"Arabic (Egypt)", 0x0C01, 1256},
-        {"Persian", 0x0429, 1256},
-        {"Urdu", 0x0420, 1256},
-        {"Estonian", 0x0425, 1257},
-        {"Latvian", 0x0426, 1257},
-        {"Lithuanian", 0x0427, 1257},
-        {"Vietnamese", 0x042A, 1258},
-        {"Thai", 0x041E, 874},
-        {"Japanese", 0x0411, 932},
-        {"Chinese (PRC)", 0x0804, 936},
-        {"Chinese (Singapore)", 0x1004, 936},
-        {"Korean", 0x0412, 949},
-        {"Chinese (Taiwan)", 0x0404, 950},
-        {"Chinese (Hong Kong)", 0x0C04, 950},
-        {"Chinese (Macao)", 0x1404, 950},
-        {"Hindi (Unicode only)", 0x0439, 1252},
-    };
-    for (const auto &row : rows)
-        QTest::newRow(row.name) << row.langId << row.codePage;
-}
-
-void TestAnsiCodePage::codePageForLanguage()
-{
-    QFETCH(int, langId);
-    QFETCH(int, codePage);
-    QCOMPARE(platform::ansiCodePageForLangId(quint16(langId)), codePage);
-}
-
 void TestAnsiCodePage::systemCodePageFollowsMessagesLocale_data()
 {
     QTest::addColumn<QByteArray>("lcAll");
@@ -110,25 +32,84 @@ void TestAnsiCodePage::systemCodePageFollowsMessagesLocale_data()
     QTest::addColumn<QByteArray>("lang");
     QTest::addColumn<int>("codePage");
 
+    // The code page Windows gives each language, by its messages locale.
+    const struct
+    {
+        const char *name;
+        const char *locale;
+        int codePage;
+    } languages[] = {
+        {"English (United States)", "en_US.UTF-8", 1252},
+        {"English (United Kingdom)", "en_GB.UTF-8", 1252},
+        {"French", "fr_FR.UTF-8", 1252},
+        {"German", "de_DE.UTF-8", 1252},
+        {"Spanish", "es_ES.UTF-8", 1252},
+        {"Portuguese (Brazil)", "pt_BR.UTF-8", 1252},
+        {"Italian", "it_IT.UTF-8", 1252},
+        {"Dutch", "nl_NL.UTF-8", 1252},
+        {"Swedish", "sv_SE.UTF-8", 1252},
+        {"Finnish", "fi_FI.UTF-8", 1252},
+        {"Icelandic", "is_IS.UTF-8", 1252},
+        {"Polish", "pl_PL.UTF-8", 1250},
+        {"Czech", "cs_CZ.UTF-8", 1250},
+        {"Slovak", "sk_SK.UTF-8", 1250},
+        {"Hungarian", "hu_HU.UTF-8", 1250},
+        {"Slovenian", "sl_SI.UTF-8", 1250},
+        {"Croatian", "hr_HR.UTF-8", 1250},
+        {"Romanian", "ro_RO.UTF-8", 1250},
+        {"Albanian", "sq_AL.UTF-8", 1250},
+        {"Bosnian (Latin)", "bs_BA.UTF-8", 1250},
+        {"Serbian (Latin, Serbia)", "sr_RS.UTF-8@latin", 1250},
+        {"Serbian (Latin, Serbia and Montenegro)", "sr_ME.UTF-8@latin", 1250},
+        {"Russian", "ru_RU.UTF-8", 1251},
+        {"Ukrainian", "uk_UA.UTF-8", 1251},
+        {"Bulgarian", "bg_BG.UTF-8", 1251},
+        {"Belarusian", "be_BY.UTF-8", 1251},
+        {"Serbian (Cyrillic, Serbia)", "sr_RS.UTF-8", 1251},
+        {"Serbian (Cyrillic, Serbia and Montenegro)", "sr_ME.UTF-8@cyrillic", 1251},
+        {"Bosnian (Cyrillic)", "bs_BA.UTF-8@cyrillic", 1251},
+        {"Macedonian", "mk_MK.UTF-8", 1251},
+        {"Kazakh", "kk_KZ.UTF-8", 1251},
+        {"Azerbaijani (Cyrillic)", "az_AZ.UTF-8@cyrillic", 1251},
+        {"Greek", "el_GR.UTF-8", 1253},
+        {"Turkish", "tr_TR.UTF-8", 1254},
+        {"Azerbaijani (Latin)", "az_AZ.UTF-8", 1254},
+        {"Hebrew", "he_IL.UTF-8", 1255},
+        {"Arabic (Saudi Arabia)", "ar_SA.UTF-8", 1256},
+        {"Arabic (Egypt)", "ar_EG.UTF-8", 1256},
+        {"Persian", "fa_IR.UTF-8", 1256},
+        {"Urdu", "ur_PK.UTF-8", 1256},
+        {"Estonian", "et_EE.UTF-8", 1257},
+        {"Latvian", "lv_LV.UTF-8", 1257},
+        {"Lithuanian", "lt_LT.UTF-8", 1257},
+        {"Vietnamese", "vi_VN.UTF-8", 1258},
+        {"Thai", "th_TH.UTF-8", 874},
+        {"Japanese", "ja_JP.UTF-8", 932},
+        {"Chinese (PRC)", "zh_CN.UTF-8", 936},
+        {"Chinese (Singapore)", "zh_SG.UTF-8", 936},
+        {"Korean", "ko_KR.UTF-8", 949},
+        {"Chinese (Taiwan)", "zh_TW.UTF-8", 950},
+        {"Chinese (Hong Kong)", "zh_HK.UTF-8", 950},
+        {"Chinese (Macao)", "zh_MO.UTF-8", 950},
+        {"Hindi (Unicode only)", "hi_IN.UTF-8", 1252},
+    };
+    for (const auto &row : languages)
+        QTest::newRow(row.name) << QByteArray() << QByteArray() << QByteArray(row.locale)
+                                << row.codePage;
     QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray() << 1252;
     QTest::newRow("C") << QByteArray() << QByteArray() << QByteArray("C.UTF-8") << 1252;
     QTest::newRow("POSIX") << QByteArray() << QByteArray() << QByteArray("POSIX") << 1252;
-    QTest::newRow("French") << QByteArray() << QByteArray() << QByteArray("fr_FR.UTF-8") << 1252;
-    QTest::newRow("Polish") << QByteArray() << QByteArray() << QByteArray("pl_PL.UTF-8") << 1250;
-    QTest::newRow("Russian") << QByteArray() << QByteArray() << QByteArray("ru_RU.UTF-8") << 1251;
-    QTest::newRow("Serbian") << QByteArray() << QByteArray() << QByteArray("sr_RS") << 1251;
+    QTest::newRow("Serbian, no codeset")
+        << QByteArray() << QByteArray() << QByteArray("sr_RS") << 1251;
     QTest::newRow("Serbian (Latin)")
         << QByteArray() << QByteArray() << QByteArray("sr_RS.UTF-8@latin") << 1250;
     QTest::newRow("Uzbek") << QByteArray() << QByteArray() << QByteArray("uz_UZ.UTF-8") << 1254;
     QTest::newRow("Uzbek (Cyrillic)")
         << QByteArray() << QByteArray() << QByteArray("uz_UZ.UTF-8@cyrillic") << 1251;
-    QTest::newRow("Japanese") << QByteArray() << QByteArray() << QByteArray("ja_JP.eucJP") << 932;
+    QTest::newRow("Japanese (EUC)")
+        << QByteArray() << QByteArray() << QByteArray("ja_JP.eucJP") << 932;
     QTest::newRow("Chinese (China)")
         << QByteArray() << QByteArray() << QByteArray("zh_CN.GB18030") << 936;
-    QTest::newRow("Chinese (Taiwan)")
-        << QByteArray() << QByteArray() << QByteArray("zh_TW.UTF-8") << 950;
-    QTest::newRow("Chinese (Hong Kong)")
-        << QByteArray() << QByteArray() << QByteArray("zh_HK.UTF-8") << 950;
     QTest::newRow("LC_ALL first") << QByteArray("el_GR.UTF-8") << QByteArray("tr_TR.UTF-8")
                                   << QByteArray("de_DE.UTF-8") << 1253;
     QTest::newRow("LC_MESSAGES before LANG")

@@ -1,7 +1,7 @@
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
-#include "app/listbox.h"
 #include "browser/filebrowse.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
@@ -20,27 +20,25 @@ const QStringList tracks{u"MUSIC/Album/1 One.mp3"_s, u"MUSIC/Album/2 Two.mp3"_s,
 
 bool panelShown(FrmMain &window)
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{
-             window.Label1, window.Dir1, window.music, window.Command5, window.Command6}) {
+    for (QWidget *control : window.controls().tracks.controls()) {
         if (!control->isVisibleTo(&window))
             return false;
     }
-    return !window.Image2->isVisibleTo(&window);
+    return !window.controls().tracks.Image2->isVisibleTo(&window);
 }
 
 bool panelReplaced(FrmMain &window)
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{
-             window.Label1, window.Dir1, window.music, window.Command5, window.Command6}) {
+    for (QWidget *control : window.controls().tracks.controls()) {
         if (control->isVisibleTo(&window))
             return false;
     }
-    return window.Image2->isVisibleTo(&window);
+    return window.controls().tracks.Image2->isVisibleTo(&window);
 }
 
 FileBrowse &openBrowser(TestMainWindow &window)
 {
-    QTest::mouseClick(window->Command6, Qt::LeftButton);
+    QTest::mouseClick(window->controls().tracks.Command6, Qt::LeftButton);
     return *window->forms().loadedBrowser();
 }
 
@@ -64,7 +62,7 @@ void TestBrowser::opensInPlaceOfThePanel()
     TestMainWindow window;
     window->show();
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
 
     FileBrowse &browser = openBrowser(window);
     QVERIFY(browser.isVisible());
@@ -99,8 +97,8 @@ void TestBrowser::closingHandsTheFolderBack()
 
     QVERIFY(!window->forms().loadedBrowser());
     QVERIFY(panelShown(*window));
-    QCOMPARE(window->Dir1->path(), drive.path(u"PSP/MUSIC/Live"_s));
-    QCOMPARE(window->music->items(), QStringList{u"track01.mp3"_s});
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.path(u"PSP/MUSIC/Live"_s));
+    QCOMPARE(window->controls().tracks.music->items(), QStringList{u"track01.mp3"_s});
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     FileBrowse &again = openBrowser(window);
@@ -116,13 +114,14 @@ void TestBrowser::appendsOneOrAll()
 
     browser.Dir1->setPath(drive.path(u"PSP/MUSIC/Live"_s));
     browser.music->setSelectedPosition(0);
-    QCOMPARE(window->List1->items(), QStringList{u"\\PSP\\MUSIC\\Live\\track01.mp3"_s});
-    QVERIFY(window->List1->horizontalExtent() > 0);
+    QCOMPARE(window->controls().playlist.List1->items(),
+             QStringList{u"\\PSP\\MUSIC\\Live\\track01.mp3"_s});
+    QVERIFY(window->controls().playlist.List1->horizontalExtent() > 0);
 
     browser.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
     browser.music->setSelectedPosition(0);
     browser.addall->trigger();
-    QCOMPARE(window->List1->items(),
+    QCOMPARE(window->controls().playlist.List1->items(),
              (QStringList{u"\\PSP\\MUSIC\\Live\\track01.mp3"_s, u"\\MUSIC\\Album\\1 One.mp3"_s,
                           u"\\MUSIC\\Album\\1 One.mp3"_s, u"\\MUSIC\\Album\\2 Two.mp3"_s,
                           u"\\MUSIC\\Album\\3 Three.at3"_s}));
@@ -153,7 +152,7 @@ void TestBrowser::closesWhenItsFolderIsGone()
     QCOMPARE(browser.music->count(), 0);
     browser.end->trigger();
     QVERIFY(panelShown(*window));
-    QCOMPARE(window->music->count(), 0);
+    QCOMPARE(window->controls().tracks.music->count(), 0);
 }
 
 QTEST_MAIN(TestBrowser)

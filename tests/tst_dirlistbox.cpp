@@ -1,5 +1,5 @@
-#include "app/dirlistbox.h"
-#include "app/folderpath.h"
+#include "controls/dirlistbox.h"
+#include "core/folderpath.h"
 
 #include <memory>
 #include <QDir>

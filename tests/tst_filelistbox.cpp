@@ -1,5 +1,5 @@
-#include "app/filelistbox.h"
-#include "app/naturalorder.h"
+#include "controls/filelistbox.h"
+#include "core/naturalorder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/folderpath.h"
+#include "core/folderpath.h"
 
 #include <QTest>
 

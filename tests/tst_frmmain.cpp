@@ -1,9 +1,10 @@
 #include "about/frmabout.h"
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
-#include "app/listbox.h"
-#include "app/textbox.h"
 #include "browser/filebrowse.h"
+#include "controls/clickablelabel.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
+#include "controls/textbox.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 
@@ -84,9 +85,9 @@ void TestFrmMain::titleAndFlag()
     QFETCH(int, langId);
     TestMainWindow window{quint16(langId)};
     QTEST(window->windowTitle(), "title");
-    QTEST(window->Text2->text(), "flag");
-    QTEST(window->Label4->text(), "prompt");
-    QTEST(window->Text1->text(), "name");
+    QTEST(window->controls().Text2->text(), "flag");
+    QTEST(window->controls().Label4->text(), "prompt");
+    QTEST(window->controls().playlist.Text1->text(), "name");
 }
 
 void TestFrmMain::waitingLayout()
@@ -96,29 +97,29 @@ void TestFrmMain::waitingLayout()
     QVERIFY(QTest::qWaitForWindowExposed(&*window));
 
     QCOMPARE(visibleControls(*window), (QStringList{u"Image1"_s, u"Label4"_s}));
-    QVERIFY(!window->file->menuAction()->isEnabled());
-    QVERIFY(!window->mnnew->isEnabled());
-    QVERIFY(!window->save->isEnabled());
-    QVERIFY(!window->explore->isEnabled());
-    QVERIFY(!window->barre1->isEnabled());
-    QVERIFY(!window->barre2->isEnabled());
-    QVERIFY(window->about->isEnabled());
-    QCOMPARE(window->barre1->text(), u"|"_s);
-    QCOMPARE(window->mnnew->shortcut(), QKeySequence(u"Ctrl+N"_s));
-    QCOMPARE(window->save->shortcut(), QKeySequence(u"Ctrl+S"_s));
-    QVERIFY(window->lettre->text().isEmpty());
+    QVERIFY(!window->controls().menus.file->menuAction()->isEnabled());
+    QVERIFY(!window->controls().menus.mnnew->isEnabled());
+    QVERIFY(!window->controls().menus.save->isEnabled());
+    QVERIFY(!window->controls().menus.explore->isEnabled());
+    QVERIFY(!window->controls().menus.barre1->isEnabled());
+    QVERIFY(!window->controls().menus.barre2->isEnabled());
+    QVERIFY(window->controls().menus.about->isEnabled());
+    QCOMPARE(window->controls().menus.barre1->text(), u"|"_s);
+    QCOMPARE(window->controls().menus.mnnew->shortcut(), QKeySequence(u"Ctrl+N"_s));
+    QCOMPARE(window->controls().menus.save->shortcut(), QKeySequence(u"Ctrl+S"_s));
+    QVERIFY(window->controls().lettre->text().isEmpty());
 }
 
 void TestFrmMain::designGeometryAndStacking()
 {
     TestMainWindow window;
     QCOMPARE(window->centralWidget()->size(), QSize(618, 350));
-    QCOMPARE(window->Command4->geometry(), QRect(416, 296, 177, 33));
-    QCOMPARE(window->List1->geometry(), QRect(216, 64, 177, 225));
-    QCOMPARE(window->Image2->geometry(), QRect(0, 0, 210, 350));
-    QCOMPARE(window->Command4->font().pointSizeF(), 12.0);
-    QCOMPARE(window->Label1->font().family(), u"Arial"_s);
-    QVERIFY(window->Label1->font().italic());
+    QCOMPARE(window->controls().saved.Command4->geometry(), QRect(416, 296, 177, 33));
+    QCOMPARE(window->controls().playlist.List1->geometry(), QRect(216, 64, 177, 225));
+    QCOMPARE(window->controls().tracks.Image2->geometry(), QRect(0, 0, 210, 350));
+    QCOMPARE(window->controls().saved.Command4->font().pointSizeF(), 12.0);
+    QCOMPARE(window->controls().tracks.Label1->font().family(), u"Arial"_s);
+    QVERIFY(window->controls().tracks.Label1->font().italic());
 
     // Children are drawn in creation order: the background lowest, the
     // windowed controls above the pictures and labels.
@@ -135,19 +136,23 @@ void TestFrmMain::designGeometryAndStacking()
 void TestFrmMain::tabOrder()
 {
     TestMainWindow window;
-    const QList<QWidget *> expected{window->music,    window->Dir1,     window->List1,
-                                    window->Text1,    window->File2,    window->Command1,
-                                    window->Command2, window->Command3, window->Command4,
-                                    window->Command5, window->Command6};
+    const QList<QWidget *> expected{
+        window->controls().tracks.music,      window->controls().tracks.Dir1,
+        window->controls().playlist.List1,    window->controls().playlist.Text1,
+        window->controls().saved.File2,       window->controls().playlist.Command1,
+        window->controls().playlist.Command2, window->controls().playlist.Command3,
+        window->controls().saved.Command4,    window->controls().tracks.Command5,
+        window->controls().tracks.Command6};
     QList<QWidget *> chain;
-    QWidget *widget = window->music;
+    QWidget *widget = window->controls().tracks.music;
     do {
         if (expected.contains(widget))
             chain.append(widget);
         widget = widget->nextInFocusChain();
-    } while (widget != window->music);
+    } while (widget != window->controls().tracks.music);
     QCOMPARE(chain, expected);
-    for (QLabel *label : {window->Label1, window->Label2, window->Label3, window->Label4})
+    for (QLabel *label : {window->controls().tracks.Label1, window->controls().playlist.Label2,
+                          window->controls().saved.Label3, window->controls().Label4})
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
 }
 
@@ -155,7 +160,7 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
 {
     TestMainWindow window(0x0409);
     for (int showing = 0; showing < 2; ++showing) {
-        window->about->trigger();
+        window->controls().menus.about->trigger();
         FrmAbout *about = window->forms().loadedAbout();
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"About Zarvello"_s);
@@ -189,7 +194,7 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
 void TestFrmMain::frenchAboutDialog()
 {
     TestMainWindow window(0x040C);
-    window->about->trigger();
+    window->controls().menus.about->trigger();
     FrmAbout *about = window->forms().loadedAbout();
     QCOMPARE(about->windowTitle(), u"A propos de Zarvello"_s);
     QCOMPARE(about->lblDescription->text(), u"Créez et éditez des playlists pour votre PSP!"_s);
@@ -204,8 +209,8 @@ void TestFrmMain::aboutIsASingleWindow()
     FrmAbout *atStart = window->forms().loadedAbout();
     QVERIFY(atStart); // loaded hidden for its icon
     QVERIFY(!atStart->isVisible());
-    window->about->trigger();
-    window->about->trigger();
+    window->controls().menus.about->trigger();
+    window->controls().menus.about->trigger();
     QCOMPARE(window->forms().loadedAbout(), atStart);
     int shown = 0;
     for (QWidget *top : QApplication::topLevelWidgets())
@@ -239,10 +244,10 @@ void TestFrmMain::closingMainWindowUnloadsEverything()
 {
     TestMainWindow window;
     window->showCentred();
-    window->about->trigger();
+    window->controls().menus.about->trigger();
     window->forms().filebrowse().show();
     window->forms().typingerror().show();
-    window->List1->addItem(u"\\MUSIC\\a.mp3"_s);
+    window->controls().playlist.List1->addItem(u"\\MUSIC\\a.mp3"_s);
 
     QVERIFY(window->close());
     QCOMPARE(window->forms().loaded(), QList<QWidget *>{&*window});
@@ -275,16 +280,16 @@ void TestFrmMain::openBrowserAddsHttp()
 void TestFrmMain::exploreOpensTheDriveRoot()
 {
     TestMainWindow window;
-    window->lettre->setText(u"/media/psp/"_s);
-    window->explore->setEnabled(true);
-    window->explore->trigger();
+    window->controls().lettre->setText(u"/media/psp/"_s);
+    window->controls().menus.explore->setEnabled(true);
+    window->controls().menus.explore->trigger();
     QCOMPARE(window.shell->explored, QStringList{u"/media/psp/"_s});
 }
 
 void TestFrmMain::aboutLinkOpensTheAddress()
 {
     TestMainWindow window;
-    window->about->trigger();
+    window->controls().menus.about->trigger();
     FrmAbout *about = window->forms().loadedAbout();
     QTest::mouseClick(about->lblTitle, Qt::LeftButton);
     QVERIFY(window.shell->opened.isEmpty());

@@ -1,4 +1,4 @@
-#include "app/languagecode.h"
+#include "core/languagecode.h"
 #include "platform/localelanguage.h"
 
 #include <QTest>

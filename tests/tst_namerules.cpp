@@ -1,4 +1,4 @@
-#include "playlist/namerules.h"
+#include "core/namerules.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "app/listbox.h"
-#include "app/textbox.h"
+#include "controls/listbox.h"
+#include "controls/textbox.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
@@ -80,7 +80,7 @@ void TestPlaylistEditing::moves()
     QFETCH(QStringList, entries);
     QFETCH(int, selected);
     QFETCH(QString, button);
-    ListBox &list = *(*m_window)->List1;
+    ListBox &list = *(*m_window)->controls().playlist.List1;
     list.addItems(entries);
     list.setSelectedPosition(selected);
     QTest::mouseClick((*m_window)->findChild<QPushButton *>(button), Qt::LeftButton);
@@ -90,22 +90,22 @@ void TestPlaylistEditing::moves()
 
 void TestPlaylistEditing::removeWithNoSelection()
 {
-    ListBox &list = *(*m_window)->List1;
+    ListBox &list = *(*m_window)->controls().playlist.List1;
     list.addItems(five);
     list.setSelectedPosition(1);
-    QTest::mouseClick((*m_window)->Command1, Qt::LeftButton);
+    QTest::mouseClick((*m_window)->controls().playlist.Command1, Qt::LeftButton);
     // The removal leaves nothing selected, so a second click removes nothing.
-    QTest::mouseClick((*m_window)->Command1, Qt::LeftButton);
+    QTest::mouseClick((*m_window)->controls().playlist.Command1, Qt::LeftButton);
     QCOMPARE(list.items(), (QStringList{u"a"_s, u"c"_s, u"d"_s, u"e"_s}));
 }
 
 void TestPlaylistEditing::duplicatesMoveOneAtATime()
 {
-    ListBox &list = *(*m_window)->List1;
+    ListBox &list = *(*m_window)->controls().playlist.List1;
     list.addItems({u"x"_s, u"same"_s, u"same"_s, u"y"_s});
     list.setSelectedPosition(2);
-    QTest::mouseClick((*m_window)->Command3, Qt::LeftButton);
-    QTest::mouseClick((*m_window)->Command3, Qt::LeftButton);
+    QTest::mouseClick((*m_window)->controls().playlist.Command3, Qt::LeftButton);
+    QTest::mouseClick((*m_window)->controls().playlist.Command3, Qt::LeftButton);
     QCOMPARE(list.items(), (QStringList{u"x"_s, u"same"_s, u"y"_s, u"same"_s}));
     QCOMPARE(list.selectedPosition(), 3);
 }
@@ -115,17 +115,17 @@ void TestPlaylistEditing::newPlaylist()
     for (quint16 langId : {quint16(0x040C), quint16(0x0409)}) {
         TestMainWindow window{langId};
         m_drive->plugInto(window);
-        window->Text1->setText(u"Road trip"_s);
-        window->mnnew->trigger();
-        QCOMPARE(window->Text1->text(),
+        window->controls().playlist.Text1->setText(u"Road trip"_s);
+        window->controls().menus.mnnew->trigger();
+        QCOMPARE(window->controls().playlist.Text1->text(),
                  langId == 0x040C ? u"Nom de la nouvelle playlist"_s : u"Untitled playlist"_s);
-        window->List1->addItems(five);
-        window->Text1->setText(u"Road trip"_s);
+        window->controls().playlist.List1->addItems(five);
+        window->controls().playlist.Text1->setText(u"Road trip"_s);
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(&*window));
         QTest::keyClick(&*window, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(window->List1->count(), 0);
-        QVERIFY(window->Text1->text() != u"Road trip"_s);
+        QCOMPARE(window->controls().playlist.List1->count(), 0);
+        QVERIFY(window->controls().playlist.Text1->text() != u"Road trip"_s);
     }
 }
 
@@ -145,7 +145,7 @@ void TestPlaylistEditing::placeholdersClearOnClick_data()
 void TestPlaylistEditing::placeholdersClearOnClick()
 {
     QFETCH(QString, text);
-    TextBox &name = *(*m_window)->Text1;
+    TextBox &name = *(*m_window)->controls().playlist.Text1;
     name.setText(text);
     QTest::mouseClick(&name, Qt::LeftButton);
     QTEST(name.text(), "after");
@@ -169,15 +169,15 @@ void TestPlaylistEditing::emptyNameComesBackOnLostFocus()
     m_drive->plugInto(window);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(&*window));
-    window->Text1->setFocus();
-    window->Text1->setText(text);
-    window->List1->setFocus();
-    QTEST(window->Text1->text(), "after");
+    window->controls().playlist.Text1->setFocus();
+    window->controls().playlist.Text1->setText(text);
+    window->controls().playlist.List1->setFocus();
+    QTEST(window->controls().playlist.Text1->text(), "after");
 }
 
 void TestPlaylistEditing::menuKeepsAnEmptyName()
 {
-    TextBox &name = *(*m_window)->Text1;
+    TextBox &name = *(*m_window)->controls().playlist.Text1;
     name.clear();
     // Choosing Save from the menu takes the focus to the menu, not to a control.
     QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);

@@ -1,4 +1,4 @@
-#include "playlist/entry.h"
+#include "core/entry.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "playlist/playlistfile.h"
+#include "core/playlistfile.h"
 
 #include <algorithm>
 #include <QBuffer>

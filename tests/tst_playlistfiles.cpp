@@ -1,7 +1,7 @@
-#include "app/filelistbox.h"
-#include "app/listbox.h"
-#include "app/messagebox.h"
-#include "app/textbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
+#include "controls/messagebox.h"
+#include "controls/textbox.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
@@ -32,8 +32,8 @@ QStringList playlistFolderEntries(const PspDrive &drive)
 
 void save(TestMainWindow &window, const QString &name)
 {
-    window->Text1->setText(name);
-    window->save->trigger();
+    window->controls().playlist.Text1->setText(name);
+    window->controls().menus.save->trigger();
 }
 
 } // namespace
@@ -63,18 +63,18 @@ void TestPlaylistFiles::savesExactBytes()
     PspDrive drive;
     TestMainWindow window;
     drive.plugInto(window);
-    window->List1->addItems({u"\\MUSIC\\A.mp3"_s, u"\\MUSIC\\Café.mp3"_s});
+    window->controls().playlist.List1->addItems({u"\\MUSIC\\A.mp3"_s, u"\\MUSIC\\Café.mp3"_s});
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(&*window));
-    window->Text1->setText(u"Road trip"_s);
+    window->controls().playlist.Text1->setText(u"Road trip"_s);
     QTest::keyClick(&*window, Qt::Key_S, Qt::ControlModifier);
 
     QCOMPARE(contents(drive.path(folder + u"Road trip.m3u8"_s)),
              QByteArray::fromHex("5C4D555349435C412E6D70330D0A5C4D555349435C436166E92E6D70330D0A"));
-    QCOMPARE(window->File2->items(), QStringList{u"Road trip.m3u8"_s});
+    QCOMPARE(window->controls().saved.File2->items(), QStringList{u"Road trip.m3u8"_s});
     QVERIFY(messagebox::takeShown().isEmpty());
 
-    window->List1->clear();
+    window->controls().playlist.List1->clear();
     save(window, u"Untitled playlist"_s);
     QCOMPARE(contents(drive.path(folder + u"Untitled playlist.m3u8"_s)), QByteArray());
 }
@@ -84,9 +84,9 @@ void TestPlaylistFiles::savingTwiceKeepsTheSecond()
     PspDrive drive;
     TestMainWindow window;
     drive.plugInto(window);
-    window->List1->addItems({u"\\a.mp3"_s, u"\\b.mp3"_s});
+    window->controls().playlist.List1->addItems({u"\\a.mp3"_s, u"\\b.mp3"_s});
     save(window, u"Mix"_s);
-    window->List1->removeItem(0);
+    window->controls().playlist.List1->removeItem(0);
     save(window, u"Mix"_s);
     QCOMPARE(contents(drive.path(folder + u"Mix.m3u8"_s)), QByteArray("\\b.mp3\r\n"));
     QCOMPARE(playlistFolderEntries(drive), QStringList{u"Mix.m3u8"_s});
@@ -99,15 +99,15 @@ void TestPlaylistFiles::openingGivesBackWhatWasSaved()
                   QByteArray("#EXTM3U\r\n\\a.mp3\r\\b.mp3\n\n\\c\xE9.mp3"));
     TestMainWindow window;
     drive.plugInto(window);
-    window->File2->setSelectedPosition(0);
+    window->controls().saved.File2->setSelectedPosition(0);
 
-    QCOMPARE(window->Text1->text(), u"Mixed ends"_s);
-    QCOMPARE(window->List1->items(),
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Mixed ends"_s);
+    QCOMPARE(window->controls().playlist.List1->items(),
              (QStringList{u"#EXTM3U"_s, u"\\a.mp3"_s, u"\\b.mp3"_s, QString(), u"\\cé.mp3"_s}));
-    QCOMPARE(window->List1->selectedPosition(), -1);
-    QVERIFY(window->List1->horizontalExtent() > 0);
+    QCOMPARE(window->controls().playlist.List1->selectedPosition(), -1);
+    QVERIFY(window->controls().playlist.List1->horizontalExtent() > 0);
 
-    save(window, window->Text1->text());
+    save(window, window->controls().playlist.Text1->text());
     QCOMPARE(contents(drive.path(folder + u"Mixed ends.m3u8"_s)),
              QByteArray("#EXTM3U\r\n\\a.mp3\r\n\\b.mp3\r\n\r\n\\c\xE9.mp3\r\n"));
 }
@@ -119,11 +119,11 @@ void TestPlaylistFiles::arrowKeysOpenEachPlaylist()
     drive.addFile(folder + u"2 Second.m3u8"_s, "\\two.mp3\r\n");
     TestMainWindow window;
     drive.plugInto(window);
-    QTest::keyClick(window->File2, Qt::Key_Down);
-    QCOMPARE(window->List1->items(), QStringList{u"\\one.mp3"_s});
-    QTest::keyClick(window->File2, Qt::Key_Down);
-    QCOMPARE(window->List1->items(), QStringList{u"\\two.mp3"_s});
-    QCOMPARE(window->Text1->text(), u"2 Second"_s);
+    QTest::keyClick(window->controls().saved.File2, Qt::Key_Down);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\one.mp3"_s});
+    QTest::keyClick(window->controls().saved.File2, Qt::Key_Down);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\two.mp3"_s});
+    QCOMPARE(window->controls().playlist.Text1->text(), u"2 Second"_s);
 }
 
 void TestPlaylistFiles::namelessFileEmptiesTheName()
@@ -133,10 +133,10 @@ void TestPlaylistFiles::namelessFileEmptiesTheName()
     TestMainWindow window;
     drive.plugInto(window);
     // Hidden on Linux, so not listed; select it the way another platform would.
-    window->File2->addItem(u".m3u8"_s);
-    window->File2->setSelectedPosition(0);
-    QCOMPARE(window->Text1->text(), QString());
-    QCOMPARE(window->List1->items(), QStringList{u"\\x.mp3"_s});
+    window->controls().saved.File2->addItem(u".m3u8"_s);
+    window->controls().saved.File2->setSelectedPosition(0);
+    QCOMPARE(window->controls().playlist.Text1->text(), QString());
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\x.mp3"_s});
 }
 
 void TestPlaylistFiles::subFolders()
@@ -145,7 +145,7 @@ void TestPlaylistFiles::subFolders()
     QVERIFY(QDir().mkpath(drive.path(folder + u"Road"_s)));
     TestMainWindow window;
     drive.plugInto(window);
-    window->List1->addItem(u"\\a.mp3"_s);
+    window->controls().playlist.List1->addItem(u"\\a.mp3"_s);
 
     save(window, u"Road\\Trip"_s);
     save(window, u"Road/Home"_s);
@@ -161,7 +161,7 @@ void TestPlaylistFiles::subFolders()
     QVERIFY2(shown[0].text.startsWith(u"The playlist could not be saved"_s),
              qPrintable(shown[0].text));
     QVERIFY(!QFileInfo::exists(drive.path(folder + u"Nowhere"_s)));
-    QCOMPARE(window->Text1->text(), u"Nowhere\\Trip"_s);
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Nowhere\\Trip"_s);
 }
 
 void TestPlaylistFiles::refusedNames_data()
@@ -189,16 +189,16 @@ void TestPlaylistFiles::refusedNames()
     drive.addFile(folder + u".m3u8"_s);
     TestMainWindow window{quint16(langId)};
     drive.plugInto(window);
-    window->List1->addItems({u"\\a.mp3"_s, u"\\b.mp3"_s});
+    window->controls().playlist.List1->addItems({u"\\a.mp3"_s, u"\\b.mp3"_s});
 
     save(window, name);
     QVERIFY(window->forms().loadedTypingError());
     QVERIFY(window->forms().loadedTypingError()->isVisible());
     QVERIFY(playlistFolderEntries(drive).isEmpty());
     QVERIFY(!QFileInfo::exists(drive.path(u"PSP/Escaped.m3u8"_s)));
-    QVERIFY(window->File2->items().isEmpty());
-    QTEST(window->Text1->text(), "retry");
-    QCOMPARE(window->List1->count(), 2);
+    QVERIFY(window->controls().saved.File2->items().isEmpty());
+    QTEST(window->controls().playlist.Text1->text(), "retry");
+    QCOMPARE(window->controls().playlist.List1->count(), 2);
     QVERIFY(messagebox::takeShown().isEmpty());
 }
 
@@ -213,7 +213,7 @@ void TestPlaylistFiles::refusalsShareOneDialog()
     QCOMPARE(window->forms().loadedTypingError(), dialog);
     QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
     QVERIFY(!window->forms().loadedTypingError());
-    QCOMPARE(window->Text1->text(), u"Try again"_s);
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Try again"_s);
 }
 
 void TestPlaylistFiles::unreadableFileIsReported()
@@ -222,16 +222,16 @@ void TestPlaylistFiles::unreadableFileIsReported()
     drive.addFile(folder + u"Gone.m3u8"_s, "\\a.mp3\r\n");
     TestMainWindow window;
     drive.plugInto(window);
-    window->List1->addItem(u"\\unsaved.mp3"_s);
+    window->controls().playlist.List1->addItem(u"\\unsaved.mp3"_s);
     QVERIFY(QFile::remove(drive.path(folder + u"Gone.m3u8"_s)));
-    window->File2->setSelectedPosition(0);
+    window->controls().saved.File2->setSelectedPosition(0);
 
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].text.startsWith(u"The playlist \"Gone.m3u8\" could not be read completely"_s),
              qPrintable(shown[0].text));
-    QCOMPARE(window->Text1->text(), u"Gone"_s);
-    QCOMPARE(window->List1->count(), 0);
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Gone"_s);
+    QCOMPARE(window->controls().playlist.List1->count(), 0);
 }
 
 void TestPlaylistFiles::inexactEntryAsksFirst()
@@ -239,7 +239,8 @@ void TestPlaylistFiles::inexactEntryAsksFirst()
     PspDrive drive;
     TestMainWindow window;
     drive.plugInto(window);
-    window->List1->addItems({u"\\ok.mp3"_s, u"\\MUSIC\\日本.mp3"_s, u"\\Ω.mp3"_s});
+    window->controls().playlist.List1->addItems(
+        {u"\\ok.mp3"_s, u"\\MUSIC\\日本.mp3"_s, u"\\Ω.mp3"_s});
 
     messagebox::queueAnswer(QMessageBox::No);
     save(window, u"Japan"_s);
@@ -261,13 +262,13 @@ void TestPlaylistFiles::deletion()
     drive.addFile(folder + u"Old.m3u8"_s, "\\a.mp3\r\n");
     TestMainWindow window{0x0409};
     drive.plugInto(window);
-    window->File2->setSelectedPosition(0);
+    window->controls().saved.File2->setSelectedPosition(0);
     // The new-playlist command keeps the playlist list's selection.
-    window->mnnew->trigger();
-    window->List1->addItem(u"\\b.mp3"_s);
+    window->controls().menus.mnnew->trigger();
+    window->controls().playlist.List1->addItem(u"\\b.mp3"_s);
 
     messagebox::queueAnswer(QMessageBox::Yes);
-    QTest::mouseClick(window->Command4, Qt::LeftButton);
+    QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[0].text, u"Supprimer la playlist?"_s);
@@ -277,12 +278,12 @@ void TestPlaylistFiles::deletion()
     QCOMPARE(shown[1].text, u"Playlist supprimée"_s);
     QCOMPARE(shown[1].caption, u"Zarvello"_s);
     QVERIFY(!QFileInfo::exists(drive.path(folder + u"Old.m3u8"_s)));
-    QVERIFY(window->File2->items().isEmpty());
-    QCOMPARE(window->List1->count(), 0);
-    QCOMPARE(window->Text1->text(), u"Nom de la nouvelle playlist"_s);
+    QVERIFY(window->controls().saved.File2->items().isEmpty());
+    QCOMPARE(window->controls().playlist.List1->count(), 0);
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Nom de la nouvelle playlist"_s);
 
     // Saving at once writes an empty playlist under the French default name.
-    window->save->trigger();
+    window->controls().menus.save->trigger();
     QCOMPARE(contents(drive.path(folder + u"Nom de la nouvelle playlist.m3u8"_s)), QByteArray());
 }
 
@@ -294,33 +295,33 @@ void TestPlaylistFiles::deletionRefusals()
     drive.plugInto(window);
 
     // Answered No: nothing happens.
-    window->File2->setSelectedPosition(0);
-    window->List1->addItem(u"\\unsaved.mp3"_s);
-    window->Text1->setText(u"Mine"_s);
+    window->controls().saved.File2->setSelectedPosition(0);
+    window->controls().playlist.List1->addItem(u"\\unsaved.mp3"_s);
+    window->controls().playlist.Text1->setText(u"Mine"_s);
     messagebox::queueAnswer(QMessageBox::No);
-    QTest::mouseClick(window->Command4, Qt::LeftButton);
+    QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);
     QCOMPARE(messagebox::takeShown().size(), 1);
     QVERIFY(QFileInfo::exists(drive.path(folder + u"Keep.m3u8"_s)));
 
     // Read-only: kept, for root too.
     QVERIFY(QFile::setPermissions(drive.path(folder + u"Keep.m3u8"_s), QFile::ReadOwner));
     messagebox::queueAnswer(QMessageBox::Yes);
-    QTest::mouseClick(window->Command4, Qt::LeftButton);
+    QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);
     QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[1].text, u"     Pas de playlist selectionnée"_s);
     QVERIFY(QFileInfo::exists(drive.path(folder + u"Keep.m3u8"_s)));
 
     // Nothing selected.
-    window->File2->refresh();
+    window->controls().saved.File2->refresh();
     messagebox::queueAnswer(QMessageBox::Yes);
-    QTest::mouseClick(window->Command4, Qt::LeftButton);
+    QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);
     shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[1].text, u"     Pas de playlist selectionnée"_s);
     QVERIFY(QFileInfo::exists(drive.path(folder + u"Keep.m3u8"_s)));
-    QCOMPARE(window->List1->count(), 2);
-    QCOMPARE(window->Text1->text(), u"Mine"_s);
+    QCOMPARE(window->controls().playlist.List1->count(), 2);
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Mine"_s);
 }
 
 QTEST_MAIN(TestPlaylistFiles)

@@ -1,7 +1,7 @@
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
-#include "app/messagebox.h"
-#include "app/textbox.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/messagebox.h"
+#include "controls/textbox.h"
 #include "support/fakes.h"
 
 #include <QAction>
@@ -44,15 +44,23 @@ void arrive(TestMainWindow &window, const QString &root)
 bool connectedLayout(FrmMain &window)
 {
     for (QWidget *control : std::initializer_list<QWidget *>{
-             window.Label1, window.Label2, window.Label3, window.Dir1, window.music, window.Text1,
-             window.List1, window.File2, window.Command1, window.Command2, window.Command3,
-             window.Command4, window.Command5, window.Command6}) {
+             window.controls().tracks.Label1, window.controls().playlist.Label2,
+             window.controls().saved.Label3, window.controls().tracks.Dir1,
+             window.controls().tracks.music, window.controls().playlist.Text1,
+             window.controls().playlist.List1, window.controls().saved.File2,
+             window.controls().playlist.Command1, window.controls().playlist.Command2,
+             window.controls().playlist.Command3, window.controls().saved.Command4,
+             window.controls().tracks.Command5, window.controls().tracks.Command6}) {
         if (!control->isVisibleTo(&window))
             return false;
     }
-    return !window.Label4->isVisibleTo(&window) && window.file->menuAction()->isEnabled() &&
-           window.mnnew->isEnabled() && window.save->isEnabled() && window.explore->isEnabled() &&
-           !window.barre1->isEnabled() && !window.barre2->isEnabled();
+    return !window.controls().Label4->isVisibleTo(&window) &&
+           window.controls().menus.file->menuAction()->isEnabled() &&
+           window.controls().menus.mnnew->isEnabled() &&
+           window.controls().menus.save->isEnabled() &&
+           window.controls().menus.explore->isEnabled() &&
+           !window.controls().menus.barre1->isEnabled() &&
+           !window.controls().menus.barre2->isEnabled();
 }
 
 } // namespace
@@ -82,15 +90,16 @@ void TestPspConnection::pspWithoutItsFolders()
     window->show();
     arrive(window, rootOf(drive));
 
-    QCOMPARE(window->lettre->text(), QDir::toNativeSeparators(rootOf(drive)));
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(rootOf(drive)));
     QVERIFY(connectedLayout(*window));
     for (const QString &folder : {u"MUSIC"_s, u"PSP/PLAYLIST"_s, u"PSP/PLAYLIST/MUSIC"_s})
         QVERIFY2(QFileInfo(drive.filePath(folder)).isDir(), qPrintable(folder));
-    QCOMPARE(window->Dir1->path(), drive.filePath(u"MUSIC"_s));
-    QCOMPARE(window->music->path(), drive.filePath(u"MUSIC"_s));
-    QCOMPARE(window->File2->path(), drive.filePath(u"PSP/PLAYLIST/MUSIC"_s));
-    QCOMPARE(window->music->pattern(), u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3"_s);
-    QCOMPARE(window->File2->pattern(), u"*.m3u8"_s);
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.filePath(u"MUSIC"_s));
+    QCOMPARE(window->controls().tracks.music->path(), drive.filePath(u"MUSIC"_s));
+    QCOMPARE(window->controls().saved.File2->path(), drive.filePath(u"PSP/PLAYLIST/MUSIC"_s));
+    QCOMPARE(window->controls().tracks.music->pattern(),
+             u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3"_s);
+    QCOMPARE(window->controls().saved.File2->pattern(), u"*.m3u8"_s);
     QVERIFY(messagebox::takeShown().isEmpty());
 }
 
@@ -101,14 +110,14 @@ void TestPspConnection::existingFoldersAreKept()
     makeFile(drive.filePath(u"MUSIC/a.mp3"_s));
     makeFile(drive.filePath(u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s));
     TestMainWindow window;
-    window->List1->addItem(u"\\MUSIC\\kept.mp3"_s);
+    window->controls().playlist.List1->addItem(u"\\MUSIC\\kept.mp3"_s);
     arrive(window, rootOf(drive));
 
     QVERIFY(QFile::exists(drive.filePath(u"MUSIC/a.mp3"_s)));
-    QCOMPARE(window->music->items(), QStringList{u"a.mp3"_s});
-    QCOMPARE(window->File2->items(), QStringList{u"Road trip.m3u8"_s});
-    QCOMPARE(window->List1->items(), QStringList{u"\\MUSIC\\kept.mp3"_s});
-    QCOMPARE(window->Text1->text(), u"Untitled playlist"_s);
+    QCOMPARE(window->controls().tracks.music->items(), QStringList{u"a.mp3"_s});
+    QCOMPARE(window->controls().saved.File2->items(), QStringList{u"Road trip.m3u8"_s});
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\MUSIC\\kept.mp3"_s});
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Untitled playlist"_s);
 }
 
 void TestPspConnection::markerInAnyLetterCase()
@@ -119,8 +128,8 @@ void TestPspConnection::markerInAnyLetterCase()
     arrive(window, rootOf(drive));
 
     QVERIFY(connectedLayout(*window));
-    QCOMPARE(window->Dir1->path(), drive.filePath(u"Music"_s));
-    QCOMPARE(window->File2->path(), drive.filePath(u"psp/playlist/MUSIC"_s));
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.filePath(u"Music"_s));
+    QCOMPARE(window->controls().saved.File2->path(), drive.filePath(u"psp/playlist/MUSIC"_s));
     QVERIFY(QFileInfo(drive.filePath(u"psp/playlist/MUSIC"_s)).isDir());
     QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)) ||
             QFileInfo(drive.filePath(u"MUSIC"_s)) == QFileInfo(drive.filePath(u"Music"_s)));
@@ -141,9 +150,9 @@ void TestPspConnection::notAPspInEitherLanguage()
         QCOMPARE(shown[0].caption, u"Zarvello"_s);
         QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(shown[0].icon, QMessageBox::NoIcon);
-        QVERIFY(window->lettre->text().isEmpty());
-        QVERIFY(window->Label4->isVisibleTo(&*window));
-        QVERIFY(!window->file->menuAction()->isEnabled());
+        QVERIFY(window->controls().lettre->text().isEmpty());
+        QVERIFY(window->controls().Label4->isVisibleTo(&*window));
+        QVERIFY(!window->controls().menus.file->menuAction()->isEnabled());
         QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)));
     }
 }
@@ -157,8 +166,8 @@ void TestPspConnection::ignoredNotifications()
     Q_EMIT window.volumes->deviceArrival(2, 0, rootOf(drive), 1);
     // Drives D and E in one notification name no single drive.
     Q_EMIT window.volumes->deviceArrival(2, 0x18, QString(), 0);
-    QVERIFY(window->lettre->text().isEmpty());
-    QVERIFY(window->Label4->isVisibleTo(&*window));
+    QVERIFY(window->controls().lettre->text().isEmpty());
+    QVERIFY(window->controls().Label4->isVisibleTo(&*window));
     QVERIFY(messagebox::takeShown().isEmpty());
     QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)));
 }
@@ -172,18 +181,18 @@ void TestPspConnection::laterArrivalMovesToTheNewRoot()
     makeFolders(second.path(), {u"PSP"_s});
     TestMainWindow window;
     arrive(window, rootOf(first));
-    window->Dir1->setPath(first.filePath(u"MUSIC/Album"_s));
+    window->controls().tracks.Dir1->setPath(first.filePath(u"MUSIC/Album"_s));
 
     arrive(window, rootOf(stick));
     QCOMPARE(messagebox::takeShown().size(), 1);
-    QCOMPARE(window->lettre->text(), QDir::toNativeSeparators(rootOf(first)));
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(rootOf(first)));
 
     arrive(window, rootOf(second));
-    QCOMPARE(window->lettre->text(), QDir::toNativeSeparators(rootOf(second)));
-    QCOMPARE(window->Dir1->path(), second.filePath(u"MUSIC"_s));
-    QCOMPARE(window->Dir1->driveRoot(), rootOf(second));
-    QCOMPARE(window->music->path(), second.filePath(u"MUSIC"_s));
-    QCOMPARE(window->File2->path(), second.filePath(u"PSP/PLAYLIST/MUSIC"_s));
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(rootOf(second)));
+    QCOMPARE(window->controls().tracks.Dir1->path(), second.filePath(u"MUSIC"_s));
+    QCOMPARE(window->controls().tracks.Dir1->driveRoot(), rootOf(second));
+    QCOMPARE(window->controls().tracks.music->path(), second.filePath(u"MUSIC"_s));
+    QCOMPARE(window->controls().saved.File2->path(), second.filePath(u"PSP/PLAYLIST/MUSIC"_s));
 }
 
 void TestPspConnection::fileInPlaceOfAFolder()
@@ -246,10 +255,10 @@ void TestPspConnection::onlyTheVolumeInUseClosesTheProgram()
     QVERIFY(window->isVisible());
 
     arrive(window, rootOf(drive));
-    window->List1->addItem(u"\\MUSIC\\unsaved.mp3"_s);
+    window->controls().playlist.List1->addItem(u"\\MUSIC\\unsaved.mp3"_s);
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0, u"/media/usb-stick/"_s, 0);
     QVERIFY(window->isVisible());
-    QCOMPARE(window->List1->count(), 1);
+    QCOMPARE(window->controls().playlist.List1->count(), 1);
 
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0, rootOf(drive), 0);
     QVERIFY(!window->isVisible());
@@ -259,7 +268,7 @@ void TestPspConnection::unitMaskRemovalOfTheDriveInUse()
 {
     TestMainWindow window;
     window->show();
-    window->lettre->setText(u"E:\\"_s);
+    window->controls().lettre->setText(u"E:\\"_s);
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0x8, QString(), 0);
     QVERIFY(window->isVisible());
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0x10, QString(), 0);

@@ -1,7 +1,7 @@
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
-#include "app/listbox.h"
 #include "browser/filebrowse.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
@@ -54,13 +54,13 @@ void TestTrackLibrary::clickAppendsEntries()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
-    QCOMPARE(window->music->items(),
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    QCOMPARE(window->controls().tracks.music->items(),
              (QStringList{u"2 Intro.mp3"_s, u"10 Outro.mp3"_s, u"b.MP3"_s}));
 
-    window->music->setSelectedPosition(1);
-    window->music->setSelectedPosition(1);
-    QCOMPARE(window->List1->items(),
+    window->controls().tracks.music->setSelectedPosition(1);
+    window->controls().tracks.music->setSelectedPosition(1);
+    QCOMPARE(window->controls().playlist.List1->items(),
              (QStringList{u"\\MUSIC\\Album\\10 Outro.mp3"_s, u"\\MUSIC\\Album\\10 Outro.mp3"_s}));
 }
 
@@ -69,14 +69,14 @@ void TestTrackLibrary::addAllAfterAClick()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
-    window->music->setSelectedPosition(0);
-    QTest::mouseClick(window->Command5, Qt::LeftButton);
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    window->controls().tracks.music->setSelectedPosition(0);
+    QTest::mouseClick(window->controls().tracks.Command5, Qt::LeftButton);
 
-    QCOMPARE(window->List1->items(),
+    QCOMPARE(window->controls().playlist.List1->items(),
              (QStringList{u"\\MUSIC\\Album\\2 Intro.mp3"_s, u"\\MUSIC\\Album\\2 Intro.mp3"_s,
                           u"\\MUSIC\\Album\\10 Outro.mp3"_s, u"\\MUSIC\\Album\\b.MP3"_s}));
-    QCOMPARE(window->music->selectedPosition(), 2);
+    QCOMPARE(window->controls().tracks.music->selectedPosition(), 2);
 }
 
 void TestTrackLibrary::addAllOnAnEmptyFolder()
@@ -84,10 +84,10 @@ void TestTrackLibrary::addAllOnAnEmptyFolder()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Rock"_s));
-    QTest::mouseClick(window->Command5, Qt::LeftButton);
-    QCOMPARE(window->List1->count(), 0);
-    QCOMPARE(window->List1->horizontalExtent(), 0);
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Rock"_s));
+    QTest::mouseClick(window->controls().tracks.Command5, Qt::LeftButton);
+    QCOMPARE(window->controls().playlist.List1->count(), 0);
+    QCOMPARE(window->controls().playlist.List1->horizontalExtent(), 0);
 }
 
 void TestTrackLibrary::keyboardSelectionAppends()
@@ -95,10 +95,10 @@ void TestTrackLibrary::keyboardSelectionAppends()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
-    QTest::keyClick(window->music, Qt::Key_Down);
-    QTest::keyClick(window->music, Qt::Key_Down);
-    QCOMPARE(window->List1->items(),
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    QTest::keyClick(window->controls().tracks.music, Qt::Key_Down);
+    QTest::keyClick(window->controls().tracks.music, Qt::Key_Down);
+    QCOMPARE(window->controls().playlist.List1->items(),
              (QStringList{u"\\MUSIC\\Album\\2 Intro.mp3"_s, u"\\MUSIC\\Album\\10 Outro.mp3"_s}));
 }
 
@@ -107,10 +107,10 @@ void TestTrackLibrary::fileInTheDriveRoot()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.root());
-    QCOMPARE(window->music->items(), QStringList{u"a.mp3"_s});
-    window->music->setSelectedPosition(0);
-    QCOMPARE(window->List1->items(), QStringList{u"\\a.mp3"_s});
+    window->controls().tracks.Dir1->setPath(drive.root());
+    QCOMPARE(window->controls().tracks.music->items(), QStringList{u"a.mp3"_s});
+    window->controls().tracks.music->setSelectedPosition(0);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\a.mp3"_s});
 }
 
 void TestTrackLibrary::extentFollowsOnlyAppends()
@@ -118,21 +118,21 @@ void TestTrackLibrary::extentFollowsOnlyAppends()
     PspDrive drive({u"MUSIC/a.mp3"_s, u"MUSIC/Zz much longer name for a track than fits.mp3"_s});
     TestMainWindow window;
     drive.plugInto(window);
-    ListBox &list = *window->List1;
+    ListBox &list = *window->controls().playlist.List1;
     const QString longEntry = u"\\MUSIC\\Zz much longer name for a track than fits.mp3"_s;
 
-    window->music->setSelectedPosition(1);
-    window->music->setSelectedPosition(0);
+    window->controls().tracks.music->setSelectedPosition(1);
+    window->controls().tracks.music->setSelectedPosition(0);
     const int wide = widthOf(list, longEntry) + scrollBarWidth(list);
     QCOMPARE(list.horizontalExtent(), wide);
 
     // Removing the widest entry keeps the old range until the next append.
     list.setSelectedPosition(0);
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QTest::mouseClick(window->controls().playlist.Command1, Qt::LeftButton);
     QCOMPARE(list.items(), QStringList{u"\\MUSIC\\a.mp3"_s});
     QCOMPARE(list.horizontalExtent(), wide);
 
-    window->music->setSelectedPosition(0);
+    window->controls().tracks.music->setSelectedPosition(0);
     QCOMPARE(list.horizontalExtent(), widthOf(list, u"\\MUSIC\\a.mp3"_s) + scrollBarWidth(list));
 }
 
@@ -141,12 +141,12 @@ void TestTrackLibrary::folderListStaysOnTheDrive()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Album"_s));
-    window->Dir1->setPath(drive.path(u".."_s));
-    QCOMPARE(window->Dir1->path(), drive.root());
-    window->Dir1->setPath(u"/"_s);
-    QCOMPARE(window->Dir1->path(), drive.root());
-    QCOMPARE(window->music->path(), drive.root());
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    window->controls().tracks.Dir1->setPath(drive.path(u".."_s));
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.root());
+    window->controls().tracks.Dir1->setPath(u"/"_s);
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.root());
+    QCOMPARE(window->controls().tracks.music->path(), drive.root());
 }
 
 void TestTrackLibrary::unreadableFolderLeavesListsEmpty()
@@ -154,14 +154,14 @@ void TestTrackLibrary::unreadableFolderLeavesListsEmpty()
     PspDrive drive(album);
     TestMainWindow window;
     drive.plugInto(window);
-    window->Dir1->setPath(drive.path(u"MUSIC/Rock/Live"_s));
-    QCOMPARE(window->music->count(), 1);
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Rock/Live"_s));
+    QCOMPARE(window->controls().tracks.music->count(), 1);
     QVERIFY(QDir(drive.path(u"MUSIC/Rock"_s)).removeRecursively());
-    window->Dir1->setPath(drive.path(u"MUSIC/Rock/Live"_s));
-    window->music->refresh();
-    QCOMPARE(window->music->count(), 0);
-    QTest::mouseClick(window->Command5, Qt::LeftButton);
-    QCOMPARE(window->List1->count(), 0);
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Rock/Live"_s));
+    window->controls().tracks.music->refresh();
+    QCOMPARE(window->controls().tracks.music->count(), 0);
+    QTest::mouseClick(window->controls().tracks.Command5, Qt::LeftButton);
+    QCOMPARE(window->controls().playlist.List1->count(), 0);
 }
 
 QTEST_MAIN(TestTrackLibrary)

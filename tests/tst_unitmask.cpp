@@ -1,4 +1,4 @@
-#include "psp/unitmask.h"
+#include "core/unitmask.h"
 
 #include <QTest>
 

@@ -1,11 +1,9 @@
 #include "about/frmabout.h"
 
-#include "app/design.h"
-#include "app/frmmain.h"
-#include "app/version.h"
 #include "browser/maketopmost.h"
-
-#include <QMouseEvent>
+#include "controls/clickablelabel.h"
+#include "controls/design.h"
+#include "core/version.h"
 
 namespace {
 
@@ -22,20 +20,13 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
 
 } // namespace
 
-void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
+FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
+    : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("frmAbout"))
 {
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
-}
-
-FrmAbout::FrmAbout(FrmMain &main) : QWidget(nullptr, fixedFrame(Qt::Dialog)), m_main(main)
-{
-    setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(twips(4215), twips(1695));
     setFont(designFont(QStringLiteral("MS Sans Serif")));
     setWindowIcon(QIcon(QStringLiteral(":/artwork/icon.png")));
-    setWindowTitle(texts::aboutTitlePrefix.design() + version::applicationTitle());
+    setWindowTitle(texts::aboutTitlePrefix.builtIn() + version::applicationTitle());
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -85,23 +76,12 @@ void FrmAbout::Form_Load()
 
 void FrmAbout::applyTexts()
 {
-    const Language language = m_main.language();
-    setWindowTitle(texts::aboutTitlePrefix.in(language) + version::applicationTitle());
-    lblDescription->setText(texts::aboutDescription.in(language));
-}
-
-void FrmAbout::showEvent(QShowEvent *event)
-{
-    applyTexts();
-    if (!m_placed) {
-        // Shown without an owner: stand over the main window, where the user looks.
-        m_placed = true;
-        centreOver(*this, m_main);
-    }
-    QWidget::showEvent(event);
+    const Language interface = language();
+    setWindowTitle(texts::aboutTitlePrefix.in(interface) + version::applicationTitle());
+    lblDescription->setText(texts::aboutDescription.in(interface));
 }
 
 void FrmAbout::Label2_Click()
 {
-    m_main.OpenBrowser(Label2->text());
+    Q_EMIT addressClicked(Label2->text());
 }

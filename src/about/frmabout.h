@@ -1,35 +1,20 @@
 #pragma once
 
-#include <QLabel>
-#include <QWidget>
+#include "controls/secondarywindow.h"
 
-class FrmMain;
-
-// A label that reports a click of the left mouse button.
-class ClickableLabel : public QLabel
-{
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-
-Q_SIGNALS:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-};
+class ClickableLabel;
+class QLabel;
 
 // The About dialog: title, version, description, the maker and the maker's
 // web page. It carries the program's icon, which the other windows copy.
-class FrmAbout : public QWidget
+class FrmAbout : public SecondaryWindow<QWidget>
 {
     Q_OBJECT
 public:
-    explicit FrmAbout(FrmMain &main);
+    FrmAbout(QWidget &owner, const QLineEdit &languageFlag);
 
-    void Form_Load();
-    // Caption and description in the interface language.
-    void applyTexts();
+    void Form_Load() override;
+    void applyTexts() override;
 
     QLabel *Image1 = nullptr;
     QLabel *lblTitle = nullptr;
@@ -40,12 +25,10 @@ public:
     ClickableLabel *Label2 = nullptr;
     QLabel *Image2 = nullptr;
 
-protected:
-    void showEvent(QShowEvent *event) override;
+Q_SIGNALS:
+    // The web page address was clicked; opening it is the desktop's business.
+    void addressClicked(const QString &address);
 
 private:
     void Label2_Click();
-
-    FrmMain &m_main;
-    bool m_placed = false;
 };

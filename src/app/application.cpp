@@ -1,6 +1,6 @@
 #include "app/application.h"
 
-#include "app/version.h"
+#include "core/version.h"
 
 #include <QCoreApplication>
 #include <QFont>

@@ -3,6 +3,7 @@
 #include "about/frmabout.h"
 #include "app/frmmain.h"
 #include "browser/filebrowse.h"
+#include "playlist/playlistediting.h"
 #include "playlist/typingerror.h"
 
 #include <QEvent>
@@ -15,10 +16,11 @@ Forms::~Forms()
         delete window.data();
 }
 
-template <class Window> Window &Forms::touch(QPointer<Window> &slot)
+template <class Window>
+Window &Forms::touch(QPointer<Window> &slot, const std::function<Window *()> &make)
 {
     if (!slot) {
-        auto *window = new Window(m_main);
+        Window *window = make();
         slot = window;
         m_secondary.append(window);
         window->installEventFilter(this);
@@ -29,17 +31,30 @@ template <class Window> Window &Forms::touch(QPointer<Window> &slot)
 
 FrmAbout &Forms::frmAbout()
 {
-    return touch(m_about);
+    return touch<FrmAbout>(m_about, [this] {
+        auto *about = new FrmAbout(m_main, *m_main.controls().Text2);
+        connect(about, &FrmAbout::addressClicked, &m_main, &FrmMain::OpenBrowser);
+        return about;
+    });
 }
 
 FileBrowse &Forms::filebrowse()
 {
-    return touch(m_browser);
+    return touch<FileBrowse>(m_browser, [this] {
+        const MainWindowControls &controls = m_main.controls();
+        // Loading the browser copies the program's icon, which the About dialog carries.
+        auto *browser =
+            new FileBrowse(m_main, *controls.Text2, controls.tracks, frmAbout().windowIcon());
+        connect(browser, &FileBrowse::entryChosen, &m_main.editing(),
+                &PlaylistEditing::appendEntry);
+        return browser;
+    });
 }
 
 TypingError &Forms::typingerror()
 {
-    return touch(m_typingError);
+    return touch<TypingError>(m_typingError,
+                              [this] { return new TypingError(m_main, *m_main.controls().Text2); });
 }
 
 FrmAbout *Forms::loadedAbout() const
@@ -70,7 +85,7 @@ QList<QWidget *> Forms::loaded() const
 bool Forms::eventFilter(QObject *watched, QEvent *event)
 {
     // Closing unloads: forget the window at once, so the next touch loads a
-    // fresh one, and let it finish its own unload steps before it goes.
+    // fresh one, and let it finish its own Form_Unload before it goes.
     if (event->type() == QEvent::Close) {
         m_secondary.removeAll(watched);
         if (watched == m_about.data())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -11,7 +12,8 @@ class TypingError;
 
 // The loaded windows. The About dialog, the advanced media browser and the
 // name error dialog are single windows: the first touch creates one hidden and
-// runs its load steps; closing it discards it, and the next touch starts afresh.
+// runs its Form_Load; closing it discards it, and the next touch starts afresh
+// from a new one.
 class Forms : public QObject
 {
     Q_OBJECT
@@ -35,7 +37,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    template <class Window> Window &touch(QPointer<Window> &slot);
+    template <class Window>
+    Window &touch(QPointer<Window> &slot, const std::function<Window *()> &make);
 
     FrmMain &m_main;
     QPointer<FrmAbout> m_about;

@@ -1,16 +1,16 @@
 #include "app/frmmain.h"
 
 #include "about/frmabout.h"
-#include "app/button.h"
-#include "app/design.h"
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
 #include "app/filemove.h"
-#include "app/languagecode.h"
-#include "app/listbox.h"
-#include "app/textbox.h"
-#include "app/version.h"
 #include "browser/filebrowse.h"
+#include "controls/button.h"
+#include "controls/design.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
+#include "controls/textbox.h"
+#include "core/languagecode.h"
+#include "core/version.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
@@ -72,18 +72,35 @@ FrmMain::FrmMain(PlatformServices services, QWidget *parent)
     buildControls();
     buildMenus();
     setTabOrder();
-    // Each subsystem wires its own handlers to the controls it reacts to.
-    new PspConnection(*this);
-    new TrackLibrary(*this);
-    new PlaylistEditing(*this);
-    new PlaylistFiles(*this);
-    new PlaylistDeletion(*this);
+    connectSubsystems();
     // The frame is fixed: the window is exactly its client area and menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
 }
 
 FrmMain::~FrmMain() = default;
+
+void FrmMain::connectSubsystems()
+{
+    // Each subsystem wires its own handlers to the controls it is given; what
+    // one asks of another goes through here.
+    const MainWindowControls &c = m_controls;
+    const QLineEdit &flag = *c.Text2;
+    new PspConnection(*this, c, SysInfo1());
+    m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
+    auto *tracks = new TrackLibrary(c.tracks, this);
+    connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
+    connect(tracks, &TrackLibrary::browserRequested, this,
+            [this] { m_forms->filebrowse().open(); });
+    auto *files =
+        new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, flag, m_services.ansiCodePage);
+    connect(files, &PlaylistFiles::nameRefused, this, [this] {
+        TypingError &dialog = m_forms->typingerror();
+        dialog.show();
+        dialog.raise();
+    });
+    new PlaylistDeletion(*this, c.playlist, c.saved);
+}
 
 void FrmMain::buildControls()
 {
@@ -92,112 +109,138 @@ void FrmMain::buildControls()
     setCentralWidget(client);
 
     const QFont caption = designFont(QStringLiteral("Arial"), 8.25, Italic);
+    MainWindowControls &c = m_controls;
+    TrackPanel &tracks = c.tracks;
+    PlaylistPanel &playlist = c.playlist;
+    SavedPanel &saved = c.saved;
 
     // Created bottom first: later siblings are drawn above earlier ones.
-    Image1 = picture(client, QStringLiteral(":/artwork/background.bmp"),
-                     twipsRect(0, 0, clientWidth, clientHeight));
-    Label1 =
-        heading(client, texts::libraryHeading.design(), caption, twipsRect(360, 360, 2655, 255));
-    Label2 =
-        heading(client, texts::currentHeading.design(), caption, twipsRect(3240, 360, 2535, 255));
-    Label3 =
-        heading(client, texts::playlistsHeading.design(), caption, twipsRect(6240, 360, 2535, 255));
-    Label4 = heading(client, texts::connectPrompt.design(),
-                     designFont(QStringLiteral("Arial"), 14.25), twipsRect(2640, 2040, 3975, 375));
-    Image2 =
+    c.Image1 = picture(client, QStringLiteral(":/artwork/background.bmp"),
+                       twipsRect(0, 0, clientWidth, clientHeight));
+    tracks.Label1 =
+        heading(client, texts::libraryHeading.builtIn(), caption, twipsRect(360, 360, 2655, 255));
+    playlist.Label2 =
+        heading(client, texts::currentHeading.builtIn(), caption, twipsRect(3240, 360, 2535, 255));
+    saved.Label3 = heading(client, texts::playlistsHeading.builtIn(), caption,
+                           twipsRect(6240, 360, 2535, 255));
+    c.Label4 =
+        heading(client, texts::connectPrompt.builtIn(), designFont(QStringLiteral("Arial"), 14.25),
+                twipsRect(2640, 2040, 3975, 375));
+    tracks.Image2 =
         picture(client, QStringLiteral(":/artwork/psp-cover.jpg"), twipsRect(0, 0, 3150, 5250));
-    Command2 = button(client, texts::moveUp.design(), 8.25, twipsRect(3240, 4440, 1335, 255));
-    Command3 = button(client, texts::moveDown.design(), 8.25, twipsRect(4560, 4440, 1335, 255));
-    music = place(new FileListBox(client), twipsRect(360, 1920, 2655, 2400));
-    music->setFont(designFont(QStringLiteral("MS UI Gothic"), 8.25));
-    Dir1 = place(new DirListBox(client), twipsRect(360, 600, 2655, 1215));
-    Dir1->setFont(designFont(QStringLiteral("Verdana"), 8.25));
-    List1 = place(new ListBox(client), twipsRect(3240, 960, 2655, 3375));
-    Text1 = place(new TextBox(texts::defaultPlaylistName.in(Language::French), client),
-                  twipsRect(3240, 600, 2655, 285));
-    Text1->setFont(designFont(QStringLiteral("Segoe UI"), 8.25, Bold));
-    File2 = place(new FileListBox(client), twipsRect(6240, 600, 2655, 3690));
-    File2->setFont(designFont(QStringLiteral("Comic Sans MS"), 8.25));
-    Command1 = button(client, texts::removeEntry.design(), 8.25, twipsRect(3240, 4680, 2655, 255));
-    Command4 = button(client, texts::deletePlaylist.design(), 12, twipsRect(6240, 4440, 2655, 495));
-    Command5 = button(client, texts::addAllTracks.design(), 8.25, twipsRect(360, 4440, 1335, 495));
-    Command6 =
-        button(client, texts::advancedBrowser.design(), 8.25, twipsRect(1680, 4440, 1335, 495));
-    lettre = place(new QLineEdit(client), twipsRect(8640, 120, 495, 285));
-    Text2 = place(new QLineEdit(client), twipsRect(8160, 120, 375, 285));
+    playlist.Command2 =
+        button(client, texts::moveUp.builtIn(), 8.25, twipsRect(3240, 4440, 1335, 255));
+    playlist.Command3 =
+        button(client, texts::moveDown.builtIn(), 8.25, twipsRect(4560, 4440, 1335, 255));
+    tracks.music = place(new FileListBox(client), twipsRect(360, 1920, 2655, 2400));
+    tracks.music->setFont(designFont(QStringLiteral("MS UI Gothic"), 8.25));
+    tracks.Dir1 = place(new DirListBox(client), twipsRect(360, 600, 2655, 1215));
+    tracks.Dir1->setFont(designFont(QStringLiteral("Verdana"), 8.25));
+    playlist.List1 = place(new ListBox(client), twipsRect(3240, 960, 2655, 3375));
+    playlist.Text1 = place(new TextBox(texts::defaultPlaylistName.builtIn(), client),
+                           twipsRect(3240, 600, 2655, 285));
+    playlist.Text1->setFont(designFont(QStringLiteral("Segoe UI"), 8.25, Bold));
+    saved.File2 = place(new FileListBox(client), twipsRect(6240, 600, 2655, 3690));
+    saved.File2->setFont(designFont(QStringLiteral("Comic Sans MS"), 8.25));
+    playlist.Command1 =
+        button(client, texts::removeEntry.builtIn(), 8.25, twipsRect(3240, 4680, 2655, 255));
+    saved.Command4 =
+        button(client, texts::deletePlaylist.builtIn(), 12, twipsRect(6240, 4440, 2655, 495));
+    tracks.Command5 =
+        button(client, texts::addAllTracks.builtIn(), 8.25, twipsRect(360, 4440, 1335, 495));
+    tracks.Command6 =
+        button(client, texts::advancedBrowser.builtIn(), 8.25, twipsRect(1680, 4440, 1335, 495));
+    c.lettre = place(new QLineEdit(client), twipsRect(8640, 120, 495, 285));
+    c.Text2 = place(new QLineEdit(client), twipsRect(8160, 120, 375, 285));
 
-    Image1->show();
-    Label4->show();
+    c.Image1->show();
+    c.Label4->show();
 
-    const std::pair<QWidget *, const char *> names[] = {
-        {Image1, "Image1"},     {Label1, "Label1"},     {Label2, "Label2"},
-        {Label3, "Label3"},     {Label4, "Label4"},     {Image2, "Image2"},
-        {Command2, "Command2"}, {Command3, "Command3"}, {music, "music"},
-        {Dir1, "Dir1"},         {List1, "List1"},       {Text1, "Text1"},
-        {File2, "File2"},       {Command1, "Command1"}, {Command4, "Command4"},
-        {Command5, "Command5"}, {Command6, "Command6"}, {lettre, "lettre"},
-        {Text2, "Text2"}};
+    const std::pair<QWidget *, const char *> names[] = {{c.Image1, "Image1"},
+                                                        {tracks.Label1, "Label1"},
+                                                        {playlist.Label2, "Label2"},
+                                                        {saved.Label3, "Label3"},
+                                                        {c.Label4, "Label4"},
+                                                        {tracks.Image2, "Image2"},
+                                                        {playlist.Command2, "Command2"},
+                                                        {playlist.Command3, "Command3"},
+                                                        {tracks.music, "music"},
+                                                        {tracks.Dir1, "Dir1"},
+                                                        {playlist.List1, "List1"},
+                                                        {playlist.Text1, "Text1"},
+                                                        {saved.File2, "File2"},
+                                                        {playlist.Command1, "Command1"},
+                                                        {saved.Command4, "Command4"},
+                                                        {tracks.Command5, "Command5"},
+                                                        {tracks.Command6, "Command6"},
+                                                        {c.lettre, "lettre"},
+                                                        {c.Text2, "Text2"}};
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
 
-    SysInfo1 = m_services.volumes.get();
-    if (SysInfo1)
-        SysInfo1->setObjectName(QStringLiteral("SysInfo1"));
+    if (SysInfo1())
+        SysInfo1()->setObjectName(QStringLiteral("SysInfo1"));
 }
 
 void FrmMain::buildMenus()
 {
+    MainMenus &m = m_controls.menus;
     QMenuBar *menus = menuBar();
-    file = menus->addMenu(texts::menuFile.in(Language::French));
-    mnnew = file->addAction(texts::menuNew.in(Language::French));
-    mnnew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    bar = file->addSeparator();
-    save = file->addAction(texts::menuSave.in(Language::French));
-    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    barre1 = menus->addAction(QStringLiteral("|"));
-    barre1->setEnabled(false);
-    explore = menus->addAction(texts::menuExplore.in(Language::French));
-    barre2 = menus->addAction(QStringLiteral("|"));
-    barre2->setEnabled(false);
-    about = menus->addAction(texts::menuAbout.in(Language::French));
+    m.file = menus->addMenu(texts::menuFile.builtIn());
+    m.mnnew = m.file->addAction(texts::menuNew.builtIn());
+    m.mnnew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m.bar = m.file->addSeparator();
+    m.save = m.file->addAction(texts::menuSave.builtIn());
+    m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m.barre1 = menus->addAction(QStringLiteral("|"));
+    m.barre1->setEnabled(false);
+    m.explore = menus->addAction(texts::menuExplore.builtIn());
+    m.barre2 = menus->addAction(QStringLiteral("|"));
+    m.barre2->setEnabled(false);
+    m.about = menus->addAction(texts::menuAbout.builtIn());
 
-    file->setObjectName(QStringLiteral("file"));
-    file->menuAction()->setObjectName(QStringLiteral("file"));
+    m.file->setObjectName(QStringLiteral("file"));
+    m.file->menuAction()->setObjectName(QStringLiteral("file"));
     const std::pair<QAction *, const char *> names[] = {
-        {mnnew, "mnnew"},     {bar, "bar"},       {save, "save"},  {barre1, "barre1"},
-        {explore, "explore"}, {barre2, "barre2"}, {about, "about"}};
+        {m.mnnew, "mnnew"},     {m.bar, "bar"},       {m.save, "save"},  {m.barre1, "barre1"},
+        {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
     for (const auto &[action, name] : names)
         action->setObjectName(QLatin1String(name));
 
-    connect(explore, &QAction::triggered, this, &FrmMain::explore_Click);
-    connect(about, &QAction::triggered, this, &FrmMain::about_Click);
+    connect(m.explore, &QAction::triggered, this, &FrmMain::explore_Click);
+    connect(m.about, &QAction::triggered, this, &FrmMain::about_Click);
 }
 
 void FrmMain::setTabOrder()
 {
-    const QWidget *order[] = {music,    Dir1,     List1,    Text1,    File2,  Command1, Command2,
-                              Command3, Command4, Command5, Command6, lettre, Text2};
+    const MainWindowControls &c = m_controls;
+    QWidget *const order[] = {
+        c.tracks.music,   c.tracks.Dir1,       c.playlist.List1,    c.playlist.Text1,
+        c.saved.File2,    c.playlist.Command1, c.playlist.Command2, c.playlist.Command3,
+        c.saved.Command4, c.tracks.Command5,   c.tracks.Command6,   c.lettre,
+        c.Text2};
     for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void FrmMain::Form_Load()
 {
+    const MainMenus &m = m_controls.menus;
     setWindowIcon(m_forms->frmAbout().windowIcon());
 
-    save->setEnabled(false);
-    mnnew->setEnabled(false);
-    explore->setEnabled(false);
-    file->menuAction()->setEnabled(false);
+    m.save->setEnabled(false);
+    m.mnnew->setEnabled(false);
+    m.explore->setEnabled(false);
+    m.file->menuAction()->setEnabled(false);
 
     InstallMoveHook(*this);
 
     const QString title = QStringLiteral("Zarvello v.") + version::numbers();
     if (isFrenchCode(GetSystemLanguageCode())) {
         setWindowTitle(title + texts::titleSuffix.in(Language::French));
-        Text2->setText(flagOf(Language::French));
+        m_controls.Text2->setText(flagOf(Language::French));
     } else {
-        Text2->setText(flagOf(Language::English));
+        m_controls.Text2->setText(flagOf(Language::English));
         setWindowTitle(title + texts::titleSuffix.in(Language::English));
         applyEnglishTexts();
     }
@@ -206,31 +249,26 @@ void FrmMain::Form_Load()
 void FrmMain::applyEnglishTexts()
 {
     const Language en = Language::English;
-    Label4->setText(texts::connectPrompt.in(en));
-    Text1->setText(texts::defaultPlaylistName.in(en));
-    Label1->setText(texts::libraryHeading.in(en));
-    Command5->setText(texts::addAllTracks.in(en));
-    Command6->setText(texts::advancedBrowser.in(en));
-    Label2->setText(texts::currentHeading.in(en));
-    Command1->setText(texts::removeEntry.in(en));
-    Command2->setText(texts::moveUp.in(en));
-    Command3->setText(texts::moveDown.in(en));
-    Label3->setText(texts::playlistsHeading.in(en));
-    Command4->setText(texts::deletePlaylist.in(en));
-    file->setTitle(texts::menuFile.in(en));
-    mnnew->setText(texts::menuNew.in(en));
-    save->setText(texts::menuSave.in(en));
-    explore->setText(texts::menuExplore.in(en));
-    about->setText(texts::menuAbout.in(en));
+    const MainWindowControls &c = m_controls;
+    c.Label4->setText(texts::connectPrompt.in(en));
+    c.playlist.Text1->setText(texts::defaultPlaylistName.in(en));
+    c.tracks.Label1->setText(texts::libraryHeading.in(en));
+    c.tracks.Command5->setText(texts::addAllTracks.in(en));
+    c.tracks.Command6->setText(texts::advancedBrowser.in(en));
+    c.playlist.Label2->setText(texts::currentHeading.in(en));
+    c.playlist.Command1->setText(texts::removeEntry.in(en));
+    c.playlist.Command2->setText(texts::moveUp.in(en));
+    c.playlist.Command3->setText(texts::moveDown.in(en));
+    c.saved.Label3->setText(texts::playlistsHeading.in(en));
+    c.saved.Command4->setText(texts::deletePlaylist.in(en));
+    c.menus.file->setTitle(texts::menuFile.in(en));
+    c.menus.mnnew->setText(texts::menuNew.in(en));
+    c.menus.save->setText(texts::menuSave.in(en));
+    c.menus.explore->setText(texts::menuExplore.in(en));
+    c.menus.about->setText(texts::menuAbout.in(en));
     m_forms->frmAbout().applyTexts();
     m_forms->filebrowse().applyTexts();
     m_forms->typingerror().applyTexts();
-}
-
-Language FrmMain::language() const
-{
-    // Before the load step has chosen, windows keep their design texts, which are French.
-    return Text2->text().isEmpty() ? Language::French : languageFromFlag(Text2->text());
 }
 
 QString FrmMain::GetSystemLanguageCode() const
@@ -247,9 +285,7 @@ void FrmMain::showCentred()
 
 void FrmMain::PositionMediaBrowser()
 {
-    FileBrowse &browser = m_forms->filebrowse();
-    browser.move(browser.x(), y() + twips(850));
-    browser.move(x() - twips(3825), browser.y());
+    m_forms->filebrowse().followOwner();
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)

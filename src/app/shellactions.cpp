@@ -7,7 +7,8 @@
 void FrmMain::explore_Click()
 {
     // The shell's answer is not reported: a drive that cannot be opened just stays closed.
-    m_services.shell->explore(this, QDir::fromNativeSeparators(lettre->text()));
+    m_services.shell->explore(windowHandle(),
+                              QDir::fromNativeSeparators(m_controls.lettre->text()));
 }
 
 void FrmMain::about_Click()

@@ -1,13 +1,9 @@
 #include "browser/filebrowse.h"
 
-#include "about/frmabout.h"
-#include "app/design.h"
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
-#include "app/frmmain.h"
 #include "browser/maketopmost.h"
-#include "psp/storagelayout.h"
-#include "psp/tracklibrary.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "core/storagelayout.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -15,12 +11,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-namespace {} // namespace
-
-FileBrowse::FileBrowse(FrmMain &main) : QMainWindow(nullptr, fixedFrame(Qt::Window)), m_main(main)
+FileBrowse::FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const TrackPanel &mainTracks,
+                       const QIcon &icon)
+    : SecondaryWindow(owner, languageFlag, Qt::Window, QStringLiteral("filebrowse")),
+      m_mainTracks(mainTracks), m_icon(icon)
 {
-    setObjectName(QStringLiteral("filebrowse"));
-    setWindowTitle(texts::browserTitle.design());
+    setWindowTitle(texts::browserTitle.builtIn());
 
     auto *client = new QWidget(this);
     client->setFixedSize(twips(6735), twips(5235));
@@ -42,9 +38,9 @@ FileBrowse::FileBrowse(FrmMain &main) : QMainWindow(nullptr, fixedFrame(Qt::Wind
     music->setFont(designFont(QStringLiteral("MS UI Gothic")));
     QWidget::setTabOrder(Dir1, music);
 
-    addall = menuBar()->addAction(texts::browserAddAll.design());
+    addall = menuBar()->addAction(texts::browserAddAll.builtIn());
     addall->setObjectName(QStringLiteral("addall"));
-    end = menuBar()->addAction(texts::browserDone.design());
+    end = menuBar()->addAction(texts::browserDone.builtIn());
     end->setObjectName(QStringLiteral("end"));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -57,31 +53,37 @@ FileBrowse::FileBrowse(FrmMain &main) : QMainWindow(nullptr, fixedFrame(Qt::Wind
 void FileBrowse::Form_Load()
 {
     MakeTopmost(this);
-    move(x(), m_main.y() + twips(850));
-    move(m_main.x() - twips(3825), y());
-    setWindowIcon(m_main.forms().frmAbout().windowIcon());
+    followOwner();
+    setWindowIcon(m_icon);
     applyTexts();
-    Dir1->setDriveRoot(m_main.Dir1->driveRoot());
-    if (!m_main.Dir1->path().isEmpty())
-        Dir1->setPath(m_main.Dir1->path());
+    Dir1->setDriveRoot(m_mainTracks.Dir1->driveRoot());
+    if (!m_mainTracks.Dir1->path().isEmpty())
+        Dir1->setPath(m_mainTracks.Dir1->path());
     music->setPattern(audioFilePatterns());
 }
 
 void FileBrowse::applyTexts()
 {
-    const Language language = m_main.language();
-    setWindowTitle(texts::browserTitle.in(language));
-    addall->setText(texts::browserAddAll.in(language));
-    end->setText(texts::browserDone.in(language));
+    const Language interface = language();
+    setWindowTitle(texts::browserTitle.in(interface));
+    addall->setText(texts::browserAddAll.in(interface));
+    end->setText(texts::browserDone.in(interface));
 }
 
-void FileBrowse::showEvent(QShowEvent *event)
+void FileBrowse::open()
 {
-    applyTexts();
-    QMainWindow::showEvent(event);
-    // A hidden window's frame is not known yet, so where it was placed while
-    // hidden may be off by the frame: place it again now that it is shown.
-    m_main.PositionMediaBrowser();
+    show();
+    for (QWidget *control : m_mainTracks.controls())
+        control->hide();
+    m_mainTracks.Image2->show();
+    // A browser loaded before the PSP arrived does not know its drive yet.
+    Dir1->setDriveRoot(m_mainTracks.Dir1->driveRoot());
+    Dir1->setPath(m_mainTracks.Dir1->path());
+}
+
+void FileBrowse::followOwner()
+{
+    move(owner().x() - twips(3825), owner().y() + twips(850));
 }
 
 void FileBrowse::Dir1_Change()
@@ -91,12 +93,14 @@ void FileBrowse::Dir1_Change()
 
 void FileBrowse::music_Click()
 {
-    appendSelectedTrack(m_main, *Dir1, *music);
+    const QString entry = selectedTrackEntry(*Dir1, *music);
+    if (!entry.isEmpty())
+        Q_EMIT entryChosen(entry);
 }
 
 void FileBrowse::addall_Click()
 {
-    selectEveryTrack(*music);
+    music->selectEachInTurn();
 }
 
 void FileBrowse::end_Click()
@@ -112,13 +116,10 @@ void FileBrowse::closeEvent(QCloseEvent *event)
 
 void FileBrowse::Form_Unload()
 {
-    m_main.Label1->show();
-    m_main.Dir1->show();
-    m_main.music->show();
-    m_main.Command5->show();
-    m_main.Command6->show();
+    for (QWidget *control : m_mainTracks.controls())
+        control->show();
     // A browser that never saw a folder has nothing to hand back.
     if (!Dir1->path().isEmpty())
-        m_main.Dir1->setPath(Dir1->path());
-    m_main.Image2->hide();
+        m_mainTracks.Dir1->setPath(Dir1->path());
+    m_mainTracks.Image2->hide();
 }

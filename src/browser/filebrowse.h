@@ -1,32 +1,44 @@
 #pragma once
 
+#include "controls/mainwindowcontrols.h"
+#include "controls/secondarywindow.h"
+
+#include <QIcon>
 #include <QMainWindow>
 
-class FrmMain;
-class DirListBox;
-class FileListBox;
-class QAction;
-
-// The advanced media browser: walks the folders of the PSP's drive and adds
-// audio files to the current playlist. It stays above other windows and
-// follows the main window, in place of the main window's track panel.
-class FileBrowse : public QMainWindow
+// The advanced media browser: walks the folders of the PSP's drive and
+// chooses audio files for the current playlist. While it is open it takes the
+// place of the main window's track panel, stays above other windows and keeps
+// its place beside the main window.
+class FileBrowse : public SecondaryWindow<QMainWindow>
 {
     Q_OBJECT
 public:
-    explicit FileBrowse(FrmMain &main);
+    FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const TrackPanel &mainTracks,
+               const QIcon &icon);
 
-    void Form_Load();
-    // Caption and menu captions in the interface language.
-    void applyTexts();
+    void Form_Load() override;
+    void applyTexts() override;
+
+    // Shows the browser in place of the main window's track panel, in the
+    // folder that panel has open.
+    void open();
+    // Moves to 850 twips below and 3825 twips left of the main window's top left corner.
+    void followOwner();
 
     DirListBox *Dir1 = nullptr;
     FileListBox *music = nullptr;
     QAction *addall = nullptr;
     QAction *end = nullptr;
 
+Q_SIGNALS:
+    // A file was chosen; entry is its playlist entry.
+    void entryChosen(const QString &entry);
+
 protected:
-    void showEvent(QShowEvent *event) override;
+    // A hidden window's frame is not known yet, so where it was placed while
+    // hidden may be off by the frame: it is placed again each time it is shown.
+    void placeWhenShown() override { followOwner(); }
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -36,5 +48,6 @@ private:
     void end_Click();
     void Form_Unload();
 
-    FrmMain &m_main;
+    TrackPanel m_mainTracks;
+    QIcon m_icon;
 };

@@ -12,13 +12,10 @@ namespace platform {
 // language, and the one used when a code page cannot be converted here.
 constexpr int westernEuropeanCodePage = 1252;
 
-// The ANSI code page that Windows uses for a system set to the given language,
-// e.g. 1250 for Polish, 1251 for Russian, 932 for Japanese. A language that
-// Windows only supports in Unicode counts as Western European.
-int ansiCodePageForLangId(quint16 langId);
-
 // The system's ANSI code page: GetACP() on Windows; elsewhere the code page
-// that Windows would use for the language of the messages locale.
+// that Windows would use for the language of the messages locale, e.g. 1250
+// for Polish, 1251 for Russian, 932 for Japanese. A language that Windows only
+// supports in Unicode counts as Western European.
 int systemAnsiCodePage();
 
 // Converts between text and the bytes of an ANSI code page the way Windows

@@ -75,12 +75,11 @@ int codePageForIcuLocale(const char *locale)
 // into the script position ("sr_Latn_RS").
 int codePageForPosixLocale(const QByteArray &locale)
 {
+    QByteArray base = posixLanguageAndTerritory(locale);
+    if (base.isEmpty())
+        return westernEuropeanCodePage;
     const qsizetype at = locale.indexOf('@');
     const QByteArray modifier = at < 0 ? QByteArray() : locale.mid(at + 1);
-    QByteArray base = locale.left(at < 0 ? locale.size() : at);
-    base.truncate(base.indexOf('.') < 0 ? base.size() : base.indexOf('.'));
-    if (base.isEmpty() || base == "C" || base == "POSIX")
-        return westernEuropeanCodePage;
     const QByteArray script = modifier == "latin"      ? QByteArray("Latn")
                               : modifier == "cyrillic" ? QByteArray("Cyrl")
                                                        : QByteArray();
@@ -135,16 +134,6 @@ void substituteQuestionMark(const void *context, UConverterFromUnicodeArgs *args
 }
 
 } // namespace
-
-int ansiCodePageForLangId(quint16 langId)
-{
-    char locale[ULOC_FULLNAME_CAPACITY] = {};
-    UErrorCode status = U_ZERO_ERROR;
-    uloc_getLocaleForLCID(langId, locale, sizeof locale, &status);
-    if (U_FAILURE(status))
-        return westernEuropeanCodePage;
-    return codePageForIcuLocale(locale);
-}
 
 int systemAnsiCodePage()
 {

@@ -4,16 +4,6 @@
 
 namespace platform {
 
-int ansiCodePageForLangId(quint16 langId)
-{
-    DWORD codePage = 0;
-    const int found = GetLocaleInfoW(
-        MAKELCID(langId, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(WCHAR));
-    // Languages that Windows only supports in Unicode have no ANSI code page.
-    return found == 0 || codePage == CP_ACP ? westernEuropeanCodePage : int(codePage);
-}
-
 int systemAnsiCodePage()
 {
     return int(GetACP());

@@ -4,11 +4,18 @@
 
 namespace platform {
 
+QByteArray posixLanguageAndTerritory(const QByteArray &locale)
+{
+    qsizetype end = 0;
+    while (end < locale.size() && locale.at(end) != '.' && locale.at(end) != '@')
+        ++end;
+    const QByteArray base = locale.left(end);
+    return base == "C" || base == "POSIX" ? QByteArray() : base;
+}
+
 quint16 langIdFromPosixLocale(const QByteArray &locale)
 {
-    const QByteArray base =
-        locale.left(locale.indexOf('.') < 0 ? locale.size() : locale.indexOf('.'));
-    if (base.isEmpty() || base == "C" || base == "POSIX")
+    if (posixLanguageAndTerritory(locale).isEmpty())
         return englishUnitedStates;
     char canonical[ULOC_FULLNAME_CAPACITY] = {};
     UErrorCode status = U_ZERO_ERROR;

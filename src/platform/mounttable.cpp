@@ -52,11 +52,6 @@ QString decodeField(const QByteArray &field)
     return QFile::decodeName(bytes);
 }
 
-QString rootForm(const QString &mountPoint)
-{
-    return mountPoint.endsWith(u'/') ? mountPoint : mountPoint + u'/';
-}
-
 // Mount IDs are reused, so a mount is recognised by what it attaches where.
 bool isSameMount(const MountEntry &a, const MountEntry &b)
 {
@@ -119,11 +114,11 @@ MountChanges diffMounts(const QList<MountEntry> &before, const QList<MountEntry>
     MountChanges changes;
     for (const MountEntry &entry : before) {
         if (isDiskVolume(entry) && !hasMount(after, entry))
-            appendOnce(changes.removals, rootForm(entry.mountPoint));
+            appendOnce(changes.removals, entry.mountPoint);
     }
     for (const MountEntry &entry : after) {
         if (isDiskVolume(entry) && !hasMount(before, entry))
-            appendOnce(changes.arrivals, rootForm(entry.mountPoint));
+            appendOnce(changes.arrivals, entry.mountPoint);
     }
     return changes;
 }

@@ -33,8 +33,8 @@ QList<MountEntry> parseMountInfo(const QByteArray &text);
 // memory file systems, and bind mounts of a folder.
 bool isDiskVolume(const MountEntry &entry);
 
-// Volumes that appeared or went away between two readings of the table, as
-// root folders in folder form ("/media/psp/"), each listed once.
+// Volumes that appeared or went away between two readings of the table, by
+// their mount points ("/media/psp"), each listed once.
 struct MountChanges
 {
     QStringList arrivals;

@@ -3,7 +3,7 @@
 #include <memory>
 #include <QString>
 
-class QWidget;
+class QWindow;
 
 // Hands a folder or a web address to the desktop. Tests replace it with a
 // recorder so that nothing is opened for real.
@@ -13,7 +13,7 @@ public:
     virtual ~Shell() = default;
 
     // Opens a folder in the file manager; true when the desktop took the request.
-    virtual bool explore(QWidget *owner, const QString &folder) = 0;
+    virtual bool explore(QWindow *owner, const QString &folder) = 0;
     // Opens an address in the web browser; true when the desktop took the request.
     virtual bool open(const QString &address) = 0;
 

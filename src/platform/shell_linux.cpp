@@ -8,7 +8,7 @@ namespace {
 class DesktopShell final : public Shell
 {
 public:
-    bool explore(QWidget *, const QString &folder) override
+    bool explore(QWindow *, const QString &folder) override
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
     }

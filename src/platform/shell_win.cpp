@@ -1,7 +1,7 @@
 #include "platform/shell.h"
 
 #include <QDir>
-#include <QWidget>
+#include <QWindow>
 #include <shellapi.h>
 #include <windows.h>
 
@@ -19,7 +19,7 @@ bool shellExecute(HWND owner, const wchar_t *verb, const QString &target)
 class WindowsShell final : public Shell
 {
 public:
-    bool explore(QWidget *owner, const QString &folder) override
+    bool explore(QWindow *owner, const QString &folder) override
     {
         const HWND hwnd = owner ? reinterpret_cast<HWND>(owner->winId()) : nullptr;
         return shellExecute(hwnd, L"explore", QDir::toNativeSeparators(folder));

@@ -9,8 +9,8 @@
 //  - deviceType: 2 for a volume; other kinds of device carry other values;
 //  - deviceId: on Windows the unit mask (bit n = the drive n letters after A);
 //    0 where volumes have no drive letters;
-//  - deviceName: where volumes have no drive letters, the volume's root folder
-//    in folder form (see app/folderpath.h); empty on Windows;
+//  - deviceName: where volumes have no drive letters, the folder the volume
+//    is mounted on, with "/" separators ("/media/psp"); empty on Windows;
 //  - deviceData: the volume's flags; 0 for a newly attached drive.
 // The base class raises nothing by itself; tests emit its signals directly.
 class VolumeNotifier : public QObject

@@ -1,40 +1,42 @@
 #include "playlist/playlistdeletion.h"
 
-#include "app/filelistbox.h"
-#include "app/folderpath.h"
-#include "app/frmmain.h"
-#include "app/listbox.h"
-#include "app/messagebox.h"
-#include "app/textbox.h"
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
+#include "controls/messagebox.h"
+#include "controls/textbox.h"
+#include "core/folderpath.h"
+#include "core/texts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 
-PlaylistDeletion::PlaylistDeletion(FrmMain &main) : QObject(&main), m_main(main)
+PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
+                                   const SavedPanel &saved)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved)
 {
-    connect(main.Command4, &QPushButton::clicked, this, &PlaylistDeletion::Command4_Click);
+    connect(saved.Command4, &QPushButton::clicked, this, &PlaylistDeletion::Command4_Click);
 }
 
 void PlaylistDeletion::Command4_Click()
 {
     const auto answer =
-        messagebox::show(&m_main, texts::deleteQuestion.design(), texts::deleteCaption.design(),
+        messagebox::show(&m_window, texts::deleteQuestion.builtIn(), texts::deleteCaption.builtIn(),
                          QMessageBox::Yes | QMessageBox::No, QMessageBox::Information);
     if (answer != QMessageBox::Yes)
         return;
 
-    const QString fileName = m_main.File2->fileName();
+    const QString fileName = m_saved.File2->fileName();
     if (fileName.isEmpty() ||
-        !deleteFileUnlessReadOnly(folderpath::join(m_main.File2->path(), fileName))) {
-        messagebox::show(&m_main, texts::noPlaylistSelected.design(), QString());
-        m_main.File2->refresh();
+        !deleteFileUnlessReadOnly(folderpath::join(m_saved.File2->path(), fileName))) {
+        messagebox::show(&m_window, texts::noPlaylistSelected.builtIn(), QString());
+        m_saved.File2->refresh();
         return;
     }
-    messagebox::show(&m_main, texts::playlistDeleted.design(), QString());
-    m_main.File2->refresh();
-    m_main.List1->clear();
-    m_main.Text1->setText(texts::defaultPlaylistName.design());
+    messagebox::show(&m_window, texts::playlistDeleted.builtIn(), QString());
+    m_saved.File2->refresh();
+    m_playlist.List1->clear();
+    m_playlist.Text1->setText(texts::defaultPlaylistName.builtIn());
 }
 
 bool deleteFileUnlessReadOnly(const QString &path)

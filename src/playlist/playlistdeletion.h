@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QObject>
+#include "controls/mainwindowcontrols.h"
 
-class FrmMain;
+#include <QObject>
 
 // Deleting the playlist selected in the playlist list, after a question; the
 // current playlist then starts afresh.
@@ -10,12 +10,14 @@ class PlaylistDeletion : public QObject
 {
     Q_OBJECT
 public:
-    explicit PlaylistDeletion(FrmMain &main);
+    PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved);
 
     void Command4_Click();
 
 private:
-    FrmMain &m_main;
+    QWidget &m_window;
+    PlaylistPanel m_playlist;
+    SavedPanel m_saved;
 };
 
 // Deletes a file unless it is missing, not a plain file, or read-only. The

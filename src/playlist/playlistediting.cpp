@@ -1,26 +1,35 @@
 #include "playlist/playlistediting.h"
 
-#include "app/frmmain.h"
-#include "app/listbox.h"
-#include "app/textbox.h"
+#include "controls/listbox.h"
+#include "controls/textbox.h"
+#include "core/texts.h"
+#include "psp/scrollhoriz.h"
 
 #include <QAction>
 #include <QPushButton>
 
-PlaylistEditing::PlaylistEditing(FrmMain &main) : QObject(&main), m_main(main)
+PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
+                                 const QLineEdit &languageFlag, QObject *parent)
+    : QObject(parent), m_panel(panel), m_languageFlag(languageFlag)
 {
-    connect(main.Command1, &QPushButton::clicked, this, &PlaylistEditing::Command1_Click);
-    connect(main.Command2, &QPushButton::clicked, this, &PlaylistEditing::Command2_Click);
-    connect(main.Command3, &QPushButton::clicked, this, &PlaylistEditing::Command3_Click);
-    connect(main.mnnew, &QAction::triggered, this, &PlaylistEditing::mnnew_Click);
-    connect(main.Text1, &TextBox::clicked, this, &PlaylistEditing::Text1_Click);
-    connect(main.Text1, &TextBox::lostFocus, this, &PlaylistEditing::Text1_LostFocus);
+    connect(panel.Command1, &QPushButton::clicked, this, &PlaylistEditing::Command1_Click);
+    connect(panel.Command2, &QPushButton::clicked, this, &PlaylistEditing::Command2_Click);
+    connect(panel.Command3, &QPushButton::clicked, this, &PlaylistEditing::Command3_Click);
+    connect(mnnew, &QAction::triggered, this, &PlaylistEditing::mnnew_Click);
+    connect(panel.Text1, &TextBox::clicked, this, &PlaylistEditing::Text1_Click);
+    connect(panel.Text1, &TextBox::lostFocus, this, &PlaylistEditing::Text1_LostFocus);
+}
+
+void PlaylistEditing::appendEntry(const QString &entry)
+{
+    m_panel.List1->addItem(entry);
+    UpdateHorizontalExtent(*m_panel.List1);
 }
 
 void PlaylistEditing::Command1_Click()
 {
     // With no line selected there is nothing to remove, and nothing to say.
-    m_main.List1->removeItem(m_main.List1->selectedPosition());
+    m_panel.List1->removeItem(m_panel.List1->selectedPosition());
 }
 
 void PlaylistEditing::Command2_Click()
@@ -35,7 +44,7 @@ void PlaylistEditing::Command3_Click()
 
 void PlaylistEditing::moveSelected(int step)
 {
-    ListBox &list = *m_main.List1;
+    ListBox &list = *m_panel.List1;
     if (list.selectedCount() != 1)
         return;
     const int from = list.selectedPosition();
@@ -50,20 +59,25 @@ void PlaylistEditing::moveSelected(int step)
 
 void PlaylistEditing::mnnew_Click()
 {
-    m_main.List1->clear();
-    m_main.Text1->setText(texts::defaultPlaylistName.in(m_main.language()));
+    m_panel.List1->clear();
+    m_panel.Text1->setText(defaultName());
 }
 
 void PlaylistEditing::Text1_Click()
 {
-    if (isPlaceholderName(m_main.Text1->text()))
-        m_main.Text1->clear();
+    if (isPlaceholderName(m_panel.Text1->text()))
+        m_panel.Text1->clear();
 }
 
 void PlaylistEditing::Text1_LostFocus()
 {
-    if (m_main.Text1->text().isEmpty())
-        m_main.Text1->setText(texts::defaultPlaylistName.in(m_main.language()));
+    if (m_panel.Text1->text().isEmpty())
+        m_panel.Text1->setText(defaultName());
+}
+
+QString PlaylistEditing::defaultName() const
+{
+    return texts::defaultPlaylistName.in(languageFromFlag(m_languageFlag.text()));
 }
 
 bool isPlaceholderName(const QString &text)

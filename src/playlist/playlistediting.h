@@ -1,16 +1,20 @@
 #pragma once
 
+#include "controls/mainwindowcontrols.h"
+
 #include <QObject>
 
-class FrmMain;
-
-// Editing the current playlist: remove, move up and down, start a new one, and
-// the placeholder texts of the name box.
+// Editing the current playlist: appending chosen files, remove, move up and
+// down, start a new one, and the placeholder texts of the name box.
 class PlaylistEditing : public QObject
 {
     Q_OBJECT
 public:
-    explicit PlaylistEditing(FrmMain &main);
+    PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew, const QLineEdit &languageFlag,
+                    QObject *parent);
+
+    // Appends an entry and lets the list scroll sideways far enough to show it.
+    void appendEntry(const QString &entry);
 
     void Command1_Click();
     void Command2_Click();
@@ -22,8 +26,10 @@ public:
 private:
     // Moves the selected entry by one place, keeping it selected.
     void moveSelected(int step);
+    QString defaultName() const;
 
-    FrmMain &m_main;
+    PlaylistPanel m_panel;
+    const QLineEdit &m_languageFlag;
 };
 
 // True for the texts the name box shows in place of a name, in either language.

@@ -1,23 +1,35 @@
 #pragma once
 
+#include "controls/mainwindowcontrols.h"
+#include "core/texts.h"
+
 #include <QObject>
 
-class FrmMain;
-
 // Opening a saved playlist from the playlist list and saving the current one
-// under the name in the name box; a refused name brings up the name error
-// dialog.
+// under the name in the name box, in the given code page. A refused name asks
+// for the name error dialog.
 class PlaylistFiles : public QObject
 {
     Q_OBJECT
 public:
-    explicit PlaylistFiles(FrmMain &main);
+    PlaylistFiles(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
+                  QAction *save, const QLineEdit &languageFlag, int codePage);
 
     void File2_Click();
     void save_Click();
 
+Q_SIGNALS:
+    // The name in the name box cannot be saved; the error dialog should explain.
+    void nameRefused();
+
 private:
     void refuseName();
+    void warn(const QString &text);
+    Language language() const;
 
-    FrmMain &m_main;
+    QWidget &m_window;
+    PlaylistPanel m_playlist;
+    SavedPanel m_saved;
+    const QLineEdit &m_languageFlag;
+    int m_codePage;
 };

@@ -1,8 +1,7 @@
 #include "playlist/typingerror.h"
 
-#include "app/design.h"
-#include "app/frmmain.h"
 #include "browser/maketopmost.h"
+#include "controls/design.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -22,25 +21,25 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 
 } // namespace
 
-TypingError::TypingError(FrmMain &main) : QWidget(nullptr, fixedFrame(Qt::Dialog)), m_main(main)
+TypingError::TypingError(QWidget &owner, const QLineEdit &languageFlag)
+    : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("typingerror"))
 {
-    setObjectName(QStringLiteral("typingerror"));
     setFixedSize(twips(2775), twips(2175));
     setFont(designFont(QStringLiteral("MS Sans Serif")));
-    setWindowTitle(texts::nameErrorTitle.design());
+    setWindowTitle(texts::nameErrorTitle.builtIn());
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(twipsRect(0, 1800, 2775, 375));
     OKButton->setDefault(true);
     Label1 = wrappedLabel(this, "Label1", twipsRect(120, 120, 2535, 495));
-    Label1->setText(texts::nameErrorCharacters.design());
+    Label1->setText(texts::nameErrorCharacters.builtIn());
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(twipsRect(600, 720, 1500, 300));
     Image1->setPixmap(QPixmap(QStringLiteral(":/artwork/forbidden-characters.png")));
     Label2 = wrappedLabel(this, "Label2", twipsRect(120, 1200, 2535, 375));
-    Label2->setText(texts::nameErrorBlank.design());
+    Label2->setText(texts::nameErrorBlank.builtIn());
 
     connect(OKButton, &QPushButton::clicked, this, &TypingError::OKButton_Click);
 }
@@ -48,25 +47,15 @@ TypingError::TypingError(FrmMain &main) : QWidget(nullptr, fixedFrame(Qt::Dialog
 void TypingError::Form_Load()
 {
     MakeTopmost(this);
-    setWindowIcon(m_main.windowIcon());
+    setWindowIcon(owner().windowIcon());
 }
 
 void TypingError::applyTexts()
 {
-    const Language language = m_main.language();
-    setWindowTitle(texts::nameErrorTitle.in(language));
-    Label1->setText(texts::nameErrorCharacters.in(language));
-    Label2->setText(texts::nameErrorBlank.in(language));
-}
-
-void TypingError::showEvent(QShowEvent *event)
-{
-    applyTexts();
-    if (!m_placed) {
-        m_placed = true;
-        centreOver(*this, m_main);
-    }
-    QWidget::showEvent(event);
+    const Language interface = language();
+    setWindowTitle(texts::nameErrorTitle.in(interface));
+    Label1->setText(texts::nameErrorCharacters.in(interface));
+    Label2->setText(texts::nameErrorBlank.in(interface));
 }
 
 void TypingError::OKButton_Click()

@@ -1,34 +1,26 @@
 #pragma once
 
-#include <QWidget>
+#include "controls/secondarywindow.h"
 
-class FrmMain;
 class QLabel;
 class QPushButton;
 
 // The dialog that a refused playlist name brings up: which characters a name
 // cannot hold, and that it cannot be blank.
-class TypingError : public QWidget
+class TypingError : public SecondaryWindow<QWidget>
 {
     Q_OBJECT
 public:
-    explicit TypingError(FrmMain &main);
+    TypingError(QWidget &owner, const QLineEdit &languageFlag);
 
-    void Form_Load();
-    // Caption and labels in the interface language.
-    void applyTexts();
+    void Form_Load() override;
+    void applyTexts() override;
 
     QLabel *Label1 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Label2 = nullptr;
     QPushButton *OKButton = nullptr;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void OKButton_Click();
-
-    FrmMain &m_main;
-    bool m_placed = false;
 };

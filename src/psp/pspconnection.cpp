@@ -1,27 +1,28 @@
 #include "psp/pspconnection.h"
 
-#include "app/dirlistbox.h"
-#include "app/filelistbox.h"
-#include "app/frmmain.h"
-#include "app/listbox.h"
-#include "app/messagebox.h"
-#include "app/textbox.h"
-#include "psp/storagelayout.h"
-#include "psp/unitmask.h"
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/messagebox.h"
+#include "core/storagelayout.h"
+#include "core/texts.h"
+#include "core/unitmask.h"
+#include "platform/volumenotifier.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 
-PspConnection::PspConnection(FrmMain &main) : QObject(&main), m_main(main)
+PspConnection::PspConnection(QWidget &window, const MainWindowControls &controls,
+                             VolumeNotifier *SysInfo1)
+    : QObject(&window), m_window(window), m_controls(controls)
 {
-    if (main.SysInfo1) {
-        connect(main.SysInfo1, &VolumeNotifier::deviceArrival, this,
+    if (SysInfo1) {
+        connect(SysInfo1, &VolumeNotifier::deviceArrival, this,
                 &PspConnection::SysInfo1_DeviceArrival);
-        connect(main.SysInfo1, &VolumeNotifier::deviceRemoveComplete, this,
+        connect(SysInfo1, &VolumeNotifier::deviceRemoveComplete, this,
                 &PspConnection::SysInfo1_DeviceRemoveComplete);
     }
 }
@@ -38,35 +39,37 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
 
     const StorageLayout layout(root);
     if (!entryExists(layout.pspMarker())) {
-        messagebox::show(&m_main, texts::notAPsp.design(), QString());
+        messagebox::show(&m_window, texts::notAPsp.builtIn(), QString());
         return;
     }
 
-    m_main.lettre->setText(QDir::toNativeSeparators(layout.root()));
+    const TrackPanel &tracks = m_controls.tracks;
+    m_controls.lettre->setText(QDir::toNativeSeparators(layout.root()));
     showConnectedLayout();
-    m_main.music->setPattern(audioFilePatterns());
-    m_main.File2->setPattern(playlistFilePattern());
+    tracks.music->setPattern(audioFilePatterns());
+    m_controls.saved.File2->setPattern(playlistFilePattern());
     createMissingFolders(layout);
 
-    m_main.music->setPath(layout.musicFolder());
-    m_main.Dir1->setDriveRoot(layout.root());
-    m_main.Dir1->setPath(layout.musicFolder());
-    m_main.File2->setPath(layout.playlistFolder());
+    tracks.music->setPath(layout.musicFolder());
+    tracks.Dir1->setDriveRoot(layout.root());
+    tracks.Dir1->setPath(layout.musicFolder());
+    m_controls.saved.File2->setPath(layout.playlistFolder());
 }
 
 void PspConnection::showConnectedLayout()
 {
-    m_main.Label4->hide();
-    for (QWidget *control : std::initializer_list<QWidget *>{
-             m_main.Dir1, m_main.music, m_main.Command5, m_main.Label1, m_main.Label2, m_main.Text1,
-             m_main.List1, m_main.Command1, m_main.Command2, m_main.Command3, m_main.Label3,
-             m_main.File2, m_main.Command4})
-        control->show();
-    m_main.save->setEnabled(true);
-    m_main.mnnew->setEnabled(true);
-    m_main.Command6->show();
-    m_main.explore->setEnabled(true);
-    m_main.file->menuAction()->setEnabled(true);
+    m_controls.Label4->hide();
+    for (const QList<QWidget *> &panel :
+         {m_controls.tracks.controls(), m_controls.playlist.controls(),
+          m_controls.saved.controls()}) {
+        for (QWidget *control : panel)
+            control->show();
+    }
+    const MainMenus &menus = m_controls.menus;
+    menus.save->setEnabled(true);
+    menus.mnnew->setEnabled(true);
+    menus.explore->setEnabled(true);
+    menus.file->menuAction()->setEnabled(true);
 }
 
 void PspConnection::createMissingFolders(const StorageLayout &layout)
@@ -81,8 +84,9 @@ void PspConnection::createMissingFolders(const StorageLayout &layout)
         else if (!info.exists() && !QDir().mkdir(folder))
             problem = &texts::folderNotCreated;
         if (problem) {
-            messagebox::show(&m_main,
-                             problem->in(m_main.language()).arg(QDir::toNativeSeparators(folder)),
+            messagebox::show(&m_window,
+                             problem->in(languageFromFlag(m_controls.Text2->text()))
+                                 .arg(QDir::toNativeSeparators(folder)),
                              QString(), QMessageBox::Ok, QMessageBox::Warning);
             return;
         }
@@ -95,9 +99,9 @@ void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,
     Q_UNUSED(deviceData);
     // Only the PSP in use going away ends the program: another drive leaving
     // must not throw away the playlist being edited.
-    const QString inUse = QDir::fromNativeSeparators(m_main.lettre->text());
+    const QString inUse = QDir::fromNativeSeparators(m_controls.lettre->text());
     if (deviceType != VolumeNotifier::volumeDeviceType || inUse.isEmpty())
         return;
     if (notificationNamesVolume(deviceId, deviceName, inUse))
-        m_main.close();
+        m_window.close();
 }

@@ -1,18 +1,21 @@
 #pragma once
 
+#include "controls/mainwindowcontrols.h"
+
 #include <QObject>
 
-class FrmMain;
 class StorageLayout;
+class VolumeNotifier;
 
 // Reacts to volumes that arrive and leave: a volume holding a PSP folder
-// becomes the PSP in use and the main window shows its panels; the PSP in use
-// going away ends the program.
+// becomes the PSP in use and the main window shows its panels, pointed at the
+// PSP's folders; the PSP in use going away closes the window, which ends the
+// program.
 class PspConnection : public QObject
 {
     Q_OBJECT
 public:
-    explicit PspConnection(FrmMain &main);
+    PspConnection(QWidget &window, const MainWindowControls &controls, VolumeNotifier *SysInfo1);
 
     void SysInfo1_DeviceArrival(int deviceType, int deviceId, const QString &deviceName,
                                 int deviceData);
@@ -23,5 +26,6 @@ private:
     void showConnectedLayout();
     void createMissingFolders(const StorageLayout &layout);
 
-    FrmMain &m_main;
+    QWidget &m_window;
+    MainWindowControls m_controls;
 };

@@ -1,6 +1,6 @@
 #include "psp/scrollhoriz.h"
 
-#include "app/listbox.h"
+#include "controls/listbox.h"
 
 #include <QStyle>
 

@@ -1,32 +1,28 @@
 #pragma once
 
+#include "controls/mainwindowcontrols.h"
+
 #include <QObject>
 
-class FrmMain;
-class DirListBox;
-class FileListBox;
-
 // The main window's track panel: a folder list and the audio files of the
-// opened folder, which a click or "add all" appends to the current playlist.
+// opened folder. A click on a file, or "add all", chooses files for the
+// current playlist; the panel's last button asks for the advanced browser.
 class TrackLibrary : public QObject
 {
     Q_OBJECT
 public:
-    explicit TrackLibrary(FrmMain &main);
+    TrackLibrary(const TrackPanel &panel, QObject *parent);
 
     void Dir1_Change();
     void music_Click();
     void Command5_Click();
     void Command6_Click();
 
+Q_SIGNALS:
+    // A file was chosen; entry is its playlist entry.
+    void entryChosen(const QString &entry);
+    void browserRequested();
+
 private:
-    FrmMain &m_main;
+    TrackPanel m_panel;
 };
-
-// Appends the file selected in a track list, in the folder opened in a folder
-// list, to the current playlist. Shared by the track panel and the browser.
-void appendSelectedTrack(FrmMain &main, const DirListBox &folders, const FileListBox &tracks);
-
-// Selects every file of a track list in turn, so that each is appended once,
-// in list order, the one selected before included; the last stays selected.
-void selectEveryTrack(FileListBox &tracks);

@@ -1,7 +1,7 @@
 #include "support/fakes.h"
 
 #include "app/application.h"
-#include "app/messagebox.h"
+#include "controls/messagebox.h"
 
 TestMainWindow::TestMainWindow(quint16 langId, std::unique_ptr<VolumeNotifier> notifier)
 {

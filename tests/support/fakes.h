@@ -10,7 +10,7 @@
 class RecordingShell final : public Shell
 {
 public:
-    bool explore(QWidget *, const QString &folder) override
+    bool explore(QWindow *, const QString &folder) override
     {
         explored.append(folder);
         return accept;

@@ -1,4 +1,4 @@
-#include "app/naturalorder.h"
+#include "core/naturalorder.h"
 
 #include <algorithm>
 #include <QCollator>

@@ -1,4 +1,4 @@
-#include "app/button.h"
+#include "controls/button.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

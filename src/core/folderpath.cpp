@@ -1,4 +1,4 @@
-#include "app/folderpath.h"
+#include "core/folderpath.h"
 
 #include <QDir>
 
@@ -61,6 +61,12 @@ QString rootForm(const QString &root)
     if (!form.isEmpty() && !form.endsWith(QLatin1Char('/')))
         form += QLatin1Char('/');
     return form;
+}
+
+QString fileSystemRoot(const QString &path)
+{
+    const QString slashed = QDir::fromNativeSeparators(path);
+    return hasDriveLetter(slashed) ? slashed.left(2) + u'/' : u"/"_s;
 }
 
 bool isWithin(const QString &folder, const QString &root)

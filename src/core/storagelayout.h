@@ -1,12 +1,14 @@
 #pragma once
 
+#include "core/namerules.h"
+
 #include <QString>
 
 // Where things live on a PSP: below the drive root, the "PSP" marker folder,
 // the music folder "MUSIC", and the playlist folder "PSP/PLAYLIST/MUSIC" inside
 // "PSP/PLAYLIST". The PSP's FAT storage ignores letter case, so an existing
 // folder spelled differently ("psp", "Music") is the folder; a missing one is
-// named in capitals. Paths are in folder form (see app/folderpath.h).
+// named in capitals. Paths are in folder form (see folderpath.h).
 class StorageLayout
 {
 public:
@@ -40,5 +42,5 @@ inline QString audioFilePatterns()
 
 inline QString playlistFilePattern()
 {
-    return QStringLiteral("*.m3u8");
+    return u'*' + playlist::playlistExtension.toString();
 }

@@ -7,7 +7,7 @@
 class QWidget;
 class QColor;
 
-// How the windows are designed: positions and sizes in twips, 15 to a pixel;
+// The units the windows are laid out in: positions and sizes in twips, 15 to a pixel;
 // Windows fonts in points; fixed frames.
 
 constexpr int twipsPerPixel = 15;
@@ -30,7 +30,7 @@ enum FontStyle
     Underline = 4,
 };
 
-// A font of the design, by family, size in points and styles (FontStyle bits).
+// A Windows font by family, size in points and styles (FontStyle bits).
 QFont designFont(const QString &family, qreal points = 8.25, int styles = Regular);
 
 // The frame of a window that cannot be resized: a title and a close box, no

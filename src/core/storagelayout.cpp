@@ -1,6 +1,6 @@
-#include "psp/storagelayout.h"
+#include "core/storagelayout.h"
 
-#include "app/folderpath.h"
+#include "core/folderpath.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "app/texts.h"
+#include "core/texts.h"
 
 Language languageFromFlag(const QString &flag)
 {
-    return flag == QStringLiteral("FR") ? Language::French : Language::English;
+    return flag.isEmpty() || flag == QStringLiteral("FR") ? Language::French : Language::English;
 }
 
 QString flagOf(Language language)

@@ -13,7 +13,8 @@ enum class Language
 };
 
 // The language flag held by the main window: "FR" means French, anything else
-// English.
+// English. Until start-up has set it (empty), windows keep the French texts
+// they are built with.
 Language languageFromFlag(const QString &flag);
 QString flagOf(Language language);
 
@@ -26,8 +27,8 @@ struct Phrase
     {
         return QString::fromUtf16(language == Language::French ? french : english);
     }
-    // The windows are designed with their French texts.
-    QString design() const { return in(Language::French); }
+    // The text windows are built with, before any language is applied.
+    QString builtIn() const { return in(Language::French); }
 };
 
 namespace texts {

@@ -1,4 +1,4 @@
-#include "app/languagecode.h"
+#include "core/languagecode.h"
 
 QString languageCode(quint16 langId)
 {

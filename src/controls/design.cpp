@@ -1,4 +1,4 @@
-#include "app/design.h"
+#include "controls/design.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "app/listbox.h"
+#include "controls/listbox.h"
 
 #include <algorithm>
 #include <QKeyEvent>

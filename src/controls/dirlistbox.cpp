@@ -1,26 +1,11 @@
-#include "app/dirlistbox.h"
+#include "controls/dirlistbox.h"
 
-#include "app/folderpath.h"
-#include "app/naturalorder.h"
+#include "core/folderpath.h"
+#include "core/naturalorder.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QStyle>
-
-using namespace Qt::StringLiterals;
-
-namespace {
-
-// The file system root a folder lies on, for use before a drive root is set.
-QString fileSystemRoot(const QString &folder)
-{
-    if (folder.size() >= 3 && folder.at(0).isLetter() && folder.at(1) == QLatin1Char(':') &&
-        folder.at(2) == QLatin1Char('/'))
-        return folder.left(3);
-    return u"/"_s;
-}
-
-} // namespace
 
 DirListBox::DirListBox(QWidget *parent) : QTreeWidget(parent)
 {
@@ -56,7 +41,7 @@ void DirListBox::setDriveRoot(const QString &root)
 void DirListBox::setPath(const QString &folder)
 {
     QString target = folderpath::normalised(folder);
-    const QString root = m_root.isEmpty() ? fileSystemRoot(target) : m_root;
+    const QString root = m_root.isEmpty() ? folderpath::fileSystemRoot(target) : m_root;
     // The root itself is kept in its form with a trailing separator; anything
     // outside it falls back to the root, as the list never climbs above it.
     if (!folderpath::isWithin(target, root) || folderpath::isWithin(root, target))
@@ -71,7 +56,7 @@ void DirListBox::setPath(const QString &folder)
 void DirListBox::rebuild()
 {
     clear();
-    const QString root = m_root.isEmpty() ? fileSystemRoot(m_path) : m_root;
+    const QString root = m_root.isEmpty() ? folderpath::fileSystemRoot(m_path) : m_root;
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon, nullptr, this);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon, nullptr, this);
 

@@ -13,6 +13,9 @@ QString normalised(const QString &path);
 QString join(const QString &folder, const QString &name);
 // The root in folder form (with its trailing separator).
 QString rootForm(const QString &root);
+// The root of the file system a path lies on: its drive ("E:/") where it
+// names one, "/" otherwise.
+QString fileSystemRoot(const QString &path);
 // True when folder is root or lies below it (compared as the file system
 // compares names on this platform).
 bool isWithin(const QString &folder, const QString &root);

@@ -1,4 +1,4 @@
-#include "app/textbox.h"
+#include "controls/textbox.h"
 
 #include <QMouseEvent>
 

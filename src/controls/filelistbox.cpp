@@ -1,7 +1,9 @@
-#include "app/filelistbox.h"
+#include "controls/filelistbox.h"
 
-#include "app/folderpath.h"
-#include "app/naturalorder.h"
+#include "controls/dirlistbox.h"
+#include "core/entry.h"
+#include "core/folderpath.h"
+#include "core/naturalorder.h"
 
 #include <QDirIterator>
 
@@ -52,4 +54,19 @@ void FileListBox::refresh()
     }
     sortNaturally(names);
     addItems(names);
+}
+
+void FileListBox::selectEachInTurn()
+{
+    const int lines = count();
+    for (int position = 0; position < lines; ++position)
+        setSelectedPosition(position);
+}
+
+QString selectedTrackEntry(const DirListBox &folders, const FileListBox &tracks)
+{
+    const QString fileName = tracks.fileName();
+    if (fileName.isEmpty())
+        return {};
+    return playlistEntry(folders.driveRoot(), folders.path(), fileName);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/listbox.h"
+#include "controls/listbox.h"
+
+class DirListBox;
 
 // The files of one folder whose names match any of a set of wildcard
 // patterns, without regard to case, in natural order; hidden files are
@@ -21,8 +23,15 @@ public:
     QString fileName() const;
     // Lists the folder again; the selection is cleared.
     void refresh();
+    // Selects every file in turn, so that each raises clicked() once, in list
+    // order, the one selected before included; the last stays selected.
+    void selectEachInTurn();
 
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
 };
+
+// The playlist entry for the file selected in a track list, in the folder
+// opened in a folder list; empty when no file is selected.
+QString selectedTrackEntry(const DirListBox &folders, const FileListBox &tracks);

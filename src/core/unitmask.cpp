@@ -1,6 +1,6 @@
-#include "psp/unitmask.h"
+#include "core/unitmask.h"
 
-#include "app/folderpath.h"
+#include "core/folderpath.h"
 
 #include <QChar>
 
@@ -18,7 +18,7 @@ QString DriveLetterFromUnitMask(quint32 unitMask)
 QString volumeRoot(int deviceId, const QString &deviceName)
 {
     if (!deviceName.isEmpty())
-        return deviceName.endsWith(u'/') ? deviceName : deviceName + u'/';
+        return folderpath::rootForm(deviceName);
     const QString letter = DriveLetterFromUnitMask(static_cast<quint32>(deviceId));
     return letter.isEmpty() ? QString() : letter + QStringLiteral(":/");
 }

@@ -1,6 +1,6 @@
-#include "playlist/entry.h"
+#include "core/entry.h"
 
-#include "app/folderpath.h"
+#include "core/folderpath.h"
 
 QString playlistEntry(const QString &driveRoot, const QString &folder, const QString &fileName)
 {

@@ -1,6 +1,6 @@
-#include "app/messagebox.h"
+#include "controls/messagebox.h"
 
-#include "app/version.h"
+#include "core/version.h"
 
 #include <QQueue>
 

@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 // A push button whose caption wraps onto several lines when it is wider than
-// the button, as the design's narrow two-line buttons need.
+// the button, as the main window's narrow two-line buttons need.
 class Button : public QPushButton
 {
     Q_OBJECT
