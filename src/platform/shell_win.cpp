@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QWindow>
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h uses the types and macros of windows.h without including it.
+#include <shellapi.h>
 
 namespace {
 
