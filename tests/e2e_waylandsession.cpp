@@ -1,5 +1,5 @@
-#include "app/dirlistbox.h"
 #include "browser/filebrowse.h"
+#include "controls/dirlistbox.h"
 #include "platform/displayplatform.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
@@ -132,7 +132,7 @@ void TestWaylandSession::browserWithoutX()
 
     logged.clear();
     previousHandler = qInstallMessageHandler(recordWarnings);
-    QTest::mouseClick(window->Command6, Qt::LeftButton);
+    QTest::mouseClick(window->controls().tracks.Command6, Qt::LeftButton);
     FileBrowse *browser = window->forms().loadedBrowser();
     QVERIFY(browser && browser->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(browser));
@@ -145,7 +145,7 @@ void TestWaylandSession::browserWithoutX()
     qInstallMessageHandler(previousHandler);
 
     QVERIFY(!window->forms().loadedBrowser());
-    QVERIFY(window->Command6->isVisible());
+    QVERIFY(window->controls().tracks.Command6->isVisible());
     QVERIFY2(logged.isEmpty(), qPrintable(logged.join(u'\n')));
 }
 
