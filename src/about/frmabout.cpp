@@ -25,7 +25,11 @@ FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
 {
     setFixedSize(twips(4215), twips(1695));
     setFont(designFont(QStringLiteral("MS Sans Serif")));
-    setWindowIcon(QIcon(QStringLiteral(":/artwork/icon.png")));
+    // Every size, so that title bars, task switchers and docks each get a sharp picture.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/zarvello-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     setWindowTitle(texts::aboutTitlePrefix.builtIn() + version::applicationTitle());
 
     Image1 = new QLabel(this);

@@ -2,13 +2,14 @@
 
 #include "core/version.h"
 
-#include <QCoreApplication>
 #include <QFont>
+#include <QGuiApplication>
 
 void prepareApplication()
 {
     QCoreApplication::setApplicationName(version::applicationTitle());
     QCoreApplication::setApplicationVersion(version::numbers());
+    QGuiApplication::setDesktopFileName(version::applicationId());
 
     // Metric-compatible or look-alike fonts where the Windows ones are absent;
     // fontconfig already maps Arial, Times New Roman and Courier New.

@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "app/filemove.h"
+#include "app/qttranslations.h"
 #include "browser/filebrowse.h"
 #include "controls/button.h"
 #include "controls/design.h"
@@ -239,8 +240,10 @@ void FrmMain::Form_Load()
     if (isFrenchCode(GetSystemLanguageCode())) {
         setWindowTitle(title + texts::titleSuffix.in(Language::French));
         m_controls.Text2->setText(flagOf(Language::French));
+        installQtTranslations(true);
     } else {
         m_controls.Text2->setText(flagOf(Language::English));
+        installQtTranslations(false);
         setWindowTitle(title + texts::titleSuffix.in(Language::English));
         applyEnglishTexts();
     }

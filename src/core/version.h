@@ -14,6 +14,13 @@ inline QString applicationTitle()
     return QStringLiteral("Zarvello");
 }
 
+// The name the desktop knows the program by: its desktop entry, icon and
+// AppStream id.
+inline QString applicationId()
+{
+    return QStringLiteral(ZARVELLO_APP_ID);
+}
+
 // "3.5.0": plain decimal numbers, no leading zeros.
 inline QString numbers()
 {

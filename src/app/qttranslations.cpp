@@ -1,0 +1,34 @@
+#include "app/qttranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
+
+namespace {
+
+// The translator installed for French, kept so that choosing English again removes it. It
+// belongs to the application, so it goes when the application does.
+QPointer<QTranslator> frenchTranslator;
+
+} // namespace
+
+void installQtTranslations(bool french)
+{
+    if (frenchTranslator) {
+        QCoreApplication::removeTranslator(frenchTranslator);
+        delete frenchTranslator;
+    }
+    if (!french)
+        return;
+    // qtbase holds every text the widgets show; Debian ships it in qt6-translations-l10n. When it
+    // is missing, Qt's texts stay English rather than the program failing to start.
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_fr"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+        frenchTranslator = translator;
+    } else {
+        delete translator;
+    }
+}
