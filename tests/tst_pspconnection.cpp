@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
@@ -43,14 +44,8 @@ void arrive(TestMainWindow &window, const QString &root)
 
 bool connectedLayout(FrmMain &window)
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{
-             window.controls().tracks.Label1, window.controls().playlist.Label2,
-             window.controls().saved.Label3, window.controls().tracks.Dir1,
-             window.controls().tracks.music, window.controls().playlist.Text1,
-             window.controls().playlist.List1, window.controls().saved.File2,
-             window.controls().playlist.Command1, window.controls().playlist.Command2,
-             window.controls().playlist.Command3, window.controls().saved.Command4,
-             window.controls().tracks.Command5, window.controls().tracks.Command6}) {
+    const MainWindowControls &c = window.controls();
+    for (QWidget *control : c.tracks.controls() + c.playlist.controls() + c.saved.controls()) {
         if (!control->isVisibleTo(&window))
             return false;
     }
@@ -76,6 +71,8 @@ private Q_SLOTS:
     void notAPspInEitherLanguage();
     void ignoredNotifications();
     void laterArrivalMovesToTheNewRoot();
+    void arrivalListsTheTracksOnce_data();
+    void arrivalListsTheTracksOnce();
     void fileInPlaceOfAFolder();
     void folderThatCannotBeCreated();
     void onlyTheVolumeInUseClosesTheProgram();
@@ -273,6 +270,32 @@ void TestPspConnection::unitMaskRemovalOfTheDriveInUse()
     QVERIFY(window->isVisible());
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0x10, QString(), 0);
     QVERIFY(!window->isVisible());
+}
+
+void TestPspConnection::arrivalListsTheTracksOnce_data()
+{
+    QTest::addColumn<int>("arrivals");
+    QTest::newRow("first arrival") << 1;
+    // The folder list already shows the music folder: the new track still shows.
+    QTest::newRow("same PSP again") << 2;
+}
+
+void TestPspConnection::arrivalListsTheTracksOnce()
+{
+    QFETCH(int, arrivals);
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s, u"MUSIC"_s});
+    makeFile(drive.filePath(u"MUSIC/a.mp3"_s));
+    TestMainWindow window;
+    FileListBox &tracks = *window->controls().tracks.music;
+    for (int arrival = 1; arrival < arrivals; ++arrival)
+        arrive(window, rootOf(drive));
+    makeFile(drive.filePath(u"MUSIC/b.mp3"_s));
+
+    QSignalSpy listings(&tracks, &FileListBox::listed);
+    arrive(window, rootOf(drive));
+    QCOMPARE(listings.size(), 1);
+    QCOMPARE(tracks.items(), (QStringList{u"a.mp3"_s, u"b.mp3"_s}));
 }
 
 QTEST_MAIN(TestPspConnection)

@@ -6,6 +6,7 @@
 #include "support/pspdrive.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void extentFollowsOnlyAppends();
     void folderListStaysOnTheDrive();
     void unreadableFolderLeavesListsEmpty();
+    void listingShowsTheBusyCursor();
 };
 
 void TestTrackLibrary::clickAppendsEntries()
@@ -162,6 +164,21 @@ void TestTrackLibrary::unreadableFolderLeavesListsEmpty()
     QCOMPARE(window->controls().tracks.music->count(), 0);
     QTest::mouseClick(window->controls().tracks.Command5, Qt::LeftButton);
     QCOMPARE(window->controls().playlist.List1->count(), 0);
+}
+
+void TestTrackLibrary::listingShowsTheBusyCursor()
+{
+    PspDrive drive(album);
+    TestMainWindow window;
+    QList<Qt::CursorShape> shapes;
+    connect(window->controls().tracks.music, &FileListBox::listed, [&shapes] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        shapes.append(cursor ? cursor->shape() : Qt::ArrowCursor);
+    });
+    drive.plugInto(window);
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    QCOMPARE(shapes, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestTrackLibrary)

@@ -1,5 +1,6 @@
 #include "controls/dirlistbox.h"
 
+#include "controls/busycursor.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
 
@@ -55,6 +56,7 @@ void DirListBox::setPath(const QString &folder)
 
 void DirListBox::rebuild()
 {
+    const BusyCursor busy;
     clear();
     const QString root = m_root.isEmpty() ? folderpath::fileSystemRoot(m_path) : m_root;
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon, nullptr, this);

@@ -1,5 +1,6 @@
 #include "controls/filelistbox.h"
 
+#include "controls/busycursor.h"
 #include "controls/dirlistbox.h"
 #include "core/entry.h"
 #include "core/folderpath.h"
@@ -20,6 +21,8 @@ void FileListBox::setPath(const QString &folder)
 
 void FileListBox::setPattern(const QString &patterns)
 {
+    if (patterns == m_pattern)
+        return;
     m_pattern = patterns;
     if (!m_path.isEmpty())
         refresh();
@@ -32,6 +35,7 @@ QString FileListBox::fileName() const
 
 void FileListBox::refresh()
 {
+    const BusyCursor busy;
     clear();
     // An empty path would make QDir read the working folder.
     if (m_path.isEmpty())
@@ -54,10 +58,12 @@ void FileListBox::refresh()
     }
     sortNaturally(names);
     addItems(names);
+    Q_EMIT listed();
 }
 
 void FileListBox::selectEachInTurn()
 {
+    const BusyCursor busy;
     const int lines = count();
     for (int position = 0; position < lines; ++position)
         setSelectedPosition(position);

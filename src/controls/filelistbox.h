@@ -27,6 +27,10 @@ public:
     // order, the one selected before included; the last stays selected.
     void selectEachInTurn();
 
+Q_SIGNALS:
+    // The folder was read again, for a new path, pattern or a refresh.
+    void listed();
+
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");

@@ -1,5 +1,7 @@
 #include "controls/listbox.h"
 
+#include "controls/linewidths.h"
+
 #include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,6 +14,8 @@ ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
 {
     updateScrollBars();
 }
+
+ListBox::~ListBox() = default;
 
 QString ListBox::item(int position) const
 {
@@ -104,9 +108,10 @@ QFontMetrics ListBox::lineMetrics() const
 
 int ListBox::widestLineWidth()
 {
-    const QFontMetrics metrics = lineMetrics();
+    if (!m_widths)
+        m_widths = std::make_unique<LineWidths>(lineFont(), viewport());
     for (; m_measured < count(); ++m_measured)
-        m_widest = std::max(m_widest, metrics.horizontalAdvance(m_items.at(m_measured)));
+        m_widest = std::max(m_widest, m_widths->width(m_items.at(m_measured)));
     return m_widest;
 }
 
@@ -225,6 +230,7 @@ void ListBox::changeEvent(QEvent *event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        m_widths.reset();
         forgetMeasurements();
         updateScrollBars();
         viewport()->update();

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <QAbstractScrollArea>
 #include <QStringList>
+
+class LineWidths;
 
 // An unsorted, single-selection list of text lines, numbered from 0.
 // It scrolls sideways only over the extent it is given (setHorizontalExtent),
@@ -13,6 +16,7 @@ class ListBox : public QAbstractScrollArea
     Q_OBJECT
 public:
     explicit ListBox(QWidget *parent = nullptr);
+    ~ListBox() override;
 
     int count() const { return int(m_items.size()); }
     QString item(int position) const;
@@ -76,4 +80,6 @@ private:
     int m_extent = 0;
     int m_measured = 0;
     int m_widest = 0;
+    // Made on the first measurement and kept until the font changes.
+    std::unique_ptr<LineWidths> m_widths;
 };

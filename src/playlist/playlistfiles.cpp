@@ -1,5 +1,6 @@
 #include "playlist/playlistfiles.h"
 
+#include "controls/busycursor.h"
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
@@ -32,10 +33,14 @@ void PlaylistFiles::File2_Click()
     ListBox &entries = *m_playlist.List1;
     entries.clear();
     m_playlist.Text1->setText(fileName.left(fileName.size() - playlist::playlistExtension.size()));
-    const playlist::PlaylistReadResult read =
-        playlist::loadPlaylist(folderpath::join(m_saved.File2->path(), fileName), m_codePage);
-    entries.addItems(read.entries);
-    UpdateHorizontalExtent(entries);
+    playlist::PlaylistReadResult read;
+    {
+        const BusyCursor busy;
+        read =
+            playlist::loadPlaylist(folderpath::join(m_saved.File2->path(), fileName), m_codePage);
+        entries.addItems(read.entries);
+        UpdateHorizontalExtent(entries);
+    }
     // A partial copy saved back would silently lose the rest of the file.
     if (!read.complete)
         warn(texts::readIncomplete.in(language()).arg(fileName, read.error));
@@ -61,7 +66,12 @@ void PlaylistFiles::save_Click()
 
     const QString path = playlist::playlistFilePath(m_saved.File2->path(), name);
     QString error;
-    if (!playlist::savePlaylist(path, entries, m_codePage, &error))
+    bool saved;
+    {
+        const BusyCursor busy;
+        saved = playlist::savePlaylist(path, entries, m_codePage, &error);
+    }
+    if (!saved)
         warn(texts::saveFailed.in(language()).arg(QDir::toNativeSeparators(path), error));
     m_saved.File2->refresh();
 }
