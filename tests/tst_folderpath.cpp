@@ -1,5 +1,6 @@
 #include "core/folderpath.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +17,8 @@ private Q_SLOTS:
     void join();
     void isWithin_data();
     void isWithin();
+    void fromArgument_data();
+    void fromArgument();
 };
 
 void TestFolderPath::normalised_data()
@@ -123,6 +126,25 @@ void TestFolderPath::isWithin()
     QFETCH(QString, root);
     QFETCH(bool, expected);
     QCOMPARE(folderpath::isWithin(folder, root), expected);
+}
+
+void TestFolderPath::fromArgument_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("expected");
+
+    const QString here = QDir::currentPath();
+    QTest::newRow("absolute path") << u"/media/psp/"_s << u"/media/psp"_s;
+    QTest::newRow("relative path") << u"copy/of/psp"_s << here + u"/copy/of/psp"_s;
+    QTest::newRow("file URI") << u"file:///media/ana/PSP%20GO"_s << u"/media/ana/PSP GO"_s;
+    QTest::newRow("URI with host") << u"file://localhost/media/psp/"_s << u"/media/psp"_s;
+    QTest::newRow("name with a colon") << u"psp:copy"_s << here + u"/psp:copy"_s;
+}
+
+void TestFolderPath::fromArgument()
+{
+    QFETCH(QString, argument);
+    QTEST(folderpath::fromArgument(argument), "expected");
 }
 
 QTEST_GUILESS_MAIN(TestFolderPath)

@@ -2,6 +2,7 @@
 #include "controls/filelistbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
+#include "core/texts.h"
 #include "support/fakes.h"
 
 #include <QAction>
@@ -71,6 +72,8 @@ private Q_SLOTS:
     void notAPspInEitherLanguage();
     void ignoredNotifications();
     void laterArrivalMovesToTheNewRoot();
+    void folderGivenAtStart_data();
+    void folderGivenAtStart();
     void arrivalListsTheTracksOnce_data();
     void arrivalListsTheTracksOnce();
     void fileInPlaceOfAFolder();
@@ -270,6 +273,48 @@ void TestPspConnection::unitMaskRemovalOfTheDriveInUse()
     QVERIFY(window->isVisible());
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0x10, QString(), 0);
     QVERIFY(!window->isVisible());
+}
+
+void TestPspConnection::folderGivenAtStart_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<bool>("connects");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("a PSP") << QString() << true << QString();
+    QTest::newRow("a folder in a PSP's copy") << u"copy"_s << true << QString();
+    QTest::newRow("not a PSP") << u"copy/MUSIC"_s << false << texts::notAPsp.builtIn();
+    QTest::newRow("missing") << u"gone"_s << false << texts::argumentMissing.in(Language::English);
+    QTest::newRow("a file") << u"copy/MUSIC/a.mp3"_s << false
+                            << texts::argumentNotAFolder.in(Language::English);
+}
+
+void TestPspConnection::folderGivenAtStart()
+{
+    QFETCH(QString, relative);
+    QFETCH(bool, connects);
+    QFETCH(QString, message);
+    QTemporaryDir drive;
+    makeFolders(drive.path(), {u"PSP"_s, u"copy/PSP"_s, u"copy/MUSIC"_s});
+    makeFile(drive.filePath(u"copy/MUSIC/a.mp3"_s));
+    const QString folder = relative.isEmpty() ? drive.path() : drive.filePath(relative);
+    TestMainWindow window;
+
+    window->connectFolderWhenShown(folder);
+    QCoreApplication::processEvents();
+    QCOMPARE(connectedLayout(*window), connects);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    if (connects) {
+        QCOMPARE(window->controls().lettre->text(),
+                 QDir::toNativeSeparators(QFileInfo(folder).canonicalFilePath() + u'/'));
+        QVERIFY(shown.isEmpty());
+    } else {
+        QVERIFY(window->controls().lettre->text().isEmpty());
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, message.contains(u"%1"_s)
+                                         ? message.arg(QDir::toNativeSeparators(folder))
+                                         : message);
+    }
 }
 
 void TestPspConnection::arrivalListsTheTracksOnce_data()

@@ -1,7 +1,9 @@
 #include "app/application.h"
 
+#include "core/folderpath.h"
 #include "core/version.h"
 
+#include <QCommandLineParser>
 #include <QFont>
 #include <QGuiApplication>
 
@@ -23,4 +25,21 @@ void prepareApplication()
     };
     for (const auto &[family, replacements] : substitutes)
         QFont::insertSubstitutions(QLatin1String(family), replacements);
+}
+
+QString folderArgument()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Makes music playlists on a PSP plugged in over USB."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("folder"),
+        QStringLiteral("A PSP's storage, or a copy of it, to use as if it had just been plugged "
+                       "in (a path or a file:// URI)."),
+        QStringLiteral("[folder]"));
+    parser.process(*QCoreApplication::instance());
+    const QStringList folders = parser.positionalArguments();
+    return folders.isEmpty() ? QString() : folderpath::fromArgument(folders.first());
 }

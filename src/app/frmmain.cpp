@@ -87,7 +87,7 @@ void FrmMain::connectSubsystems()
     // one asks of another goes through here.
     const MainWindowControls &c = m_controls;
     const QLineEdit &flag = *c.Text2;
-    new PspConnection(*this, c, SysInfo1());
+    m_psp = new PspConnection(*this, c, SysInfo1());
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
     auto *tracks = new TrackLibrary(c.tracks, this);
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
@@ -284,6 +284,12 @@ void FrmMain::showCentred()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, sizeHint(), screen).topLeft());
     show();
+}
+
+void FrmMain::connectFolderWhenShown(const QString &folder)
+{
+    QMetaObject::invokeMethod(
+        this, [this, folder] { m_psp->connectFolder(folder); }, Qt::QueuedConnection);
 }
 
 void FrmMain::PositionMediaBrowser()

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class PlaylistEditing;
+class PspConnection;
 
 // The main window. Its controls hold the program's shared state: the language
 // flag (Text2), the PSP drive root (lettre), the current playlist (List1) and
@@ -23,6 +24,9 @@ public:
 
     // Shows the window centred on the screen, as at start-up.
     void showCentred();
+    // Once the window is up, connects to a folder given on the command line
+    // as if it were a PSP that has just been plugged in.
+    void connectFolderWhenShown(const QString &folder);
 
     const MainWindowControls &controls() const { return m_controls; }
     VolumeNotifier *SysInfo1() const { return m_services.volumes.get(); }
@@ -52,4 +56,5 @@ private:
     MainWindowControls m_controls;
     Forms *m_forms = nullptr;
     PlaylistEditing *m_editing = nullptr;
+    PspConnection *m_psp = nullptr;
 };

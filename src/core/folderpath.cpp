@@ -1,6 +1,7 @@
 #include "core/folderpath.h"
 
 #include <QDir>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -79,6 +80,16 @@ bool isWithin(const QString &folder, const QString &root)
         return true;
     // The root itself, written without its trailing separator.
     return path.compare(QStringView(base).chopped(1), fileNameCase) == 0;
+}
+
+QString fromArgument(const QString &argument)
+{
+    QUrl url(argument);
+    // "file://localhost/..." is this computer, not a share called localhost.
+    if (url.isLocalFile() && url.host() == u"localhost")
+        url.setHost(QString());
+    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+    return normalised(QDir::current().absoluteFilePath(path));
 }
 
 } // namespace folderpath

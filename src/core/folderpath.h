@@ -20,4 +20,9 @@ QString fileSystemRoot(const QString &path);
 // compares names on this platform).
 bool isWithin(const QString &folder, const QString &root);
 
+// The local path a command-line argument names: the path of a file:// URI, as
+// desktops pass them, or the argument itself, made absolute against the
+// working folder.
+QString fromArgument(const QString &argument);
+
 } // namespace folderpath

@@ -78,6 +78,13 @@ const Phrase inexactEntry{
     u"The entry \"%1\" holds characters that a playlist file cannot hold on this system: they "
     u"would be written as \"?\".\n\nSave anyway?"};
 
+const Phrase argumentMissing{
+    u"Le dossier « %1 » n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
+    u"The folder \"%1\" does not exist. Plug your PSP in, or name the folder of a PSP."};
+const Phrase argumentNotAFolder{
+    u"« %1 » n'est pas un dossier. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
+    u"\"%1\" is not a folder. Plug your PSP in, or name the folder of a PSP."};
+
 const Phrase notAPsp =
     same(u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement.");
 const Phrase deleteQuestion = same(u"Supprimer la playlist?");

@@ -78,6 +78,10 @@ extern const Phrase readIncomplete;
 extern const Phrase saveFailed;
 extern const Phrase inexactEntry; // %1 is the entry
 
+// A folder given on the command line; %1 is the folder.
+extern const Phrase argumentMissing;
+extern const Phrase argumentNotAFolder;
+
 // The same in both languages.
 extern const Phrase notAPsp;
 extern const Phrase deleteQuestion;

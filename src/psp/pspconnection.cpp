@@ -93,6 +93,24 @@ void PspConnection::createMissingFolders(const StorageLayout &layout)
     }
 }
 
+void PspConnection::connectFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const Phrase *problem = !info.exists()  ? &texts::argumentMissing
+                            : !info.isDir() ? &texts::argumentNotAFolder
+                                            : nullptr;
+    if (problem) {
+        messagebox::show(&m_window,
+                         problem->in(languageFromFlag(m_controls.Text2->text()))
+                             .arg(QDir::toNativeSeparators(folder)),
+                         QString(), QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    // Removals name a mount point by its real path; so must the PSP in use
+    // for its unplugging to be noticed.
+    SysInfo1_DeviceArrival(VolumeNotifier::volumeDeviceType, 0, info.canonicalFilePath(), 0);
+}
+
 void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,
                                                   const QString &deviceName, int deviceData)
 {

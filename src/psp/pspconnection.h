@@ -22,6 +22,11 @@ public:
     void SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId, const QString &deviceName,
                                        int deviceData);
 
+    // Treats a folder as a PSP volume that has just arrived: a PSP plugged in
+    // before the program started, or a copy of one on disk. A folder that
+    // does not exist, or a file, is reported and the window keeps waiting.
+    void connectFolder(const QString &folder);
+
 private:
     void showConnectedLayout();
     void createMissingFolders(const StorageLayout &layout);
