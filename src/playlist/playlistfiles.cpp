@@ -20,6 +20,9 @@ PlaylistFiles::PlaylistFiles(QWidget &window, const PlaylistPanel &playlist,
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved),
       m_languageFlag(languageFlag), m_codePage(codePage)
 {
+    // Every playlist saved must be listed, also one whose name begins with
+    // ".", which the PSP's storage does not hide.
+    saved.File2->setListsDotFiles(true);
     connect(saved.File2, &FileListBox::clicked, this, &PlaylistFiles::File2_Click);
     connect(save, &QAction::triggered, this, &PlaylistFiles::save_Click);
 }
@@ -49,7 +52,25 @@ void PlaylistFiles::save_Click()
         return;
     }
 
+    const QString folder = m_saved.File2->path();
+    const QString path = playlist::playlistFilePath(folder, name);
+    const QString shownPath = QDir::toNativeSeparators(path);
     const QStringList &entries = m_playlist.List1->items();
+    // Split in two, such an entry would come back as two other entries.
+    const int broken = playlist::firstEntryWithLineBreak(entries);
+    if (broken >= 0) {
+        warn(texts::entryWithLineBreak.in(language()).arg(entries.at(broken)));
+        return;
+    }
+    if (!playlist::savesWithinFolder(folder, name)) {
+        warn(texts::saveLeavesFolder.in(language()).arg(shownPath));
+        return;
+    }
+    if (playlist::isReadOnlyFile(path)) {
+        warn(texts::readOnlyPlaylist.in(language()).arg(shownPath));
+        return;
+    }
+
     const int inexact = playlist::firstInexactEntry(entries, m_codePage);
     if (inexact >= 0) {
         const auto answer =
@@ -59,10 +80,9 @@ void PlaylistFiles::save_Click()
             return;
     }
 
-    const QString path = playlist::playlistFilePath(m_saved.File2->path(), name);
     QString error;
     if (!playlist::savePlaylist(path, entries, m_codePage, &error))
-        warn(texts::saveFailed.in(language()).arg(QDir::toNativeSeparators(path), error));
+        warn(texts::saveFailed.in(language()).arg(shownPath, error));
     m_saved.File2->refresh();
 }
 
