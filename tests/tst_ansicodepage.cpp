@@ -19,6 +19,8 @@ private Q_SLOTS:
     void everyByteRoundTripsInSingleByteCodePages();
     void multiByteTextRoundTrips_data();
     void multiByteTextRoundTrips();
+    void everySequenceRoundTripsInMultiByteCodePages_data();
+    void everySequenceRoundTripsInMultiByteCodePages();
     void missingCharacterBecomesQuestionMark_data();
     void missingCharacterBecomesQuestionMark();
     void emptyText();
@@ -230,6 +232,52 @@ void TestAnsiCodePage::multiByteTextRoundTrips()
     QCOMPARE(codec.encode(text, &exact), bytes);
     QVERIFY(exact);
     QCOMPARE(codec.firstUnmappable(text), -1);
+}
+
+void TestAnsiCodePage::everySequenceRoundTripsInMultiByteCodePages_data()
+{
+    QTest::addColumn<int>("codePage");
+    // A broken sequence and a pair that reads as a character written back
+    // with other bytes ("纊" is FA 5C, "十" is A4 51).
+    QTest::addColumn<QByteArray>("stray");
+    QTest::addColumn<QString>("strayText");
+
+    const auto strayByte = [](char32_t byte) {
+        const char32_t character = 0xF0000 + byte;
+        return QString::fromUcs4(&character, 1);
+    };
+    QTest::newRow("932") << 932 << QByteArray("\xED\x40\x81")
+                         << strayByte(0xED) + u'@' + strayByte(0x81);
+    QTest::newRow("936") << 936 << QByteArray("\x81\x30\xA1")
+                         << strayByte(0x81) + u'0' + strayByte(0xA1);
+    QTest::newRow("949") << 949 << QByteArray("\xC9\x41") << strayByte(0xC9) + u'A';
+    QTest::newRow("950") << 950 << QByteArray("\xA2\xCC") << strayByte(0xA2) + strayByte(0xCC);
+}
+
+// Every byte, and every pair that starts with a byte above ASCII, reads as a
+// text that writes back as the same bytes, without a question.
+void TestAnsiCodePage::everySequenceRoundTripsInMultiByteCodePages()
+{
+    QFETCH(int, codePage);
+    const AnsiCodec codec(codePage);
+    QCOMPARE(codec.codePage(), codePage);
+    QByteArray sequence;
+    for (int lead = 0; lead < 256; ++lead) {
+        for (int trail = -1; trail < (lead < 0x80 ? 0 : 256); ++trail) {
+            sequence = QByteArray(1, char(lead));
+            if (trail >= 0)
+                sequence += char(trail);
+            const QString text = codec.decode(sequence);
+            bool exact = false;
+            if (codec.encode(text, &exact) != sequence || !exact)
+                QFAIL(qPrintable(u"%1 changes"_s.arg(QString::fromLatin1(sequence.toHex(' ')))));
+        }
+    }
+    QFETCH(QByteArray, stray);
+    QTEST(codec.decode(stray), "strayText");
+    // Private-use characters that stand for a byte that is a character on
+    // its own are not the code page's.
+    QCOMPARE(codec.firstUnmappable(QString::fromUcs4(U"a\U000F0041")), 1);
 }
 
 void TestAnsiCodePage::missingCharacterBecomesQuestionMark_data()

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void samePathRaisesNothing();
     void rootKeepsTrailingSeparator();
     void missingFolderShowsOnlyChain();
+    void foldersNoEntryCanReachLeftOut_data();
+    void foldersNoEntryCanReachLeftOut();
     void withoutDriveRootStartsAtFileSystemRoot();
 
 private:
@@ -240,6 +243,40 @@ void TestDirListBox::missingFolderShowsOnlyChain()
     QCOMPARE(outline(list),
              (QStringList{m_rootText, u"  MUSIC"_s, u"    Album"_s, u"      CD1"_s}));
     QCOMPARE(list.currentItem(), itemNamed(list, u"CD1"_s));
+}
+
+void TestDirListBox::foldersNoEntryCanReachLeftOut_data()
+{
+    // Made in MUSIC: a folder, or a link to target ("<drive>" as above).
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("linkTarget");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("link leading off the drive") << u"etc"_s << u"/etc"_s << false;
+    QTest::newRow("link within the drive") << u"Alias"_s << u"<drive>/MUSIC/Rock"_s << true;
+    QTest::newRow("line break") << u"two\nlines"_s << QString() << true;
+    QTest::newRow("tab") << u"a\tb"_s << QString() << true;
+}
+
+// Links and names no playlist line can hold are not shown; a folder that a
+// link leads off the drive is not opened even when code asks for it.
+void TestDirListBox::foldersNoEntryCanReachLeftOut()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, linkTarget);
+    QFETCH(bool, opens);
+    linkTarget.replace(u"<drive>"_s, m_drive->path());
+    const QString made = at(u"MUSIC/"_s + name);
+    QVERIFY(linkTarget.isEmpty() ? QDir().mkpath(made) : QFile::link(linkTarget, made));
+
+    DirListBox list;
+    list.setDriveRoot(m_root);
+    list.setPath(at(u"MUSIC"_s));
+    QCOMPARE(outline(list), (QStringList{m_rootText, u"  MUSIC"_s, u"    9 Live"_s,
+                                         u"    10 Live"_s, u"    Album"_s, u"    Rock"_s}));
+
+    list.setPath(made);
+    QCOMPARE(list.path(), opens ? made : m_root);
 }
 
 void TestDirListBox::withoutDriveRootStartsAtFileSystemRoot()

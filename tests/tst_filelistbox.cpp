@@ -13,12 +13,16 @@ namespace {
 
 const QString audioPatterns = u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3"_s;
 
-// Creates each entry in folder: a name ending in "/" makes a folder, any
-// other name an empty file.
+// Creates each entry in folder: a name ending in "/" makes a folder,
+// "name -> target" a link, any other name an empty file.
 bool create(const QString &folder, const QStringList &entries)
 {
     for (const QString &entry : entries) {
-        if (entry.endsWith(QLatin1Char('/'))) {
+        const QStringList link = entry.split(u" -> "_s);
+        if (link.size() == 2) {
+            if (!QFile::link(link[1], folder + QLatin1Char('/') + link[0]))
+                return false;
+        } else if (entry.endsWith(QLatin1Char('/'))) {
             if (!QDir(folder).mkpath(entry))
                 return false;
         } else {
@@ -40,6 +44,7 @@ private Q_SLOTS:
     void sortsNaturally();
     void listsMatchingFiles_data();
     void listsMatchingFiles();
+    void dotFilesListedWhenAsked();
     void pathIsNormalised();
     void missingFolderListsNothing();
     void setPatternListsAgain();
@@ -106,6 +111,12 @@ void TestFileListBox::listsMatchingFiles_data()
         << QStringList{u"a.mp3"_s, u"b.wav"_s, u"c.wma"_s} << u" *.mp3 ; *.wav ;"_s
         << QStringList{u"a.mp3"_s, u"b.wav"_s};
     QTest::newRow("nothing matches") << QStringList{u"a.txt"_s} << audioPatterns << QStringList();
+    QTest::newRow("names no playlist line can hold left out")
+        << QStringList{u"two\nlines.mp3"_s, u"cr\r.mp3"_s, u"tab\t.mp3"_s, u"y.mp3"_s}
+        << audioPatterns << QStringList{u"y.mp3"_s};
+    QTest::newRow("links left out")
+        << QStringList{u"y.mp3"_s, u"inside.mp3 -> y.mp3"_s, u"passwd.mp3 -> /etc/passwd"_s}
+        << audioPatterns << QStringList{u"y.mp3"_s};
 }
 
 void TestFileListBox::listsMatchingFiles()
@@ -123,6 +134,20 @@ void TestFileListBox::listsMatchingFiles()
     list.setPath(folder.path());
     QCOMPARE(list.items(), expected);
     QCOMPARE(list.selectedPosition(), -1);
+}
+
+void TestFileListBox::dotFilesListedWhenAsked()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(create(folder.path(), {u".mix.m3u8"_s, u".m3u8"_s, u"a.m3u8"_s, u".x.txt"_s}));
+
+    FileListBox list;
+    list.setPattern(u"*.m3u8"_s);
+    list.setPath(folder.path());
+    QCOMPARE(list.items(), QStringList{u"a.m3u8"_s});
+    list.setListsDotFiles(true);
+    QCOMPARE(list.items(), (QStringList{u".m3u8"_s, u".mix.m3u8"_s, u"a.m3u8"_s}));
 }
 
 void TestFileListBox::pathIsNormalised()

@@ -27,6 +27,10 @@ void TestNameRules::checkName_data()
     QTest::newRow("ordinary") << u"Untitled playlist"_s << NameProblem::None;
     QTest::newRow("accents and CJK") << u"Café 日本"_s << NameProblem::None;
     QTest::newRow("empty") << QString() << NameProblem::Empty;
+    QTest::newRow("only a backslash") << u"\\"_s << NameProblem::Empty;
+    QTest::newRow("only slashes") << u"//"_s << NameProblem::Empty;
+    QTest::newRow("folder only") << u"sub/"_s << NameProblem::Empty;
+    QTest::newRow("folders only") << u"a\\b\\"_s << NameProblem::Empty;
     QTest::newRow("spaces only") << u"  "_s << NameProblem::None;
     QTest::newRow("three dots") << u"..."_s << NameProblem::None;
     QTest::newRow("leading dot") << u".hidden"_s << NameProblem::None;

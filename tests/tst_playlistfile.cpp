@@ -98,6 +98,8 @@ private Q_SLOTS:
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void longPlaylistSavesAndLoadsWhole();
+    void nameTheVolumeAcceptsSaves_data();
+    void nameTheVolumeAcceptsSaves();
 };
 
 void TestPlaylistFile::writesEntriesWithCrLfInAnsi()
@@ -359,6 +361,34 @@ void TestPlaylistFile::longPlaylistSavesAndLoadsWhole()
     QVERIFY(loaded.complete);
     QCOMPARE(loaded.entries.size(), entries.size());
     QCOMPARE(loaded.entries, entries);
+}
+
+void TestPlaylistFile::nameTheVolumeAcceptsSaves_data()
+{
+    // The volume of the test folder takes names of up to 255 bytes.
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("saves");
+    QTest::newRow("short") << 3 << true;
+    QTest::newRow("244 characters") << 244 << true;
+    QTest::newRow("longest the volume accepts") << 250 << true;
+    QTest::newRow("one more") << 251 << false;
+}
+
+void TestPlaylistFile::nameTheVolumeAcceptsSaves()
+{
+    QFETCH(int, length);
+    QFETCH(bool, saves);
+    QTemporaryDir dir;
+    const QString name = QString(length, u'x') + u".m3u8"_s;
+    const QString path = dir.filePath(name);
+    QString error;
+    for (const QString &entry : {u"\\old.mp3"_s, u"\\new.mp3"_s}) {
+        QCOMPARE(savePlaylist(path, {entry}, 1252, &error), saves);
+        QCOMPARE(readFile(path), saves ? QByteArray(entry.toLatin1() + "\r\n") : QByteArray());
+    }
+    QCOMPARE(error.isEmpty(), saves);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             saves ? QStringList{name} : QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPlaylistFile)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -54,6 +55,13 @@ private Q_SLOTS:
     void refusalsShareOneDialog();
     void unreadableFileIsReported();
     void inexactEntryAsksFirst();
+    void readOnlyPlaylistIsKept_data();
+    void readOnlyPlaylistIsKept();
+    void entryWithLineBreakIsNotSaved_data();
+    void entryWithLineBreakIsNotSaved();
+    void saveStaysInPlaylistFolder_data();
+    void saveStaysInPlaylistFolder();
+    void dotNameIsListed();
     void deletion();
     void deletionRefusals();
 };
@@ -132,8 +140,7 @@ void TestPlaylistFiles::namelessFileEmptiesTheName()
     drive.addFile(folder + u".m3u8"_s, "\\x.mp3\r\n");
     TestMainWindow window;
     drive.plugInto(window);
-    // Hidden on Linux, so not listed; select it the way another platform would.
-    window->controls().saved.File2->addItem(u".m3u8"_s);
+    QCOMPARE(window->controls().saved.File2->items(), QStringList{u".m3u8"_s});
     window->controls().saved.File2->setSelectedPosition(0);
     QCOMPARE(window->controls().playlist.Text1->text(), QString());
     QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\x.mp3"_s});
@@ -177,6 +184,8 @@ void TestPlaylistFiles::refusedNames_data()
     QTest::newRow("bar") << 0x0409 << u"a|b"_s << u"Try again"_s;
     QTest::newRow("control character") << 0x0409 << u"a\tb"_s << u"Try again"_s;
     QTest::newRow("empty") << 0x040C << QString() << u"Retapez le nom du fichier"_s;
+    QTest::newRow("only a backslash") << 0x0409 << u"\\"_s << u"Try again"_s;
+    QTest::newRow("only a folder") << 0x0409 << u"Road/"_s << u"Try again"_s;
     QTest::newRow("climbing out") << 0x0409 << u"..\\..\\Escaped"_s << u"Try again"_s;
 }
 
@@ -187,6 +196,7 @@ void TestPlaylistFiles::refusedNames()
     PspDrive drive;
     // A nameless file left behind by another program goes as well.
     drive.addFile(folder + u".m3u8"_s);
+    QVERIFY(QDir().mkpath(drive.path(folder + u"Road"_s)));
     TestMainWindow window{quint16(langId)};
     drive.plugInto(window);
     window->controls().playlist.List1->addItems({u"\\a.mp3"_s, u"\\b.mp3"_s});
@@ -194,7 +204,10 @@ void TestPlaylistFiles::refusedNames()
     save(window, name);
     QVERIFY(window->forms().loadedTypingError());
     QVERIFY(window->forms().loadedTypingError()->isVisible());
-    QVERIFY(playlistFolderEntries(drive).isEmpty());
+    QCOMPARE(playlistFolderEntries(drive), QStringList{u"Road"_s});
+    QVERIFY(QDir(drive.path(folder + u"Road"_s))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                .isEmpty());
     QVERIFY(!QFileInfo::exists(drive.path(u"PSP/Escaped.m3u8"_s)));
     QVERIFY(window->controls().saved.File2->items().isEmpty());
     QTEST(window->controls().playlist.Text1->text(), "retry");
@@ -254,6 +267,152 @@ void TestPlaylistFiles::inexactEntryAsksFirst()
     save(window, u"Japan"_s);
     QCOMPARE(contents(drive.path(folder + u"Japan.m3u8"_s)),
              QByteArray("\\ok.mp3\r\n\\MUSIC\\??.mp3\r\n\\?.mp3\r\n"));
+}
+
+void TestPlaylistFiles::readOnlyPlaylistIsKept_data()
+{
+    QTest::addColumn<int>("langId");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("English") << 0x0409 << u"The playlist \"%1\" is read-only"_s;
+    QTest::newRow("French") << 0x040C << u"La playlist « %1 » est en lecture seule"_s;
+}
+
+// Kept byte for byte and mode for mode, for root too.
+void TestPlaylistFiles::readOnlyPlaylistIsKept()
+{
+    QFETCH(int, langId);
+    QFETCH(QString, message);
+    PspDrive drive;
+    drive.addFile(folder + u"Keep.m3u8"_s, "\\a.mp3\r\n");
+    const QString path = drive.path(folder + u"Keep.m3u8"_s);
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(path, readOnly));
+    TestMainWindow window{quint16(langId)};
+    drive.plugInto(window);
+    window->controls().playlist.List1->addItem(u"\\b.mp3"_s);
+
+    save(window, u"Keep"_s);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.startsWith(message.arg(QDir::toNativeSeparators(path))),
+             qPrintable(shown[0].text));
+    QCOMPARE(contents(path), QByteArray("\\a.mp3\r\n"));
+    // The user bits tell what this process may do, not the file's mode.
+    QCOMPARE(QFileInfo(path).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+             readOnly);
+    QCOMPARE(playlistFolderEntries(drive), QStringList{u"Keep.m3u8"_s});
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Keep"_s);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\b.mp3"_s});
+}
+
+void TestPlaylistFiles::entryWithLineBreakIsNotSaved_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("line feed") << u"\\two\nlines.mp3"_s;
+    QTest::newRow("carriage return") << u"\\two\rlines.mp3"_s;
+    QTest::newRow("both") << u"\\two\r\nlines.mp3"_s;
+}
+
+void TestPlaylistFiles::entryWithLineBreakIsNotSaved()
+{
+    QFETCH(QString, entry);
+    PspDrive drive;
+    drive.addFile(folder + u"Mix.m3u8"_s, "\\old.mp3\r\n");
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().playlist.List1->addItems({u"\\a.mp3"_s, entry});
+
+    save(window, u"Mix"_s);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, u"The entry \"%1\" holds a line break, which a playlist file cannot "
+                            u"hold. The playlist was not saved."_s.arg(entry));
+    QCOMPARE(contents(drive.path(folder + u"Mix.m3u8"_s)), QByteArray("\\old.mp3\r\n"));
+    QCOMPARE(playlistFolderEntries(drive), QStringList{u"Mix.m3u8"_s});
+}
+
+void TestPlaylistFiles::saveStaysInPlaylistFolder_data()
+{
+    // A link made in the playlist folder, to a target in "<outside>" (a
+    // folder off the drive) or in "<inside>" (the playlist folder).
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("name");
+    // Where the save lands, or empty when it is refused.
+    QTest::addColumn<QString>("saved");
+
+    QTest::newRow("folder link leading out")
+        << u"Out"_s << u"<outside>"_s << u"Out\\Mix"_s << QString();
+    QTest::newRow("deeper below a folder link leading out")
+        << u"Out"_s << u"<outside>"_s << u"Out/Deep/Mix"_s << QString();
+    QTest::newRow("folder link within")
+        << u"Alias"_s << u"<inside>/Road"_s << u"Alias/Mix"_s << u"<inside>/Road/Mix.m3u8"_s;
+    QTest::newRow("file link leading out")
+        << u"Mix.m3u8"_s << u"<outside>/Mix.m3u8"_s << u"Mix"_s << u"<inside>/Mix.m3u8"_s;
+}
+
+// Nothing is written off the drive; a link in the way counts as absent.
+void TestPlaylistFiles::saveStaysInPlaylistFolder()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    QFETCH(QString, name);
+    QFETCH(QString, saved);
+    PspDrive drive;
+    QTemporaryDir outside;
+    QVERIFY(QDir().mkpath(outside.filePath(u"Deep"_s)));
+    QFile outsideFile(outside.filePath(u"Mix.m3u8"_s));
+    QVERIFY(outsideFile.open(QIODevice::WriteOnly) && outsideFile.write("\\out.mp3\r\n") > 0);
+    outsideFile.close();
+    const QString inside = drive.path(folder).chopped(1);
+    QVERIFY(QDir().mkpath(inside + u"/Road"_s));
+    const auto place = [&](QString path) {
+        return path.replace(u"<outside>"_s, outside.path()).replace(u"<inside>"_s, inside);
+    };
+    QVERIFY(QFile::link(place(target), inside + u'/' + link));
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().playlist.List1->addItem(u"\\a.mp3"_s);
+
+    save(window, name);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    if (saved.isEmpty()) {
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.endsWith(
+                     u"lies outside the playlist folder, through a link. The playlist was not "
+                     u"saved."_s),
+                 qPrintable(shown[0].text));
+    } else {
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(contents(place(saved)), QByteArray("\\a.mp3\r\n"));
+        QVERIFY(!QFileInfo(place(saved)).isSymLink());
+    }
+    QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{u"Deep"_s, u"Mix.m3u8"_s}));
+    QVERIFY(QDir(outside.filePath(u"Deep"_s))
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QCOMPARE(contents(outside.filePath(u"Mix.m3u8"_s)), QByteArray("\\out.mp3\r\n"));
+}
+
+// On the PSP's storage a leading "." hides nothing; the playlist is listed,
+// opens, and can be deleted.
+void TestPlaylistFiles::dotNameIsListed()
+{
+    PspDrive drive;
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().playlist.List1->addItem(u"\\a.mp3"_s);
+    save(window, u".mix"_s);
+    QCOMPARE(window->controls().saved.File2->items(), QStringList{u".mix.m3u8"_s});
+
+    window->controls().menus.mnnew->trigger();
+    window->controls().saved.File2->setSelectedPosition(0);
+    QCOMPARE(window->controls().playlist.Text1->text(), u".mix"_s);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\a.mp3"_s});
+
+    messagebox::queueAnswer(QMessageBox::Yes);
+    QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);
+    QVERIFY(playlistFolderEntries(drive).isEmpty());
 }
 
 void TestPlaylistFiles::deletion()

@@ -1,10 +1,12 @@
 #include "controls/dirlistbox.h"
 
 #include "controls/busycursor.h"
+#include "core/entry.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QStyle>
 
@@ -39,13 +41,26 @@ void DirListBox::setDriveRoot(const QString &root)
     m_root = folderpath::rootForm(root);
 }
 
+namespace {
+
+// Whether a folder below the root is still below it once links are followed.
+// A folder that does not exist leads nowhere.
+bool staysWithin(const QString &folder, const QString &root)
+{
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    return real.isEmpty() || folderpath::isWithin(real, QFileInfo(root).canonicalFilePath());
+}
+
+} // namespace
+
 void DirListBox::setPath(const QString &folder)
 {
     QString target = folderpath::normalised(folder);
     const QString root = m_root.isEmpty() ? folderpath::fileSystemRoot(target) : m_root;
     // The root itself is kept in its form with a trailing separator; anything
     // outside it falls back to the root, as the list never climbs above it.
-    if (!folderpath::isWithin(target, root) || folderpath::isWithin(root, target))
+    if (!folderpath::isWithin(target, root) || folderpath::isWithin(root, target) ||
+        !staysWithin(target, root))
         target = root;
     if (target == m_path)
         return;
@@ -76,7 +91,9 @@ void DirListBox::rebuild()
 
     // Without QDir::Hidden, hidden folders stay out; an unreadable folder
     // simply yields no names.
-    QStringList names = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names =
+        QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::NoSort);
+    names.removeIf([](const QString &name) { return !fitsInEntry(name); });
     sortNaturally(names);
     for (const QString &name : std::as_const(names)) {
         auto *child = new QTreeWidgetItem(opened, {name});

@@ -5,7 +5,8 @@
 // A folder list: the opened folder's ancestors down from the drive root, the
 // opened folder, and its subfolders. A double-click opens a folder, a single
 // click only highlights it. It never shows anything above the drive root and
-// offers no other drive.
+// offers no other drive; links to folders, which could lead off the drive,
+// and folders whose names cannot be part of a playlist entry are not shown.
 class DirListBox : public QTreeWidget
 {
     Q_OBJECT
@@ -20,7 +21,8 @@ public:
     // The opened folder, in folder form.
     QString path() const { return m_path; }
     // Opens a folder and raises changed() when it differs from the opened one.
-    // A folder outside the drive root opens the drive root instead.
+    // A folder outside the drive root, also one that a link leads out of
+    // it, opens the drive root instead.
     void setPath(const QString &folder);
 
 Q_SIGNALS:

@@ -28,6 +28,13 @@ void FileListBox::setPattern(const QString &patterns)
         refresh();
 }
 
+void FileListBox::setListsDotFiles(bool lists)
+{
+    m_listsDotFiles = lists;
+    if (!m_path.isEmpty())
+        refresh();
+}
+
 QString FileListBox::fileName() const
 {
     return item(selectedPosition());
@@ -48,13 +55,25 @@ void FileListBox::refresh()
             filters.append(trimmed);
     }
     // Without QDir::CaseSensitive the name filters ignore case; without
-    // QDir::Hidden, hidden files stay out. The iterator is used rather than
-    // QDir::entryList, which costs more than twice as much on large folders.
+    // QDir::Hidden, hidden files stay out. Links stay out as well: a PSP has
+    // none, and one could lead off the volume. The iterator is used rather
+    // than QDir::entryList, which costs more than twice as much on large
+    // folders.
+    QDir::Filters kinds = QDir::Files | QDir::NoSymLinks;
+    if (m_listsDotFiles)
+        kinds |= QDir::Hidden;
     QStringList names;
-    QDirIterator entries(m_path, filters, QDir::Files);
+    QDirIterator entries(m_path, filters, kinds);
     while (entries.hasNext()) {
         entries.next();
-        names.append(entries.fileName());
+        const QString name = entries.fileName();
+        // A file that no playlist line can name could never be played from one.
+        if (!fitsInEntry(name))
+            continue;
+        // QDir::Hidden also takes in files that a system hides by an attribute.
+        if (m_listsDotFiles && !name.startsWith(u'.') && entries.fileInfo().isHidden())
+            continue;
+        names.append(name);
     }
     sortNaturally(names);
     addItems(names);

@@ -5,8 +5,9 @@
 class DirListBox;
 
 // The files of one folder whose names match any of a set of wildcard
-// patterns, without regard to case, in natural order; hidden files are
-// never listed. A folder that cannot be read lists nothing.
+// patterns, without regard to case, in natural order. Hidden files, links
+// and names that cannot be part of a playlist entry are never listed. A
+// folder that cannot be read lists nothing.
 class FileListBox : public ListBox
 {
     Q_OBJECT
@@ -19,6 +20,10 @@ public:
     // Patterns separated by ";", such as "*.mp3;*.wav".
     void setPattern(const QString &patterns);
     QString pattern() const { return m_pattern; }
+    // Lists the files whose names begin with "." too, which are hidden only
+    // on some systems (not on the PSP's storage); files hidden otherwise
+    // stay out.
+    void setListsDotFiles(bool lists);
     // The selected file's name without folder; empty when none is selected.
     QString fileName() const;
     // Lists the folder again; the selection is cleared.
@@ -34,6 +39,7 @@ Q_SIGNALS:
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    bool m_listsDotFiles = false;
 };
 
 // The playlist entry for the file selected in a track list, in the folder

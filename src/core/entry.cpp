@@ -2,6 +2,8 @@
 
 #include "core/folderpath.h"
 
+#include <algorithm>
+
 QString playlistEntry(const QString &driveRoot, const QString &folder, const QString &fileName)
 {
     const QString root = folderpath::rootForm(driveRoot);
@@ -12,4 +14,9 @@ QString playlistEntry(const QString &driveRoot, const QString &folder, const QSt
         path = path.mid(root.size() - 1);
     path.replace(u'/', u'\\');
     return path.startsWith(u'\\') ? path : u'\\' + path;
+}
+
+bool fitsInEntry(QStringView name)
+{
+    return std::none_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
 }

@@ -7,3 +7,8 @@
 // ("\MUSIC\Album\Song.mp3"; "\a.mp3" for a file in the root). The PSP reads
 // entries in this form.
 QString playlistEntry(const QString &driveRoot, const QString &folder, const QString &fileName);
+
+// Whether a file or folder name can be part of a playlist entry: a control
+// character, a line break above all, has no place in a line of a playlist
+// file, and the PSP's FAT storage holds no such name.
+bool fitsInEntry(QStringView name);

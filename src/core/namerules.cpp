@@ -1,6 +1,9 @@
 #include "core/namerules.h"
 
+#include "core/folderpath.h"
+
 #include <algorithm>
+#include <QFileInfo>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -26,12 +29,13 @@ QString withSlashes(const QString &name)
 
 NameProblem checkPlaylistName(const QString &name)
 {
-    if (name.isEmpty())
+    const QStringList parts = withSlashes(name).split(u'/');
+    if (parts.last().isEmpty())
         return NameProblem::Empty;
     if (std::any_of(name.cbegin(), name.cend(), refusedByFat))
         return NameProblem::Invalid;
     // No ".." folder, so that a save never lands outside the playlist folder.
-    if (withSlashes(name).split(u'/').contains(u".."_s))
+    if (parts.contains(u".."_s))
         return NameProblem::Invalid;
     return NameProblem::None;
 }
@@ -44,6 +48,14 @@ QString playlistFilePath(const QString &playlistFolder, const QString &name)
     path += withSlashes(name);
     path += playlistExtension;
     return path;
+}
+
+bool savesWithinFolder(const QString &playlistFolder, const QString &name)
+{
+    const QString folder = QFileInfo(playlistFilePath(playlistFolder, name)).absolutePath();
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    return real.isEmpty() ||
+           folderpath::isWithin(real, QFileInfo(playlistFolder).canonicalFilePath());
 }
 
 } // namespace playlist

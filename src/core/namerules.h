@@ -10,6 +10,8 @@ inline constexpr QStringView playlistExtension = u".m3u8";
 enum class NameProblem
 {
     None,
+    // No name, or only folders: a name that is nothing but separators or
+    // ends in one would save a nameless ".m3u8".
     Empty,
     // A character the PSP's FAT storage refuses (: * ? " < > | or a control
     // character), or a ".." folder that would lead out of the playlist folder.
@@ -24,5 +26,10 @@ NameProblem checkPlaylistName(const QString &name);
 // "\" of the name taken for a folder separator. The folder is in Qt's form,
 // with "/" separators and with or without a trailing one.
 QString playlistFilePath(const QString &playlistFolder, const QString &name);
+
+// Whether the folder that a name saves into still lies in the playlist folder
+// once links are followed. A folder that does not exist counts as inside:
+// the save fails there by itself.
+bool savesWithinFolder(const QString &playlistFolder, const QString &name);
 
 } // namespace playlist

@@ -2,9 +2,15 @@
 
 #include "platform/ansicodepage.h"
 
+#include <filesystem>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QRandomGenerator>
 #include <QSaveFile>
+#include <system_error>
+
+using namespace Qt::StringLiterals;
 
 namespace playlist {
 
@@ -46,6 +52,32 @@ QStringList splitLines(QStringView text)
     return lines;
 }
 
+// A name in folder for the new file while it is written, short so that it
+// fits wherever the playlist's own name does.
+QString unusedShortPath(const QString &folder)
+{
+    for (;;) {
+        const QString path = folder + u"/zarvello-"_s +
+                             QString::number(QRandomGenerator::global()->generate(), 16) +
+                             u".tmp"_s;
+        const QFileInfo taken(path);
+        if (!taken.exists() && !taken.isSymLink())
+            return path;
+    }
+}
+
+std::filesystem::path systemPath(const QString &path)
+{
+    return std::filesystem::u8path(path.toStdString());
+}
+
+bool fail(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
 } // namespace
 
 QByteArray encodePlaylist(const QStringList &entries, int codePage)
@@ -69,6 +101,15 @@ int firstInexactEntry(const QStringList &entries, int codePage)
     for (int i = 0; i < entries.size(); ++i) {
         end += entries[i].size() + lineEnd.size();
         if (first < end)
+            return i;
+    }
+    return -1;
+}
+
+int firstEntryWithLineBreak(const QStringList &entries)
+{
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i].contains(u'\r') || entries[i].contains(u'\n'))
             return i;
     }
     return -1;
@@ -129,28 +170,46 @@ PlaylistReadResult loadPlaylist(const QString &path, int codePage)
     return readPlaylist(file, codePage);
 }
 
+bool isReadOnlyFile(const QString &path)
+{
+    // Judged here, not left to the system, which would let root write anyway.
+    const QFileInfo info(path);
+    return !info.isSymLink() && info.isFile() && !(info.permissions() & QFileDevice::WriteOwner);
+}
+
 bool savePlaylist(const QString &path, const QStringList &entries, int codePage, QString *error)
 {
-    // QSaveFile writes a temporary file next to the old one and renames it
-    // over the old one only in a successful commit(); destroyed without one,
-    // it removes the temporary file, so every early return below leaves the
-    // old file as it was and nothing else behind.
-    QSaveFile file(path);
-    // Unbuffered, every write fails where it happens: a buffer that only
-    // fails to go out inside commit() does not stop commit() from replacing
-    // the old file with the cut-short new one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    if (isReadOnlyFile(path))
+        return fail(error, QString::fromLocal8Bit(
+                               std::make_error_code(std::errc::permission_denied).message()));
+    const QFileInfo target(path);
+    // QSaveFile's temporary name adds characters to the name it is given,
+    // which a name that the volume only just accepts has no room for; so it
+    // saves under a short name of its own, then that file replaces the old
+    // one in one step. QSaveFile removes its temporary file when it is
+    // destroyed without a successful commit(), so every early return below
+    // leaves the old file as it was and nothing else behind.
+    const QString shortPath = unusedShortPath(target.absolutePath());
+    {
+        QSaveFile file(shortPath);
+        // Unbuffered, every write fails where it happens: a buffer that only
+        // fails to go out inside commit() does not stop commit() from
+        // keeping the cut-short new file.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return fail(error, file.errorString());
+        if (target.isFile() && !target.isSymLink())
+            file.setPermissions(target.permissions());
+        if (!writePlaylist(file, entries, codePage, error))
+            return false;
+        if (!file.commit())
+            return fail(error, file.errorString());
     }
-    if (!writePlaylist(file, entries, codePage, error))
-        return false;
-    if (file.commit())
+    std::error_code failure;
+    std::filesystem::rename(systemPath(shortPath), systemPath(path), failure);
+    if (!failure)
         return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    QFile::remove(shortPath);
+    return fail(error, QString::fromLocal8Bit(failure.message()));
 }
 
 } // namespace playlist

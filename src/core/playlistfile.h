@@ -24,6 +24,10 @@ QStringList decodePlaylist(const QByteArray &bytes, int codePage);
 // when it represents them all.
 int firstInexactEntry(const QStringList &entries, int codePage);
 
+// Index of the first entry holding a line break, which would read back as
+// two entries, or -1 when none does.
+int firstEntryWithLineBreak(const QStringList &entries);
+
 struct PlaylistReadResult
 {
     QStringList entries;
@@ -40,8 +44,15 @@ bool writePlaylist(QIODevice &device, const QStringList &entries, int codePage,
 
 PlaylistReadResult loadPlaylist(const QString &path, int codePage);
 
+// Whether path is a file that its owner may not write, which a save leaves
+// alone; links count as absent.
+bool isReadOnlyFile(const QString &path);
+
 // Replaces the file at path in one step: either the new playlist is there
 // whole, or the old file is left as it was and nothing else is left behind.
+// A read-only file is never replaced, whoever runs the program; a link at
+// path is replaced itself, never the file it leads to. Any name that the
+// folder's volume accepts can be saved.
 bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
                   QString *error = nullptr);
 

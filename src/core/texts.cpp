@@ -77,6 +77,20 @@ const Phrase inexactEntry{
     u"ce système : ils seraient remplacés par « ? ».\n\nEnregistrer quand même ?",
     u"The entry \"%1\" holds characters that a playlist file cannot hold on this system: they "
     u"would be written as \"?\".\n\nSave anyway?"};
+const Phrase entryWithLineBreak{
+    u"L'entrée « %1 » contient un saut de ligne, qu'un fichier de playlist ne peut pas contenir. "
+    u"La playlist n'a pas été enregistrée.",
+    u"The entry \"%1\" holds a line break, which a playlist file cannot hold. The playlist was "
+    u"not saved."};
+const Phrase readOnlyPlaylist{
+    u"La playlist « %1 » est en lecture seule : elle est restée telle quelle. Pour enregistrer "
+    u"la playlist en cours, donnez-lui un autre nom.",
+    u"The playlist \"%1\" is read-only: it was left as it was. To save the current playlist, "
+    u"give it another name."};
+const Phrase saveLeavesFolder{
+    u"« %1 » se trouve, par un lien, hors du dossier des playlists. La playlist n'a pas été "
+    u"enregistrée.",
+    u"\"%1\" lies outside the playlist folder, through a link. The playlist was not saved."};
 
 const Phrase argumentMissing{
     u"Le dossier « %1 » n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une PSP.",

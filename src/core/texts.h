@@ -76,7 +76,10 @@ extern const Phrase folderNotCreated;
 // Playlist files; %1 is the file, %2 what the system said.
 extern const Phrase readIncomplete;
 extern const Phrase saveFailed;
-extern const Phrase inexactEntry; // %1 is the entry
+extern const Phrase inexactEntry;       // %1 is the entry
+extern const Phrase entryWithLineBreak; // %1 is the entry
+extern const Phrase readOnlyPlaylist;   // %1 is the file
+extern const Phrase saveLeavesFolder;   // %1 is the file
 
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;

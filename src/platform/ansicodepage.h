@@ -19,9 +19,11 @@ constexpr int westernEuropeanCodePage = 1252;
 int systemAnsiCodePage();
 
 // Converts between text and the bytes of an ANSI code page the way Windows
-// does without best-fit mapping: a character the code page lacks becomes "?",
-// and every byte of a single-byte code page, even one the code page leaves
-// undefined, decodes to a character that encodes back to the same byte.
+// does without best-fit mapping: a character the code page lacks becomes "?".
+// Any bytes decode to a text that encodes back to the same bytes: a byte that
+// no character explains (undefined in a single-byte code page, part of a
+// broken or one-way sequence in a multi-byte one) decodes to a private-use
+// character of its own.
 // Not for use by several threads at once.
 class AnsiCodec
 {

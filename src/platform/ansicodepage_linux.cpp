@@ -2,10 +2,10 @@
 #include "platform/localelanguage.h"
 
 #include <array>
+#include <bitset>
 #include <cstring>
 #include <memory>
 #include <unicode/ucnv.h>
-#include <unicode/ucnv_cb.h>
 #include <unicode/uloc.h>
 #include <vector>
 
@@ -112,25 +112,27 @@ char16_t undefinedByteCharacter(uchar byte)
     return char16_t(0xF700 + byte);
 }
 
-struct EncodeContext
-{
-    const UChar *start = nullptr;
-    qsizetype firstUnmappable = -1;
-};
+// In a multi-byte code page, a byte that is not part of a character that
+// converts both ways unchanged (a broken sequence, or one of the few pairs
+// that read as a character written back with other bytes) reads as a
+// character of the Supplementary Private Use Area-A, which no code page maps,
+// and is written back as that byte.
+constexpr char32_t strayByteBase = 0xF0000;
 
-// Writes "?" for a character the code page lacks, like Windows without
-// best-fit mapping, and remembers where the first one was.
-void substituteQuestionMark(const void *context, UConverterFromUnicodeArgs *args, const UChar *,
-                            int32_t length, UChar32, UConverterCallbackReason reason,
-                            UErrorCode *status)
+// The character of a byte sequence when it converts both ways unchanged:
+// exactly one UTF-16 unit that ICU writes back as the same bytes; -1 otherwise.
+int roundTripCharacter(UConverter *converter, const char *bytes, int32_t length)
 {
-    if (reason > UCNV_IRREGULAR)
-        return;
-    auto *encoding = static_cast<EncodeContext *>(const_cast<void *>(context));
-    if (encoding->firstUnmappable < 0)
-        encoding->firstUnmappable = args->source - length - encoding->start;
-    *status = U_ZERO_ERROR;
-    ucnv_cbFromUWriteBytes(args, "?", 1, 0, status);
+    UChar text[2] = {};
+    UErrorCode status = U_ZERO_ERROR;
+    if (ucnv_toUChars(converter, text, 2, bytes, length, &status) != 1 || U_FAILURE(status))
+        return -1;
+    char back[4] = {};
+    status = U_ZERO_ERROR;
+    const int32_t written = ucnv_fromUChars(converter, back, 4, text, 1, &status);
+    if (U_FAILURE(status) || written != length || std::memcmp(back, bytes, length) != 0)
+        return -1;
+    return text[0];
 }
 
 } // namespace
@@ -140,88 +142,106 @@ int systemAnsiCodePage()
     return codePageForPosixLocale(messagesLocaleFromEnvironment());
 }
 
-// Single-byte code pages convert through two tables that ICU fills when the
-// codec is made, which is fast and lets undefined bytes keep characters of
-// their own; multi-byte ones go through the ICU converter itself.
+// Conversion goes through tables that ICU fills when the codec is made: it is
+// fast, cannot fail, and lets every byte that no character explains keep a
+// character of its own. Every code page here has characters of one or two
+// bytes.
 struct AnsiCodec::Private
 {
     int codePage = westernEuropeanCodePage;
-    ConverterPtr converter;
-    bool singleByte = false;
+    // What each byte reads as on its own, where it stands alone.
     std::array<char16_t, 256> toUnicode = {};
-    std::vector<qint16> fromUnicode;
+    std::bitset<256> standsAlone;
+    // The character of each pair of bytes (lead byte * 256 + trail byte)
+    // that converts both ways unchanged, 0 for the others; empty in a
+    // single-byte code page.
+    std::vector<char16_t> pairs;
+    // The bytes of each character of the Basic Multilingual Plane: one byte,
+    // or lead byte * 256 + trail byte; -1 for a character the code page lacks.
+    std::vector<qint32> fromUnicode;
 
-    void buildTables();
+    void buildTables(UConverter *converter);
     QByteArray encode(QStringView text, qsizetype *firstUnmappable) const;
 };
 
-void AnsiCodec::Private::buildTables()
+void AnsiCodec::Private::buildTables(UConverter *converter)
 {
     UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    const bool singleByte = ucnv_getMaxCharSize(converter) == 1;
     fromUnicode.assign(0x10000, -1);
     for (int byte = 0; byte < 256; ++byte) {
         const char in = char(byte);
-        UChar out[2] = {};
-        status = U_ZERO_ERROR;
-        const int32_t length = ucnv_toUChars(converter.get(), out, 2, &in, 1, &status);
-        const char16_t character =
-            U_SUCCESS(status) && length == 1 ? out[0] : undefinedByteCharacter(uchar(byte));
-        toUnicode[byte] = character;
-        fromUnicode[character] = qint16(byte);
+        int character = roundTripCharacter(converter, &in, 1);
+        if (character < 0 && singleByte)
+            character = undefinedByteCharacter(uchar(byte));
+        if (character < 0)
+            continue;
+        toUnicode[byte] = char16_t(character);
+        standsAlone[byte] = true;
+        fromUnicode[character] = byte;
+    }
+    if (singleByte)
+        return;
+    // No pair reads as U+0000, which is byte 0 alone, so 0 marks the others.
+    pairs.assign(0x10000, 0);
+    for (int lead = 0; lead < 256; ++lead) {
+        if (standsAlone[lead])
+            continue;
+        for (int trail = 0; trail < 256; ++trail) {
+            const char in[2] = {char(lead), char(trail)};
+            const int character = roundTripCharacter(converter, in, 2);
+            if (character < 0)
+                continue;
+            pairs[lead << 8 | trail] = char16_t(character);
+            fromUnicode[character] = lead << 8 | trail;
+        }
     }
 }
 
 QByteArray AnsiCodec::Private::encode(QStringView text, qsizetype *firstUnmappable) const
 {
     *firstUnmappable = -1;
-    if (text.isEmpty())
-        return {};
-    if (singleByte) {
-        QByteArray bytes(text.size(), Qt::Uninitialized);
-        char *out = bytes.data();
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qint16 byte = fromUnicode[text[i].unicode()];
-            if (byte < 0) {
-                if (*firstUnmappable < 0)
-                    *firstUnmappable = i;
-                // A character outside the BMP is one character, so one "?".
-                if (text[i].isHighSurrogate() && i + 1 < text.size() &&
-                    text[i + 1].isLowSurrogate())
-                    ++i;
-            }
-            *out++ = byte < 0 ? '?' : char(byte);
+    // At most two bytes for each UTF-16 unit.
+    QByteArray bytes(2 * text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        qint32 value = fromUnicode[unit];
+        // A character outside the BMP is one character, so one "?" at most.
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t character = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+            const char32_t stray = character - strayByteBase;
+            value = stray < 256 && !standsAlone[stray] ? qint32(stray) : -1;
+            if (value < 0 && *firstUnmappable < 0)
+                *firstUnmappable = i;
+            ++i;
+        } else if (value < 0 && *firstUnmappable < 0) {
+            *firstUnmappable = i;
         }
-        bytes.truncate(out - bytes.constData());
-        return bytes;
+        if (value < 0) {
+            *out++ = '?';
+        } else if (value > 0xFF) {
+            *out++ = char(value >> 8);
+            *out++ = char(value & 0xFF);
+        } else {
+            *out++ = char(value);
+        }
     }
-    EncodeContext context;
-    context.start = reinterpret_cast<const UChar *>(text.utf16());
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(converter.get(), substituteQuestionMark, &context, nullptr, nullptr,
-                          &status);
-    const int32_t length = int32_t(text.size());
-    QByteArray bytes(UCNV_GET_MAX_BYTES_FOR_STRING(length, ucnv_getMaxCharSize(converter.get())),
-                     Qt::Uninitialized);
-    const int32_t written = ucnv_fromUChars(converter.get(), bytes.data(), int32_t(bytes.size()),
-                                            context.start, length, &status);
-    bytes.truncate(U_SUCCESS(status) ? written : 0);
-    *firstUnmappable = context.firstUnmappable;
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
 AnsiCodec::AnsiCodec(int codePage) : d(std::make_unique<Private>())
 {
     d->codePage = codePage;
-    d->converter = openConverter(codePage);
-    if (!d->converter) {
+    ConverterPtr converter = openConverter(codePage);
+    if (!converter) {
         d->codePage = westernEuropeanCodePage;
-        d->converter = openConverter(westernEuropeanCodePage);
+        converter = openConverter(westernEuropeanCodePage);
     }
-    d->singleByte = ucnv_getMaxCharSize(d->converter.get()) == 1;
-    if (d->singleByte)
-        d->buildTables();
+    d->buildTables(converter.get());
 }
 
 AnsiCodec::~AnsiCodec() = default;
@@ -233,22 +253,27 @@ int AnsiCodec::codePage() const
 
 QString AnsiCodec::decode(QByteArrayView bytes) const
 {
-    if (bytes.isEmpty())
-        return {};
-    if (d->singleByte) {
-        QString text(bytes.size(), Qt::Uninitialized);
-        char16_t *out = reinterpret_cast<char16_t *>(text.data());
-        for (const char byte : bytes)
-            *out++ = d->toUnicode[uchar(byte)];
-        return text;
+    // At most two UTF-16 units for each byte.
+    QString text(2 * bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar byte = uchar(bytes[i]);
+        if (d->standsAlone[byte]) {
+            *out++ = d->toUnicode[byte];
+            continue;
+        }
+        if (!d->pairs.empty() && i + 1 < bytes.size()) {
+            const char16_t character = d->pairs[byte << 8 | uchar(bytes[i + 1])];
+            if (character) {
+                *out++ = character;
+                ++i;
+                continue;
+            }
+        }
+        *out++ = QChar::highSurrogate(strayByteBase + byte);
+        *out++ = QChar::lowSurrogate(strayByteBase + byte);
     }
-    // No code page makes more than two UTF-16 units of one byte.
-    QString text(2 * bytes.size() + 1, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length =
-        ucnv_toUChars(d->converter.get(), reinterpret_cast<UChar *>(text.data()),
-                      int32_t(text.size()), bytes.data(), int32_t(bytes.size()), &status);
-    text.truncate(U_SUCCESS(status) ? length : 0);
+    text.truncate(out - reinterpret_cast<const char16_t *>(text.constData()));
     return text;
 }
 

@@ -21,6 +21,9 @@ PlaylistFiles::PlaylistFiles(QWidget &window, const PlaylistPanel &playlist,
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved),
       m_languageFlag(languageFlag), m_codePage(codePage)
 {
+    // Every playlist saved must be listed, also one whose name begins with
+    // ".", which the PSP's storage does not hide.
+    saved.File2->setListsDotFiles(true);
     connect(saved.File2, &FileListBox::clicked, this, &PlaylistFiles::File2_Click);
     connect(save, &QAction::triggered, this, &PlaylistFiles::save_Click);
 }
@@ -33,14 +36,14 @@ void PlaylistFiles::File2_Click()
     ListBox &entries = *m_playlist.List1;
     entries.clear();
     m_playlist.Text1->setText(fileName.left(fileName.size() - playlist::playlistExtension.size()));
-    playlist::PlaylistReadResult read;
-    {
+    const playlist::PlaylistReadResult read = [&] {
         const BusyCursor busy;
-        read =
+        playlist::PlaylistReadResult result =
             playlist::loadPlaylist(folderpath::join(m_saved.File2->path(), fileName), m_codePage);
-        entries.addItems(read.entries);
+        entries.addItems(result.entries);
         UpdateHorizontalExtent(entries);
-    }
+        return result;
+    }();
     // A partial copy saved back would silently lose the rest of the file.
     if (!read.complete)
         warn(texts::readIncomplete.in(language()).arg(fileName, read.error));
@@ -54,7 +57,25 @@ void PlaylistFiles::save_Click()
         return;
     }
 
+    const QString folder = m_saved.File2->path();
+    const QString path = playlist::playlistFilePath(folder, name);
+    const QString shownPath = QDir::toNativeSeparators(path);
     const QStringList &entries = m_playlist.List1->items();
+    // Split in two, such an entry would come back as two other entries.
+    const int broken = playlist::firstEntryWithLineBreak(entries);
+    if (broken >= 0) {
+        warn(texts::entryWithLineBreak.in(language()).arg(entries.at(broken)));
+        return;
+    }
+    if (!playlist::savesWithinFolder(folder, name)) {
+        warn(texts::saveLeavesFolder.in(language()).arg(shownPath));
+        return;
+    }
+    if (playlist::isReadOnlyFile(path)) {
+        warn(texts::readOnlyPlaylist.in(language()).arg(shownPath));
+        return;
+    }
+
     const int inexact = playlist::firstInexactEntry(entries, m_codePage);
     if (inexact >= 0) {
         const auto answer =
@@ -64,15 +85,13 @@ void PlaylistFiles::save_Click()
             return;
     }
 
-    const QString path = playlist::playlistFilePath(m_saved.File2->path(), name);
     QString error;
-    bool saved;
-    {
+    const bool saved = [&] {
         const BusyCursor busy;
-        saved = playlist::savePlaylist(path, entries, m_codePage, &error);
-    }
+        return playlist::savePlaylist(path, entries, m_codePage, &error);
+    }();
     if (!saved)
-        warn(texts::saveFailed.in(language()).arg(QDir::toNativeSeparators(path), error));
+        warn(texts::saveFailed.in(language()).arg(shownPath, error));
     m_saved.File2->refresh();
 }
 
