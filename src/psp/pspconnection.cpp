@@ -63,6 +63,7 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     tracks.Dir1->setDriveRoot(layout.root());
     tracks.Dir1->setPath(layout.musicFolder());
     m_controls.saved.File2->setPath(layout.playlistFolder());
+    Q_EMIT pspInUse(layout.root());
     // Last, as a later arrival may be handled while the box is open.
     reportFolderProblems(layout.root(), setup);
 }

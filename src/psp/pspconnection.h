@@ -25,6 +25,10 @@ public:
     void SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId, const QString &deviceName,
                                        int deviceData);
 
+Q_SIGNALS:
+    // A PSP is now the one in use; root is its drive root, in folder form.
+    void pspInUse(const QString &root);
+
 private:
     void showConnectedLayout();
     void reportFolderProblems(const QString &root, const VolumeSetup &setup);
