@@ -1,5 +1,6 @@
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/messagebox.h"
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +23,7 @@ class TestPspArrival : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void volumeArrivesAndLeaves();
+    void volumeGoneBeforeItIsHandled();
 };
 
 void TestPspArrival::volumeArrivesAndLeaves()
@@ -50,6 +53,29 @@ void TestPspArrival::volumeArrivesAndLeaves()
 
     QVERIFY2(volume.unmount(), qPrintable(volume.error()));
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);
+}
+
+// Pulled out at once: the volume has left when its arrival is handled.
+// Nothing may be made in the bare folder it was mounted on, and nothing said.
+void TestPspArrival::volumeGoneBeforeItIsHandled()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir mountPoint;
+    std::unique_ptr<VolumeNotifier> notifier = VolumeNotifier::create();
+    // Connected before the window's own handler, so it runs first.
+    connect(notifier.get(), &VolumeNotifier::deviceArrival, notifier.get(),
+            [&volume] { QVERIFY2(volume.unmount(), qPrintable(volume.error())); });
+    TestMainWindow window{0x0409, std::move(notifier)};
+    QSignalSpy arrivals(window.volumes, &VolumeNotifier::deviceArrival);
+    messagebox::takeShown();
+
+    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    QTRY_COMPARE_WITH_TIMEOUT(arrivals.size(), 1, 10000);
+    QVERIFY(QDir(mountPoint.path()).isEmpty());
+    QVERIFY(messagebox::takeShown().isEmpty());
+    QVERIFY(window->controls().lettre->text().isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void appendsOneOrAll();
     void staysOnTheDrive();
     void closesWhenItsFolderIsGone();
+    void followsALaterPsp_data();
+    void followsALaterPsp();
 };
 
 void TestBrowser::opensInPlaceOfThePanel()
@@ -153,6 +155,38 @@ void TestBrowser::closesWhenItsFolderIsGone()
     browser.end->trigger();
     QVERIFY(panelShown(*window));
     QCOMPARE(window->controls().tracks.music->count(), 0);
+}
+
+void TestBrowser::followsALaterPsp_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("shown") << true;
+    QTest::newRow("loaded hidden") << false;
+}
+
+void TestBrowser::followsALaterPsp()
+{
+    QFETCH(bool, shown);
+    PspDrive first(tracks);
+    PspDrive second({u"MUSIC/9 Nine.mp3"_s});
+    TestMainWindow window;
+    window->show();
+    first.plugInto(window);
+    FileBrowse &browser = *window->forms().loadedBrowser();
+    if (shown) {
+        openBrowser(window);
+        browser.Dir1->setPath(first.path(u"MUSIC/Album"_s));
+    }
+
+    second.plugInto(window);
+    QCOMPARE(browser.Dir1->driveRoot(), second.root());
+    QCOMPARE(browser.Dir1->path(), second.path(u"MUSIC"_s));
+    QCOMPARE(browser.music->items(), QStringList{u"9 Nine.mp3"_s});
+    QCOMPARE(browser.isVisible(), shown);
+    QVERIFY(shown ? panelReplaced(*window) : panelShown(*window));
+    // The first PSP's folders are out of reach.
+    browser.Dir1->setPath(first.path(u"MUSIC/Album"_s));
+    QCOMPARE(browser.Dir1->path(), second.root());
 }
 
 QTEST_MAIN(TestBrowser)

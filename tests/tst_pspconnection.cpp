@@ -4,10 +4,13 @@
 #include "controls/textbox.h"
 #include "core/texts.h"
 #include "support/fakes.h"
+#include "support/loopvolume.h"
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
@@ -36,6 +39,17 @@ void makeFile(const QString &path)
 QString rootOf(const QTemporaryDir &dir)
 {
     return dir.path() + u'/';
+}
+
+// Every folder on the drive, relative to its root, in sorted order.
+QStringList foldersOf(const QTemporaryDir &drive)
+{
+    QStringList folders;
+    QDirIterator it(drive.path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        folders.append(QDir(drive.path()).relativeFilePath(it.next()));
+    folders.sort();
+    return folders;
 }
 
 void arrive(TestMainWindow &window, const QString &root)
@@ -76,8 +90,11 @@ private Q_SLOTS:
     void folderGivenAtStart();
     void arrivalListsTheTracksOnce_data();
     void arrivalListsTheTracksOnce();
+    void fileInPlaceOfAFolder_data();
     void fileInPlaceOfAFolder();
     void folderThatCannotBeCreated();
+    void oneBoxOfAKindAtATime_data();
+    void oneBoxOfAKindAtATime();
     void onlyTheVolumeInUseClosesTheProgram();
     void unitMaskRemovalOfTheDriveInUse();
 };
@@ -195,21 +212,55 @@ void TestPspConnection::laterArrivalMovesToTheNewRoot()
     QCOMPARE(window->controls().saved.File2->path(), second.filePath(u"PSP/PLAYLIST/MUSIC"_s));
 }
 
+void TestPspConnection::fileInPlaceOfAFolder_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("reported");
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("MUSIC") << QStringList{u"MUSIC"_s} << QStringList{u"MUSIC"_s}
+                           << QStringList{u"PSP"_s, u"PSP/PLAYLIST"_s, u"PSP/PLAYLIST/MUSIC"_s};
+    QTest::newRow("music, in another case")
+        << QStringList{u"music"_s} << QStringList{u"music"_s}
+        << QStringList{u"PSP"_s, u"PSP/PLAYLIST"_s, u"PSP/PLAYLIST/MUSIC"_s};
+    QTest::newRow("PSP/PLAYLIST") << QStringList{u"PSP/PLAYLIST"_s}
+                                  << QStringList{u"PSP/PLAYLIST"_s}
+                                  << QStringList{u"MUSIC"_s, u"PSP"_s};
+    QTest::newRow("PSP/PLAYLIST/MUSIC")
+        << QStringList{u"PSP/PLAYLIST/MUSIC"_s} << QStringList{u"PSP/PLAYLIST/MUSIC"_s}
+        << QStringList{u"MUSIC"_s, u"PSP"_s, u"PSP/PLAYLIST"_s};
+    QTest::newRow("PSP") << QStringList{u"PSP"_s} << QStringList{u"PSP"_s}
+                         << QStringList{u"MUSIC"_s};
+    QTest::newRow("MUSIC and PSP/PLAYLIST")
+        << QStringList{u"MUSIC"_s, u"PSP/PLAYLIST"_s} << QStringList{u"MUSIC"_s, u"PSP/PLAYLIST"_s}
+        << QStringList{u"PSP"_s};
+}
+
 void TestPspConnection::fileInPlaceOfAFolder()
 {
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, reported);
+    QFETCH(QStringList, folders);
     QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s});
-    makeFile(drive.filePath(u"PSP/PLAYLIST"_s));
+    if (!files.contains(u"PSP"_s))
+        makeFolders(drive.path(), {u"PSP"_s});
+    for (const QString &file : files) {
+        QVERIFY(QDir(drive.path()).mkpath(QFileInfo(file).path()));
+        makeFile(drive.filePath(file));
+    }
     TestMainWindow window;
     arrive(window, rootOf(drive));
 
+    QStringList paragraphs;
+    for (const QString &file : reported) {
+        paragraphs.append(texts::folderIsAFile.in(Language::English)
+                              .arg(QDir::toNativeSeparators(drive.filePath(file))));
+        QVERIFY(QFileInfo(drive.filePath(file)).isFile());
+    }
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(drive.filePath(u"PSP/PLAYLIST"_s))),
-             qPrintable(shown[0].text));
-    QVERIFY(shown[0].text.contains(u"is a file, not a folder"_s));
-    QVERIFY(QFileInfo(drive.filePath(u"PSP/PLAYLIST"_s)).isFile());
-    QVERIFY(QFileInfo(drive.filePath(u"MUSIC"_s)).isDir());
+    QCOMPARE(shown[0].text, paragraphs.join(u"\n\n"));
+    QCOMPARE(shown[0].icon, QMessageBox::Warning);
+    QCOMPARE(foldersOf(drive), folders);
     QVERIFY(connectedLayout(*window));
 }
 
@@ -220,6 +271,8 @@ void TestPspConnection::folderThatCannotBeCreated()
     const bool root = geteuid() == 0;
     // Root writes anywhere, so a read-only medium is needed to see a refusal.
     if (root) {
+        if (const QString reason = isolateMounts(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
         if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s,
                                            drive.path()}) != 0)
             QSKIP("cannot mount a small read-only volume here");
@@ -242,6 +295,47 @@ void TestPspConnection::folderThatCannotBeCreated()
              qPrintable(shown[0].text));
     QCOMPARE(shown[0].icon, QMessageBox::Warning);
     QVERIFY(connectedLayout(*window));
+}
+
+void TestPspConnection::oneBoxOfAKindAtATime_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QString>("inUse");
+    QTest::newRow("not a PSP, again") << u"stick"_s << u"stick"_s << 1 << QString();
+    QTest::newRow("a PSP while not a PSP is said") << u"stick"_s << u"psp"_s << 1 << u"psp"_s;
+    QTest::newRow("a file in the way, again") << u"blocked"_s << u"blocked"_s << 1 << u"blocked"_s;
+    QTest::newRow("not a PSP while a file is in the way")
+        << u"blocked"_s << u"stick"_s << 2 << u"blocked"_s;
+}
+
+// A device arriving again while a box waits is handled inside that box's
+// event loop: a box for it would open inside the first one, and so on.
+void TestPspConnection::oneBoxOfAKindAtATime()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, meanwhile);
+    QFETCH(int, boxes);
+    QFETCH(QString, inUse);
+    QTemporaryDir stick;
+    QTemporaryDir psp;
+    QTemporaryDir blocked;
+    makeFolders(psp.path(), {u"PSP"_s});
+    makeFolders(blocked.path(), {u"PSP"_s});
+    makeFile(blocked.filePath(u"MUSIC"_s));
+    const QHash<QString, QString> roots{
+        {u"stick"_s, rootOf(stick)}, {u"psp"_s, rootOf(psp)}, {u"blocked"_s, rootOf(blocked)}};
+    TestMainWindow window;
+
+    messagebox::whileNextIsOpen([&] { arrive(window, roots[meanwhile]); });
+    arrive(window, roots[first]);
+    QCOMPARE(messagebox::takeShown().size(), boxes);
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(roots.value(inUse)));
+
+    // Once the box is closed, the next arrival says it again.
+    arrive(window, roots[first]);
+    QCOMPARE(messagebox::takeShown().size(), 1);
 }
 
 void TestPspConnection::onlyTheVolumeInUseClosesTheProgram()

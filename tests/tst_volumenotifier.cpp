@@ -142,6 +142,47 @@ private Q_SLOTS:
         QCOMPARE(volumeNames(removals, m_root), QStringList{markerFolder});
     }
 
+    void opensOnlyTheReportedVolume_data()
+    {
+        QTest::addColumn<QString>("stage");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("still mounted") << u"mounted"_s << true;
+        QTest::newRow("never mounted") << u"never"_s << false;
+        QTest::newRow("left before opening") << u"left"_s << false;
+        QTest::newRow("pulled out while open") << u"detached"_s << true;
+    }
+
+    // Whatever is made through an opened root lands on the volume, never in
+    // the bare folder it was mounted on.
+    void opensOnlyTheReportedVolume()
+    {
+        QFETCH(QString, stage);
+        QFETCH(bool, opens);
+        LoopVolume volume;
+        const QString folder = makeFolder(u"volume"_s);
+        QVERIFY(!folder.isEmpty());
+        const std::unique_ptr<VolumeNotifier> notifier = VolumeNotifier::create();
+        QSignalSpy arrivals(notifier.get(), &VolumeNotifier::deviceArrival);
+        if (stage != u"never") {
+            QVERIFY2(volume.mount(folder), qPrintable(volume.error()));
+            QTRY_VERIFY_WITH_TIMEOUT(volumeNames(arrivals, m_root).contains(folder), waitMs);
+        }
+        if (stage == u"left")
+            QVERIFY2(volume.unmount(), qPrintable(volume.error()));
+
+        std::unique_ptr<VolumeRoot> root = notifier->openVolume(folder + u'/');
+        QCOMPARE(bool(root), opens);
+        if (stage == u"detached")
+            QVERIFY2(volume.detach(), qPrintable(volume.error()));
+        if (root)
+            QCOMPARE(root->makeFolder(u"MUSIC"_s), VolumeRoot::Made::Created);
+        if (stage == u"mounted")
+            QVERIFY(QFileInfo(folder + u"/MUSIC"_s).isDir());
+        root.reset();
+        QVERIFY2(volume.unmount(), qPrintable(volume.error()));
+        QVERIFY(QDir(folder).isEmpty());
+    }
+
 private:
     QString makeFolder(const QString &name)
     {

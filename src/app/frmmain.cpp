@@ -88,6 +88,11 @@ void FrmMain::connectSubsystems()
     const MainWindowControls &c = m_controls;
     const QLineEdit &flag = *c.Text2;
     m_psp = new PspConnection(*this, c, SysInfo1());
+    // A browser left on the previous PSP would still list and add its files.
+    connect(m_psp, &PspConnection::pspInUse, this, [this](const QString &root) {
+        if (FileBrowse *browser = m_forms->loadedBrowser())
+            browser->moveToDrive(root);
+    });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
     auto *tracks = new TrackLibrary(c.tracks, this);
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);

@@ -73,12 +73,28 @@ void FileBrowse::applyTexts()
 void FileBrowse::open()
 {
     show();
-    for (QWidget *control : m_mainTracks.controls())
-        control->hide();
-    m_mainTracks.Image2->show();
+    replaceMainTracks();
     // A browser loaded before the PSP arrived does not know its drive yet.
     Dir1->setDriveRoot(m_mainTracks.Dir1->driveRoot());
     Dir1->setPath(m_mainTracks.Dir1->path());
+}
+
+void FileBrowse::moveToDrive(const QString &root)
+{
+    Dir1->setDriveRoot(root);
+    Dir1->setPath(StorageLayout(root).musicFolder());
+    // The same folder on another volume mounted in the same place is listed anew.
+    music->setPath(Dir1->path());
+    // The arrival shows the main window's track panel again.
+    if (isVisible())
+        replaceMainTracks();
+}
+
+void FileBrowse::replaceMainTracks()
+{
+    for (QWidget *control : m_mainTracks.controls())
+        control->hide();
+    m_mainTracks.Image2->show();
 }
 
 void FileBrowse::followOwner()

@@ -23,6 +23,9 @@ public:
     // Shows the browser in place of the main window's track panel, in the
     // folder that panel has open.
     void open();
+    // Moves to the music folder of the drive whose root is given, and to that
+    // drive alone, as the main window's folder list does when a PSP arrives.
+    void moveToDrive(const QString &root);
     // Moves to 850 twips below and 3825 twips left of the main window's top left corner.
     void followOwner();
 
@@ -42,6 +45,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void replaceMainTracks();
     void Dir1_Change();
     void music_Click();
     void addall_Click();

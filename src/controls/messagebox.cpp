@@ -12,6 +12,7 @@ struct Recorder
     bool active = false;
     QQueue<QMessageBox::StandardButton> answers;
     QList<Shown> shown;
+    std::function<void()> whileOpen;
 };
 
 Recorder &recorder()
@@ -37,6 +38,8 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
     Recorder &r = recorder();
     if (r.active) {
         r.shown.append({text, title, buttons, icon});
+        if (const std::function<void()> action = std::exchange(r.whileOpen, {}))
+            action();
         return r.answers.isEmpty() ? firstButton(buttons) : r.answers.dequeue();
     }
     QMessageBox box(icon, title, text, buttons, parent);
@@ -57,6 +60,11 @@ void queueAnswer(QMessageBox::StandardButton answer)
 QList<Shown> takeShown()
 {
     return std::exchange(recorder().shown, {});
+}
+
+void whileNextIsOpen(std::function<void()> action)
+{
+    recorder().whileOpen = std::move(action);
 }
 
 } // namespace messagebox

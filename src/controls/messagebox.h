@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
@@ -25,5 +26,8 @@ struct Shown
 void recordInsteadOfShowing();
 void queueAnswer(QMessageBox::StandardButton answer);
 QList<Shown> takeShown();
+// Runs once inside the next recorded box, as what happens while a shown box
+// waits for its answer.
+void whileNextIsOpen(std::function<void()> action);
 
 } // namespace messagebox

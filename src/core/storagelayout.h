@@ -2,7 +2,10 @@
 
 #include "core/namerules.h"
 
+#include <QList>
 #include <QString>
+
+class VolumeRoot;
 
 // Where things live on a PSP: below the drive root, the "PSP" marker folder,
 // the music folder "MUSIC", and the playlist folder "PSP/PLAYLIST/MUSIC" inside
@@ -20,9 +23,6 @@ public:
     QString playlistParent() const;
     QString playlistFolder() const;
 
-    // The folders the program needs, parents first.
-    QStringList requiredFolders() const;
-
 private:
     QString m_root;
 };
@@ -31,8 +31,25 @@ private:
 // name itself joined to the folder when there is none.
 QString childIgnoringCase(const QString &folder, const QString &name);
 
-// True when the path names an entry of any kind (file or folder).
-bool entryExists(const QString &path);
+// A folder the program needs that it could not have, relative to the root.
+struct FolderProblem
+{
+    QString folder;
+    bool isAFile = false; // something other than a folder is in the way
+};
+
+// What setting up an arrived volume found.
+struct VolumeSetup
+{
+    bool isPsp = false;
+    QList<FolderProblem> problems; // parents first
+};
+
+// Looks for the PSP folder on an opened volume and, when it is there, makes
+// the folders the program needs that are missing, each one as soon as its
+// parent is a folder, so that one entry in the way blocks only what lies
+// below it. Nothing is made on a volume without the PSP folder.
+VolumeSetup setUpVolume(const VolumeRoot &volume);
 
 // The audio files the track lists show, and the playlist files.
 inline QString audioFilePatterns()

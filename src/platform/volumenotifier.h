@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/volumeroot.h"
+
 #include <memory>
 #include <QObject>
 #include <QString>
@@ -23,6 +25,15 @@ public:
 
     // The system's own notifications on this platform.
     static std::unique_ptr<VolumeNotifier> create();
+
+    // Opens the root of a volume this notifier reported as attached, so that
+    // it is looked at and changed only through that handle; null when what is
+    // there now is not that volume (it has left). The base opens any folder
+    // named; a system notifier that can tell checks it is still the volume.
+    virtual std::unique_ptr<VolumeRoot> openVolume(const QString &root) const
+    {
+        return VolumeRoot::open(root);
+    }
 
 Q_SIGNALS:
     void deviceArrival(int deviceType, int deviceId, const QString &deviceName, int deviceData);

@@ -37,6 +37,22 @@ public:
             ::close(m_fd);
     }
 
+    std::unique_ptr<VolumeRoot> openVolume(const QString &root) const override
+    {
+        const QString mountPoint = root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root;
+        // Of mounts stacked on one folder, the last in the table is the one seen.
+        for (auto entry = m_mounts.crbegin(); entry != m_mounts.crend(); ++entry) {
+            if (entry->mountPoint != mountPoint)
+                continue;
+            if (!platform::isDiskVolume(*entry))
+                return nullptr;
+            // Once the volume has left, the folder found there is on another device.
+            std::unique_ptr<VolumeRoot> volume = VolumeRoot::open(mountPoint);
+            return volume && volume->device() == entry->majorMinor ? std::move(volume) : nullptr;
+        }
+        return nullptr;
+    }
+
 private:
     // The whole table, or nothing when it could not be read to the end (a
     // partial table would look like volumes going away).

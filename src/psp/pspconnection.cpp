@@ -3,6 +3,7 @@
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
 #include "controls/messagebox.h"
+#include "core/folderpath.h"
 #include "core/storagelayout.h"
 #include "core/texts.h"
 #include "core/unitmask.h"
@@ -10,14 +11,13 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 
 PspConnection::PspConnection(QWidget &window, const MainWindowControls &controls,
                              VolumeNotifier *SysInfo1)
-    : QObject(&window), m_window(window), m_controls(controls)
+    : QObject(&window), m_window(window), m_controls(controls), m_volumes(SysInfo1)
 {
     if (SysInfo1) {
         connect(SysInfo1, &VolumeNotifier::deviceArrival, this,
@@ -37,23 +37,35 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     if (root.isEmpty())
         return;
 
-    const StorageLayout layout(root);
-    if (!entryExists(layout.pspMarker())) {
-        messagebox::show(&m_window, texts::notAPsp.builtIn(), QString());
+    // The volume is looked at and changed through one handle on it, so that
+    // nothing lands in the folder it was mounted on if it leaves meanwhile.
+    // Gone already, it is passed over quietly: its removal follows. The
+    // handle is let go before any box waits, so that ejecting finds it free.
+    VolumeSetup setup;
+    {
+        const std::unique_ptr<VolumeRoot> volume = m_volumes->openVolume(root);
+        if (!volume)
+            return;
+        setup = setUpVolume(*volume);
+    }
+    if (!setup.isPsp) {
+        showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
         return;
     }
 
+    const StorageLayout layout(root);
     const TrackPanel &tracks = m_controls.tracks;
     m_controls.lettre->setText(QDir::toNativeSeparators(layout.root()));
     showConnectedLayout();
     tracks.music->setPattern(audioFilePatterns());
     m_controls.saved.File2->setPattern(playlistFilePattern());
-    createMissingFolders(layout);
-
     tracks.music->setPath(layout.musicFolder());
     tracks.Dir1->setDriveRoot(layout.root());
     tracks.Dir1->setPath(layout.musicFolder());
     m_controls.saved.File2->setPath(layout.playlistFolder());
+    Q_EMIT pspInUse(layout.root());
+    // Last, as a later arrival may be handled while the box is open.
+    reportFolderProblems(layout.root(), setup);
 }
 
 void PspConnection::showConnectedLayout()
@@ -72,25 +84,26 @@ void PspConnection::showConnectedLayout()
     menus.file->menuAction()->setEnabled(true);
 }
 
-void PspConnection::createMissingFolders(const StorageLayout &layout)
+void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup &setup)
 {
-    // Parents come first, so once one folder is missing its children cannot
-    // be made either: one message names the folder in the way.
-    for (const QString &folder : layout.requiredFolders()) {
-        const QFileInfo info(folder);
-        const Phrase *problem = nullptr;
-        if (info.exists() && !info.isDir())
-            problem = &texts::folderIsAFile;
-        else if (!info.exists() && !QDir().mkdir(folder))
-            problem = &texts::folderNotCreated;
-        if (problem) {
-            messagebox::show(&m_window,
-                             problem->in(languageFromFlag(m_controls.Text2->text()))
-                                 .arg(QDir::toNativeSeparators(folder)),
-                             QString(), QMessageBox::Ok, QMessageBox::Warning);
-            return;
-        }
+    const Language language = languageFromFlag(m_controls.Text2->text());
+    QStringList paragraphs;
+    for (const FolderProblem &problem : setup.problems) {
+        const Phrase &phrase = problem.isAFile ? texts::folderIsAFile : texts::folderNotCreated;
+        paragraphs.append(phrase.in(language).arg(
+            QDir::toNativeSeparators(folderpath::join(root, problem.folder))));
     }
+    if (!paragraphs.isEmpty())
+        showOnce(m_folderProblemsOpen, paragraphs.join(u"\n\n"), QMessageBox::Warning);
+}
+
+void PspConnection::showOnce(bool &open, const QString &text, QMessageBox::Icon icon)
+{
+    if (open)
+        return;
+    open = true;
+    messagebox::show(&m_window, text, QString(), QMessageBox::Ok, icon);
+    open = false;
 }
 
 void PspConnection::connectFolder(const QString &folder)

@@ -2,15 +2,18 @@
 
 #include "controls/mainwindowcontrols.h"
 
+#include <QMessageBox>
 #include <QObject>
 
-class StorageLayout;
+struct VolumeSetup;
 class VolumeNotifier;
 
 // Reacts to volumes that arrive and leave: a volume holding a PSP folder
 // becomes the PSP in use and the main window shows its panels, pointed at the
 // PSP's folders; the PSP in use going away closes the window, which ends the
-// program.
+// program. A device that keeps arriving gets at most one box of each kind at a
+// time, since each box waits in an event loop of its own where the next
+// arrival comes in.
 class PspConnection : public QObject
 {
     Q_OBJECT
@@ -27,10 +30,18 @@ public:
     // does not exist, or a file, is reported and the window keeps waiting.
     void connectFolder(const QString &folder);
 
+Q_SIGNALS:
+    // A PSP is now the one in use; root is its drive root, in folder form.
+    void pspInUse(const QString &root);
+
 private:
     void showConnectedLayout();
-    void createMissingFolders(const StorageLayout &layout);
+    void reportFolderProblems(const QString &root, const VolumeSetup &setup);
+    void showOnce(bool &open, const QString &text, QMessageBox::Icon icon);
 
     QWidget &m_window;
     MainWindowControls m_controls;
+    VolumeNotifier *m_volumes;
+    bool m_notAPspOpen = false;
+    bool m_folderProblemsOpen = false;
 };

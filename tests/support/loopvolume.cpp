@@ -1,8 +1,12 @@
 #include "support/loopvolume.h"
 
+#include <cerrno>
+#include <cstring>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -37,7 +41,25 @@ bool run(const QString &program, const QStringList &arguments, QString &error)
     return false;
 }
 
+QString systemError(const QString &call)
+{
+    return call + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+}
+
 } // namespace
+
+QString isolateMounts()
+{
+    static const QString reason = [] {
+        if (::unshare(CLONE_NEWNS) != 0)
+            return u"cannot have a mount namespace of its own: "_s + systemError(u"unshare"_s);
+        // Shared mounts would still carry new mounts out to the machine.
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return u"cannot make its mounts private: "_s + systemError(u"mount"_s);
+        return QString();
+    }();
+    return reason;
+}
 
 Mount::~Mount()
 {
@@ -61,10 +83,20 @@ bool Mount::mount(const QStringList &arguments, const QString &mountPoint)
 
 bool Mount::unmount()
 {
+    return unmountWith({});
+}
+
+bool Mount::detach()
+{
+    return unmountWith({u"-l"_s});
+}
+
+bool Mount::unmountWith(const QStringList &options)
+{
     if (m_mountPoint.isEmpty())
         return true;
     // On failure the mount point is kept, so going away still undoes the mount.
-    if (!run(u"umount"_s, {m_mountPoint}, m_error))
+    if (!run(u"umount"_s, options + QStringList{m_mountPoint}, m_error))
         return false;
     m_mountPoint.clear();
     return true;
@@ -75,6 +107,8 @@ QString LoopVolume::unavailableReason()
     static const QString reason = [] {
         if (geteuid() != 0)
             return u"mounting volumes needs root"_s;
+        if (const QString isolation = isolateMounts(); !isolation.isEmpty())
+            return isolation;
         if (!QFile::exists(u"/dev/loop-control"_s))
             return u"this machine has no loop devices"_s;
         if (mkfsProgram().isEmpty())
@@ -107,6 +141,11 @@ bool LoopVolume::mount(const QString &mountPoint)
 bool LoopVolume::unmount()
 {
     return m_mount.unmount();
+}
+
+bool LoopVolume::detach()
+{
+    return m_mount.detach();
 }
 
 QString LoopVolume::error() const

@@ -4,6 +4,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// Moves this test process into a mount namespace of its own, once, so that
+// the volumes it mounts are seen by nothing else on the machine (a running
+// copy of the program among them) and mounts made elsewhere do not reach it.
+// Returns why that is impossible here; empty when done. Call it before the
+// first mount, before threads start where possible: only the calling thread
+// and the processes it starts enter the namespace.
+QString isolateMounts();
+
 // One mount made with the system's mount command, for tests that need a
 // bind or memory mount next to their volumes. Whatever it mounted is undone
 // when it goes away, lazily if still busy, so a failing check leaves nothing
@@ -20,16 +28,20 @@ public:
     // at a time.
     bool mount(const QStringList &arguments, const QString &mountPoint);
     bool unmount();
+    bool detach();
     // What the last failing command said.
     QString error() const { return m_error; }
 
 private:
+    bool unmountWith(const QStringList &options);
+
     QString m_mountPoint;
     QString m_error;
 };
 
 // A real volume for tests: a small ext4 image, filled from a folder, mounted
-// through a loop device. Mounting needs root.
+// through a loop device. Mounting needs root, and is done in the test's own
+// mount namespace (unavailableReason() moves the process there).
 class LoopVolume
 {
 public:
@@ -41,6 +53,9 @@ public:
 
     bool mount(const QString &mountPoint);
     bool unmount();
+    // Unmounts lazily, as the system does when a device is pulled out: the
+    // mount point is bare at once, while what is open on the volume stays so.
+    bool detach();
     // What the last failing command said.
     QString error() const;
 

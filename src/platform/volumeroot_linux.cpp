@@ -1,0 +1,115 @@
+#include "platform/volumeroot.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <QFile>
+#include <QStringList>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool isFolderIn(int folder, const QByteArray &name)
+{
+    struct stat status;
+    return ::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(status.st_mode);
+}
+
+// Every step is opened on its own, so that no link anywhere on the way leads
+// off the volume.
+class DescriptorVolumeRoot final : public VolumeRoot
+{
+public:
+    explicit DescriptorVolumeRoot(int fd) : m_root(fd) {}
+
+    QString device() const override
+    {
+        struct stat status;
+        if (::fstat(m_root.get(), &status) != 0)
+            return {};
+        return QString::number(major(status.st_dev)) + u':' + QString::number(minor(status.st_dev));
+    }
+
+    QList<Entry> entries(const QString &folder) const override
+    {
+        Descriptor fd(openFolder(folder));
+        DIR *listing = fd.get() < 0 ? nullptr : ::fdopendir(fd.get());
+        if (!listing)
+            return {};
+        const int listed = fd.release();
+        QList<Entry> found;
+        while (const dirent *entry = ::readdir(listing)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                found.append({QFile::decodeName(name), isFolderIn(listed, name)});
+        }
+        ::closedir(listing);
+        return found;
+    }
+
+    Made makeFolder(const QString &path) const override
+    {
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const Descriptor parent(openFolder(slash < 0 ? QString() : path.left(slash)));
+        const QByteArray name = QFile::encodeName(path.mid(slash + 1));
+        if (parent.get() < 0)
+            return Made::Refused;
+        if (::mkdirat(parent.get(), name.constData(), 0777) == 0)
+            return Made::Created;
+        if (errno != EEXIST)
+            return Made::Refused;
+        return isFolderIn(parent.get(), name) ? Made::AlreadyThere : Made::NotAFolder;
+    }
+
+private:
+    // A step up could climb out of the volume: none is taken.
+    int openFolder(const QString &path) const
+    {
+        int fd = ::openat(m_root.get(), ".", folderFlags);
+        for (const QString &step : path.split(u'/', Qt::SkipEmptyParts)) {
+            const Descriptor current(fd);
+            fd = current.get() < 0 || step == u".."
+                     ? -1
+                     : ::openat(current.get(), QFile::encodeName(step).constData(), folderFlags);
+        }
+        return fd;
+    }
+
+    Descriptor m_root;
+};
+
+} // namespace
+
+std::unique_ptr<VolumeRoot> VolumeRoot::open(const QString &root)
+{
+    const int fd = ::open(QFile::encodeName(root).constData(), folderFlags);
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<DescriptorVolumeRoot>(fd);
+}
