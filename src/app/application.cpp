@@ -1,14 +1,25 @@
 #include "app/application.h"
 
 #include "core/version.h"
+#include "platform/fontfiles.h"
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontDatabase>
 
 void prepareApplication()
 {
     QCoreApplication::setApplicationName(version::applicationTitle());
     QCoreApplication::setApplicationVersion(version::numbers());
+
+    // Fonts the system keeps out of its font lookup's sight; a family already
+    // known, the system's own or loaded before, is not loaded twice.
+    for (const platform::FontFiles &font : platform::lookAlikeFontFiles()) {
+        if (QFontDatabase::hasFamily(font.family))
+            continue;
+        for (const QString &path : font.paths)
+            QFontDatabase::addApplicationFont(path);
+    }
 
     // Metric-compatible or look-alike fonts where the Windows ones are absent;
     // fontconfig already maps Arial, Times New Roman and Courier New.
@@ -16,7 +27,9 @@ void prepareApplication()
         {"Comic Sans MS", {QStringLiteral("Comic Neue")}},
         {"Verdana", {QStringLiteral("DejaVu Sans")}},
         {"MS UI Gothic", {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}},
-        {"MS Sans Serif", {QStringLiteral("Liberation Sans")}},
+        // Tahoma, Windows' own successor to MS Sans Serif, is nearly as narrow,
+        // so that texts laid out for it fit; Liberation Sans is wider.
+        {"MS Sans Serif", {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans")}},
         {"Segoe UI", {QStringLiteral("Liberation Sans")}},
         {"Century", {QStringLiteral("C059"), QStringLiteral("Century Schoolbook L")}},
     };
