@@ -7,6 +7,7 @@
 #include "controls/textbox.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
+#include "support/pspdrive.h"
 
 #include <QAction>
 #include <QLabel>
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void frenchAboutDialog();
     void aboutIsASingleWindow();
     void browserFollowsTheMainWindow();
+    void clickingTheSelectedLineAgain_data();
+    void clickingTheSelectedLineAgain();
     void closingMainWindowUnloadsEverything();
     void openBrowserAddsHttp_data();
     void openBrowserAddsHttp();
@@ -238,6 +241,50 @@ void TestFrmMain::browserFollowsTheMainWindow()
     FileBrowse *browser = window->forms().loadedBrowser();
     QVERIFY(!browser->isVisible());
     QCOMPARE(browser->pos(), window->pos() + QPoint(-255, 57));
+}
+
+void TestFrmMain::clickingTheSelectedLineAgain_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QStringList>("playlist");
+
+    const QStringList twice{u"\\kept.mp3"_s, u"\\MUSIC\\a.mp3"_s, u"\\between.mp3"_s,
+                            u"\\MUSIC\\a.mp3"_s};
+    QTest::newRow("track list appends again") << u"music"_s << twice;
+    QTest::newRow("browser appends again") << u"browser music"_s << twice;
+    QTest::newRow("playlist list opens again") << u"File2"_s << QStringList{u"\\one.mp3"_s};
+    QTest::newRow("current playlist stays")
+        << u"List1"_s << QStringList{u"\\kept.mp3"_s, u"\\between.mp3"_s};
+}
+
+void TestFrmMain::clickingTheSelectedLineAgain()
+{
+    QFETCH(QString, list);
+    PspDrive drive({u"MUSIC/a.mp3"_s});
+    drive.addFile(u"PSP/PLAYLIST/MUSIC/Mix.m3u8"_s, "\\one.mp3\r\n");
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&*window));
+    ListBox &playlist = *window->controls().playlist.List1;
+    playlist.addItem(u"\\kept.mp3"_s);
+
+    const QHash<QString, ListBox *> lists{{u"music"_s, window->controls().tracks.music},
+                                          {u"File2"_s, window->controls().saved.File2},
+                                          {u"List1"_s, &playlist}};
+    ListBox *clickedList = lists.value(list);
+    if (!clickedList) {
+        QTest::mouseClick(window->controls().tracks.Command6, Qt::LeftButton);
+        clickedList = window->forms().loadedBrowser()->music;
+        QVERIFY(QTest::qWaitForWindowExposed(clickedList->window()));
+    }
+    const QPoint firstLine(10, clickedList->fontMetrics().height() / 2);
+
+    QTest::mouseClick(clickedList->viewport(), Qt::LeftButton, {}, firstLine);
+    playlist.addItem(u"\\between.mp3"_s);
+    QTest::mouseClick(clickedList->viewport(), Qt::LeftButton, {}, firstLine);
+    QCOMPARE(clickedList->selectedPosition(), 0);
+    QTEST(playlist.items(), "playlist");
 }
 
 void TestFrmMain::closingMainWindowUnloadsEverything()

@@ -41,8 +41,9 @@ FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
     lblTitle = label<QLabel>(this, "lblTitle", twipsRect(960, 120, 3885, 345), Qt::black);
     lblTitle->setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, Bold));
     lblVersion = label<QLabel>(this, "lblVersion", twipsRect(1080, 360, 1725, 225), Qt::blue);
+    // As wide as the dialog leaves it, for fonts a little wider than MS Sans Serif.
     lblDescription =
-        label<QLabel>(this, "lblDescription", twipsRect(960, 720, 3165, 210), Qt::black);
+        label<QLabel>(this, "lblDescription", twipsRect(960, 720, 3255, 210), Qt::black);
 
     Line1 = new QWidget(this);
     Line1->setObjectName(QStringLiteral("Line1"));

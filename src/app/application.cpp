@@ -2,9 +2,11 @@
 
 #include "core/folderpath.h"
 #include "core/version.h"
+#include "platform/fontfiles.h"
 
 #include <QCommandLineParser>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 
 void prepareApplication()
@@ -13,13 +15,24 @@ void prepareApplication()
     QCoreApplication::setApplicationVersion(version::numbers());
     QGuiApplication::setDesktopFileName(version::applicationId());
 
+    // Fonts the system keeps out of its font lookup's sight; a family already
+    // known, the system's own or loaded before, is not loaded twice.
+    for (const platform::FontFiles &font : platform::lookAlikeFontFiles()) {
+        if (QFontDatabase::hasFamily(font.family))
+            continue;
+        for (const QString &path : font.paths)
+            QFontDatabase::addApplicationFont(path);
+    }
+
     // Metric-compatible or look-alike fonts where the Windows ones are absent;
     // fontconfig already maps Arial, Times New Roman and Courier New.
     const std::pair<const char *, QStringList> substitutes[] = {
         {"Comic Sans MS", {QStringLiteral("Comic Neue")}},
         {"Verdana", {QStringLiteral("DejaVu Sans")}},
         {"MS UI Gothic", {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}},
-        {"MS Sans Serif", {QStringLiteral("Liberation Sans")}},
+        // Tahoma, Windows' own successor to MS Sans Serif, is nearly as narrow,
+        // so that texts laid out for it fit; Liberation Sans is wider.
+        {"MS Sans Serif", {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans")}},
         {"Segoe UI", {QStringLiteral("Liberation Sans")}},
         {"Century", {QStringLiteral("C059"), QStringLiteral("Century Schoolbook L")}},
     };

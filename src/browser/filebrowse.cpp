@@ -10,6 +10,26 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QWindow>
+
+namespace {
+
+// Puts a window's outer top left corner, that of its frame, at a point of the
+// screen. A shown window goes by the frame the window system reports now:
+// the one the window itself remembers may still be from before the window
+// manager framed it, which would put the window's contents where its frame belongs.
+void placeFrameAt(QWidget &window, const QPoint &corner)
+{
+    const QWindow *handle = window.windowHandle();
+    if (!window.isVisible() || !handle) {
+        window.move(corner);
+        return;
+    }
+    const QMargins frame = handle->frameMargins();
+    window.setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), window.size()));
+}
+
+} // namespace
 
 FileBrowse::FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const TrackPanel &mainTracks,
                        const QIcon &icon)
@@ -99,7 +119,25 @@ void FileBrowse::replaceMainTracks()
 
 void FileBrowse::followOwner()
 {
-    move(owner().x() - twips(3825), owner().y() + twips(850));
+    placeFrameAt(*this, owner().pos() + QPoint(-twips(3825), twips(850)));
+}
+
+void FileBrowse::placeWhenShown()
+{
+    followOwner();
+    // Under X the window manager frames a window only after it is shown, and
+    // what the frame is becomes known then; it is placed again once it appears.
+    windowHandle()->installEventFilter(this);
+}
+
+bool FileBrowse::eventFilter(QObject *watched, QEvent *event)
+{
+    QWindow *handle = windowHandle();
+    if (watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+        handle->removeEventFilter(this);
+        followOwner();
+    }
+    return SecondaryWindow::eventFilter(watched, event);
 }
 
 void FileBrowse::Dir1_Change()

@@ -40,8 +40,10 @@ Q_SIGNALS:
 
 protected:
     // A hidden window's frame is not known yet, so where it was placed while
-    // hidden may be off by the frame: it is placed again each time it is shown.
-    void placeWhenShown() override { followOwner(); }
+    // hidden may be off by the frame: it is placed again each time it is shown,
+    // and once more when it first appears, framed.
+    void placeWhenShown() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

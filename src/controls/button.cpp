@@ -3,12 +3,20 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+QRect Button::captionArea() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()
+        ->subElementRect(QStyle::SE_PushButtonContents, &option, this)
+        .adjusted(1, 0, -1, 0);
+}
+
 void Button::paintEvent(QPaintEvent *event)
 {
     QStyleOptionButton option;
     initStyleOption(&option);
-    const QRect textArea =
-        style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 0, -1, 0);
+    const QRect textArea = captionArea();
     if (option.fontMetrics.horizontalAdvance(text()) <= textArea.width()) {
         QPushButton::paintEvent(event);
         return;

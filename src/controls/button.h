@@ -10,6 +10,9 @@ class Button : public QPushButton
 public:
     using QPushButton::QPushButton;
 
+    // Where the caption is drawn; a caption wider than it wraps there.
+    QRect captionArea() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 };

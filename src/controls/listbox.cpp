@@ -165,10 +165,22 @@ void ListBox::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    // Clicking the selected line again changes nothing, so it raises nothing.
+    // Every click on a line counts, the selected one included: clicking a
+    // track twice adds it twice, and clicking the open playlist opens it again.
     const int position = positionAt(event->position().toPoint());
-    if (position >= 0 && position != m_selected)
+    if (position >= 0)
         setSelectedPosition(position);
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click comes as this event and counts for
+    // nothing: a double-click is one click, so that double-clicking a track
+    // out of habit adds it once.
+    if (event->button() == Qt::LeftButton)
+        event->accept();
+    else
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent *event)

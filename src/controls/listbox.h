@@ -55,13 +55,15 @@ public:
     int positionAt(const QPoint &viewportPoint) const;
 
 Q_SIGNALS:
-    // Every change of the selection: mouse, keyboard or code.
+    // Every click on a line, the selected one included; every change of the
+    // selection by keyboard; every selection made in code.
     void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;

@@ -139,7 +139,7 @@ check_package() {
     # The fonts the interface draws with, Qt's translations and X11 plugin, and the libraries
     # the program links as dpkg-shlibdeps found them.
     for package in fonts-liberation2 fonts-comic-neue fonts-dejavu-core fonts-urw-base35 \
-        fonts-ipafont-gothic qt6-translations-l10n qt6-qpa-plugins \
+        fonts-ipafont-gothic fonts-wine qt6-translations-l10n qt6-qpa-plugins \
         libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 libc6; do
         grep -qE ",${package//+/\\+}(\([^)]*\))?," <<<"$depends" ||
             fail "Depends lacks $package: $depends"

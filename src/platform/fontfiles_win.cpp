@@ -1,0 +1,12 @@
+#include "platform/fontfiles.h"
+
+namespace platform {
+
+// Windows has its own fonts.
+
+QList<FontFiles> lookAlikeFontFiles()
+{
+    return {};
+}
+
+} // namespace platform

@@ -1,0 +1,158 @@
+#include "about/frmabout.h"
+#include "browser/filebrowse.h"
+#include "controls/button.h"
+#include "playlist/typingerror.h"
+#include "support/fakes.h"
+#include "support/pspdrive.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStyleOptionTitleBar>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString describe(const QWidget &control, const QString &text, const QSize &needed,
+                 const QRect &room)
+{
+    return u"%1 \"%2\" needs %3x%4, has %5x%6"_s.arg(control.objectName(), text)
+        .arg(needed.width())
+        .arg(needed.height())
+        .arg(room.width())
+        .arg(room.height());
+}
+
+// Text that wraps must fit the room in both directions; a single line is
+// measured across.
+QString overflow(const QWidget &control, const QString &text, const QRect &room, int flags)
+{
+    const QFontMetrics metrics = control.fontMetrics();
+    const QSize needed = (flags & Qt::TextWordWrap) ? metrics.boundingRect(room, flags, text).size()
+                                                    : QSize(metrics.size(flags, text).width(), 0);
+    if (needed.width() <= room.width() && needed.height() <= room.height())
+        return {};
+    return describe(control, text, needed, room);
+}
+
+QString labelOverflow(const QLabel &label)
+{
+    const int wrap = label.wordWrap() ? Qt::TextWordWrap : 0;
+    return overflow(label, label.text(), label.contentsRect(), int(label.alignment()) | wrap);
+}
+
+QString buttonOverflow(const QPushButton &button)
+{
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    if (button.isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    QRect room = button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+    int flags = Qt::TextShowMnemonic;
+    // A Button wraps a caption that is too wide: its lines must fit its height.
+    if (const auto *wrapping = qobject_cast<const Button *>(&button)) {
+        room = wrapping->captionArea();
+        if (button.fontMetrics().horizontalAdvance(button.text()) > room.width())
+            flags |= Qt::TextWordWrap | Qt::AlignCenter;
+    }
+    return overflow(button, button.text(), room, flags);
+}
+
+QStringList menuBarOverflows(QMenuBar &bar)
+{
+    QStringList overflows;
+    for (QAction *action : bar.actions()) {
+        // An item that does not fit the bar is left out of it, into a "»" menu.
+        const QRect item = bar.actionGeometry(action);
+        const QSize needed = bar.fontMetrics().size(Qt::TextShowMnemonic, action->text());
+        if (item.isEmpty() || !bar.rect().contains(item) || needed.width() > item.width())
+            overflows.append(describe(bar, action->text(), needed, item));
+    }
+    return overflows;
+}
+
+// The caption beside the title bar's buttons, in the bold system font title
+// bars are drawn with.
+QString captionOverflow(const QWidget &window)
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(&window);
+    option.rect = QRect(0, 0, window.frameGeometry().width(),
+                        window.style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, &window));
+    option.titleBarFlags = window.windowFlags();
+    option.text = window.windowTitle();
+    const QRect room =
+        window.style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int needed = QFontMetrics(bold).horizontalAdvance(window.windowTitle());
+    if (needed <= room.width())
+        return {};
+    return describe(window, window.windowTitle(), QSize(needed, 0), room);
+}
+
+QWidget &windowNamed(TestMainWindow &main, const QString &name)
+{
+    if (name == u"frmAbout")
+        return main->forms().frmAbout();
+    if (name == u"filebrowse")
+        return main->forms().filebrowse();
+    if (name == u"typingerror")
+        return main->forms().typingerror();
+    return *main;
+}
+
+} // namespace
+
+// Every label, button, menu-bar item and window caption shows its whole text,
+// in both languages, with the fonts the program ships or depends on.
+class TestTextsFit : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void everyTextFits_data();
+    void everyTextFits();
+};
+
+void TestTextsFit::everyTextFits_data()
+{
+    QTest::addColumn<int>("langId");
+    QTest::addColumn<QString>("window");
+    const std::pair<int, const char *> languages[] = {{0x040C, "French"}, {0x0409, "English"}};
+    const char *const windows[] = {"frmMain", "frmAbout", "filebrowse", "typingerror"};
+    for (const auto &[langId, language] : languages) {
+        for (const char *window : windows)
+            QTest::addRow("%s %s", language, window) << langId << QString::fromLatin1(window);
+    }
+}
+
+void TestTextsFit::everyTextFits()
+{
+    QFETCH(int, langId);
+    QFETCH(QString, window);
+    PspDrive drive;
+    TestMainWindow main{quint16(langId)};
+    drive.plugInto(main);
+    QWidget &shown = windowNamed(main, window);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+
+    // Hidden controls count too: each is shown in some layout of its window.
+    QStringList overflows;
+    for (const QLabel *label : shown.findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            overflows.append(labelOverflow(*label));
+    }
+    for (const QPushButton *button : shown.findChildren<QPushButton *>())
+        overflows.append(buttonOverflow(*button));
+    if (auto *mainWindow = qobject_cast<QMainWindow *>(&shown))
+        overflows.append(menuBarOverflows(*mainWindow->menuBar()));
+    overflows.append(captionOverflow(shown));
+    overflows.removeAll(QString());
+    QVERIFY2(overflows.isEmpty(), qPrintable(overflows.join(u"\n"_s)));
+}
+
+QTEST_MAIN(TestTextsFit)
+#include "tst_textsfit.moc"
