@@ -180,10 +180,15 @@ void TestBrowser::followsALaterPsp()
 
     second.plugInto(window);
     QCOMPARE(browser.Dir1->driveRoot(), second.root());
-    QCOMPARE(browser.Dir1->path(), second.path(u"MUSIC"_s));
-    QCOMPARE(browser.music->items(), QStringList{u"9 Nine.mp3"_s});
     QCOMPARE(browser.isVisible(), shown);
     QVERIFY(shown ? panelReplaced(*window) : panelShown(*window));
+    if (!shown) {
+        // Nothing of the first PSP stays; the second is listed when the browser opens.
+        QVERIFY(browser.music->items().isEmpty());
+        openBrowser(window);
+    }
+    QCOMPARE(browser.Dir1->path(), second.path(u"MUSIC"_s));
+    QCOMPARE(browser.music->items(), QStringList{u"9 Nine.mp3"_s});
     // The first PSP's folders are out of reach.
     browser.Dir1->setPath(first.path(u"MUSIC/Album"_s));
     QCOMPARE(browser.Dir1->path(), second.root());

@@ -102,12 +102,13 @@ void FileBrowse::open()
 void FileBrowse::moveToDrive(const QString &root)
 {
     Dir1->setDriveRoot(root);
+    music->setPath(QString());
+    // A hidden browser lists the new PSP when it is opened, not on every arrival.
+    if (!isVisible())
+        return;
     Dir1->setPath(StorageLayout(root).musicFolder());
-    // The same folder on another volume mounted in the same place is listed anew.
-    music->setPath(Dir1->path());
     // The arrival shows the main window's track panel again.
-    if (isVisible())
-        replaceMainTracks();
+    replaceMainTracks();
 }
 
 void FileBrowse::replaceMainTracks()

@@ -4,6 +4,7 @@
 #include "core/entry.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
+#include "platform/folderentries.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,7 +39,12 @@ void DirListBox::keyPressEvent(QKeyEvent *event)
 
 void DirListBox::setDriveRoot(const QString &root)
 {
+    // Another volume may be mounted where the last one was: nothing shown
+    // stays, and the next folder opened is read afresh even if its path is
+    // the same.
     m_root = folderpath::rootForm(root);
+    m_path.clear();
+    clear();
 }
 
 namespace {
@@ -89,11 +95,12 @@ void DirListBox::rebuild()
         opened->setData(0, Qt::UserRole, folder);
     }
 
-    // Without QDir::Hidden, hidden folders stay out; an unreadable folder
-    // simply yields no names.
-    QStringList names =
-        QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::NoSort);
-    names.removeIf([](const QString &name) { return !fitsInEntry(name); });
+    // Hidden folders stay out; an unreadable folder simply yields no names.
+    QStringList names;
+    for (const platform::FolderEntry &entry : platform::readFolder(m_path, platform::Folders)) {
+        if (!entry.isHidden && fitsInEntry(entry.name))
+            names.append(entry.name);
+    }
     sortNaturally(names);
     for (const QString &name : std::as_const(names)) {
         auto *child = new QTreeWidgetItem(opened, {name});

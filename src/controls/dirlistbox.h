@@ -14,7 +14,7 @@ public:
     explicit DirListBox(QWidget *parent = nullptr);
 
     // The folder the list cannot climb above, in folder form with its trailing
-    // separator (see folderpath.h).
+    // separator (see folderpath.h). The list is emptied until a folder is opened.
     void setDriveRoot(const QString &root);
     QString driveRoot() const { return m_root; }
 

@@ -5,8 +5,7 @@
 #include "core/entry.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
-
-#include <QDirIterator>
+#include "platform/folderentries.h"
 
 FileListBox::FileListBox(QWidget *parent) : ListBox(parent) {}
 
@@ -24,6 +23,7 @@ void FileListBox::setPattern(const QString &patterns)
     if (patterns == m_pattern)
         return;
     m_pattern = patterns;
+    m_patterns = NamePatterns(patterns);
     if (!m_path.isEmpty())
         refresh();
 }
@@ -44,36 +44,21 @@ void FileListBox::refresh()
 {
     const BusyCursor busy;
     clear();
-    // An empty path would make QDir read the working folder.
+    // An empty path names no folder; read, it would be the working folder.
     if (m_path.isEmpty())
         return;
 
-    QStringList filters;
-    for (const QString &pattern : m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString trimmed = pattern.trimmed();
-        if (!trimmed.isEmpty())
-            filters.append(trimmed);
-    }
-    // Without QDir::CaseSensitive the name filters ignore case; without
-    // QDir::Hidden, hidden files stay out. Links stay out as well: a PSP has
-    // none, and one could lead off the volume. The iterator is used rather
-    // than QDir::entryList, which costs more than twice as much on large
-    // folders.
-    QDir::Filters kinds = QDir::Files | QDir::NoSymLinks;
-    if (m_listsDotFiles)
-        kinds |= QDir::Hidden;
     QStringList names;
-    QDirIterator entries(m_path, filters, kinds);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString name = entries.fileName();
+    for (const platform::FolderEntry &entry : platform::readFolder(m_path, platform::Files)) {
+        if (!m_patterns.matches(entry.name))
+            continue;
+        // Names with a leading "." are shown when asked; those the system
+        // hides otherwise never are.
+        if (entry.isHidden && !(m_listsDotFiles && entry.name.startsWith(u'.')))
+            continue;
         // A file that no playlist line can name could never be played from one.
-        if (!fitsInEntry(name))
-            continue;
-        // QDir::Hidden also takes in files that a system hides by an attribute.
-        if (m_listsDotFiles && !name.startsWith(u'.') && entries.fileInfo().isHidden())
-            continue;
-        names.append(name);
+        if (fitsInEntry(entry.name))
+            names.append(entry.name);
     }
     sortNaturally(names);
     addItems(names);

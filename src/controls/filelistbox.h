@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/listbox.h"
+#include "core/namepatterns.h"
 
 class DirListBox;
 
@@ -39,6 +40,7 @@ Q_SIGNALS:
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    NamePatterns m_patterns{m_pattern};
     bool m_listsDotFiles = false;
 };
 

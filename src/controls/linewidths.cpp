@@ -7,8 +7,9 @@ namespace {
 constexpr int unknown = -2;
 constexpr int wholeLine = -1;
 
-// Scripts whose characters keep their own advance when drawn unshaped.
-bool keepsItsAdvance(char32_t character)
+// Characters that keep their own advance when drawn unshaped, whatever
+// stands beside them; half a surrogate pair is not a character.
+bool keepsItsAdvance(char16_t character)
 {
     if (character == u'\t' || QChar::isSurrogate(character))
         return false;
@@ -43,47 +44,28 @@ bool keepsItsAdvance(char32_t character)
 } // namespace
 
 LineWidths::LineWidths(const QFont &font, QPaintDevice *device)
-    : m_metrics(font, device), m_exactMetrics(font, device), m_basicPlane(0x10000, unknown)
+    : m_metrics(font, device), m_exactMetrics(font, device), m_advances(0x10000, unknown)
 {}
 
 int LineWidths::width(QStringView line)
 {
     // QFontMetrics adds advances in 1/64 pixel and rounds the total once.
     qint64 total = 0;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        char32_t character = line[i].unicode();
-        if (QChar::isHighSurrogate(character) && i + 1 < line.size() &&
-            line[i + 1].isLowSurrogate()) {
-            character = QChar::surrogateToUcs4(line[i], line[i + 1]);
-            ++i;
-        }
-        const int step = advance(character);
-        if (step == wholeLine)
+    for (const QChar character : line) {
+        int &advance = m_advances[character.unicode()];
+        if (advance == unknown)
+            advance = measureAdvance(character.unicode());
+        if (advance == wholeLine)
             return m_metrics.horizontalAdvance(line.toString());
-        total += step;
+        total += advance;
     }
     return int((total + 32) >> 6);
 }
 
-int LineWidths::advance(char32_t character)
-{
-    if (character < 0x10000) {
-        int &known = m_basicPlane[character];
-        if (known == unknown)
-            known = measureAdvance(character);
-        return known;
-    }
-    auto found = m_otherPlanes.find(character);
-    if (found == m_otherPlanes.end())
-        found = m_otherPlanes.insert(character, measureAdvance(character));
-    return *found;
-}
-
-int LineWidths::measureAdvance(char32_t character) const
+int LineWidths::measureAdvance(char16_t character) const
 {
     if (!keepsItsAdvance(character))
         return wholeLine;
-    const char32_t one[] = {character};
-    const qreal pixels = m_exactMetrics.horizontalAdvance(QString::fromUcs4(one, 1));
+    const qreal pixels = m_exactMetrics.horizontalAdvance(QString(QChar(character)));
     return int(std::lround(pixels * 64));
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFontMetrics>
-#include <QHash>
 #include <QStringView>
 #include <vector>
 
@@ -13,7 +12,8 @@ class QPaintDevice;
 // hundred thousand lines while a playlist opens. Unshaped text is as wide as
 // the sum of its characters' advances, so each character is measured once and
 // remembered. Lines with anything whose width depends on its neighbours
-// (tabs, marks, scripts that are shaped even so) are measured whole.
+// (tabs, marks, scripts that are shaped even so) or outside the basic
+// multilingual plane, all rare in file names, are measured whole.
 class LineWidths
 {
 public:
@@ -22,13 +22,11 @@ public:
     int width(QStringView line);
 
 private:
-    // The advance of one character in 1/64 pixel, or -1 when it must be
-    // measured with its line.
-    int advance(char32_t character);
-    int measureAdvance(char32_t character) const;
+    int measureAdvance(char16_t character) const;
 
     QFontMetrics m_metrics;
     QFontMetricsF m_exactMetrics;
-    std::vector<int> m_basicPlane;
-    QHash<char32_t, int> m_otherPlanes;
+    // Per UTF-16 code unit: its advance in 1/64 pixel, or whether it is yet
+    // to be measured or must be measured with its line.
+    std::vector<int> m_advances;
 };
