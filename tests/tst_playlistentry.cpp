@@ -10,6 +10,8 @@ class TestPlaylistEntry : public QObject
 private Q_SLOTS:
     void entries_data();
     void entries();
+    void filesOfEntries_data();
+    void filesOfEntries();
 };
 
 void TestPlaylistEntry::entries_data()
@@ -41,6 +43,28 @@ void TestPlaylistEntry::entries()
     QFETCH(QString, folder);
     QFETCH(QString, file);
     QTEST(playlistEntry(root, folder, file), "entry");
+}
+
+void TestPlaylistEntry::filesOfEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("track");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("album") << u"\\MUSIC\\Album\\Song.mp3"_s << true
+                           << u"/media/psp/MUSIC/Album/Song.mp3"_s;
+    QTest::newRow("no leading backslash")
+        << u"MUSIC\\a.mp3"_s << true << u"/media/psp/MUSIC/a.mp3"_s;
+    QTest::newRow("slashes") << u"/MUSIC/a.mp3"_s << true << u"/media/psp/MUSIC/a.mp3"_s;
+    QTest::newRow("off the volume") << u"\\..\\..\\etc\\passwd"_s << true << QString();
+    QTest::newRow("comment") << u"#EXTM3U"_s << false << u"/media/psp/#EXTM3U"_s;
+    QTest::newRow("blank") << u"  "_s << false << u"/media/psp/  "_s;
+}
+
+void TestPlaylistEntry::filesOfEntries()
+{
+    QFETCH(QString, entry);
+    QTEST(namesTrack(entry), "track");
+    QTEST(entryFilePath(u"/media/psp/"_s, entry), "file");
 }
 
 QTEST_GUILESS_MAIN(TestPlaylistEntry)

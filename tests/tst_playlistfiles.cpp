@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void saveStaysInPlaylistFolder_data();
     void saveStaysInPlaylistFolder();
     void dotNameIsListed();
+    void missingTracksAreMarked_data();
+    void missingTracksAreMarked();
     void deletion();
     void deletionRefusals();
 };
@@ -396,6 +399,50 @@ void TestPlaylistFiles::saveStaysInPlaylistFolder()
 
 // On the PSP's storage a leading "." hides nothing; the playlist is listed,
 // opens, and can be deleted.
+void TestPlaylistFiles::missingTracksAreMarked_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("missing");
+    QTest::newRow("as opened") << QString() << 2;
+    // A track removed after opening is marked when the playlist is opened again.
+    QTest::newRow("track removed, opened again") << u"remove"_s << 4;
+    QTest::newRow("another PSP arrives") << u"replug"_s << 5;
+}
+
+void TestPlaylistFiles::missingTracksAreMarked()
+{
+    QFETCH(QString, change);
+    QFETCH(int, missing);
+    PspDrive drive({u"MUSIC/a.mp3"_s, u"MUSIC/b.mp3"_s});
+    const QByteArray bytes = "#EXTM3U\r\n\\MUSIC\\a.mp3\r\n\\MUSIC\\gone.mp3\r\n\\MUSIC\\b.mp3\r\n"
+                             "\\..\\..\\b.mp3\r\n\\MUSIC\\a.mp3\r\n";
+    drive.addFile(folder + u"Mix.m3u8"_s, bytes);
+    TestMainWindow window;
+    drive.plugInto(window);
+    ListBox &list = *window->controls().playlist.List1;
+    window->controls().saved.File2->setSelectedPosition(0);
+    if (change == u"remove") {
+        QTRY_COMPARE(list.greyedCount(), 2);
+        QVERIFY(QFile::remove(drive.path(u"MUSIC/a.mp3"_s)));
+        window->controls().saved.File2->setSelectedPosition(0);
+    } else if (change == u"replug") {
+        QTRY_COMPARE(list.greyedCount(), 2);
+        PspDrive other;
+        other.plugInto(window);
+        QTRY_COMPARE(list.greyedCount(), missing);
+        QCOMPARE(list.count(), 6);
+        return;
+    }
+    QTRY_COMPARE(list.greyedCount(), missing);
+    QCOMPARE(window->controls().playlist.Label2->text(),
+             u"Current playlist: %1 missing"_s.arg(missing));
+    // The marks change nothing: the playlist saves back as it was read.
+    save(window, u"Mix"_s);
+    QCOMPARE(contents(drive.path(folder + u"Mix.m3u8"_s)), bytes);
+    window->controls().menus.mnnew->trigger();
+    QCOMPARE(window->controls().playlist.Label2->text(), u"Current playlist:"_s);
+}
+
 void TestPlaylistFiles::dotNameIsListed()
 {
     PspDrive drive;

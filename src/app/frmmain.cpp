@@ -12,6 +12,7 @@
 #include "controls/textbox.h"
 #include "core/languagecode.h"
 #include "core/version.h"
+#include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
@@ -89,9 +90,11 @@ void FrmMain::connectSubsystems()
     const QLineEdit &flag = *c.Text2;
     m_psp = new PspConnection(*this, c, SysInfo1());
     // A browser left on the previous PSP would still list and add its files.
-    connect(m_psp, &PspConnection::pspInUse, this, [this](const QString &root) {
+    auto *marks = new MissingTrackMarks(c.playlist, *c.lettre, flag, this);
+    connect(m_psp, &PspConnection::pspInUse, this, [this, marks](const QString &root) {
         if (FileBrowse *browser = m_forms->loadedBrowser())
             browser->moveToDrive(root);
+        marks->recheck();
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
     auto *tracks = new TrackLibrary(c.tracks, this);
@@ -100,6 +103,7 @@ void FrmMain::connectSubsystems()
             [this] { m_forms->filebrowse().open(); });
     auto *files =
         new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, flag, m_services.ansiCodePage);
+    connect(files, &PlaylistFiles::opened, marks, &MissingTrackMarks::recheck);
     connect(files, &PlaylistFiles::nameRefused, this, [this] {
         TypingError &dialog = m_forms->typingerror();
         dialog.show();

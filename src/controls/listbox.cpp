@@ -3,12 +3,14 @@
 #include "controls/linewidths.h"
 
 #include <algorithm>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
 {
@@ -27,6 +29,8 @@ QString ListBox::item(int position) const
 void ListBox::addItem(const QString &text)
 {
     m_items.append(text);
+    if (isGreyed(text))
+        countGreyed(+1);
     updateScrollBars();
     viewport()->update();
 }
@@ -36,6 +40,9 @@ void ListBox::addItems(const QStringList &texts)
     if (texts.isEmpty())
         return;
     m_items.append(texts);
+    if (!m_greyed.isEmpty())
+        countGreyed(int(std::count_if(texts.cbegin(), texts.cend(),
+                                      [this](const QString &text) { return isGreyed(text); })));
     updateScrollBars();
     viewport()->update();
 }
@@ -44,6 +51,8 @@ void ListBox::insertItem(int position, const QString &text)
 {
     const int at = std::clamp(position, 0, count());
     m_items.insert(at, text);
+    if (isGreyed(text))
+        countGreyed(+1);
     forgetMeasurements();
     if (m_selected >= at)
         ++m_selected;
@@ -55,6 +64,8 @@ bool ListBox::removeItem(int position)
 {
     if (position < 0 || position >= count())
         return false;
+    if (isGreyed(m_items.at(position)))
+        countGreyed(-1);
     m_items.removeAt(position);
     forgetMeasurements();
     if (m_selected == position)
@@ -69,6 +80,8 @@ bool ListBox::removeItem(int position)
 void ListBox::clear()
 {
     m_items.clear();
+    m_greyed.clear();
+    countGreyed(-m_greyedCount);
     forgetMeasurements();
     m_selected = -1;
     updateScrollBars();
@@ -83,6 +96,27 @@ void ListBox::setSelectedPosition(int position)
     ensureVisible(m_selected);
     viewport()->update();
     Q_EMIT clicked();
+}
+
+void ListBox::setGreyedTexts(const QSet<QString> &texts, const QString &toolTip)
+{
+    m_greyed = texts;
+    m_greyedToolTip = toolTip;
+    const int greyed =
+        m_greyed.isEmpty()
+            ? 0
+            : int(std::count_if(m_items.cbegin(), m_items.cend(),
+                                [this](const QString &text) { return isGreyed(text); }));
+    countGreyed(greyed - m_greyedCount);
+    viewport()->update();
+}
+
+void ListBox::countGreyed(int change)
+{
+    if (change == 0)
+        return;
+    m_greyedCount += change;
+    Q_EMIT greyedCountChanged(m_greyedCount);
 }
 
 void ListBox::setHorizontalExtent(int pixels)
@@ -147,8 +181,11 @@ void ListBox::paintEvent(QPaintEvent *event)
         const bool selected = position == m_selected;
         if (selected)
             painter.fillRect(line, colours.brush(QPalette::Highlight));
-        painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(QPoint(textX, line.top() + ascent), m_items.at(position));
+        const QString &text = m_items.at(position);
+        painter.setPen(selected         ? colours.color(QPalette::HighlightedText)
+                       : isGreyed(text) ? colours.color(QPalette::Disabled, QPalette::Text)
+                                        : colours.color(QPalette::Text));
+        painter.drawText(QPoint(textX, line.top() + ascent), text);
         if (selected && hasFocus()) {
             QStyleOptionFocusRect focus;
             focus.initFrom(this);
@@ -247,6 +284,20 @@ void ListBox::changeEvent(QEvent *event)
         updateScrollBars();
         viewport()->update();
     }
+}
+
+bool ListBox::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const int position = positionAt(help->pos());
+        if (position >= 0 && isGreyed(m_items.at(position)))
+            QToolTip::showText(help->globalPos(), m_greyedToolTip, viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void ListBox::scrollContentsBy(int, int)

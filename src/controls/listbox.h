@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <QAbstractScrollArea>
+#include <QSet>
 #include <QStringList>
 
 class LineWidths;
@@ -51,6 +52,12 @@ public:
     // in another way, so measuring after every append stays linear.
     int widestLineWidth();
 
+    // Lines whose text is one of these are drawn greyed and show the tool tip
+    // (entries whose file is missing, say). Emptying the list forgets them.
+    void setGreyedTexts(const QSet<QString> &texts, const QString &toolTip);
+    // How many lines are greyed now.
+    int greyedCount() const { return m_greyedCount; }
+
     // Line whose text is drawn at a point of the viewport, or -1.
     int positionAt(const QPoint &viewportPoint) const;
 
@@ -58,6 +65,7 @@ Q_SIGNALS:
     // Every click on a line, the selected one included; every change of the
     // selection by keyboard; every selection made in code.
     void clicked();
+    void greyedCountChanged(int count);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -68,6 +76,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     int lineHeight() const;
@@ -75,6 +84,9 @@ private:
     void updateScrollBars();
     void ensureVisible(int position);
     void forgetMeasurements();
+    bool isGreyed(const QString &text) const { return m_greyed.contains(text); }
+    // Adds to the number of greyed lines, and says so when it changed.
+    void countGreyed(int change);
     QFont lineFont() const;
 
     QStringList m_items;
@@ -82,6 +94,9 @@ private:
     int m_extent = 0;
     int m_measured = 0;
     int m_widest = 0;
+    QSet<QString> m_greyed;
+    QString m_greyedToolTip;
+    int m_greyedCount = 0;
     // Made on the first measurement and kept until the font changes.
     std::unique_ptr<LineWidths> m_widths;
 };

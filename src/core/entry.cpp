@@ -20,3 +20,17 @@ bool fitsInEntry(QStringView name)
 {
     return std::none_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
 }
+
+bool namesTrack(QStringView entry)
+{
+    return !entry.trimmed().isEmpty() && !entry.startsWith(u'#');
+}
+
+QString entryFilePath(const QString &driveRoot, const QString &entry)
+{
+    const QString root = folderpath::rootForm(driveRoot);
+    QString relative = entry;
+    relative.replace(u'\\', u'/');
+    const QString path = folderpath::normalised(folderpath::join(root, relative));
+    return folderpath::isWithin(path, root) ? path : QString();
+}

@@ -12,3 +12,12 @@ QString playlistEntry(const QString &driveRoot, const QString &folder, const QSt
 // character, a line break above all, has no place in a line of a playlist
 // file, and the PSP's FAT storage holds no such name.
 bool fitsInEntry(QStringView name);
+
+// Whether a playlist line names a track at all: empty lines and "#" comments
+// (which other programs write) do not.
+bool namesTrack(QStringView entry);
+
+// The file a playlist entry names on the volume whose root is given, the
+// reverse of playlistEntry: "\MUSIC\a.mp3" is "<root>/MUSIC/a.mp3". Empty when
+// the path would lead off the volume.
+QString entryFilePath(const QString &driveRoot, const QString &entry);

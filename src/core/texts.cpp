@@ -92,6 +92,13 @@ const Phrase saveLeavesFolder{
     u"enregistrée.",
     u"\"%1\" lies outside the playlist folder, through a link. The playlist was not saved."};
 
+const Phrase currentHeadingOneMissing{u"Playlist en cours : 1 absent",
+                                      u"Current playlist: 1 missing"};
+const Phrase currentHeadingMissing{u"Playlist en cours : %1 absents",
+                                   u"Current playlist: %1 missing"};
+const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP : elle ne pourra pas le lire.",
+                             u"This track is not on the PSP: the PSP cannot play it."};
+
 const Phrase argumentMissing{
     u"Le dossier « %1 » n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"The folder \"%1\" does not exist. Plug your PSP in, or name the folder of a PSP."};

@@ -81,6 +81,11 @@ extern const Phrase entryWithLineBreak; // %1 is the entry
 extern const Phrase readOnlyPlaylist;   // %1 is the file
 extern const Phrase saveLeavesFolder;   // %1 is the file
 
+// Entries whose file is not on the PSP; %1 is how many.
+extern const Phrase currentHeadingOneMissing; // Label2
+extern const Phrase currentHeadingMissing;    // Label2
+extern const Phrase missingTrackTip;
+
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;
 extern const Phrase argumentNotAFolder;

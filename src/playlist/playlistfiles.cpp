@@ -44,6 +44,7 @@ void PlaylistFiles::File2_Click()
         UpdateHorizontalExtent(entries);
         return result;
     }();
+    Q_EMIT opened();
     // A partial copy saved back would silently lose the rest of the file.
     if (!read.complete)
         warn(texts::readIncomplete.in(language()).arg(fileName, read.error));

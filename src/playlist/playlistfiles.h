@@ -21,6 +21,8 @@ public:
 Q_SIGNALS:
     // The name in the name box cannot be saved; the error dialog should explain.
     void nameRefused();
+    // A saved playlist is now the current one.
+    void opened();
 
 private:
     void refuseName();

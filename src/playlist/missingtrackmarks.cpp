@@ -1,0 +1,47 @@
+#include "playlist/missingtrackmarks.h"
+
+#include "controls/listbox.h"
+#include "core/texts.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+
+MissingTrackMarks::MissingTrackMarks(const PlaylistPanel &playlist, const QLineEdit &lettre,
+                                     const QLineEdit &languageFlag, QObject *parent)
+    : QObject(parent), m_playlist(playlist), m_lettre(lettre), m_languageFlag(languageFlag)
+{
+    connect(&m_check, &MissingTracks::found, this, &MissingTrackMarks::mark);
+    connect(playlist.List1, &ListBox::greyedCountChanged, this, &MissingTrackMarks::showCount);
+}
+
+void MissingTrackMarks::recheck()
+{
+    m_missing.clear();
+    m_playlist.List1->setGreyedTexts({}, QString());
+    const QString root = QDir::fromNativeSeparators(m_lettre.text());
+    if (root.isEmpty() || m_playlist.List1->count() == 0) {
+        m_check.cancel();
+        return;
+    }
+    m_check.check(root, m_playlist.List1->items());
+}
+
+void MissingTrackMarks::mark(const QStringList &missing)
+{
+    for (const QString &entry : missing)
+        m_missing.insert(entry);
+    m_playlist.List1->setGreyedTexts(
+        m_missing, texts::missingTrackTip.in(languageFromFlag(m_languageFlag.text())));
+}
+
+void MissingTrackMarks::showCount(int count)
+{
+    // The heading says how many are missing, in words that fit above the list.
+    const Language language = languageFromFlag(m_languageFlag.text());
+    if (count > 1)
+        m_playlist.Label2->setText(texts::currentHeadingMissing.in(language).arg(count));
+    else
+        m_playlist.Label2->setText(count == 1 ? texts::currentHeadingOneMissing.in(language)
+                                              : texts::currentHeading.in(language));
+}
