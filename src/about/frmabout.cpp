@@ -25,6 +25,13 @@ FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
 {
     setFixedSize(twips(4215), twips(1695));
     setFont(designFont(QStringLiteral("MS Sans Serif")));
+    // The texts' fixed colours were chosen for a light grey dialog colour:
+    // that background comes with them, so that a dark desktop palette does
+    // not put them on black.
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(240, 240, 240));
+    light.setColor(QPalette::WindowText, Qt::black);
+    setPalette(light);
     setWindowIcon(QIcon(QStringLiteral(":/artwork/icon.png")));
     setWindowTitle(texts::aboutTitlePrefix.builtIn() + version::applicationTitle());
 
