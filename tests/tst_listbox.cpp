@@ -1,5 +1,8 @@
 #include "controls/listbox.h"
 
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -52,6 +55,14 @@ bool showWithLines(ListBox &list, int height, int lines)
     return QTest::qWaitForWindowExposed(&list);
 }
 
+QStringList childTexts(QAccessibleInterface *list)
+{
+    QStringList texts;
+    for (int child = 0; child < list->childCount(); ++child)
+        texts.append(list->child(child)->text(QAccessible::Name));
+    return texts;
+}
+
 int lineCentre(const ListBox &list, int line)
 {
     const int height = list.fontMetrics().height();
@@ -78,6 +89,13 @@ private Q_SLOTS:
     void verticalRangeFollowsCount();
     void horizontalRangeFollowsExtentOnly();
     void widestLineFollowsEdits();
+    void readAsAList_data();
+    void readAsAList();
+    void readerItemsFollowTheirLines_data();
+    void readerItemsFollowTheirLines();
+    void readerSelectsAsAClickDoes();
+    void focusIsAlwaysShown_data();
+    void focusIsAlwaysShown();
 };
 
 void TestListBox::editsKeepSelection_data()
@@ -395,6 +413,152 @@ void TestListBox::widestLineFollowsEdits()
     QCOMPARE(list.widestLineWidth(), 0);
     // Measuring leaves the sideways range to the caller.
     QCOMPARE(list.horizontalExtent(), 0);
+}
+
+void TestListBox::readAsAList_data()
+{
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("selected");
+
+    QTest::newRow("nothing selected") << QStringList() << letters() << -1;
+    QTest::newRow("selected") << QStringList{u"select 3"_s} << letters() << 3;
+    QTest::newRow("edited") << QStringList{u"select 2"_s, u"insert 0 x"_s, u"remove 4"_s}
+                            << QStringList{u"x"_s, u"a"_s, u"b"_s, u"c"_s, u"e"_s} << 3;
+    QTest::newRow("cleared") << QStringList{u"select 1"_s, u"clear"_s} << QStringList() << -1;
+}
+
+void TestListBox::readAsAList()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(QStringList, items);
+    QFETCH(int, selected);
+
+    QWidget window;
+    auto *heading = new QLabel(u"Tracks:"_s, &window);
+    auto *list = new ListBox(&window);
+    heading->setBuddy(list);
+    list->addItems(letters());
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(list);
+    // A reader that has already been through the lines.
+    QCOMPARE(childTexts(reader), letters());
+    apply(*list, edits);
+
+    QCOMPARE(reader->role(), QAccessible::List);
+    QCOMPARE(reader->text(QAccessible::Name), u"Tracks:"_s);
+    QCOMPARE(reader->childCount(), items.size());
+    QCOMPARE(childTexts(reader), items);
+    QVERIFY(!reader->child(items.size()));
+    for (int line = 0; line < items.size(); ++line) {
+        QAccessibleInterface *item = reader->child(line);
+        QCOMPARE(item->role(), QAccessible::ListItem);
+        QCOMPARE(reader->indexOfChild(item), line);
+        QCOMPARE(item->state().selected, line == selected);
+    }
+    QCOMPARE(reader->tableInterface()->selectedRows(),
+             selected < 0 ? QList<int>() : QList<int>{selected});
+}
+
+void TestListBox::readerItemsFollowTheirLines_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("followed");
+
+    // Which row the reader's item for line 2 ("c") stands for afterwards; -1
+    // when it is gone.
+    const int inserted = QAccessibleTableModelChangeEvent::RowsInserted;
+    const int removed = QAccessibleTableModelChangeEvent::RowsRemoved;
+    QTest::newRow("insert above") << u"insert 0 x"_s << inserted << 0 << 3;
+    QTest::newRow("insert below") << u"insert 3 x"_s << inserted << 3 << 2;
+    QTest::newRow("remove above") << u"remove 0"_s << removed << 0 << 1;
+    QTest::newRow("remove its line") << u"remove 2"_s << removed << 2 << -1;
+    QTest::newRow("clear") << u"clear"_s << int(QAccessibleTableModelChangeEvent::ModelReset) << -1
+                           << -1;
+}
+
+void TestListBox::readerItemsFollowTheirLines()
+{
+    QFETCH(QString, edit);
+    QFETCH(int, change);
+    QFETCH(int, row);
+    QFETCH(int, followed);
+
+    ListBox list;
+    list.addItems(letters());
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&list);
+    QAccessibleInterface *c = reader->child(2);
+    const QAccessible::Id id = QAccessible::uniqueId(c);
+    apply(list, {edit});
+    // What the list tells a listening reader of that edit.
+    QAccessibleTableModelChangeEvent event(
+        &list, QAccessibleTableModelChangeEvent::ModelChangeType(change));
+    event.setFirstRow(row);
+    event.setLastRow(row);
+    reader->tableInterface()->modelChange(&event);
+
+    if (followed < 0) {
+        QVERIFY(!QAccessible::accessibleInterface(id));
+        QCOMPARE(childTexts(reader), list.items());
+        return;
+    }
+    QCOMPARE(QAccessible::accessibleInterface(id), c);
+    QCOMPARE(c->text(QAccessible::Name), u"c"_s);
+    QCOMPARE(reader->indexOfChild(c), followed);
+    QCOMPARE(reader->child(followed), c);
+    QCOMPARE(childTexts(reader), list.items());
+}
+
+void TestListBox::readerSelectsAsAClickDoes()
+{
+    ListBox list;
+    list.addItems(letters());
+    QSignalSpy clicked(&list, &ListBox::clicked);
+    QAccessibleTableInterface *table =
+        QAccessible::queryAccessibleInterface(&list)->tableInterface();
+
+    QVERIFY(table->selectRow(2));
+    QCOMPARE(list.selectedPosition(), 2);
+    QCOMPARE(clicked.count(), 1);
+    QVERIFY(!table->selectRow(5));
+    QVERIFY(!table->unselectRow(2));
+    QCOMPARE(list.selectedPosition(), 2);
+    QCOMPARE(clicked.count(), 1);
+}
+
+void TestListBox::focusIsAlwaysShown_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("selected");
+
+    QTest::newRow("empty") << 0 << -1;
+    QTest::newRow("nothing selected") << 100 << -1;
+    QTest::newRow("selected line in view") << 100 << 1;
+    QTest::newRow("selected line scrolled away") << 100 << 50;
+}
+
+void TestListBox::focusIsAlwaysShown()
+{
+    QFETCH(int, lines);
+    QFETCH(int, selected);
+
+    QWidget window;
+    auto *other = new QLineEdit(&window);
+    auto *list = new ListBox(&window);
+    list->setGeometry(0, 30, 177, 120);
+    list->addItems(numbered(lines));
+    list->setSelectedPosition(selected);
+    list->verticalScrollBar()->setValue(0);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    const QImage unfocused = list->viewport()->grab().toImage();
+
+    QTest::keyClick(&window, Qt::Key_Tab);
+    QVERIFY(list->hasFocus());
+    QVERIFY(list->viewport()->grab().toImage() != unfocused);
 }
 
 QTEST_MAIN(TestListBox)

@@ -25,6 +25,13 @@ FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
 {
     setFixedSize(twips(4215), twips(1695));
     setFont(designFont(QStringLiteral("MS Sans Serif")));
+    // The texts' fixed colours were chosen for a light grey dialog colour:
+    // that background comes with them, so that a dark desktop palette does
+    // not put them on black.
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(240, 240, 240));
+    light.setColor(QPalette::WindowText, Qt::black);
+    setPalette(light);
     // Every size, so that title bars, task switchers and docks each get a sharp picture.
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})

@@ -9,6 +9,7 @@
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
+#include "controls/menubarkeys.h"
 #include "controls/textbox.h"
 #include "core/languagecode.h"
 #include "core/version.h"
@@ -166,6 +167,15 @@ void FrmMain::buildControls()
     c.Image1->show();
     c.Label4->show();
 
+    // What screen readers call the controls: each heading names the control
+    // right below it, as its buddy; the entries below the name box take the
+    // same heading, and the folder list, which has none, words of its own.
+    tracks.Label1->setBuddy(tracks.music);
+    playlist.Label2->setBuddy(playlist.Text1);
+    saved.Label3->setBuddy(saved.File2);
+    playlist.List1->setAccessibleName(texts::currentHeading.builtIn());
+    tracks.Dir1->setListName(texts::folderListName.builtIn());
+
     const std::pair<QWidget *, const char *> names[] = {{c.Image1, "Image1"},
                                                         {tracks.Label1, "Label1"},
                                                         {playlist.Label2, "Label2"},
@@ -219,6 +229,8 @@ void FrmMain::buildMenus()
 
     connect(m.explore, &QAction::triggered, this, &FrmMain::explore_Click);
     connect(m.about, &QAction::triggered, this, &FrmMain::about_Click);
+    // The English captions have no access keys.
+    reachMenuBarByKeyboard(*this);
 }
 
 void FrmMain::setTabOrder()
@@ -265,9 +277,11 @@ void FrmMain::applyEnglishTexts()
     c.Label4->setText(texts::connectPrompt.in(en));
     c.playlist.Text1->setText(texts::defaultPlaylistName.in(en));
     c.tracks.Label1->setText(texts::libraryHeading.in(en));
+    c.tracks.Dir1->setListName(texts::folderListName.in(en));
     c.tracks.Command5->setText(texts::addAllTracks.in(en));
     c.tracks.Command6->setText(texts::advancedBrowser.in(en));
     c.playlist.Label2->setText(texts::currentHeading.in(en));
+    c.playlist.List1->setAccessibleName(texts::currentHeading.in(en));
     c.playlist.Command1->setText(texts::removeEntry.in(en));
     c.playlist.Command2->setText(texts::moveUp.in(en));
     c.playlist.Command3->setText(texts::moveDown.in(en));

@@ -3,6 +3,7 @@
 #include "browser/maketopmost.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/menubarkeys.h"
 #include "core/storagelayout.h"
 
 #include <QCloseEvent>
@@ -62,6 +63,7 @@ FileBrowse::FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const Trac
     addall->setObjectName(QStringLiteral("addall"));
     end = menuBar()->addAction(texts::browserDone.builtIn());
     end->setObjectName(QStringLiteral("end"));
+    reachMenuBarByKeyboard(*this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Dir1, &DirListBox::changed, this, &FileBrowse::Dir1_Change);
@@ -88,6 +90,8 @@ void FileBrowse::applyTexts()
     setWindowTitle(texts::browserTitle.in(interface));
     addall->setText(texts::browserAddAll.in(interface));
     end->setText(texts::browserDone.in(interface));
+    Dir1->setListName(texts::folderListName.in(interface));
+    music->setAccessibleName(texts::browserTrackList.in(interface));
 }
 
 void FileBrowse::open()

@@ -75,6 +75,12 @@ void DirListBox::setPath(const QString &folder)
     Q_EMIT changed();
 }
 
+void DirListBox::setListName(const QString &name)
+{
+    setAccessibleName(name);
+    setHeaderLabel(name);
+}
+
 void DirListBox::rebuild()
 {
     const BusyCursor busy;

@@ -25,6 +25,10 @@ public:
     // it, opens the drive root instead.
     void setPath(const QString &folder);
 
+    // The name screen readers give the list. They also read its column
+    // heading, hidden on screen, which says the same rather than a bare "1".
+    void setListName(const QString &name);
+
 Q_SIGNALS:
     // The opened folder changed, by the user or in code.
     void changed();

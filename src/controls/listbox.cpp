@@ -1,6 +1,7 @@
 #include "controls/listbox.h"
 
 #include "controls/linewidths.h"
+#include "controls/listboxaccessible.h"
 
 #include <algorithm>
 #include <QHelpEvent>
@@ -14,6 +15,7 @@
 
 ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
 {
+    QAccessible::installFactory(ListBoxAccessible::create);
     updateScrollBars();
 }
 
@@ -29,8 +31,7 @@ QString ListBox::item(int position) const
 void ListBox::addItem(const QString &text)
 {
     m_items.append(text);
-    if (isGreyed(text))
-        countGreyed(+1);
+    listboxaccessibility::linesInserted(*this, count() - 1, count() - 1);
     updateScrollBars();
     viewport()->update();
 }
@@ -40,9 +41,7 @@ void ListBox::addItems(const QStringList &texts)
     if (texts.isEmpty())
         return;
     m_items.append(texts);
-    if (!m_greyed.isEmpty())
-        countGreyed(int(std::count_if(texts.cbegin(), texts.cend(),
-                                      [this](const QString &text) { return isGreyed(text); })));
+    listboxaccessibility::linesInserted(*this, count() - int(texts.size()), count() - 1);
     updateScrollBars();
     viewport()->update();
 }
@@ -56,6 +55,7 @@ void ListBox::insertItem(int position, const QString &text)
     forgetMeasurements();
     if (m_selected >= at)
         ++m_selected;
+    listboxaccessibility::linesInserted(*this, at, at);
     updateScrollBars();
     viewport()->update();
 }
@@ -72,6 +72,7 @@ bool ListBox::removeItem(int position)
         m_selected = -1;
     else if (m_selected > position)
         --m_selected;
+    listboxaccessibility::lineRemoved(*this, position);
     updateScrollBars();
     viewport()->update();
     return true;
@@ -84,6 +85,7 @@ void ListBox::clear()
     countGreyed(-m_greyedCount);
     forgetMeasurements();
     m_selected = -1;
+    listboxaccessibility::linesCleared(*this);
     updateScrollBars();
     viewport()->update();
 }
@@ -92,7 +94,9 @@ void ListBox::setSelectedPosition(int position)
 {
     if (position >= count())
         return;
+    const int previous = m_selected;
     m_selected = position < 0 ? -1 : position;
+    listboxaccessibility::selectionMoved(*this, previous);
     ensureVisible(m_selected);
     viewport()->update();
     Q_EMIT clicked();
@@ -163,6 +167,12 @@ int ListBox::positionAt(const QPoint &viewportPoint) const
     return position < count() ? position : -1;
 }
 
+QRect ListBox::lineRect(int position) const
+{
+    const int height = lineHeight();
+    return {0, (position - verticalScrollBar()->value()) * height, viewport()->width(), height};
+}
+
 void ListBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
@@ -186,13 +196,24 @@ void ListBox::paintEvent(QPaintEvent *event)
                        : isGreyed(text) ? colours.color(QPalette::Disabled, QPalette::Text)
                                         : colours.color(QPalette::Text));
         painter.drawText(QPoint(textX, line.top() + ascent), text);
-        if (selected && hasFocus()) {
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.rect = line;
-            focus.backgroundColor = colours.color(QPalette::Highlight);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+
+    // The focus mark is on the selected line or, with none selected, on the
+    // first, where the arrow keys start. When that line is scrolled away the
+    // whole view carries it: focus is never invisible.
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        // However the focus came, not only after keyboard moves as some styles would.
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.rect = lineRect(std::max(m_selected, 0));
+        focus.backgroundColor =
+            colours.color(m_selected < 0 ? QPalette::Base : QPalette::Highlight);
+        if (!viewport()->rect().intersects(focus.rect)) {
+            focus.rect = viewport()->rect();
+            focus.backgroundColor = colours.color(QPalette::Base);
         }
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
 }
 
@@ -267,6 +288,12 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     target = std::clamp(target, 0, count() - 1);
     if (target != m_selected)
         setSelectedPosition(target);
+}
+
+void ListBox::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    listboxaccessibility::focusEntered(*this);
 }
 
 void ListBox::resizeEvent(QResizeEvent *event)

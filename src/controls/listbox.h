@@ -11,7 +11,8 @@ class LineWidths;
 // It scrolls sideways only over the extent it is given (setHorizontalExtent),
 // never over a width it works out by itself, so callers decide when the
 // sideways range is recomputed. It paints only the visible lines, so lists of
-// tens of thousands of lines stay fast.
+// tens of thousands of lines stay fast. Screen readers see it as a list of
+// its lines (listboxaccessible.h).
 class ListBox : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -60,6 +61,8 @@ public:
 
     // Line whose text is drawn at a point of the viewport, or -1.
     int positionAt(const QPoint &viewportPoint) const;
+    // Where a line is drawn in the viewport; outside it when scrolled away.
+    QRect lineRect(int position) const;
 
 Q_SIGNALS:
     // Every click on a line, the selected one included; every change of the
@@ -73,6 +76,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -37,6 +37,7 @@ const Phrase menuNew{u"&Nouvelle playlist", u"New playlist"};
 const Phrase menuSave{u"&Sauvegarder la playlist", u"Save playlist"};
 const Phrase menuExplore{u"&Explorer la PSP", u"Browse PSP"};
 const Phrase menuAbout{u"&A propos de...", u"About..."};
+const Phrase folderListName{u"Dossiers de la PSP", u"Folders on your PSP"};
 
 const Phrase aboutTitlePrefix{u"A propos de ", u"About "};
 const Phrase aboutDescription{u"Créez et éditez des playlists pour votre PSP!",
@@ -45,6 +46,7 @@ const Phrase aboutDescription{u"Créez et éditez des playlists pour votre PSP!"
 const Phrase browserTitle{u"Navigateur de médias (Avancé)", u"Advanced file browser"};
 const Phrase browserAddAll{u"&Ajouter tous les médias du dossier", u"Add all tracks to playlist"};
 const Phrase browserDone{u"&Terminé!", u"Done!"};
+const Phrase browserTrackList{u"Médias du dossier", u"Audio files in this folder"};
 
 const Phrase nameErrorTitle{u"Erreur", u"Syntax error"};
 const Phrase nameErrorCharacters{u"Un nom de playlist ne peut contenir les caractères suivants:",

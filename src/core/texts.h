@@ -51,6 +51,9 @@ extern const Phrase menuNew;
 extern const Phrase menuSave;
 extern const Phrase menuExplore;
 extern const Phrase menuAbout;
+// What screen readers call the folder lists (Dir1, here and in the browser),
+// which have no heading of their own.
+extern const Phrase folderListName;
 
 // About dialog.
 extern const Phrase aboutTitlePrefix;
@@ -60,6 +63,7 @@ extern const Phrase aboutDescription;
 extern const Phrase browserTitle;
 extern const Phrase browserAddAll;
 extern const Phrase browserDone;
+extern const Phrase browserTrackList; // music, for screen readers
 
 // Name error dialog.
 extern const Phrase nameErrorTitle;
