@@ -115,6 +115,12 @@ void ListBox::setGreyedTexts(const QSet<QString> &texts, const QString &toolTip)
     viewport()->update();
 }
 
+QString ListBox::lineToolTip(int position) const
+{
+    return position >= 0 && position < count() && isGreyed(m_items.at(position)) ? m_greyedToolTip
+                                                                                 : QString();
+}
+
 void ListBox::countGreyed(int change)
 {
     if (change == 0)
@@ -317,11 +323,11 @@ bool ListBox::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        const int position = positionAt(help->pos());
-        if (position >= 0 && isGreyed(m_items.at(position)))
-            QToolTip::showText(help->globalPos(), m_greyedToolTip, viewport());
-        else
+        const QString tip = lineToolTip(positionAt(help->pos()));
+        if (tip.isEmpty())
             QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);

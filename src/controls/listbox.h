@@ -58,6 +58,8 @@ public:
     void setGreyedTexts(const QSet<QString> &texts, const QString &toolTip);
     // How many lines are greyed now.
     int greyedCount() const { return m_greyedCount; }
+    // The tool tip of a line: that of the greyed lines, or none.
+    QString lineToolTip(int position) const;
 
     // Line whose text is drawn at a point of the viewport, or -1.
     int positionAt(const QPoint &viewportPoint) const;

@@ -31,7 +31,12 @@ public:
 
     QString text(QAccessible::Text type) const override
     {
-        return type == QAccessible::Name && m_list ? m_list->item(row) : QString();
+        if (!m_list)
+            return {};
+        // A greyed line says why, as its tool tip does.
+        if (type == QAccessible::Description)
+            return m_list->lineToolTip(row);
+        return type == QAccessible::Name ? m_list->item(row) : QString();
     }
 
     QRect rect() const override
