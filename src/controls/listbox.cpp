@@ -81,8 +81,7 @@ bool ListBox::removeItem(int position)
 void ListBox::clear()
 {
     m_items.clear();
-    m_greyed.clear();
-    countGreyed(-m_greyedCount);
+    ungreyAll();
     forgetMeasurements();
     m_selected = -1;
     listboxaccessibility::linesCleared(*this);
@@ -102,16 +101,26 @@ void ListBox::setSelectedPosition(int position)
     Q_EMIT clicked();
 }
 
-void ListBox::setGreyedTexts(const QSet<QString> &texts, const QString &toolTip)
+void ListBox::greyTexts(const QStringList &texts, const QString &toolTip)
 {
-    m_greyed = texts;
+    QSet<QString> added;
+    for (const QString &text : texts) {
+        if (!isGreyed(text))
+            added.insert(text);
+    }
     m_greyedToolTip = toolTip;
-    const int greyed =
-        m_greyed.isEmpty()
-            ? 0
-            : int(std::count_if(m_items.cbegin(), m_items.cend(),
-                                [this](const QString &text) { return isGreyed(text); }));
-    countGreyed(greyed - m_greyedCount);
+    if (added.isEmpty())
+        return;
+    m_greyed.unite(added);
+    countGreyed(int(std::count_if(m_items.cbegin(), m_items.cend(),
+                                  [&added](const QString &text) { return added.contains(text); })));
+    viewport()->update();
+}
+
+void ListBox::ungreyAll()
+{
+    m_greyed.clear();
+    countGreyed(-m_greyedCount);
     viewport()->update();
 }
 

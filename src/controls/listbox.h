@@ -54,8 +54,10 @@ public:
     int widestLineWidth();
 
     // Lines whose text is one of these are drawn greyed and show the tool tip
-    // (entries whose file is missing, say). Emptying the list forgets them.
-    void setGreyedTexts(const QSet<QString> &texts, const QString &toolTip);
+    // (entries whose file is missing, say), in addition to those greyed
+    // before. Emptying the list forgets them, and so does ungreyAll().
+    void greyTexts(const QStringList &texts, const QString &toolTip);
+    void ungreyAll();
     // How many lines are greyed now.
     int greyedCount() const { return m_greyedCount; }
     // The tool tip of a line: that of the greyed lines, or none.

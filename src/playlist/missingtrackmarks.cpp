@@ -17,22 +17,24 @@ MissingTrackMarks::MissingTrackMarks(const PlaylistPanel &playlist, const QLineE
 
 void MissingTrackMarks::recheck()
 {
-    m_missing.clear();
-    m_playlist.List1->setGreyedTexts({}, QString());
+    m_check.cancel();
+    m_playlist.List1->ungreyAll();
+    // Started once the playlist just opened is on screen, which the check
+    // must never delay.
+    QMetaObject::invokeMethod(this, &MissingTrackMarks::startCheck, Qt::QueuedConnection);
+}
+
+void MissingTrackMarks::startCheck()
+{
     const QString root = QDir::fromNativeSeparators(m_lettre.text());
-    if (root.isEmpty() || m_playlist.List1->count() == 0) {
-        m_check.cancel();
-        return;
-    }
-    m_check.check(root, m_playlist.List1->items());
+    if (!root.isEmpty() && m_playlist.List1->count() > 0)
+        m_check.check(root, m_playlist.List1->items());
 }
 
 void MissingTrackMarks::mark(const QStringList &missing)
 {
-    for (const QString &entry : missing)
-        m_missing.insert(entry);
-    m_playlist.List1->setGreyedTexts(
-        m_missing, texts::missingTrackTip.in(languageFromFlag(m_languageFlag.text())));
+    m_playlist.List1->greyTexts(missing,
+                                texts::missingTrackTip.in(languageFromFlag(m_languageFlag.text())));
 }
 
 void MissingTrackMarks::showCount(int count)

@@ -3,8 +3,6 @@
 #include "controls/mainwindowcontrols.h"
 #include "playlist/missingtracks.h"
 
-#include <QSet>
-
 // Greys the entries of the current playlist whose file is not on the PSP, with
 // a tool tip saying so, and shows how many there are in the playlist's
 // heading. Nothing about the entries changes: saving writes them as they are.
@@ -20,6 +18,7 @@ public:
     void recheck();
 
 private:
+    void startCheck();
     void mark(const QStringList &missing);
     void showCount(int count);
 
@@ -27,5 +26,4 @@ private:
     const QLineEdit &m_lettre;
     const QLineEdit &m_languageFlag;
     MissingTracks m_check;
-    QSet<QString> m_missing;
 };
