@@ -24,6 +24,7 @@ class TestPspArrival : public QObject
 private Q_SLOTS:
     void volumeArrivesAndLeaves();
     void volumeGoneBeforeItIsHandled();
+    void mountedFolderGivenAtStart();
 };
 
 void TestPspArrival::volumeArrivesAndLeaves()
@@ -76,6 +77,27 @@ void TestPspArrival::volumeGoneBeforeItIsHandled()
     QVERIFY(QDir(mountPoint.path()).isEmpty());
     QVERIFY(messagebox::takeShown().isEmpty());
     QVERIFY(window->controls().lettre->text().isEmpty());
+}
+
+// A PSP mounted before the program started, named on its command line: it is
+// the PSP in use, and unmounting it counts as pulling it out.
+void TestPspArrival::mountedFolderGivenAtStart()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir mountPoint;
+    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    const QString root = QFileInfo(mountPoint.path()).canonicalFilePath() + u'/';
+
+    TestMainWindow window{0x0409, VolumeNotifier::create()};
+    window->showCentred();
+    window->connectFolderWhenShown(mountPoint.path());
+    QTRY_COMPARE_WITH_TIMEOUT(window->controls().lettre->text(), root, 10000);
+    QVERIFY(QFileInfo(root + u"PSP/PLAYLIST/MUSIC"_s).isDir());
+
+    QVERIFY2(volume.unmount(), qPrintable(volume.error()));
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);
 }
 
 int main(int argc, char *argv[])
