@@ -13,6 +13,7 @@
 #include "core/languagecode.h"
 #include "core/version.h"
 #include "playlist/playlistdeletion.h"
+#include "playlist/playlistdrops.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
 #include "playlist/typingerror.h"
@@ -94,6 +95,7 @@ void FrmMain::connectSubsystems()
             browser->moveToDrive(root);
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
+    new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
     auto *tracks = new TrackLibrary(c.tracks, this);
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,

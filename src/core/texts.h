@@ -81,6 +81,10 @@ extern const Phrase entryWithLineBreak; // %1 is the entry
 extern const Phrase readOnlyPlaylist;   // %1 is the file
 extern const Phrase saveLeavesFolder;   // %1 is the file
 
+// Files dropped on the current playlist and left out; %1 lists them.
+extern const Phrase droppedOffDrive;
+extern const Phrase droppedNotTracks;
+
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;
 extern const Phrase argumentNotAFolder;
