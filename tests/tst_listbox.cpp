@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -85,6 +86,8 @@ private Q_SLOTS:
     void mouseSelectsLine();
     void mouseSelectsLineOfScrolledList();
     void doubleClickSelectsOnce();
+    void dropsSayWhereAndWhat_data();
+    void dropsSayWhereAndWhat();
     void selectionIsScrolledIntoView();
     void verticalRangeFollowsCount();
     void horizontalRangeFollowsExtentOnly();
@@ -302,6 +305,76 @@ void TestListBox::doubleClickSelectsOnce()
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, belowLast);
     QCOMPARE(list.selectedPosition(), 2);
     QCOMPARE(clicked.count(), 1);
+}
+
+void TestListBox::dropsSayWhereAndWhat_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("actions");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<bool>("lowerHalf");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("action");
+
+    const int move = Qt::MoveAction;
+    const int copy = Qt::CopyAction;
+    const int both = move | copy;
+    QTest::newRow("own line on a lower half") << u"own line"_s << move << 2 << true << 3 << move;
+    QTest::newRow("file offered to move is copied") << u"file"_s << both << 4 << true << 5 << copy;
+    QTest::newRow("file only to move") << u"file"_s << move << 1 << false << -1 << 0;
+    QTest::newRow("line of another list") << u"other line"_s << move << 1 << false << -1 << 0;
+    QTest::newRow("other format") << u"text"_s << copy << 1 << false << -1 << 0;
+}
+
+void TestListBox::dropsSayWhereAndWhat()
+{
+    QFETCH(QString, what);
+    QFETCH(int, actions);
+    QFETCH(int, line);
+    QFETCH(bool, lowerHalf);
+    QFETCH(int, position);
+
+    ListBox list;
+    ListBox other;
+    other.addItems(letters());
+    list.setDropFormats({ListBox::lineFormat(), u"text/uri-list"_s});
+    QVERIFY(showWithLines(list, 300, 5));
+    std::unique_ptr<QMimeData> data;
+    if (what == u"own line") {
+        data.reset(list.dragData(3));
+        QCOMPARE(list.draggedLine(data.get()), 3);
+    } else if (what == u"other line") {
+        data.reset(other.dragData(3));
+        QCOMPARE(list.draggedLine(data.get()), -1);
+    } else {
+        data = std::make_unique<QMimeData>();
+        if (what == u"file")
+            data->setUrls({QUrl::fromLocalFile(u"/music/a.mp3"_s)});
+        else
+            data->setText(u"a.mp3"_s);
+    }
+    QList<std::pair<int, const QMimeData *>> dropped;
+    connect(&list, &ListBox::dropped, [&dropped](int at, const QMimeData *mime) {
+        dropped.append({at, mime});
+    });
+
+    const int height = list.fontMetrics().height();
+    const QPoint point(10, line * height + (lowerHalf ? height * 3 / 4 : height / 4));
+    const auto dropActions = Qt::DropActions::fromInt(actions);
+    QDragEnterEvent enter(point, dropActions, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &enter);
+    QCOMPARE(enter.isAccepted(), position >= 0);
+    QDropEvent drop(point, dropActions, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &drop);
+    QCOMPARE(drop.isAccepted(), position >= 0);
+    if (position >= 0) {
+        QTEST(int(drop.dropAction()), "action");
+        QCOMPARE(dropped, (QList<std::pair<int, const QMimeData *>>{{position, data.get()}}));
+    } else {
+        QVERIFY(dropped.isEmpty());
+    }
+    // Dropping never changes the list by itself.
+    QCOMPARE(list.items(), numbered(5));
 }
 
 void TestListBox::selectionIsScrolledIntoView()

@@ -24,6 +24,8 @@ private Q_SLOTS:
     void moves_data();
     void moves();
     void removeWithNoSelection();
+    void keysInTheList_data();
+    void keysInTheList();
     void duplicatesMoveOneAtATime();
     void newPlaylist();
     void placeholdersClearOnClick_data();
@@ -97,6 +99,40 @@ void TestPlaylistEditing::removeWithNoSelection()
     // The removal leaves nothing selected, so a second click removes nothing.
     QTest::mouseClick((*m_window)->controls().playlist.Command1, Qt::LeftButton);
     QCOMPARE(list.items(), (QStringList{u"a"_s, u"c"_s, u"d"_s, u"e"_s}));
+}
+
+void TestPlaylistEditing::keysInTheList_data()
+{
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("selectedAfter");
+    const int alt = Qt::AltModifier;
+    QTest::newRow("Delete removes")
+        << 2 << int(Qt::Key_Delete) << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << -1;
+    QTest::newRow("Delete with none selected") << -1 << int(Qt::Key_Delete) << five << -1;
+    QTest::newRow("Alt+Up moves up")
+        << 2 << (alt | Qt::Key_Up) << QStringList{u"a"_s, u"c"_s, u"b"_s, u"d"_s, u"e"_s} << 1;
+    QTest::newRow("Alt+Down moves down")
+        << 2 << (alt | Qt::Key_Down) << QStringList{u"a"_s, u"b"_s, u"d"_s, u"c"_s, u"e"_s} << 3;
+    QTest::newRow("Alt+Up on the first") << 0 << (alt | Qt::Key_Up) << five << 0;
+    QTest::newRow("Alt+Down on the last") << 4 << (alt | Qt::Key_Down) << five << 4;
+}
+
+void TestPlaylistEditing::keysInTheList()
+{
+    QFETCH(int, selected);
+    QFETCH(int, key);
+    ListBox &list = *(*m_window)->controls().playlist.List1;
+    (*m_window)->show();
+    QVERIFY(QTest::qWaitForWindowActive(&**m_window));
+    list.addItems(five);
+    list.setSelectedPosition(selected);
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key(key & ~Qt::KeyboardModifierMask),
+                    Qt::KeyboardModifiers::fromInt(key & Qt::KeyboardModifierMask));
+    QTEST(list.items(), "after");
+    QTEST(list.selectedPosition(), "selectedAfter");
 }
 
 void TestPlaylistEditing::duplicatesMoveOneAtATime()

@@ -5,6 +5,7 @@
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void addAllAfterAClick();
     void addAllOnAnEmptyFolder();
     void keyboardSelectionAppends();
+    void dragIsNotAClick_data();
+    void dragIsNotAClick();
     void fileInTheDriveRoot();
     void extentFollowsOnlyAppends();
     void folderListStaysOnTheDrive();
@@ -102,6 +105,49 @@ void TestTrackLibrary::keyboardSelectionAppends()
     QTest::keyClick(window->controls().tracks.music, Qt::Key_Down);
     QCOMPARE(window->controls().playlist.List1->items(),
              (QStringList{u"\\MUSIC\\Album\\2 Intro.mp3"_s, u"\\MUSIC\\Album\\10 Outro.mp3"_s}));
+}
+
+void TestTrackLibrary::dragIsNotAClick_data()
+{
+    QTest::addColumn<bool>("browser");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("moved");
+    QTest::addColumn<QStringList>("appended");
+    const QStringList intro{u"\\MUSIC\\Album\\2 Intro.mp3"_s};
+    const int distance = QApplication::startDragDistance();
+    QTest::newRow("click") << false << -1 << 0 << intro;
+    QTest::newRow("click on the selected file") << false << 0 << 0 << (intro + intro);
+    QTest::newRow("moved short of a drag") << false << -1 << distance - 1 << intro;
+    QTest::newRow("drag") << false << -1 << distance << QStringList();
+    QTest::newRow("drag in the browser") << true << -1 << distance << QStringList();
+}
+
+void TestTrackLibrary::dragIsNotAClick()
+{
+    QFETCH(bool, browser);
+    QFETCH(int, selected);
+    QFETCH(int, moved);
+    PspDrive drive(album);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().tracks.Dir1->setPath(drive.path(u"MUSIC/Album"_s));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&*window));
+    if (browser)
+        QTest::mouseClick(window->controls().tracks.Command6, Qt::LeftButton);
+    FileListBox &music =
+        browser ? *window->forms().loadedBrowser()->music : *window->controls().tracks.music;
+    QVERIFY(QTest::qWaitForWindowExposed(music.window()));
+    music.setSelectedPosition(selected);
+
+    const QPoint firstLine(10, music.fontMetrics().height() / 2);
+    QTest::mousePress(music.viewport(), Qt::LeftButton, {}, firstLine);
+    // The file is selected at once; only the release tells a click.
+    QCOMPARE(music.selectedPosition(), 0);
+    QCOMPARE(window->controls().playlist.List1->count(), selected < 0 ? 0 : 1);
+    QTest::mouseMove(music.viewport(), firstLine + QPoint(moved, 0));
+    QTest::mouseRelease(music.viewport(), Qt::LeftButton, {}, firstLine + QPoint(moved, 0));
+    QTEST(window->controls().playlist.List1->items(), "appended");
 }
 
 void TestTrackLibrary::fileInTheDriveRoot()

@@ -15,6 +15,7 @@
 #include "core/version.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
+#include "playlist/playlistdrops.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
 #include "playlist/typingerror.h"
@@ -98,6 +99,7 @@ void FrmMain::connectSubsystems()
         marks->recheck();
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
+    new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
     auto *tracks = new TrackLibrary(c.tracks, this);
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,

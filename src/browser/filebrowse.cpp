@@ -57,6 +57,7 @@ FileBrowse::FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const Trac
     music->setObjectName(QStringLiteral("music"));
     music->setGeometry(twipsRect(120, 2640, 6495, 2400));
     music->setFont(designFont(QStringLiteral("MS UI Gothic")));
+    music->setDragEnabled(true);
     QWidget::setTabOrder(Dir1, music);
 
     addall = menuBar()->addAction(texts::browserAddAll.builtIn());

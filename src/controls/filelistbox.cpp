@@ -7,6 +7,9 @@
 #include "core/naturalorder.h"
 #include "platform/folderentries.h"
 
+#include <QMimeData>
+#include <QUrl>
+
 FileListBox::FileListBox(QWidget *parent) : ListBox(parent) {}
 
 void FileListBox::setPath(const QString &folder)
@@ -71,6 +74,13 @@ void FileListBox::selectEachInTurn()
     const int lines = count();
     for (int position = 0; position < lines; ++position)
         setSelectedPosition(position);
+}
+
+QMimeData *FileListBox::dragData(int position) const
+{
+    auto *file = new QMimeData;
+    file->setUrls({QUrl::fromLocalFile(folderpath::join(m_path, item(position)))});
+    return file;
 }
 
 QString selectedTrackEntry(const DirListBox &folders, const FileListBox &tracks)

@@ -33,6 +33,9 @@ public:
     // order, the one selected before included; the last stays selected.
     void selectEachInTurn();
 
+    // A dragged file goes as its file URL, as file managers take it.
+    QMimeData *dragData(int position) const override;
+
 Q_SIGNALS:
     // The folder was read again, for a new path, pattern or a refresh.
     void listed();

@@ -4,14 +4,36 @@
 #include "controls/listboxaccessible.h"
 
 #include <algorithm>
+#include <QApplication>
+#include <QDrag>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
+#include <utility>
+
+namespace {
+
+// A line being dragged, known by the list it comes from: within the program
+// a drop is handed the very data that the drag was given.
+class LineData final : public QMimeData
+{
+public:
+    LineData(const ListBox *from, int line) : source(from), position(line)
+    {
+        setData(ListBox::lineFormat(), QByteArray::number(line));
+    }
+
+    const ListBox *const source;
+    const int position;
+};
+
+} // namespace
 
 ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
 {
@@ -241,8 +263,44 @@ void ListBox::mousePressEvent(QMouseEvent *event)
     // Every click on a line counts, the selected one included: clicking a
     // track twice adds it twice, and clicking the open playlist opens it again.
     const int position = positionAt(event->position().toPoint());
-    if (position >= 0)
+    if (position < 0)
+        return;
+    if (!m_dragEnabled) {
         setSelectedPosition(position);
+        return;
+    }
+    // The press may begin a drag rather than a click: the line is selected
+    // now, and the click waits for the release.
+    m_selected = position;
+    ensureVisible(position);
+    viewport()->update();
+    m_pressPoint = event->position().toPoint();
+    m_pressedLine = position;
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pressedLine < 0 || !(event->buttons() & Qt::LeftButton)) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    // Moved far enough with a line pressed, the pointer drags the line.
+    event->accept();
+    const int moved = (event->position().toPoint() - m_pressPoint).manhattanLength();
+    if (moved < QApplication::startDragDistance())
+        return;
+    const int line = std::exchange(m_pressedLine, -1);
+    if (line < count())
+        startDrag(line);
+}
+
+void ListBox::startDrag(int position)
+{
+    auto *drag = new QDrag(this);
+    drag->setMimeData(dragData(position));
+    // Only a line of the list itself moves; whatever else is dragged away is
+    // copied, so that a file dragged to a file manager is never moved away.
+    drag->exec(draggedLine(drag->mimeData()) >= 0 ? Qt::MoveAction : Qt::CopyAction);
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
@@ -259,10 +317,138 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
 void ListBox::mouseReleaseEvent(QMouseEvent *event)
 {
     // The press selected a line; its release is ours too, not the window's.
-    if (event->button() == Qt::LeftButton)
-        event->accept();
-    else
+    if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    // A click on the line pressed, unless the keyboard has meanwhile
+    // selected another, which counted then.
+    if (std::exchange(m_pressedLine, -1) == m_selected && m_selected >= 0)
+        setSelectedPosition(m_selected);
+}
+
+void ListBox::setDragEnabled(bool enabled)
+{
+    m_dragEnabled = enabled;
+}
+
+QMimeData *ListBox::dragData(int position) const
+{
+    return new LineData(this, position);
+}
+
+int ListBox::draggedLine(const QMimeData *mime) const
+{
+    const auto *line = dynamic_cast<const LineData *>(mime);
+    return line && line->source == this && line->position < count() ? line->position : -1;
+}
+
+QString ListBox::lineFormat()
+{
+    return QStringLiteral("application/x-zarvello-list-line");
+}
+
+void ListBox::setDropFormats(const QStringList &formats)
+{
+    m_dropFormats = formats;
+    viewport()->setAcceptDrops(!formats.isEmpty());
+}
+
+bool ListBox::takesDrop(QDropEvent *event) const
+{
+    const QMimeData *mime = event->mimeData();
+    const bool ownLine = draggedLine(mime) >= 0;
+    // Anything but a line of this list is taken as a copy, whatever the
+    // source offers, so that no file manager deletes a file dropped here.
+    const Qt::DropAction action = ownLine ? Qt::MoveAction : Qt::CopyAction;
+    const bool taken =
+        (event->possibleActions() & action) &&
+        std::any_of(m_dropFormats.cbegin(), m_dropFormats.cend(), [&](const QString &format) {
+            return format == lineFormat() ? ownLine : mime->hasFormat(format);
+        });
+    if (taken) {
+        event->setDropAction(action);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    return taken;
+}
+
+int ListBox::dropPosition(const QPoint &viewportPoint) const
+{
+    // Past the middle of a line, a drop lands after it.
+    const int height = lineHeight();
+    const int position = verticalScrollBar()->value() + (viewportPoint.y() + height / 2) / height;
+    return std::clamp(position, 0, count());
+}
+
+void ListBox::showDropMark(const QPoint &viewportPoint)
+{
+    if (!m_dropMark) {
+        m_dropMark = new QWidget(viewport());
+        m_dropMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dropMark->setBackgroundRole(QPalette::Text);
+        m_dropMark->setAutoFillBackground(true);
+    }
+    m_dropPoint = viewportPoint;
+    const int boundary =
+        (dropPosition(viewportPoint) - verticalScrollBar()->value()) * lineHeight();
+    m_dropMark->setGeometry(0, boundary - 1, viewport()->width(), 2);
+    m_dropMark->show();
+    // Within a line of the top or bottom edge the list scrolls, so that a
+    // drop can reach lines out of view.
+    const int edge = lineHeight();
+    if (viewportPoint.y() >= edge && viewportPoint.y() < viewport()->height() - edge)
+        m_dropScroll.stop();
+    else if (!m_dropScroll.isActive())
+        m_dropScroll.start(50, this);
+}
+
+void ListBox::hideDropMark()
+{
+    m_dropScroll.stop();
+    if (m_dropMark)
+        m_dropMark->hide();
+}
+
+void ListBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (takesDrop(event))
+        showDropMark(event->position().toPoint());
+}
+
+void ListBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (takesDrop(event))
+        showDropMark(event->position().toPoint());
+    else
+        hideDropMark();
+}
+
+void ListBox::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    hideDropMark();
+    event->accept();
+}
+
+void ListBox::dropEvent(QDropEvent *event)
+{
+    hideDropMark();
+    if (takesDrop(event))
+        Q_EMIT dropped(dropPosition(event->position().toPoint()), event->mimeData());
+}
+
+void ListBox::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_dropScroll.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    QScrollBar *vertical = verticalScrollBar();
+    vertical->setValue(vertical->value() + (m_dropPoint.y() < lineHeight() ? -1 : 1));
+    showDropMark(m_dropPoint);
 }
 
 void ListBox::keyPressEvent(QKeyEvent *event)

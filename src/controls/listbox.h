@@ -2,10 +2,12 @@
 
 #include <memory>
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QSet>
 #include <QStringList>
 
 class LineWidths;
+class QMimeData;
 
 // An unsorted, single-selection list of text lines, numbered from 0.
 // It scrolls sideways only over the extent it is given (setHorizontalExtent),
@@ -68,17 +70,42 @@ public:
     // Where a line is drawn in the viewport; outside it when scrolled away.
     QRect lineRect(int position) const;
 
+    // Lets a line be dragged away, carrying dragData(). A press on a line
+    // still selects it, but raises clicked() when the button is released,
+    // and not at all once a drag has started: a drag is not a click.
+    void setDragEnabled(bool enabled);
+    // What a drag of a line carries (the caller owns it): by default that
+    // line of this list, in lineFormat(), which draggedLine() recognises.
+    virtual QMimeData *dragData(int position) const;
+    // The line of this list that dragged data carries; -1 for other data,
+    // lines of other lists among it.
+    int draggedLine(const QMimeData *mime) const;
+    static QString lineFormat();
+    // Takes drops of data in any of these formats (lines only from this
+    // list itself), and reports them with dropped(); none takes no drops.
+    void setDropFormats(const QStringList &formats);
+
 Q_SIGNALS:
     // Every click on a line, the selected one included; every change of the
     // selection by keyboard; every selection made in code.
     void clicked();
     void greyedCountChanged(int count);
+    // Data was dropped between lines: before the line at position, or after
+    // the last one when position is count(). A drag of a line of this list
+    // is not acted on: receivers move it if they wish (see draggedLine).
+    void dropped(int position, const QMimeData *mime);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -107,4 +134,23 @@ private:
     int m_greyedCount = 0;
     // Made on the first measurement and kept until the font changes.
     std::unique_ptr<LineWidths> m_widths;
+
+    // Dragging lines away and dropping data on the list.
+    bool takesDrop(QDropEvent *event) const;
+    int dropPosition(const QPoint &viewportPoint) const;
+    void showDropMark(const QPoint &viewportPoint);
+    void hideDropMark();
+    void startDrag(int position);
+
+    bool m_dragEnabled = false;
+    // A press on a line of a list whose lines can be dragged, while it may
+    // still become a click or a drag: where it was and the line (-1 for none).
+    QPoint m_pressPoint;
+    int m_pressedLine = -1;
+    QStringList m_dropFormats;
+    // The line between two lines where a drop would land, and where the
+    // pointer last hovered, so that scrolling near the edges can move it.
+    QWidget *m_dropMark = nullptr;
+    QPoint m_dropPoint;
+    QBasicTimer m_dropScroll;
 };

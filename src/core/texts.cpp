@@ -100,6 +100,16 @@ const Phrase currentHeadingMissing{u"Playlist en cours : %1 absents",
                                    u"Current playlist: %1 missing"};
 const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP : elle ne pourra pas le lire.",
                              u"This track is not on the PSP: the PSP cannot play it."};
+const Phrase droppedOffDrive{
+    u"Ces fichiers ne sont pas sur la PSP, qui ne pourrait donc pas les lire ; ils n'ont pas "
+    u"été ajoutés à la playlist :\n%1",
+    u"These files are not on the PSP, so it could never play them; they were not added to the "
+    u"playlist:\n%1"};
+const Phrase droppedNotTracks{
+    u"Seuls les morceaux que montre la liste des pistes peuvent être ajoutés à la playlist ; ces "
+    u"dossiers et fichiers ne l'ont pas été :\n%1",
+    u"Only the audio files that the track list shows can be added to the playlist; these "
+    u"folders and files were not:\n%1"};
 
 const Phrase argumentMissing{
     u"Le dossier « %1 » n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une PSP.",

@@ -89,6 +89,9 @@ extern const Phrase saveLeavesFolder;   // %1 is the file
 extern const Phrase currentHeadingOneMissing; // Label2
 extern const Phrase currentHeadingMissing;    // Label2
 extern const Phrase missingTrackTip;
+// Files dropped on the current playlist and left out; %1 lists them.
+extern const Phrase droppedOffDrive;
+extern const Phrase droppedNotTracks;
 
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;

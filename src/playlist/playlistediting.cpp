@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QShortcut>
 
 PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
                                  const QLineEdit &languageFlag, QObject *parent)
@@ -18,12 +19,47 @@ PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
     connect(mnnew, &QAction::triggered, this, &PlaylistEditing::mnnew_Click);
     connect(panel.Text1, &TextBox::clicked, this, &PlaylistEditing::Text1_Click);
     connect(panel.Text1, &TextBox::lostFocus, this, &PlaylistEditing::Text1_LostFocus);
+
+    // The keys work in the list alone: elsewhere Delete and Alt+arrows keep
+    // their own meaning.
+    const std::pair<QKeySequence, void (PlaylistEditing::*)()> keys[] = {
+        {QKeySequence(Qt::Key_Delete), &PlaylistEditing::Command1_Click},
+        {QKeySequence(Qt::ALT | Qt::Key_Up), &PlaylistEditing::Command2_Click},
+        {QKeySequence(Qt::ALT | Qt::Key_Down), &PlaylistEditing::Command3_Click}};
+    for (const auto &[sequence, handler] : keys) {
+        auto *shortcut = new QShortcut(sequence, panel.List1);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    }
 }
 
 void PlaylistEditing::appendEntry(const QString &entry)
 {
     m_panel.List1->addItem(entry);
     UpdateHorizontalExtent(*m_panel.List1);
+}
+
+void PlaylistEditing::insertEntries(int position, const QStringList &entries)
+{
+    if (entries.isEmpty())
+        return;
+    ListBox &list = *m_panel.List1;
+    if (position >= list.count()) {
+        list.addItems(entries);
+    } else {
+        for (int i = 0; i < entries.size(); ++i)
+            list.insertItem(position + i, entries.at(i));
+    }
+    UpdateHorizontalExtent(list);
+}
+
+void PlaylistEditing::moveEntry(int from, int to)
+{
+    ListBox &list = *m_panel.List1;
+    const QString entry = list.item(from);
+    list.removeItem(from);
+    list.insertItem(to, entry);
+    list.setSelectedPosition(to);
 }
 
 void PlaylistEditing::Command1_Click()
@@ -51,10 +87,7 @@ void PlaylistEditing::moveSelected(int step)
     const int to = from + step;
     if (to < 0 || to >= list.count())
         return;
-    const QString entry = list.item(from);
-    list.removeItem(from);
-    list.insertItem(to, entry);
-    list.setSelectedPosition(to);
+    moveEntry(from, to);
 }
 
 void PlaylistEditing::mnnew_Click()

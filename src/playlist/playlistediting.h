@@ -3,9 +3,11 @@
 #include "controls/mainwindowcontrols.h"
 
 #include <QObject>
+#include <QStringList>
 
 // Editing the current playlist: appending chosen files, remove, move up and
-// down, start a new one, and the placeholder texts of the name box.
+// down (also with Delete, Alt+Up and Alt+Down in the list), start a new one,
+// and the placeholder texts of the name box.
 class PlaylistEditing : public QObject
 {
     Q_OBJECT
@@ -15,6 +17,11 @@ public:
 
     // Appends an entry and lets the list scroll sideways far enough to show it.
     void appendEntry(const QString &entry);
+    // Inserts entries before a position (at the end from count() on), and
+    // lets the list scroll sideways far enough to show them.
+    void insertEntries(int position, const QStringList &entries);
+    // Moves an entry to another position, where it ends up selected.
+    void moveEntry(int from, int to);
 
     void Command1_Click();
     void Command2_Click();

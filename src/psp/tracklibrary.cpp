@@ -8,6 +8,8 @@
 TrackLibrary::TrackLibrary(const TrackPanel &panel, QObject *parent)
     : QObject(parent), m_panel(panel)
 {
+    // Its files can be dragged to the playlist, to a place of one's choosing.
+    panel.music->setDragEnabled(true);
     connect(panel.Dir1, &DirListBox::changed, this, &TrackLibrary::Dir1_Change);
     connect(panel.music, &FileListBox::clicked, this, &TrackLibrary::music_Click);
     connect(panel.Command5, &QPushButton::clicked, this, &TrackLibrary::Command5_Click);

@@ -1,0 +1,71 @@
+#include "playlist/playlistdrops.h"
+
+#include "controls/listbox.h"
+#include "controls/messagebox.h"
+#include "core/droppedfiles.h"
+#include "core/texts.h"
+#include "playlist/playlistediting.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QMimeData>
+
+namespace {
+
+// Names enough of the files for them to be recognised, without a box
+// taller than the screen.
+QString listed(const QStringList &paths)
+{
+    constexpr int shown = 10;
+    QStringList lines = paths.mid(0, shown);
+    if (paths.size() > shown)
+        lines.append(QStringLiteral("…"));
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+PlaylistDrops::PlaylistDrops(QWidget &window, PlaylistEditing &editing,
+                             const PlaylistPanel &playlist, const QLineEdit &driveRoot,
+                             const QLineEdit &languageFlag)
+    : QObject(&window), m_window(window), m_editing(editing), m_playlist(playlist),
+      m_driveRoot(driveRoot), m_languageFlag(languageFlag)
+{
+    playlist.List1->setDragEnabled(true);
+    playlist.List1->setDropFormats({ListBox::lineFormat(), QStringLiteral("text/uri-list")});
+    connect(playlist.List1, &ListBox::dropped, this, &PlaylistDrops::List1_DragDrop);
+}
+
+void PlaylistDrops::List1_DragDrop(int position, const QMimeData *data)
+{
+    const int from = m_playlist.List1->draggedLine(data);
+    if (from >= 0) {
+        // Dropped below itself, the entry lands one place higher, as it has
+        // left its own place.
+        const int to = position > from ? position - 1 : position;
+        if (to != from)
+            m_editing.moveEntry(from, to);
+        return;
+    }
+    const DroppedFiles files =
+        sortDroppedFiles(data->urls(), QDir::fromNativeSeparators(m_driveRoot.text()));
+    m_editing.insertEntries(position, files.entries);
+    if (files.offDrive.isEmpty() && files.notTracks.isEmpty())
+        return;
+    // Said once the drop is over: a box opened while the drag still holds
+    // the mouse could not be answered.
+    QMetaObject::invokeMethod(
+        this, [this, files] { sayWhatWasLeftOut(files); }, Qt::QueuedConnection);
+}
+
+void PlaylistDrops::sayWhatWasLeftOut(const DroppedFiles &files)
+{
+    const Language language = languageFromFlag(m_languageFlag.text());
+    QStringList paragraphs;
+    if (!files.offDrive.isEmpty())
+        paragraphs.append(texts::droppedOffDrive.in(language).arg(listed(files.offDrive)));
+    if (!files.notTracks.isEmpty())
+        paragraphs.append(texts::droppedNotTracks.in(language).arg(listed(files.notTracks)));
+    messagebox::show(&m_window, paragraphs.join(u"\n\n"), QString(), QMessageBox::Ok,
+                     QMessageBox::Warning);
+}
