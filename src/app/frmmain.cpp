@@ -91,8 +91,9 @@ void FrmMain::connectSubsystems()
     const MainWindowControls &c = m_controls;
     const QLineEdit &flag = *c.Text2;
     m_psp = new PspConnection(*this, c, SysInfo1());
-    // A browser left on the previous PSP would still list and add its files.
     auto *marks = new MissingTrackMarks(c.playlist, *c.lettre, flag, this);
+    // A browser left on the previous PSP would still list and add its files,
+    // and the current playlist's marks were found on the previous PSP.
     connect(m_psp, &PspConnection::pspInUse, this, [this, marks](const QString &root) {
         if (FileBrowse *browser = m_forms->loadedBrowser())
             browser->moveToDrive(root);
