@@ -94,9 +94,9 @@ void FrmMain::connectSubsystems()
     auto *marks = new MissingTrackMarks(c.playlist, *c.lettre, flag, this);
     // A browser left on the previous PSP would still list and add its files,
     // and the current playlist's marks were found on the previous PSP.
-    connect(m_psp, &PspConnection::pspInUse, this, [this, marks](const QString &root) {
+    connect(m_psp, &PspConnection::pspInUse, this, [this, marks] {
         if (FileBrowse *browser = m_forms->loadedBrowser())
-            browser->moveToDrive(root);
+            browser->followNewPsp();
         marks->recheck();
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);

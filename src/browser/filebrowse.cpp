@@ -98,22 +98,26 @@ void FileBrowse::applyTexts()
 void FileBrowse::open()
 {
     show();
-    replaceMainTracks();
     // A browser loaded before the PSP arrived does not know its drive yet.
-    Dir1->setDriveRoot(m_mainTracks.Dir1->driveRoot());
-    Dir1->setPath(m_mainTracks.Dir1->path());
+    followMainTracks();
 }
 
-void FileBrowse::moveToDrive(const QString &root)
+void FileBrowse::followNewPsp()
 {
-    Dir1->setDriveRoot(root);
-    music->setPath(QString());
-    // A hidden browser lists the new PSP when it is opened, not on every arrival.
-    if (!isVisible())
+    if (isVisible()) {
+        followMainTracks();
         return;
-    Dir1->setPath(StorageLayout(root).musicFolder());
-    // The arrival shows the main window's track panel again.
+    }
+    // A hidden browser lists the new PSP when it is opened, not on every arrival.
+    Dir1->setDriveRoot(m_mainTracks.Dir1->driveRoot());
+    music->setPath(QString());
+}
+
+void FileBrowse::followMainTracks()
+{
     replaceMainTracks();
+    Dir1->setDriveRoot(m_mainTracks.Dir1->driveRoot());
+    Dir1->setPath(m_mainTracks.Dir1->path());
 }
 
 void FileBrowse::replaceMainTracks()

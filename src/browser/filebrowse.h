@@ -23,9 +23,10 @@ public:
     // Shows the browser in place of the main window's track panel, in the
     // folder that panel has open.
     void open();
-    // Moves to the music folder of the drive whose root is given, and to that
-    // drive alone, as the main window's folder list does when a PSP arrives.
-    void moveToDrive(const QString &root);
+    // A new PSP is in use: a shown browser moves to the folder the main
+    // window's track panel now has open, on that drive alone; a hidden one
+    // forgets the previous PSP and lists the new one when it is opened.
+    void followNewPsp();
     // Moves to 850 twips below and 3825 twips left of the main window's top left corner.
     void followOwner();
 
@@ -48,6 +49,9 @@ protected:
 
 private:
     void replaceMainTracks();
+    // Takes the place of the main window's track panel, on its drive and in
+    // its folder.
+    void followMainTracks();
     void Dir1_Change();
     void music_Click();
     void addall_Click();

@@ -11,25 +11,7 @@ class VolumeRoot;
 // the music folder "MUSIC", and the playlist folder "PSP/PLAYLIST/MUSIC" inside
 // "PSP/PLAYLIST". The PSP's FAT storage ignores letter case, so an existing
 // folder spelled differently ("psp", "Music") is the folder; a missing one is
-// named in capitals. Paths are in folder form (see folderpath.h).
-class StorageLayout
-{
-public:
-    explicit StorageLayout(const QString &driveRoot);
-
-    QString root() const { return m_root; }
-    QString pspMarker() const;
-    QString musicFolder() const;
-    QString playlistParent() const;
-    QString playlistFolder() const;
-
-private:
-    QString m_root;
-};
-
-// The entry of a folder whose name matches without regard to case, or the
-// name itself joined to the folder when there is none.
-QString childIgnoringCase(const QString &folder, const QString &name);
+// made in capitals.
 
 // A folder the program needs that it could not have, relative to the root.
 struct FolderProblem
@@ -42,6 +24,11 @@ struct FolderProblem
 struct VolumeSetup
 {
     bool isPsp = false;
+    // Relative to the root, spelled as on the volume: "MUSIC",
+    // "PSP/PLAYLIST/MUSIC". A folder that could not be had keeps its place,
+    // and lists nothing.
+    QString musicFolder;
+    QString playlistFolder;
     QList<FolderProblem> problems; // parents first
 };
 

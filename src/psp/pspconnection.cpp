@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -53,19 +54,19 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
         return;
     }
 
-    const StorageLayout layout(root);
+    const QString musicFolder = folderpath::join(root, setup.musicFolder);
     const TrackPanel &tracks = m_controls.tracks;
-    m_controls.lettre->setText(QDir::toNativeSeparators(layout.root()));
+    m_controls.lettre->setText(QDir::toNativeSeparators(root));
     showConnectedLayout();
     tracks.music->setPattern(audioFilePatterns());
     m_controls.saved.File2->setPattern(playlistFilePattern());
-    tracks.music->setPath(layout.musicFolder());
-    tracks.Dir1->setDriveRoot(layout.root());
-    tracks.Dir1->setPath(layout.musicFolder());
-    m_controls.saved.File2->setPath(layout.playlistFolder());
-    Q_EMIT pspInUse(layout.root());
+    tracks.music->setPath(musicFolder);
+    tracks.Dir1->setDriveRoot(root);
+    tracks.Dir1->setPath(musicFolder);
+    m_controls.saved.File2->setPath(folderpath::join(root, setup.playlistFolder));
+    Q_EMIT pspInUse(root);
     // Last, as a later arrival may be handled while the box is open.
-    reportFolderProblems(layout.root(), setup);
+    reportFolderProblems(root, setup);
 }
 
 void PspConnection::showConnectedLayout()
