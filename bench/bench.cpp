@@ -13,6 +13,7 @@
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "core/playlistfile.h"
+#include "support/drops.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,14 +22,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <sys/resource.h>
@@ -107,21 +106,6 @@ Timing timeRuns(const std::function<void()> &setUp, const std::function<void()> 
         painted.append(double(timer.nsecsElapsed()) / 1e6);
     }
     return {median(handler), median(painted)};
-}
-
-// Drags data over a list and drops it above the line at position, as the
-// pointer would: entering, moving, letting go.
-void dropAbove(ListBox &list, const QMimeData &data, int position)
-{
-    const int height = list.fontMetrics().height();
-    const QPoint point(10, (position - list.verticalScrollBar()->value()) * height + height / 4);
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list.viewport(), &enter);
-    QDragMoveEvent move(point, actions, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list.viewport(), &move);
-    QDropEvent drop(point, actions, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list.viewport(), &drop);
 }
 
 std::unique_ptr<FrmMain> newWindow()
@@ -267,7 +251,7 @@ void benchTrackLibrary(const QTemporaryDir &drive)
                    fill();
                    lastLine.reset(list.dragData(list.count() - 1));
                },
-               [&] { dropAbove(list, *lastLine, list.count() - 2); }),
+               [&] { dropOn(list, *lastLine, list.count() - 2); }),
            5);
 }
 

@@ -4,6 +4,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "core/texts.h"
+#include "support/drops.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
@@ -19,22 +20,6 @@ namespace {
 
 const QStringList five{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
 const QStringList two{u"\\x.mp3"_s, u"\\y.mp3"_s};
-
-// Drags data over a list and drops it above the line at position, or below
-// the last line from count() on, as the pointer would.
-bool dropOn(ListBox &list, const QMimeData &data, int position)
-{
-    const int height = list.fontMetrics().height();
-    const QPoint point(10, position * height + height / 4);
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list.viewport(), &enter);
-    QDragMoveEvent move(point, actions, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list.viewport(), &move);
-    QDropEvent drop(point, actions, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list.viewport(), &drop);
-    return drop.isAccepted();
-}
 
 } // namespace
 
