@@ -60,7 +60,8 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     showConnectedLayout();
     tracks.music->setPattern(audioFilePatterns());
     m_controls.saved.File2->setPattern(playlistFilePattern());
-    tracks.music->setPath(musicFolder);
+    // A new drive root empties the folder list, so opening the music folder
+    // always changes it, and the track list follows it: one listing.
     tracks.Dir1->setDriveRoot(root);
     tracks.Dir1->setPath(musicFolder);
     m_controls.saved.File2->setPath(folderpath::join(root, setup.playlistFolder));

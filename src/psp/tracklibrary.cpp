@@ -18,10 +18,7 @@ TrackLibrary::TrackLibrary(const TrackPanel &panel, QObject *parent)
 
 void TrackLibrary::Dir1_Change()
 {
-    // A PSP's arrival has just listed the folder the folder list now opens;
-    // listing a large folder twice would double the wait.
-    if (m_panel.music->path() != m_panel.Dir1->path())
-        m_panel.music->setPath(m_panel.Dir1->path());
+    m_panel.music->setPath(m_panel.Dir1->path());
 }
 
 void TrackLibrary::music_Click()
