@@ -5,6 +5,7 @@
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "core/folderpath.h"
+#include "core/playlistfile.h"
 #include "core/texts.h"
 
 #include <QFile>
@@ -41,8 +42,7 @@ void PlaylistDeletion::Command4_Click()
 
 bool deleteFileUnlessReadOnly(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner))
+    if (!QFileInfo(path).isFile() || playlist::isReadOnlyFile(path))
         return false;
     return QFile::remove(path);
 }

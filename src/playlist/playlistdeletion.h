@@ -20,7 +20,6 @@ private:
     SavedPanel m_saved;
 };
 
-// Deletes a file unless it is missing, not a plain file, or read-only. The
-// read-only test is made here because root may unlink a read-only file, and
-// deletion must behave the same for every user.
+// Deletes a file unless it is missing, not a plain file, or read-only as a
+// save judges it (playlist::isReadOnlyFile), the same for every user.
 bool deleteFileUnlessReadOnly(const QString &path);
