@@ -3,11 +3,14 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <windows.h>
 // dbt.h uses the types of windows.h without including it.
 #include <dbt.h>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
 
 // Windows broadcasts WM_DEVICECHANGE for volumes to every top-level window, so
 // no registration is needed: the program always has top-level windows, and
@@ -19,6 +22,9 @@ public:
     {
         if (QCoreApplication *app = QCoreApplication::instance())
             app->installNativeEventFilter(this);
+        else
+            qCWarning(lcVolumes) << "no application to watch device messages through"
+                                 << "- volumes plugged in will go unnoticed";
     }
 
     ~DeviceChangeVolumeNotifier() override
