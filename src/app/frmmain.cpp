@@ -201,8 +201,7 @@ void FrmMain::buildControls()
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
 
-    if (SysInfo1())
-        SysInfo1()->setObjectName(QStringLiteral("SysInfo1"));
+    SysInfo1().setObjectName(QStringLiteral("SysInfo1"));
 }
 
 void FrmMain::buildMenus()

@@ -19,6 +19,7 @@ Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
 // come with one wake, so every wake compares the whole table with the last one.
 class MountInfoVolumeNotifier final : public VolumeNotifier
 {
+    Q_OBJECT
 public:
     MountInfoVolumeNotifier() : m_fd(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC))
     {
@@ -107,3 +108,5 @@ std::unique_ptr<VolumeNotifier> VolumeNotifier::create()
 {
     return std::make_unique<MountInfoVolumeNotifier>();
 }
+
+#include "volumenotifier_linux.moc"

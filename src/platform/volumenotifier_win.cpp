@@ -17,6 +17,7 @@ Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
 // watching the messages they receive is enough.
 class DeviceChangeVolumeNotifier final : public VolumeNotifier, public QAbstractNativeEventFilter
 {
+    Q_OBJECT
 public:
     DeviceChangeVolumeNotifier()
     {
@@ -96,3 +97,5 @@ std::unique_ptr<VolumeNotifier> VolumeNotifier::create()
 {
     return std::make_unique<DeviceChangeVolumeNotifier>();
 }
+
+#include "volumenotifier_win.moc"

@@ -17,15 +17,13 @@
 #include <QMenu>
 
 PspConnection::PspConnection(QWidget &window, const MainWindowControls &controls,
-                             VolumeNotifier *SysInfo1)
+                             VolumeNotifier &SysInfo1)
     : QObject(&window), m_window(window), m_controls(controls), m_volumes(SysInfo1)
 {
-    if (SysInfo1) {
-        connect(SysInfo1, &VolumeNotifier::deviceArrival, this,
-                &PspConnection::SysInfo1_DeviceArrival);
-        connect(SysInfo1, &VolumeNotifier::deviceRemoveComplete, this,
-                &PspConnection::SysInfo1_DeviceRemoveComplete);
-    }
+    connect(&SysInfo1, &VolumeNotifier::deviceArrival, this,
+            &PspConnection::SysInfo1_DeviceArrival);
+    connect(&SysInfo1, &VolumeNotifier::deviceRemoveComplete, this,
+            &PspConnection::SysInfo1_DeviceRemoveComplete);
 }
 
 void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const QString &deviceName,
@@ -44,7 +42,7 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     // handle is let go before any box waits, so that ejecting finds it free.
     VolumeSetup setup;
     {
-        const std::unique_ptr<VolumeRoot> volume = m_volumes->openVolume(root);
+        const std::unique_ptr<VolumeRoot> volume = m_volumes.openVolume(root);
         if (!volume)
             return;
         setup = setUpVolume(*volume);

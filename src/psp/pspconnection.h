@@ -18,7 +18,7 @@ class PspConnection : public QObject
 {
     Q_OBJECT
 public:
-    PspConnection(QWidget &window, const MainWindowControls &controls, VolumeNotifier *SysInfo1);
+    PspConnection(QWidget &window, const MainWindowControls &controls, VolumeNotifier &SysInfo1);
 
     void SysInfo1_DeviceArrival(int deviceType, int deviceId, const QString &deviceName,
                                 int deviceData);
@@ -41,7 +41,7 @@ private:
 
     QWidget &m_window;
     MainWindowControls m_controls;
-    VolumeNotifier *m_volumes;
+    VolumeNotifier &m_volumes;
     bool m_notAPspOpen = false;
     bool m_folderProblemsOpen = false;
 };
