@@ -164,7 +164,7 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
     TestMainWindow window(0x0409);
     for (int showing = 0; showing < 2; ++showing) {
         window->controls().menus.about->trigger();
-        FrmAbout *about = window->forms().loadedAbout();
+        FrmAbout *about = loadedWindow<FrmAbout>(*window);
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"About Zarvello"_s);
         QCOMPARE(about->lblDescription->text(), u"Create and edit playlists for your PSP!"_s);
@@ -187,9 +187,9 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
         about->close();
         browser.end->trigger();
         QTest::mouseClick(error.OKButton, Qt::LeftButton);
-        QVERIFY(!window->forms().loadedAbout());
+        QVERIFY(!loadedWindow<FrmAbout>(*window));
         QVERIFY(!window->forms().loadedBrowser());
-        QVERIFY(!window->forms().loadedTypingError());
+        QVERIFY(!loadedWindow<TypingError>(*window));
         flushDeletes();
     }
 }
@@ -198,7 +198,7 @@ void TestFrmMain::frenchAboutDialog()
 {
     TestMainWindow window(0x040C);
     window->controls().menus.about->trigger();
-    FrmAbout *about = window->forms().loadedAbout();
+    FrmAbout *about = loadedWindow<FrmAbout>(*window);
     QCOMPARE(about->windowTitle(), u"A propos de Zarvello"_s);
     QCOMPARE(about->lblDescription->text(), u"Créez et éditez des playlists pour votre PSP!"_s);
     QCOMPARE(about->lblVersion->text(), u"Version 3.5.0"_s);
@@ -209,12 +209,12 @@ void TestFrmMain::frenchAboutDialog()
 void TestFrmMain::aboutIsASingleWindow()
 {
     TestMainWindow window;
-    FrmAbout *atStart = window->forms().loadedAbout();
+    FrmAbout *atStart = loadedWindow<FrmAbout>(*window);
     QVERIFY(atStart); // loaded hidden for its icon
     QVERIFY(!atStart->isVisible());
     window->controls().menus.about->trigger();
     window->controls().menus.about->trigger();
-    QCOMPARE(window->forms().loadedAbout(), atStart);
+    QCOMPARE(loadedWindow<FrmAbout>(*window), atStart);
     int shown = 0;
     for (QWidget *top : QApplication::topLevelWidgets())
         shown += qobject_cast<FrmAbout *>(top) && top->isVisible();
@@ -337,7 +337,7 @@ void TestFrmMain::aboutLinkOpensTheAddress()
 {
     TestMainWindow window;
     window->controls().menus.about->trigger();
-    FrmAbout *about = window->forms().loadedAbout();
+    FrmAbout *about = loadedWindow<FrmAbout>(*window);
     QTest::mouseClick(about->lblTitle, Qt::LeftButton);
     QVERIFY(window.shell->opened.isEmpty());
     QTest::mouseClick(about->Label2, Qt::LeftButton);

@@ -12,6 +12,19 @@
 #include <QFileInfo>
 #include <QPushButton>
 
+namespace {
+
+// Deletes a file unless it is missing, not a plain file, or read-only as a
+// save judges it (playlist::isReadOnlyFile), the same for every user.
+bool deleteFileUnlessReadOnly(const QString &path)
+{
+    if (!QFileInfo(path).isFile() || playlist::isReadOnlyFile(path))
+        return false;
+    return QFile::remove(path);
+}
+
+} // namespace
+
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
                                    const SavedPanel &saved)
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved)
@@ -38,11 +51,4 @@ void PlaylistDeletion::Command4_Click()
     m_saved.File2->refresh();
     m_playlist.List1->clear();
     m_playlist.Text1->setText(texts::defaultPlaylistName.builtIn());
-}
-
-bool deleteFileUnlessReadOnly(const QString &path)
-{
-    if (!QFileInfo(path).isFile() || playlist::isReadOnlyFile(path))
-        return false;
-    return QFile::remove(path);
 }

@@ -19,7 +19,3 @@ private:
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
 };
-
-// Deletes a file unless it is missing, not a plain file, or read-only as a
-// save judges it (playlist::isReadOnlyFile), the same for every user.
-bool deleteFileUnlessReadOnly(const QString &path);

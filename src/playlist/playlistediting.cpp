@@ -9,6 +9,20 @@
 #include <QPushButton>
 #include <QShortcut>
 
+namespace {
+
+// True for the texts the name box shows in place of a name, in either language.
+bool isPlaceholderName(const QString &text)
+{
+    for (const Phrase &placeholder : {texts::defaultPlaylistName, texts::retryName}) {
+        if (text == placeholder.in(Language::French) || text == placeholder.in(Language::English))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
                                  const QLineEdit &languageFlag, QObject *parent)
     : QObject(parent), m_panel(panel), m_languageFlag(languageFlag)
@@ -111,13 +125,4 @@ void PlaylistEditing::Text1_LostFocus()
 QString PlaylistEditing::defaultName() const
 {
     return texts::defaultPlaylistName.in(languageFromFlag(m_languageFlag.text()));
-}
-
-bool isPlaceholderName(const QString &text)
-{
-    for (const Phrase &placeholder : {texts::defaultPlaylistName, texts::retryName}) {
-        if (text == placeholder.in(Language::French) || text == placeholder.in(Language::English))
-            return true;
-    }
-    return false;
 }

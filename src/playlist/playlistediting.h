@@ -38,6 +38,3 @@ private:
     PlaylistPanel m_panel;
     const QLineEdit &m_languageFlag;
 };
-
-// True for the texts the name box shows in place of a name, in either language.
-bool isPlaceholderName(const QString &text);
