@@ -22,6 +22,7 @@ class TestPspArrival : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void cleanup() { messagebox::resetRecording(); }
     void volumeArrivesAndLeaves();
     void volumeGoneBeforeItIsHandled();
     void mountedFolderGivenAtStart();
@@ -70,7 +71,6 @@ void TestPspArrival::volumeGoneBeforeItIsHandled()
             [&volume] { QVERIFY2(volume.unmount(), qPrintable(volume.error())); });
     TestMainWindow window{0x0409, std::move(notifier)};
     QSignalSpy arrivals(window.volumes, &VolumeNotifier::deviceArrival);
-    messagebox::takeShown();
 
     QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
     QTRY_COMPARE_WITH_TIMEOUT(arrivals.size(), 1, 10000);

@@ -44,7 +44,7 @@ class TestPlaylistFiles : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { messagebox::takeShown(); }
+    void cleanup() { messagebox::resetRecording(); }
     void savesExactBytes();
     void savingTwiceKeepsTheSecond();
     void openingGivesBackWhatWasSaved();

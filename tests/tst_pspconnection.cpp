@@ -79,7 +79,7 @@ class TestPspConnection : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { messagebox::takeShown(); }
+    void cleanup() { messagebox::resetRecording(); }
     void pspWithoutItsFolders();
     void existingFoldersAreKept();
     void markerInAnyLetterCase();
