@@ -1,6 +1,8 @@
 #include "core/languagecode.h"
+#include "core/texts.h"
 #include "platform/localelanguage.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -14,6 +16,10 @@ private Q_SLOTS:
     void localeToLangId_data();
     void localeToLangId();
     void messagesLocalePrecedence();
+    void longRunsWrap_data();
+    void longRunsWrap();
+    void frenchQuotesKeepTheirWords_data();
+    void frenchQuotesKeepTheirWords();
 };
 
 void TestLanguage::languageCodes_data()
@@ -77,6 +83,43 @@ void TestLanguage::messagesLocalePrecedence()
     QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray("de_DE.UTF-8"));
     qputenv("LANG", "");
     QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray());
+}
+
+void TestLanguage::longRunsWrap_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("words") << u"The playlist could not be saved."_s;
+    QTest::newRow("a long name") << u"The playlist \"%1\" is read-only."_s.arg(QString(251, u'x'));
+    QTest::newRow("a long path")
+        << u"/media/psp/PSP/PLAYLIST/MUSIC/A rather long folder name/and another one/x.m3u8"_s;
+}
+
+// A message box wraps where its text allows: never more than a few
+// characters without a place to break, and nothing else changed.
+void TestLanguage::longRunsWrap()
+{
+    QFETCH(QString, text);
+    const QString wrapping = wrappable(text);
+    QCOMPARE(QString(wrapping).remove(QChar(0x200B)), text);
+    for (const QString &run : wrapping.split(QRegularExpression(u"[\\s\u200B]"_s)))
+        QVERIFY2(run.size() <= 25, qPrintable(run));
+}
+
+void TestLanguage::frenchQuotesKeepTheirWords_data()
+{
+    QTest::addColumn<QString>("french");
+    for (const Phrase *phrase :
+         {&texts::folderIsAFile, &texts::argumentMissing, &texts::saveFailed, &texts::inexactEntry,
+          &texts::readOnlyNotDeleted, &texts::currentHeadingMissing})
+        QTest::newRow(qPrintable(phrase->in(Language::English))) << phrase->in(Language::French);
+}
+
+// « and », and the signs French spaces off, never start or end a line alone.
+void TestLanguage::frenchQuotesKeepTheirWords()
+{
+    QFETCH(QString, french);
+    for (const QString &loose : {u"« "_s, u" »"_s, u" :"_s, u" ;"_s, u" ?"_s})
+        QVERIFY2(!french.contains(loose), qPrintable(loose));
 }
 
 QTEST_GUILESS_MAIN(TestLanguage)

@@ -1,3 +1,4 @@
+#include "controls/design.h"
 #include "controls/listbox.h"
 
 #include <QAccessible>
@@ -99,6 +100,8 @@ private Q_SLOTS:
     void readerSelectsAsAClickDoes();
     void focusIsAlwaysShown_data();
     void focusIsAlwaysShown();
+    void missingLinesStayReadable_data();
+    void missingLinesStayReadable();
 };
 
 void TestListBox::editsKeepSelection_data()
@@ -227,6 +230,12 @@ void TestListBox::keyboardMovesSelection_data()
     QTest::newRow("page down stops at the end") << 10 << 8 << int(Qt::Key_PageDown) << 9;
     QTest::newRow("page up stops at the top") << 10 << 1 << int(Qt::Key_PageUp) << 0;
     QTest::newRow("down in an empty list") << 0 << -1 << int(Qt::Key_Down) << -1;
+    QTest::newRow("space acts on the selected line") << 10 << 3 << int(Qt::Key_Space) << 3;
+    QTest::newRow("return acts on the selected line") << 10 << 3 << int(Qt::Key_Return) << 3;
+    QTest::newRow("enter acts on the selected line") << 10 << 3 << int(Qt::Key_Enter) << 3;
+    QTest::newRow("space with nothing selected acts on the first")
+        << 10 << -1 << int(Qt::Key_Space) << 0;
+    QTest::newRow("space in an empty list") << 0 << -1 << int(Qt::Key_Space) << -1;
 }
 
 void TestListBox::keyboardMovesSelection()
@@ -244,8 +253,10 @@ void TestListBox::keyboardMovesSelection()
 
     QTest::keyClick(&list, Qt::Key(key));
 
+    // Moving only moves; Space and Enter act, as a click does.
+    const bool acts = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
     QCOMPARE(list.selectedPosition(), expected);
-    QCOMPARE(clicked.count(), expected == start ? 0 : 1);
+    QCOMPARE(clicked.count(), acts && lines > 0 ? 1 : 0);
 }
 
 void TestListBox::mouseSelectsLine()
@@ -632,6 +643,34 @@ void TestListBox::focusIsAlwaysShown()
     QTest::keyClick(&window, Qt::Key_Tab);
     QVERIFY(list->hasFocus());
     QVERIFY(list->viewport()->grab().toImage() != unfocused);
+    // Without the focus, the selection takes the palette's inactive colours.
+    if (selected == 1) {
+        const QPoint onSelection = list->lineRect(1).center();
+        QCOMPARE(list->viewport()->grab().toImage().pixelColor(onSelection),
+                 list->palette().color(QPalette::Active, QPalette::Highlight));
+        other->setFocus();
+        QCOMPARE(unfocused.pixelColor(onSelection),
+                 list->palette().color(QPalette::Inactive, QPalette::Highlight));
+    }
+}
+
+void TestListBox::missingLinesStayReadable_data()
+{
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<QColor>("background");
+    QTest::newRow("light") << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("dark") << QColor(Qt::white) << QColor(0x1e, 0x1e, 0x1e);
+    QTest::newRow("dark grey text on light grey")
+        << QColor(0x30, 0x30, 0x30) << QColor(0xef, 0xef, 0xef);
+}
+
+void TestListBox::missingLinesStayReadable()
+{
+    QFETCH(QColor, text);
+    QFETCH(QColor, background);
+    const QColor muted = mutedTextColour(text, background);
+    QVERIFY(muted != text);
+    QVERIFY(contrastRatio(muted, background) >= 4.5);
 }
 
 QTEST_MAIN(TestListBox)

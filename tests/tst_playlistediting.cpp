@@ -33,6 +33,10 @@ private Q_SLOTS:
     void emptyNameComesBackOnLostFocus_data();
     void emptyNameComesBackOnLostFocus();
     void menuKeepsAnEmptyName();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void typingReplacesAPlaceholder_data();
+    void typingReplacesAPlaceholder();
 
 private:
     std::unique_ptr<PspDrive> m_drive;
@@ -108,8 +112,10 @@ void TestPlaylistEditing::keysInTheList_data()
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("selectedAfter");
     const int alt = Qt::AltModifier;
-    QTest::newRow("Delete removes")
-        << 2 << int(Qt::Key_Delete) << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << -1;
+    QTest::newRow("Delete removes, the next line selected")
+        << 2 << int(Qt::Key_Delete) << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << 2;
+    QTest::newRow("Delete on the last, the new last selected")
+        << 4 << int(Qt::Key_Delete) << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s} << 3;
     QTest::newRow("Delete with none selected") << -1 << int(Qt::Key_Delete) << five << -1;
     QTest::newRow("Alt+Up moves up")
         << 2 << (alt | Qt::Key_Up) << QStringList{u"a"_s, u"c"_s, u"b"_s, u"d"_s, u"e"_s} << 1;
@@ -222,6 +228,49 @@ void TestPlaylistEditing::menuKeepsAnEmptyName()
     QFocusEvent toControl(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(&name, &toControl);
     QCOMPARE(name.text(), u"Untitled playlist"_s);
+}
+
+void TestPlaylistEditing::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void TestPlaylistEditing::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    ListBox &list = *(*m_window)->controls().playlist.List1;
+    list.addItems(five);
+    list.setSelectedPosition(2);
+    QTest::keyClick((*m_window)->controls().playlist.Command2, Qt::Key(key));
+    QTRY_COMPARE(list.selectedPosition(), 1);
+}
+
+void TestPlaylistEditing::typingReplacesAPlaceholder_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("setWhileFocused");
+    QTest::newRow("focus by Tab") << int(Qt::TabFocusReason) << false;
+    QTest::newRow("focus back with the window") << int(Qt::ActiveWindowFocusReason) << false;
+    QTest::newRow("put there while focused") << int(Qt::ActiveWindowFocusReason) << true;
+}
+
+// However the name box got the focus, typing replaces a placeholder.
+void TestPlaylistEditing::typingReplacesAPlaceholder()
+{
+    QFETCH(int, reason);
+    QFETCH(bool, setWhileFocused);
+    TextBox &name = *(*m_window)->controls().playlist.Text1;
+    (*m_window)->show();
+    QVERIFY(QTest::qWaitForWindowActive(&**m_window));
+    name.setText(setWhileFocused ? u"Mine"_s : u"Try again"_s);
+    name.setFocus(Qt::FocusReason(reason));
+    if (setWhileFocused)
+        name.setText(u"Try again"_s);
+    QTest::keyClicks(&name, u"Mix"_s);
+    QCOMPARE(name.text(), u"Mix"_s);
 }
 
 QTEST_MAIN(TestPlaylistEditing)
