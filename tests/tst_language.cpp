@@ -16,10 +16,8 @@ private Q_SLOTS:
     void localeToLangId_data();
     void localeToLangId();
     void messagesLocalePrecedence();
-    void longRunsWrap_data();
-    void longRunsWrap();
-    void frenchQuotesKeepTheirWords_data();
-    void frenchQuotesKeepTheirWords();
+    void messagesWrapWhereTheyMay_data();
+    void messagesWrapWhereTheyMay();
 };
 
 void TestLanguage::languageCodes_data()
@@ -85,41 +83,27 @@ void TestLanguage::messagesLocalePrecedence()
     QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray());
 }
 
-void TestLanguage::longRunsWrap_data()
+void TestLanguage::messagesWrapWhereTheyMay_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("words") << u"The playlist could not be saved."_s;
-    QTest::newRow("a long name") << u"The playlist \"%1\" is read-only."_s.arg(QString(251, u'x'));
-    QTest::newRow("a long path")
-        << u"/media/psp/PSP/PLAYLIST/MUSIC/A rather long folder name/and another one/x.m3u8"_s;
+    QTest::newRow("a long name")
+        << texts::readOnlyNotDeleted.in(Language::English).arg(QString(251, u'x'));
+    for (const Phrase *phrase : {&texts::folderIsAFile, &texts::saveFailed, &texts::inexactEntry})
+        QTest::addRow("French %.20s", qPrintable(phrase->in(Language::English)))
+            << phrase->in(Language::French);
 }
 
-// A message box wraps where its text allows: never more than a few
-// characters without a place to break, and nothing else changed.
-void TestLanguage::longRunsWrap()
+// Never more than a few characters without a place to break, and in French
+// no « », colon or question mark alone at the start or end of a line.
+void TestLanguage::messagesWrapWhereTheyMay()
 {
     QFETCH(QString, text);
     const QString wrapping = wrappable(text);
     QCOMPARE(QString(wrapping).remove(QChar(0x200B)), text);
     for (const QString &run : wrapping.split(QRegularExpression(u"[\\s\u200B]"_s)))
         QVERIFY2(run.size() <= 25, qPrintable(run));
-}
-
-void TestLanguage::frenchQuotesKeepTheirWords_data()
-{
-    QTest::addColumn<QString>("french");
-    for (const Phrase *phrase :
-         {&texts::folderIsAFile, &texts::argumentMissing, &texts::saveFailed, &texts::inexactEntry,
-          &texts::readOnlyNotDeleted, &texts::currentHeadingMissing})
-        QTest::newRow(qPrintable(phrase->in(Language::English))) << phrase->in(Language::French);
-}
-
-// « and », and the signs French spaces off, never start or end a line alone.
-void TestLanguage::frenchQuotesKeepTheirWords()
-{
-    QFETCH(QString, french);
-    for (const QString &loose : {u"« "_s, u" »"_s, u" :"_s, u" ;"_s, u" ?"_s})
-        QVERIFY2(!french.contains(loose), qPrintable(loose));
+    for (const QString &loose : {u"« "_s, u" »"_s, u" :"_s, u" ?"_s})
+        QVERIFY(!text.contains(loose));
 }
 
 QTEST_GUILESS_MAIN(TestLanguage)

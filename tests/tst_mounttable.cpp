@@ -141,27 +141,6 @@ private Q_SLOTS:
             disk);
     }
 
-    void findsTheMountHoldingAFolder_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("holder");
-        QTest::newRow("a mount point") << u"/media/ana/PSP"_s << u"/media/ana/PSP"_s;
-        QTest::newRow("within a volume") << u"/media/ana/PSP/MUSIC"_s << u"/media/ana/PSP"_s;
-        QTest::newRow("a name that only begins alike") << u"/media/ana/PSPX"_s << u"/"_s;
-        QTest::newRow("the deepest of nested mounts")
-            << u"/run/user/1000/doc/x"_s << u"/run/user/1000/doc"_s;
-        QTest::newRow("the system's disk") << u"/home/ana/fake-psp"_s << u"/"_s;
-    }
-
-    void findsTheMountHoldingAFolder()
-    {
-        QFETCH(QString, folder);
-        const QList<MountEntry> table = platform::parseMountInfo(desktopTable);
-        const MountEntry *holder = platform::mountHolding(table, folder);
-        QVERIFY(holder);
-        QTEST(holder->mountPoint, "holder");
-    }
-
     void sameTableChangesNothing()
     {
         const QList<MountEntry> table = platform::parseMountInfo(desktopTable);

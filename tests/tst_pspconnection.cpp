@@ -356,14 +356,10 @@ void TestPspConnection::problemsOfThePspInUse()
     });
     arrive(window, rootOf(drives[0]));
 
-    const auto told = [](const QTemporaryDir &drive) {
-        return texts::folderIsAFile.in(Language::English)
-            .arg(QDir::toNativeSeparators(drive.filePath(u"MUSIC"_s)));
-    };
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[0].text, told(drives[0]));
-    QCOMPARE(shown[1].text, told(drives[3]));
+    QVERIFY(shown[0].text.contains(drives[0].filePath(u"MUSIC"_s)));
+    QVERIFY(shown[1].text.contains(drives[3].filePath(u"MUSIC"_s)));
     QCOMPARE(window->controls().tracks.Dir1->path(), rootOf(drives[3]));
 }
 
