@@ -13,6 +13,7 @@
 #include "controls/textbox.h"
 #include "core/languagecode.h"
 #include "core/version.h"
+#include "platform/taskbar.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistdrops.h"
@@ -313,6 +314,9 @@ void FrmMain::showCentred()
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, sizeHint(), screen).topLeft());
+    // A fixed dialog frame has no taskbar entry.
+    create();
+    platform::keepOffTaskbar(*windowHandle());
     show();
 }
 
