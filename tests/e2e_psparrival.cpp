@@ -80,10 +80,7 @@ void TestPspArrival::volumeGoneBeforeItIsHandled()
     QVERIFY(window->controls().lettre->text().isEmpty());
 }
 
-// A folder named on the command line is the PSP in use, whatever it is: a
-// volume's mount point, a folder within a volume, or a folder on the
-// computer's own disk. Unmounting the volume that holds it counts as pulling
-// the PSP out.
+// Any folder named at start is the PSP in use; its volume's unmount ends it.
 void TestPspArrival::folderGivenAtStart_data()
 {
     QTest::addColumn<QString>("within");

@@ -93,8 +93,7 @@ void TestLanguage::messagesWrapWhereTheyMay_data()
             << phrase->in(Language::French);
 }
 
-// Never more than a few characters without a place to break, and in French
-// no « », colon or question mark alone at the start or end of a line.
+// A place to break every few characters; French « », : and ? kept with their words.
 void TestLanguage::messagesWrapWhereTheyMay()
 {
     QFETCH(QString, text);

@@ -125,7 +125,6 @@ void TestPlaylistFiles::openingGivesBackWhatWasSaved()
              QByteArray("#EXTM3U\r\n\\a.mp3\r\n\\b.mp3\r\n\r\n\\c\xE9.mp3\r\n"));
 }
 
-// Looking through the playlists with the arrows keeps the unsaved one; Enter opens.
 void TestPlaylistFiles::arrowKeysLookEnterOpens()
 {
     PspDrive drive;
@@ -514,7 +513,7 @@ void TestPlaylistFiles::deletionRefusals()
     QCOMPARE(messagebox::takeShown().size(), 1);
     QVERIFY(QFileInfo::exists(drive.path(folder + u"Keep.m3u8"_s)));
 
-    // Read-only: kept, for root too, and said so.
+    // Read-only: kept, for root too.
     QVERIFY(QFile::setPermissions(drive.path(folder + u"Keep.m3u8"_s), QFile::ReadOwner));
     messagebox::queueAnswer(QMessageBox::Yes);
     QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);

@@ -339,9 +339,8 @@ void TestPspConnection::oneBoxOfAKindAtATime()
     QCOMPARE(messagebox::takeShown().size(), 1);
 }
 
-// PSPs plugged in one after another while a box waits: the last one is in
-// use, its problems are told too, and with its music folder in the way the
-// folder list shows its drive root.
+// PSPs plugged in while a box waits: the last one's problems are told too,
+// and with its music folder in the way the folder list shows its root.
 void TestPspConnection::problemsOfThePspInUse()
 {
     QTemporaryDir drives[4];
