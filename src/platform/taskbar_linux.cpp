@@ -24,9 +24,9 @@ xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 void keepOffTaskbar(QWindow &window)
 {
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return;
-    xcb_connection_t *connection = x11->connection();
     // Window managers read the state of a window as it is mapped; Qt adds
     // its own states to the ones already there.
     const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
