@@ -231,7 +231,9 @@ void ListBox::paintEvent(QPaintEvent *event)
     // A list without the focus shows its selection in the inactive colours,
     // so that the focused one stands out.
     QPalette colours = palette();
-    colours.setCurrentColorGroup(hasFocus() ? QPalette::Active : QPalette::Inactive);
+    colours.setCurrentColorGroup(!isEnabled() ? QPalette::Disabled
+                                 : hasFocus() ? QPalette::Active
+                                              : QPalette::Inactive);
     // Lines of missing tracks: a grey that stays readable, and italics, so
     // that they do not rest on colour alone.
     const QColor missing =
