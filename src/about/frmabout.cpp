@@ -1,6 +1,6 @@
 #include "about/frmabout.h"
 
-#include "browser/maketopmost.h"
+#include "controls/maketopmost.h"
 #include "controls/clickablelabel.h"
 #include "controls/design.h"
 #include "core/version.h"

@@ -1,6 +1,6 @@
 #include "browser/filebrowse.h"
 
-#include "browser/maketopmost.h"
+#include "controls/maketopmost.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
 #include "controls/menubarkeys.h"

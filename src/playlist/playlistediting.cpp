@@ -3,7 +3,7 @@
 #include "controls/listbox.h"
 #include "controls/textbox.h"
 #include "core/texts.h"
-#include "psp/scrollhoriz.h"
+#include "controls/scrollhoriz.h"
 
 #include <algorithm>
 #include <QAction>

@@ -9,7 +9,7 @@
 #include "core/namerules.h"
 #include "core/playlistfile.h"
 #include "core/texts.h"
-#include "psp/scrollhoriz.h"
+#include "controls/scrollhoriz.h"
 
 #include <QAction>
 #include <QDir>

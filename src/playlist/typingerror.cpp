@@ -1,6 +1,6 @@
 #include "playlist/typingerror.h"
 
-#include "browser/maketopmost.h"
+#include "controls/maketopmost.h"
 #include "controls/button.h"
 #include "controls/design.h"
 
