@@ -4,17 +4,14 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
-#include "core/folderpath.h"
-#include "core/playlistfile.h"
 #include "core/texts.h"
+#include "platform/volumeroot.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPushButton>
 
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
-                                   const SavedPanel &saved)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved)
+                                   const SavedPanel &saved, const PlaylistFolder &folder)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder)
 {
     connect(saved.Command4, &QPushButton::clicked, this, &PlaylistDeletion::Command4_Click);
 }
@@ -28,8 +25,12 @@ void PlaylistDeletion::Command4_Click()
         return;
 
     const QString fileName = m_saved.File2->fileName();
-    if (fileName.isEmpty() ||
-        !deleteFileUnlessReadOnly(folderpath::join(m_saved.File2->path(), fileName))) {
+    // Without a playlist folder nothing is deleted, as for any other failure.
+    const bool deleted = [&] {
+        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
+        return folder && !fileName.isEmpty() && deleteFileUnlessReadOnly(*folder, fileName);
+    }();
+    if (!deleted) {
         messagebox::show(&m_window, texts::noPlaylistSelected.builtIn(), QString());
         m_saved.File2->refresh();
         return;
@@ -40,9 +41,8 @@ void PlaylistDeletion::Command4_Click()
     m_playlist.Text1->setText(texts::defaultPlaylistName.builtIn());
 }
 
-bool deleteFileUnlessReadOnly(const QString &path)
+bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path)
 {
-    if (!QFileInfo(path).isFile() || playlist::isReadOnlyFile(path))
-        return false;
-    return QFile::remove(path);
+    const VolumeRoot::Status status = folder.status(path);
+    return status.kind == VolumeRoot::Kind::File && !status.readOnly && folder.remove(path);
 }

@@ -64,7 +64,9 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     // always changes it, and the track list follows it: one listing.
     tracks.Dir1->setDriveRoot(root);
     tracks.Dir1->setPath(musicFolder);
-    m_controls.saved.File2->setPath(folderpath::join(root, setup.playlistFolder));
+    // Without a playlist folder of its own the PSP's playlists list nothing.
+    m_controls.saved.File2->setPath(
+        setup.hasPlaylistFolder ? folderpath::join(root, setup.playlistFolder) : QString());
     Q_EMIT pspInUse(root);
     // Last, as a later arrival may be handled while the box is open.
     reportFolderProblems(root, setup);
