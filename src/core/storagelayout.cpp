@@ -63,8 +63,7 @@ VolumeSetup setUpVolume(const VolumeRoot &volume)
         return setup;
     }
     setup.playlistFolder = ensureFolder(volume, parent, QStringLiteral("MUSIC"), setup, isFolder);
-    const std::unique_ptr<VolumeRoot> playlists =
-        isFolder ? volume.openFolder(setup.playlistFolder) : nullptr;
+    const std::unique_ptr<VolumeRoot> playlists = volume.openFolder(setup.playlistFolder);
     setup.hasPlaylistFolder = playlists != nullptr;
     if (playlists)
         removeLeftovers(*playlists, temporaryNamePattern());

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <memory>
-#include <QByteArray>
 #include <QFile>
 #include <QList>
 #include <QString>
 
-// The root folder of a volume, held open. Whatever is done through it happens
+// The root folder of a volume, or a folder of it opened as a root of its own,
+// held open. Whatever is done through it happens
 // on that volume, even if the volume leaves meanwhile: it never falls through
 // to the folder the volume was mounted on, which lies on the computer's own
 // disk. Paths are relative to the root, with "/" separators ("PSP/PLAYLIST");
@@ -73,6 +73,7 @@ public:
     // A folder below the root, held open as a root of its own; null when it
     // is not a folder.
     virtual std::unique_ptr<VolumeRoot> openFolder(const QString &path) const = 0;
+    // What is at path; Missing also when a folder on the way is not one.
     virtual Status status(const QString &path) const = 0;
     // Opens a plain file of at most maxSize bytes for reading, without
     // waiting on anything that is not a plain file.

@@ -102,9 +102,8 @@ public:
 
     Made makeFolder(const QString &path) const override
     {
-        const qsizetype slash = path.lastIndexOf(u'/');
-        const Descriptor parent(openFolderAt(slash < 0 ? QString() : path.left(slash)));
-        const QByteArray name = QFile::encodeName(path.mid(slash + 1));
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
         if (parent.get() < 0)
             return Made::Refused;
         if (::mkdirat(parent.get(), name.constData(), 0777) == 0)
