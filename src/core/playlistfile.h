@@ -62,9 +62,11 @@ struct PlaylistReadResult
     QByteArray digest;
 };
 
+// Reads to the end, or stops short (incomplete) past maxPlaylistFileSize.
 PlaylistReadResult readPlaylist(QIODevice &device, int codePage);
 
-// Reads the playlist file at path in folder.
+// Reads the playlist file at path in folder; refuses, without reading it, one
+// that is not a plain file or is larger than maxPlaylistFileSize.
 PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage);
 
 // Tells one version of a file from another.
