@@ -140,7 +140,8 @@ bool PlaylistFiles::mayReplace(const QString &path)
         return true;
     const bool changed = [&] {
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
-        return !folder || playlist::changedSince(*folder, path, m_known.digest);
+        // Gone, the save that follows says so.
+        return folder && playlist::changedSince(*folder, path, m_known.digest);
     }();
     return !changed ||
            messagebox::show(&m_window,
