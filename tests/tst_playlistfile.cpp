@@ -112,6 +112,7 @@ private Q_SLOTS:
     void saveReplacesOldFile();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
+    void saveGoesOnWithVolumePulledOut();
     void longPlaylistSavesAndLoadsWhole();
     void nameTheVolumeAcceptsSaves_data();
     void nameTheVolumeAcceptsSaves();
@@ -357,6 +358,26 @@ void TestPlaylistFile::failedSaveKeepsOldFile()
     QCOMPARE(
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
         leftOver);
+#endif
+}
+
+// Pulled out during a save, the volume keeps the new file, and the bare
+// folder it was mounted on gets nothing, not even a temporary file.
+void TestPlaylistFile::saveGoesOnWithVolumePulledOut()
+{
+#ifdef Q_OS_LINUX
+    if (geteuid() != 0)
+        QSKIP("Mounting a medium needs root");
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    QVERIFY(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") == 0);
+    const std::unique_ptr<VolumeRoot> volume = VolumeRoot::open(dir.path());
+    QVERIFY(volume && ::umount2(mountPoint.constData(), MNT_DETACH) == 0);
+
+    QVERIFY(playlist::savePlaylist(*volume, u"Mix.m3u8"_s, "\\a.mp3\r\n"));
+    QCOMPARE(volume->entries(QString()).size(), 1);
+    QCOMPARE(volume->status(u"Mix.m3u8"_s).kind, VolumeRoot::Kind::File);
+    QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 #endif
 }
 

@@ -4,7 +4,6 @@
 #include "platform/ansicodepage.h"
 
 #include <cerrno>
-#include <QCryptographicHash>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -148,7 +147,7 @@ PlaylistReadResult readPlaylist(QIODevice &device, int codePage)
     // After a failed read the last line may be cut short, even inside a
     // character; only the lines known to be whole are kept.
     if (result.complete)
-        result.digest = digestOf(bytes);
+        result.bytes = bytes;
     else
         text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
     result.entries = splitLines(text);
@@ -167,18 +166,13 @@ PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, i
     return readPlaylist(*opened.file, codePage);
 }
 
-QByteArray digestOf(QByteArrayView bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
-bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &digest)
+bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &bytes)
 {
     if (folder.status(path).kind == VolumeRoot::Kind::Missing)
         return false;
     const VolumeRoot::OpenedFile opened = folder.openFile(path, maxPlaylistFileSize);
-    QByteArray bytes;
-    return !opened.file || !readAllBytes(*opened.file, bytes, nullptr) || digestOf(bytes) != digest;
+    QByteArray now;
+    return !opened.file || !readAllBytes(*opened.file, now, nullptr) || now != bytes;
 }
 
 bool reachedThroughLink(const VolumeRoot &folder, const QString &path)

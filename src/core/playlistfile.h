@@ -58,8 +58,8 @@ struct PlaylistReadResult
     // Set when the file was not read at all.
     VolumeRoot::Refusal refusal = VolumeRoot::Refusal::None;
     Encoding encoding = Encoding::Ansi;
-    // Of the whole file, when it was read completely.
-    QByteArray digest;
+    // The whole file, when it was read completely.
+    QByteArray bytes;
 };
 
 // Reads to the end, or stops short (incomplete) past maxPlaylistFileSize.
@@ -69,13 +69,10 @@ PlaylistReadResult readPlaylist(QIODevice &device, int codePage);
 // that is not a plain file or is larger than maxPlaylistFileSize.
 PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage);
 
-// Tells one version of a file from another.
-QByteArray digestOf(QByteArrayView bytes);
-
-// Whether the file at path in folder is no longer the one whose bytes had
-// digest: another program wrote it, or put something else in its place. A
-// file since removed counts as unchanged: replacing it loses nothing.
-bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &digest);
+// Whether the file at path in folder no longer holds these bytes: another
+// program wrote it, or put something else in its place. A file since removed
+// counts as unchanged: replacing it loses nothing.
+bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &bytes);
 
 // Whether a folder on the way to path is a link.
 bool reachedThroughLink(const VolumeRoot &folder, const QString &path);

@@ -58,7 +58,8 @@ void PlaylistFiles::File2_Click()
         entries.addItems(read->entries);
         UpdateHorizontalExtent(entries);
     }
-    m_known = {fileName, read->encoding, read->digest};
+    m_known = {fileName, read->encoding,
+               read->complete ? std::optional(read->bytes) : std::nullopt};
     Q_EMIT opened();
     // A partial copy saved back would silently lose the rest of the file.
     if (!read->complete)
@@ -126,7 +127,7 @@ void PlaylistFiles::save_Click()
         return folder && playlist::savePlaylist(*folder, path, bytes, &error);
     }();
     if (saved)
-        m_known = {path, encoding, playlist::digestOf(bytes)};
+        m_known = {path, encoding, bytes};
     else
         warn(texts::saveFailed.in(language()).arg(shownPath, error));
     m_saved.File2->refresh();
@@ -136,12 +137,12 @@ void PlaylistFiles::save_Click()
 // file since it was opened here; replacing it without a word would undo that.
 bool PlaylistFiles::mayReplace(const QString &path)
 {
-    if (m_known.path != path || m_known.digest.isEmpty())
+    if (m_known.path != path || !m_known.bytes)
         return true;
     const bool changed = [&] {
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
         // Gone, the save that follows says so.
-        return folder && playlist::changedSince(*folder, path, m_known.digest);
+        return folder && playlist::changedSince(*folder, path, *m_known.bytes);
     }();
     return !changed ||
            messagebox::show(&m_window,

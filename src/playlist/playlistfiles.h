@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "playlist/playlistfolder.h"
 
+#include <optional>
 #include <QObject>
 
 // Opening a saved playlist from the playlist list and saving the current one
@@ -33,7 +34,9 @@ private:
     {
         QString path; // in the playlist folder
         playlist::Encoding encoding = playlist::Encoding::Ansi;
-        QByteArray digest; // empty when it was not read whole
+        // The whole file, to tell whether another program changed it; none
+        // when it was not read whole.
+        std::optional<QByteArray> bytes;
     };
 
     bool mayReplace(const QString &path);
