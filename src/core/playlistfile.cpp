@@ -143,13 +143,15 @@ PlaylistReadResult readPlaylist(QIODevice &device, int codePage)
     QByteArray bytes;
     result.complete = readAllBytes(device, bytes, &result.error);
     result.encoding = encodingOf(bytes);
-    QString text = decodeText(bytes, codePage, result.encoding);
+    if (result.complete) {
+        result.entries = decodePlaylist(bytes, codePage);
+        result.bytes = bytes;
+        return result;
+    }
     // After a failed read the last line may be cut short, even inside a
     // character; only the lines known to be whole are kept.
-    if (result.complete)
-        result.bytes = bytes;
-    else
-        text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
+    QString text = decodeText(bytes, codePage, result.encoding);
+    text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
     result.entries = splitLines(text);
     return result;
 }
