@@ -1,5 +1,7 @@
 #include "core/namerules.h"
 
+#include "core/entry.h"
+
 #include <algorithm>
 #include <QStringList>
 
@@ -13,7 +15,7 @@ namespace {
 bool refusedByFat(QChar c)
 {
     constexpr QStringView refused = u":*?\"<>|";
-    return c.unicode() < 0x20 || refused.contains(c);
+    return isControlCharacter(c) || refused.contains(c);
 }
 
 // On every system both "\" and "/" separate folders in a playlist name.

@@ -7,11 +7,14 @@
 #include "core/texts.h"
 #include "platform/volumeroot.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
-                                   const SavedPanel &saved, const PlaylistFolder &folder)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder)
+                                   const SavedPanel &saved, const PlaylistFolder &folder,
+                                   const QLineEdit &languageFlag)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
+      m_languageFlag(languageFlag)
 {
     connect(saved.Command4, &QPushButton::clicked, this, &PlaylistDeletion::Command4_Click);
 }
@@ -26,12 +29,22 @@ void PlaylistDeletion::Command4_Click()
 
     const QString fileName = m_saved.File2->fileName();
     // Without a playlist folder nothing is deleted, as for any other failure.
+    bool readOnly = false;
     const bool deleted = [&] {
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
-        return folder && !fileName.isEmpty() && deleteFileUnlessReadOnly(*folder, fileName);
+        if (!folder || fileName.isEmpty())
+            return false;
+        readOnly = folder->status(fileName).readOnly;
+        return deleteFileUnlessReadOnly(*folder, fileName);
     }();
     if (!deleted) {
-        messagebox::show(&m_window, texts::noPlaylistSelected.builtIn(), QString());
+        // A read-only playlist is selected all right: it is said to be kept.
+        messagebox::show(&m_window,
+                         readOnly
+                             ? texts::readOnlyNotDeleted.in(languageFromFlag(m_languageFlag.text()))
+                                   .arg(fileName)
+                             : texts::noPlaylistSelected.builtIn(),
+                         QString());
         m_saved.File2->refresh();
         return;
     }

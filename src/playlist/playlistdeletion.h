@@ -14,7 +14,7 @@ class PlaylistDeletion : public QObject
     Q_OBJECT
 public:
     PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
-                     const PlaylistFolder &folder);
+                     const PlaylistFolder &folder, const QLineEdit &languageFlag);
 
     void Command4_Click();
 
@@ -23,6 +23,7 @@ private:
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
     PlaylistFolder m_folder;
+    const QLineEdit &m_languageFlag;
 };
 
 // Deletes a file of a folder unless it is missing, not a plain file, or
