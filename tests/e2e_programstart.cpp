@@ -7,36 +7,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QString mainTitle = u"Zarvello v."_s;
-
-// The titles of the program's windows on the X server, cut to the length of
-// the main window's fixed part.
-QStringList programWindows()
-{
-    QProcess xwininfo;
-    xwininfo.start(u"xwininfo"_s, {u"-root"_s, u"-tree"_s});
-    xwininfo.waitForFinished();
-    QStringList titles;
-    for (const QString &line :
-         QString::fromLocal8Bit(xwininfo.readAllStandardOutput()).split(u'\n'))
-        if (line.contains(u"(\"zarvello\" \"Zarvello\")"_s))
-            titles.append(line.section(u'"', 1, 1).left(mainTitle.size()));
-    titles.sort();
-    return titles;
-}
-
-void start(QProcess &program, const QProcessEnvironment &environment,
-           const QStringList &arguments = {})
-{
-    program.setProcessEnvironment(environment);
-    program.setWorkingDirectory(QDir::tempPath());
-    program.start(QString::fromLocal8Bit(ZARVELLO_EXECUTABLE), arguments);
-}
-
-} // namespace
-
 // The built program started as a terminal or a desktop starts it.
 class TestProgramStart : public QObject
 {
@@ -46,6 +16,18 @@ private Q_SLOTS:
     void answersWithoutDisplay();
     void laterStartHandsOver();
 };
+
+namespace {
+
+void start(QProcess &program, const QProcessEnvironment &environment, const QString &folder,
+           const QStringList &arguments)
+{
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(folder);
+    program.start(QString::fromLocal8Bit(ZARVELLO_EXECUTABLE), arguments);
+}
+
+} // namespace
 
 void TestProgramStart::answersWithoutDisplay_data()
 {
@@ -62,7 +44,7 @@ void TestProgramStart::answersWithoutDisplay()
     for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
         environment.remove(name);
     QProcess program;
-    start(program, environment, {QString::fromLatin1(QTest::currentDataTag())});
+    start(program, environment, QDir::tempPath(), {QString::fromLatin1(QTest::currentDataTag())});
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitCode(), 0);
     QTEST(QString::fromLocal8Bit(program.readLine()).trimmed(), "firstLine");
@@ -70,25 +52,29 @@ void TestProgramStart::answersWithoutDisplay()
 
 void TestProgramStart::laterStartHandsOver()
 {
-    // A session of its own, where no other Zarvello runs.
+    // A session of its own, where no other Zarvello runs, and copies of a
+    // PSP, each set up as a PSP in use once its playlist folder appears.
     QTemporaryDir session;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_RUNTIME_DIR"_s, session.path());
+    const QDir here(session.path());
+    for (const QString &copy : {u"one"_s, u"two"_s, u"three"_s})
+        QVERIFY(here.mkpath(copy + u"/PSP"_s));
     QProcess first, later, next;
-    start(first, environment);
-    QTRY_COMPARE_WITH_TIMEOUT(programWindows(), QStringList{mainTitle}, 20000);
+    start(first, environment, here.path(), {u"one"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(here.exists(u"one/PSP/PLAYLIST/MUSIC"_s), 20000);
 
-    // The running one gets the folder, and reports it missing in a box.
-    start(later, environment, {u"missing"_s});
+    // Named relative to the later start's folder, taken by the running one.
+    start(later, environment, here.filePath(u"two"_s), {u"."_s});
     QVERIFY(later.waitForFinished(20000));
     QCOMPARE(later.exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(programWindows(), (QStringList{u"Zarvello"_s, mainTitle}), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(here.exists(u"two/PSP/PLAYLIST/MUSIC"_s), 20000);
 
     // A crash leaves its socket behind: the next start becomes the running one.
     first.kill();
     first.waitForFinished();
-    start(next, environment);
-    QTRY_COMPARE_WITH_TIMEOUT(programWindows(), QStringList{mainTitle}, 20000);
+    start(next, environment, here.path(), {u"three"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(here.exists(u"three/PSP/PLAYLIST/MUSIC"_s), 20000);
     next.terminate();
     QVERIFY(next.waitForFinished(20000));
 }

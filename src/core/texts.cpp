@@ -157,25 +157,25 @@ const Phrase argumentNotAFolder{
     u"«\u00A0%1\u00A0» n'est pas un dossier. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"\"%1\" is not a folder. Plug your PSP in, or name the folder of a PSP."};
 const Phrase argumentElsewhere{
-    u"Seuls les dossiers de cet ordinateur peuvent être ouverts, et «\u00a0%1\u00a0» n'en est pas "
+    u"Seuls les dossiers de cet ordinateur peuvent être ouverts, et «\u00A0%1\u00A0» n'en est pas "
     u"un. "
     u"Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"Only folders on this computer can be opened, and \"%1\" is not one. Plug your PSP in, "
     u"or name the folder of a PSP."};
 
 const Phrase noFileManager{
-    u"Aucun gestionnaire de fichiers n'a pu être lancé pour afficher «\u00a0%1\u00a0».",
+    u"Aucun gestionnaire de fichiers n'a pu être lancé pour afficher «\u00A0%1\u00A0».",
     u"No file manager could be started to show \"%1\"."};
 
 const Phrase commandLineHelp{
-    u"Utilisation\u00a0: zarvello [options] [dossier]\n"
+    u"Utilisation\u00A0: zarvello [options] [dossier]\n"
     u"Crée des playlists musicales sur une PSP branchée en USB.\n"
     u"\n"
-    u"Options\u00a0:\n"
+    u"Options\u00A0:\n"
     u"  -h, --help     Affiche les options et quitte.\n"
     u"  -v, --version  Affiche la version et quitte.\n"
     u"\n"
-    u"Arguments\u00a0:\n"
+    u"Arguments\u00A0:\n"
     u"  dossier        Le stockage d'une PSP, ou une copie de celui-ci, à utiliser comme si\n"
     u"                 la PSP venait d'être branchée (un chemin ou une URI file://).\n",
     u"Usage: zarvello [options] [folder]\n"
