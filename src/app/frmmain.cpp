@@ -10,8 +10,11 @@
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
+#include "controls/messagebox.h"
 #include "controls/textbox.h"
+#include "core/folderpath.h"
 #include "core/languagecode.h"
+#include "core/texts.h"
 #include "core/version.h"
 #include "platform/taskbar.h"
 #include "playlist/missingtrackmarks.h"
@@ -325,6 +328,33 @@ void FrmMain::connectFolderWhenShown(const QString &folder)
 {
     QMetaObject::invokeMethod(
         this, [this, folder] { m_psp->connectFolder(folder); }, Qt::QueuedConnection);
+}
+
+void FrmMain::openWhenShown(const QString &place)
+{
+    if (place.isEmpty())
+        return;
+    if (!folderpath::isElsewhere(place)) {
+        connectFolderWhenShown(place);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, place] { warn(texts::argumentElsewhere, place); }, Qt::QueuedConnection);
+}
+
+void FrmMain::takeOverStart(const QString &place)
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    openWhenShown(place);
+}
+
+void FrmMain::warn(const Phrase &phrase, const QString &subject)
+{
+    messagebox::show(this, phrase.in(languageFromFlag(m_controls.Text2->text())).arg(subject),
+                     QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void FrmMain::PositionMediaBrowser()
