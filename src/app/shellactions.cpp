@@ -1,5 +1,6 @@
 #include "about/frmabout.h"
 #include "app/frmmain.h"
+#include "core/texts.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -13,10 +14,11 @@ Q_LOGGING_CATEGORY(lcShell, "zarvello.shell")
 
 void FrmMain::explore_Click()
 {
-    // The user is not told: a drive that cannot be opened just stays closed.
-    const QString folder = QDir::fromNativeSeparators(m_controls.lettre->text());
-    if (!m_services.shell->explore(windowHandle(), folder))
-        qCWarning(lcShell) << "the desktop did not open" << folder;
+    // Only a desktop without any file manager is reported: what a file manager
+    // makes of the drive is its own business.
+    const QString root = QDir::fromNativeSeparators(m_controls.lettre->text());
+    if (!m_services.shell->explore(windowHandle(), root))
+        warn(texts::noFileManager, QDir::toNativeSeparators(root));
 }
 
 void FrmMain::about_Click()

@@ -1,9 +1,9 @@
 #include "playlist/playlistediting.h"
 
 #include "controls/listbox.h"
+#include "controls/scrollhoriz.h"
 #include "controls/textbox.h"
 #include "core/texts.h"
-#include "controls/scrollhoriz.h"
 
 #include <algorithm>
 #include <QAction>

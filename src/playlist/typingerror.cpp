@@ -1,8 +1,8 @@
 #include "playlist/typingerror.h"
 
-#include "controls/maketopmost.h"
 #include "controls/button.h"
 #include "controls/design.h"
+#include "controls/maketopmost.h"
 
 #include <QKeyEvent>
 #include <QLabel>
