@@ -1,8 +1,8 @@
 #include "about/frmabout.h"
 
-#include "controls/maketopmost.h"
 #include "controls/clickablelabel.h"
 #include "controls/design.h"
+#include "controls/maketopmost.h"
 #include "core/version.h"
 
 namespace {

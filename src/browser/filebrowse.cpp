@@ -1,8 +1,8 @@
 #include "browser/filebrowse.h"
 
-#include "controls/maketopmost.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/maketopmost.h"
 #include "controls/menubarkeys.h"
 #include "core/storagelayout.h"
 
