@@ -27,15 +27,20 @@
 #include "psp/tracklibrary.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcShell, "zarvello.shell")
 
 constexpr int clientWidth = 9270;
 constexpr int clientHeight = 5250;
@@ -379,4 +384,32 @@ void FrmMain::UnloadAllForms()
         if (window != this)
             window->close();
     }
+}
+
+void FrmMain::explore_Click()
+{
+    // Only a desktop without any file manager is reported: what a file manager
+    // makes of the drive is its own business.
+    const QString root = QDir::fromNativeSeparators(m_controls.lettre->text());
+    if (!m_services.shell->explore(windowHandle(), root))
+        warn(texts::noFileManager, QDir::toNativeSeparators(root));
+}
+
+void FrmMain::about_Click()
+{
+    FrmAbout &dialog = m_forms->frmAbout();
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+bool FrmMain::OpenBrowser(const QString &address)
+{
+    QString target = address;
+    if (!target.startsWith(QStringLiteral("http"), Qt::CaseInsensitive))
+        target.prepend(QStringLiteral("http://"));
+    const bool opened = m_services.shell->open(target);
+    if (!opened)
+        qCWarning(lcShell) << "the desktop did not open" << target;
+    return opened;
 }
