@@ -20,7 +20,7 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
+FrmAbout::FrmAbout(QWidget &owner, LanguageFlag languageFlag)
     : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("frmAbout"))
 {
     setFixedSize(twips(4215), twips(1695));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/secondarywindow.h"
 
 class ClickableLabel;
@@ -11,7 +12,7 @@ class FrmAbout : public SecondaryWindow<QWidget>
 {
     Q_OBJECT
 public:
-    FrmAbout(QWidget &owner, const QLineEdit &languageFlag);
+    FrmAbout(QWidget &owner, LanguageFlag languageFlag);
 
     void Form_Load() override;
     void applyTexts() override;

@@ -8,6 +8,7 @@
 #include "controls/design.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/languageflag.h"
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
 #include "controls/messagebox.h"
@@ -357,7 +358,7 @@ void FrmMain::takeOverStart(const QString &place)
 
 void FrmMain::warn(const Phrase &phrase, const QString &subject)
 {
-    messagebox::show(this, phrase.in(languageFromFlag(m_controls.Text2->text())).arg(subject),
+    messagebox::show(this, phrase.in(LanguageFlag(*m_controls.Text2).language()).arg(subject),
                      QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 

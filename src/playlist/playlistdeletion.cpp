@@ -24,7 +24,7 @@ bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path)
 
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
                                    const SavedPanel &saved, const PlaylistFolder &folder,
-                                   const QLineEdit &languageFlag)
+                                   LanguageFlag languageFlag)
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
       m_languageFlag(languageFlag)
 {
@@ -53,8 +53,7 @@ void PlaylistDeletion::Command4_Click()
         // A read-only playlist is selected all right: it is said to be kept.
         messagebox::show(&m_window,
                          readOnly
-                             ? texts::readOnlyNotDeleted.in(languageFromFlag(m_languageFlag.text()))
-                                   .arg(fileName)
+                             ? texts::readOnlyNotDeleted.in(m_languageFlag.language()).arg(fileName)
                              : texts::noPlaylistSelected.builtIn(),
                          QString());
         m_saved.File2->refresh();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "playlist/playlistfolder.h"
 
@@ -14,7 +15,7 @@ class PlaylistDeletion : public QObject
     Q_OBJECT
 public:
     PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
-                     const PlaylistFolder &folder, const QLineEdit &languageFlag);
+                     const PlaylistFolder &folder, LanguageFlag languageFlag);
 
     void Command4_Click();
 
@@ -23,5 +24,5 @@ private:
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
     PlaylistFolder m_folder;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
 };

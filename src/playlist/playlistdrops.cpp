@@ -27,7 +27,7 @@ QString listed(const QStringList &paths)
 
 PlaylistDrops::PlaylistDrops(QWidget &window, PlaylistEditing &editing,
                              const PlaylistPanel &playlist, const QLineEdit &driveRoot,
-                             const QLineEdit &languageFlag)
+                             LanguageFlag languageFlag)
     : QObject(&window), m_window(window), m_editing(editing), m_playlist(playlist),
       m_driveRoot(driveRoot), m_languageFlag(languageFlag)
 {
@@ -60,7 +60,7 @@ void PlaylistDrops::List1_DragDrop(int position, const QMimeData *data)
 
 void PlaylistDrops::sayWhatWasLeftOut(const DroppedFiles &files)
 {
-    const Language language = languageFromFlag(m_languageFlag.text());
+    const Language language = m_languageFlag.language();
     QStringList paragraphs;
     if (!files.offDrive.isEmpty())
         paragraphs.append(texts::droppedOffDrive.in(language).arg(listed(files.offDrive)));

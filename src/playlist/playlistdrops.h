@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 
 #include <QObject>
@@ -18,7 +19,7 @@ class PlaylistDrops : public QObject
     Q_OBJECT
 public:
     PlaylistDrops(QWidget &window, PlaylistEditing &editing, const PlaylistPanel &playlist,
-                  const QLineEdit &driveRoot, const QLineEdit &languageFlag);
+                  const QLineEdit &driveRoot, LanguageFlag languageFlag);
 
     void List1_DragDrop(int position, const QMimeData *data);
 
@@ -29,5 +30,5 @@ private:
     PlaylistEditing &m_editing;
     PlaylistPanel m_playlist;
     const QLineEdit &m_driveRoot;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
 };

@@ -25,7 +25,7 @@ bool isPlaceholderName(const QString &text)
 } // namespace
 
 PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
-                                 const QLineEdit &languageFlag, QObject *parent)
+                                 LanguageFlag languageFlag, QObject *parent)
     : QObject(parent), m_panel(panel), m_languageFlag(languageFlag)
 {
     connect(panel.Command1, &QPushButton::clicked, this, &PlaylistEditing::Command1_Click);
@@ -150,5 +150,5 @@ void PlaylistEditing::Text1_LostFocus()
 
 QString PlaylistEditing::defaultName() const
 {
-    return texts::defaultPlaylistName.in(languageFromFlag(m_languageFlag.text()));
+    return texts::defaultPlaylistName.in(m_languageFlag.language());
 }

@@ -15,7 +15,7 @@
 
 PlaylistFiles::PlaylistFiles(QWidget &window, const PlaylistPanel &playlist,
                              const SavedPanel &saved, QAction *save, const PlaylistFolder &folder,
-                             const QLineEdit &languageFlag, int codePage)
+                             LanguageFlag languageFlag, int codePage)
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
       m_languageFlag(languageFlag), m_codePage(codePage)
 {
@@ -172,5 +172,5 @@ void PlaylistFiles::warn(const QString &text)
 
 Language PlaylistFiles::language() const
 {
-    return languageFromFlag(m_languageFlag.text());
+    return m_languageFlag.language();
 }

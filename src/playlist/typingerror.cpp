@@ -23,7 +23,7 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 
 } // namespace
 
-TypingError::TypingError(QWidget &owner, const QLineEdit &languageFlag)
+TypingError::TypingError(QWidget &owner, LanguageFlag languageFlag)
     : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("typingerror"))
 {
     setFixedSize(twips(2775), twips(2175));

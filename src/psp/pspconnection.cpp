@@ -2,6 +2,7 @@
 
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/languageflag.h"
 #include "controls/messagebox.h"
 #include "core/folderpath.h"
 #include "core/storagelayout.h"
@@ -97,7 +98,7 @@ void PspConnection::showConnectedLayout()
 
 void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup &setup)
 {
-    const Language language = languageFromFlag(m_controls.Text2->text());
+    const Language language = LanguageFlag(*m_controls.Text2).language();
     QStringList paragraphs;
     for (const FolderProblem &problem : setup.problems) {
         const Phrase &phrase = problem.isAFile ? texts::folderIsAFile : texts::folderNotCreated;
@@ -144,7 +145,7 @@ void PspConnection::connectFolder(const QString &folder)
     const Phrase &problem =
         info.exists() && !info.isDir() ? texts::argumentNotAFolder : texts::argumentMissing;
     messagebox::show(&m_window,
-                     problem.in(languageFromFlag(m_controls.Text2->text()))
+                     problem.in(LanguageFlag(*m_controls.Text2).language())
                          .arg(QDir::toNativeSeparators(folder)),
                      QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
