@@ -92,22 +92,24 @@ void TestPspConnection::pspWithoutItsFolders()
     QCOMPARE(window->controls().tracks.Dir1->path(), drive.path(u"MUSIC"_s));
     QCOMPARE(window->controls().tracks.music->path(), drive.path(u"MUSIC"_s));
     QCOMPARE(window->controls().saved.File2->path(), drive.path(u"PSP/PLAYLIST/MUSIC"_s));
-    QCOMPARE(window->controls().tracks.music->pattern(),
-             u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3"_s);
-    QCOMPARE(window->controls().saved.File2->pattern(), u"*.m3u8"_s);
     QVERIFY(messagebox::takeShown().isEmpty());
 }
 
 void TestPspConnection::existingFoldersAreKept()
 {
-    const PspDrive drive({u"MUSIC/a.mp3"_s, u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s},
-                         {u"MUSIC/Album"_s});
+    const QStringList tracks{u"a.mp3"_s,   u"b.WAV"_s, u"c.wma"_s,
+                             u"d.atrac"_s, u"e.omg"_s, u"f.at3"_s};
+    QStringList files{u"MUSIC/notes.txt"_s, u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s,
+                      u"PSP/PLAYLIST/MUSIC/notes.txt"_s};
+    for (const QString &track : tracks)
+        files.append(u"MUSIC/"_s + track);
+    const PspDrive drive(files, {u"MUSIC/Album"_s});
     TestMainWindow window;
     window->controls().playlist.List1->addItem(u"\\MUSIC\\kept.mp3"_s);
     drive.plugInto(window);
 
     QVERIFY(QFile::exists(drive.path(u"MUSIC/a.mp3"_s)));
-    QCOMPARE(window->controls().tracks.music->items(), QStringList{u"a.mp3"_s});
+    QCOMPARE(window->controls().tracks.music->items(), tracks);
     QCOMPARE(window->controls().saved.File2->items(), QStringList{u"Road trip.m3u8"_s});
     QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\MUSIC\\kept.mp3"_s});
     QCOMPARE(window->controls().playlist.Text1->text(), u"Untitled playlist"_s);
