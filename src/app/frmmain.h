@@ -6,8 +6,11 @@
 
 #include <QMainWindow>
 
+class MusicSend;
 class PlaylistEditing;
 class PspConnection;
+class QUrl;
+struct SentTrack;
 
 // The main window. Its controls hold the program's shared state: the language
 // flag (Text2), the PSP drive root (lettre), the current playlist (List1) and
@@ -33,6 +36,10 @@ public:
     Forms &forms() { return *m_forms; }
     PlaylistEditing &editing() { return *m_editing; }
 
+    MusicSend &send() { return *m_send; }
+    // Files dropped on a list of the PSP's tracks: those off the PSP are sent.
+    void sendDropped(const QList<QUrl> &urls);
+
     QString GetSystemLanguageCode() const;
     void PositionMediaBrowser();
     void UnloadAllForms();
@@ -51,10 +58,17 @@ private:
     void applyEnglishTexts();
     void explore_Click();
     void about_Click();
+    // Sends files; position is where their entries go in the current
+    // playlist, or -1 for none.
+    void startSend(int position, const QStringList &paths);
+    void sendFinished(const QList<SentTrack> &tracks);
+    void refreshTrackLists();
 
     PlatformServices m_services;
     MainWindowControls m_controls;
     Forms *m_forms = nullptr;
     PlaylistEditing *m_editing = nullptr;
     PspConnection *m_psp = nullptr;
+    MusicSend *m_send = nullptr;
+    int m_sendPosition = -1;
 };
