@@ -66,7 +66,9 @@ public:
 
 Q_SIGNALS:
     // The send is over, by its end, a cancel or a refusal: one line per
-    // track found, in the order given (folders expanded in place).
+    // track found, in the order given (folders expanded in place); none when
+    // cancelled before the tracks were looked at. Not emitted when the send
+    // goes away with its window.
     void finished(const QList<SentTrack> &tracks);
     // Tracks or folders were written: lists of the PSP's files are stale.
     void pspChanged();
