@@ -97,8 +97,8 @@ void TestPspConnection::pspWithoutItsFolders()
 
 void TestPspConnection::existingFoldersAreKept()
 {
-    const QStringList tracks{u"a.mp3"_s,   u"b.WAV"_s, u"c.wma"_s,
-                             u"d.atrac"_s, u"e.omg"_s, u"f.at3"_s};
+    const QStringList tracks{u"a.mp3"_s, u"b.WAV"_s, u"c.wma"_s, u"d.atrac"_s,
+                             u"e.omg"_s, u"f.at3"_s, u"g.m4a"_s};
     QStringList files{u"MUSIC/notes.txt"_s, u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s,
                       u"PSP/PLAYLIST/MUSIC/notes.txt"_s};
     for (const QString &track : tracks)
