@@ -5,15 +5,14 @@
 #include "controls/maketopmost.h"
 #include "core/version.h"
 
+#include <QDir>
+
 namespace {
 
 template <class Label>
 Label *label(QWidget *parent, const char *name, const QRect &geometry, const QColor &colour)
 {
-    auto *control = new Label(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    control->setTextFormat(Qt::PlainText);
+    auto *control = designLabel(new Label(parent), name, geometry);
     setTextColour(control, colour);
     return control;
 }
@@ -32,10 +31,12 @@ FrmAbout::FrmAbout(QWidget &owner, LanguageFlag languageFlag)
     light.setColor(QPalette::Window, QColor(240, 240, 240));
     light.setColor(QPalette::WindowText, Qt::black);
     setPalette(light);
-    // Every size, so that title bars, task switchers and docks each get a sharp picture.
+    // Every size the build compiled in, so that title bars, task switchers and
+    // docks each get a sharp picture.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/zarvello-%1.png").arg(size), QSize(size, size));
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &file : icons.entryList({QStringLiteral("zarvello-*.png")}))
+        icon.addFile(icons.filePath(file));
     setWindowIcon(icon);
     setWindowTitle(texts::aboutTitlePrefix.builtIn() + version::applicationTitle());
 

@@ -12,10 +12,7 @@ namespace {
 
 QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    label->setTextFormat(Qt::PlainText);
+    auto *label = designLabel(new QLabel(parent), name, geometry);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
