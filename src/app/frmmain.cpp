@@ -13,6 +13,9 @@
 #include "controls/textbox.h"
 #include "core/languagecode.h"
 #include "core/version.h"
+#include "import/playlistfiledrops.h"
+#include "import/playlistimport.h"
+#include "playlist/computercopy.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistdrops.h"
@@ -114,6 +117,16 @@ void FrmMain::connectSubsystems()
         dialog.raise();
     });
     new PlaylistDeletion(*this, c.playlist, c.saved);
+    m_copy = new ComputerCopy(*this, c.saved, *c.lettre, flag, m_services.ansiCodePage);
+
+    auto *import = new PlaylistImport(
+        *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,
+        [](const QStringList &toSend, const PlaylistImport::Arrived &arrived) {
+            arrived(QStringList(toSend.size(), QString()));
+        },
+        [files] { return files->hasUnsavedEntries(); });
+    connect(import, &PlaylistImport::imported, marks, &MissingTrackMarks::recheck);
+    new PlaylistFileDrops(*this, *import);
 }
 
 void FrmMain::buildControls()
@@ -290,6 +303,7 @@ void FrmMain::applyEnglishTexts()
     c.playlist.Command3->setText(texts::moveDown.in(en));
     c.saved.Label3->setText(texts::playlistsHeading.in(en));
     c.saved.Command4->setText(texts::deletePlaylist.in(en));
+    m_copy->applyTexts();
     c.menus.file->setTitle(texts::menuFile.in(en));
     c.menus.mnnew->setText(texts::menuNew.in(en));
     c.menus.save->setText(texts::menuSave.in(en));

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+class ComputerCopy;
 class PlaylistEditing;
 class PspConnection;
 
@@ -57,4 +58,5 @@ private:
     Forms *m_forms = nullptr;
     PlaylistEditing *m_editing = nullptr;
     PspConnection *m_psp = nullptr;
+    ComputerCopy *m_copy = nullptr;
 };

@@ -111,6 +111,35 @@ const Phrase droppedNotTracks{
     u"Only the audio files that the track list shows can be added to the playlist; these "
     u"folders and files were not:\n%1"};
 
+const Phrase replaceUnsavedQuestion{
+    u"La playlist en cours n'a pas été enregistrée. La remplacer par « %1 » ?",
+    u"The current playlist has not been saved. Replace it with \"%1\"?"};
+const Phrase importNotAPlaylist{u"« %1 » n'est pas une playlist que Zarvello sait lire.",
+                                u"\"%1\" is not a playlist that Zarvello can read."};
+const Phrase importUnreadable{u"La playlist « %1 » n'a pas pu être lue : %2.",
+                              u"The playlist \"%1\" could not be read: %2."};
+const Phrase importNothingFound{
+    u"Aucun morceau de « %1 » n'a pu être ajouté : la playlist en cours est restée telle quelle.",
+    u"No track of \"%1\" could be added: the current playlist was left as it was."};
+const Phrase importNotFound{
+    u"Ces morceaux de la playlist n'ont pas été trouvés sur l'ordinateur :\n%1",
+    u"These tracks of the playlist were not found on the computer:\n%1"};
+const Phrase importStreams{
+    u"Ces entrées de la playlist sont des flux ou des adresses, pas des fichiers : elles ne "
+    u"peuvent pas aller sur la PSP.\n%1",
+    u"These entries of the playlist are streams or addresses, not files, so they cannot go to "
+    u"the PSP:\n%1"};
+
+const Phrase copyToComputer{u"Enregistrer une copie sur l'ordinateur...",
+                            u"Save a copy on the computer..."};
+const Phrase copyFileType{u"Playlists M3U (*.m3u8)", u"M3U playlists (*.m3u8)"};
+const Phrase copyInMusicFolder{
+    u"Une playlist placée dans le dossier MUSIC de la PSP lui cacherait des morceaux. "
+    u"Choisissez un autre dossier.",
+    u"A playlist in the PSP's MUSIC folder would hide tracks from it. Choose another folder."};
+const Phrase copyFailed{u"La copie n'a pas pu être enregistrée dans « %1 » : %2.",
+                        u"The copy could not be saved as \"%1\": %2."};
+
 const Phrase argumentMissing{
     u"Le dossier « %1 » n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"The folder \"%1\" does not exist. Plug your PSP in, or name the folder of a PSP."};

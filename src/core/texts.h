@@ -93,6 +93,21 @@ extern const Phrase missingTrackTip;
 extern const Phrase droppedOffDrive;
 extern const Phrase droppedNotTracks;
 
+// Playlists of the computer brought to the PSP; %1 is the playlist.
+extern const Phrase replaceUnsavedQuestion;
+extern const Phrase importNotAPlaylist;
+extern const Phrase importUnreadable; // %2 is what the system said
+extern const Phrase importNothingFound;
+// Left out of an imported playlist; %1 lists them.
+extern const Phrase importNotFound;
+extern const Phrase importStreams;
+
+// A saved playlist copied to the computer.
+extern const Phrase copyToComputer; // File2's command
+extern const Phrase copyFileType;
+extern const Phrase copyInMusicFolder;
+extern const Phrase copyFailed; // %1 is the file, %2 what the system said
+
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;
 extern const Phrase argumentNotAFolder;

@@ -42,6 +42,8 @@ void PlaylistFiles::File2_Click()
             playlist::loadPlaylist(folderpath::join(m_saved.File2->path(), fileName), m_codePage);
         entries.addItems(result.entries);
         UpdateHorizontalExtent(entries);
+        if (result.complete)
+            m_stored = result.entries;
         return result;
     }();
     Q_EMIT opened();
@@ -91,9 +93,17 @@ void PlaylistFiles::save_Click()
         const BusyCursor busy;
         return playlist::savePlaylist(path, entries, m_codePage, &error);
     }();
-    if (!saved)
+    if (saved)
+        m_stored = entries;
+    else
         warn(texts::saveFailed.in(language()).arg(shownPath, error));
     m_saved.File2->refresh();
+}
+
+bool PlaylistFiles::hasUnsavedEntries() const
+{
+    const QStringList &entries = m_playlist.List1->items();
+    return !entries.isEmpty() && entries != m_stored;
 }
 
 void PlaylistFiles::refuseName()
