@@ -10,11 +10,14 @@
 #include "core/texts.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
@@ -40,9 +43,18 @@ ComputerCopy::ComputerCopy(QWidget &window, const SavedPanel &saved, const QLine
 {
     m_command->setObjectName(u"copyToComputer"_s);
     // A command for the selected playlist, so it sits with the list: its
-    // context menu, also opened from the keyboard with the Menu key.
-    saved.File2->addAction(m_command);
-    saved.File2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // context menu, opened from the keyboard with the Menu key or, as on
+    // Windows and GTK desktops, Shift+F10.
+    FileListBox *list = saved.File2;
+    list->addAction(m_command);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), list);
+    menuKey->setContext(Qt::WidgetShortcut);
+    connect(menuKey, &QShortcut::activated, this, [list] {
+        const QPoint at = list->viewport()->geometry().topLeft();
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, at, list->mapToGlobal(at));
+        QCoreApplication::sendEvent(list, &event);
+    });
     const auto follow = [this] {
         m_command->setEnabled(!m_saved.File2->fileName().isEmpty());
     };
