@@ -28,6 +28,10 @@ bool PlaylistFileDrops::eventFilter(QObject *watched, QEvent *event)
     if (!widget || widget->window() != &m_window)
         return false;
     auto *drop = static_cast<QDropEvent *>(event);
+    // A saved playlist dragged out of its own list is the PSP's, not a
+    // desktop player's.
+    if (drop->source())
+        return false;
     const QString path = droppedPlaylist(drop->mimeData());
     if (path.isEmpty())
         return false;
