@@ -11,10 +11,13 @@
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
 #include "controls/textbox.h"
+#include "core/droppedfiles.h"
 #include "core/languagecode.h"
 #include "core/version.h"
 #include "import/playlistfiledrops.h"
 #include "import/playlistimport.h"
+#include "platform/volumenotifier.h"
+#include "platform/volumeroot.h"
 #include "playlist/computercopy.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
@@ -24,12 +27,15 @@
 #include "playlist/typingerror.h"
 #include "psp/pspconnection.h"
 #include "psp/tracklibrary.h"
+#include "send/musicsend.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -103,7 +109,17 @@ void FrmMain::connectSubsystems()
         marks->recheck();
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
-    new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
+    auto *drops = new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
+    m_send = new MusicSend(*this, *c.lettre, flag, [this](const QString &root) {
+        return SysInfo1() ? SysInfo1()->openVolume(root) : VolumeRoot::open(root);
+    });
+    connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
+    connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
+    connect(m_send, &MusicSend::finished, this, &FrmMain::sendFinished);
+    connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
+    c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
+    connect(c.tracks.music, &ListBox::dropped, this,
+            [this](int, const QMimeData *dropped) { sendDropped(dropped->urls()); });
     auto *tracks = new TrackLibrary(c.tracks, this);
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,
@@ -121,11 +137,16 @@ void FrmMain::connectSubsystems()
 
     auto *import = new PlaylistImport(
         *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,
-        [](const QStringList &toSend, const PlaylistImport::Arrived &arrived) {
-            arrived(QStringList(toSend.size(), QString()));
+        [this](const QStringList &toSend, const QStringList &leftOut,
+               const PlaylistImport::Arrived &arrived) {
+            if (m_send->start(toSend, leftOut))
+                m_importArrived = arrived;
+            else
+                arrived({});
         },
         [files] { return files->hasUnsavedEntries(); });
     connect(import, &PlaylistImport::imported, marks, &MissingTrackMarks::recheck);
+    connect(m_send, &MusicSend::playlistChosen, import, &PlaylistImport::importFile);
     new PlaylistFileDrops(*this, *import);
 }
 
@@ -225,6 +246,7 @@ void FrmMain::buildMenus()
     m.file = menus->addMenu(texts::menuFile.builtIn());
     m.mnnew = m.file->addAction(texts::menuNew.builtIn());
     m.mnnew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m.send = m.file->addAction(texts::menuSend.builtIn());
     m.bar = m.file->addSeparator();
     m.save = m.file->addAction(texts::menuSave.builtIn());
     m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -238,8 +260,8 @@ void FrmMain::buildMenus()
     m.file->setObjectName(QStringLiteral("file"));
     m.file->menuAction()->setObjectName(QStringLiteral("file"));
     const std::pair<QAction *, const char *> names[] = {
-        {m.mnnew, "mnnew"},     {m.bar, "bar"},       {m.save, "save"},  {m.barre1, "barre1"},
-        {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
+        {m.mnnew, "mnnew"},   {m.send, "send"},       {m.bar, "bar"},       {m.save, "save"},
+        {m.barre1, "barre1"}, {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
     for (const auto &[action, name] : names)
         action->setObjectName(QLatin1String(name));
 
@@ -306,6 +328,7 @@ void FrmMain::applyEnglishTexts()
     m_copy->applyTexts();
     c.menus.file->setTitle(texts::menuFile.in(en));
     c.menus.mnnew->setText(texts::menuNew.in(en));
+    c.menus.send->setText(texts::menuSend.in(en));
     c.menus.save->setText(texts::menuSave.in(en));
     c.menus.explore->setText(texts::menuExplore.in(en));
     c.menus.about->setText(texts::menuAbout.in(en));
@@ -345,6 +368,8 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 void FrmMain::Form_Unload()
 {
+    // Tracks still being written are dropped; those finished stay.
+    m_send->abandon();
     UnloadAllForms();
 }
 
@@ -354,5 +379,60 @@ void FrmMain::UnloadAllForms()
     for (QWidget *window : m_forms->loaded()) {
         if (window != this)
             window->close();
+    }
+}
+
+void FrmMain::sendDropped(const QList<QUrl> &urls)
+{
+    const DroppedFiles files =
+        sortDroppedFiles(urls, QDir::fromNativeSeparators(m_controls.lettre->text()));
+    if (files.toSend.isEmpty())
+        return;
+    // Started once the drop is over, as the drag still holds the mouse.
+    QMetaObject::invokeMethod(
+        this, [this, files] { startSend(-1, files.toSend); }, Qt::QueuedConnection);
+}
+
+void FrmMain::startSend(int position, const QStringList &paths)
+{
+    if (m_send->start(paths))
+        m_sendPosition = position;
+}
+
+void FrmMain::sendFinished(const QList<SentTrack> &tracks)
+{
+    if (const PlaylistImport::Arrived arrived = std::exchange(m_importArrived, {})) {
+        // One line per file asked for, as the import sends files alone.
+        QStringList entries;
+        for (const SentTrack &track : tracks)
+            entries.append(track.entry);
+        const bool none = std::all_of(entries.cbegin(), entries.cend(),
+                                      [](const QString &entry) { return entry.isEmpty(); });
+        arrived(none ? QStringList() : entries);
+        return;
+    }
+    const int position = std::exchange(m_sendPosition, -1);
+    if (position < 0)
+        return;
+    QStringList entries;
+    for (const SentTrack &track : tracks) {
+        if (!track.entry.isEmpty())
+            entries.append(track.entry);
+    }
+    m_editing->insertEntries(position, entries);
+}
+
+void FrmMain::refreshTrackLists()
+{
+    // A new drive root empties a folder list, so opening its folder again
+    // reads it afresh, new folders included, and its track list follows.
+    for (DirListBox *folders :
+         {m_controls.tracks.Dir1,
+          m_forms->loadedBrowser() ? m_forms->loadedBrowser()->Dir1 : nullptr}) {
+        if (!folders || folders->driveRoot().isEmpty())
+            continue;
+        const QString path = folders->path();
+        folders->setDriveRoot(folders->driveRoot());
+        folders->setPath(path);
     }
 }

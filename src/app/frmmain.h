@@ -3,12 +3,16 @@
 #include "app/forms.h"
 #include "app/platformservices.h"
 #include "controls/mainwindowcontrols.h"
+#include "import/playlistimport.h"
 
 #include <QMainWindow>
 
 class ComputerCopy;
+class MusicSend;
 class PlaylistEditing;
 class PspConnection;
+class QUrl;
+struct SentTrack;
 
 // The main window. Its controls hold the program's shared state: the language
 // flag (Text2), the PSP drive root (lettre), the current playlist (List1) and
@@ -34,6 +38,10 @@ public:
     Forms &forms() { return *m_forms; }
     PlaylistEditing &editing() { return *m_editing; }
 
+    MusicSend &send() { return *m_send; }
+    // Files dropped on a list of the PSP's tracks: those off the PSP are sent.
+    void sendDropped(const QList<QUrl> &urls);
+
     QString GetSystemLanguageCode() const;
     void PositionMediaBrowser();
     void UnloadAllForms();
@@ -52,6 +60,11 @@ private:
     void applyEnglishTexts();
     void explore_Click();
     void about_Click();
+    // Sends files; position is where their entries go in the current
+    // playlist, or -1 for none.
+    void startSend(int position, const QStringList &paths);
+    void sendFinished(const QList<SentTrack> &tracks);
+    void refreshTrackLists();
 
     PlatformServices m_services;
     MainWindowControls m_controls;
@@ -59,4 +72,8 @@ private:
     PlaylistEditing *m_editing = nullptr;
     PspConnection *m_psp = nullptr;
     ComputerCopy *m_copy = nullptr;
+    MusicSend *m_send = nullptr;
+    int m_sendPosition = -1;
+    // Where the entries of a send for an imported playlist go.
+    PlaylistImport::Arrived m_importArrived;
 };

@@ -37,16 +37,18 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
     const DriveTracks drive(driveRoot);
     for (const QUrl &url : urls) {
         if (!url.isLocalFile()) {
-            sorted.offDrive.append(url.toDisplayString());
+            sorted.notLocal.append(url.toDisplayString());
             continue;
         }
         const QString path = url.toLocalFile();
         const QString shown = QDir::toNativeSeparators(path);
         QString entry;
         switch (drive.place(path, &entry)) {
-        case DriveTracks::Place::OffDrive:
-            sorted.offDrive.append(shown);
+        case DriveTracks::Place::OffDrive: {
+            const QString real = QFileInfo(path).canonicalFilePath();
+            sorted.toSend.append(real.isEmpty() ? path : real);
             break;
+        }
         case DriveTracks::Place::NotTrack:
             sorted.notTracks.append(shown);
             break;

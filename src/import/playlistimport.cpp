@@ -17,6 +17,8 @@
 #include <QSet>
 #include <QtConcurrent>
 
+using namespace Qt::StringLiterals;
+
 // A playlist file as read, and for each of its files the entry it already
 // has on the PSP (empty for one still to send).
 struct ImportReading
@@ -103,12 +105,17 @@ void PlaylistImport::read(const ImportReading &reading)
     }
     if (toSend.isEmpty()) {
         fill(reading, reading.onPsp);
+        report(reading, false);
         return;
     }
     const QPointer<PlaylistImport> self(this);
-    m_send(toSend, [self, reading, toSend](const QStringList &sent) {
+    m_send(toSend, leftOut(playlist), [self, reading, toSend](const QStringList &sent) {
         if (!self)
             return;
+        if (sent.isEmpty()) {
+            self->m_busy = false;
+            return;
+        }
         QHash<QString, QString> arrived;
         for (qsizetype i = 0; i < toSend.size() && i < sent.size(); ++i)
             arrived.insert(toSend.at(i), sent.at(i));
@@ -126,17 +133,14 @@ void PlaylistImport::fill(const ImportReading &reading, const QStringList &entri
     m_busy = false;
     QStringList arrived = entries;
     arrived.removeAll(QString());
-    if (arrived.isEmpty()) {
-        report(reading, true);
+    if (arrived.isEmpty())
         return;
-    }
     ListBox &list = *m_playlist.List1;
     list.clear();
     list.addItems(arrived);
     UpdateHorizontalExtent(list);
     m_playlist.Text1->setText(reading.playlist.name);
     Q_EMIT imported();
-    report(reading, false);
 }
 
 void PlaylistImport::report(const ImportReading &reading, bool nothingAdded)
@@ -145,14 +149,21 @@ void PlaylistImport::report(const ImportReading &reading, bool nothingAdded)
     QStringList paragraphs;
     if (nothingAdded)
         paragraphs.append(texts::importNothingFound.in(language()).arg(playlist.name));
-    if (!playlist.notFound.isEmpty())
-        paragraphs.append(
-            texts::importNotFound.in(language()).arg(messagebox::listed(playlist.notFound)));
-    if (!playlist.streams.isEmpty())
-        paragraphs.append(
-            texts::importStreams.in(language()).arg(messagebox::listed(playlist.streams)));
+    const QStringList lines = leftOut(playlist);
+    if (!lines.isEmpty())
+        paragraphs.append(texts::importLeftOut.in(language()) + u'\n' + messagebox::listed(lines));
     if (!paragraphs.isEmpty())
         warn(paragraphs.join(u"\n\n"));
+}
+
+QStringList PlaylistImport::leftOut(const ComputerPlaylist &playlist) const
+{
+    QStringList lines;
+    for (const QString &track : playlist.notFound)
+        lines.append(track + u" : "_s + texts::importWhyNotFound.in(language()));
+    for (const QString &stream : playlist.streams)
+        lines.append(stream + u" : "_s + texts::importWhyStream.in(language()));
+    return lines;
 }
 
 void PlaylistImport::warn(const QString &text)

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 
+struct ComputerPlaylist;
 struct ImportReading;
 
 // Bringing a desktop player's playlist file to the PSP: its tracks are sent
@@ -18,11 +19,13 @@ class PlaylistImport : public QObject
     Q_OBJECT
 public:
     // For each file asked for, in the same order, its playlist entry on the
-    // PSP, or an empty text where it did not arrive (the send says why).
+    // PSP, or an empty text where it did not arrive (the send says why);
+    // nothing at all when none arrived, the send cancelled or refused.
     using Arrived = std::function<void(const QStringList &entries)>;
-    // Puts local files on the PSP as a send does, and answers once when it
-    // is over, unless the user cancels it before anything is written.
-    using Send = std::function<void(const QStringList &files, const Arrived &arrived)>;
+    // Puts local files on the PSP as a send does, its report listing the
+    // lines of leftOut too, and answers once when it is over.
+    using Send = std::function<void(const QStringList &files, const QStringList &leftOut,
+                                    const Arrived &arrived)>;
 
     PlaylistImport(QWidget &window, const PlaylistPanel &playlist, const QLineEdit &driveRoot,
                    const QLineEdit &languageFlag, int codePage, Send send,
@@ -40,6 +43,8 @@ private:
     void read(const ImportReading &reading);
     void fill(const ImportReading &reading, const QStringList &entries);
     void report(const ImportReading &reading, bool nothingAdded);
+    // The entries of the playlist that do not come along, each with why.
+    QStringList leftOut(const ComputerPlaylist &playlist) const;
     void warn(const QString &text);
     Language language() const;
 

@@ -1,7 +1,11 @@
 #include "platform/volumeroot.h"
 
+#include <io.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
+#include <windows.h>
 
 namespace {
 
@@ -21,7 +25,8 @@ public:
                                         .entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                        QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &info : infos)
-            found.append({info.fileName(), info.isDir() && !info.isSymLink()});
+            found.append({info.fileName(), info.isDir() && !info.isSymLink(),
+                          info.isFile() && !info.isSymLink() ? info.size() : -1});
         return found;
     }
 
@@ -33,6 +38,42 @@ public:
         if (!info.exists())
             return Made::Refused;
         return info.isDir() ? Made::AlreadyThere : Made::NotAFolder;
+    }
+
+    qint64 freeBytes() const override
+    {
+        const QStorageInfo storage(m_root);
+        return storage.isValid() ? storage.bytesAvailable() : -1;
+    }
+
+    std::unique_ptr<QFile> createFile(const QString &path) const override
+    {
+        auto file = std::make_unique<QFile>(m_root.filePath(path));
+        if (!file->open(QIODevice::ReadWrite | QIODevice::NewOnly))
+            return nullptr;
+        return file;
+    }
+
+    bool flushToMedium(QFile &file) const override
+    {
+        return file.flush() &&
+               FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+    }
+
+    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    {
+        const QDir parent(m_root.filePath(folder));
+        // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
+        return MoveFileExW(reinterpret_cast<const wchar_t *>(
+                               QDir::toNativeSeparators(parent.filePath(from)).utf16()),
+                           reinterpret_cast<const wchar_t *>(
+                               QDir::toNativeSeparators(parent.filePath(to)).utf16()),
+                           0);
+    }
+
+    bool removeFile(const QString &path) const override
+    {
+        return QFile::remove(m_root.filePath(path));
     }
 
 private:

@@ -7,6 +7,7 @@
 #include "core/storagelayout.h"
 #include "core/texts.h"
 #include "core/unitmask.h"
+#include "media/sendtrack.h"
 #include "platform/volumenotifier.h"
 
 #include <QAction>
@@ -48,6 +49,9 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
         if (!volume)
             return;
         setup = setUpVolume(*volume);
+        // What a send left when the PSP was pulled out in the middle.
+        if (setup.isPsp)
+            removeSendLeftovers(*volume, setup.musicFolder);
     }
     if (!setup.isPsp) {
         showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);

@@ -1,0 +1,106 @@
+#include "media/sendtrack.h"
+
+#include "core/sendnames.h"
+#include "media/tagging.h"
+#include "platform/volumeroot.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr qint64 chunkSize = 1024 * 1024;
+
+// Below this, a failed write is taken for a full medium.
+constexpr qint64 fullMargin = 4 * chunkSize;
+
+TrackOutcome writeFailure(const VolumeRoot &volume, qint64 wanted)
+{
+    const qint64 left = volume.freeBytes();
+    return left >= 0 && left < wanted + fullMargin ? TrackOutcome::MediumFull
+                                                   : TrackOutcome::WriteFailed;
+}
+
+TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &sourcePath,
+                      const std::atomic_bool &cancelled)
+{
+    QFile source(sourcePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return TrackOutcome::Unreadable;
+    QByteArray chunk;
+    while (!source.atEnd()) {
+        if (cancelled)
+            return TrackOutcome::Cancelled;
+        chunk = source.read(chunkSize);
+        if (chunk.isEmpty())
+            return TrackOutcome::Unreadable;
+        if (target.write(chunk) != chunk.size())
+            return writeFailure(volume, chunk.size());
+    }
+    return TrackOutcome::Sent;
+}
+
+TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTrack &source,
+                         TargetFormat format, const std::atomic_bool &cancelled)
+{
+    Conversion converted = convertTrack(source.path, format, cancelled);
+    if (cancelled)
+        return TrackOutcome::Cancelled;
+    if (converted.file.isEmpty() || !tagFile(converted.file, format, source.tags,
+                                             coverFor(converted.embeddedCover, source.path)))
+        return TrackOutcome::Unreadable;
+    if (target.write(converted.file) != converted.file.size())
+        return writeFailure(volume, converted.file.size());
+    return TrackOutcome::Sent;
+}
+
+} // namespace
+
+TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
+                       const std::atomic_bool &cancelled)
+{
+    static std::atomic_int serial{0};
+    if (cancelled)
+        return TrackOutcome::Cancelled;
+    const QString folder = musicFolder + u'/' + track.folder;
+    const VolumeRoot::Made made = volume.makeFolder(folder);
+    if (made != VolumeRoot::Made::Created && made != VolumeRoot::Made::AlreadyThere)
+        return TrackOutcome::FolderRefused;
+    const QString temporary = sendnames::temporaryName(++serial);
+    const std::unique_ptr<QFile> file = volume.createFile(folder + u'/' + temporary);
+    if (!file)
+        return writeFailure(volume, track.bytes);
+    TrackOutcome outcome = source.method == SendMethod::Copy
+                               ? copyInto(*file, volume, source.path, cancelled)
+                               : convertInto(*file, volume, source, format, cancelled);
+    if (outcome == TrackOutcome::Sent && !volume.flushToMedium(*file))
+        outcome = writeFailure(volume, 0);
+    file->close();
+    if (outcome == TrackOutcome::Sent && cancelled)
+        outcome = TrackOutcome::Cancelled;
+    if (outcome == TrackOutcome::Sent && !volume.renameNew(folder, temporary, track.fileName))
+        outcome = TrackOutcome::NameTaken;
+    if (outcome != TrackOutcome::Sent)
+        volume.removeFile(folder + u'/' + temporary);
+    return outcome;
+}
+
+int removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder)
+{
+    int removed = 0;
+    const auto clean = [&](const QString &folder) {
+        for (const VolumeRoot::Entry &entry : volume.entries(folder)) {
+            if (entry.isFolder && folder == musicFolder)
+                continue;
+            if (!entry.isFolder && sendnames::isTemporaryName(entry.name) &&
+                volume.removeFile(folder + u'/' + entry.name))
+                ++removed;
+        }
+    };
+    clean(musicFolder);
+    for (const VolumeRoot::Entry &entry : volume.entries(musicFolder)) {
+        if (entry.isFolder)
+            clean(musicFolder + u'/' + entry.name);
+    }
+    return removed;
+}
