@@ -171,8 +171,10 @@ private:
     bool openMuxer()
     {
         AVFormatContext *output = nullptr;
-        avformat_alloc_output_context2(&output, nullptr,
-                                       m_format == TargetFormat::Mp3 ? "mp3" : "ipod", nullptr);
+        const bool mp3 = m_format == TargetFormat::Mp3;
+        // The name only tells the muxer which extension the file will have.
+        avformat_alloc_output_context2(&output, nullptr, mp3 ? "mp3" : "ipod",
+                                       mp3 ? "track.mp3" : "track.m4a");
         m_muxer.reset(output);
         if (!output)
             return false;

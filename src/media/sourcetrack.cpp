@@ -9,6 +9,10 @@ namespace ffmpeg {
 
 Input openInput(const QString &path)
 {
+    // Damaged sources are reported to the user; the libraries' own chatter
+    // on the terminal would add nothing.
+    static const bool quiet = (av_log_set_level(AV_LOG_ERROR), true);
+    Q_UNUSED(quiet);
     AVFormatContext *context = nullptr;
     if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
         return nullptr;

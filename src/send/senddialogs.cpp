@@ -50,6 +50,7 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     auto *formatLabel = new QLabel(texts::sendFormat.in(language), this);
     m_mp3 = new QRadioButton(QStringLiteral("MP3"), this);
     m_aac = new QRadioButton(QStringLiteral("AAC (.m4a)"), this);
+    m_aac->setObjectName(QStringLiteral("aac"));
     m_mp3->setChecked(true);
     auto *formats = new QButtonGroup(this);
     formats->addButton(m_mp3);
@@ -66,6 +67,7 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     m_start = buttons->addButton(texts::sendStart.in(language), QDialogButtonBox::AcceptRole);
     QPushButton *cancel =
         buttons->addButton(texts::sendCancel.in(language), QDialogButtonBox::RejectRole);
+    m_start->setObjectName(QStringLiteral("start"));
     m_start->setDefault(true);
     m_start->setEnabled(false);
     cancel->setAutoDefault(false);
@@ -104,7 +106,8 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes)
     if (!fits)
         lines.append(texts::sendMissingSpace.in(l).arg(sizeText(plan.bytes - freeBytes, l)));
     m_summary->setText(lines.join(u'\n'));
-    m_start->setEnabled(fits && plan.copies + plan.conversions > 0);
+    // With nothing to write, Start still gives the tracks already there.
+    m_start->setEnabled(fits && plan.refused < plan.tracks.size());
 }
 
 TargetFormat SendPlanDialog::format() const
