@@ -5,11 +5,15 @@
 #include "core/texts.h"
 #include "playlist/computercopy.h"
 #include "playlist/playlistediting.h"
+#include "support/audiofiles.h"
 #include "support/drops.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +26,7 @@ private Q_SLOTS:
     void init() { messagebox::takeShown(); }
     void copiedPlaylistComesBack_data();
     void copiedPlaylistComesBack();
+    void tracksSentInOrder();
 };
 
 void TestPlaylistImport::copiedPlaylistComesBack_data()
@@ -76,6 +81,42 @@ void TestPlaylistImport::copiedPlaylistComesBack()
     QTRY_COMPARE(playlist.Text1->text(), replaced ? u"Mix"_s : nameBefore);
     QCOMPARE(playlist.List1->items(), replaced ? saved : before);
     QVERIFY(messagebox::takeShown().isEmpty());
+}
+
+// Tracks on the computer go through the send, once each; the playlist keeps
+// their order and repeats, and the send's report names what was left out.
+void TestPlaylistImport::tracksSentInOrder()
+{
+    PspDrive drive;
+    TestMainWindow window;
+    drive.plugInto(window);
+    QTemporaryDir computer;
+    QDir(computer.path()).mkpath(u"Album"_s);
+    for (const char *name : {"Album/b.wav", "Album/c.wav"})
+        QVERIFY(writeTone(computer.filePath(QLatin1String(name)), "wav", 1, 44100, 1));
+    const QString list = computer.filePath(u"Mix.m3u"_s);
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Album/c.wav\nAlbum\\b.wav\nmissing.mp3\nAlbum/c.wav\nhttp://radio.example/\n");
+    file.close();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(list)});
+    QVERIFY(dropOn(*window->controls().playlist.List1, data, 0));
+    QPushButton *start = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (start = window->findChild<QPushButton *>(u"start"_s)) && start->isEnabled(), 20000);
+    start->click();
+    QTRY_COMPARE_WITH_TIMEOUT(window->controls().playlist.Text1->text(), u"Mix"_s, 20000);
+    const QStringList entries = window->controls().playlist.List1->items();
+    QCOMPARE(entries.size(), 3);
+    QCOMPARE(entries.at(0), entries.at(2));
+    QVERIFY(entries.at(0).startsWith(u"\\MUSIC\\Album\\c"_s));
+    QVERIFY(entries.at(1).startsWith(u"\\MUSIC\\Album\\b"_s));
+    const QString report = messagebox::takeShown().last().text;
+    const Language en = Language::English;
+    QVERIFY(report.contains(u"missing.mp3 : "_s + texts::importWhyNotFound.in(en)));
+    QVERIFY(report.contains(u"http://radio.example/ : "_s + texts::importWhyStream.in(en)));
 }
 
 QTEST_MAIN(TestPlaylistImport)
