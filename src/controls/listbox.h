@@ -55,7 +55,7 @@ public:
     // in another way, so measuring after every append stays linear.
     int widestLineWidth();
 
-    // Lines whose text is one of these are drawn greyed and show the tool tip
+    // Lines whose text is one of these are drawn greyed, in italics, and show the tool tip
     // (entries whose file is missing, say), in addition to those greyed
     // before. Emptying the list forgets them, and so does ungreyAll().
     void greyTexts(const QStringList &texts, const QString &toolTip);
@@ -86,8 +86,9 @@ public:
     void setDropFormats(const QStringList &formats);
 
 Q_SIGNALS:
-    // Every click on a line, the selected one included; every change of the
-    // selection by keyboard; every selection made in code.
+    // Every click on a line, the selected one included (a double-click counts
+    // once); Space or Enter on a line; every selection made in code. Moving
+    // the selection with the arrow, Page, Home and End keys is no click.
     void clicked();
     void greyedCountChanged(int count);
     // Data was dropped between lines: before the line at position, or after
@@ -108,12 +109,15 @@ protected:
     void timerEvent(QTimerEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
 
 private:
+    // Selects a line without counting as a click.
+    void moveSelection(int position);
     int lineHeight() const;
     int visibleLines() const;
     void updateScrollBars();
