@@ -94,7 +94,7 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
     QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
     QVERIFY(QDir(contents.path()).mkpath(u"MUSIC/Disc"_s));
     // Left by a send that an earlier unplug cut short.
-    QFile leftover(contents.filePath(u"MUSIC/Disc/~zarvello-old-1.part"_s));
+    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-1a2b3c.tmp"_s));
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
     LoopVolume volume(contents.path());

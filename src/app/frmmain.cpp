@@ -10,9 +10,12 @@
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
+#include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "core/droppedfiles.h"
+#include "core/folderpath.h"
 #include "core/languagecode.h"
+#include "core/texts.h"
 #include "core/version.h"
 #include "import/playlistfiledrops.h"
 #include "import/playlistimport.h"
@@ -111,8 +114,12 @@ void FrmMain::connectSubsystems()
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
     auto *drops = new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
+    // The PSP in use is a volume, or a folder named on the command line.
     m_send = new MusicSend(*this, *c.lettre, flag, [this](const QString &root) {
-        return SysInfo1() ? SysInfo1()->openVolume(root) : VolumeRoot::open(root);
+        if (!SysInfo1())
+            return VolumeRoot::open(root);
+        std::unique_ptr<VolumeRoot> volume = SysInfo1()->openVolume(root);
+        return volume ? std::move(volume) : SysInfo1()->openFolder(root).root;
     });
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
@@ -361,6 +368,33 @@ void FrmMain::connectFolderWhenShown(const QString &folder)
 {
     QMetaObject::invokeMethod(
         this, [this, folder] { m_psp->connectFolder(folder); }, Qt::QueuedConnection);
+}
+
+void FrmMain::openWhenShown(const QString &place)
+{
+    if (place.isEmpty())
+        return;
+    if (!folderpath::isElsewhere(place)) {
+        connectFolderWhenShown(place);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, place] { warn(texts::argumentElsewhere, place); }, Qt::QueuedConnection);
+}
+
+void FrmMain::takeOverStart(const QString &place)
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    openWhenShown(place);
+}
+
+void FrmMain::warn(const Phrase &phrase, const QString &subject)
+{
+    messagebox::show(this, phrase.in(languageFromFlag(m_controls.Text2->text())).arg(subject),
+                     QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void FrmMain::PositionMediaBrowser()

@@ -1,13 +1,11 @@
 #include "core/sendnames.h"
 
-#include <QDateTime>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace sendnames {
 
 namespace {
-
-const QString temporaryPrefix = QStringLiteral("~zarvello-");
-const QString temporarySuffix = QStringLiteral(".part");
 
 bool refusedByFat(QChar c)
 {
@@ -88,16 +86,17 @@ bool sameName(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QString temporaryName(int serial)
+QString temporaryName()
 {
-    return temporaryPrefix + QString::number(QDateTime::currentMSecsSinceEpoch(), 36) + u'-' +
-           QString::number(serial) + temporarySuffix;
+    return QStringLiteral("zarvello-") +
+           QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".tmp");
 }
 
-bool isTemporaryName(QStringView name)
+bool isTemporaryName(const QString &name)
 {
-    return name.startsWith(temporaryPrefix, Qt::CaseInsensitive) &&
-           name.endsWith(temporarySuffix, Qt::CaseInsensitive);
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("zarvello-[0-9a-f]{1,8}\\.tmp")));
+    return pattern.match(name).hasMatch();
 }
 
 } // namespace sendnames

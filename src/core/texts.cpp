@@ -227,6 +227,38 @@ const Phrase argumentMissing{
 const Phrase argumentNotAFolder{
     u"«\u00A0%1\u00A0» n'est pas un dossier. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"\"%1\" is not a folder. Plug your PSP in, or name the folder of a PSP."};
+const Phrase argumentElsewhere{
+    u"Seuls les dossiers de cet ordinateur peuvent être ouverts, et «\u00A0%1\u00A0» n'en est pas "
+    u"un. "
+    u"Branchez votre PSP, ou indiquez le dossier d'une PSP.",
+    u"Only folders on this computer can be opened, and \"%1\" is not one. Plug your PSP in, "
+    u"or name the folder of a PSP."};
+
+const Phrase noFileManager{
+    u"Aucun gestionnaire de fichiers n'a pu être lancé pour afficher «\u00A0%1\u00A0».",
+    u"No file manager could be started to show \"%1\"."};
+
+const Phrase commandLineHelp{
+    u"Utilisation\u00A0: zarvello [options] [dossier]\n"
+    u"Crée des playlists musicales sur une PSP branchée en USB.\n"
+    u"\n"
+    u"Options\u00A0:\n"
+    u"  -h, --help     Affiche les options et quitte.\n"
+    u"  -v, --version  Affiche la version et quitte.\n"
+    u"\n"
+    u"Arguments\u00A0:\n"
+    u"  dossier        Le stockage d'une PSP, ou une copie de celui-ci, à utiliser comme si\n"
+    u"                 la PSP venait d'être branchée (un chemin ou une URI file://).\n",
+    u"Usage: zarvello [options] [folder]\n"
+    u"Makes music playlists on a PSP plugged in over USB.\n"
+    u"\n"
+    u"Options:\n"
+    u"  -h, --help     Shows the options and exits.\n"
+    u"  -v, --version  Shows the version and exits.\n"
+    u"\n"
+    u"Arguments:\n"
+    u"  folder         A PSP's storage, or a copy of it, to use as if it had just been\n"
+    u"                 plugged in (a path or a file:// URI).\n"};
 
 const Phrase notAPsp =
     same(u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement.");

@@ -158,6 +158,13 @@ extern const Phrase copyFailed; // %1 is the file, %2 what the system said
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;
 extern const Phrase argumentNotAFolder;
+extern const Phrase argumentElsewhere; // %1 is the address, not a folder
+
+// The file manager could not be started; %1 is the folder.
+extern const Phrase noFileManager;
+
+// What --help prints.
+extern const Phrase commandLineHelp;
 
 // The same in both languages.
 extern const Phrase notAPsp;

@@ -59,15 +59,20 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
                        const std::atomic_bool &cancelled)
 {
-    static std::atomic_int serial{0};
     if (cancelled)
         return TrackOutcome::Cancelled;
     const QString folder = musicFolder + u'/' + track.folder;
     const VolumeRoot::Made made = volume.makeFolder(folder);
     if (made != VolumeRoot::Made::Created && made != VolumeRoot::Made::AlreadyThere)
         return TrackOutcome::FolderRefused;
-    const QString temporary = sendnames::temporaryName(++serial);
-    const std::unique_ptr<QFile> file = volume.createFile(folder + u'/' + temporary);
+    // A name another send took meanwhile is passed over for the next.
+    constexpr int tries = 8;
+    QString temporary;
+    std::unique_ptr<QFile> file;
+    for (int i = 0; i < tries && !file; ++i) {
+        temporary = sendnames::temporaryName();
+        file = volume.createFile(folder + u'/' + temporary);
+    }
     if (!file)
         return writeFailure(volume, track.bytes);
     TrackOutcome outcome = source.method == SendMethod::Copy
