@@ -288,7 +288,10 @@ void benchPlaylistFile(const QTemporaryDir &drive)
                     ("  (size of the " + entries + "-entry playlist file)").constData(),
                     double(QFileInfo(path).size()) / 1e6);
 
-        const Timing reading = timeRuns([] {}, [&] { playlist::loadPlaylist(path, codePage); });
+        const std::unique_ptr<VolumeRoot> playlists = VolumeRoot::open(QFileInfo(path).path());
+        const Timing reading = timeRuns(
+            [] {},
+            [&] { playlist::loadPlaylist(*playlists, QFileInfo(path).fileName(), codePage); });
         report(("read and decode a " + entries + "-entry playlist file").constData(),
                reading.handler);
 

@@ -132,16 +132,18 @@ void FrmMain::connectSubsystems()
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,
             [this] { m_forms->filebrowse().open(); });
-    auto *files =
-        new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, flag, m_services.ansiCodePage);
+    const PlaylistFolder playlistFolder(*SysInfo1(), *c.lettre, *c.saved.File2);
+    auto *files = new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, playlistFolder, flag,
+                                    m_services.ansiCodePage);
     connect(files, &PlaylistFiles::opened, marks, &MissingTrackMarks::recheck);
     connect(files, &PlaylistFiles::nameRefused, this, [this] {
         TypingError &dialog = m_forms->typingerror();
         dialog.show();
         dialog.raise();
     });
-    new PlaylistDeletion(*this, c.playlist, c.saved, flag);
-    m_copy = new ComputerCopy(*this, c.saved, *c.lettre, flag, m_services.ansiCodePage);
+    new PlaylistDeletion(*this, c.playlist, c.saved, playlistFolder, flag);
+    m_copy =
+        new ComputerCopy(*this, c.saved, playlistFolder, *c.lettre, flag, m_services.ansiCodePage);
 
     auto *import = new PlaylistImport(
         *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,

@@ -129,7 +129,11 @@ extern const Phrase saveFailed;
 extern const Phrase inexactEntry;       // %1 is the entry
 extern const Phrase entryWithLineBreak; // %1 is the entry
 extern const Phrase readOnlyPlaylist;   // %1 is the file
-extern const Phrase saveLeavesFolder;   // %1 is the file
+extern const Phrase saveThroughLink;    // %1 is the file
+extern const Phrase playlistTooLarge;   // %1 is the file
+extern const Phrase playlistNotAFile;   // %1 is the file
+extern const Phrase changedMeanwhile;   // %1 is the file
+extern const Phrase noPlaylistFolder;
 
 // Entries whose file is not on the PSP; %1 is how many.
 extern const Phrase currentHeadingOneMissing; // Label2

@@ -8,7 +8,9 @@
 #include "core/namerules.h"
 #include "core/playlistfile.h"
 #include "core/texts.h"
+#include "platform/volumeroot.h"
 
+#include <cerrno>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -35,9 +37,9 @@ bool isInMusicFolder(const QString &folder, const QString &driveRoot)
 
 } // namespace
 
-ComputerCopy::ComputerCopy(QWidget &window, const SavedPanel &saved, const QLineEdit &driveRoot,
-                           const QLineEdit &languageFlag, int codePage)
-    : QObject(&window), m_window(window), m_saved(saved), m_driveRoot(driveRoot),
+ComputerCopy::ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
+                           const QLineEdit &driveRoot, const QLineEdit &languageFlag, int codePage)
+    : QObject(&window), m_window(window), m_saved(saved), m_folder(folder), m_driveRoot(driveRoot),
       m_languageFlag(languageFlag), m_codePage(codePage),
       m_command(new QAction(texts::copyToComputer.builtIn(), saved.File2))
 {
@@ -102,7 +104,10 @@ void ComputerCopy::saveCopy(const QString &target)
     QString error;
     {
         const BusyCursor busy;
-        read = playlist::loadPlaylist(folderpath::join(m_saved.File2->path(), name), m_codePage);
+        if (const std::unique_ptr<VolumeRoot> playlists = m_folder.open())
+            read = playlist::loadPlaylist(*playlists, name, m_codePage);
+        else
+            read.error = qt_error_string(ENODEV);
         QSaveFile file(target);
         if (read.complete &&
             (!file.open(QIODevice::WriteOnly) ||

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/mainwindowcontrols.h"
+#include "playlist/playlistfolder.h"
 
 #include <QObject>
 
@@ -13,8 +14,8 @@ class ComputerCopy : public QObject
 {
     Q_OBJECT
 public:
-    ComputerCopy(QWidget &window, const SavedPanel &saved, const QLineEdit &driveRoot,
-                 const QLineEdit &languageFlag, int codePage);
+    ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
+                 const QLineEdit &driveRoot, const QLineEdit &languageFlag, int codePage);
 
     QAction *command() const { return m_command; }
     void applyTexts();
@@ -29,6 +30,7 @@ private:
 
     QWidget &m_window;
     SavedPanel m_saved;
+    PlaylistFolder m_folder;
     const QLineEdit &m_driveRoot;
     const QLineEdit &m_languageFlag;
     int m_codePage;
