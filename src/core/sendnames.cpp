@@ -1,8 +1,5 @@
 #include "core/sendnames.h"
 
-#include <QRandomGenerator>
-#include <QRegularExpression>
-
 namespace sendnames {
 
 namespace {
@@ -84,19 +81,6 @@ QString numbered(const QString &fileName, int n)
 bool sameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-QString temporaryName()
-{
-    return QStringLiteral("zarvello-") +
-           QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".tmp");
-}
-
-bool isTemporaryName(const QString &name)
-{
-    static const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("zarvello-[0-9a-f]{1,8}\\.tmp")));
-    return pattern.match(name).hasMatch();
 }
 
 } // namespace sendnames

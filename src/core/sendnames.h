@@ -33,11 +33,4 @@ QString numbered(const QString &fileName, int n);
 // Whether the storage takes both names as one.
 bool sameName(QStringView a, QStringView b);
 
-// Files written under a temporary name until they are whole:
-// "zarvello-<hex>.tmp", a name no audio file has, so that no track list ever
-// shows them, and that tells them apart from the user's own files. The
-// caller makes sure a name is not taken.
-QString temporaryName();
-bool isTemporaryName(const QString &name);
-
 } // namespace sendnames

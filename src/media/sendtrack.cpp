@@ -1,6 +1,6 @@
 #include "media/sendtrack.h"
 
-#include "core/sendnames.h"
+#include "core/temporaryfiles.h"
 #include "media/tagging.h"
 #include "platform/volumeroot.h"
 
@@ -63,15 +63,19 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
         return TrackOutcome::Cancelled;
     const QString folder = musicFolder + u'/' + track.folder;
     const VolumeRoot::Made made = volume.makeFolder(folder);
-    if (made != VolumeRoot::Made::Created && made != VolumeRoot::Made::AlreadyThere)
+    const std::unique_ptr<VolumeRoot> album =
+        made == VolumeRoot::Made::Created || made == VolumeRoot::Made::AlreadyThere
+            ? volume.openFolder(folder)
+            : nullptr;
+    if (!album)
         return TrackOutcome::FolderRefused;
-    // A name another send took meanwhile is passed over for the next.
+    // A name another job takes meanwhile is passed over for the next.
     constexpr int tries = 8;
     QString temporary;
     std::unique_ptr<QFile> file;
     for (int i = 0; i < tries && !file; ++i) {
-        temporary = sendnames::temporaryName();
-        file = volume.createFile(folder + u'/' + temporary);
+        temporary = unusedTemporaryName(*album);
+        file = album->openNewFile(temporary);
     }
     if (!file)
         return writeFailure(volume, track.bytes);
@@ -83,29 +87,22 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
     file->close();
     if (outcome == TrackOutcome::Sent && cancelled)
         outcome = TrackOutcome::Cancelled;
-    if (outcome == TrackOutcome::Sent && !volume.renameNew(folder, temporary, track.fileName))
+    if (outcome == TrackOutcome::Sent && !album->renameNew(QString(), temporary, track.fileName))
         outcome = TrackOutcome::NameTaken;
     if (outcome != TrackOutcome::Sent)
-        volume.removeFile(folder + u'/' + temporary);
+        album->remove(temporary);
     return outcome;
 }
 
-int removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder)
+void removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder)
 {
-    int removed = 0;
-    const auto clean = [&](const QString &folder) {
-        for (const VolumeRoot::Entry &entry : volume.entries(folder)) {
-            if (entry.isFolder && folder == musicFolder)
-                continue;
-            if (!entry.isFolder && sendnames::isTemporaryName(entry.name) &&
-                volume.removeFile(folder + u'/' + entry.name))
-                ++removed;
-        }
-    };
-    clean(musicFolder);
+    QStringList folders{musicFolder};
     for (const VolumeRoot::Entry &entry : volume.entries(musicFolder)) {
         if (entry.isFolder)
-            clean(musicFolder + u'/' + entry.name);
+            folders.append(musicFolder + u'/' + entry.name);
     }
-    return removed;
+    for (const QString &folder : std::as_const(folders)) {
+        if (const std::unique_ptr<VolumeRoot> opened = volume.openFolder(folder))
+            removeLeftovers(*opened, temporaryNamePattern());
+    }
 }

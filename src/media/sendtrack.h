@@ -29,5 +29,5 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const std::atomic_bool &cancelled);
 
 // Removes the temporary files a send left in the music folder and its
-// folders (the PSP lists stray files as broken tracks). Returns how many went.
-int removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder);
+// folders (the PSP lists stray files as broken tracks).
+void removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder);

@@ -125,59 +125,6 @@ public:
         return isFolderIn(parent.get(), name) ? Made::AlreadyThere : Made::NotAFolder;
     }
 
-    qint64 freeBytes() const override
-    {
-        struct statvfs status;
-        if (::fstatvfs(m_root.get(), &status) != 0)
-            return -1;
-        return qint64(status.f_bavail) * qint64(status.f_frsize);
-    }
-
-    std::unique_ptr<QFile> createFile(const QString &path) const override
-    {
-        const auto [parent, name] = split(path);
-        if (parent.get() < 0)
-            return nullptr;
-        Descriptor fd(::openat(parent.get(), name.constData(),
-                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (fd.get() < 0)
-            return nullptr;
-        auto file = std::make_unique<QFile>();
-        if (!file->open(fd.get(), QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
-            return nullptr;
-        fd.release();
-        return file;
-    }
-
-    bool flushToMedium(QFile &file) const override
-    {
-        return file.flush() && ::fsync(file.handle()) == 0;
-    }
-
-    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
-    {
-        const Descriptor parent(openFolderAt(folder));
-        const QByteArray oldName = QFile::encodeName(from);
-        const QByteArray newName = QFile::encodeName(to);
-        if (parent.get() < 0)
-            return false;
-        if (::renameat2(parent.get(), oldName.constData(), parent.get(), newName.constData(),
-                        RENAME_NOREPLACE) == 0)
-            return true;
-        // File systems that cannot promise it get a look first; a name taken
-        // in between is the only way left to replace a file.
-        if (errno != EINVAL)
-            return false;
-        struct stat status;
-        if (::fstatat(parent.get(), newName.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ||
-            errno != ENOENT)
-            return false;
-        return ::renameat(parent.get(), oldName.constData(), parent.get(), newName.constData()) ==
-               0;
-    }
-
-    bool removeFile(const QString &path) const override { return remove(path); }
-
     std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
     {
         const int fd = openFolderAt(path);
@@ -280,6 +227,58 @@ public:
         return true;
     }
 
+    qint64 freeBytes() const override
+    {
+        struct statvfs status;
+        if (::fstatvfs(m_root.get(), &status) != 0)
+            return -1;
+        return qint64(status.f_bavail) * qint64(status.f_frsize);
+    }
+
+    std::unique_ptr<QFile> openNewFile(const QString &path) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        if (parent.get() < 0)
+            return nullptr;
+        Descriptor fd(::openat(parent.get(), name.constData(),
+                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd.get() < 0)
+            return nullptr;
+        auto file = std::make_unique<QFile>();
+        if (!file->open(fd.get(), QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
+            return nullptr;
+        fd.release();
+        return file;
+    }
+
+    bool flushToMedium(QFile &file) const override
+    {
+        return file.flush() && ::fsync(file.handle()) == 0;
+    }
+
+    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    {
+        const Descriptor parent(openFolderAt(folder));
+        const QByteArray oldName = QFile::encodeName(from);
+        const QByteArray newName = QFile::encodeName(to);
+        if (parent.get() < 0)
+            return false;
+        if (::renameat2(parent.get(), oldName.constData(), parent.get(), newName.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return true;
+        // File systems that cannot promise it get a look first; a name taken
+        // in between is the only way left to replace a file.
+        if (errno != EINVAL)
+            return false;
+        struct stat status;
+        if (::fstatat(parent.get(), newName.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ||
+            errno != ENOENT)
+            return false;
+        return ::renameat(parent.get(), oldName.constData(), parent.get(), newName.constData()) ==
+               0;
+    }
+
     bool remove(const QString &path) const override
     {
         QByteArray name;
@@ -288,20 +287,6 @@ public:
     }
 
 private:
-    struct Parent
-    {
-        Descriptor folder;
-        QByteArray name;
-    };
-
-    // The folder holding a path, open, and the last step's name.
-    Parent split(const QString &path) const
-    {
-        const qsizetype slash = path.lastIndexOf(u'/');
-        return {Descriptor(openFolderAt(slash < 0 ? QString() : path.left(slash))),
-                QFile::encodeName(path.mid(slash + 1))};
-    }
-
     // The folder holding the last step of path, and that step's name; -1
     // when the step names no entry of a folder ("", "." or "..").
     int openParent(const QString &path, QByteArray *name) const

@@ -50,42 +50,6 @@ public:
         return info.isDir() ? Made::AlreadyThere : Made::NotAFolder;
     }
 
-    qint64 freeBytes() const override
-    {
-        const QStorageInfo storage(m_root);
-        return storage.isValid() ? storage.bytesAvailable() : -1;
-    }
-
-    std::unique_ptr<QFile> createFile(const QString &path) const override
-    {
-        auto file = std::make_unique<QFile>(m_root.filePath(path));
-        if (!file->open(QIODevice::ReadWrite | QIODevice::NewOnly))
-            return nullptr;
-        return file;
-    }
-
-    bool flushToMedium(QFile &file) const override
-    {
-        return file.flush() &&
-               FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
-    }
-
-    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
-    {
-        const QDir parent(m_root.filePath(folder));
-        // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
-        return MoveFileExW(reinterpret_cast<const wchar_t *>(
-                               QDir::toNativeSeparators(parent.filePath(from)).utf16()),
-                           reinterpret_cast<const wchar_t *>(
-                               QDir::toNativeSeparators(parent.filePath(to)).utf16()),
-                           0);
-    }
-
-    bool removeFile(const QString &path) const override
-    {
-        return QFile::remove(m_root.filePath(path));
-    }
-
     std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
     {
         QString reached;
@@ -151,6 +115,37 @@ public:
         std::error_code failure;
         std::filesystem::rename(systemPath(from), systemPath(to), failure);
         return !failure || fail(error, QString::fromLocal8Bit(failure.message()));
+    }
+
+    qint64 freeBytes() const override
+    {
+        const QStorageInfo storage(m_root);
+        return storage.isValid() ? storage.bytesAvailable() : -1;
+    }
+
+    std::unique_ptr<QFile> openNewFile(const QString &path) const override
+    {
+        auto file = std::make_unique<QFile>(m_root.filePath(path));
+        if (!file->open(QIODevice::ReadWrite | QIODevice::NewOnly))
+            return nullptr;
+        return file;
+    }
+
+    bool flushToMedium(QFile &file) const override
+    {
+        return file.flush() &&
+               FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+    }
+
+    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    {
+        const QDir parent(m_root.filePath(folder));
+        // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
+        return MoveFileExW(reinterpret_cast<const wchar_t *>(
+                               QDir::toNativeSeparators(parent.filePath(from)).utf16()),
+                           reinterpret_cast<const wchar_t *>(
+                               QDir::toNativeSeparators(parent.filePath(to)).utf16()),
+                           0);
     }
 
     bool remove(const QString &path) const override { return QFile::remove(m_root.filePath(path)); }

@@ -98,9 +98,10 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &driveRoot, const QLineEdi
 
 MusicSend::~MusicSend()
 {
-    abandon();
-    // Jobs see the cancel between packets and chunks; the volume handle they
-    // share must outlive them.
+    // Nothing is said any more: those who would hear it may be gone already.
+    // Jobs see the cancel between packets and chunks.
+    if (m_cancelled)
+        *m_cancelled = true;
     m_pool.waitForDone();
 }
 

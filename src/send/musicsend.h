@@ -68,7 +68,9 @@ public:
 
 Q_SIGNALS:
     // The send is over, by its end, a cancel or a refusal: one line per
-    // track found, in the order given (folders expanded in place).
+    // track found, in the order given (folders expanded in place); none when
+    // cancelled before the tracks were looked at. Not emitted when the send
+    // goes away with its window.
     void finished(const QList<SentTrack> &tracks);
     // A desktop player's playlist was chosen to send: its tracks are meant.
     void playlistChosen(const QString &path);
