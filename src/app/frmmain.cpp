@@ -17,9 +17,12 @@
 #include "core/languagecode.h"
 #include "core/texts.h"
 #include "core/version.h"
+#include "import/playlistfiledrops.h"
+#include "import/playlistimport.h"
 #include "platform/taskbar.h"
 #include "platform/volumenotifier.h"
 #include "platform/volumeroot.h"
+#include "playlist/computercopy.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistdrops.h"
@@ -139,6 +142,22 @@ void FrmMain::connectSubsystems()
         dialog.raise();
     });
     new PlaylistDeletion(*this, c.playlist, c.saved, playlistFolder, flag);
+    m_copy =
+        new ComputerCopy(*this, c.saved, playlistFolder, *c.lettre, flag, m_services.ansiCodePage);
+
+    auto *import = new PlaylistImport(
+        *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,
+        [this](const QStringList &toSend, const QStringList &leftOut,
+               const PlaylistImport::Arrived &arrived) {
+            if (m_send->start(toSend, leftOut))
+                m_importArrived = arrived;
+            else
+                arrived({});
+        },
+        [files] { return files->hasUnsavedEntries(); });
+    connect(import, &PlaylistImport::imported, marks, &MissingTrackMarks::recheck);
+    connect(m_send, &MusicSend::playlistChosen, import, &PlaylistImport::importFile);
+    new PlaylistFileDrops(*this, *import);
 }
 
 void FrmMain::buildControls()
@@ -320,6 +339,7 @@ void FrmMain::applyEnglishTexts()
     c.playlist.Command3->setText(texts::moveDown.in(en));
     c.saved.Label3->setText(texts::playlistsHeading.in(en));
     c.saved.Command4->setText(texts::deletePlaylist.in(en));
+    m_copy->applyTexts();
     c.menus.file->setTitle(texts::menuFile.in(en));
     c.menus.mnnew->setText(texts::menuNew.in(en));
     c.menus.send->setText(texts::menuSend.in(en));
@@ -425,6 +445,16 @@ void FrmMain::startSend(int position, const QStringList &paths)
 
 void FrmMain::sendFinished(const QList<SentTrack> &tracks)
 {
+    if (const PlaylistImport::Arrived arrived = std::exchange(m_importArrived, {})) {
+        // One line per file asked for, as the import sends files alone.
+        QStringList entries;
+        for (const SentTrack &track : tracks)
+            entries.append(track.entry);
+        const bool none = std::all_of(entries.cbegin(), entries.cend(),
+                                      [](const QString &entry) { return entry.isEmpty(); });
+        arrived(none ? QStringList() : entries);
+        return;
+    }
     const int position = std::exchange(m_sendPosition, -1);
     if (position < 0)
         return;
