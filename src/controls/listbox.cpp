@@ -132,6 +132,9 @@ QStringList ListBox::linesToMark()
 {
     ungreyAll();
     m_marking = true;
+    // Room for every line to be greyed: growing the marks as they come
+    // would now and then rehash them all at once.
+    m_greyed.reserve(count());
     return m_items;
 }
 
