@@ -601,8 +601,27 @@ int ListBox::visibleLines() const
     return std::max(viewport()->height() / lineHeight(), 1);
 }
 
+void ListBox::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (m_rangesDue)
+        setRanges();
+}
+
 void ListBox::updateScrollBars()
 {
+    // Measuring the lines loads the list's font: a list nobody sees yet,
+    // such as those of a window being built, waits until it is shown or
+    // has to scroll.
+    if (isVisible())
+        setRanges();
+    else
+        m_rangesDue = true;
+}
+
+void ListBox::setRanges()
+{
+    m_rangesDue = false;
     const int lines = visibleLines();
     QScrollBar *vertical = verticalScrollBar();
     vertical->setPageStep(lines);
@@ -619,6 +638,8 @@ void ListBox::ensureVisible(int position)
 {
     if (position < 0)
         return;
+    if (m_rangesDue)
+        setRanges();
     QScrollBar *vertical = verticalScrollBar();
     const int top = vertical->value();
     const int lines = visibleLines();

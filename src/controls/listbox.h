@@ -118,6 +118,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
@@ -125,7 +126,9 @@ protected:
 private:
     int lineHeight() const;
     int visibleLines() const;
+    // Sets the scroll ranges, or for a hidden list marks them due.
     void updateScrollBars();
+    void setRanges();
     void ensureVisible(int position);
     void forgetMeasurements();
     bool isGreyed(const QString &text) const { return m_greyed.contains(text); }
@@ -141,6 +144,7 @@ private:
 
     QStringList m_items;
     int m_selected = -1;
+    bool m_rangesDue = false;
     int m_extent = 0;
     int m_measured = 0;
     int m_widest = 0;
