@@ -17,13 +17,12 @@ constexpr int batchSize = 1024;
 } // namespace
 
 // One check, shared by its thread and, until it is given up, by the object
-// that started it. It lives on the window's thread, where its signals reach
+// that started it. It lives on the window's thread, where its results reach
 // that object; the last of the two to let it go has it deleted there.
 class MissingTracks::Run : public QObject
 {
-    Q_OBJECT
 public:
-    std::atomic_bool cancelled{false};
+    explicit Run(MissingTracks &by) : owner(by) {}
 
     // Hands a result over to the window's thread, unless the check is given
     // up by the time it gets there.
@@ -33,14 +32,14 @@ public:
             run.get(),
             [run = run.get(), emitter = std::move(emitter)] {
                 if (!run->cancelled)
-                    emitter(*run);
+                    emitter(run->owner);
             },
             Qt::QueuedConnection);
     }
 
-Q_SIGNALS:
-    void found(const QHash<QString, int> &entries);
-    void finished();
+    // Gone once the check is given up, which it is before it goes.
+    MissingTracks &owner;
+    std::atomic_bool cancelled{false};
 };
 
 MissingTracks::MissingTracks(QObject *parent) : QObject(parent) {}
@@ -55,16 +54,13 @@ void MissingTracks::cancel()
     if (!m_run)
         return;
     m_run->cancelled = true;
-    m_run->disconnect(this);
     m_run.reset();
 }
 
 void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
 {
     cancel();
-    std::shared_ptr<Run> run(new Run, [](Run *done) { done->deleteLater(); });
-    connect(run.get(), &Run::found, this, &MissingTracks::found);
-    connect(run.get(), &Run::finished, this, &MissingTracks::finished);
+    std::shared_ptr<Run> run(new Run(*this), [](Run *done) { done->deleteLater(); });
     m_run = run;
     std::thread([run, driveRoot, entries] {
         // How many entries hold each text; each text is checked once, at
@@ -76,8 +72,9 @@ void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
         QHash<QString, int> missing;
         const auto handOver = [&] {
             if (!missing.isEmpty())
-                Run::handOver(
-                    run, [batch = std::exchange(missing, {})](Run &to) { Q_EMIT to.found(batch); });
+                Run::handOver(run, [batch = std::exchange(missing, {})](MissingTracks &to) {
+                    Q_EMIT to.found(batch);
+                });
         };
         for (qsizetype i = 0; i < entries.size() && !run->cancelled; ++i) {
             const QString &entry = entries.at(i);
@@ -91,8 +88,6 @@ void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
                 handOver();
         }
         handOver();
-        Run::handOver(run, [](Run &to) { Q_EMIT to.finished(); });
+        Run::handOver(run, [](MissingTracks &to) { Q_EMIT to.finished(); });
     }).detach();
 }
-
-#include "missingtracks.moc"
