@@ -8,9 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <QDir>
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -862,45 +859,6 @@ QImage linkPointer()
 }
 
 // ---------------------------------------------------------------------------------------------
-// The characters a file name may not contain, black with a grey shadow.
-
-QImage forbiddenCharacters()
-{
-    QImage image(100, 20, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    // Load the face from its file so the result does not depend on the font configuration.
-    QString family = QStringLiteral("Liberation Sans");
-    const int id = QFontDatabase::addApplicationFont(
-        QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf"));
-    if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty())
-        family = QFontDatabase::applicationFontFamilies(id).first();
-    QFont font(family);
-    font.setPixelSize(15);
-    font.setBold(true);
-    font.setHintingPreference(QFont::PreferFullHinting);
-
-    QPainter p(&image);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(font);
-    const QFontMetrics metrics(font);
-    const QString characters = QStringLiteral("\\/:*?\"<>|");
-    const double cell = 100.0 / characters.size();
-    const int baseline = 15;
-    for (int i = 0; i < characters.size(); ++i) {
-        const QString glyph = characters.mid(i, 1);
-        // Equal cells, each glyph centred by its ink on whole pixels so it stays crisp.
-        const QRect ink = metrics.tightBoundingRect(glyph);
-        const int x = int(std::lround(cell * (i + 0.5) - (ink.left() + ink.width() / 2.0)));
-        p.setPen(QColor(0x80, 0x80, 0x80, 150));
-        p.drawText(x + 1, baseline + 1, glyph);
-        p.setPen(QColor(0x10, 0x10, 0x10));
-        p.drawText(x, baseline, glyph);
-    }
-    p.end();
-    return image;
-}
-
-// ---------------------------------------------------------------------------------------------
 // File browser background: pale translucent waves over black.
 
 QImage browserBackdrop()
@@ -961,7 +919,6 @@ int main(int argc, char **argv)
     ok = save(programIcon(48), out, "icon-48.png") && ok;
     ok = save(sunsetPhoto(), out, "about-photo.jpg", 90) && ok;
     ok = save(linkPointer(), out, "link-pointer.png") && ok;
-    ok = save(forbiddenCharacters(), out, "forbidden-characters.png") && ok;
     ok = save(browserBackdrop(), out, "browser-background.png") && ok;
     for (int frame = 0; frame < kConsoleFrames; ++frame) {
         const QString name = QStringLiteral("frame-%1.png").arg(frame, 2, 10, QLatin1Char('0'));

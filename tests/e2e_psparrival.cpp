@@ -24,7 +24,8 @@ class TestPspArrival : public QObject
 private Q_SLOTS:
     void volumeArrivesAndLeaves();
     void volumeGoneBeforeItIsHandled();
-    void mountedFolderGivenAtStart();
+    void folderGivenAtStart_data();
+    void folderGivenAtStart();
 };
 
 void TestPspArrival::volumeArrivesAndLeaves()
@@ -79,22 +80,37 @@ void TestPspArrival::volumeGoneBeforeItIsHandled()
     QVERIFY(window->controls().lettre->text().isEmpty());
 }
 
-// A PSP mounted before the program started, named on its command line: it is
-// the PSP in use, and unmounting it counts as pulling it out.
-void TestPspArrival::mountedFolderGivenAtStart()
+// Any folder named at start is the PSP in use; its volume's unmount ends it.
+void TestPspArrival::folderGivenAtStart_data()
 {
+    QTest::addColumn<QString>("within");
+    QTest::addColumn<bool>("onVolume");
+    QTest::newRow("mount point") << QString() << true;
+    QTest::newRow("folder within a volume") << u"backup/stick"_s << true;
+    QTest::newRow("folder on the computer's disk") << u"copy"_s << false;
+}
+
+void TestPspArrival::folderGivenAtStart()
+{
+    QFETCH(QString, within);
+    QFETCH(bool, onVolume);
     QTemporaryDir contents;
-    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    QVERIFY(QDir(contents.path()).mkpath(within.isEmpty() ? u"PSP"_s : within + u"/PSP"_s));
     LoopVolume volume(contents.path());
     QTemporaryDir mountPoint;
-    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
-    const QString root = QFileInfo(mountPoint.path()).canonicalFilePath() + u'/';
+    if (onVolume)
+        QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    const QString folder = QDir(onVolume ? mountPoint.path() : contents.path()).filePath(within);
+    const QString root = QFileInfo(folder).canonicalFilePath() + u'/';
 
     TestMainWindow window{0x0409, VolumeNotifier::create()};
     window->showCentred();
-    window->connectFolderWhenShown(mountPoint.path());
+    window->connectFolderWhenShown(folder);
     QTRY_COMPARE_WITH_TIMEOUT(window->controls().lettre->text(), root, 10000);
     QVERIFY(QFileInfo(root + u"PSP/PLAYLIST/MUSIC"_s).isDir());
+    QCOMPARE(window->controls().saved.File2->path(), root + u"PSP/PLAYLIST/MUSIC"_s);
+    if (!onVolume)
+        return;
 
     QVERIFY2(volume.unmount(), qPrintable(volume.error()));
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);

@@ -66,7 +66,7 @@ QStringList shownRows(QWidget *control, int *selected)
     auto *folders = qobject_cast<DirListBox *>(control);
     QStringList rows;
     for (QTreeWidgetItemIterator item(folders); *item; ++item) {
-        if (*item == folders->currentItem())
+        if ((*item)->isSelected())
             *selected = int(rows.size());
         rows.append((*item)->text(0));
     }
@@ -117,6 +117,7 @@ private Q_SLOTS:
     void f10OpensTheFirstMenu();
     void aboutReadableOnADarkDesktop_data();
     void aboutReadableOnADarkDesktop();
+    void readerFindsOnlyWhatIsThere();
 };
 
 void TestAccessibility::controlsAreReadOut_data()
@@ -139,8 +140,7 @@ void TestAccessibility::controlsAreReadOut_data()
          u"Morceaux stockés sur votre PSP:"},
         {false, "Dir1", QAccessible::Tree, u"Folders on your PSP", u"Dossiers de la PSP"},
         {false, "List1", QAccessible::List, u"Current playlist:", u"Playlist en cours d'édition:"},
-        {false, "Text1", QAccessible::EditableText, u"Current playlist:",
-         u"Playlist en cours d'édition:"},
+        {false, "Text1", QAccessible::EditableText, u"Playlist name", u"Nom de la playlist"},
         {false, "File2", QAccessible::List, u"Your playlists:", u"Vos playlists:"},
         {true, "Dir1", QAccessible::Tree, u"Folders on your PSP", u"Dossiers de la PSP"},
         {true, "music", QAccessible::List, u"Audio files in this folder", u"Médias du dossier"},
@@ -315,6 +315,36 @@ void TestAccessibility::aboutReadableOnADarkDesktop()
              dark.color(QPalette::Base));
     QCOMPARE(window->forms().typingerror().palette().color(QPalette::Window),
              dark.color(QPalette::Window));
+}
+
+void TestAccessibility::readerFindsOnlyWhatIsThere()
+{
+    ConnectedWindow connected(english);
+    FrmMain &window = *connected.window;
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const MainWindowControls &c = window.controls();
+    const int divider = window.menuBar()->actions().indexOf(c.menus.barre1);
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.menuBar())->child(divider)->role(),
+             QAccessible::Separator);
+    QAccessibleInterface *client = QAccessible::queryAccessibleInterface(window.centralWidget());
+    for (int i = 0; i < client->childCount(); ++i)
+        QVERIFY(client->child(i)->object() != c.lettre && client->child(i)->object() != c.Text2);
+
+    QAccessibleTableInterface *folders =
+        QAccessible::queryAccessibleInterface(c.tracks.Dir1)->tableInterface();
+    for (QWidget *focus :
+         std::initializer_list<QWidget *>{c.playlist.List1, c.tracks.Dir1, c.playlist.List1}) {
+        focus->setFocus();
+        QCOMPARE(folders->cellAt(1, 0)->state().focused, focus == c.tracks.Dir1);
+    }
+
+    TypingError &dialog = window.forms().typingerror();
+    dialog.show();
+    QCOMPARE(QAccessible::queryAccessibleInterface(&dialog)->role(), QAccessible::Dialog);
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog.Image1)->text(QAccessible::Name),
+             texts::forbiddenCharacterNames.in(Language::English));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!window.forms().loadedTypingError());
 }
 
 QTEST_MAIN(TestAccessibility)

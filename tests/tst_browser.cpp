@@ -99,6 +99,8 @@ void TestBrowser::closingHandsTheFolderBack()
 
     QVERIFY(!window->forms().loadedBrowser());
     QVERIFY(panelShown(*window));
+    // The keyboard is back on the button that opened the browser.
+    QCOMPARE(window->focusWidget(), window->controls().tracks.Command6);
     QCOMPARE(window->controls().tracks.Dir1->path(), drive.path(u"PSP/MUSIC/Live"_s));
     QCOMPARE(window->controls().tracks.music->items(), QStringList{u"track01.mp3"_s});
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,6 +1,8 @@
 #include "core/languagecode.h"
+#include "core/texts.h"
 #include "platform/localelanguage.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -14,6 +16,8 @@ private Q_SLOTS:
     void localeToLangId_data();
     void localeToLangId();
     void messagesLocalePrecedence();
+    void messagesWrapWhereTheyMay_data();
+    void messagesWrapWhereTheyMay();
 };
 
 void TestLanguage::languageCodes_data()
@@ -77,6 +81,28 @@ void TestLanguage::messagesLocalePrecedence()
     QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray("de_DE.UTF-8"));
     qputenv("LANG", "");
     QCOMPARE(platform::messagesLocaleFromEnvironment(), QByteArray());
+}
+
+void TestLanguage::messagesWrapWhereTheyMay_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a long name")
+        << texts::readOnlyNotDeleted.in(Language::English).arg(QString(251, u'x'));
+    for (const Phrase *phrase : {&texts::folderIsAFile, &texts::saveFailed, &texts::inexactEntry})
+        QTest::addRow("French %.20s", qPrintable(phrase->in(Language::English)))
+            << phrase->in(Language::French);
+}
+
+// A place to break every few characters; French « », : and ? kept with their words.
+void TestLanguage::messagesWrapWhereTheyMay()
+{
+    QFETCH(QString, text);
+    const QString wrapping = wrappable(text);
+    QCOMPARE(QString(wrapping).remove(QChar(0x200B)), text);
+    for (const QString &run : wrapping.split(QRegularExpression(u"[\\s\u200B]"_s)))
+        QVERIFY2(run.size() <= 25, qPrintable(run));
+    for (const QString &loose : {u"« "_s, u" »"_s, u" :"_s, u" ?"_s})
+        QVERIFY(!text.contains(loose));
 }
 
 QTEST_GUILESS_MAIN(TestLanguage)

@@ -1,3 +1,4 @@
+#include "controls/design.h"
 #include "controls/listbox.h"
 
 #include <QAccessible>
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void readerSelectsAsAClickDoes();
     void focusIsAlwaysShown_data();
     void focusIsAlwaysShown();
+    void missingLinesStayReadable();
     void greyedCountFollowsEdits_data();
     void greyedCountFollowsEdits();
 };
@@ -229,6 +231,8 @@ void TestListBox::keyboardMovesSelection_data()
     QTest::newRow("page down stops at the end") << 10 << 8 << int(Qt::Key_PageDown) << 9;
     QTest::newRow("page up stops at the top") << 10 << 1 << int(Qt::Key_PageUp) << 0;
     QTest::newRow("down in an empty list") << 0 << -1 << int(Qt::Key_Down) << -1;
+    QTest::newRow("space acts on the selected line") << 10 << 3 << int(Qt::Key_Space) << 3;
+    QTest::newRow("return acts on the selected line") << 10 << 3 << int(Qt::Key_Return) << 3;
 }
 
 void TestListBox::keyboardMovesSelection()
@@ -246,8 +250,9 @@ void TestListBox::keyboardMovesSelection()
 
     QTest::keyClick(&list, Qt::Key(key));
 
+    const bool acts = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
     QCOMPARE(list.selectedPosition(), expected);
-    QCOMPARE(clicked.count(), expected == start ? 0 : 1);
+    QCOMPARE(clicked.count(), acts && lines > 0 ? 1 : 0);
 }
 
 void TestListBox::mouseSelectsLine()
@@ -625,6 +630,9 @@ void TestListBox::focusIsAlwaysShown()
     list->addItems(numbered(lines));
     list->setSelectedPosition(selected);
     list->verticalScrollBar()->setValue(0);
+    QPalette inactive = list->palette();
+    inactive.setColor(QPalette::Inactive, QPalette::Highlight, Qt::darkGray);
+    list->setPalette(inactive);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -634,6 +642,18 @@ void TestListBox::focusIsAlwaysShown()
     QTest::keyClick(&window, Qt::Key_Tab);
     QVERIFY(list->hasFocus());
     QVERIFY(list->viewport()->grab().toImage() != unfocused);
+    if (selected == 1) // unfocused, in the inactive colours
+        QCOMPARE(unfocused.pixelColor(list->lineRect(1).center()),
+                 inactive.color(QPalette::Inactive, QPalette::Highlight));
+}
+
+void TestListBox::missingLinesStayReadable()
+{
+    for (const auto &[text, background] : {std::pair<QColor, QColor>(Qt::black, Qt::white),
+                                           std::pair<QColor, QColor>(Qt::white, 0x1e1e1e)}) {
+        const QColor muted = mutedTextColour(text, background);
+        QVERIFY(muted != text && contrastRatio(muted, background) >= 4.5);
+    }
 }
 
 // Marks found on a copy of the lines arrive while the list is edited;

@@ -47,6 +47,10 @@ void TestNameRules::checkName_data()
     QTest::newRow("tab") << u"a\tb"_s << NameProblem::Invalid;
     QTest::newRow("null") << QString(u"a"_s + QChar(0) + u"b"_s) << NameProblem::Invalid;
     QTest::newRow("unit separator") << QString(u"a"_s + QChar(0x1F)) << NameProblem::Invalid;
+    QTest::newRow("delete") << QString(u"a"_s + QChar(0x7F)) << NameProblem::Invalid;
+    QTest::newRow("first C1 control") << QString(u"a"_s + QChar(0x80)) << NameProblem::Invalid;
+    QTest::newRow("last C1 control") << QString(u"a"_s + QChar(0x9F)) << NameProblem::Invalid;
+    QTest::newRow("no-break space") << QString(u"a"_s + QChar(0xA0)) << NameProblem::None;
     QTest::newRow("parent") << u".."_s << NameProblem::Invalid;
     QTest::newRow("parent in the middle") << u"a/../b"_s << NameProblem::Invalid;
     QTest::newRow("parents with backslashes") << u"a\\..\\..\\x"_s << NameProblem::Invalid;

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void emptyNameComesBackOnLostFocus_data();
     void emptyNameComesBackOnLostFocus();
     void menuKeepsAnEmptyName();
+    void enterPressesTheFocusedButton();
+    void typingReplacesAPlaceholder();
 
 private:
     std::unique_ptr<PspDrive> m_drive;
@@ -108,8 +110,8 @@ void TestPlaylistEditing::keysInTheList_data()
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("selectedAfter");
     const int alt = Qt::AltModifier;
-    QTest::newRow("Delete removes")
-        << 2 << int(Qt::Key_Delete) << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << -1;
+    QTest::newRow("Delete removes, the next line selected")
+        << 2 << int(Qt::Key_Delete) << QStringList{u"a"_s, u"b"_s, u"d"_s, u"e"_s} << 2;
     QTest::newRow("Delete with none selected") << -1 << int(Qt::Key_Delete) << five << -1;
     QTest::newRow("Alt+Up moves up")
         << 2 << (alt | Qt::Key_Up) << QStringList{u"a"_s, u"c"_s, u"b"_s, u"d"_s, u"e"_s} << 1;
@@ -222,6 +224,27 @@ void TestPlaylistEditing::menuKeepsAnEmptyName()
     QFocusEvent toControl(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(&name, &toControl);
     QCOMPARE(name.text(), u"Untitled playlist"_s);
+}
+
+void TestPlaylistEditing::enterPressesTheFocusedButton()
+{
+    ListBox &list = *(*m_window)->controls().playlist.List1;
+    list.addItems(five);
+    list.setSelectedPosition(2);
+    QTest::keyClick((*m_window)->controls().playlist.Command2, Qt::Key_Return);
+    QTRY_COMPARE(list.selectedPosition(), 1);
+}
+
+void TestPlaylistEditing::typingReplacesAPlaceholder()
+{
+    // As after a refused name and OK: the focus comes back with the window.
+    TextBox &name = *(*m_window)->controls().playlist.Text1;
+    (*m_window)->show();
+    QVERIFY(QTest::qWaitForWindowActive(&**m_window));
+    name.setText(u"Try again"_s);
+    name.setFocus(Qt::ActiveWindowFocusReason);
+    QTest::keyClicks(&name, u"Mix"_s);
+    QCOMPARE(name.text(), u"Mix"_s);
 }
 
 QTEST_MAIN(TestPlaylistEditing)

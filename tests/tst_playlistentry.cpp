@@ -1,4 +1,5 @@
 #include "core/entry.h"
+#include "platform/ansicodepage.h"
 
 #include <QTest>
 
@@ -12,6 +13,8 @@ private Q_SLOTS:
     void entries();
     void filesOfEntries_data();
     void filesOfEntries();
+    void unseenCharactersShowAMark_data();
+    void unseenCharactersShowAMark();
 };
 
 void TestPlaylistEntry::entries_data()
@@ -65,6 +68,26 @@ void TestPlaylistEntry::filesOfEntries()
     QFETCH(QString, entry);
     QTEST(namesTrack(entry), "track");
     QTEST(entryFilePath(u"/media/psp/"_s, entry), "file");
+}
+
+// A list shows a mark for each byte that no character of the code page explains.
+void TestPlaylistEntry::unseenCharactersShowAMark_data()
+{
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    const QString mark(QChar::ReplacementCharacter);
+    QTest::newRow("undefined in 1252")
+        << 1252 << QByteArray("\\\x81\x8D\x90\x9D.mp3") << u"\\"_s + mark.repeated(4) + u".mp3"_s;
+    QTest::newRow("one-way pair in 932") << 932 << QByteArray("\x87\x90nec") << mark + u"刃ec"_s;
+    QTest::newRow("undefined in 932") << 932 << QByteArray::fromHex("8061") << mark + u"a"_s;
+}
+
+void TestPlaylistEntry::unseenCharactersShowAMark()
+{
+    QFETCH(int, codePage);
+    QFETCH(QByteArray, bytes);
+    QTEST(withVisibleMarks(platform::AnsiCodec(codePage).decode(bytes)), "shown");
 }
 
 QTEST_GUILESS_MAIN(TestPlaylistEntry)

@@ -48,7 +48,7 @@ private Q_SLOTS:
     void savesExactBytes();
     void savingTwiceKeepsTheSecond();
     void openingGivesBackWhatWasSaved();
-    void arrowKeysOpenEachPlaylist();
+    void arrowKeysLookEnterOpens();
     void namelessFileEmptiesTheName();
     void subFolders();
     void refusedNames_data();
@@ -65,6 +65,8 @@ private Q_SLOTS:
     void dotNameIsListed();
     void missingTracksAreMarked_data();
     void missingTracksAreMarked();
+    void missingCountGroupsDigits_data();
+    void missingCountGroupsDigits();
     void deletion();
     void deletionRefusals();
 };
@@ -123,16 +125,18 @@ void TestPlaylistFiles::openingGivesBackWhatWasSaved()
              QByteArray("#EXTM3U\r\n\\a.mp3\r\n\\b.mp3\r\n\r\n\\c\xE9.mp3\r\n"));
 }
 
-void TestPlaylistFiles::arrowKeysOpenEachPlaylist()
+void TestPlaylistFiles::arrowKeysLookEnterOpens()
 {
     PspDrive drive;
     drive.addFile(folder + u"1 First.m3u8"_s, "\\one.mp3\r\n");
     drive.addFile(folder + u"2 Second.m3u8"_s, "\\two.mp3\r\n");
     TestMainWindow window;
     drive.plugInto(window);
+    window->controls().playlist.List1->addItem(u"\\unsaved.mp3"_s);
     QTest::keyClick(window->controls().saved.File2, Qt::Key_Down);
-    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\one.mp3"_s});
     QTest::keyClick(window->controls().saved.File2, Qt::Key_Down);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\unsaved.mp3"_s});
+    QTest::keyClick(window->controls().saved.File2, Qt::Key_Return);
     QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\two.mp3"_s});
     QCOMPARE(window->controls().playlist.Text1->text(), u"2 Second"_s);
 }
@@ -277,7 +281,7 @@ void TestPlaylistFiles::readOnlyPlaylistIsKept_data()
     QTest::addColumn<int>("langId");
     QTest::addColumn<QString>("message");
     QTest::newRow("English") << 0x0409 << u"The playlist \"%1\" is read-only"_s;
-    QTest::newRow("French") << 0x040C << u"La playlist « %1 » est en lecture seule"_s;
+    QTest::newRow("French") << 0x040C << u"La playlist «\u00A0%1\u00A0» est en lecture seule"_s;
 }
 
 // Kept byte for byte and mode for mode, for root too.
@@ -515,7 +519,7 @@ void TestPlaylistFiles::deletionRefusals()
     QTest::mouseClick(window->controls().saved.Command4, Qt::LeftButton);
     QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[1].text, u"     Pas de playlist selectionnée"_s);
+    QCOMPARE(shown[1].text, u"The playlist \"Keep.m3u8\" is read-only: it was kept."_s);
     QVERIFY(QFileInfo::exists(drive.path(folder + u"Keep.m3u8"_s)));
 
     // Nothing selected.
@@ -528,6 +532,31 @@ void TestPlaylistFiles::deletionRefusals()
     QVERIFY(QFileInfo::exists(drive.path(folder + u"Keep.m3u8"_s)));
     QCOMPARE(window->controls().playlist.List1->count(), 2);
     QCOMPARE(window->controls().playlist.Text1->text(), u"Mine"_s);
+}
+
+void TestPlaylistFiles::missingCountGroupsDigits_data()
+{
+    QTest::addColumn<int>("langId");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("English") << 0x0409 << u"Current playlist: 1,234 missing"_s;
+    QTest::newRow("French") << 0x040C << u"Playlist en cours\u00A0: 1\u202F234 absents"_s;
+}
+
+void TestPlaylistFiles::missingCountGroupsDigits()
+{
+    QFETCH(int, langId);
+    TestMainWindow window{quint16(langId)};
+    QStringList entries;
+    for (int i = 0; i < 1234; ++i)
+        entries.append(QString::number(i));
+    ListBox &list = *window->controls().playlist.List1;
+    list.addItems(entries);
+    list.linesToMark();
+    QHash<QString, int> missing;
+    for (const QString &entry : std::as_const(entries))
+        missing.insert(entry, 1);
+    list.greyTexts(missing, QString());
+    QTEST(window->controls().playlist.Label2->text(), "heading");
 }
 
 QTEST_MAIN(TestPlaylistFiles)

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void folderThatCannotBeCreated();
     void oneBoxOfAKindAtATime_data();
     void oneBoxOfAKindAtATime();
+    void problemsOfThePspInUse();
     void onlyTheVolumeInUseClosesTheProgram();
     void unitMaskRemovalOfTheDriveInUse();
 };
@@ -290,7 +291,7 @@ void TestPspConnection::folderThatCannotBeCreated()
         QFile::setPermissions(drive.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown[0].text.startsWith(u"Le dossier « "_s +
+    QVERIFY2(shown[0].text.startsWith(u"Le dossier «\u00A0"_s +
                                       QDir::toNativeSeparators(rootOf(drive) + u"MUSIC"_s)),
              qPrintable(shown[0].text));
     QCOMPARE(shown[0].icon, QMessageBox::Warning);
@@ -336,6 +337,29 @@ void TestPspConnection::oneBoxOfAKindAtATime()
     // Once the box is closed, the next arrival says it again.
     arrive(window, roots[first]);
     QCOMPARE(messagebox::takeShown().size(), 1);
+}
+
+// PSPs plugged in while a box waits: the last one's problems are told too,
+// and with its music folder in the way the folder list shows its root.
+void TestPspConnection::problemsOfThePspInUse()
+{
+    QTemporaryDir drives[4];
+    for (const QTemporaryDir &drive : drives) {
+        makeFolders(drive.path(), {u"PSP"_s});
+        makeFile(drive.filePath(u"MUSIC"_s));
+    }
+    TestMainWindow window;
+    messagebox::whileNextIsOpen([&] {
+        for (int i = 1; i < 4; ++i)
+            arrive(window, rootOf(drives[i]));
+    });
+    arrive(window, rootOf(drives[0]));
+
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(shown[0].text.contains(drives[0].filePath(u"MUSIC"_s)));
+    QVERIFY(shown[1].text.contains(drives[3].filePath(u"MUSIC"_s)));
+    QCOMPARE(window->controls().tracks.Dir1->path(), rootOf(drives[3]));
 }
 
 void TestPspConnection::onlyTheVolumeInUseClosesTheProgram()

@@ -14,6 +14,7 @@
 #include "controls/textbox.h"
 #include "core/languagecode.h"
 #include "core/version.h"
+#include "platform/taskbar.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistdrops.h"
@@ -112,7 +113,7 @@ void FrmMain::connectSubsystems()
         dialog.show();
         dialog.raise();
     });
-    new PlaylistDeletion(*this, c.playlist, c.saved);
+    new PlaylistDeletion(*this, c.playlist, c.saved, flag);
 }
 
 void FrmMain::buildControls()
@@ -165,17 +166,23 @@ void FrmMain::buildControls()
         button(client, texts::advancedBrowser.builtIn(), 8.25, twipsRect(1680, 4440, 1335, 495));
     c.lettre = place(new QLineEdit(client), twipsRect(8640, 120, 495, 285));
     c.Text2 = place(new QLineEdit(client), twipsRect(8160, 120, 375, 285));
+    // They hold state and are never shown: as windows of their own, they stay
+    // out of what screen readers list among the window's controls.
+    c.lettre->setWindowFlag(Qt::Window);
+    c.Text2->setWindowFlag(Qt::Window);
 
     c.Image1->show();
     c.Label4->show();
 
     // What screen readers call the controls: each heading names the control
     // right below it, as its buddy; the entries below the name box take the
-    // same heading, and the folder list, which has none, words of its own.
+    // same heading, the name box what it holds, and the folder list, which
+    // has no heading, words of its own.
     tracks.Label1->setBuddy(tracks.music);
     playlist.Label2->setBuddy(playlist.Text1);
     saved.Label3->setBuddy(saved.File2);
     playlist.List1->setAccessibleName(texts::currentHeading.builtIn());
+    playlist.Text1->setAccessibleName(texts::playlistNameBox.builtIn());
     tracks.Dir1->setListName(texts::folderListName.builtIn());
 
     const std::pair<QWidget *, const char *> names[] = {{c.Image1, "Image1"},
@@ -214,11 +221,9 @@ void FrmMain::buildMenus()
     m.bar = m.file->addSeparator();
     m.save = m.file->addAction(texts::menuSave.builtIn());
     m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m.barre1 = menus->addAction(QStringLiteral("|"));
-    m.barre1->setEnabled(false);
+    m.barre1 = addMenuBarDivider(*menus);
     m.explore = menus->addAction(texts::menuExplore.builtIn());
-    m.barre2 = menus->addAction(QStringLiteral("|"));
-    m.barre2->setEnabled(false);
+    m.barre2 = addMenuBarDivider(*menus);
     m.about = menus->addAction(texts::menuAbout.builtIn());
 
     m.file->setObjectName(QStringLiteral("file"));
@@ -238,11 +243,10 @@ void FrmMain::buildMenus()
 void FrmMain::setTabOrder()
 {
     const MainWindowControls &c = m_controls;
-    QWidget *const order[] = {
-        c.tracks.music,   c.tracks.Dir1,       c.playlist.List1,    c.playlist.Text1,
-        c.saved.File2,    c.playlist.Command1, c.playlist.Command2, c.playlist.Command3,
-        c.saved.Command4, c.tracks.Command5,   c.tracks.Command6,   c.lettre,
-        c.Text2};
+    QWidget *const order[] = {c.tracks.music,      c.tracks.Dir1,       c.playlist.List1,
+                              c.playlist.Text1,    c.saved.File2,       c.playlist.Command1,
+                              c.playlist.Command2, c.playlist.Command3, c.saved.Command4,
+                              c.tracks.Command5,   c.tracks.Command6};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -284,6 +288,7 @@ void FrmMain::applyEnglishTexts()
     c.tracks.Command6->setText(texts::advancedBrowser.in(en));
     c.playlist.Label2->setText(texts::currentHeading.in(en));
     c.playlist.List1->setAccessibleName(texts::currentHeading.in(en));
+    c.playlist.Text1->setAccessibleName(texts::playlistNameBox.in(en));
     c.playlist.Command1->setText(texts::removeEntry.in(en));
     c.playlist.Command2->setText(texts::moveUp.in(en));
     c.playlist.Command3->setText(texts::moveDown.in(en));
@@ -306,6 +311,9 @@ void FrmMain::showCentred()
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, sizeHint(), screen).topLeft());
+    // A fixed dialog frame has no taskbar entry.
+    create();
+    platform::keepOffTaskbar(*windowHandle());
     show();
 }
 

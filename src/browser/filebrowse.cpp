@@ -186,4 +186,9 @@ void FileBrowse::Form_Unload()
     if (!Dir1->path().isEmpty())
         m_mainTracks.Dir1->setPath(Dir1->path());
     m_mainTracks.Image2->hide();
+    // The keyboard goes back to the button that opened the browser.
+    if (owner().isVisible()) {
+        m_mainTracks.Command6->setFocus(Qt::OtherFocusReason);
+        owner().activateWindow();
+    }
 }

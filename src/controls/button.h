@@ -3,7 +3,8 @@
 #include <QPushButton>
 
 // A push button whose caption wraps onto several lines when it is wider than
-// the button, as the main window's narrow two-line buttons need.
+// the button, as the main window's narrow two-line buttons need. Enter
+// presses it when it has the focus, as Space does, in any window.
 class Button : public QPushButton
 {
     Q_OBJECT
@@ -15,4 +16,5 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -1,5 +1,8 @@
 #include "controls/design.h"
 
+#include <algorithm>
+#include <cmath>
+#include <QColor>
 #include <QWidget>
 
 QFont designFont(const QString &family, qreal points, int styles)
@@ -23,6 +26,46 @@ void setTextColour(QWidget *widget, const QColor &colour)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
+}
+
+namespace {
+
+double relativeLuminance(const QColor &colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+QColor mixed(const QColor &from, const QColor &to, double share)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+} // namespace
+
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor mutedTextColour(const QColor &text, const QColor &background)
+{
+    // As far towards the background as the contrast allows, and no further
+    // than half way, so that it still reads as text.
+    constexpr double minimumContrast = 4.5;
+    for (double share = 0.5; share > 0; share -= 0.05) {
+        const QColor candidate = mixed(text, background, share);
+        if (contrastRatio(candidate, background) >= minimumContrast)
+            return candidate;
+    }
+    return text;
 }
 
 void centreOver(QWidget &window, const QWidget &owner)

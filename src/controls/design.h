@@ -40,5 +40,14 @@ Qt::WindowFlags fixedFrame(Qt::WindowType type);
 // Draws a widget's text in the given colour.
 void setTextColour(QWidget *widget, const QColor &colour);
 
+// The contrast between two colours, from 1 (none) to 21 (black on white),
+// as accessibility guidelines measure it.
+double contrastRatio(const QColor &a, const QColor &b);
+
+// A text colour between the text and the background, for text that should
+// look subdued, that still contrasts with the background at least 4.5 to 1,
+// the least that normal text needs to stay readable.
+QColor mutedTextColour(const QColor &text, const QColor &background);
+
 // Centres a window over another one.
 void centreOver(QWidget &window, const QWidget &owner);

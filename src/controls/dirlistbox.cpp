@@ -115,6 +115,25 @@ void DirListBox::rebuild()
     }
 
     expandAll();
-    setCurrentItem(opened);
+    // The opened folder is highlighted; it becomes the current row, which
+    // screen readers take for the focus, only while the list has the focus.
+    opened->setSelected(true);
+    if (hasFocus())
+        setCurrentItem(opened);
     scrollToItem(opened);
+}
+
+void DirListBox::focusInEvent(QFocusEvent *event)
+{
+    const QList<QTreeWidgetItem *> highlighted = selectedItems();
+    if (!currentItem() && !highlighted.isEmpty())
+        setCurrentItem(highlighted.first());
+    QTreeWidget::focusInEvent(event);
+}
+
+void DirListBox::focusOutEvent(QFocusEvent *event)
+{
+    QTreeWidget::focusOutEvent(event);
+    // The highlight stays; no row stands for a focus that is elsewhere.
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }

@@ -35,6 +35,8 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     // No expand arrows: every folder shown is open or openable by a double-click.
     void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
 

@@ -1,7 +1,9 @@
 #include "controls/listbox.h"
 
+#include "controls/design.h"
 #include "controls/linewidths.h"
 #include "controls/listboxaccessible.h"
+#include "core/entry.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -12,8 +14,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QThreadPool>
 #include <QToolTip>
 #include <utility>
@@ -120,12 +120,17 @@ void ListBox::setSelectedPosition(int position)
 {
     if (position >= count())
         return;
+    moveSelection(position);
+    Q_EMIT clicked();
+}
+
+void ListBox::moveSelection(int position)
+{
     const int previous = m_selected;
     m_selected = position < 0 ? -1 : position;
     listboxaccessibility::selectionMoved(*this, previous);
     ensureVisible(m_selected);
     viewport()->update();
-    Q_EMIT clicked();
 }
 
 QStringList ListBox::linesToMark()
@@ -270,7 +275,9 @@ QRect ListBox::lineRect(int position) const
 void ListBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    painter.setFont(lineFont());
+    const QFont font = lineFont();
+    QFont missingFont = font;
+    missingFont.setItalic(true);
     const int height = lineHeight();
     const int width = viewport()->width();
     const int textX = 2 - horizontalScrollBar()->value();
@@ -278,7 +285,16 @@ void ListBox::paintEvent(QPaintEvent *event)
     const int last =
         std::min(count() - 1, verticalScrollBar()->value() + event->rect().bottom() / height);
     const int ascent = lineMetrics().ascent();
-    const QPalette &colours = palette();
+    // A list without the focus shows its selection in the inactive colours,
+    // so that the focused one stands out.
+    QPalette colours = palette();
+    colours.setCurrentColorGroup(!isEnabled() ? QPalette::Disabled
+                                 : hasFocus() ? QPalette::Active
+                                              : QPalette::Inactive);
+    // Lines of missing tracks: a grey that stays readable, and italics, so
+    // that they do not rest on colour alone.
+    const QColor missing =
+        mutedTextColour(colours.color(QPalette::Text), colours.color(QPalette::Base));
 
     for (int position = first; position <= last; ++position) {
         const QRect line(0, (position - verticalScrollBar()->value()) * height, width, height);
@@ -286,28 +302,29 @@ void ListBox::paintEvent(QPaintEvent *event)
         if (selected)
             painter.fillRect(line, colours.brush(QPalette::Highlight));
         const QString &text = m_items.at(position);
-        painter.setPen(selected         ? colours.color(QPalette::HighlightedText)
-                       : isGreyed(text) ? colours.color(QPalette::Disabled, QPalette::Text)
-                                        : colours.color(QPalette::Text));
-        painter.drawText(QPoint(textX, line.top() + ascent), text);
+        const bool greyed = isGreyed(text);
+        painter.setFont(greyed ? missingFont : font);
+        painter.setPen(selected ? colours.color(QPalette::HighlightedText)
+                       : greyed ? missing
+                                : colours.color(QPalette::Text));
+        painter.drawText(QPoint(textX, line.top() + ascent), withVisibleMarks(text));
     }
 
     // The focus mark is on the selected line or, with none selected, on the
     // first, where the arrow keys start. When that line is scrolled away the
-    // whole view carries it: focus is never invisible.
+    // whole view carries it: focus is never invisible. It is drawn here, not
+    // left to the style, as some styles draw none.
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        // However the focus came, not only after keyboard moves as some styles would.
-        focus.state |= QStyle::State_KeyboardFocusChange;
-        focus.rect = lineRect(std::max(m_selected, 0));
-        focus.backgroundColor =
-            colours.color(m_selected < 0 ? QPalette::Base : QPalette::Highlight);
-        if (!viewport()->rect().intersects(focus.rect)) {
-            focus.rect = viewport()->rect();
-            focus.backgroundColor = colours.color(QPalette::Base);
+        QRect mark = lineRect(std::max(m_selected, 0));
+        bool onSelection = m_selected >= 0;
+        if (!viewport()->rect().intersects(mark)) {
+            mark = viewport()->rect();
+            onSelection = false;
         }
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        painter.setPen(QPen(colours.color(onSelection ? QPalette::HighlightedText : QPalette::Text),
+                            1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(mark.adjusted(0, 0, -1, -1));
     }
 }
 
@@ -536,22 +553,38 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     case Qt::Key_End:
         target = count() - 1;
         break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The line with the focus mark acts, as a click on it would.
+        event->accept();
+        if (count() > 0)
+            setSelectedPosition(std::max(m_selected, 0));
+        return;
     default:
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    // Moving only moves: looking through a list acts on none of its lines.
     event->accept();
     if (count() == 0)
         return;
     target = std::clamp(target, 0, count() - 1);
     if (target != m_selected)
-        setSelectedPosition(target);
+        moveSelection(target);
 }
 
 void ListBox::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
     listboxaccessibility::focusEntered(*this);
+}
+
+void ListBox::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ListBox::resizeEvent(QResizeEvent *event)
@@ -575,7 +608,13 @@ bool ListBox::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        const QString tip = lineToolTip(positionAt(help->pos()));
+        const int position = positionAt(help->pos());
+        QString tip = lineToolTip(position);
+        // A line cut off by the edge shows whole in its tool tip.
+        const QString text = item(position);
+        if (2 + lineMetrics().horizontalAdvance(text) - horizontalScrollBar()->value() >
+            viewport()->width())
+            tip = tip.isEmpty() ? text : text + u'\n' + tip;
         if (tip.isEmpty())
             QToolTip::hideText();
         else

@@ -55,16 +55,17 @@ public:
     // in another way, so measuring after every append stays linear.
     int widestLineWidth();
 
-    // Greys lines by their text (entries whose file is missing, say), for a
-    // check made on a copy of the lines elsewhere, such as off the window's
-    // thread. linesToMark() ungreys every line and gives that copy; each
-    // greyTexts() then greys the lines holding one of its texts, given with
-    // the number of lines of the copy holding it, and costs in proportion to
-    // those texts, however long the list. Edits made since the copy are
-    // counted in, and a line added later with a greyed text is greyed too.
-    // Greyed lines show the tool tip. Emptying the list forgets them, and so
-    // does ungreyAll(); texts given after that, or after marksComplete(), are
-    // ignored: they were found on lines that are gone.
+    // Greys lines by their text (entries whose file is missing, say), drawn
+    // greyed and in italics, for a check made on a copy of the lines
+    // elsewhere, such as off the window's thread. linesToMark() ungreys every
+    // line and gives that copy; each greyTexts() then greys the lines holding
+    // one of its texts, given with the number of lines of the copy holding
+    // it, and costs in proportion to those texts, however long the list.
+    // Edits made since the copy are counted in, and a line added later with a
+    // greyed text is greyed too. Greyed lines show the tool tip. Emptying the
+    // list forgets them, and so does ungreyAll(); texts given after that, or
+    // after marksComplete(), are ignored: they were found on lines that are
+    // gone.
     QStringList linesToMark();
     void greyTexts(const QHash<QString, int> &linesInCopy, const QString &toolTip);
     void marksComplete();
@@ -95,8 +96,9 @@ public:
     void setDropFormats(const QStringList &formats);
 
 Q_SIGNALS:
-    // Every click on a line, the selected one included; every change of the
-    // selection by keyboard; every selection made in code.
+    // Every click on a line, the selected one included (a double-click counts
+    // once); Space or Enter on a line; every selection made in code. Moving
+    // the selection with the arrow, Page, Home and End keys is no click.
     void clicked();
     void greyedCountChanged(int count);
     // Data was dropped between lines: before the line at position, or after
@@ -117,6 +119,7 @@ protected:
     void timerEvent(QTimerEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -124,6 +127,8 @@ protected:
     bool viewportEvent(QEvent *event) override;
 
 private:
+    // Selects a line without counting as a click.
+    void moveSelection(int position);
     int lineHeight() const;
     int visibleLines() const;
     // Sets the scroll ranges, or for a hidden list marks them due.

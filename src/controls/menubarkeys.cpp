@@ -1,9 +1,11 @@
 #include "controls/menubarkeys.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QShortcut>
 
@@ -42,7 +44,65 @@ void openFirstEntry(QMenuBar &bar)
     }
 }
 
+constexpr char dividerProperty[] = "zarvelloMenuBarDivider";
+
+// A divider as screen readers see it: a separator of the menu bar, with no
+// text and nothing to do.
+class DividerAccessible final : public QAccessibleInterface
+{
+public:
+    DividerAccessible(QMenuBar *bar, QAction *divider) : m_bar(bar), m_divider(divider) {}
+
+    bool isValid() const override { return m_bar && m_divider; }
+    QObject *object() const override { return m_divider; }
+    QWindow *window() const override { return m_bar ? m_bar->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(m_bar);
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text) const override { return {}; }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect area = m_bar->actionGeometry(m_divider);
+        return QRect(m_bar->mapToGlobal(area.topLeft()), area.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Separator; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.invisible = !isValid() || !m_bar->isVisible();
+        return state;
+    }
+
+private:
+    QPointer<QMenuBar> m_bar;
+    QPointer<QAction> m_divider;
+};
+
+QAccessibleInterface *dividerAccessible(const QString &, QObject *object)
+{
+    auto *action = qobject_cast<QAction *>(object);
+    auto *bar = action ? action->property(dividerProperty).value<QMenuBar *>() : nullptr;
+    return bar ? new DividerAccessible(bar, action) : nullptr;
+}
+
 } // namespace
+
+QAction *addMenuBarDivider(QMenuBar &bar)
+{
+    QAccessible::installFactory(dividerAccessible);
+    QAction *divider = bar.addAction(QStringLiteral("|"));
+    divider->setEnabled(false);
+    divider->setProperty(dividerProperty, QVariant::fromValue(&bar));
+    return divider;
+}
 
 void reachMenuBarByKeyboard(QMainWindow &window)
 {

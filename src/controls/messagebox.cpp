@@ -1,5 +1,6 @@
 #include "controls/messagebox.h"
 
+#include "core/texts.h"
 #include "core/version.h"
 
 #include <QQueue>
@@ -42,7 +43,7 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
             action();
         return r.answers.isEmpty() ? firstButton(buttons) : r.answers.dequeue();
     }
-    QMessageBox box(icon, title, text, buttons, parent);
+    QMessageBox box(icon, title, wrappable(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
     return QMessageBox::StandardButton(box.exec());
 }

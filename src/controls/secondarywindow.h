@@ -11,6 +11,10 @@
 // own place on the desktop, but they belong to the main window: they speak the
 // language its flag holds, apply their texts each time they are shown (the
 // flag may be set after they were made), and are placed relative to it.
+// Tells screen readers that a window is a dialog, as a plain window would be
+// read as a filler.
+void readAsDialog(QWidget &window);
+
 template <class Base> class SecondaryWindow : public Base
 {
 public:
@@ -19,6 +23,8 @@ public:
         : Base(nullptr, fixedFrame(type)), m_owner(owner), m_languageFlag(languageFlag)
     {
         this->setObjectName(objectName);
+        if (type == Qt::Dialog)
+            readAsDialog(*this);
     }
 
     // Runs once, right after the window is made and before it is first shown.

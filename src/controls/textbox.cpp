@@ -9,6 +9,12 @@ void TextBox::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT clicked();
 }
 
+void TextBox::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    Q_EMIT focusEntered();
+}
+
 void TextBox::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);

@@ -3,6 +3,7 @@
 #include "core/folderpath.h"
 
 #include <algorithm>
+#include <QList>
 
 QString playlistEntry(const QString &driveRoot, const QString &folder, const QString &fileName)
 {
@@ -16,9 +17,43 @@ QString playlistEntry(const QString &driveRoot, const QString &folder, const QSt
     return path.startsWith(u'\\') ? path : u'\\' + path;
 }
 
+bool isControlCharacter(QChar c)
+{
+    const char16_t code = c.unicode();
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
 bool fitsInEntry(QStringView name)
 {
-    return std::none_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
+    return std::none_of(name.cbegin(), name.cend(), isControlCharacter);
+}
+
+QString withVisibleMarks(const QString &text)
+{
+    const auto unseen = [](char32_t code) {
+        const QChar::Category category = QChar::category(code);
+        return category == QChar::Other_Control || category == QChar::Other_PrivateUse;
+    };
+    // Most lines hold none: a look at the UTF-16 units tells, the private-use
+    // planes 15 and 16 by their high surrogates.
+    const auto mayBeUnseen = [](QChar c) {
+        const char16_t unit = c.unicode();
+        return unit < 0xA0
+                   ? isControlCharacter(c)
+                   : (unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF);
+    };
+    if (std::none_of(text.cbegin(), text.cend(), mayBeUnseen))
+        return text;
+    const QList<uint> codes = text.toUcs4();
+    QString shown;
+    shown.reserve(text.size());
+    for (const uint code : codes) {
+        if (unseen(code))
+            shown.append(QChar::ReplacementCharacter);
+        else
+            shown.append(QStringView(QChar::fromUcs4(code)));
+    }
+    return shown;
 }
 
 bool namesTrack(QStringView entry)

@@ -1,5 +1,6 @@
 #include "core/namerules.h"
 
+#include "core/entry.h"
 #include "core/folderpath.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ namespace {
 bool refusedByFat(QChar c)
 {
     constexpr QStringView refused = u":*?\"<>|";
-    return c.unicode() < 0x20 || refused.contains(c);
+    return isControlCharacter(c) || refused.contains(c);
 }
 
 // On every system both "\" and "/" separate folders in a playlist name.

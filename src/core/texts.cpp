@@ -10,6 +10,28 @@ QString flagOf(Language language)
     return language == Language::French ? QStringLiteral("FR") : QStringLiteral("EN");
 }
 
+QString wrappable(const QString &text)
+{
+    constexpr int longestRun = 24;
+    constexpr QChar breakOpportunity(0x200B);
+    QString result;
+    result.reserve(text.size() + text.size() / longestRun);
+    int run = 0;
+    for (const QChar c : text) {
+        if (run >= longestRun && !c.isSpace() && !c.isLowSurrogate()) {
+            result.append(breakOpportunity);
+            run = 0;
+        }
+        result.append(c);
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > 1 && (c == u'/' || c == u'\\')) {
+            result.append(breakOpportunity);
+            run = 0;
+        }
+    }
+    return result;
+}
+
 namespace texts {
 
 namespace {
@@ -37,6 +59,7 @@ const Phrase menuNew{u"&Nouvelle playlist", u"New playlist"};
 const Phrase menuSave{u"&Sauvegarder la playlist", u"Save playlist"};
 const Phrase menuExplore{u"&Explorer la PSP", u"Browse PSP"};
 const Phrase menuAbout{u"&A propos de...", u"About..."};
+const Phrase playlistNameBox{u"Nom de la playlist", u"Playlist name"};
 const Phrase folderListName{u"Dossiers de la PSP", u"Folders on your PSP"};
 
 const Phrase aboutTitlePrefix{u"A propos de ", u"About "};
@@ -54,68 +77,84 @@ const Phrase nameErrorCharacters{u"Un nom de playlist ne peut contenir les carac
 const Phrase nameErrorBlank{u"De même, une playlist ne peux pas ne pas avoir de nom.",
                             u"So, a playlist's name can't be blank"};
 
+const Phrase forbiddenCharacterNames{
+    u"barre oblique inverse, barre oblique, deux-points, astérisque, point d'interrogation, "
+    u"guillemet, chevron ouvrant, chevron fermant, barre verticale",
+    u"backslash, slash, colon, asterisk, question mark, double quote, less-than sign, "
+    u"greater-than sign, vertical bar"};
+
 const Phrase retryName{u"Retapez le nom du fichier", u"Try again"};
 
 const Phrase folderIsAFile{
-    u"« %1 » est un fichier et non un dossier : vos morceaux et vos playlists ne peuvent pas y "
+    u"«\u00A0%1\u00A0» est un fichier et non un dossier\u00A0: vos morceaux et vos playlists ne "
+    u"peuvent pas y "
     u"être rangés. Renommez ce fichier depuis l'ordinateur, puis rebranchez la PSP.",
     u"\"%1\" is a file, not a folder, so your tracks and playlists cannot be kept there. "
     u"Rename that file from the computer, then plug the PSP in again."};
 const Phrase folderNotCreated{
-    u"Le dossier « %1 » n'a pas pu être créé. La PSP est peut-être protégée en écriture ou pleine.",
+    u"Le dossier «\u00A0%1\u00A0» n'a pas pu être créé. La PSP est peut-être protégée en écriture "
+    u"ou pleine.",
     u"The folder \"%1\" could not be created. The PSP may be write-protected or full."};
 
 const Phrase readIncomplete{
-    u"La playlist « %1 » n'a pas pu être lue en entier (%2). Seules les pistes lues sont "
-    u"affichées : en l'enregistrant sous le même nom, vous perdriez les autres.",
+    u"La playlist «\u00A0%1\u00A0» n'a pas pu être lue en entier (%2). Seules les pistes lues sont "
+    u"affichées\u00A0: en l'enregistrant sous le même nom, vous perdriez les autres.",
     u"The playlist \"%1\" could not be read completely (%2). Only the tracks read so far are "
     u"shown: saving it under the same name would lose the others."};
 const Phrase saveFailed{
-    u"La playlist n'a pas pu être enregistrée dans « %1 » : %2. Une version précédente de cette "
+    u"La playlist n'a pas pu être enregistrée dans «\u00A0%1\u00A0»\u00A0: %2. Une version "
+    u"précédente de cette "
     u"playlist, s'il y en a une, est restée intacte.",
     u"The playlist could not be saved as \"%1\": %2. Any earlier version of it is left as it was."};
 const Phrase inexactEntry{
-    u"L'entrée « %1 » contient des caractères qu'un fichier de playlist ne peut pas contenir sur "
-    u"ce système : ils seraient remplacés par « ? ».\n\nEnregistrer quand même ?",
+    u"L'entrée «\u00A0%1\u00A0» contient des caractères qu'un fichier de playlist ne peut pas "
+    u"contenir sur "
+    u"ce système\u00A0: ils seraient remplacés par «\u00A0?\u00A0».\n\nEnregistrer quand "
+    u"même\u00A0?",
     u"The entry \"%1\" holds characters that a playlist file cannot hold on this system: they "
     u"would be written as \"?\".\n\nSave anyway?"};
 const Phrase entryWithLineBreak{
-    u"L'entrée « %1 » contient un saut de ligne, qu'un fichier de playlist ne peut pas contenir. "
+    u"L'entrée «\u00A0%1\u00A0» contient un saut de ligne, qu'un fichier de playlist ne peut pas "
+    u"contenir. "
     u"La playlist n'a pas été enregistrée.",
     u"The entry \"%1\" holds a line break, which a playlist file cannot hold. The playlist was "
     u"not saved."};
 const Phrase readOnlyPlaylist{
-    u"La playlist « %1 » est en lecture seule : elle est restée telle quelle. Pour enregistrer "
+    u"La playlist «\u00A0%1\u00A0» est en lecture seule\u00A0: elle est restée telle quelle. Pour "
+    u"enregistrer "
     u"la playlist en cours, donnez-lui un autre nom.",
     u"The playlist \"%1\" is read-only: it was left as it was. To save the current playlist, "
     u"give it another name."};
 const Phrase saveLeavesFolder{
-    u"« %1 » se trouve, par un lien, hors du dossier des playlists. La playlist n'a pas été "
+    u"«\u00A0%1\u00A0» se trouve, par un lien, hors du dossier des playlists. La playlist n'a pas "
+    u"été "
     u"enregistrée.",
     u"\"%1\" lies outside the playlist folder, through a link. The playlist was not saved."};
 
-const Phrase currentHeadingOneMissing{u"Playlist en cours : 1 absent",
+const Phrase currentHeadingOneMissing{u"Playlist en cours\u00A0: 1 absent",
                                       u"Current playlist: 1 missing"};
-const Phrase currentHeadingMissing{u"Playlist en cours : %1 absents",
+const Phrase currentHeadingMissing{u"Playlist en cours\u00A0: %1 absents",
                                    u"Current playlist: %1 missing"};
-const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP : elle ne pourra pas le lire.",
+const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP\u00A0: elle ne pourra pas le lire.",
                              u"This track is not on the PSP: the PSP cannot play it."};
 const Phrase droppedOffDrive{
-    u"Ces fichiers ne sont pas sur la PSP, qui ne pourrait donc pas les lire ; ils n'ont pas "
-    u"été ajoutés à la playlist :\n%1",
+    u"Ces fichiers ne sont pas sur la PSP, qui ne pourrait donc pas les lire\u00A0; ils n'ont pas "
+    u"été ajoutés à la playlist\u00A0:\n%1",
     u"These files are not on the PSP, so it could never play them; they were not added to the "
     u"playlist:\n%1"};
 const Phrase droppedNotTracks{
-    u"Seuls les morceaux que montre la liste des pistes peuvent être ajoutés à la playlist ; ces "
-    u"dossiers et fichiers ne l'ont pas été :\n%1",
+    u"Seuls les morceaux que montre la liste des pistes peuvent être ajoutés à la playlist\u00A0; "
+    u"ces "
+    u"dossiers et fichiers ne l'ont pas été\u00A0:\n%1",
     u"Only the audio files that the track list shows can be added to the playlist; these "
     u"folders and files were not:\n%1"};
 
 const Phrase argumentMissing{
-    u"Le dossier « %1 » n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
+    u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "
+    u"PSP.",
     u"The folder \"%1\" does not exist. Plug your PSP in, or name the folder of a PSP."};
 const Phrase argumentNotAFolder{
-    u"« %1 » n'est pas un dossier. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
+    u"«\u00A0%1\u00A0» n'est pas un dossier. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"\"%1\" is not a folder. Plug your PSP in, or name the folder of a PSP."};
 
 const Phrase notAPsp =
@@ -124,5 +163,9 @@ const Phrase deleteQuestion = same(u"Supprimer la playlist?");
 const Phrase deleteCaption = same(u"Warning");
 const Phrase playlistDeleted = same(u"Playlist supprimée");
 const Phrase noPlaylistSelected = same(u"     Pas de playlist selectionnée");
+
+const Phrase readOnlyNotDeleted{
+    u"La playlist «\u00A0%1\u00A0» est en lecture seule\u00A0: elle a été conservée.",
+    u"The playlist \"%1\" is read-only: it was kept."};
 
 } // namespace texts

@@ -18,6 +18,12 @@ enum class Language
 Language languageFromFlag(const QString &flag);
 QString flagOf(Language language);
 
+// A text that wraps anywhere it must: long runs without a space (a path, a
+// long name) get invisible break opportunities after their separators and
+// at least every few characters, so that a message box never grows wider
+// than the screen to hold one.
+QString wrappable(const QString &text);
+
 struct Phrase
 {
     const char16_t *french;
@@ -51,6 +57,8 @@ extern const Phrase menuNew;
 extern const Phrase menuSave;
 extern const Phrase menuExplore;
 extern const Phrase menuAbout;
+// What screen readers call the name box (Text1).
+extern const Phrase playlistNameBox;
 // What screen readers call the folder lists (Dir1, here and in the browser),
 // which have no heading of their own.
 extern const Phrase folderListName;
@@ -69,6 +77,8 @@ extern const Phrase browserTrackList; // music, for screen readers
 extern const Phrase nameErrorTitle;
 extern const Phrase nameErrorCharacters;
 extern const Phrase nameErrorBlank;
+// The refused characters, by name, for screen readers.
+extern const Phrase forbiddenCharacterNames;
 
 // Chosen when used.
 extern const Phrase retryName;
@@ -103,5 +113,8 @@ extern const Phrase deleteQuestion;
 extern const Phrase deleteCaption;
 extern const Phrase playlistDeleted;
 extern const Phrase noPlaylistSelected;
+
+// Deleting a read-only playlist; %1 is its name.
+extern const Phrase readOnlyNotDeleted;
 
 } // namespace texts

@@ -16,7 +16,7 @@ struct FontFiles
 
 // Fonts that stand in for Windows fonts this system lacks, where the system
 // has them only out of its font lookup's sight: on Linux, Wine's Tahoma
-// (Debian's fonts-wine), regular and bold. Windows has the fonts themselves:
+// (Debian's fonts-wine), whose bold is synthesised. Windows has the fonts themselves:
 // none.
 QList<FontFiles> lookAlikeFontFiles();
 

@@ -4,9 +4,9 @@ namespace platform {
 
 QList<FontFiles> lookAlikeFontFiles()
 {
-    const QString folder = QStringLiteral("/usr/share/wine/fonts/");
-    return {{QStringLiteral("Tahoma"),
-             {folder + QStringLiteral("tahoma.ttf"), folder + QStringLiteral("tahomabd.ttf")}}};
+    // Wine's bold Tahoma is drawn with strokes as thin as the regular one's:
+    // left out, bold text is drawn from the regular face, emboldened.
+    return {{QStringLiteral("Tahoma"), {QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")}}};
 }
 
 } // namespace platform

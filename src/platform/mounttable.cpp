@@ -109,6 +109,19 @@ bool isDiskVolume(const MountEntry &entry)
     return isOneOf(entry.fsType, diskFileSystems);
 }
 
+const MountEntry *mountHolding(const QList<MountEntry> &table, const QString &folder)
+{
+    const MountEntry *holder = nullptr;
+    for (const MountEntry &entry : table) {
+        const QString &point = entry.mountPoint;
+        const bool above = folder == point || point == u"/" ||
+                           (folder.startsWith(point) && folder.at(point.size()) == u'/');
+        if (above && (!holder || point.size() >= holder->mountPoint.size()))
+            holder = &entry;
+    }
+    return holder;
+}
+
 MountChanges diffMounts(const QList<MountEntry> &before, const QList<MountEntry> &after)
 {
     MountChanges changes;

@@ -33,6 +33,11 @@ QList<MountEntry> parseMountInfo(const QByteArray &text);
 // memory file systems, and bind mounts of a folder.
 bool isDiskVolume(const MountEntry &entry);
 
+// The mount that a folder (a real path, without links) lies on: the one at
+// the deepest mount point above it or at it, the last of those stacked
+// there. Null when none is (a table without "/").
+const MountEntry *mountHolding(const QList<MountEntry> &table, const QString &folder);
+
 // Volumes that appeared or went away between two readings of the table, by
 // their mount points ("/media/psp"), each listed once.
 struct MountChanges

@@ -35,6 +35,21 @@ public:
         return VolumeRoot::open(root);
     }
 
+    // A folder the user named as a PSP's storage: a volume's mount point, a
+    // folder within a volume, or a copy on the computer's disk. root is the
+    // folder held open (null when there is no folder); holder names the
+    // volume whose removal takes the folder away, as a removal notification
+    // would name it. The base knows no volumes: the folder is its own.
+    struct OpenedFolder
+    {
+        std::unique_ptr<VolumeRoot> root;
+        QString holder;
+    };
+    virtual OpenedFolder openFolder(const QString &folder) const
+    {
+        return {VolumeRoot::open(folder), folder};
+    }
+
 Q_SIGNALS:
     void deviceArrival(int deviceType, int deviceId, const QString &deviceName, int deviceData);
     void deviceRemoveComplete(int deviceType, int deviceId, const QString &deviceName,

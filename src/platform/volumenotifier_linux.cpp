@@ -53,6 +53,12 @@ public:
         return nullptr;
     }
 
+    OpenedFolder openFolder(const QString &folder) const override
+    {
+        const platform::MountEntry *holder = platform::mountHolding(m_mounts, folder);
+        return {VolumeRoot::open(folder), holder ? holder->mountPoint : folder};
+    }
+
 private:
     // The whole table, or nothing when it could not be read to the end (a
     // partial table would look like volumes going away).

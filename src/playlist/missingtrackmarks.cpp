@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 
 MissingTrackMarks::MissingTrackMarks(const PlaylistPanel &playlist, const QLineEdit &lettre,
                                      const QLineEdit &languageFlag, QObject *parent)
@@ -43,7 +44,9 @@ void MissingTrackMarks::showCount(int count)
     // The heading says how many are missing, in words that fit above the list.
     const Language language = languageFromFlag(m_languageFlag.text());
     if (count > 1)
-        m_playlist.Label2->setText(texts::currentHeadingMissing.in(language).arg(count));
+        m_playlist.Label2->setText(texts::currentHeadingMissing.in(language).arg(
+            QLocale(language == Language::French ? QLocale::French : QLocale::English)
+                .toString(count)));
     else
         m_playlist.Label2->setText(count == 1 ? texts::currentHeadingOneMissing.in(language)
                                               : texts::currentHeading.in(language));

@@ -10,11 +10,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
-                                   const SavedPanel &saved)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved)
+                                   const SavedPanel &saved, const QLineEdit &languageFlag)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved),
+      m_languageFlag(languageFlag)
 {
     connect(saved.Command4, &QPushButton::clicked, this, &PlaylistDeletion::Command4_Click);
 }
@@ -28,9 +30,17 @@ void PlaylistDeletion::Command4_Click()
         return;
 
     const QString fileName = m_saved.File2->fileName();
-    if (fileName.isEmpty() ||
-        !deleteFileUnlessReadOnly(folderpath::join(m_saved.File2->path(), fileName))) {
-        messagebox::show(&m_window, texts::noPlaylistSelected.builtIn(), QString());
+    const QString path = folderpath::join(m_saved.File2->path(), fileName);
+    if (fileName.isEmpty() || !deleteFileUnlessReadOnly(path)) {
+        // A read-only playlist is selected all right: it is said to be kept.
+        const bool readOnly =
+            !fileName.isEmpty() && QFileInfo(path).isFile() && playlist::isReadOnlyFile(path);
+        messagebox::show(&m_window,
+                         readOnly
+                             ? texts::readOnlyNotDeleted.in(languageFromFlag(m_languageFlag.text()))
+                                   .arg(fileName)
+                             : texts::noPlaylistSelected.builtIn(),
+                         QString());
         m_saved.File2->refresh();
         return;
     }

@@ -10,7 +10,8 @@ class PlaylistDeletion : public QObject
 {
     Q_OBJECT
 public:
-    PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved);
+    PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
+                     const QLineEdit &languageFlag);
 
     void Command4_Click();
 
@@ -18,6 +19,7 @@ private:
     QWidget &m_window;
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
+    const QLineEdit &m_languageFlag;
 };
 
 // Deletes a file unless it is missing, not a plain file, or read-only as a

@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "psp/scrollhoriz.h"
 
+#include <algorithm>
 #include <QAction>
 #include <QPushButton>
 #include <QShortcut>
@@ -19,11 +20,18 @@ PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
     connect(mnnew, &QAction::triggered, this, &PlaylistEditing::mnnew_Click);
     connect(panel.Text1, &TextBox::clicked, this, &PlaylistEditing::Text1_Click);
     connect(panel.Text1, &TextBox::lostFocus, this, &PlaylistEditing::Text1_LostFocus);
+    // Whatever the user types replaces a placeholder, however the box got the
+    // focus and whenever the placeholder was put there.
+    connect(panel.Text1, &TextBox::focusEntered, this, &PlaylistEditing::selectPlaceholder);
+    connect(panel.Text1, &QLineEdit::textChanged, this, [this] {
+        if (m_panel.Text1->hasFocus() && !m_panel.Text1->isModified())
+            selectPlaceholder();
+    });
 
     // The keys work in the list alone: elsewhere Delete and Alt+arrows keep
     // their own meaning.
     const std::pair<QKeySequence, void (PlaylistEditing::*)()> keys[] = {
-        {QKeySequence(Qt::Key_Delete), &PlaylistEditing::Command1_Click},
+        {QKeySequence(Qt::Key_Delete), &PlaylistEditing::removeInPlace},
         {QKeySequence(Qt::ALT | Qt::Key_Up), &PlaylistEditing::Command2_Click},
         {QKeySequence(Qt::ALT | Qt::Key_Down), &PlaylistEditing::Command3_Click}};
     for (const auto &[sequence, handler] : keys) {
@@ -68,6 +76,18 @@ void PlaylistEditing::Command1_Click()
     m_panel.List1->removeItem(m_panel.List1->selectedPosition());
 }
 
+void PlaylistEditing::removeInPlace()
+{
+    // In the list itself the line that takes the removed one's place is
+    // selected (the last one at the end), so that the keyboard keeps its
+    // place and screen readers say where it stands.
+    ListBox &list = *m_panel.List1;
+    const int position = list.selectedPosition();
+    Command1_Click();
+    if (position >= 0 && list.count() > 0)
+        list.setSelectedPosition(std::min(position, list.count() - 1));
+}
+
 void PlaylistEditing::Command2_Click()
 {
     moveSelected(-1);
@@ -100,6 +120,12 @@ void PlaylistEditing::Text1_Click()
 {
     if (isPlaceholderName(m_panel.Text1->text()))
         m_panel.Text1->clear();
+}
+
+void PlaylistEditing::selectPlaceholder()
+{
+    if (isPlaceholderName(m_panel.Text1->text()))
+        m_panel.Text1->selectAll();
 }
 
 void PlaylistEditing::Text1_LostFocus()

@@ -33,6 +33,9 @@ public:
 private:
     // Moves the selected entry by one place, keeping it selected.
     void moveSelected(int step);
+    // Delete in the list: removes the selected entry and selects the next.
+    void removeInPlace();
+    void selectPlaceholder();
     QString defaultName() const;
 
     PlaylistPanel m_panel;

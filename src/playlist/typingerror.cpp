@@ -1,8 +1,10 @@
 #include "playlist/typingerror.h"
 
 #include "browser/maketopmost.h"
+#include "controls/button.h"
 #include "controls/design.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -28,16 +30,20 @@ TypingError::TypingError(QWidget &owner, const QLineEdit &languageFlag)
     setFont(designFont(QStringLiteral("MS Sans Serif")));
     setWindowTitle(texts::nameErrorTitle.builtIn());
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new Button(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(twipsRect(0, 1800, 2775, 375));
     OKButton->setDefault(true);
     Label1 = wrappedLabel(this, "Label1", twipsRect(120, 120, 2535, 495));
     Label1->setText(texts::nameErrorCharacters.builtIn());
-    Image1 = new QLabel(this);
+    // The refused characters as text rather than a picture: sharp at any
+    // scale, in the palette's text colour, and read out by screen readers
+    // under their names.
+    Image1 = new QLabel(QStringLiteral("\\ / : * ? \" < > |"), this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(twipsRect(600, 720, 1500, 300));
-    Image1->setPixmap(QPixmap(QStringLiteral(":/artwork/forbidden-characters.png")));
+    Image1->setTextFormat(Qt::PlainText);
+    Image1->setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, Bold));
     Label2 = wrappedLabel(this, "Label2", twipsRect(120, 1200, 2535, 375));
     Label2->setText(texts::nameErrorBlank.builtIn());
 
@@ -56,6 +62,15 @@ void TypingError::applyTexts()
     setWindowTitle(texts::nameErrorTitle.in(interface));
     Label1->setText(texts::nameErrorCharacters.in(interface));
     Label2->setText(texts::nameErrorBlank.in(interface));
+    Image1->setAccessibleName(texts::forbiddenCharacterNames.in(interface));
+}
+
+void TypingError::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        SecondaryWindow::keyPressEvent(event);
 }
 
 void TypingError::OKButton_Click()

@@ -21,6 +21,10 @@ public:
     QLabel *Label2 = nullptr;
     QPushButton *OKButton = nullptr;
 
+protected:
+    // Escape closes it, as OK does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void OKButton_Click();
 };

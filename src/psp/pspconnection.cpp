@@ -9,12 +9,14 @@
 #include "core/unitmask.h"
 #include "platform/volumenotifier.h"
 
+#include <algorithm>
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <utility>
 
 PspConnection::PspConnection(QWidget &window, const MainWindowControls &controls,
                              VolumeNotifier *SysInfo1)
@@ -40,30 +42,37 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
 
     // The volume is looked at and changed through one handle on it, so that
     // nothing lands in the folder it was mounted on if it leaves meanwhile.
-    // Gone already, it is passed over quietly: its removal follows. The
-    // handle is let go before any box waits, so that ejecting finds it free.
-    VolumeSetup setup;
-    {
-        const std::unique_ptr<VolumeRoot> volume = m_volumes->openVolume(root);
-        if (!volume)
-            return;
-        setup = setUpVolume(*volume);
-    }
+    // Gone already, it is passed over quietly: its removal follows.
+    std::unique_ptr<VolumeRoot> volume = m_volumes->openVolume(root);
+    if (volume)
+        usePsp(root, root, std::move(volume));
+}
+
+void PspConnection::usePsp(const QString &root, const QString &holder,
+                           std::unique_ptr<VolumeRoot> volume)
+{
+    // The handle is let go before any box waits, so that ejecting finds it free.
+    const VolumeSetup setup = setUpVolume(*volume);
+    volume.reset();
     if (!setup.isPsp) {
         showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
         return;
     }
 
-    const QString musicFolder = folderpath::join(root, setup.musicFolder);
     const TrackPanel &tracks = m_controls.tracks;
     m_controls.lettre->setText(QDir::toNativeSeparators(root));
+    m_holder = holder;
     showConnectedLayout();
     tracks.music->setPattern(audioFilePatterns());
     m_controls.saved.File2->setPattern(playlistFilePattern());
     // A new drive root empties the folder list, so opening the music folder
-    // always changes it, and the track list follows it: one listing.
+    // always changes it, and the track list follows it: one listing. Where
+    // something else is in the music folder's way, the drive root is shown.
+    const bool musicIsFolder =
+        std::none_of(setup.problems.cbegin(), setup.problems.cend(),
+                     [&setup](const FolderProblem &p) { return p.folder == setup.musicFolder; });
     tracks.Dir1->setDriveRoot(root);
-    tracks.Dir1->setPath(musicFolder);
+    tracks.Dir1->setPath(musicIsFolder ? folderpath::join(root, setup.musicFolder) : root);
     m_controls.saved.File2->setPath(folderpath::join(root, setup.playlistFolder));
     Q_EMIT pspInUse(root);
     // Last, as a later arrival may be handled while the box is open.
@@ -95,8 +104,19 @@ void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup 
         paragraphs.append(phrase.in(language).arg(
             QDir::toNativeSeparators(folderpath::join(root, problem.folder))));
     }
-    if (!paragraphs.isEmpty())
-        showOnce(m_folderProblemsOpen, paragraphs.join(u"\n\n"), QMessageBox::Warning);
+    // The problems told are those of the PSP in use: one that comes into use
+    // while a box is open is told once that box is closed, unless the box
+    // says the same already.
+    const QString problems = paragraphs.join(u"\n\n");
+    m_unreportedProblems = problems == m_problemsShown ? QString() : problems;
+    if (!m_problemsShown.isEmpty())
+        return;
+    while (!m_unreportedProblems.isEmpty()) {
+        m_problemsShown = std::exchange(m_unreportedProblems, {});
+        messagebox::show(&m_window, m_problemsShown, QString(), QMessageBox::Ok,
+                         QMessageBox::Warning);
+    }
+    m_problemsShown.clear();
 }
 
 void PspConnection::showOnce(bool &open, const QString &text, QMessageBox::Icon icon)
@@ -111,19 +131,22 @@ void PspConnection::showOnce(bool &open, const QString &text, QMessageBox::Icon 
 void PspConnection::connectFolder(const QString &folder)
 {
     const QFileInfo info(folder);
-    const Phrase *problem = !info.exists()  ? &texts::argumentMissing
-                            : !info.isDir() ? &texts::argumentNotAFolder
-                                            : nullptr;
-    if (problem) {
-        messagebox::show(&m_window,
-                         problem->in(languageFromFlag(m_controls.Text2->text()))
-                             .arg(QDir::toNativeSeparators(folder)),
-                         QString(), QMessageBox::Ok, QMessageBox::Warning);
+    VolumeNotifier::OpenedFolder opened;
+    // Removals name a volume by its real path; so must the PSP in use for
+    // its unplugging to be noticed.
+    if (info.isDir())
+        opened = m_volumes->openFolder(info.canonicalFilePath());
+    if (opened.root) {
+        usePsp(folderpath::rootForm(info.canonicalFilePath()), opened.holder,
+               std::move(opened.root));
         return;
     }
-    // Removals name a mount point by its real path; so must the PSP in use
-    // for its unplugging to be noticed.
-    SysInfo1_DeviceArrival(VolumeNotifier::volumeDeviceType, 0, info.canonicalFilePath(), 0);
+    const Phrase &problem =
+        info.exists() && !info.isDir() ? texts::argumentNotAFolder : texts::argumentMissing;
+    messagebox::show(&m_window,
+                     problem.in(languageFromFlag(m_controls.Text2->text()))
+                         .arg(QDir::toNativeSeparators(folder)),
+                     QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,
@@ -135,6 +158,8 @@ void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,
     const QString inUse = QDir::fromNativeSeparators(m_controls.lettre->text());
     if (deviceType != VolumeNotifier::volumeDeviceType || inUse.isEmpty())
         return;
-    if (notificationNamesVolume(deviceId, deviceName, inUse))
+    // A folder within a volume goes with that volume.
+    if (notificationNamesVolume(deviceId, deviceName, inUse) ||
+        (!m_holder.isEmpty() && notificationNamesVolume(deviceId, deviceName, m_holder)))
         m_window.close();
 }

@@ -2,11 +2,13 @@
 
 #include "controls/mainwindowcontrols.h"
 
+#include <memory>
 #include <QMessageBox>
 #include <QObject>
 
-struct VolumeSetup;
 class VolumeNotifier;
+class VolumeRoot;
+struct VolumeSetup;
 
 // Reacts to volumes that arrive and leave: a volume holding a PSP folder
 // becomes the PSP in use and the main window shows its panels, pointed at the
@@ -26,8 +28,10 @@ public:
                                        int deviceData);
 
     // Treats a folder as a PSP volume that has just arrived: a PSP plugged in
-    // before the program started, or a copy of one on disk. A folder that
-    // does not exist, or a file, is reported and the window keeps waiting.
+    // before the program started, a folder within one, or a copy of one on
+    // disk. The removal of the volume that holds the folder ends the program.
+    // A folder that does not exist, or a file, is reported and the window
+    // keeps waiting.
     void connectFolder(const QString &folder);
 
 Q_SIGNALS:
@@ -35,6 +39,9 @@ Q_SIGNALS:
     void pspInUse(const QString &root);
 
 private:
+    // Makes the PSP opened at a root the one in use; holder names the volume
+    // whose removal takes it away.
+    void usePsp(const QString &root, const QString &holder, std::unique_ptr<VolumeRoot> volume);
     void showConnectedLayout();
     void reportFolderProblems(const QString &root, const VolumeSetup &setup);
     void showOnce(bool &open, const QString &text, QMessageBox::Icon icon);
@@ -43,5 +50,9 @@ private:
     MainWindowControls m_controls;
     VolumeNotifier *m_volumes;
     bool m_notAPspOpen = false;
-    bool m_folderProblemsOpen = false;
+    // The folder problems in the box open now, and those of a PSP that came
+    // into use meanwhile.
+    QString m_problemsShown;
+    QString m_unreportedProblems;
+    QString m_holder;
 };
