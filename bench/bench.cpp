@@ -325,6 +325,7 @@ void benchPlaylistFile(const QTemporaryDir &drive)
                     ("  (size of the " + entries + "-entry playlist file)").constData(),
                     double(QFileInfo(path).size()) / 1e6);
 
+        const std::unique_ptr<VolumeRoot> playlists = VolumeRoot::open(QFileInfo(path).path());
         c.saved.File2->refresh();
         const int position = int(c.saved.File2->items().indexOf(name + u".m3u8"_s));
         ListBox &list = *c.playlist.List1;
@@ -340,18 +341,18 @@ void benchPlaylistFile(const QTemporaryDir &drive)
             list.clear();
         };
         playlist::PlaylistReadResult read;
-        reportInterleaved({("open a " + entries + "-entry playlist, extent included").constData(),
-                           settle, [&] { c.saved.File2->setSelectedPosition(position); },
-                           count == 32767 ? 100. : 0.},
-                          {("read and decode a " + entries + "-entry playlist file").constData(),
-                           [&] {
-                               settle();
-                               read = {};
-                           },
-                           [&] {
-                               read = playlist::loadPlaylist(path, codePage);
-                           }},
-                          "  opening / reading and decoding alone", 2);
+        reportInterleaved(
+            {("open a " + entries + "-entry playlist, extent included").constData(), settle,
+             [&] { c.saved.File2->setSelectedPosition(position); }, count == 32767 ? 100. : 0.},
+            {("read and decode a " + entries + "-entry playlist file").constData(),
+             [&] {
+                 settle();
+                 read = {};
+             },
+             [&] {
+                 read = playlist::loadPlaylist(*playlists, QFileInfo(path).fileName(), codePage);
+             }},
+            "  opening / reading and decoding alone", 2);
 
         // While the marks come in, a timer due every millisecond notes how
         // late it runs: the longest wait is the longest the window froze,

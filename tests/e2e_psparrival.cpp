@@ -1,6 +1,9 @@
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/listbox.h"
 #include "controls/messagebox.h"
+#include "controls/textbox.h"
+#include "core/texts.h"
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
@@ -11,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -26,6 +30,8 @@ private Q_SLOTS:
     void volumeGoneBeforeItIsHandled();
     void folderGivenAtStart_data();
     void folderGivenAtStart();
+    void linkedPlaylistFolder_data();
+    void linkedPlaylistFolder();
 };
 
 void TestPspArrival::volumeArrivesAndLeaves()
@@ -114,6 +120,61 @@ void TestPspArrival::folderGivenAtStart()
 
     QVERIFY2(volume.unmount(), qPrintable(volume.error()));
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);
+}
+
+void TestPspArrival::linkedPlaylistFolder_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("the playlist folder") << u"PSP/PLAYLIST/MUSIC"_s << u"MUSIC"_s;
+    QTest::newRow("its parent") << u"PSP/PLAYLIST"_s << QString();
+}
+
+// A link on the volume to a folder of the computer holding a playlist of its
+// own: nothing there is listed, opened, written or deleted, even by a list
+// built before the link was put in place.
+void TestPspArrival::linkedPlaylistFolder()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    QTemporaryDir computer;
+    QVERIFY(QDir(computer.path()).mkpath(u"MUSIC"_s));
+    QFile theirs(computer.filePath(u"MUSIC/Theirs.m3u8"_s));
+    QVERIFY(theirs.open(QIODevice::WriteOnly) && theirs.write("\\theirs.mp3\r\n") > 0);
+    theirs.close();
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(QFileInfo(link).path()));
+    QVERIFY(QFile::link(computer.filePath(target), contents.filePath(link)));
+    QTemporaryDir mountPoint;
+    LoopVolume volume(contents.path());
+    TestMainWindow window{0x0409, VolumeNotifier::create()};
+    const MainWindowControls &c = window->controls();
+    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    const QString root = QFileInfo(mountPoint.path()).canonicalFilePath() + u'/';
+    QTRY_COMPARE_WITH_TIMEOUT(c.lettre->text(), root, 10000);
+    QVERIFY(c.saved.File2->items().isEmpty());
+    messagebox::takeShown();
+
+    c.saved.File2->setPath(root + u"PSP/PLAYLIST/MUSIC"_s);
+    c.saved.File2->setSelectedPosition(0);
+    messagebox::queueAnswer(QMessageBox::Yes);
+    QTest::mouseClick(c.saved.Command4, Qt::LeftButton);
+    c.playlist.List1->addItem(u"\\MUSIC\\mine.mp3"_s);
+    c.playlist.Text1->setText(u"Evil"_s);
+    c.menus.save->trigger();
+
+    QStringList texts;
+    for (const messagebox::Shown &shown : messagebox::takeShown())
+        texts.append(shown.text);
+    const QString noFolder = texts::noPlaylistFolder.in(Language::English);
+    QCOMPARE(texts, (QStringList{noFolder, texts::deleteQuestion.builtIn(),
+                                 texts::noPlaylistSelected.builtIn(), noFolder}));
+    QCOMPARE(QDir(computer.filePath(u"MUSIC"_s))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"Theirs.m3u8"_s});
+    QVERIFY(theirs.open(QIODevice::ReadOnly));
+    QCOMPARE(theirs.readAll(), QByteArray("\\theirs.mp3\r\n"));
+    QVERIFY2(volume.unmount(), qPrintable(volume.error()));
 }
 
 int main(int argc, char *argv[])

@@ -139,12 +139,16 @@ void TestFolderPath::fromArgument_data()
     QTest::newRow("file URI") << u"file:///media/ana/PSP%20GO"_s << u"/media/ana/PSP GO"_s;
     QTest::newRow("URI with host") << u"file://localhost/media/psp/"_s << u"/media/psp"_s;
     QTest::newRow("name with a colon") << u"psp:copy"_s << here + u"/psp:copy"_s;
+    for (const QString &uri : {u"mtp://%5Busb%3A001,004%5D/"_s, u"smb://nas/music"_s, u"trash:/"_s})
+        QTest::newRow(qPrintable(u"elsewhere: "_s + uri)) << uri << uri;
 }
 
 void TestFolderPath::fromArgument()
 {
     QFETCH(QString, argument);
     QTEST(folderpath::fromArgument(argument), "expected");
+    QCOMPARE(folderpath::isElsewhere(argument),
+             QByteArray(QTest::currentDataTag()).startsWith("elsewhere"));
 }
 
 QTEST_GUILESS_MAIN(TestFolderPath)

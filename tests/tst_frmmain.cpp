@@ -4,6 +4,7 @@
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
+#include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
@@ -330,6 +331,9 @@ void TestFrmMain::exploreOpensTheDriveRoot()
     window->controls().menus.explore->setEnabled(true);
     window->controls().menus.explore->trigger();
     QCOMPARE(window.shell->explored, QStringList{u"/media/psp/"_s});
+    window.shell->accept = false;
+    window->controls().menus.explore->trigger();
+    QVERIFY(messagebox::takeShown().value(0).text.contains(u"No file manager"_s));
 }
 
 void TestFrmMain::aboutLinkOpensTheAddress()

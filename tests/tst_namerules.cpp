@@ -1,3 +1,4 @@
+#include "core/folderpath.h"
 #include "core/namerules.h"
 
 #include <QtTest>
@@ -90,7 +91,7 @@ void TestNameRules::filePath()
     QFETCH(QString, folder);
     QFETCH(QString, name);
     QFETCH(QString, path);
-    QCOMPARE(playlist::playlistFilePath(folder, name), path);
+    QCOMPARE(folderpath::join(folder, playlist::playlistFileName(name)), path);
 }
 
 QTEST_GUILESS_MAIN(TestNameRules)

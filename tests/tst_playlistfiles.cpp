@@ -2,6 +2,8 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
+#include "core/playlistfile.h"
+#include "core/texts.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -63,6 +66,14 @@ private Q_SLOTS:
     void saveStaysInPlaylistFolder_data();
     void saveStaysInPlaylistFolder();
     void dotNameIsListed();
+    void filesNotRead_data();
+    void filesNotRead();
+    void utf16RoundTrips_data();
+    void utf16RoundTrips();
+    void changedMeanwhileAsks_data();
+    void changedMeanwhileAsks();
+    void leftoversGoAtArrival_data();
+    void leftoversGoAtArrival();
     void missingTracksAreMarked_data();
     void missingTracksAreMarked();
     void missingCountGroupsDigits_data();
@@ -353,12 +364,13 @@ void TestPlaylistFiles::saveStaysInPlaylistFolder_data()
     QTest::newRow("deeper below a folder link leading out")
         << u"Out"_s << u"<outside>"_s << u"Out/Deep/Mix"_s << QString();
     QTest::newRow("folder link within")
-        << u"Alias"_s << u"<inside>/Road"_s << u"Alias/Mix"_s << u"<inside>/Road/Mix.m3u8"_s;
+        << u"Alias"_s << u"<inside>/Road"_s << u"Alias/Mix"_s << QString();
     QTest::newRow("file link leading out")
         << u"Mix.m3u8"_s << u"<outside>/Mix.m3u8"_s << u"Mix"_s << u"<inside>/Mix.m3u8"_s;
 }
 
-// Nothing is written off the drive; a link in the way counts as absent.
+// Nothing is written off the drive; no link is followed, and one in the
+// file's place counts as absent.
 void TestPlaylistFiles::saveStaysInPlaylistFolder()
 {
     QFETCH(QString, link);
@@ -385,9 +397,8 @@ void TestPlaylistFiles::saveStaysInPlaylistFolder()
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     if (saved.isEmpty()) {
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].text.endsWith(
-                     u"lies outside the playlist folder, through a link. The playlist was not "
-                     u"saved."_s),
+        QVERIFY2(shown[0].text.endsWith(u"the program does not follow. The playlist was not "
+                                        u"saved."_s),
                  qPrintable(shown[0].text));
     } else {
         QVERIFY(shown.isEmpty());
@@ -445,6 +456,139 @@ void TestPlaylistFiles::missingTracksAreMarked()
     QCOMPARE(contents(drive.path(folder + u"Mix.m3u8"_s)), bytes);
     window->controls().menus.mnnew->trigger();
     QCOMPARE(window->controls().playlist.Label2->text(), u"Current playlist:"_s);
+}
+
+void TestPlaylistFiles::filesNotRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    const QString notAFile = u"\"Odd.m3u8\" is not a plain file"_s;
+    QTest::newRow("pipe") << u"pipe"_s << notAFile;
+    QTest::newRow("link to a device") << u"device"_s << notAFile;
+    QTest::newRow("over 64 MiB") << u"large"_s << u"\"Odd.m3u8\" is larger than 64 MB"_s;
+}
+
+// Put in place after the list was built: nothing waits or is read, and the
+// current playlist stays.
+void TestPlaylistFiles::filesNotRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    PspDrive drive;
+    drive.addFile(folder + u"Odd.m3u8"_s);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().playlist.List1->addItem(u"\\unsaved.mp3"_s);
+    window->controls().playlist.Text1->setText(u"Mine"_s);
+    const QString path = drive.path(folder + u"Odd.m3u8"_s);
+    QFile file(path);
+    if (kind == u"pipe")
+        QVERIFY(file.remove() && ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
+    else if (kind == u"device")
+        QVERIFY(file.remove() && QFile::link(u"/dev/zero"_s, path));
+    else
+        QVERIFY(file.resize(playlist::maxPlaylistFileSize + 1));
+
+    window->controls().saved.File2->setSelectedPosition(0);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.startsWith(message), qPrintable(shown[0].text));
+    QCOMPARE(window->controls().playlist.Text1->text(), u"Mine"_s);
+    QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\unsaved.mp3"_s});
+}
+
+void TestPlaylistFiles::utf16RoundTrips_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("little-endian")
+        << QByteArray::fromHex("FFFE61000D000A00") << QStringList{u"a"_s};
+    QTest::newRow("big-endian") << QByteArray::fromHex("FEFF0061000D000A") << QStringList{u"a"_s};
+    QTest::newRow("beyond the code page") << QByteArray::fromHex("FFFE5C00E5652C670D000A000D000A00")
+                                          << QStringList{u"\\日本"_s, QString()};
+    QTest::newRow("empty") << QByteArray::fromHex("FFFE") << QStringList();
+}
+
+// Opened and saved unedited, the file keeps every byte.
+void TestPlaylistFiles::utf16RoundTrips()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, entries);
+    PspDrive drive;
+    drive.addFile(folder + u"Wide.m3u8"_s, bytes);
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().saved.File2->setSelectedPosition(0);
+    QCOMPARE(window->controls().playlist.List1->items(), entries);
+
+    save(window, u"Wide"_s);
+    QVERIFY(messagebox::takeShown().isEmpty());
+    QCOMPARE(contents(drive.path(folder + u"Wide.m3u8"_s)), bytes);
+}
+
+void TestPlaylistFiles::changedMeanwhileAsks_data()
+{
+    // What another program saves after the playlist was opened here.
+    QTest::addColumn<QByteArray>("meanwhile");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    const QByteArray theirs("\\a.mp3\r\n\\c.mp3\r\n");
+    QTest::newRow("untouched") << QByteArray() << false << QMessageBox::No;
+    QTest::newRow("saved again unchanged") << QByteArray("\\a.mp3\r\n") << false << QMessageBox::No;
+    QTest::newRow("changed, kept") << theirs << true << QMessageBox::No;
+    QTest::newRow("changed, replaced") << theirs << true << QMessageBox::Yes;
+}
+
+void TestPlaylistFiles::changedMeanwhileAsks()
+{
+    QFETCH(QByteArray, meanwhile);
+    QFETCH(bool, asked);
+    QFETCH(QMessageBox::StandardButton, answer);
+    PspDrive drive;
+    drive.addFile(folder + u"Keep.m3u8"_s, "\\a.mp3\r\n");
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().saved.File2->setSelectedPosition(0);
+    window->controls().playlist.List1->addItem(u"\\b.mp3"_s);
+    if (!meanwhile.isEmpty())
+        drive.addFile(folder + u"Keep.m3u8"_s, meanwhile);
+
+    if (asked)
+        messagebox::queueAnswer(answer);
+    save(window, u"Keep"_s);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    const QString path = drive.path(folder + u"Keep.m3u8"_s);
+    QCOMPARE(shown.size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(shown[0].text,
+                 texts::changedMeanwhile.in(Language::English).arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    QCOMPARE(contents(path), !asked || answer == QMessageBox::Yes
+                                 ? QByteArray("\\a.mp3\r\n\\b.mp3\r\n")
+                                 : meanwhile);
+}
+
+void TestPlaylistFiles::leftoversGoAtArrival_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("temporary file") << u"zarvello-e7d1bb3e.tmp"_s << true;
+    QTest::newRow("temporary file of an earlier version")
+        << u"zarvello-e7d1bb3e.tmp.Ab12Cd"_s << true;
+    QTest::newRow("a playlist") << u"zarvello-e7d1bb3e.tmp.m3u8"_s << false;
+    QTest::newRow("another program's") << u"zarvello-notes.tmp"_s << false;
+}
+
+void TestPlaylistFiles::leftoversGoAtArrival()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, removed);
+    PspDrive drive;
+    drive.addFile(folder + name);
+    TestMainWindow window;
+    drive.plugInto(window);
+    QCOMPARE(playlistFolderEntries(drive), removed ? QStringList() : QStringList{name});
 }
 
 void TestPlaylistFiles::dotNameIsListed()

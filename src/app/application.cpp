@@ -1,9 +1,13 @@
 #include "app/application.h"
 
 #include "core/folderpath.h"
+#include "core/languagecode.h"
+#include "core/texts.h"
 #include "core/version.h"
 #include "platform/fontfiles.h"
+#include "platform/systemlanguage.h"
 
+#include <cstdio>
 #include <QCommandLineParser>
 #include <QFont>
 #include <QFontDatabase>
@@ -40,19 +44,48 @@ void prepareApplication()
         QFont::insertSubstitutions(QLatin1String(family), replacements);
 }
 
-QString folderArgument()
+namespace {
+
+const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+
+// Qt's own options are single-dash words ("-platform", "-reverse"), which must
+// not read as a string of one-letter options ("-r -e -v ...").
+void describeOptions(QCommandLineParser &parser)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({helpOption, versionOption});
+}
+
+} // namespace
+
+std::optional<int> answerInformationOptions(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    describeOptions(parser);
+    // Qt's options are not known yet: the full check comes with the application.
+    parser.parse(arguments);
+    QString answer;
+    if (parser.isSet(helpOption)) {
+        const bool french = isFrenchCode(languageCode(platform::systemDefaultLangId()));
+        answer = texts::commandLineHelp.in(french ? Language::French : Language::English);
+    } else if (parser.isSet(versionOption)) {
+        answer = version::applicationTitle() + u' ' + version::numbers() + u'\n';
+    } else {
+        return std::nullopt;
+    }
+    std::fputs(answer.toLocal8Bit().constData(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+QString placeArgument()
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Makes music playlists on a PSP plugged in over USB."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(
-        QStringLiteral("folder"),
-        QStringLiteral("A PSP's storage, or a copy of it, to use as if it had just been plugged "
-                       "in (a path or a file:// URI)."),
-        QStringLiteral("[folder]"));
+    describeOptions(parser);
     parser.process(*QCoreApplication::instance());
-    const QStringList folders = parser.positionalArguments();
-    return folders.isEmpty() ? QString() : folderpath::fromArgument(folders.first());
+    const QStringList places = parser.positionalArguments();
+    return places.isEmpty() ? QString() : folderpath::fromArgument(places.first());
 }

@@ -10,9 +10,12 @@
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
+#include "controls/messagebox.h"
 #include "controls/picture.h"
 #include "controls/textbox.h"
+#include "core/folderpath.h"
 #include "core/languagecode.h"
+#include "core/texts.h"
 #include "core/version.h"
 #include "platform/taskbar.h"
 #include "playlist/missingtrackmarks.h"
@@ -105,15 +108,16 @@ void FrmMain::connectSubsystems()
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,
             [this] { m_forms->filebrowse().open(); });
-    auto *files =
-        new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, flag, m_services.ansiCodePage);
+    const PlaylistFolder playlistFolder(*SysInfo1(), *c.lettre, *c.saved.File2);
+    auto *files = new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, playlistFolder, flag,
+                                    m_services.ansiCodePage);
     connect(files, &PlaylistFiles::opened, marks, &MissingTrackMarks::recheck);
     connect(files, &PlaylistFiles::nameRefused, this, [this] {
         TypingError &dialog = m_forms->typingerror();
         dialog.show();
         dialog.raise();
     });
-    new PlaylistDeletion(*this, c.playlist, c.saved, flag);
+    new PlaylistDeletion(*this, c.playlist, c.saved, playlistFolder, flag);
 }
 
 void FrmMain::buildControls()
@@ -321,6 +325,33 @@ void FrmMain::connectFolderWhenShown(const QString &folder)
 {
     QMetaObject::invokeMethod(
         this, [this, folder] { m_psp->connectFolder(folder); }, Qt::QueuedConnection);
+}
+
+void FrmMain::openWhenShown(const QString &place)
+{
+    if (place.isEmpty())
+        return;
+    if (!folderpath::isElsewhere(place)) {
+        connectFolderWhenShown(place);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, place] { warn(texts::argumentElsewhere, place); }, Qt::QueuedConnection);
+}
+
+void FrmMain::takeOverStart(const QString &place)
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    openWhenShown(place);
+}
+
+void FrmMain::warn(const Phrase &phrase, const QString &subject)
+{
+    messagebox::show(this, phrase.in(languageFromFlag(m_controls.Text2->text())).arg(subject),
+                     QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void FrmMain::PositionMediaBrowser()

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+struct Phrase;
 class PlaylistEditing;
 class PspConnection;
 
@@ -27,6 +28,13 @@ public:
     // Once the window is up, connects to a folder given on the command line
     // as if it were a PSP that has just been plugged in.
     void connectFolderWhenShown(const QString &folder);
+    // Once the window is up, opens a place named on the command line, as
+    // folderpath::fromArgument() gives it: a folder is connected as above, a
+    // place elsewhere is reported. Empty names none.
+    void openWhenShown(const QString &place);
+    // A later start of the program asks for the window, with the place it was
+    // given: the window comes to the front and opens the place as its own.
+    void takeOverStart(const QString &place);
 
     const MainWindowControls &controls() const { return m_controls; }
     VolumeNotifier *SysInfo1() const { return m_services.volumes.get(); }
@@ -50,6 +58,8 @@ private:
     void Form_Unload();
     void applyEnglishTexts();
     void explore_Click();
+    // A warning box in the interface language; %1 of the phrase is subject.
+    void warn(const Phrase &phrase, const QString &subject);
     void about_Click();
 
     PlatformServices m_services;

@@ -1,14 +1,17 @@
 #include "about/frmabout.h"
 #include "app/frmmain.h"
+#include "core/texts.h"
 
 #include <QDir>
 #include <QLineEdit>
 
 void FrmMain::explore_Click()
 {
-    // The shell's answer is not reported: a drive that cannot be opened just stays closed.
-    m_services.shell->explore(windowHandle(),
-                              QDir::fromNativeSeparators(m_controls.lettre->text()));
+    // Only a desktop without any file manager is reported: what a file manager
+    // makes of the drive is its own business.
+    const QString root = QDir::fromNativeSeparators(m_controls.lettre->text());
+    if (!m_services.shell->explore(windowHandle(), root))
+        warn(texts::noFileManager, QDir::toNativeSeparators(root));
 }
 
 void FrmMain::about_Click()

@@ -1,6 +1,7 @@
 #include "core/folderpath.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -82,8 +83,18 @@ bool isWithin(const QString &folder, const QString &root)
     return path.compare(QStringView(base).chopped(1), fileNameCase) == 0;
 }
 
+bool isElsewhere(const QString &argument)
+{
+    // A scheme of two characters or more followed by a slash: "E:/" is a
+    // drive, "psp:copy" a folder with a colon in its name.
+    static const QRegularExpression uri(u"^[A-Za-z][A-Za-z0-9+.-]+:/"_s);
+    return uri.match(argument).hasMatch() && !QUrl(argument).isLocalFile();
+}
+
 QString fromArgument(const QString &argument)
 {
+    if (isElsewhere(argument))
+        return argument;
     QUrl url(argument);
     // "file://localhost/..." is this computer, not a share called localhost.
     if (url.isLocalFile() && url.host() == u"localhost")

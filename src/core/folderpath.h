@@ -20,9 +20,15 @@ QString fileSystemRoot(const QString &path);
 // compares names on this platform).
 bool isWithin(const QString &folder, const QString &root);
 
-// The local path a command-line argument names: the path of a file:// URI, as
-// desktops pass them, or the argument itself, made absolute against the
-// working folder.
+// True when a command-line argument names a place that is not a folder of this
+// computer: a URI of another scheme than file, as desktops pass them for phones
+// and network shares ("mtp://…", "smb://…").
+bool isElsewhere(const QString &argument);
+
+// The place a command-line argument names, in the same form whichever folder
+// the program was started in: the local path of a file:// URI or of a path,
+// made absolute against the working folder; an argument naming a place
+// elsewhere stays as it is.
 QString fromArgument(const QString &argument);
 
 } // namespace folderpath

@@ -1,10 +1,8 @@
 #include "core/namerules.h"
 
 #include "core/entry.h"
-#include "core/folderpath.h"
 
 #include <algorithm>
-#include <QFileInfo>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -41,22 +39,9 @@ NameProblem checkPlaylistName(const QString &name)
     return NameProblem::None;
 }
 
-QString playlistFilePath(const QString &playlistFolder, const QString &name)
+QString playlistFileName(const QString &name)
 {
-    QString path = playlistFolder;
-    if (!path.endsWith(u'/'))
-        path += u'/';
-    path += withSlashes(name);
-    path += playlistExtension;
-    return path;
-}
-
-bool savesWithinFolder(const QString &playlistFolder, const QString &name)
-{
-    const QString folder = QFileInfo(playlistFilePath(playlistFolder, name)).absolutePath();
-    const QString real = QFileInfo(folder).canonicalFilePath();
-    return real.isEmpty() ||
-           folderpath::isWithin(real, QFileInfo(playlistFolder).canonicalFilePath());
+    return withSlashes(name) + playlistExtension.toString();
 }
 
 } // namespace playlist

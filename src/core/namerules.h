@@ -22,14 +22,8 @@ enum class NameProblem
 // name addresses a sub-folder of the playlist folder.
 NameProblem checkPlaylistName(const QString &name);
 
-// The file a playlist name is saved to: "<folder>/<name>.m3u8", with every
-// "\" of the name taken for a folder separator. The folder is in Qt's form,
-// with "/" separators and with or without a trailing one.
-QString playlistFilePath(const QString &playlistFolder, const QString &name);
-
-// Whether the folder that a name saves into still lies in the playlist folder
-// once links are followed. A folder that does not exist counts as inside:
-// the save fails there by itself.
-bool savesWithinFolder(const QString &playlistFolder, const QString &name);
+// The file a playlist name is saved to, relative to the playlist folder:
+// "<name>.m3u8", with every "\" of the name taken for a folder separator.
+QString playlistFileName(const QString &name);
 
 } // namespace playlist

@@ -1,14 +1,12 @@
 #include "core/playlistfile.h"
 
+#include "core/temporaryfiles.h"
 #include "platform/ansicodepage.h"
 
-#include <filesystem>
-#include <QFile>
-#include <QFileInfo>
+#include <cerrno>
 #include <QIODevice>
-#include <QRandomGenerator>
-#include <QSaveFile>
-#include <system_error>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 using namespace Qt::StringLiterals;
 
@@ -52,23 +50,18 @@ QStringList splitLines(QStringView text)
     return lines;
 }
 
-// A name in folder for the new file while it is written, short so that it
-// fits wherever the playlist's own name does.
-QString unusedShortPath(const QString &folder)
+QStringConverter::Encoding utf16Of(Encoding encoding)
 {
-    for (;;) {
-        const QString path = folder + u"/zarvello-"_s +
-                             QString::number(QRandomGenerator::global()->generate(), 16) +
-                             u".tmp"_s;
-        const QFileInfo taken(path);
-        if (!taken.exists() && !taken.isSymLink())
-            return path;
-    }
+    return encoding == Encoding::Utf16BigEndian ? QStringConverter::Utf16BE
+                                                : QStringConverter::Utf16LE;
 }
 
-std::filesystem::path systemPath(const QString &path)
+QString decodeText(QByteArrayView bytes, int codePage, Encoding encoding)
 {
-    return std::filesystem::u8path(path.toStdString());
+    // The decoder drops the byte-order mark.
+    if (encoding != Encoding::Ansi)
+        return QStringDecoder(utf16Of(encoding)).decode(bytes);
+    return platform::AnsiCodec(codePage).decode(bytes);
 }
 
 bool fail(QString *error, const QString &why)
@@ -78,18 +71,47 @@ bool fail(QString *error, const QString &why)
     return false;
 }
 
+// Reads to the end, or to just past the largest playlist file, which a file
+// growing while it is read can reach.
+bool readAllBytes(QIODevice &device, QByteArray &bytes, QString *error)
+{
+    constexpr qint64 chunkSize = 1 << 20;
+    for (;;) {
+        const qsizetype have = bytes.size();
+        if (have > maxPlaylistFileSize)
+            return fail(error, qt_error_string(EFBIG));
+        bytes.resize(have + chunkSize);
+        const qint64 got = device.read(bytes.data() + have, chunkSize);
+        bytes.truncate(have + qMax<qint64>(got, 0));
+        if (got < 0)
+            return fail(error, device.errorString());
+        if (got == 0)
+            return true;
+    }
+}
+
 } // namespace
 
-QByteArray encodePlaylist(const QStringList &entries, int codePage)
+QByteArray encodePlaylist(const QStringList &entries, int codePage, Encoding encoding)
 {
+    if (encoding != Encoding::Ansi)
+        return QStringEncoder(utf16Of(encoding), QStringConverter::Flag::WriteBom)
+            .encode(joinLines(entries));
     return platform::AnsiCodec(codePage).encode(joinLines(entries));
+}
+
+Encoding encodingOf(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xFF\xFE"))
+        return Encoding::Utf16LittleEndian;
+    return bytes.startsWith("\xFE\xFF") ? Encoding::Utf16BigEndian : Encoding::Ansi;
 }
 
 QStringList decodePlaylist(const QByteArray &bytes, int codePage)
 {
-    // CR and LF never occur inside a character of an ANSI code page, so the
-    // text can be decoded whole and split afterwards.
-    return splitLines(platform::AnsiCodec(codePage).decode(bytes));
+    // CR and LF never occur inside a character, so the text can be decoded
+    // whole and split afterwards.
+    return splitLines(decodeText(bytes, codePage, encodingOf(bytes)));
 }
 
 int firstInexactEntry(const QStringList &entries, int codePage)
@@ -117,99 +139,74 @@ int firstEntryWithLineBreak(const QStringList &entries)
 
 PlaylistReadResult readPlaylist(QIODevice &device, int codePage)
 {
-    constexpr qint64 chunkSize = 1 << 20;
     PlaylistReadResult result;
     QByteArray bytes;
-    for (;;) {
-        const qsizetype have = bytes.size();
-        bytes.resize(have + chunkSize);
-        const qint64 got = device.read(bytes.data() + have, chunkSize);
-        bytes.truncate(have + qMax<qint64>(got, 0));
-        if (got < 0) {
-            result.error = device.errorString();
-            break;
-        }
-        if (got == 0) {
-            result.complete = true;
-            break;
-        }
+    result.complete = readAllBytes(device, bytes, &result.error);
+    result.encoding = encodingOf(bytes);
+    if (result.complete) {
+        result.entries = decodePlaylist(bytes, codePage);
+        result.bytes = bytes;
+        return result;
     }
     // After a failed read the last line may be cut short, even inside a
     // character; only the lines known to be whole are kept.
-    if (!result.complete)
-        bytes.truncate(qMax(bytes.lastIndexOf('\r'), bytes.lastIndexOf('\n')) + 1);
-    result.entries = decodePlaylist(bytes, codePage);
+    QString text = decodeText(bytes, codePage, result.encoding);
+    text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
+    result.entries = splitLines(text);
     return result;
 }
 
-bool writePlaylist(QIODevice &device, const QStringList &entries, int codePage, QString *error)
+PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage)
 {
-    const QByteArray bytes = encodePlaylist(entries, codePage);
-    // A medium that fills up takes part of the bytes without a word; only
-    // writing the rest gives the failure and its reason.
-    for (qsizetype done = 0; done < bytes.size();) {
-        const qint64 written = device.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            if (error)
-                *error = device.errorString();
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
-PlaylistReadResult loadPlaylist(const QString &path, int codePage)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    VolumeRoot::OpenedFile opened = folder.openFile(path, maxPlaylistFileSize);
+    if (!opened.file) {
         PlaylistReadResult result;
-        result.error = file.errorString();
+        result.refusal = opened.refusal;
+        result.error = opened.error;
         return result;
     }
-    return readPlaylist(file, codePage);
+    return readPlaylist(*opened.file, codePage);
 }
 
-bool isReadOnlyFile(const QString &path)
+bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &bytes)
+{
+    if (folder.status(path).kind == VolumeRoot::Kind::Missing)
+        return false;
+    const VolumeRoot::OpenedFile opened = folder.openFile(path, maxPlaylistFileSize);
+    QByteArray now;
+    return !opened.file || !readAllBytes(*opened.file, now, nullptr) || now != bytes;
+}
+
+bool reachedThroughLink(const VolumeRoot &folder, const QString &path)
+{
+    const QStringList steps = path.split(u'/', Qt::SkipEmptyParts);
+    QString reached;
+    for (qsizetype i = 0; i + 1 < steps.size(); ++i) {
+        reached += steps[i] + u'/';
+        if (folder.status(reached.chopped(1)).kind == VolumeRoot::Kind::Link)
+            return true;
+    }
+    return false;
+}
+
+bool savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes,
+                  QString *error)
 {
     // Judged here, not left to the system, which would let root write anyway.
-    const QFileInfo info(path);
-    return !info.isSymLink() && info.isFile() && !(info.permissions() & QFileDevice::WriteOwner);
-}
-
-bool savePlaylist(const QString &path, const QStringList &entries, int codePage, QString *error)
-{
-    if (isReadOnlyFile(path))
-        return fail(error, QString::fromLocal8Bit(
-                               std::make_error_code(std::errc::permission_denied).message()));
-    const QFileInfo target(path);
-    // QSaveFile's temporary name adds characters to the name it is given,
-    // which a name that the volume only just accepts has no room for; so it
-    // saves under a short name of its own, then that file replaces the old
-    // one in one step. QSaveFile removes its temporary file when it is
-    // destroyed without a successful commit(), so every early return below
-    // leaves the old file as it was and nothing else behind.
-    const QString shortPath = unusedShortPath(target.absolutePath());
-    {
-        QSaveFile file(shortPath);
-        // Unbuffered, every write fails where it happens: a buffer that only
-        // fails to go out inside commit() does not stop commit() from
-        // keeping the cut-short new file.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail(error, file.errorString());
-        if (target.isFile() && !target.isSymLink())
-            file.setPermissions(target.permissions());
-        if (!writePlaylist(file, entries, codePage, error))
-            return false;
-        if (!file.commit())
-            return fail(error, file.errorString());
-    }
-    std::error_code failure;
-    std::filesystem::rename(systemPath(shortPath), systemPath(path), failure);
-    if (!failure)
+    if (folder.status(path).readOnly)
+        return fail(error, qt_error_string(EACCES));
+    // The new file is written under a short name of its own, for a name that
+    // the volume only just accepts has no room for more characters; then it
+    // replaces the old one in one step. Both go through the folder held open,
+    // so that a volume pulled out meanwhile is never mistaken for the bare
+    // folder it was mounted on.
+    const QString temporary = unusedTemporaryName(folder);
+    if (!folder.createFile(temporary, bytes, path, error))
+        return false;
+    if (folder.rename(temporary, path, error))
         return true;
-    QFile::remove(shortPath);
-    return fail(error, QString::fromLocal8Bit(failure.message()));
+    folder.remove(temporary);
+    return false;
 }
 
 } // namespace playlist

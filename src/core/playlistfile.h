@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/volumeroot.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -12,11 +15,28 @@ namespace playlist {
 // ANSI code page, with no header and no byte-order mark. Lines are written
 // with CR LF; reading also accepts a lone CR or LF, and a last line without a
 // line end. Empty lines and lines starting with "#" are entries like any
-// other, so every file reads and writes back unchanged.
+// other, so every file reads and writes back unchanged. A file that another
+// program wrote in UTF-16 starts with its byte-order mark; it is read as
+// UTF-16 and written back the same way, mark included.
+
+enum class Encoding
+{
+    Ansi,
+    Utf16LittleEndian,
+    Utf16BigEndian,
+};
+
+// Far beyond any playlist a PSP plays; a larger file is not read at all.
+inline constexpr qint64 maxPlaylistFileSize = qint64(64) << 20;
 
 // The bytes of a playlist: each entry followed by CR LF, nothing at all for
-// an empty playlist. A character the code page lacks becomes "?".
-QByteArray encodePlaylist(const QStringList &entries, int codePage);
+// an empty playlist but the mark of a UTF-16 one. A character the code page
+// lacks becomes "?".
+QByteArray encodePlaylist(const QStringList &entries, int codePage,
+                          Encoding encoding = Encoding::Ansi);
+
+// From the byte-order mark: UTF-16 with one, the code page without.
+Encoding encodingOf(QByteArrayView bytes);
 
 QStringList decodePlaylist(const QByteArray &bytes, int codePage);
 
@@ -35,25 +55,34 @@ struct PlaylistReadResult
     // read up to it and error says why.
     bool complete = false;
     QString error;
+    // Set when the file was not read at all.
+    VolumeRoot::Refusal refusal = VolumeRoot::Refusal::None;
+    Encoding encoding = Encoding::Ansi;
+    // The whole file, when it was read completely.
+    QByteArray bytes;
 };
 
+// Reads to the end, or stops short (incomplete) past maxPlaylistFileSize.
 PlaylistReadResult readPlaylist(QIODevice &device, int codePage);
 
-bool writePlaylist(QIODevice &device, const QStringList &entries, int codePage,
-                   QString *error = nullptr);
+// Reads the playlist file at path in folder; refuses, without reading it, one
+// that is not a plain file or is larger than maxPlaylistFileSize.
+PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage);
 
-PlaylistReadResult loadPlaylist(const QString &path, int codePage);
+// Whether the file at path in folder no longer holds these bytes: another
+// program wrote it, or put something else in its place. A file since removed
+// counts as unchanged: replacing it loses nothing.
+bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &bytes);
 
-// Whether path is a file that its owner may not write, which a save leaves
-// alone; links count as absent.
-bool isReadOnlyFile(const QString &path);
+// Whether a folder on the way to path is a link.
+bool reachedThroughLink(const VolumeRoot &folder, const QString &path);
 
-// Replaces the file at path in one step: either the new playlist is there
-// whole, or the old file is left as it was and nothing else is left behind.
-// A read-only file is never replaced, whoever runs the program; a link at
-// path is replaced itself, never the file it leads to. Any name that the
+// Replaces the file at path in folder in one step: either the new playlist is
+// there whole, or the old file is left as it was and nothing else is left
+// behind. A read-only file is never replaced, whoever runs the program; a link
+// at path is replaced itself, never the file it leads to. Any name that the
 // folder's volume accepts can be saved.
-bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
+bool savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes,
                   QString *error = nullptr);
 
 } // namespace playlist

@@ -1,6 +1,7 @@
 #include "core/storagelayout.h"
 
 #include "core/folderpath.h"
+#include "core/temporaryfiles.h"
 #include "platform/volumeroot.h"
 
 #include <optional>
@@ -57,10 +58,14 @@ VolumeSetup setUpVolume(const VolumeRoot &volume)
     }
     const QString parent =
         ensureFolder(volume, marker->name, QStringLiteral("PLAYLIST"), setup, isFolder);
-    if (isFolder)
-        setup.playlistFolder =
-            ensureFolder(volume, parent, QStringLiteral("MUSIC"), setup, isFolder);
-    else
+    if (!isFolder) {
         setup.playlistFolder = folderpath::join(parent, QStringLiteral("MUSIC"));
+        return setup;
+    }
+    setup.playlistFolder = ensureFolder(volume, parent, QStringLiteral("MUSIC"), setup, isFolder);
+    const std::unique_ptr<VolumeRoot> playlists = volume.openFolder(setup.playlistFolder);
+    setup.hasPlaylistFolder = playlists != nullptr;
+    if (playlists)
+        removeLeftovers(*playlists, temporaryNamePattern());
     return setup;
 }

@@ -29,13 +29,18 @@ struct VolumeSetup
     // and lists nothing.
     QString musicFolder;
     QString playlistFolder;
+    // Whether the playlist folder is a folder of the volume: a link in its
+    // place, or on the way to it, could lead off the volume.
+    bool hasPlaylistFolder = false;
     QList<FolderProblem> problems; // parents first
 };
 
 // Looks for the PSP folder on an opened volume and, when it is there, makes
 // the folders the program needs that are missing, each one as soon as its
 // parent is a folder, so that one entry in the way blocks only what lies
-// below it. Nothing is made on a volume without the PSP folder.
+// below it. Nothing is made on a volume without the PSP folder. Temporary
+// files of ours left in the playlist folder by a PSP pulled out during a save
+// are removed.
 VolumeSetup setUpVolume(const VolumeRoot &volume);
 
 // The audio files the track lists show, and the playlist files.

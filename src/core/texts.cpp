@@ -86,11 +86,12 @@ const Phrase forbiddenCharacterNames{
 const Phrase retryName{u"Retapez le nom du fichier", u"Try again"};
 
 const Phrase folderIsAFile{
-    u"«\u00A0%1\u00A0» est un fichier et non un dossier\u00A0: vos morceaux et vos playlists ne "
-    u"peuvent pas y "
-    u"être rangés. Renommez ce fichier depuis l'ordinateur, puis rebranchez la PSP.",
-    u"\"%1\" is a file, not a folder, so your tracks and playlists cannot be kept there. "
-    u"Rename that file from the computer, then plug the PSP in again."};
+    u"«\u00A0%1\u00A0» n'est pas un dossier (un fichier ou un lien est à sa place)\u00A0: vos "
+    u"morceaux et vos "
+    u"playlists ne peuvent pas y être rangés. Renommez-le depuis l'ordinateur, puis rebranchez "
+    u"la PSP.",
+    u"\"%1\" is not a folder (a file or a link is in its place), so your tracks and playlists "
+    u"cannot be kept there. Rename it from the computer, then plug the PSP in again."};
 const Phrase folderNotCreated{
     u"Le dossier «\u00A0%1\u00A0» n'a pas pu être créé. La PSP est peut-être protégée en écriture "
     u"ou pleine.",
@@ -125,11 +126,36 @@ const Phrase readOnlyPlaylist{
     u"la playlist en cours, donnez-lui un autre nom.",
     u"The playlist \"%1\" is read-only: it was left as it was. To save the current playlist, "
     u"give it another name."};
-const Phrase saveLeavesFolder{
-    u"«\u00A0%1\u00A0» se trouve, par un lien, hors du dossier des playlists. La playlist n'a pas "
-    u"été "
-    u"enregistrée.",
-    u"\"%1\" lies outside the playlist folder, through a link. The playlist was not saved."};
+const Phrase saveThroughLink{
+    u"«\u00A0%1\u00A0» passe par un lien, qui pourrait mener hors de la PSP et que le programme ne "
+    u"suit "
+    u"pas. La playlist n'a pas été enregistrée.",
+    u"\"%1\" is reached through a link, which could lead off the PSP and which the program does "
+    u"not follow. The playlist was not saved."};
+const Phrase playlistTooLarge{
+    u"«\u00A0%1\u00A0» dépasse 64 Mo, bien plus qu'une playlist de PSP\u00A0: il n'a pas été "
+    u"ouvert. La playlist "
+    u"en cours est restée telle quelle.",
+    u"\"%1\" is larger than 64 MB, far more than any PSP playlist: it was not opened. The "
+    u"current playlist is left as it was."};
+const Phrase playlistNotAFile{
+    u"«\u00A0%1\u00A0» n'est pas un simple fichier (c'est un lien, un périphérique ou un "
+    u"tube)\u00A0: il n'a pas "
+    u"été ouvert. La playlist en cours est restée telle quelle.",
+    u"\"%1\" is not a plain file (it is a link, a device or a pipe): it was not opened. The "
+    u"current playlist is left as it was."};
+const Phrase changedMeanwhile{
+    u"La playlist «\u00A0%1\u00A0» a été modifiée par un autre programme depuis qu'elle a été "
+    u"ouverte ou "
+    u"enregistrée ici.\n\nLa remplacer par la playlist en cours\u00A0?",
+    u"The playlist \"%1\" was changed by another program since it was opened or saved "
+    u"here.\n\nReplace it with the current playlist?"};
+const Phrase noPlaylistFolder{
+    u"La PSP n'a pas de dossier des playlists utilisable\u00A0: rien ne peut y être enregistré ni "
+    u"en "
+    u"être ouvert. Corrigez ce qui a été signalé au branchement de la PSP, puis rebranchez-la.",
+    u"The PSP has no playlist folder that can be used: nothing can be saved there or opened from "
+    u"it. Put right what was reported when the PSP was plugged in, then plug it in again."};
 
 const Phrase currentHeadingOneMissing{u"Playlist en cours\u00A0: 1 absent",
                                       u"Current playlist: 1 missing"};
@@ -156,6 +182,38 @@ const Phrase argumentMissing{
 const Phrase argumentNotAFolder{
     u"«\u00A0%1\u00A0» n'est pas un dossier. Branchez votre PSP, ou indiquez le dossier d'une PSP.",
     u"\"%1\" is not a folder. Plug your PSP in, or name the folder of a PSP."};
+const Phrase argumentElsewhere{
+    u"Seuls les dossiers de cet ordinateur peuvent être ouverts, et «\u00A0%1\u00A0» n'en est pas "
+    u"un. "
+    u"Branchez votre PSP, ou indiquez le dossier d'une PSP.",
+    u"Only folders on this computer can be opened, and \"%1\" is not one. Plug your PSP in, "
+    u"or name the folder of a PSP."};
+
+const Phrase noFileManager{
+    u"Aucun gestionnaire de fichiers n'a pu être lancé pour afficher «\u00A0%1\u00A0».",
+    u"No file manager could be started to show \"%1\"."};
+
+const Phrase commandLineHelp{
+    u"Utilisation\u00A0: zarvello [options] [dossier]\n"
+    u"Crée des playlists musicales sur une PSP branchée en USB.\n"
+    u"\n"
+    u"Options\u00A0:\n"
+    u"  -h, --help     Affiche les options et quitte.\n"
+    u"  -v, --version  Affiche la version et quitte.\n"
+    u"\n"
+    u"Arguments\u00A0:\n"
+    u"  dossier        Le stockage d'une PSP, ou une copie de celui-ci, à utiliser comme si\n"
+    u"                 la PSP venait d'être branchée (un chemin ou une URI file://).\n",
+    u"Usage: zarvello [options] [folder]\n"
+    u"Makes music playlists on a PSP plugged in over USB.\n"
+    u"\n"
+    u"Options:\n"
+    u"  -h, --help     Shows the options and exits.\n"
+    u"  -v, --version  Shows the version and exits.\n"
+    u"\n"
+    u"Arguments:\n"
+    u"  folder         A PSP's storage, or a copy of it, to use as if it had just been\n"
+    u"                 plugged in (a path or a file:// URI).\n"};
 
 const Phrase notAPsp =
     same(u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement.");

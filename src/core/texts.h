@@ -93,7 +93,11 @@ extern const Phrase saveFailed;
 extern const Phrase inexactEntry;       // %1 is the entry
 extern const Phrase entryWithLineBreak; // %1 is the entry
 extern const Phrase readOnlyPlaylist;   // %1 is the file
-extern const Phrase saveLeavesFolder;   // %1 is the file
+extern const Phrase saveThroughLink;    // %1 is the file
+extern const Phrase playlistTooLarge;   // %1 is the file
+extern const Phrase playlistNotAFile;   // %1 is the file
+extern const Phrase changedMeanwhile;   // %1 is the file
+extern const Phrase noPlaylistFolder;
 
 // Entries whose file is not on the PSP; %1 is how many.
 extern const Phrase currentHeadingOneMissing; // Label2
@@ -106,6 +110,13 @@ extern const Phrase droppedNotTracks;
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;
 extern const Phrase argumentNotAFolder;
+extern const Phrase argumentElsewhere; // %1 is the address, not a folder
+
+// The file manager could not be started; %1 is the folder.
+extern const Phrase noFileManager;
+
+// What --help prints.
+extern const Phrase commandLineHelp;
 
 // The same in both languages.
 extern const Phrase notAPsp;

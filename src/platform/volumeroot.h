@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <QFile>
 #include <QList>
 #include <QString>
 
-// The root folder of a volume, held open. Whatever is done through it happens
+// The root folder of a volume, or a folder of it opened as a root of its own,
+// held open. Whatever is done through it happens
 // on that volume, even if the volume leaves meanwhile: it never falls through
 // to the folder the volume was mounted on, which lies on the computer's own
 // disk. Paths are relative to the root, with "/" separators ("PSP/PLAYLIST");
@@ -26,6 +28,38 @@ public:
         Refused,      // the system would not make it (write-protected, full, gone)
     };
 
+    // What an entry is. A link is never taken for what it leads to.
+    enum class Kind
+    {
+        Missing,
+        Folder,
+        File,
+        Link,
+        Other, // a device, a pipe, a socket
+    };
+
+    struct Status
+    {
+        Kind kind = Kind::Missing;
+        // A plain file that its owner may not write.
+        bool readOnly = false;
+    };
+
+    // Why a file was not opened although it is there.
+    enum class Refusal
+    {
+        None,
+        NotAFile, // a link, folder, device or pipe: reading it could wait or run for ever
+        TooLarge,
+    };
+
+    struct OpenedFile
+    {
+        std::unique_ptr<QFile> file; // open for reading; null when not opened
+        Refusal refusal = Refusal::None;
+        QString error; // why it was not opened, when not refused
+    };
+
     virtual ~VolumeRoot() = default;
 
     // The root's device, as the mount table writes it ("7:0"); empty where
@@ -35,6 +69,25 @@ public:
     virtual QList<Entry> entries(const QString &folder) const = 0;
     // Makes one folder in a folder that exists.
     virtual Made makeFolder(const QString &path) const = 0;
+
+    // A folder below the root, held open as a root of its own; null when it
+    // is not a folder.
+    virtual std::unique_ptr<VolumeRoot> openFolder(const QString &path) const = 0;
+    // What is at path; Missing also when a folder on the way is not one.
+    virtual Status status(const QString &path) const = 0;
+    // Opens a plain file of at most maxSize bytes for reading, without
+    // waiting on anything that is not a plain file.
+    virtual OpenedFile openFile(const QString &path, qint64 maxSize) const = 0;
+    // Makes a file that did not exist, holding bytes, with the permissions of
+    // the plain file at like when there is one; it is on the medium when this
+    // returns. A failure leaves nothing behind.
+    virtual bool createFile(const QString &path, const QByteArray &bytes, const QString &like,
+                            QString *error) const = 0;
+    // Renames in one step, replacing whatever has the new name (a link
+    // itself, never what it leads to).
+    virtual bool rename(const QString &from, const QString &to, QString *error) const = 0;
+    // Removes a file, never a folder.
+    virtual bool remove(const QString &path) const = 0;
 
     // Opens a root folder; null when there is no folder to open.
     static std::unique_ptr<VolumeRoot> open(const QString &root);

@@ -41,6 +41,33 @@ bool isFolderIn(int folder, const QByteArray &name)
            S_ISDIR(status.st_mode);
 }
 
+VolumeRoot::Kind kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return VolumeRoot::Kind::Folder;
+    if (S_ISREG(mode))
+        return VolumeRoot::Kind::File;
+    return S_ISLNK(mode) ? VolumeRoot::Kind::Link : VolumeRoot::Kind::Other;
+}
+
+bool fail(QString *error)
+{
+    if (error)
+        *error = qt_error_string(errno);
+    return false;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno != EINTR)
+            return false;
+        done += qMax<ssize_t>(written, 0);
+    }
+    return true;
+}
+
 // Every step is opened on its own, so that no link anywhere on the way leads
 // off the volume.
 class DescriptorVolumeRoot final : public VolumeRoot
@@ -58,7 +85,7 @@ public:
 
     QList<Entry> entries(const QString &folder) const override
     {
-        Descriptor fd(openFolder(folder));
+        Descriptor fd(openFolderAt(folder));
         DIR *listing = fd.get() < 0 ? nullptr : ::fdopendir(fd.get());
         if (!listing)
             return {};
@@ -75,9 +102,8 @@ public:
 
     Made makeFolder(const QString &path) const override
     {
-        const qsizetype slash = path.lastIndexOf(u'/');
-        const Descriptor parent(openFolder(slash < 0 ? QString() : path.left(slash)));
-        const QByteArray name = QFile::encodeName(path.mid(slash + 1));
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
         if (parent.get() < 0)
             return Made::Refused;
         if (::mkdirat(parent.get(), name.constData(), 0777) == 0)
@@ -87,13 +113,137 @@ public:
         return isFolderIn(parent.get(), name) ? Made::AlreadyThere : Made::NotAFolder;
     }
 
+    std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
+    {
+        const int fd = openFolderAt(path);
+        if (fd < 0)
+            return nullptr;
+        return std::make_unique<DescriptorVolumeRoot>(fd);
+    }
+
+    Status status(const QString &path) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        struct stat status;
+        if (parent.get() < 0 ||
+            ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return {};
+        const Kind kind = kindOf(status.st_mode);
+        return {kind, kind == Kind::File && !(status.st_mode & S_IWUSR)};
+    }
+
+    OpenedFile openFile(const QString &path, qint64 maxSize) const override
+    {
+        OpenedFile opened;
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        // Looked at before opening, so that no device is ever opened; the
+        // open itself neither waits for a pipe's writer nor follows a link
+        // swapped in meanwhile, and what it opened is checked again.
+        struct stat status;
+        if (parent.get() < 0 ||
+            ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            opened.error = qt_error_string(errno);
+            return opened;
+        }
+        Descriptor fd(S_ISREG(status.st_mode)
+                          ? ::openat(parent.get(), name.constData(),
+                                     O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC)
+                          : -1);
+        if (fd.get() < 0 && S_ISREG(status.st_mode) && errno != ELOOP) {
+            opened.error = qt_error_string(errno);
+            return opened;
+        }
+        if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+            opened.refusal = Refusal::NotAFile;
+            return opened;
+        }
+        if (status.st_size > maxSize) {
+            opened.refusal = Refusal::TooLarge;
+            return opened;
+        }
+        opened.file = std::make_unique<QFile>();
+        if (!opened.file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            opened.error = opened.file->errorString();
+            opened.file.reset();
+            return opened;
+        }
+        fd.release();
+        return opened;
+    }
+
+    bool createFile(const QString &path, const QByteArray &bytes, const QString &like,
+                    QString *error) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        if (parent.get() < 0)
+            return fail(error);
+        QByteArray likeName;
+        const Descriptor likeParent(openParent(like, &likeName));
+        struct stat likeStatus;
+        const bool hasLike = likeParent.get() >= 0 &&
+                             ::fstatat(likeParent.get(), likeName.constData(), &likeStatus,
+                                       AT_SYMLINK_NOFOLLOW) == 0 &&
+                             S_ISREG(likeStatus.st_mode);
+        Descriptor fd(::openat(parent.get(), name.constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd.get() < 0)
+            return fail(error);
+        // A medium that fills up may only say so when the file goes out to it.
+        const bool written = (!hasLike || ::fchmod(fd.get(), likeStatus.st_mode & 07777) == 0) &&
+                             writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 &&
+                             ::close(fd.release()) == 0;
+        if (written)
+            return true;
+        fail(error);
+        ::unlinkat(parent.get(), name.constData(), 0);
+        return false;
+    }
+
+    bool rename(const QString &from, const QString &to, QString *error) const override
+    {
+        QByteArray fromName;
+        QByteArray toName;
+        const Descriptor fromParent(openParent(from, &fromName));
+        const Descriptor toParent(openParent(to, &toName));
+        if (fromParent.get() < 0 || toParent.get() < 0 ||
+            ::renameat(fromParent.get(), fromName.constData(), toParent.get(),
+                       toName.constData()) != 0)
+            return fail(error);
+        return true;
+    }
+
+    bool remove(const QString &path) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        return parent.get() >= 0 && ::unlinkat(parent.get(), name.constData(), 0) == 0;
+    }
+
 private:
+    // The folder holding the last step of path, and that step's name; -1
+    // when the step names no entry of a folder ("", "." or "..").
+    int openParent(const QString &path, QByteArray *name) const
+    {
+        const qsizetype slash = path.lastIndexOf(u'/');
+        *name = QFile::encodeName(path.mid(slash + 1));
+        if (name->isEmpty() || *name == "." || *name == "..") {
+            errno = ENOENT;
+            return -1;
+        }
+        return openFolderAt(slash < 0 ? QString() : path.left(slash));
+    }
+
     // A step up could climb out of the volume: none is taken.
-    int openFolder(const QString &path) const
+    int openFolderAt(const QString &path) const
     {
         int fd = ::openat(m_root.get(), ".", folderFlags);
         for (const QString &step : path.split(u'/', Qt::SkipEmptyParts)) {
             const Descriptor current(fd);
+            if (step == u"..")
+                errno = ENOENT;
             fd = current.get() < 0 || step == u".."
                      ? -1
                      : ::openat(current.get(), QFile::encodeName(step).constData(), folderFlags);

@@ -4,18 +4,16 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
-#include "core/folderpath.h"
-#include "core/playlistfile.h"
 #include "core/texts.h"
+#include "platform/volumeroot.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
-                                   const SavedPanel &saved, const QLineEdit &languageFlag)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved),
+                                   const SavedPanel &saved, const PlaylistFolder &folder,
+                                   const QLineEdit &languageFlag)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
       m_languageFlag(languageFlag)
 {
     connect(saved.Command4, &QPushButton::clicked, this, &PlaylistDeletion::Command4_Click);
@@ -30,11 +28,17 @@ void PlaylistDeletion::Command4_Click()
         return;
 
     const QString fileName = m_saved.File2->fileName();
-    const QString path = folderpath::join(m_saved.File2->path(), fileName);
-    if (fileName.isEmpty() || !deleteFileUnlessReadOnly(path)) {
+    // Without a playlist folder nothing is deleted, as for any other failure.
+    bool readOnly = false;
+    const bool deleted = [&] {
+        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
+        if (!folder || fileName.isEmpty())
+            return false;
+        readOnly = folder->status(fileName).readOnly;
+        return deleteFileUnlessReadOnly(*folder, fileName);
+    }();
+    if (!deleted) {
         // A read-only playlist is selected all right: it is said to be kept.
-        const bool readOnly =
-            !fileName.isEmpty() && QFileInfo(path).isFile() && playlist::isReadOnlyFile(path);
         messagebox::show(&m_window,
                          readOnly
                              ? texts::readOnlyNotDeleted.in(languageFromFlag(m_languageFlag.text()))
@@ -50,9 +54,8 @@ void PlaylistDeletion::Command4_Click()
     m_playlist.Text1->setText(texts::defaultPlaylistName.builtIn());
 }
 
-bool deleteFileUnlessReadOnly(const QString &path)
+bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path)
 {
-    if (!QFileInfo(path).isFile() || playlist::isReadOnlyFile(path))
-        return false;
-    return QFile::remove(path);
+    const VolumeRoot::Status status = folder.status(path);
+    return status.kind == VolumeRoot::Kind::File && !status.readOnly && folder.remove(path);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "controls/mainwindowcontrols.h"
+#include "playlist/playlistfolder.h"
 
 #include <QObject>
+
+class VolumeRoot;
 
 // Deleting the playlist selected in the playlist list, after a question; the
 // current playlist then starts afresh.
@@ -11,7 +14,7 @@ class PlaylistDeletion : public QObject
     Q_OBJECT
 public:
     PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
-                     const QLineEdit &languageFlag);
+                     const PlaylistFolder &folder, const QLineEdit &languageFlag);
 
     void Command4_Click();
 
@@ -19,9 +22,10 @@ private:
     QWidget &m_window;
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
+    PlaylistFolder m_folder;
     const QLineEdit &m_languageFlag;
 };
 
-// Deletes a file unless it is missing, not a plain file, or read-only as a
-// save judges it (playlist::isReadOnlyFile), the same for every user.
-bool deleteFileUnlessReadOnly(const QString &path);
+// Deletes a file of a folder unless it is missing, not a plain file, or
+// read-only as a save judges it, the same for every user.
+bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path);

@@ -5,20 +5,18 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
-#include "core/folderpath.h"
 #include "core/namerules.h"
-#include "core/playlistfile.h"
-#include "core/texts.h"
+#include "platform/volumeroot.h"
 #include "psp/scrollhoriz.h"
 
+#include <cerrno>
+#include <optional>
 #include <QAction>
-#include <QDir>
-#include <QFile>
 
 PlaylistFiles::PlaylistFiles(QWidget &window, const PlaylistPanel &playlist,
-                             const SavedPanel &saved, QAction *save, const QLineEdit &languageFlag,
-                             int codePage)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved),
+                             const SavedPanel &saved, QAction *save, const PlaylistFolder &folder,
+                             const QLineEdit &languageFlag, int codePage)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
       m_languageFlag(languageFlag), m_codePage(codePage)
 {
     // Every playlist saved must be listed, also one whose name begins with
@@ -33,21 +31,39 @@ void PlaylistFiles::File2_Click()
     const QString fileName = m_saved.File2->fileName();
     if (fileName.isEmpty())
         return;
+    std::optional<playlist::PlaylistReadResult> read;
+    {
+        const BusyCursor busy;
+        if (const std::unique_ptr<VolumeRoot> folder = m_folder.open())
+            read = playlist::loadPlaylist(*folder, fileName, m_codePage);
+    }
+    if (!read) {
+        warn(texts::noPlaylistFolder.in(language()));
+        return;
+    }
+    // What is refused is not read at all, and the current playlist stays.
+    if (read->refusal != VolumeRoot::Refusal::None) {
+        const Phrase &refusal = read->refusal == VolumeRoot::Refusal::TooLarge
+                                    ? texts::playlistTooLarge
+                                    : texts::playlistNotAFile;
+        warn(refusal.in(language()).arg(fileName));
+        return;
+    }
+
     ListBox &entries = *m_playlist.List1;
     entries.clear();
     m_playlist.Text1->setText(fileName.left(fileName.size() - playlist::playlistExtension.size()));
-    const playlist::PlaylistReadResult read = [&] {
+    {
         const BusyCursor busy;
-        playlist::PlaylistReadResult result =
-            playlist::loadPlaylist(folderpath::join(m_saved.File2->path(), fileName), m_codePage);
-        entries.addItems(result.entries);
+        entries.addItems(read->entries);
         UpdateHorizontalExtent(entries);
-        return result;
-    }();
+    }
+    m_known = {fileName, read->encoding,
+               read->complete ? std::optional(read->bytes) : std::nullopt};
     Q_EMIT opened();
     // A partial copy saved back would silently lose the rest of the file.
-    if (!read.complete)
-        warn(texts::readIncomplete.in(language()).arg(fileName, read.error));
+    if (!read->complete)
+        warn(texts::readIncomplete.in(language()).arg(fileName, read->error));
 }
 
 void PlaylistFiles::save_Click()
@@ -58,9 +74,8 @@ void PlaylistFiles::save_Click()
         return;
     }
 
-    const QString folder = m_saved.File2->path();
-    const QString path = playlist::playlistFilePath(folder, name);
-    const QString shownPath = QDir::toNativeSeparators(path);
+    const QString path = playlist::playlistFileName(name);
+    const QString shownPath = m_folder.shownPath(path);
     const QStringList &entries = m_playlist.List1->items();
     // Split in two, such an entry would come back as two other entries.
     const int broken = playlist::firstEntryWithLineBreak(entries);
@@ -68,16 +83,29 @@ void PlaylistFiles::save_Click()
         warn(texts::entryWithLineBreak.in(language()).arg(entries.at(broken)));
         return;
     }
-    if (!playlist::savesWithinFolder(folder, name)) {
-        warn(texts::saveLeavesFolder.in(language()).arg(shownPath));
-        return;
-    }
-    if (playlist::isReadOnlyFile(path)) {
-        warn(texts::readOnlyPlaylist.in(language()).arg(shownPath));
+    // The folder is let go before any box waits, so that the PSP can be ejected.
+    const QString problem = [&] {
+        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
+        if (!folder)
+            return texts::noPlaylistFolder.in(language());
+        if (playlist::reachedThroughLink(*folder, path))
+            return texts::saveThroughLink.in(language()).arg(shownPath);
+        if (folder->status(path).readOnly)
+            return texts::readOnlyPlaylist.in(language()).arg(shownPath);
+        return QString();
+    }();
+    if (!problem.isEmpty()) {
+        warn(problem);
         return;
     }
 
-    const int inexact = playlist::firstInexactEntry(entries, m_codePage);
+    // A file read as UTF-16 is written back as UTF-16; any other as the PSP
+    // reads it, in the code page.
+    const playlist::Encoding encoding =
+        m_known.path == path ? m_known.encoding : playlist::Encoding::Ansi;
+    const int inexact = encoding == playlist::Encoding::Ansi
+                            ? playlist::firstInexactEntry(entries, m_codePage)
+                            : -1;
     if (inexact >= 0) {
         const auto answer =
             messagebox::show(&m_window, texts::inexactEntry.in(language()).arg(entries.at(inexact)),
@@ -85,15 +113,42 @@ void PlaylistFiles::save_Click()
         if (answer != QMessageBox::Yes)
             return;
     }
+    if (!mayReplace(path))
+        return;
 
     QString error;
+    QByteArray bytes;
     const bool saved = [&] {
         const BusyCursor busy;
-        return playlist::savePlaylist(path, entries, m_codePage, &error);
+        bytes = playlist::encodePlaylist(entries, m_codePage, encoding);
+        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
+        if (!folder)
+            error = qt_error_string(ENODEV);
+        return folder && playlist::savePlaylist(*folder, path, bytes, &error);
     }();
-    if (!saved)
+    if (saved)
+        m_known = {path, encoding, bytes};
+    else
         warn(texts::saveFailed.in(language()).arg(shownPath, error));
     m_saved.File2->refresh();
+}
+
+// Another program (another copy of this one among them) may have saved the
+// file since it was opened here; replacing it without a word would undo that.
+bool PlaylistFiles::mayReplace(const QString &path)
+{
+    if (m_known.path != path || !m_known.bytes)
+        return true;
+    const bool changed = [&] {
+        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
+        // Gone, the save that follows says so.
+        return folder && playlist::changedSince(*folder, path, *m_known.bytes);
+    }();
+    return !changed ||
+           messagebox::show(&m_window,
+                            texts::changedMeanwhile.in(language()).arg(m_folder.shownPath(path)),
+                            QString(), QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::Warning) == QMessageBox::Yes;
 }
 
 void PlaylistFiles::refuseName()
@@ -101,9 +156,11 @@ void PlaylistFiles::refuseName()
     Q_EMIT nameRefused();
     // A playlist with no name is a file called ".m3u8" that the PSP lists as
     // blank; one left behind by another program goes too.
-    const QString nameless = playlist::playlistFilePath(m_saved.File2->path(), QString());
-    if (QFile::exists(nameless))
-        QFile::remove(nameless);
+    if (const std::unique_ptr<VolumeRoot> folder = m_folder.open()) {
+        const QString nameless = playlist::playlistFileName(QString());
+        if (folder->status(nameless).kind == VolumeRoot::Kind::File)
+            folder->remove(nameless);
+    }
     m_saved.File2->refresh();
     m_playlist.Text1->setText(texts::retryName.in(language()));
 }

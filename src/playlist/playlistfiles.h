@@ -1,8 +1,11 @@
 #pragma once
 
 #include "controls/mainwindowcontrols.h"
+#include "core/playlistfile.h"
 #include "core/texts.h"
+#include "playlist/playlistfolder.h"
 
+#include <optional>
 #include <QObject>
 
 // Opening a saved playlist from the playlist list and saving the current one
@@ -13,7 +16,8 @@ class PlaylistFiles : public QObject
     Q_OBJECT
 public:
     PlaylistFiles(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
-                  QAction *save, const QLineEdit &languageFlag, int codePage);
+                  QAction *save, const PlaylistFolder &folder, const QLineEdit &languageFlag,
+                  int codePage);
 
     void File2_Click();
     void save_Click();
@@ -25,6 +29,17 @@ Q_SIGNALS:
     void opened();
 
 private:
+    // The file last opened or saved here, as it was then.
+    struct KnownFile
+    {
+        QString path; // in the playlist folder
+        playlist::Encoding encoding = playlist::Encoding::Ansi;
+        // The whole file, to tell whether another program changed it; none
+        // when it was not read whole.
+        std::optional<QByteArray> bytes;
+    };
+
+    bool mayReplace(const QString &path);
     void refuseName();
     void warn(const QString &text);
     Language language() const;
@@ -32,6 +47,8 @@ private:
     QWidget &m_window;
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
+    PlaylistFolder m_folder;
     const QLineEdit &m_languageFlag;
     int m_codePage;
+    KnownFile m_known;
 };

@@ -73,7 +73,9 @@ void PspConnection::usePsp(const QString &root, const QString &holder,
                      [&setup](const FolderProblem &p) { return p.folder == setup.musicFolder; });
     tracks.Dir1->setDriveRoot(root);
     tracks.Dir1->setPath(musicIsFolder ? folderpath::join(root, setup.musicFolder) : root);
-    m_controls.saved.File2->setPath(folderpath::join(root, setup.playlistFolder));
+    // Without a playlist folder of its own the PSP's playlists list nothing.
+    m_controls.saved.File2->setPath(
+        setup.hasPlaylistFolder ? folderpath::join(root, setup.playlistFolder) : QString());
     Q_EMIT pspInUse(root);
     // Last, as a later arrival may be handled while the box is open.
     reportFolderProblems(root, setup);

@@ -32,11 +32,13 @@ need() {
 expected_files() {
     echo bin/zarvello
     echo share/applications/$id.desktop
+    echo share/doc/zarvello/changelog.Debian.gz
     echo share/doc/zarvello/copyright
     for size in 16 32 48 64 128 256; do
         echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
     done
     echo share/icons/hicolor/scalable/apps/$id.svg
+    echo share/lintian/overrides/zarvello
     echo share/man/man1/zarvello.1.gz
     echo share/metainfo/$id.metainfo.xml
 }
@@ -96,7 +98,7 @@ check_install() {
 
 check_package() {
     local build="$1" version="$2"
-    need "$cpack" dpkg-deb dpkg-shlibdeps file
+    need "$cpack" dpkg-deb dpkg-shlibdeps file lintian
     "$cpack" --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
         fail "cpack: $(cat "$work/cpack.log")"
     local deb
@@ -136,15 +138,24 @@ check_package() {
     [ -n "$(field Maintainer)" ] || fail "no Maintainer"
     local depends
     depends=",$(field Depends | tr -d ' '),"
-    # The fonts the interface draws with, Qt's translations and X11 plugin, and the libraries
-    # the program links as dpkg-shlibdeps found them.
-    for package in fonts-liberation2 fonts-comic-neue fonts-dejavu-core fonts-urw-base35 \
-        fonts-ipafont-gothic fonts-wine qt6-translations-l10n qt6-qpa-plugins \
-        libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 libc6; do
+    # Qt's X11 plugin, xdg-open, and the libraries the program links as dpkg-shlibdeps found them.
+    for package in qt6-qpa-plugins xdg-utils libqt6core6 libqt6gui6 libqt6widgets6 \
+        libqt6network6 libstdc++6 libc6; do
         grep -qE ",${package//+/\\+}(\([^)]*\))?," <<<"$depends" ||
             fail "Depends lacks $package: $depends"
     done
     grep -qE ',libicu[0-9]+\(' <<<"$depends" || fail "Depends lacks ICU: $depends"
+    # The fonts the interface draws with and Qt's translations: it runs without them.
+    [ "$(field Recommends)" = "fonts-liberation2, fonts-comic-neue, fonts-dejavu-core, \
+fonts-urw-base35, fonts-ipafont-gothic, fonts-wine, qt6-translations-l10n" ] ||
+        fail "Recommends: $(field Recommends)"
+
+    # Any error or warning of Debian's package checker fails, and so does missing hardening.
+    lintian --fail-on error,warning --display-info "$deb" >"$work/lintian" 2>"$work/lintian.log" ||
+        fail "lintian: $(cat "$work/lintian" "$work/lintian.log")"
+    if grep hardening- "$work/lintian"; then
+        fail "the program lacks hardening"
+    fi
 
     # Every dependency exists and the package would install here; as a simulation, no root needed.
     if command -v apt-get >/dev/null; then

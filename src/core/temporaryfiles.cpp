@@ -1,0 +1,34 @@
+#include "core/temporaryfiles.h"
+
+#include "platform/volumeroot.h"
+
+#include <QRandomGenerator>
+
+using namespace Qt::StringLiterals;
+
+QString unusedTemporaryName(const VolumeRoot &folder)
+{
+    for (;;) {
+        const QString name = u"zarvello-"_s +
+                             QString::number(QRandomGenerator::global()->generate(), 16) +
+                             u".tmp"_s;
+        if (folder.status(name).kind == VolumeRoot::Kind::Missing)
+            return name;
+    }
+}
+
+const QRegularExpression &temporaryNamePattern()
+{
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(u"zarvello-[0-9a-f]{1,8}\\.tmp(\\.[A-Za-z0-9]{6})?"_s));
+    return pattern;
+}
+
+void removeLeftovers(const VolumeRoot &folder, const QRegularExpression &pattern)
+{
+    for (const VolumeRoot::Entry &entry : folder.entries(QString())) {
+        if (pattern.match(entry.name).hasMatch() &&
+            folder.status(entry.name).kind == VolumeRoot::Kind::File)
+            folder.remove(entry.name);
+    }
+}

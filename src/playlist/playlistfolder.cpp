@@ -1,0 +1,28 @@
+#include "playlist/playlistfolder.h"
+
+#include "controls/filelistbox.h"
+#include "core/folderpath.h"
+#include "platform/volumenotifier.h"
+
+#include <QDir>
+#include <QLineEdit>
+
+PlaylistFolder::PlaylistFolder(const VolumeNotifier &volumes, const QLineEdit &lettre,
+                               const FileListBox &File2)
+    : m_volumes(volumes), m_lettre(lettre), m_File2(File2)
+{}
+
+std::unique_ptr<VolumeRoot> PlaylistFolder::open() const
+{
+    const QString root = QDir::fromNativeSeparators(m_lettre.text());
+    const QString folder = m_File2.path();
+    if (root.isEmpty() || !folder.startsWith(root))
+        return nullptr;
+    const std::unique_ptr<VolumeRoot> volume = m_volumes.openVolume(root);
+    return volume ? volume->openFolder(folder.mid(root.size())) : nullptr;
+}
+
+QString PlaylistFolder::shownPath(const QString &path) const
+{
+    return QDir::toNativeSeparators(folderpath::join(m_File2.path(), path));
+}
