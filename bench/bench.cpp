@@ -1,12 +1,12 @@
 // Measures what users wait for: start-up, a PSP's arrival, adding a whole
 // folder, listing a large folder, editing at the end of a long playlist,
-// opening and saving a long playlist, marking its missing tracks. Prints the
-// median of several runs of each: the handler alone, and the handler plus the
-// pass of the event loop that paints its result, which is what the user sees.
-// The two sides of a ratio run in turn (A B A B ...) under the same
-// conditions, timed in CPU time of the window's thread, which other programs
-// on the machine hardly disturb; a ratio is that of the two minimums.
-// Figures over their limit are marked "OVER".
+// opening and saving a long playlist, marking its missing tracks, sending
+// music to the PSP. Prints the median of several runs of each: the handler
+// alone, and the handler plus the pass of the event loop that paints its
+// result, which is what the user sees. The two sides of a ratio run in turn
+// (A B A B ...) under the same conditions, timed in CPU time of the window's
+// thread, which other programs on the machine hardly disturb; a ratio is that
+// of the two minimums. Figures over their limit are marked "OVER".
 
 #include "app/application.h"
 #include "app/frmmain.h"
@@ -16,6 +16,11 @@
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "core/playlistfile.h"
+#include "media/sendtrack.h"
+#include "platform/volumeroot.h"
+#include "send/musicsend.h"
+#include "send/senddialogs.h"
+#include "support/audiofiles.h"
 #include "support/drops.h"
 
 #include <algorithm>
@@ -31,9 +36,11 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -402,6 +409,194 @@ void benchPlaylistFile(const QTemporaryDir &drive)
     }
 }
 
+// Sends files to a fresh folder standing in for a PSP, on a pool of
+// workers, as a send does once started; the wall time in milliseconds.
+double timeSend(const QStringList &files, int workers)
+{
+    QTemporaryDir psp;
+    QDir(psp.path()).mkpath(u"MUSIC"_s);
+    const std::unique_ptr<VolumeRoot> volume = VolumeRoot::open(psp.path());
+    QList<SourceTrack> sources;
+    for (const QString &file : files)
+        sources.append(probeSource(file));
+    const SendPlan plan = planSend(sources, listMusic(*volume), TargetFormat::Mp3);
+    const std::atomic_bool cancelled{false};
+    QThreadPool pool;
+    pool.setMaxThreadCount(workers);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < sources.size(); ++i) {
+        pool.start([&, i] {
+            sendTrack(*volume, u"MUSIC"_s, sources.at(i), plan.tracks.at(i), TargetFormat::Mp3,
+                      cancelled);
+        });
+    }
+    pool.waitForDone();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// The same conversions by the ffmpeg program, one process per worker.
+double timeFfmpeg(const QString &program, const QStringList &files, int processes)
+{
+    QTemporaryDir output;
+    QElapsedTimer timer;
+    timer.start();
+    QList<std::shared_ptr<QProcess>> running;
+    for (int i = 0; i < files.size() || !running.isEmpty();) {
+        if (i < files.size() && running.size() < processes) {
+            auto process = std::make_shared<QProcess>();
+            process->start(program,
+                           {u"-nostdin"_s, u"-loglevel"_s, u"error"_s, u"-i"_s, files.at(i),
+                            u"-map"_s, u"0:a"_s, u"-c:a"_s, u"libmp3lame"_s, u"-q:a"_s, u"2"_s,
+                            u"-ar"_s, u"44100"_s, u"-id3v2_version"_s, u"3"_s, u"-write_id3v1"_s,
+                            u"1"_s, output.filePath(QString::number(i) + u".mp3"_s)});
+            running.append(process);
+            ++i;
+            continue;
+        }
+        running.takeFirst()->waitForFinished(-1);
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double timeCopy(const QStringList &files)
+{
+    QTemporaryDir output;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString &file : files) {
+        QFile source(file);
+        QFile target(output.filePath(QFileInfo(file).fileName()));
+        source.open(QIODevice::ReadOnly);
+        target.open(QIODevice::WriteOnly);
+        while (!source.atEnd())
+            target.write(source.read(1024 * 1024));
+        target.flush();
+        fsync(target.handle());
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+qint64 statusKib(const char *field)
+{
+    QFile status(u"/proc/self/status"_s);
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').at(0).toLongLong();
+    }
+    return 0;
+}
+
+// A send through the window, from the drop to the report: the longest the
+// event loop went without turning, and how far memory rose above where it was.
+void benchSendInWindow(const QStringList &files)
+{
+    QTemporaryDir psp;
+    QDir(psp.path()).mkpath(u"PSP"_s);
+    const std::unique_ptr<FrmMain> window = connectedWindow(psp.path() + u'/');
+    paint();
+    // Resets the process's peak memory to what it uses now.
+    QFile clear(u"/proc/self/clear_refs"_s);
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    const qint64 before = statusKib("VmRSS:");
+
+    bool done = false;
+    QObject::connect(&window->send(), &MusicSend::finished, [&] { done = true; });
+    window->send().start(files);
+    QElapsedTimer timer;
+    timer.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, timer.nsecsElapsed() - last);
+        last = timer.nsecsElapsed();
+        for (SendPlanDialog *plan : window->findChildren<SendPlanDialog *>()) {
+            auto *start = plan->findChild<QPushButton *>(u"start"_s);
+            if (plan->isVisible() && start->isEnabled())
+                start->click();
+        }
+    });
+    last = timer.nsecsElapsed();
+    tick.start(1);
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    tick.stop();
+    const QByteArray what =
+        "send of " + QByteArray::number(files.size()) + " tracks: longest stall of the event loop";
+    report(what.constData(), double(longest) / 1e6, 50);
+    std::printf(
+        "%-62s %9.1f MiB   (limit 150 MiB)\n",
+        ("send of " + QByteArray::number(files.size()) + " tracks: memory growth").constData(),
+        double(statusKib("VmHWM:") - before) / 1024.0);
+}
+
+void reportFloor(const char *what, double ratio, double floor)
+{
+    std::printf("%-62s %9.2f x    (at least %g x)%s\n", what, ratio, floor,
+                ratio < floor ? "  UNDER" : "");
+    std::fflush(stdout);
+}
+
+void reportRuns(const char *what, const QList<double> &times)
+{
+    std::printf("%-62s %9.1f ms   (min %.1f ms)\n", what, median(times),
+                *std::min_element(times.cbegin(), times.cend()));
+}
+
+void benchSend()
+{
+    constexpr int sendRuns = 3;
+    QTemporaryDir sources;
+    QStringList flacs;
+    QStringList waves;
+    QStringList shortTracks;
+    for (int i = 1; i <= 8; ++i) {
+        flacs.append(sources.filePath(u"long %1.flac"_s.arg(i)));
+        writeTone(flacs.constLast(), "flac", 60, 44100, 2, {{u"title"_s, u"Long"_s}});
+        waves.append(sources.filePath(u"copy %1.wav"_s.arg(i)));
+        writeTone(waves.constLast(), "wav", 120, 44100, 2);
+    }
+    for (int i = 1; i <= 100; ++i) {
+        shortTracks.append(sources.filePath(u"short %1.flac"_s.arg(i)));
+        writeTone(shortTracks.constLast(), "flac", 10, 44100, 2, {{u"title"_s, u"Short"_s}});
+    }
+    benchSendInWindow(shortTracks);
+
+    const int cores = QThread::idealThreadCount();
+    const QString ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_s);
+    QList<double> ours;
+    QList<double> theirs;
+    QList<double> one;
+    QList<double> copies;
+    QList<double> plain;
+    for (int run = 0; run < sendRuns; ++run) {
+        ours.append(timeSend(flacs, cores));
+        if (!ffmpeg.isEmpty())
+            theirs.append(timeFfmpeg(ffmpeg, flacs, cores));
+        one.append(timeSend(flacs, 1));
+        copies.append(timeSend(waves, cores));
+        plain.append(timeCopy(waves));
+    }
+    reportRuns("convert 8 x 60 s FLAC to MP3, one worker per core", ours);
+    reportRuns("  ...with one worker", one);
+    reportFloor("  ...speed-up from one worker to one per core", median(one) / median(ours), 1.7);
+    if (ffmpeg.isEmpty()) {
+        std::printf("  ...ffmpeg is not installed: no comparison with it\n");
+    } else {
+        reportRuns("  ...ffmpeg program, one process per core", theirs);
+        reportRatio("  ...ours against ffmpeg's wall time", median(ours) / median(theirs), 1.15);
+    }
+    reportRuns("copy 8 x 20 MB WAV as they are", copies);
+    reportRuns("  ...plain file copy of the same files", plain);
+    reportFloor("  ...our throughput against the plain copy's", median(plain) / median(copies),
+                0.9);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -411,6 +606,7 @@ int main(int argc, char **argv)
     messagebox::recordInsteadOfShowing();
     std::printf("Zarvello benchmark, median of %d runs\n\n", runs);
     benchStartup();
+    benchSend();
 
     QTemporaryDir card;
     QDir(card.path()).mkpath(u"PSP"_s);

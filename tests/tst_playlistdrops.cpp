@@ -4,6 +4,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "core/texts.h"
+#include "send/senddialogs.h"
 #include "support/drops.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
@@ -132,6 +133,7 @@ void TestPlaylistDrops::droppedFiles_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<int>("langId");
     QTest::addColumn<QStringList>("after");
+    // Local files off the drive are sent to the PSP; the others are said.
     QTest::addColumn<QStringList>("offDrive");
     QTest::addColumn<QStringList>("notTracks");
     const int english = 0x0409;
@@ -217,8 +219,10 @@ void TestPlaylistDrops::droppedFiles()
     QCoreApplication::processEvents();
     const Language language = langId == 0x040C ? Language::French : Language::English;
     QStringList paragraphs;
-    if (!offDrive.isEmpty())
-        paragraphs.append(texts::droppedOffDrive.in(language).arg(shown(offDrive)));
+    const QStringList notLocal = offDrive.filter(u"://"_s);
+    if (!notLocal.isEmpty())
+        paragraphs.append(texts::droppedOffDrive.in(language).arg(shown(notLocal)));
+    QCOMPARE(window->findChild<SendPlanDialog *>() != nullptr, notLocal.size() < offDrive.size());
     if (!notTracks.isEmpty())
         paragraphs.append(texts::droppedNotTracks.in(language).arg(shown(notTracks)));
     const QList<messagebox::Shown> boxes = messagebox::takeShown();

@@ -116,7 +116,7 @@ void TestPspConnection::pspWithoutItsFolders()
     QCOMPARE(window->controls().tracks.music->path(), drive.filePath(u"MUSIC"_s));
     QCOMPARE(window->controls().saved.File2->path(), drive.filePath(u"PSP/PLAYLIST/MUSIC"_s));
     QCOMPARE(window->controls().tracks.music->pattern(),
-             u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3"_s);
+             u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3;*.m4a"_s);
     QCOMPARE(window->controls().saved.File2->pattern(), u"*.m3u8"_s);
     QVERIFY(messagebox::takeShown().isEmpty());
 }

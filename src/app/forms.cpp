@@ -3,10 +3,12 @@
 #include "about/frmabout.h"
 #include "app/frmmain.h"
 #include "browser/filebrowse.h"
+#include "controls/filelistbox.h"
 #include "playlist/playlistediting.h"
 #include "playlist/typingerror.h"
 
 #include <QEvent>
+#include <QMimeData>
 
 Forms::Forms(FrmMain &main) : QObject(&main), m_main(main) {}
 
@@ -53,6 +55,9 @@ FileBrowse &Forms::filebrowse()
         auto *browser = new FileBrowse(m_main, *controls.Text2, controls.tracks, programIcon());
         connect(browser, &FileBrowse::entryChosen, &m_main.editing(),
                 &PlaylistEditing::appendEntry);
+        browser->music->setDropFormats({QStringLiteral("text/uri-list")});
+        connect(browser->music, &ListBox::dropped, &m_main,
+                [this](int, const QMimeData *dropped) { m_main.sendDropped(dropped->urls()); });
         return browser;
     });
 }

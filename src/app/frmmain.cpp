@@ -13,11 +13,14 @@
 #include "controls/messagebox.h"
 #include "controls/picture.h"
 #include "controls/textbox.h"
+#include "core/droppedfiles.h"
 #include "core/folderpath.h"
 #include "core/languagecode.h"
 #include "core/texts.h"
 #include "core/version.h"
 #include "platform/taskbar.h"
+#include "platform/volumenotifier.h"
+#include "platform/volumeroot.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistdrops.h"
@@ -26,12 +29,15 @@
 #include "playlist/typingerror.h"
 #include "psp/pspconnection.h"
 #include "psp/tracklibrary.h"
+#include "send/musicsend.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -103,7 +109,21 @@ void FrmMain::connectSubsystems()
         marks->recheck();
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
-    new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
+    auto *drops = new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
+    // The PSP in use is a volume, or a folder named on the command line.
+    m_send = new MusicSend(*this, *c.lettre, flag, [this](const QString &root) {
+        if (!SysInfo1())
+            return VolumeRoot::open(root);
+        std::unique_ptr<VolumeRoot> volume = SysInfo1()->openVolume(root);
+        return volume ? std::move(volume) : SysInfo1()->openFolder(root).root;
+    });
+    connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
+    connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
+    connect(m_send, &MusicSend::finished, this, &FrmMain::sendFinished);
+    connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
+    c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
+    connect(c.tracks.music, &ListBox::dropped, this,
+            [this](int, const QMimeData *dropped) { sendDropped(dropped->urls()); });
     auto *tracks = new TrackLibrary(c.tracks, this);
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,
@@ -222,6 +242,7 @@ void FrmMain::buildMenus()
     m.file = menus->addMenu(texts::menuFile.builtIn());
     m.mnnew = m.file->addAction(texts::menuNew.builtIn());
     m.mnnew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m.send = m.file->addAction(texts::menuSend.builtIn());
     m.bar = m.file->addSeparator();
     m.save = m.file->addAction(texts::menuSave.builtIn());
     m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -233,8 +254,8 @@ void FrmMain::buildMenus()
     m.file->setObjectName(QStringLiteral("file"));
     m.file->menuAction()->setObjectName(QStringLiteral("file"));
     const std::pair<QAction *, const char *> names[] = {
-        {m.mnnew, "mnnew"},     {m.bar, "bar"},       {m.save, "save"},  {m.barre1, "barre1"},
-        {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
+        {m.mnnew, "mnnew"},   {m.send, "send"},       {m.bar, "bar"},       {m.save, "save"},
+        {m.barre1, "barre1"}, {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
     for (const auto &[action, name] : names)
         action->setObjectName(QLatin1String(name));
 
@@ -300,6 +321,7 @@ void FrmMain::applyEnglishTexts()
     c.saved.Command4->setText(texts::deletePlaylist.in(en));
     c.menus.file->setTitle(texts::menuFile.in(en));
     c.menus.mnnew->setText(texts::menuNew.in(en));
+    c.menus.send->setText(texts::menuSend.in(en));
     c.menus.save->setText(texts::menuSave.in(en));
     c.menus.explore->setText(texts::menuExplore.in(en));
     c.menus.about->setText(texts::menuAbout.in(en));
@@ -370,6 +392,8 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 void FrmMain::Form_Unload()
 {
+    // Tracks still being written are dropped; those finished stay.
+    m_send->abandon();
     UnloadAllForms();
 }
 
@@ -379,5 +403,50 @@ void FrmMain::UnloadAllForms()
     for (QWidget *window : m_forms->loaded()) {
         if (window != this)
             window->close();
+    }
+}
+
+void FrmMain::sendDropped(const QList<QUrl> &urls)
+{
+    const DroppedFiles files =
+        sortDroppedFiles(urls, QDir::fromNativeSeparators(m_controls.lettre->text()));
+    if (files.toSend.isEmpty())
+        return;
+    // Started once the drop is over, as the drag still holds the mouse.
+    QMetaObject::invokeMethod(
+        this, [this, files] { startSend(-1, files.toSend); }, Qt::QueuedConnection);
+}
+
+void FrmMain::startSend(int position, const QStringList &paths)
+{
+    if (m_send->start(paths))
+        m_sendPosition = position;
+}
+
+void FrmMain::sendFinished(const QList<SentTrack> &tracks)
+{
+    const int position = std::exchange(m_sendPosition, -1);
+    if (position < 0)
+        return;
+    QStringList entries;
+    for (const SentTrack &track : tracks) {
+        if (!track.entry.isEmpty())
+            entries.append(track.entry);
+    }
+    m_editing->insertEntries(position, entries);
+}
+
+void FrmMain::refreshTrackLists()
+{
+    // A new drive root empties a folder list, so opening its folder again
+    // reads it afresh, new folders included, and its track list follows.
+    for (DirListBox *folders :
+         {m_controls.tracks.Dir1,
+          m_forms->loadedBrowser() ? m_forms->loadedBrowser()->Dir1 : nullptr}) {
+        if (!folders || folders->driveRoot().isEmpty())
+            continue;
+        const QString path = folders->path();
+        folders->setDriveRoot(folders->driveRoot());
+        folders->setPath(path);
     }
 }

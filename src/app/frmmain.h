@@ -6,9 +6,12 @@
 
 #include <QMainWindow>
 
+class MusicSend;
 struct Phrase;
 class PlaylistEditing;
 class PspConnection;
+class QUrl;
+struct SentTrack;
 
 // The main window. Its controls hold the program's shared state: the language
 // flag (Text2), the PSP drive root (lettre), the current playlist (List1) and
@@ -41,6 +44,10 @@ public:
     Forms &forms() { return *m_forms; }
     PlaylistEditing &editing() { return *m_editing; }
 
+    MusicSend &send() { return *m_send; }
+    // Files dropped on a list of the PSP's tracks: those off the PSP are sent.
+    void sendDropped(const QList<QUrl> &urls);
+
     QString GetSystemLanguageCode() const;
     void PositionMediaBrowser();
     void UnloadAllForms();
@@ -61,10 +68,17 @@ private:
     // A warning box in the interface language; %1 of the phrase is subject.
     void warn(const Phrase &phrase, const QString &subject);
     void about_Click();
+    // Sends files; position is where their entries go in the current
+    // playlist, or -1 for none.
+    void startSend(int position, const QStringList &paths);
+    void sendFinished(const QList<SentTrack> &tracks);
+    void refreshTrackLists();
 
     PlatformServices m_services;
     MainWindowControls m_controls;
     Forms *m_forms = nullptr;
     PlaylistEditing *m_editing = nullptr;
     PspConnection *m_psp = nullptr;
+    MusicSend *m_send = nullptr;
+    int m_sendPosition = -1;
 };

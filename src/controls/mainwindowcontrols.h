@@ -59,6 +59,7 @@ struct MainMenus
 {
     QMenu *file = nullptr;
     QAction *mnnew = nullptr;
+    QAction *send = nullptr;
     QAction *bar = nullptr;
     QAction *save = nullptr;
     QAction *barre1 = nullptr;

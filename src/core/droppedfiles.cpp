@@ -17,7 +17,7 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
     const QString root = folderpath::rootForm(QFileInfo(driveRoot).canonicalFilePath());
     for (const QUrl &url : urls) {
         if (!url.isLocalFile()) {
-            sorted.offDrive.append(url.toDisplayString());
+            sorted.notLocal.append(url.toDisplayString());
             continue;
         }
         const QString path = url.toLocalFile();
@@ -25,7 +25,7 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
         const QFileInfo file(QFileInfo(path).canonicalFilePath());
         const QString real = file.filePath();
         if (real.isEmpty() || !folderpath::isWithin(real, root)) {
-            sorted.offDrive.append(shown);
+            sorted.toSend.append(real.isEmpty() ? path : real);
             continue;
         }
         const QString folder = folderpath::normalised(file.path());

@@ -6,13 +6,16 @@
 
 // Files dropped on the current playlist, sorted out: the playlist entries of
 // the audio files on the PSP's drive, in the order given, built as a click in
-// a track list builds them, and the others, in the system's notation.
+// a track list builds them, the local files to send to the PSP, and the
+// others, in the system's notation.
 struct DroppedFiles
 {
     QStringList entries;
-    // Not on the drive once links and ".." are resolved (missing ones among
-    // them), or not local files: the PSP could never play them.
-    QStringList offDrive;
+    // Local files and folders not on the drive once links and ".." are
+    // resolved (missing ones among them), in Qt's notation: sent to the PSP.
+    QStringList toSend;
+    // Not local files: the PSP could never play them.
+    QStringList notLocal;
     // On the drive, but folders, or files that the track lists do not list.
     QStringList notTracks;
 };

@@ -43,10 +43,11 @@ struct VolumeSetup
 // are removed.
 VolumeSetup setUpVolume(const VolumeRoot &volume);
 
-// The audio files the track lists show, and the playlist files.
+// The audio files the track lists show (AAC in ".m4a" among them, as sent
+// music may be), and the playlist files.
 inline QString audioFilePatterns()
 {
-    return QStringLiteral("*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3");
+    return QStringLiteral("*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3;*.m4a");
 }
 
 inline QString playlistFilePattern()

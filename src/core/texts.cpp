@@ -175,6 +175,52 @@ const Phrase droppedNotTracks{
     u"Only the audio files that the track list shows can be added to the playlist; these "
     u"folders and files were not:\n%1"};
 
+const Phrase menuSend{u"Envoyer de la musique sur la PSP...", u"Send music to the PSP..."};
+const Phrase sendTitle{u"Envoyer de la musique sur la PSP", u"Send music to the PSP"};
+const Phrase sendLooking{u"Examen des morceaux…", u"Looking at the tracks…"};
+const Phrase sendTracks{u"Morceaux : %1", u"Tracks: %1"};
+const Phrase sendCopied{u"Copiés tels quels : %1", u"Copied as they are: %1"};
+const Phrase sendConverted{u"Convertis : %1", u"Converted: %1"};
+const Phrase sendAlreadyThere{u"Déjà sur la PSP, pas envoyés : %1",
+                              u"Already on the PSP, not sent: %1"};
+const Phrase sendRefused{u"Illisibles ou pas de la musique : %1", u"Unreadable or not audio: %1"};
+const Phrase sendSize{u"Taille sur la PSP : %1 (espace libre : %2)",
+                      u"Size on the PSP: %1 (free space: %2)"};
+const Phrase sendMissingSpace{
+    u"Il manque %1 sur la PSP : rien ne sera écrit. Libérez de la place ou envoyez moins de "
+    u"morceaux.",
+    u"The PSP lacks %1 of free space: nothing will be written. Make room or send fewer "
+    u"tracks."};
+const Phrase sendFolders{u"Dossiers : %1", u"Folders: %1"};
+const Phrase sendFormat{u"Convertir en :", u"Convert to:"};
+const Phrase sendStart{u"&Démarrer", u"&Start"};
+const Phrase sendCancel{u"Annuler", u"Cancel"};
+const Phrase sendProgressTitle{u"Envoi sur la PSP", u"Sending to the PSP"};
+const Phrase sendCurrent{u"En cours : %1", u"Now: %1"};
+const Phrase sendDoneOfTotal{u"Morceaux envoyés : %1 sur %2", u"Tracks done: %1 of %2"};
+const Phrase sendTimeLeft{u"Temps restant : %1", u"Time left: %1"};
+const Phrase sendTimeLeftUnknown{u"Temps restant : calcul en cours", u"Time left: working it out"};
+const Phrase sendReport{u"Morceaux envoyés sur la PSP : %1.", u"Tracks sent to the PSP: %1."};
+const Phrase sendReportNotSent{u"Ces morceaux n'ont pas été envoyés :",
+                               u"These tracks were not sent:"};
+const Phrase sendNoPsp{u"La PSP n'est plus accessible : rien n'a été envoyé.",
+                       u"The PSP cannot be reached: nothing was sent."};
+const Phrase sendMediumFull{
+    u"La PSP est pleine : l'envoi s'est arrêté. Les morceaux terminés y sont restés.",
+    u"The PSP is full: sending stopped. The tracks already finished stay on it."};
+const Phrase sendNothing{u"Aucun morceau à envoyer.", u"No tracks to send."};
+const Phrase sendWhyAlreadyThere{u"déjà sur la PSP", u"already on the PSP"};
+const Phrase sendWhyUnreadable{u"illisible ou abîmé", u"unreadable or damaged"};
+const Phrase sendWhyNotAudio{u"ce n'est pas de la musique", u"not audio"};
+const Phrase sendWhyTooLarge{u"trop gros pour la PSP", u"too large for the PSP"};
+const Phrase sendWhyFolder{u"son dossier n'a pas pu être créé sur la PSP",
+                           u"its folder could not be made on the PSP"};
+const Phrase sendWhyNameTaken{u"un autre fichier a pris son nom entre-temps",
+                              u"another file took its name meanwhile"};
+const Phrase sendWhyFull{u"la PSP est pleine", u"the PSP is full"};
+const Phrase sendWhyWrite{u"l'écriture sur la PSP a échoué", u"writing on the PSP failed"};
+const Phrase sendWhyCancelled{u"envoi annulé", u"sending cancelled"};
+
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "
     u"PSP.",

@@ -63,6 +63,42 @@ extern const Phrase playlistNameBox;
 // which have no heading of their own.
 extern const Phrase folderListName;
 
+// Sending music to the PSP.
+extern const Phrase menuSend;
+extern const Phrase sendTitle;
+extern const Phrase sendLooking;
+extern const Phrase sendTracks;
+extern const Phrase sendCopied;
+extern const Phrase sendConverted;
+extern const Phrase sendAlreadyThere;
+extern const Phrase sendRefused;
+extern const Phrase sendSize;
+extern const Phrase sendMissingSpace;
+extern const Phrase sendFolders;
+extern const Phrase sendFormat;
+extern const Phrase sendStart;
+extern const Phrase sendCancel;
+extern const Phrase sendProgressTitle;
+extern const Phrase sendCurrent;
+extern const Phrase sendDoneOfTotal;
+extern const Phrase sendTimeLeft;
+extern const Phrase sendTimeLeftUnknown;
+extern const Phrase sendReport;
+extern const Phrase sendReportNotSent;
+extern const Phrase sendNoPsp;
+extern const Phrase sendMediumFull;
+extern const Phrase sendNothing;
+// Why a track was not sent.
+extern const Phrase sendWhyAlreadyThere;
+extern const Phrase sendWhyUnreadable;
+extern const Phrase sendWhyNotAudio;
+extern const Phrase sendWhyTooLarge;
+extern const Phrase sendWhyFolder;
+extern const Phrase sendWhyNameTaken;
+extern const Phrase sendWhyFull;
+extern const Phrase sendWhyWrite;
+extern const Phrase sendWhyCancelled;
+
 // About dialog.
 extern const Phrase aboutTitlePrefix;
 extern const Phrase aboutDescription;

@@ -18,6 +18,7 @@ public:
     {
         QString name;
         bool isFolder = false;
+        qint64 size = -1; // for a regular file; -1 for anything else
     };
 
     enum class Made
@@ -88,6 +89,18 @@ public:
     virtual bool rename(const QString &from, const QString &to, QString *error) const = 0;
     // Removes a file, never a folder.
     virtual bool remove(const QString &path) const = 0;
+
+    // Bytes a program may still write on the volume; -1 when unknown.
+    virtual qint64 freeBytes() const = 0;
+    // Makes a new file, open for reading and writing, to be written bit by
+    // bit; null when a file of that name is already there or it cannot be
+    // made. Never opens an existing one.
+    virtual std::unique_ptr<QFile> openNewFile(const QString &path) const = 0;
+    // Writes what is buffered and waits until the medium holds it.
+    virtual bool flushToMedium(QFile &file) const = 0;
+    // Gives a file in a folder a new name in the same folder; refused when
+    // the new name is taken, so nothing is ever replaced.
+    virtual bool renameNew(const QString &folder, const QString &from, const QString &to) const = 0;
 
     // Opens a root folder; null when there is no folder to open.
     static std::unique_ptr<VolumeRoot> open(const QString &root);

@@ -1,11 +1,13 @@
 #include "platform/volumeroot.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <QFile>
 #include <QStringList>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
@@ -34,11 +36,21 @@ private:
 
 constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
+{
+    VolumeRoot::Entry entry{QFile::decodeName(name)};
+    struct stat status;
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        entry.isFolder = S_ISDIR(status.st_mode);
+        if (S_ISREG(status.st_mode))
+            entry.size = status.st_size;
+    }
+    return entry;
+}
+
 bool isFolderIn(int folder, const QByteArray &name)
 {
-    struct stat status;
-    return ::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISDIR(status.st_mode);
+    return entryIn(folder, name).isFolder;
 }
 
 VolumeRoot::Kind kindOf(mode_t mode)
@@ -94,7 +106,7 @@ public:
         while (const dirent *entry = ::readdir(listing)) {
             const QByteArray name(entry->d_name);
             if (name != "." && name != "..")
-                found.append({QFile::decodeName(name), isFolderIn(listed, name)});
+                found.append(entryIn(listed, name));
         }
         ::closedir(listing);
         return found;
@@ -213,6 +225,58 @@ public:
                        toName.constData()) != 0)
             return fail(error);
         return true;
+    }
+
+    qint64 freeBytes() const override
+    {
+        struct statvfs status;
+        if (::fstatvfs(m_root.get(), &status) != 0)
+            return -1;
+        return qint64(status.f_bavail) * qint64(status.f_frsize);
+    }
+
+    std::unique_ptr<QFile> openNewFile(const QString &path) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        if (parent.get() < 0)
+            return nullptr;
+        Descriptor fd(::openat(parent.get(), name.constData(),
+                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd.get() < 0)
+            return nullptr;
+        auto file = std::make_unique<QFile>();
+        if (!file->open(fd.get(), QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
+            return nullptr;
+        fd.release();
+        return file;
+    }
+
+    bool flushToMedium(QFile &file) const override
+    {
+        return file.flush() && ::fsync(file.handle()) == 0;
+    }
+
+    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    {
+        const Descriptor parent(openFolderAt(folder));
+        const QByteArray oldName = QFile::encodeName(from);
+        const QByteArray newName = QFile::encodeName(to);
+        if (parent.get() < 0)
+            return false;
+        if (::renameat2(parent.get(), oldName.constData(), parent.get(), newName.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return true;
+        // File systems that cannot promise it get a look first; a name taken
+        // in between is the only way left to replace a file.
+        if (errno != EINVAL)
+            return false;
+        struct stat status;
+        if (::fstatat(parent.get(), newName.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ||
+            errno != ENOENT)
+            return false;
+        return ::renameat(parent.get(), oldName.constData(), parent.get(), newName.constData()) ==
+               0;
     }
 
     bool remove(const QString &path) const override

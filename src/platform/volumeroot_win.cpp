@@ -1,9 +1,13 @@
 #include "platform/volumeroot.h"
 
 #include <filesystem>
+#include <io.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <system_error>
+#include <windows.h>
 
 namespace {
 
@@ -31,7 +35,8 @@ public:
                                         .entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                        QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &info : infos)
-            found.append({info.fileName(), info.isDir() && !info.isSymLink()});
+            found.append({info.fileName(), info.isDir() && !info.isSymLink(),
+                          info.isFile() && !info.isSymLink() ? info.size() : -1});
         return found;
     }
 
@@ -110,6 +115,37 @@ public:
         std::error_code failure;
         std::filesystem::rename(systemPath(from), systemPath(to), failure);
         return !failure || fail(error, QString::fromLocal8Bit(failure.message()));
+    }
+
+    qint64 freeBytes() const override
+    {
+        const QStorageInfo storage(m_root);
+        return storage.isValid() ? storage.bytesAvailable() : -1;
+    }
+
+    std::unique_ptr<QFile> openNewFile(const QString &path) const override
+    {
+        auto file = std::make_unique<QFile>(m_root.filePath(path));
+        if (!file->open(QIODevice::ReadWrite | QIODevice::NewOnly))
+            return nullptr;
+        return file;
+    }
+
+    bool flushToMedium(QFile &file) const override
+    {
+        return file.flush() &&
+               FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+    }
+
+    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    {
+        const QDir parent(m_root.filePath(folder));
+        // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
+        return MoveFileExW(reinterpret_cast<const wchar_t *>(
+                               QDir::toNativeSeparators(parent.filePath(from)).utf16()),
+                           reinterpret_cast<const wchar_t *>(
+                               QDir::toNativeSeparators(parent.filePath(to)).utf16()),
+                           0);
     }
 
     bool remove(const QString &path) const override { return QFile::remove(m_root.filePath(path)); }

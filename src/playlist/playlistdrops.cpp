@@ -50,10 +50,16 @@ void PlaylistDrops::List1_DragDrop(int position, const QMimeData *data)
     const DroppedFiles files =
         sortDroppedFiles(data->urls(), QDir::fromNativeSeparators(m_driveRoot.text()));
     m_editing.insertEntries(position, files.entries);
-    if (files.offDrive.isEmpty() && files.notTracks.isEmpty())
-        return;
-    // Said once the drop is over: a box opened while the drag still holds
+    // Handled once the drop is over: a box opened while the drag still holds
     // the mouse could not be answered.
+    if (!files.toSend.isEmpty()) {
+        const int at = position + int(files.entries.size());
+        QMetaObject::invokeMethod(
+            this, [this, at, files] { Q_EMIT sendRequested(at, files.toSend); },
+            Qt::QueuedConnection);
+    }
+    if (files.notLocal.isEmpty() && files.notTracks.isEmpty())
+        return;
     QMetaObject::invokeMethod(
         this, [this, files] { sayWhatWasLeftOut(files); }, Qt::QueuedConnection);
 }
@@ -62,8 +68,8 @@ void PlaylistDrops::sayWhatWasLeftOut(const DroppedFiles &files)
 {
     const Language language = languageFromFlag(m_languageFlag.text());
     QStringList paragraphs;
-    if (!files.offDrive.isEmpty())
-        paragraphs.append(texts::droppedOffDrive.in(language).arg(listed(files.offDrive)));
+    if (!files.notLocal.isEmpty())
+        paragraphs.append(texts::droppedOffDrive.in(language).arg(listed(files.notLocal)));
     if (!files.notTracks.isEmpty())
         paragraphs.append(texts::droppedNotTracks.in(language).arg(listed(files.notTracks)));
     messagebox::show(&m_window, paragraphs.join(u"\n\n"), QString(), QMessageBox::Ok,

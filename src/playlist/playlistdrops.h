@@ -10,9 +10,10 @@ struct DroppedFiles;
 
 // Drops on the current playlist. An entry dragged within it moves where it is
 // dropped. Audio files dragged from a track list or a file manager are
-// inserted there, as a click in a track list would add them; files off the
-// PSP's drive (which it could never play), folders and other files are left
-// out, and a message says which.
+// inserted there, as a click in a track list would add them; local files and
+// folders off the PSP's drive are asked to be sent to the PSP, their tracks
+// to follow at the same place. What is not a local file, and folders and
+// other files on the drive, are left out, and a message says which.
 class PlaylistDrops : public QObject
 {
     Q_OBJECT
@@ -21,6 +22,10 @@ public:
                   const QLineEdit &driveRoot, const QLineEdit &languageFlag);
 
     void List1_DragDrop(int position, const QMimeData *data);
+
+Q_SIGNALS:
+    // Local files off the PSP were dropped; their entries belong at position.
+    void sendRequested(int position, const QStringList &paths);
 
 private:
     void sayWhatWasLeftOut(const DroppedFiles &files);

@@ -7,6 +7,7 @@
 #include "core/storagelayout.h"
 #include "core/texts.h"
 #include "core/unitmask.h"
+#include "media/sendtrack.h"
 #include "platform/volumenotifier.h"
 
 #include <algorithm>
@@ -53,6 +54,9 @@ void PspConnection::usePsp(const QString &root, const QString &holder,
 {
     // The handle is let go before any box waits, so that ejecting finds it free.
     const VolumeSetup setup = setUpVolume(*volume);
+    // What a send left when the PSP was pulled out in the middle.
+    if (setup.isPsp)
+        removeSendLeftovers(*volume, setup.musicFolder);
     volume.reset();
     if (!setup.isPsp) {
         showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);

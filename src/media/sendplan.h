@@ -1,0 +1,55 @@
+#pragma once
+
+#include "media/conversion.h"
+#include "media/sourcetrack.h"
+#include "platform/volumeroot.h"
+
+#include <QList>
+#include <QStringList>
+
+// What the PSP's music folder holds, read once before a send is planned.
+struct MusicListing
+{
+    // The music folder relative to the root, spelled as on the volume;
+    // empty when the volume has none.
+    QString musicFolder;
+    struct Folder
+    {
+        VolumeRoot::Entry entry;
+        QList<VolumeRoot::Entry> files; // for a folder
+    };
+    QList<Folder> entries;
+    qint64 freeBytes = -1;
+};
+
+MusicListing listMusic(const VolumeRoot &volume);
+
+// One source's place in a send.
+struct PlannedTrack
+{
+    SendMethod method = SendMethod::Refuse;
+    // Already on the PSP under that name (with the same size, for a copy):
+    // not sent again, its entry is used.
+    bool alreadyThere = false;
+    QString folder;   // below the music folder
+    QString fileName; // in that folder
+    qint64 bytes = 0; // expected on the PSP, for one that is sent
+};
+
+struct SendPlan
+{
+    QList<PlannedTrack> tracks; // one per source, in the same order
+    int copies = 0;
+    int conversions = 0;
+    int alreadyThere = 0;
+    int refused = 0;
+    qint64 bytes = 0;
+    QStringList folders;    // where tracks go, in order of first use
+    QStringList newFolders; // those among them not there yet
+};
+
+// Where each source goes by the PSP's rules (see sendnames.h): one album
+// folder below the music folder, named from the tags, and a file name that no
+// other file there holds, ignoring case; nothing is ever replaced.
+SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
+                  TargetFormat format);

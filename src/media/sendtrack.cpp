@@ -1,0 +1,108 @@
+#include "media/sendtrack.h"
+
+#include "core/temporaryfiles.h"
+#include "media/tagging.h"
+#include "platform/volumeroot.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr qint64 chunkSize = 1024 * 1024;
+
+// Below this, a failed write is taken for a full medium.
+constexpr qint64 fullMargin = 4 * chunkSize;
+
+TrackOutcome writeFailure(const VolumeRoot &volume, qint64 wanted)
+{
+    const qint64 left = volume.freeBytes();
+    return left >= 0 && left < wanted + fullMargin ? TrackOutcome::MediumFull
+                                                   : TrackOutcome::WriteFailed;
+}
+
+TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &sourcePath,
+                      const std::atomic_bool &cancelled)
+{
+    QFile source(sourcePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return TrackOutcome::Unreadable;
+    QByteArray chunk;
+    while (!source.atEnd()) {
+        if (cancelled)
+            return TrackOutcome::Cancelled;
+        chunk = source.read(chunkSize);
+        if (chunk.isEmpty())
+            return TrackOutcome::Unreadable;
+        if (target.write(chunk) != chunk.size())
+            return writeFailure(volume, chunk.size());
+    }
+    return TrackOutcome::Sent;
+}
+
+TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTrack &source,
+                         TargetFormat format, const std::atomic_bool &cancelled)
+{
+    Conversion converted = convertTrack(source.path, format, cancelled);
+    if (cancelled)
+        return TrackOutcome::Cancelled;
+    if (converted.file.isEmpty() || !tagFile(converted.file, format, source.tags,
+                                             coverFor(converted.embeddedCover, source.path)))
+        return TrackOutcome::Unreadable;
+    if (target.write(converted.file) != converted.file.size())
+        return writeFailure(volume, converted.file.size());
+    return TrackOutcome::Sent;
+}
+
+} // namespace
+
+TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
+                       const std::atomic_bool &cancelled)
+{
+    if (cancelled)
+        return TrackOutcome::Cancelled;
+    const QString folder = musicFolder + u'/' + track.folder;
+    const VolumeRoot::Made made = volume.makeFolder(folder);
+    const std::unique_ptr<VolumeRoot> album =
+        made == VolumeRoot::Made::Created || made == VolumeRoot::Made::AlreadyThere
+            ? volume.openFolder(folder)
+            : nullptr;
+    if (!album)
+        return TrackOutcome::FolderRefused;
+    // A name another job takes meanwhile is passed over for the next.
+    constexpr int tries = 8;
+    QString temporary;
+    std::unique_ptr<QFile> file;
+    for (int i = 0; i < tries && !file; ++i) {
+        temporary = unusedTemporaryName(*album);
+        file = album->openNewFile(temporary);
+    }
+    if (!file)
+        return writeFailure(volume, track.bytes);
+    TrackOutcome outcome = source.method == SendMethod::Copy
+                               ? copyInto(*file, volume, source.path, cancelled)
+                               : convertInto(*file, volume, source, format, cancelled);
+    if (outcome == TrackOutcome::Sent && !volume.flushToMedium(*file))
+        outcome = writeFailure(volume, 0);
+    file->close();
+    if (outcome == TrackOutcome::Sent && cancelled)
+        outcome = TrackOutcome::Cancelled;
+    if (outcome == TrackOutcome::Sent && !album->renameNew(QString(), temporary, track.fileName))
+        outcome = TrackOutcome::NameTaken;
+    if (outcome != TrackOutcome::Sent)
+        album->remove(temporary);
+    return outcome;
+}
+
+void removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder)
+{
+    QStringList folders{musicFolder};
+    for (const VolumeRoot::Entry &entry : volume.entries(musicFolder)) {
+        if (entry.isFolder)
+            folders.append(musicFolder + u'/' + entry.name);
+    }
+    for (const QString &folder : std::as_const(folders)) {
+        if (const std::unique_ptr<VolumeRoot> opened = volume.openFolder(folder))
+            removeLeftovers(*opened, temporaryNamePattern());
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "media/conversion.h"
+#include "media/sendplan.h"
+
+#include <atomic>
+
+class VolumeRoot;
+
+// How sending one track ended.
+enum class TrackOutcome
+{
+    Sent,
+    Cancelled,
+    Unreadable,    // the source could not be read or decoded to the end
+    FolderRefused, // its folder could not be made
+    NameTaken,     // another file took the name meanwhile
+    MediumFull,
+    WriteFailed,
+};
+
+// Writes one planned track into its folder below the music folder: under a
+// temporary name first, then, once the medium holds all of it, under its
+// own name. Whatever ends it early, no part of the track is left under the
+// track's name, and the temporary file is removed when the volume lets it.
+// Runs on a worker thread; the volume handle is shared between them.
+TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
+                       const std::atomic_bool &cancelled);
+
+// Removes the temporary files a send left in the music folder and its
+// folders (the PSP lists stray files as broken tracks).
+void removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder);

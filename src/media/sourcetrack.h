@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What the tags of a source say, as far as names and new tags need them.
+struct TrackTags
+{
+    QString title;
+    QString artist;
+    QString album;
+    QString albumArtist;
+    QString genre;
+    QString year;
+    int track = 0; // 0 when unknown
+    int disc = 0;
+};
+
+// How a source reaches the PSP.
+enum class SendMethod
+{
+    Copy,    // byte for byte: the PSP plays it as it is
+    Convert, // decoded and encoded again in a format the PSP plays
+    Refuse,  // not audio, or not readable
+};
+
+// A local file looked at before anything is sent.
+struct SourceTrack
+{
+    QString path;
+    SendMethod method = SendMethod::Refuse;
+    // Why it is refused.
+    enum class Refusal
+    {
+        None,
+        Unreadable,
+        NotAudio,
+        TooLarge,
+    } refusal = Refusal::None;
+    qint64 size = 0;
+    double seconds = 0;
+    int channels = 0;
+    // The extension a copy keeps on the PSP, without dot ("mp3", "m4a", "wav").
+    QString copyExtension;
+    TrackTags tags;
+};
+
+// Opens a local file with the decoder's libraries and decides how it is sent.
+// Never changes the file.
+SourceTrack probeSource(const QString &path);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "media/conversion.h"
+#include "media/sourcetrack.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The cover for a converted track: the picture the source carries or, failing
+// that, cover.jpg, folder.jpg or front.jpg beside it; scaled to fit 500x500
+// and encoded as a baseline JPEG, which the PSP shows. Empty when there is
+// none or it cannot be read.
+QByteArray coverFor(const QByteArray &embedded, const QString &sourcePath);
+
+// Writes the tags and the cover (when not empty) into a converted file held
+// in memory: ID3v2.3 (UTF-16 where a text is not Latin-1) and ID3v1 for MP3,
+// MP4 atoms for AAC. False when the file is not one TagLib can tag.
+bool tagFile(QByteArray &file, TargetFormat format, const TrackTags &tags,
+             const QByteArray &coverJpeg);

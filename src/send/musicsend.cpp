@@ -1,0 +1,382 @@
+#include "send/musicsend.h"
+
+#include "controls/messagebox.h"
+#include "core/entry.h"
+#include "core/folderpath.h"
+#include "core/naturalorder.h"
+#include "platform/volumeroot.h"
+#include "send/senddialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSet>
+
+namespace {
+
+// Files that sit beside music in album folders and are no music: passed
+// over quietly when a folder is sent, rather than reported one by one.
+bool isCompanionFile(const QString &name)
+{
+    static const QSet<QString> companions{
+        QStringLiteral("jpg"), QStringLiteral("jpeg"),   QStringLiteral("png"),
+        QStringLiteral("gif"), QStringLiteral("bmp"),    QStringLiteral("webp"),
+        QStringLiteral("txt"), QStringLiteral("nfo"),    QStringLiteral("log"),
+        QStringLiteral("cue"), QStringLiteral("m3u"),    QStringLiteral("m3u8"),
+        QStringLiteral("pls"), QStringLiteral("pdf"),    QStringLiteral("md5"),
+        QStringLiteral("sfv"), QStringLiteral("accurip")};
+    return companions.contains(QFileInfo(name).suffix().toLower());
+}
+
+// A folder's files in natural order, then its sub-folders', each in turn.
+// Links to folders are not followed, so that none leads round in a circle.
+void addFolder(const QString &folder, QStringList &files)
+{
+    const QDir dir(folder);
+    QStringList names = dir.entryList(QDir::Files | QDir::NoSymLinks);
+    sortNaturally(names);
+    for (const QString &name : std::as_const(names)) {
+        if (!isCompanionFile(name))
+            files.append(dir.filePath(name));
+    }
+    QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    sortNaturally(folders);
+    for (const QString &name : std::as_const(folders))
+        addFolder(dir.filePath(name), files);
+}
+
+QStringList expandFolders(const QStringList &paths)
+{
+    QStringList files;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir())
+            addFolder(path, files);
+        else
+            files.append(path);
+    }
+    return files;
+}
+
+const Phrase &reasonFor(SourceTrack::Refusal refusal)
+{
+    switch (refusal) {
+    case SourceTrack::Refusal::NotAudio:
+        return texts::sendWhyNotAudio;
+    case SourceTrack::Refusal::TooLarge:
+        return texts::sendWhyTooLarge;
+    default:
+        return texts::sendWhyUnreadable;
+    }
+}
+
+const Phrase &reasonFor(TrackOutcome outcome)
+{
+    switch (outcome) {
+    case TrackOutcome::FolderRefused:
+        return texts::sendWhyFolder;
+    case TrackOutcome::NameTaken:
+        return texts::sendWhyNameTaken;
+    case TrackOutcome::MediumFull:
+        return texts::sendWhyFull;
+    case TrackOutcome::WriteFailed:
+        return texts::sendWhyWrite;
+    case TrackOutcome::Unreadable:
+        return texts::sendWhyUnreadable;
+    default:
+        return texts::sendWhyCancelled;
+    }
+}
+
+} // namespace
+
+MusicSend::MusicSend(QWidget &window, const QLineEdit &driveRoot, const QLineEdit &languageFlag,
+                     VolumeOpener openVolume)
+    : QObject(&window), m_window(window), m_driveRoot(driveRoot), m_languageFlag(languageFlag),
+      m_openVolume(std::move(openVolume))
+{}
+
+MusicSend::~MusicSend()
+{
+    // Nothing is said any more: those who would hear it may be gone already.
+    // Jobs see the cancel between packets and chunks.
+    if (m_cancelled)
+        *m_cancelled = true;
+    m_pool.waitForDone();
+}
+
+void MusicSend::setWorkerCount(int count)
+{
+    m_pool.setMaxThreadCount(count);
+}
+
+Language MusicSend::language() const
+{
+    return languageFromFlag(m_languageFlag.text());
+}
+
+bool MusicSend::start(const QStringList &localPaths)
+{
+    if (m_running)
+        return false;
+    m_running = true;
+    m_state = State::Looking;
+    ++m_generation;
+    m_cancelled = std::make_shared<std::atomic_bool>(false);
+    m_sources.clear();
+    m_plan = SendPlan();
+    m_outcomes.clear();
+    m_queued = m_done = 0;
+    m_bytesDone = 0;
+    m_full = false;
+
+    m_volume = m_openVolume(QDir::fromNativeSeparators(m_driveRoot.text()));
+    if (!m_volume) {
+        for (const QString &path : localPaths) {
+            SourceTrack unsent;
+            unsent.path = path;
+            m_sources.append(unsent);
+        }
+        messagebox::show(&m_window, texts::sendNoPsp.in(language()), QString(), QMessageBox::Ok,
+                         QMessageBox::Warning);
+        finish(false);
+        return true;
+    }
+
+    m_planDialog = new SendPlanDialog(&m_window, language());
+    m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_planDialog->setWindowModality(Qt::WindowModal);
+    connect(m_planDialog, &SendPlanDialog::formatChanged, this, &MusicSend::replan);
+    connect(m_planDialog, &QDialog::accepted, this, &MusicSend::beginSending);
+    connect(m_planDialog, &QDialog::rejected, this, &MusicSend::cancel);
+    m_planDialog->show();
+
+    // Reading folders, the sources and the PSP may take a while: not here.
+    const quint64 generation = m_generation;
+    const std::shared_ptr<const VolumeRoot> volume = m_volume;
+    const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
+    m_pool.start([this, generation, volume, cancelled, localPaths] {
+        QList<SourceTrack> sources;
+        for (const QString &path : expandFolders(localPaths)) {
+            if (*cancelled)
+                return;
+            sources.append(probeSource(path));
+        }
+        const MusicListing listing = listMusic(*volume);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, sources, listing] {
+                if (generation == m_generation)
+                    looked(sources, listing);
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void MusicSend::chooseAndStart()
+{
+    auto *dialog = new SendFileDialog(&m_window, language());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { start(dialog->selectedFiles()); });
+    dialog->open();
+}
+
+void MusicSend::looked(const QList<SourceTrack> &sources, const MusicListing &listing)
+{
+    m_sources = sources;
+    m_listing = listing;
+    m_state = State::Planned;
+    if (m_listing.musicFolder.isEmpty()) {
+        // The music folder is made on arrival; without it this is no PSP in use.
+        if (m_planDialog)
+            m_planDialog->close();
+        messagebox::show(&m_window, texts::sendNoPsp.in(language()), QString(), QMessageBox::Ok,
+                         QMessageBox::Warning);
+        finish(false);
+        return;
+    }
+    replan();
+}
+
+void MusicSend::replan()
+{
+    if (m_state != State::Planned || !m_planDialog)
+        return;
+    m_format = m_planDialog->format();
+    m_plan = planSend(m_sources, m_listing, m_format);
+    m_planDialog->showPlan(m_plan, m_listing.freeBytes);
+}
+
+void MusicSend::beginSending()
+{
+    if (m_state != State::Planned)
+        return;
+    m_state = State::Sending;
+    m_outcomes = QList<std::optional<TrackOutcome>>(m_sources.size());
+    m_progressDialog = new SendProgressDialog(&m_window, language());
+    m_progressDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_progressDialog->setWindowModality(Qt::WindowModal);
+    connect(m_progressDialog, &QDialog::rejected, this, &MusicSend::cancel);
+    m_progressDialog->show();
+    m_clock.start();
+
+    const quint64 generation = m_generation;
+    for (int i = 0; i < m_sources.size(); ++i) {
+        const PlannedTrack &track = m_plan.tracks.at(i);
+        if (track.method == SendMethod::Refuse || track.alreadyThere)
+            continue;
+        ++m_queued;
+        const SourceTrack source = m_sources.at(i);
+        const std::shared_ptr<const VolumeRoot> volume = m_volume;
+        const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
+        const QString music = m_listing.musicFolder;
+        const TargetFormat format = m_format;
+        m_pool.start([this, generation, i, source, track, volume, cancelled, music, format] {
+            if (*cancelled)
+                return;
+            const auto deliver = [this, generation](auto &&handle) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, handle] {
+                        if (generation == m_generation)
+                            handle();
+                    },
+                    Qt::QueuedConnection);
+            };
+            deliver([this, i] { trackStarted(i); });
+            const TrackOutcome outcome =
+                sendTrack(*volume, music, source, track, format, *cancelled);
+            deliver([this, i, outcome] { trackDone(i, outcome); });
+        });
+    }
+    showProgress();
+    if (m_queued == 0)
+        finish(true);
+}
+
+void MusicSend::trackStarted(int index)
+{
+    if (m_progressDialog)
+        m_progressDialog->setCurrent(QFileInfo(m_sources.at(index).path).fileName());
+}
+
+void MusicSend::trackDone(int index, TrackOutcome outcome)
+{
+    m_outcomes[index] = outcome;
+    ++m_done;
+    m_bytesDone += m_plan.tracks.at(index).bytes;
+    if (outcome == TrackOutcome::MediumFull && !m_full) {
+        // The rest would not fit either: stop, keeping what is finished.
+        m_full = true;
+        *m_cancelled = true;
+    }
+    showProgress();
+    if (m_done == m_queued)
+        finish(true);
+}
+
+void MusicSend::showProgress()
+{
+    if (!m_progressDialog)
+        return;
+    const double fraction = m_plan.bytes > 0 ? double(m_bytesDone) / double(m_plan.bytes) : 1.0;
+    const qint64 elapsed = m_clock.elapsed();
+    const qint64 left =
+        m_done == 0 || fraction <= 0 ? -1 : qint64(double(elapsed) * (1 - fraction) / fraction);
+    m_progressDialog->setProgress(m_done, m_queued, fraction, left);
+}
+
+void MusicSend::cancel()
+{
+    if (!m_running)
+        return;
+    *m_cancelled = true;
+    finish(m_state == State::Sending);
+}
+
+void MusicSend::abandon()
+{
+    if (!m_running)
+        return;
+    *m_cancelled = true;
+    finish(false);
+}
+
+QString MusicSend::entryOf(int index) const
+{
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()));
+    const QString folder = folderpath::join(root, m_listing.musicFolder + u'/' + track.folder);
+    return playlistEntry(root, folder, track.fileName);
+}
+
+QString MusicSend::failureOf(int index) const
+{
+    const Language l = language();
+    if (index >= m_plan.tracks.size())
+        return texts::sendWhyCancelled.in(l);
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    if (track.method == SendMethod::Refuse)
+        return reasonFor(m_sources.at(index).refusal).in(l);
+    const std::optional<TrackOutcome> outcome =
+        index < m_outcomes.size() ? m_outcomes.at(index) : std::nullopt;
+    return reasonFor(outcome.value_or(TrackOutcome::Cancelled)).in(l);
+}
+
+void MusicSend::finish(bool report)
+{
+    // Later results of this send's jobs are dropped.
+    ++m_generation;
+    const bool wasSending = m_state == State::Sending;
+    m_state = State::Idle;
+    m_running = false;
+    m_volume.reset();
+    if (m_planDialog)
+        m_planDialog->close();
+    if (m_progressDialog)
+        m_progressDialog->close();
+
+    QList<SentTrack> tracks;
+    QStringList notSent;
+    int sent = 0;
+    const Language l = language();
+    for (int i = 0; i < m_sources.size(); ++i) {
+        SentTrack line{m_sources.at(i).path, {}, {}};
+        const bool planned = i < m_plan.tracks.size() && wasSending;
+        const bool there = planned && m_plan.tracks.at(i).alreadyThere;
+        const bool written =
+            planned && i < m_outcomes.size() && m_outcomes.at(i) == TrackOutcome::Sent;
+        if (there || written)
+            line.entry = entryOf(i);
+        else
+            line.failure = failureOf(i);
+        sent += written;
+        const QString shown = QDir::toNativeSeparators(line.source);
+        if (there)
+            notSent.append(shown + QStringLiteral(" : ") + texts::sendWhyAlreadyThere.in(l));
+        else if (!written)
+            notSent.append(shown + QStringLiteral(" : ") + line.failure);
+        tracks.append(line);
+    }
+    if (sent > 0 || (wasSending && !m_plan.newFolders.isEmpty()))
+        Q_EMIT pspChanged();
+    Q_EMIT finished(tracks);
+    if (!report)
+        return;
+    QStringList paragraphs;
+    if (m_full)
+        paragraphs.append(texts::sendMediumFull.in(l));
+    paragraphs.append(tracks.isEmpty() ? texts::sendNothing.in(l)
+                                       : texts::sendReport.in(l).arg(sent));
+    if (!notSent.isEmpty()) {
+        // Enough to recognise them, in a box no taller than the screen.
+        constexpr int shown = 15;
+        QStringList lines = notSent.mid(0, shown);
+        if (notSent.size() > shown)
+            lines.append(QStringLiteral("…"));
+        paragraphs.append(texts::sendReportNotSent.in(l) + u'\n' + lines.join(u'\n'));
+    }
+    messagebox::show(&m_window, paragraphs.join(QStringLiteral("\n\n")), QString(), QMessageBox::Ok,
+                     notSent.isEmpty() && !m_full ? QMessageBox::Information
+                                                  : QMessageBox::Warning);
+}

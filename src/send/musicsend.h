@@ -1,0 +1,122 @@
+#pragma once
+
+#include "core/texts.h"
+#include "media/conversion.h"
+#include "media/sendplan.h"
+#include "media/sendtrack.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QThreadPool>
+
+class QLineEdit;
+class QWidget;
+class SendPlanDialog;
+class SendProgressDialog;
+class VolumeRoot;
+
+// One source of a send and where it ended up.
+struct SentTrack
+{
+    QString source; // the local file
+    // The playlist entry of the track on the PSP, built as a click in a
+    // track list builds it; empty when the track is not there.
+    QString entry;
+    // Why it is not there, in the interface language; empty when it is.
+    QString failure;
+};
+
+// Sends local music files to the PSP in use: copies what the PSP plays,
+// converts the rest, each track into its album's folder below the music
+// folder. First a dialog says what will happen and lets the user choose the
+// conversion format; then a progress dialog follows the work, which runs on
+// worker threads, one track per job, so the window never waits; a report
+// ends it. Both dialogs are modal to the window, so the playlist cannot
+// change under a send.
+class MusicSend : public QObject
+{
+    Q_OBJECT
+public:
+    using VolumeOpener = std::function<std::unique_ptr<VolumeRoot>(const QString &root)>;
+
+    // driveRoot and languageFlag are the main window's lettre and Text2.
+    MusicSend(QWidget &window, const QLineEdit &driveRoot, const QLineEdit &languageFlag,
+              VolumeOpener openVolume);
+    ~MusicSend() override;
+
+    // Starts sending files and folders (folders with all their sub-folders,
+    // files in natural order). False, and nothing happens, while another
+    // send is under way.
+    bool start(const QStringList &localPaths);
+    // Asks for files and folders in a file dialog, then sends them.
+    void chooseAndStart();
+    bool isRunning() const { return m_running; }
+    // Ends a send at once, as the window closes: unfinished tracks are dropped
+    // and nothing is reported.
+    void abandon();
+    // How many tracks are sent at once; one per core unless set.
+    void setWorkerCount(int count);
+
+Q_SIGNALS:
+    // The send is over, by its end, a cancel or a refusal: one line per
+    // track found, in the order given (folders expanded in place); none when
+    // cancelled before the tracks were looked at. Not emitted when the send
+    // goes away with its window.
+    void finished(const QList<SentTrack> &tracks);
+    // Tracks or folders were written: lists of the PSP's files are stale.
+    void pspChanged();
+
+private:
+    enum class State
+    {
+        Idle,
+        Looking,
+        Planned,
+        Sending,
+    };
+
+    void looked(const QList<SourceTrack> &sources, const MusicListing &listing);
+    void replan();
+    void beginSending();
+    void trackStarted(int index);
+    void trackDone(int index, TrackOutcome outcome);
+    void showProgress();
+    void cancel();
+    void finish(bool report);
+    QString failureOf(int index) const;
+    QString entryOf(int index) const;
+    Language language() const;
+
+    QWidget &m_window;
+    const QLineEdit &m_driveRoot;
+    const QLineEdit &m_languageFlag;
+    VolumeOpener m_openVolume;
+    QThreadPool m_pool;
+
+    State m_state = State::Idle;
+    bool m_running = false;
+    // A new one for each send: jobs of an earlier send see theirs set.
+    std::shared_ptr<std::atomic_bool> m_cancelled;
+    std::shared_ptr<const VolumeRoot> m_volume;
+    // Results of jobs from an earlier send are dropped.
+    quint64 m_generation = 0;
+    QList<SourceTrack> m_sources;
+    MusicListing m_listing;
+    SendPlan m_plan;
+    TargetFormat m_format = TargetFormat::Mp3;
+    QList<std::optional<TrackOutcome>> m_outcomes;
+    int m_queued = 0;
+    int m_done = 0;
+    qint64 m_bytesDone = 0;
+    bool m_full = false;
+    QElapsedTimer m_clock;
+    QPointer<SendPlanDialog> m_planDialog;
+    QPointer<SendProgressDialog> m_progressDialog;
+};

@@ -1,0 +1,177 @@
+#include "send/senddialogs.h"
+
+#include "media/sendplan.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTime>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int barSteps = 1000;
+constexpr int shownFolders = 5;
+
+QLocale localeOf(Language language)
+{
+    return QLocale(language == Language::French ? QLocale::French : QLocale::English);
+}
+
+QLabel *wrappingLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    label->setMinimumWidth(360);
+    return label;
+}
+
+} // namespace
+
+QString sizeText(qint64 bytes, Language language)
+{
+    return localeOf(language).formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
+    : QDialog(parent), m_language(language)
+{
+    setWindowTitle(texts::sendTitle.in(language));
+    m_summary = wrappingLabel(this);
+    m_summary->setText(texts::sendLooking.in(language));
+    auto *formatLabel = new QLabel(texts::sendFormat.in(language), this);
+    m_mp3 = new QRadioButton(QStringLiteral("MP3"), this);
+    m_aac = new QRadioButton(QStringLiteral("AAC (.m4a)"), this);
+    m_aac->setObjectName(QStringLiteral("aac"));
+    m_mp3->setChecked(true);
+    auto *formats = new QButtonGroup(this);
+    formats->addButton(m_mp3);
+    formats->addButton(m_aac);
+    connect(formats, &QButtonGroup::buttonToggled, this, [this](QAbstractButton *, bool checked) {
+        if (checked)
+            Q_EMIT formatChanged();
+    });
+    // Screen readers name the choice by its label.
+    m_mp3->setAccessibleDescription(formatLabel->text());
+    m_aac->setAccessibleDescription(formatLabel->text());
+
+    auto *buttons = new QDialogButtonBox(this);
+    m_start = buttons->addButton(texts::sendStart.in(language), QDialogButtonBox::AcceptRole);
+    QPushButton *cancel =
+        buttons->addButton(texts::sendCancel.in(language), QDialogButtonBox::RejectRole);
+    m_start->setObjectName(QStringLiteral("start"));
+    m_start->setDefault(true);
+    m_start->setEnabled(false);
+    cancel->setAutoDefault(false);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *formatRow = new QHBoxLayout;
+    formatRow->addWidget(formatLabel);
+    formatRow->addWidget(m_mp3);
+    formatRow->addWidget(m_aac);
+    formatRow->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_summary);
+    layout->addLayout(formatRow);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes)
+{
+    const Language l = m_language;
+    QStringList lines{texts::sendTracks.in(l).arg(plan.tracks.size()),
+                      texts::sendCopied.in(l).arg(plan.copies),
+                      texts::sendConverted.in(l).arg(plan.conversions),
+                      texts::sendAlreadyThere.in(l).arg(plan.alreadyThere)};
+    if (plan.refused > 0)
+        lines.append(texts::sendRefused.in(l).arg(plan.refused));
+    lines.append(texts::sendSize.in(l).arg(
+        sizeText(plan.bytes, l), freeBytes < 0 ? QStringLiteral("?") : sizeText(freeBytes, l)));
+    QStringList folders = plan.folders.mid(0, shownFolders);
+    if (plan.folders.size() > shownFolders)
+        folders.append(QStringLiteral("…"));
+    if (!folders.isEmpty())
+        lines.append(texts::sendFolders.in(l).arg(folders.join(QStringLiteral(", "))));
+    const bool fits = freeBytes < 0 || plan.bytes <= freeBytes;
+    if (!fits)
+        lines.append(texts::sendMissingSpace.in(l).arg(sizeText(plan.bytes - freeBytes, l)));
+    m_summary->setText(lines.join(u'\n'));
+    // With nothing to write, Start still gives the tracks already there.
+    m_start->setEnabled(fits && plan.refused < plan.tracks.size());
+}
+
+TargetFormat SendPlanDialog::format() const
+{
+    return m_aac->isChecked() ? TargetFormat::Aac : TargetFormat::Mp3;
+}
+
+SendProgressDialog::SendProgressDialog(QWidget *parent, Language language)
+    : QDialog(parent), m_language(language)
+{
+    setWindowTitle(texts::sendProgressTitle.in(language));
+    m_bar = new QProgressBar(this);
+    m_bar->setRange(0, barSteps);
+    m_bar->setAccessibleName(texts::sendProgressTitle.in(language));
+    m_current = wrappingLabel(this);
+    m_count = wrappingLabel(this);
+    m_left = wrappingLabel(this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(texts::sendCancel.in(language));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    for (QWidget *control : {static_cast<QWidget *>(m_bar), static_cast<QWidget *>(m_current),
+                             static_cast<QWidget *>(m_count), static_cast<QWidget *>(m_left),
+                             static_cast<QWidget *>(buttons)})
+        layout->addWidget(control);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setProgress(0, 0, 0, -1);
+}
+
+void SendProgressDialog::setCurrent(const QString &track)
+{
+    m_current->setText(texts::sendCurrent.in(m_language).arg(track));
+}
+
+void SendProgressDialog::setProgress(int done, int total, double fraction, qint64 msLeft)
+{
+    m_bar->setValue(int(fraction * barSteps));
+    m_count->setText(texts::sendDoneOfTotal.in(m_language).arg(done).arg(total));
+    m_left->setText(msLeft < 0
+                        ? texts::sendTimeLeftUnknown.in(m_language)
+                        : texts::sendTimeLeft.in(m_language)
+                              .arg(QTime(0, 0)
+                                       .addMSecs(int(msLeft))
+                                       .toString(msLeft >= 3600000 ? QStringLiteral("h:mm:ss")
+                                                                   : QStringLiteral("m:ss"))));
+}
+
+SendFileDialog::SendFileDialog(QWidget *parent, Language language)
+    : QFileDialog(parent, texts::sendTitle.in(language))
+{
+    // The system's own dialog offers files or folders, never both.
+    setOption(QFileDialog::DontUseNativeDialog);
+    setFileMode(QFileDialog::ExistingFiles);
+    setAcceptMode(QFileDialog::AcceptOpen);
+}
+
+void SendFileDialog::accept()
+{
+    const QStringList chosen = selectedFiles();
+    if (!chosen.isEmpty() && std::all_of(chosen.cbegin(), chosen.cend(), [](const QString &path) {
+            return QFileInfo::exists(path);
+        })) {
+        QDialog::accept();
+        return;
+    }
+    QFileDialog::accept();
+}

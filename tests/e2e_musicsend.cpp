@@ -1,0 +1,145 @@
+#include "send/musicsend.h"
+#include "send/senddialogs.h"
+#include "support/audiofiles.h"
+#include "support/fakes.h"
+#include "support/loopvolume.h"
+
+#include <cstdio>
+#include <QApplication>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// Sending music to a real PSP-like volume, plugged in and pulled out
+// through the system's own notifications.
+class TestMusicSendVolume : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void refusedForLackOfSpace();
+    void unpluggedInTheMiddle();
+
+private:
+    // A window with the volume plugged in; null when it did not arrive.
+    std::unique_ptr<TestMainWindow> plugIn(LoopVolume &volume, const QString &mountPoint);
+    SendPlanDialog *planShown(const TestMainWindow &window);
+    QStringList filesBelow(const QString &folder);
+};
+
+std::unique_ptr<TestMainWindow> TestMusicSendVolume::plugIn(LoopVolume &volume,
+                                                            const QString &mountPoint)
+{
+    auto window = std::make_unique<TestMainWindow>(0x0409, VolumeNotifier::create());
+    (*window)->showCentred();
+    if (!volume.mount(mountPoint))
+        return nullptr;
+    const QString root = QFileInfo(mountPoint).canonicalFilePath() + u'/';
+    if (!QTest::qWaitFor([&] { return (*window)->controls().lettre->text() == root; }, 10000))
+        return nullptr;
+    return window;
+}
+
+SendPlanDialog *TestMusicSendVolume::planShown(const TestMainWindow &window)
+{
+    SendPlanDialog *shown = nullptr;
+    const bool planned = QTest::qWaitFor(
+        [&] {
+            shown = window->findChild<SendPlanDialog *>();
+            return shown && !shown->findChild<QLabel *>()->text().contains(u"Looking"_s);
+        },
+        20000);
+    return planned ? shown : nullptr;
+}
+
+QStringList TestMusicSendVolume::filesBelow(const QString &folder)
+{
+    QStringList files;
+    QDirIterator found(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (found.hasNext())
+        files.append(found.next());
+    return files;
+}
+
+void TestMusicSendVolume::refusedForLackOfSpace()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    QVERIFY(QDir(contents.path()).mkpath(u"MUSIC"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    // 20 MB of PCM, copied as it is, on a 16 MB volume.
+    const QString track = sources.filePath(u"long.wav"_s);
+    QVERIFY(writeTone(track, "wav", 120, 44100, 2));
+    QTemporaryDir mountPoint;
+    const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
+    QVERIFY2(window, qPrintable(volume.error()));
+
+    QVERIFY((*window)->send().start({track}));
+    SendPlanDialog *plan = planShown(*window);
+    QVERIFY(plan);
+    QVERIFY(plan->findChild<QLabel *>()->text().contains(u"lacks"_s));
+    QVERIFY(!plan->findChild<QPushButton *>(u"start"_s)->isEnabled());
+    plan->reject();
+    QVERIFY(filesBelow(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
+    QVERIFY(QDir(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
+}
+
+void TestMusicSendVolume::unpluggedInTheMiddle()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    QVERIFY(QDir(contents.path()).mkpath(u"MUSIC/Disc"_s));
+    // Left by a send that an earlier unplug cut short.
+    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-1a2b3c.tmp"_s));
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    QVERIFY(QDir(sources.path()).mkpath(u"Disc"_s));
+    constexpr int seconds = 30;
+    for (int i = 1; i <= 8; ++i)
+        QVERIFY(writeTone(sources.filePath(u"Disc/%1.flac"_s.arg(i)), "flac", seconds, 44100, 2));
+
+    QTemporaryDir mountPoint;
+    {
+        const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
+        QVERIFY2(window, qPrintable(volume.error()));
+        QVERIFY(filesBelow(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
+        QVERIFY((*window)->send().start({sources.filePath(u"Disc"_s)}));
+        SendPlanDialog *plan = planShown(*window);
+        QVERIFY(plan);
+        plan->findChild<QPushButton *>(u"start"_s)->click();
+        // Pulled out once a track is finished, while others are being written.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !filesBelow(mountPoint.filePath(u"MUSIC/Disc"_s)).filter(u".mp3"_s).isEmpty(), 20000);
+        QVERIFY2(volume.detach(), qPrintable(volume.error()));
+        QTRY_VERIFY_WITH_TIMEOUT(!(*window)->isVisible(), 10000);
+    }
+
+    // Plugged in again: every track there is whole, and nothing else is.
+    const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
+    QVERIFY2(window, qPrintable(volume.error()));
+    QVERIFY(!filesBelow(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
+    for (const QString &file : filesBelow(mountPoint.filePath(u"MUSIC"_s))) {
+        QVERIFY2(file.endsWith(u".mp3"_s), qPrintable(file));
+        QVERIFY2(qAbs(decodeAll(file).samples - seconds * 44100) <= 1152, qPrintable(file));
+    }
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString reason = LoopVolume::unavailableReason();
+    if (!reason.isEmpty()) {
+        std::printf("SKIP: %s\n", qPrintable(reason));
+        return 77;
+    }
+    TestMusicSendVolume test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "e2e_musicsend.moc"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// Writes a short tone with FFmpeg's own encoders: "flac", "wav" (16-bit
+// PCM) or "mp3", with the given tags (FFmpeg's keys: "title", "track"...).
+bool writeTone(const QString &path, const char *format, double seconds, int rate, int channels,
+               const QMap<QString, QString> &tags = {});
+
+struct Decoded
+{
+    int rate = 0;
+    int channels = 0;
+    qint64 samples = 0; // decoded to the end
+};
+
+// Decodes a whole file; rate 0 when it cannot be read.
+Decoded decodeAll(const QString &path);

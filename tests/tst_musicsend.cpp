@@ -1,0 +1,157 @@
+#include "controls/listbox.h"
+#include "controls/messagebox.h"
+#include "send/musicsend.h"
+#include "send/senddialogs.h"
+#include "support/audiofiles.h"
+#include "support/drops.h"
+#include "support/fakes.h"
+#include "support/pspdrive.h"
+
+#include <QDirIterator>
+#include <QImage>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
+using namespace Qt::StringLiterals;
+
+// Music from the computer dropped on the playlist: converted or copied into
+// album folders on a PSP drive, its entries where it was dropped.
+class TestMusicSend : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void convertedCopiedAndInserted();
+    void tracksAlreadyThereAreNotSentAgain();
+
+private:
+    // Presses Start once the plan is known; the send's lines when it is over.
+    QList<SentTrack> startAndWait();
+
+    std::unique_ptr<TestMainWindow> m_window;
+    PspDrive m_drive;
+    QTemporaryDir m_sources;
+    const QString m_album = u"\\MUSIC\\Ünï - Live_ 1_2\\03 Été à 東京.mp3"_s;
+};
+
+void TestMusicSend::initTestCase()
+{
+    messagebox::recordInsteadOfShowing();
+    m_window = std::make_unique<TestMainWindow>();
+    m_drive.plugInto(*m_window);
+    QDir(m_sources.path()).mkpath(u"Album"_s);
+    QVERIFY(writeTone(m_sources.filePath(u"Album/a.flac"_s), "flac", 3, 48000, 2,
+                      {{u"title"_s, u"Été à 東京"_s},
+                       {u"artist"_s, u"Ünï"_s},
+                       {u"album"_s, u"Live: 1/2"_s},
+                       {u"track"_s, u"3/12"_s}}));
+    QVERIFY(writeTone(m_sources.filePath(u"Album/b.wav"_s), "wav", 1, 44100, 1));
+    QImage cover(800, 600, QImage::Format_RGB32);
+    cover.fill(Qt::darkCyan);
+    QVERIFY(cover.save(m_sources.filePath(u"Album/cover.jpg"_s)));
+}
+
+QList<SentTrack> TestMusicSend::startAndWait()
+{
+    QSignalSpy finished(&(*m_window)->send(), &MusicSend::finished);
+    QPushButton *start = nullptr;
+    const bool planned = QTest::qWaitFor(
+        [&] {
+            for (SendPlanDialog *plan : (*m_window)->findChildren<SendPlanDialog *>()) {
+                if (plan->isVisible())
+                    start = plan->findChild<QPushButton *>(u"start"_s);
+            }
+            return start && start->isEnabled();
+        },
+        20000);
+    if (!planned)
+        return {};
+    start->click();
+    if (!QTest::qWaitFor([&] { return !finished.isEmpty(); }, 60000))
+        return {};
+    return finished.at(0).at(0).value<QList<SentTrack>>();
+}
+
+void TestMusicSend::convertedCopiedAndInserted()
+{
+    ListBox &playlist = *(*m_window)->controls().playlist.List1;
+    playlist.addItems({u"\\x.mp3"_s, u"\\y.mp3"_s});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(m_sources.filePath(u"Album/a.flac"_s)),
+                  QUrl::fromLocalFile(m_sources.filePath(u"Album/b.wav"_s))});
+    QVERIFY(dropOn(playlist, data, 1));
+    const QList<SentTrack> sent = startAndWait();
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(playlist.items(),
+             (QStringList{u"\\x.mp3"_s, m_album, u"\\MUSIC\\Album\\b.wav"_s, u"\\y.mp3"_s}));
+
+    // Copied byte for byte; converted to 44.1 kHz, as long as the source to a frame.
+    QFile source(m_sources.filePath(u"Album/b.wav"_s));
+    QFile copy(m_drive.path(u"MUSIC/Album/b.wav"_s));
+    QVERIFY(source.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), source.readAll());
+    const QString mp3 = m_drive.path(m_album.mid(1).replace(u'\\', u'/'));
+    const Decoded decoded = decodeAll(mp3);
+    QCOMPARE(decoded.rate, 44100);
+    QCOMPARE(decoded.channels, 2);
+    QVERIFY2(qAbs(decoded.samples - 3 * 44100) <= 1152,
+             qPrintable(QString::number(decoded.samples)));
+
+    // ID3v2.3 in UTF-16 where Latin-1 cannot say it, ID3v1, the Xing/LAME
+    // frame first, and the cover scaled down as a baseline JPEG.
+    TagLib::MPEG::File file(QFile::encodeName(mp3).constData());
+    QVERIFY(file.hasID3v2Tag() && file.hasID3v1Tag());
+    TagLib::ID3v2::Tag *tag = file.ID3v2Tag();
+    QCOMPARE(tag->header()->majorVersion(), 3u);
+    QCOMPARE(QString::fromStdString(tag->title().to8Bit(true)), u"Été à 東京"_s);
+    QCOMPARE(tag->track(), 3u);
+    const auto *title =
+        dynamic_cast<TagLib::ID3v2::TextIdentificationFrame *>(tag->frameList("TIT2").front());
+    QCOMPARE(title->textEncoding(), TagLib::String::UTF16);
+    QFile bytes(mp3);
+    QVERIFY(bytes.open(QIODevice::ReadOnly));
+    const QByteArray firstFrame =
+        bytes.readAll().mid(qsizetype(tag->header()->completeTagSize()), 400);
+    QVERIFY(firstFrame.contains("Xing") || firstFrame.contains("Info"));
+    const auto *picture =
+        dynamic_cast<TagLib::ID3v2::AttachedPictureFrame *>(tag->frameList("APIC").front());
+    const QByteArray jpeg(picture->picture().data(), picture->picture().size());
+    QCOMPARE(QImage::fromData(jpeg).size(), QSize(500, 375));
+    QVERIFY(jpeg.contains("\xff\xc0") && !jpeg.contains("\xff\xc2"));
+
+    QDirIterator files(m_drive.path(u"MUSIC"_s), QDir::Files | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    QStringList names;
+    while (files.hasNext())
+        names.append(QFileInfo(files.next()).fileName());
+    names.sort();
+    QCOMPARE(names, (QStringList{u"03 Été à 東京.mp3"_s, u"b.wav"_s}));
+    QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 2."_s));
+}
+
+void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
+{
+    // Again, in a folder with a new track.
+    QVERIFY(writeTone(m_sources.filePath(u"Album/c.flac"_s), "flac", 1, 44100, 1));
+    QVERIFY((*m_window)->send().start({m_sources.filePath(u"Album"_s)}));
+    const QList<SentTrack> sent = startAndWait();
+    QCOMPARE(sent.size(), 3);
+    QCOMPARE(sent.at(0).entry, m_album);
+    QCOMPARE(sent.at(1).entry, u"\\MUSIC\\Album\\b.wav"_s);
+    QCOMPARE(sent.at(2).entry, u"\\MUSIC\\Album\\c.mp3"_s);
+    QCOMPARE(QDir(m_drive.path(u"MUSIC/Album"_s)).entryList(QDir::Files),
+             (QStringList{u"b.wav"_s, u"c.mp3"_s}));
+    QCOMPARE(decodeAll(m_drive.path(u"MUSIC/Album/c.mp3"_s)).channels, 1);
+    const QString report = messagebox::takeShown().at(0).text;
+    QVERIFY(report.startsWith(u"Tracks sent to the PSP: 1."_s));
+    QCOMPARE(report.count(u"already on the PSP"_s), 2);
+}
+
+QTEST_MAIN(TestMusicSend)
+#include "tst_musicsend.moc"
