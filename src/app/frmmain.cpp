@@ -11,6 +11,7 @@
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
 #include "controls/messagebox.h"
+#include "controls/picture.h"
 #include "controls/textbox.h"
 #include "core/droppedfiles.h"
 #include "core/folderpath.h"
@@ -67,9 +68,7 @@ QLabel *heading(QWidget *parent, const QString &text, const QFont &font, const Q
 
 QLabel *picture(QWidget *parent, const QString &resource, const QRect &geometry)
 {
-    auto *label = place(new QLabel(parent), geometry);
-    label->setPixmap(QPixmap(resource));
-    return label;
+    return place(new Picture(resource, parent), geometry);
 }
 
 QPushButton *button(QWidget *parent, const QString &text, qreal points, const QRect &geometry)
@@ -299,7 +298,7 @@ void FrmMain::setTabOrder()
 void FrmMain::Form_Load()
 {
     const MainMenus &m = m_controls.menus;
-    setWindowIcon(m_forms->frmAbout().windowIcon());
+    setWindowIcon(m_forms->programIcon());
 
     m.save->setEnabled(false);
     m.mnnew->setEnabled(false);
@@ -346,9 +345,7 @@ void FrmMain::applyEnglishTexts()
     c.menus.save->setText(texts::menuSave.in(en));
     c.menus.explore->setText(texts::menuExplore.in(en));
     c.menus.about->setText(texts::menuAbout.in(en));
-    m_forms->frmAbout().applyTexts();
-    m_forms->filebrowse().applyTexts();
-    m_forms->typingerror().applyTexts();
+    // The secondary windows apply their own texts when they are shown.
 }
 
 QString FrmMain::GetSystemLanguageCode() const
@@ -401,7 +398,10 @@ void FrmMain::warn(const Phrase &phrase, const QString &subject)
 
 void FrmMain::PositionMediaBrowser()
 {
-    m_forms->filebrowse().followOwner();
+    // A browser not loaded yet places itself when it loads: making one
+    // here would build it at start-up, where nobody sees it.
+    if (FileBrowse *browser = m_forms->loadedBrowser())
+        browser->followOwner();
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
