@@ -19,7 +19,19 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget &owner, LanguageFlag languageFlag)
+QIcon FrmAbout::programIcon()
+{
+    // Every size the build compiled in, so that title bars, task switchers and
+    // docks each get a sharp picture; a size is only decoded once something
+    // asks for it.
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &file : icons.entryList({QStringLiteral("zarvello-*.png")}))
+        icon.addFile(icons.filePath(file));
+    return icon;
+}
+
+FrmAbout::FrmAbout(QWidget &owner, LanguageFlag languageFlag, const QIcon &icon)
     : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("frmAbout"))
 {
     setFixedSize(twips(4215), twips(1695));
@@ -31,12 +43,6 @@ FrmAbout::FrmAbout(QWidget &owner, LanguageFlag languageFlag)
     light.setColor(QPalette::Window, QColor(240, 240, 240));
     light.setColor(QPalette::WindowText, Qt::black);
     setPalette(light);
-    // Every size the build compiled in, so that title bars, task switchers and
-    // docks each get a sharp picture.
-    QIcon icon;
-    const QDir icons(QStringLiteral(":/icons"));
-    for (const QString &file : icons.entryList({QStringLiteral("zarvello-*.png")}))
-        icon.addFile(icons.filePath(file));
     setWindowIcon(icon);
     setWindowTitle(texts::aboutTitlePrefix.builtIn() + version::applicationTitle());
 
