@@ -47,9 +47,9 @@ ImportReading readForImport(const QString &path, int codePage, const QString &dr
 } // namespace
 
 PlaylistImport::PlaylistImport(QWidget &window, const PlaylistPanel &playlist,
-                               const QLineEdit &driveRoot, LanguageFlag languageFlag, int codePage,
+                               const QLineEdit &lettre, LanguageFlag languageFlag, int codePage,
                                Send send, std::function<bool()> hasUnsavedEntries)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_driveRoot(driveRoot),
+    : QObject(&window), m_window(window), m_playlist(playlist), m_lettre(lettre),
       m_languageFlag(languageFlag), m_codePage(codePage), m_send(std::move(send)),
       m_hasUnsavedEntries(std::move(hasUnsavedEntries))
 {}
@@ -66,7 +66,7 @@ void PlaylistImport::importFile(const QString &path)
     });
     watcher->setFuture(
         QtConcurrent::run(readForImport, path, m_codePage,
-                          folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()))));
+                          folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()))));
 }
 
 void PlaylistImport::read(const ImportReading &reading)

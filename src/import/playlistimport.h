@@ -28,7 +28,7 @@ public:
     using Send = std::function<void(const QStringList &files, const QStringList &leftOut,
                                     const Arrived &arrived)>;
 
-    PlaylistImport(QWidget &window, const PlaylistPanel &playlist, const QLineEdit &driveRoot,
+    PlaylistImport(QWidget &window, const PlaylistPanel &playlist, const QLineEdit &lettre,
                    LanguageFlag languageFlag, int codePage, Send send,
                    std::function<bool()> hasUnsavedEntries);
 
@@ -51,7 +51,7 @@ private:
 
     QWidget &m_window;
     PlaylistPanel m_playlist;
-    const QLineEdit &m_driveRoot;
+    const QLineEdit &m_lettre;
     LanguageFlag m_languageFlag;
     int m_codePage;
     Send m_send;

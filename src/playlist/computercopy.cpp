@@ -38,8 +38,8 @@ bool isInMusicFolder(const QString &folder, const QString &driveRoot)
 } // namespace
 
 ComputerCopy::ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
-                           const QLineEdit &driveRoot, LanguageFlag languageFlag, int codePage)
-    : QObject(&window), m_window(window), m_saved(saved), m_folder(folder), m_driveRoot(driveRoot),
+                           const QLineEdit &lettre, LanguageFlag languageFlag, int codePage)
+    : QObject(&window), m_window(window), m_saved(saved), m_folder(folder), m_lettre(lettre),
       m_languageFlag(languageFlag), m_codePage(codePage),
       m_command(new QAction(texts::copyToComputer.builtIn(), saved.File2))
 {
@@ -93,7 +93,7 @@ void ComputerCopy::saveCopy(const QString &target)
 {
     const Language language = m_languageFlag.language();
     const QString name = m_saved.File2->fileName();
-    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()));
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = QFileInfo(target).absolutePath();
     const QString shown = QDir::toNativeSeparators(target);
     if (isInMusicFolder(folder, root)) {

@@ -16,7 +16,7 @@ class ComputerCopy : public QObject
     Q_OBJECT
 public:
     ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
-                 const QLineEdit &driveRoot, LanguageFlag languageFlag, int codePage);
+                 const QLineEdit &lettre, LanguageFlag languageFlag, int codePage);
 
     QAction *command() const { return m_command; }
     void applyTexts();
@@ -32,7 +32,7 @@ private:
     QWidget &m_window;
     SavedPanel m_saved;
     PlaylistFolder m_folder;
-    const QLineEdit &m_driveRoot;
+    const QLineEdit &m_lettre;
     LanguageFlag m_languageFlag;
     int m_codePage;
     QAction *m_command;

@@ -20,7 +20,7 @@ class PlaylistDrops : public QObject
     Q_OBJECT
 public:
     PlaylistDrops(QWidget &window, PlaylistEditing &editing, const PlaylistPanel &playlist,
-                  const QLineEdit &driveRoot, LanguageFlag languageFlag);
+                  const QLineEdit &lettre, LanguageFlag languageFlag);
 
     void List1_DragDrop(int position, const QMimeData *data);
 
@@ -34,6 +34,6 @@ private:
     QWidget &m_window;
     PlaylistEditing &m_editing;
     PlaylistPanel m_playlist;
-    const QLineEdit &m_driveRoot;
+    const QLineEdit &m_lettre;
     LanguageFlag m_languageFlag;
 };

@@ -36,7 +36,7 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     if (deviceType != VolumeNotifier::volumeDeviceType || deviceData != 0)
         return;
     // Several drives in one notification name no drive: nothing to look at.
-    const QString root = volumeRoot(deviceId, deviceName);
+    const QString root = volumeRootPath(deviceId, deviceName);
     if (root.isEmpty())
         return;
 

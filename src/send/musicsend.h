@@ -47,8 +47,8 @@ class MusicSend : public QObject
 public:
     using VolumeOpener = std::function<std::unique_ptr<VolumeRoot>(const QString &root)>;
 
-    // driveRoot and languageFlag are the main window's lettre and Text2.
-    MusicSend(QWidget &window, const QLineEdit &driveRoot, LanguageFlag languageFlag,
+    // lettre and languageFlag are the main window's lettre and Text2.
+    MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
               VolumeOpener openVolume);
     ~MusicSend() override;
 
@@ -100,7 +100,7 @@ private:
     Language language() const;
 
     QWidget &m_window;
-    const QLineEdit &m_driveRoot;
+    const QLineEdit &m_lettre;
     LanguageFlag m_languageFlag;
     VolumeOpener m_openVolume;
     QThreadPool m_pool;
