@@ -69,8 +69,9 @@ private:
     void warn(const Phrase &phrase, const QString &subject);
     void about_Click();
     // Sends files; position is where their entries go in the current
-    // playlist, or -1 for none.
-    void startSend(int position, const QStringList &paths);
+    // playlist, or -1 for none, the tracks of paths[i] after the first
+    // entriesBefore[i] entries there.
+    void startSend(int position, const QStringList &paths, const QList<int> &entriesBefore);
     void sendFinished(const QList<SentTrack> &tracks);
     void refreshTrackLists();
 
@@ -81,4 +82,6 @@ private:
     PspConnection *m_psp = nullptr;
     MusicSend *m_send = nullptr;
     int m_sendPosition = -1;
+    QStringList m_sendPaths;
+    QList<int> m_sendEntriesBefore;
 };

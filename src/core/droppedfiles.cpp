@@ -26,6 +26,7 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
         const QString real = file.filePath();
         if (real.isEmpty() || !folderpath::isWithin(real, root)) {
             sorted.toSend.append(real.isEmpty() ? path : real);
+            sorted.entriesBefore.append(int(sorted.entries.size()));
             continue;
         }
         const QString folder = folderpath::normalised(file.path());
