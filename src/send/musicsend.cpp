@@ -93,7 +93,9 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &driveRoot, const QLineEdi
                      VolumeOpener openVolume)
     : QObject(&window), m_window(window), m_driveRoot(driveRoot), m_languageFlag(languageFlag),
       m_openVolume(std::move(openVolume))
-{}
+{
+    m_copies.setMaxThreadCount(1);
+}
 
 MusicSend::~MusicSend()
 {
@@ -102,6 +104,7 @@ MusicSend::~MusicSend()
     if (m_cancelled)
         *m_cancelled = true;
     m_pool.waitForDone();
+    m_copies.waitForDone();
 }
 
 void MusicSend::setWorkerCount(int count)
@@ -231,7 +234,8 @@ void MusicSend::beginSending()
         const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
         const QString music = m_listing.musicFolder;
         const TargetFormat format = m_format;
-        m_pool.start([this, generation, i, source, track, volume, cancelled, music, format] {
+        QThreadPool &lane = track.method == SendMethod::Copy ? m_copies : m_pool;
+        lane.start([this, generation, i, source, track, volume, cancelled, music, format] {
             if (*cancelled)
                 return;
             const auto deliver = [this, generation](auto &&handle) {

@@ -61,7 +61,8 @@ public:
     // Ends a send at once, as the window closes: unfinished tracks are dropped
     // and nothing is reported.
     void abandon();
-    // How many tracks are sent at once; one per core unless set.
+    // How many tracks are converted at once; one per core unless set.
+    // Copies go one at a time beside them.
     void setWorkerCount(int count);
 
 Q_SIGNALS:
@@ -99,6 +100,9 @@ private:
     const QLineEdit &m_languageFlag;
     VolumeOpener m_openVolume;
     QThreadPool m_pool;
+    // Copies wait on the disk rather than on a core: on a lane of their own,
+    // they run beside the conversions instead of taking their turns.
+    QThreadPool m_copies;
 
     State m_state = State::Idle;
     bool m_running = false;
