@@ -101,6 +101,8 @@ private Q_SLOTS:
     void focusIsAlwaysShown_data();
     void focusIsAlwaysShown();
     void missingLinesStayReadable();
+    void greyedCountFollowsEdits_data();
+    void greyedCountFollowsEdits();
 };
 
 void TestListBox::editsKeepSelection_data()
@@ -652,6 +654,66 @@ void TestListBox::missingLinesStayReadable()
         const QColor muted = mutedTextColour(text, background);
         QVERIFY(muted != text && contrastRatio(muted, background) >= 4.5);
     }
+}
+
+// Marks found on a copy of the lines arrive while the list is edited;
+// "mark" takes the copy, "grey x" greys x as the copy holds it, "done" ends
+// the marks, "ungrey" forgets them, "addall x y" appends several lines.
+void TestListBox::greyedCountFollowsEdits_data()
+{
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<int>("greyed");
+
+    const auto row = [](const char *name, const QString &edits, int greyed) {
+        QTest::newRow(name) << edits.split(u',') << greyed;
+    };
+    row("grey one text", u"mark,grey a"_s, 2);
+    row("two batches", u"mark,grey a,grey c"_s, 3);
+    row("add greyed text", u"mark,grey a,add a"_s, 3);
+    row("add several", u"mark,grey a,addall a b a"_s, 4);
+    row("insert greyed text", u"mark,grey a,insert 1 a"_s, 3);
+    row("remove greyed lines", u"mark,grey a,remove 0,remove 1"_s, 0);
+    row("remove other line", u"mark,grey a,remove 1"_s, 2);
+    row("added before the batch", u"mark,add a,addall c a,grey a"_s, 4);
+    row("removed before the batch", u"mark,remove 0,grey a"_s, 1);
+    row("edits after the marks", u"mark,grey a,done,add a,remove 0"_s, 2);
+    row("batch after the marks ended", u"mark,done,grey a"_s, 0);
+    row("batch after ungrey", u"mark,ungrey,grey a"_s, 0);
+    row("batch after clear", u"mark,clear,add a,grey a"_s, 0);
+    row("marked again", u"mark,grey a,mark,grey c"_s, 1);
+}
+
+void TestListBox::greyedCountFollowsEdits()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(int, greyed);
+
+    ListBox list;
+    list.addItems({u"a"_s, u"b"_s, u"a"_s, u"c"_s});
+    QSignalSpy counts(&list, &ListBox::greyedCountChanged);
+    QStringList copy;
+    for (const QString &edit : std::as_const(edits)) {
+        const QString text = edit.section(u' ', 1);
+        if (edit == u"mark")
+            copy = list.linesToMark();
+        else if (edit.startsWith(u"grey "))
+            list.greyTexts({{text, int(copy.count(text))}}, u"gone"_s);
+        else if (edit == u"done")
+            list.marksComplete();
+        else if (edit == u"ungrey")
+            list.ungreyAll();
+        else if (edit.startsWith(u"addall "))
+            list.addItems(text.split(u' '));
+        else
+            apply(list, {edit});
+    }
+
+    QCOMPARE(list.greyedCount(), greyed);
+    QCOMPARE(counts.isEmpty() ? 0 : counts.last().at(0).toInt(), greyed);
+    int tipped = 0;
+    for (int line = 0; line < list.count(); ++line)
+        tipped += !list.lineToolTip(line).isEmpty();
+    QCOMPARE(tipped, greyed);
 }
 
 QTEST_MAIN(TestListBox)

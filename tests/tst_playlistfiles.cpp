@@ -693,8 +693,13 @@ void TestPlaylistFiles::missingCountGroupsDigits()
     QStringList entries;
     for (int i = 0; i < 1234; ++i)
         entries.append(QString::number(i));
-    window->controls().playlist.List1->addItems(entries);
-    window->controls().playlist.List1->greyTexts(entries, QString());
+    ListBox &list = *window->controls().playlist.List1;
+    list.addItems(entries);
+    list.linesToMark();
+    QHash<QString, int> missing;
+    for (const QString &entry : std::as_const(entries))
+        missing.insert(entry, 1);
+    list.greyTexts(missing, QString());
     QTEST(window->controls().playlist.Label2->text(), "heading");
 }
 

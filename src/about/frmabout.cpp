@@ -20,7 +20,17 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
+QIcon FrmAbout::programIcon()
+{
+    // Every size, so that title bars, task switchers and docks each get a
+    // sharp picture; a size is only decoded once something asks for it.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/zarvello-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag, const QIcon &icon)
     : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("frmAbout"))
 {
     setFixedSize(twips(4215), twips(1695));
@@ -32,10 +42,6 @@ FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag)
     light.setColor(QPalette::Window, QColor(240, 240, 240));
     light.setColor(QPalette::WindowText, Qt::black);
     setPalette(light);
-    // Every size, so that title bars, task switchers and docks each get a sharp picture.
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/zarvello-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     setWindowTitle(texts::aboutTitlePrefix.builtIn() + version::applicationTitle());
 

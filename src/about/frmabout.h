@@ -6,12 +6,16 @@ class ClickableLabel;
 class QLabel;
 
 // The About dialog: title, version, description, the maker and the maker's
-// web page. It carries the program's icon, which the other windows copy.
+// web page. It carries the program's icon (programIcon), which the other
+// windows copy.
 class FrmAbout : public SecondaryWindow<QWidget>
 {
     Q_OBJECT
 public:
-    FrmAbout(QWidget &owner, const QLineEdit &languageFlag);
+    // The program's icon, the dialog's own, read without making the dialog.
+    static QIcon programIcon();
+
+    FrmAbout(QWidget &owner, const QLineEdit &languageFlag, const QIcon &icon);
 
     void Form_Load() override;
     void applyTexts() override;

@@ -31,10 +31,18 @@ Window &Forms::touch(QPointer<Window> &slot, const std::function<Window *()> &ma
     return *slot;
 }
 
+const QIcon &Forms::programIcon()
+{
+    // Made once, so that every window shares the same icon.
+    if (m_icon.isNull())
+        m_icon = FrmAbout::programIcon();
+    return m_icon;
+}
+
 FrmAbout &Forms::frmAbout()
 {
     return touch<FrmAbout>(m_about, [this] {
-        auto *about = new FrmAbout(m_main, *m_main.controls().Text2);
+        auto *about = new FrmAbout(m_main, *m_main.controls().Text2, programIcon());
         connect(about, &FrmAbout::addressClicked, &m_main, &FrmMain::OpenBrowser);
         return about;
     });
@@ -44,9 +52,7 @@ FileBrowse &Forms::filebrowse()
 {
     return touch<FileBrowse>(m_browser, [this] {
         const MainWindowControls &controls = m_main.controls();
-        // Loading the browser copies the program's icon, which the About dialog carries.
-        auto *browser =
-            new FileBrowse(m_main, *controls.Text2, controls.tracks, frmAbout().windowIcon());
+        auto *browser = new FileBrowse(m_main, *controls.Text2, controls.tracks, programIcon());
         connect(browser, &FileBrowse::entryChosen, &m_main.editing(),
                 &PlaylistEditing::appendEntry);
         browser->music->setDropFormats({QStringLiteral("text/uri-list")});

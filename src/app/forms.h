@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -20,6 +21,9 @@ class Forms : public QObject
 public:
     explicit Forms(FrmMain &main);
     ~Forms() override;
+
+    // The program's icon, the About dialog's, without loading the dialog.
+    const QIcon &programIcon();
 
     FrmAbout &frmAbout();
     FileBrowse &filebrowse();
@@ -41,6 +45,7 @@ private:
     Window &touch(QPointer<Window> &slot, const std::function<Window *()> &make);
 
     FrmMain &m_main;
+    QIcon m_icon;
     QPointer<FrmAbout> m_about;
     QPointer<FileBrowse> m_browser;
     QPointer<TypingError> m_typingError;

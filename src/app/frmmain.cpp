@@ -11,15 +11,19 @@
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
 #include "controls/messagebox.h"
+#include "controls/picture.h"
 #include "controls/textbox.h"
 #include "core/droppedfiles.h"
 #include "core/folderpath.h"
 #include "core/languagecode.h"
 #include "core/texts.h"
 #include "core/version.h"
+#include "import/playlistfiledrops.h"
+#include "import/playlistimport.h"
 #include "platform/taskbar.h"
 #include "platform/volumenotifier.h"
 #include "platform/volumeroot.h"
+#include "playlist/computercopy.h"
 #include "playlist/missingtrackmarks.h"
 #include "playlist/playlistdeletion.h"
 #include "playlist/playlistdrops.h"
@@ -64,9 +68,7 @@ QLabel *heading(QWidget *parent, const QString &text, const QFont &font, const Q
 
 QLabel *picture(QWidget *parent, const QString &resource, const QRect &geometry)
 {
-    auto *label = place(new QLabel(parent), geometry);
-    label->setPixmap(QPixmap(resource));
-    return label;
+    return place(new Picture(resource, parent), geometry);
 }
 
 QPushButton *button(QWidget *parent, const QString &text, qreal points, const QRect &geometry)
@@ -139,6 +141,22 @@ void FrmMain::connectSubsystems()
         dialog.raise();
     });
     new PlaylistDeletion(*this, c.playlist, c.saved, playlistFolder, flag);
+    m_copy =
+        new ComputerCopy(*this, c.saved, playlistFolder, *c.lettre, flag, m_services.ansiCodePage);
+
+    auto *import = new PlaylistImport(
+        *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,
+        [this](const QStringList &toSend, const QStringList &leftOut,
+               const PlaylistImport::Arrived &arrived) {
+            if (m_send->start(toSend, leftOut))
+                m_importArrived = arrived;
+            else
+                arrived({});
+        },
+        [files] { return files->hasUnsavedEntries(); });
+    connect(import, &PlaylistImport::imported, marks, &MissingTrackMarks::recheck);
+    connect(m_send, &MusicSend::playlistChosen, import, &PlaylistImport::importFile);
+    new PlaylistFileDrops(*this, *import);
 }
 
 void FrmMain::buildControls()
@@ -280,7 +298,7 @@ void FrmMain::setTabOrder()
 void FrmMain::Form_Load()
 {
     const MainMenus &m = m_controls.menus;
-    setWindowIcon(m_forms->frmAbout().windowIcon());
+    setWindowIcon(m_forms->programIcon());
 
     m.save->setEnabled(false);
     m.mnnew->setEnabled(false);
@@ -320,15 +338,14 @@ void FrmMain::applyEnglishTexts()
     c.playlist.Command3->setText(texts::moveDown.in(en));
     c.saved.Label3->setText(texts::playlistsHeading.in(en));
     c.saved.Command4->setText(texts::deletePlaylist.in(en));
+    m_copy->applyTexts();
     c.menus.file->setTitle(texts::menuFile.in(en));
     c.menus.mnnew->setText(texts::menuNew.in(en));
     c.menus.send->setText(texts::menuSend.in(en));
     c.menus.save->setText(texts::menuSave.in(en));
     c.menus.explore->setText(texts::menuExplore.in(en));
     c.menus.about->setText(texts::menuAbout.in(en));
-    m_forms->frmAbout().applyTexts();
-    m_forms->filebrowse().applyTexts();
-    m_forms->typingerror().applyTexts();
+    // The secondary windows apply their own texts when they are shown.
 }
 
 QString FrmMain::GetSystemLanguageCode() const
@@ -381,7 +398,10 @@ void FrmMain::warn(const Phrase &phrase, const QString &subject)
 
 void FrmMain::PositionMediaBrowser()
 {
-    m_forms->filebrowse().followOwner();
+    // A browser not loaded yet places itself when it loads: making one
+    // here would build it at start-up, where nobody sees it.
+    if (FileBrowse *browser = m_forms->loadedBrowser())
+        browser->followOwner();
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
@@ -429,6 +449,16 @@ void FrmMain::startSend(int position, const QStringList &paths, const QList<int>
 
 void FrmMain::sendFinished(const QList<SentTrack> &tracks)
 {
+    if (const PlaylistImport::Arrived arrived = std::exchange(m_importArrived, {})) {
+        // One line per file asked for, as the import sends files alone.
+        QStringList entries;
+        for (const SentTrack &track : tracks)
+            entries.append(track.entry);
+        const bool none = std::all_of(entries.cbegin(), entries.cend(),
+                                      [](const QString &entry) { return entry.isEmpty(); });
+        arrived(none ? QStringList() : entries);
+        return;
+    }
     const int position = std::exchange(m_sendPosition, -1);
     if (position < 0)
         return;

@@ -3,9 +3,11 @@
 #include "app/forms.h"
 #include "app/platformservices.h"
 #include "controls/mainwindowcontrols.h"
+#include "import/playlistimport.h"
 
 #include <QMainWindow>
 
+class ComputerCopy;
 class MusicSend;
 struct Phrase;
 class PlaylistEditing;
@@ -80,8 +82,11 @@ private:
     Forms *m_forms = nullptr;
     PlaylistEditing *m_editing = nullptr;
     PspConnection *m_psp = nullptr;
+    ComputerCopy *m_copy = nullptr;
     MusicSend *m_send = nullptr;
     int m_sendPosition = -1;
     QStringList m_sendPaths;
     QList<int> m_sendEntriesBefore;
+    // Where the entries of a send for an imported playlist go.
+    PlaylistImport::Arrived m_importArrived;
 };

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QThreadPool>
 #include <QToolTip>
 #include <utility>
 
@@ -53,6 +54,7 @@ QString ListBox::item(int position) const
 void ListBox::addItem(const QString &text)
 {
     m_items.append(text);
+    countGreyed(noteLines(text, +1));
     listboxaccessibility::linesInserted(*this, count() - 1, count() - 1);
     updateScrollBars();
     viewport()->update();
@@ -63,6 +65,7 @@ void ListBox::addItems(const QStringList &texts)
     if (texts.isEmpty())
         return;
     m_items.append(texts);
+    countGreyed(noteLines(texts, +1));
     listboxaccessibility::linesInserted(*this, count() - int(texts.size()), count() - 1);
     updateScrollBars();
     viewport()->update();
@@ -72,8 +75,7 @@ void ListBox::insertItem(int position, const QString &text)
 {
     const int at = std::clamp(position, 0, count());
     m_items.insert(at, text);
-    if (isGreyed(text))
-        countGreyed(+1);
+    countGreyed(noteLines(text, +1));
     forgetMeasurements();
     if (m_selected >= at)
         ++m_selected;
@@ -86,8 +88,7 @@ bool ListBox::removeItem(int position)
 {
     if (position < 0 || position >= count())
         return false;
-    if (isGreyed(m_items.at(position)))
-        countGreyed(-1);
+    countGreyed(noteLines(m_items.at(position), -1));
     m_items.removeAt(position);
     forgetMeasurements();
     if (m_selected == position)
@@ -102,7 +103,11 @@ bool ListBox::removeItem(int position)
 
 void ListBox::clear()
 {
-    m_items.clear();
+    // A hundred thousand lines take milliseconds to free: that happens off
+    // the window's thread, like the marks' tear-down.
+    if (!m_items.isEmpty())
+        QThreadPool::globalInstance()->start(
+            [gone = std::exchange(m_items, {})]() mutable { gone = QStringList(); });
     ungreyAll();
     forgetMeasurements();
     m_selected = -1;
@@ -128,27 +133,79 @@ void ListBox::moveSelection(int position)
     viewport()->update();
 }
 
-void ListBox::greyTexts(const QStringList &texts, const QString &toolTip)
+QStringList ListBox::linesToMark()
 {
-    QSet<QString> added;
-    for (const QString &text : texts) {
-        if (!isGreyed(text))
-            added.insert(text);
-    }
-    m_greyedToolTip = toolTip;
-    if (added.isEmpty())
+    ungreyAll();
+    m_marking = true;
+    // Room for every line to be greyed: growing the marks as they come
+    // would now and then rehash them all at once.
+    m_greyed.reserve(count());
+    return m_items;
+}
+
+void ListBox::greyTexts(const QHash<QString, int> &linesInCopy, const QString &toolTip)
+{
+    if (!m_marking)
         return;
-    m_greyed.unite(added);
-    countGreyed(int(std::count_if(m_items.cbegin(), m_items.cend(),
-                                  [&added](const QString &text) { return added.contains(text); })));
+    m_greyedToolTip = toolTip;
+    int greyed = 0;
+    for (auto text = linesInCopy.cbegin(); text != linesInCopy.cend(); ++text) {
+        if (isGreyed(text.key()))
+            continue;
+        const int lines = text.value() + m_sinceCopy.take(text.key());
+        m_greyed.insert(text.key(), lines);
+        greyed += lines;
+    }
+    countGreyed(greyed);
     viewport()->update();
+}
+
+void ListBox::marksComplete()
+{
+    m_marking = false;
+    m_sinceCopy.clear();
 }
 
 void ListBox::ungreyAll()
 {
-    m_greyed.clear();
+    forgetMarks();
     countGreyed(-m_greyedCount);
     viewport()->update();
+}
+
+void ListBox::forgetMarks()
+{
+    m_marking = false;
+    if (m_greyed.isEmpty() && m_sinceCopy.isEmpty())
+        return;
+    // A mark for every line of a long list takes milliseconds to tear down.
+    QThreadPool::globalInstance()->start([greyed = std::exchange(m_greyed, {}),
+                                          sinceCopy = std::exchange(m_sinceCopy, {})]() mutable {
+        greyed = {};
+        sinceCopy = {};
+    });
+}
+
+int ListBox::noteLines(const QString &text, int change)
+{
+    if (const auto greyed = m_greyed.find(text); greyed != m_greyed.end()) {
+        *greyed += change;
+        return change;
+    }
+    if (m_marking)
+        m_sinceCopy[text] += change;
+    return 0;
+}
+
+int ListBox::noteLines(const QStringList &texts, int change)
+{
+    // Lists are filled before they are marked: then there is nothing to note.
+    if (m_greyed.isEmpty() && !m_marking)
+        return 0;
+    int greyed = 0;
+    for (const QString &text : texts)
+        greyed += noteLines(text, change);
+    return greyed;
 }
 
 QString ListBox::lineToolTip(int position) const
@@ -583,8 +640,27 @@ int ListBox::visibleLines() const
     return std::max(viewport()->height() / lineHeight(), 1);
 }
 
+void ListBox::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (m_rangesDue)
+        setRanges();
+}
+
 void ListBox::updateScrollBars()
 {
+    // Measuring the lines loads the list's font: a list nobody sees yet,
+    // such as those of a window being built, waits until it is shown or
+    // has to scroll.
+    if (isVisible())
+        setRanges();
+    else
+        m_rangesDue = true;
+}
+
+void ListBox::setRanges()
+{
+    m_rangesDue = false;
     const int lines = visibleLines();
     QScrollBar *vertical = verticalScrollBar();
     vertical->setPageStep(lines);
@@ -601,6 +677,8 @@ void ListBox::ensureVisible(int position)
 {
     if (position < 0)
         return;
+    if (m_rangesDue)
+        setRanges();
     QScrollBar *vertical = verticalScrollBar();
     const int top = vertical->value();
     const int lines = visibleLines();

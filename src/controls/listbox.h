@@ -3,7 +3,7 @@
 #include <memory>
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
-#include <QSet>
+#include <QHash>
 #include <QStringList>
 
 class LineWidths;
@@ -55,10 +55,20 @@ public:
     // in another way, so measuring after every append stays linear.
     int widestLineWidth();
 
-    // Lines whose text is one of these are drawn greyed, in italics, and show the tool tip
-    // (entries whose file is missing, say), in addition to those greyed
-    // before. Emptying the list forgets them, and so does ungreyAll().
-    void greyTexts(const QStringList &texts, const QString &toolTip);
+    // Greys lines by their text (entries whose file is missing, say), drawn
+    // greyed and in italics, for a check made on a copy of the lines
+    // elsewhere, such as off the window's thread. linesToMark() ungreys every
+    // line and gives that copy; each greyTexts() then greys the lines holding
+    // one of its texts, given with the number of lines of the copy holding
+    // it, and costs in proportion to those texts, however long the list.
+    // Edits made since the copy are counted in, and a line added later with a
+    // greyed text is greyed too. Greyed lines show the tool tip. Emptying the
+    // list forgets them, and so does ungreyAll(); texts given after that, or
+    // after marksComplete(), are ignored: they were found on lines that are
+    // gone.
+    QStringList linesToMark();
+    void greyTexts(const QHash<QString, int> &linesInCopy, const QString &toolTip);
+    void marksComplete();
     void ungreyAll();
     // How many lines are greyed now.
     int greyedCount() const { return m_greyedCount; }
@@ -111,6 +121,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
@@ -120,22 +131,36 @@ private:
     void moveSelection(int position);
     int lineHeight() const;
     int visibleLines() const;
+    // Sets the scroll ranges, or for a hidden list marks them due.
     void updateScrollBars();
+    void setRanges();
     void ensureVisible(int position);
     void forgetMeasurements();
     bool isGreyed(const QString &text) const { return m_greyed.contains(text); }
+    // Notes lines holding text coming (+1) or going (-1); the change to the
+    // number of greyed lines.
+    int noteLines(const QString &text, int change);
+    int noteLines(const QStringList &texts, int change);
     // Adds to the number of greyed lines, and says so when it changed.
     void countGreyed(int change);
+    // Forgets every mark, without the window waiting for their tear-down.
+    void forgetMarks();
     QFont lineFont() const;
 
     QStringList m_items;
     int m_selected = -1;
+    bool m_rangesDue = false;
     int m_extent = 0;
     int m_measured = 0;
     int m_widest = 0;
-    QSet<QString> m_greyed;
+    // Each greyed text, with the number of lines holding it now.
+    QHash<QString, int> m_greyed;
     QString m_greyedToolTip;
     int m_greyedCount = 0;
+    // While marks are coming: the lines gained (or lost, below 0) since the
+    // copy, by text, for the texts not greyed yet.
+    bool m_marking = false;
+    QHash<QString, int> m_sinceCopy;
     // Made on the first measurement and kept until the font changes.
     std::unique_ptr<LineWidths> m_widths;
 

@@ -32,6 +32,15 @@ QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
 }
 } // namespace
 
+QString listed(const QStringList &lines)
+{
+    constexpr int shown = 10;
+    QStringList kept = lines.mid(0, shown);
+    if (lines.size() > shown)
+        kept.append(QStringLiteral("…"));
+    return kept.join(u'\n');
+}
+
 QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &caption,
                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {

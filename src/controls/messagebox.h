@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 // Every message box and question of the program goes through here, so that
 // tests can answer them without a person and see what was asked.
@@ -13,6 +14,10 @@ namespace messagebox {
 QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &caption,
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                  QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// Lines to list in a box: enough of them to be recognised, without a box
+// taller than the screen.
+QString listed(const QStringList &lines);
 
 // For tests: from now on boxes are recorded instead of shown, and answered
 // with the queued answers (then with their first button).

@@ -2,19 +2,39 @@
 
 #include "core/entry.h"
 #include "core/folderpath.h"
-#include "core/namepatterns.h"
 #include "core/storagelayout.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+DriveTracks::DriveTracks(const QString &driveRoot)
+    : m_tracks(audioFilePatterns()),
+      // Both sides resolved, so that a link can neither lead a file off the
+      // drive unnoticed nor keep one on it out.
+      m_root(folderpath::rootForm(QFileInfo(driveRoot).canonicalFilePath()))
+{}
+
+DriveTracks::Place DriveTracks::place(const QString &path, QString *entry) const
+{
+    const QFileInfo file(QFileInfo(path).canonicalFilePath());
+    const QString real = file.filePath();
+    if (real.isEmpty() || !folderpath::isWithin(real, m_root))
+        return Place::OffDrive;
+    const QString folder = folderpath::normalised(file.path());
+    const QString built = playlistEntry(m_root, folder, file.fileName());
+    // What the track lists leave out: folders, other files, hidden ones,
+    // and those that no playlist line can name.
+    if (!file.isFile() || file.isHidden() || !m_tracks.matches(file.fileName()) ||
+        !fitsInEntry(built))
+        return Place::NotTrack;
+    *entry = built;
+    return Place::Track;
+}
+
 DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
 {
     DroppedFiles sorted;
-    const NamePatterns tracks(audioFilePatterns());
-    // Both sides resolved, so that a link can neither lead a file off the
-    // drive unnoticed nor keep one on it out.
-    const QString root = folderpath::rootForm(QFileInfo(driveRoot).canonicalFilePath());
+    const DriveTracks drive(driveRoot);
     for (const QUrl &url : urls) {
         if (!url.isLocalFile()) {
             sorted.notLocal.append(url.toDisplayString());
@@ -22,23 +42,21 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
         }
         const QString path = url.toLocalFile();
         const QString shown = QDir::toNativeSeparators(path);
-        const QFileInfo file(QFileInfo(path).canonicalFilePath());
-        const QString real = file.filePath();
-        if (real.isEmpty() || !folderpath::isWithin(real, root)) {
+        QString entry;
+        switch (drive.place(path, &entry)) {
+        case DriveTracks::Place::OffDrive: {
+            const QString real = QFileInfo(path).canonicalFilePath();
             sorted.toSend.append(real.isEmpty() ? path : real);
             sorted.entriesBefore.append(int(sorted.entries.size()));
-            continue;
+            break;
         }
-        const QString folder = folderpath::normalised(file.path());
-        const QString entry = playlistEntry(root, folder, file.fileName());
-        // What the track lists leave out: folders, other files, hidden ones,
-        // and those that no playlist line can name.
-        if (!file.isFile() || file.isHidden() || !tracks.matches(file.fileName()) ||
-            !fitsInEntry(entry)) {
+        case DriveTracks::Place::NotTrack:
             sorted.notTracks.append(shown);
-            continue;
+            break;
+        case DriveTracks::Place::Track:
+            sorted.entries.append(entry);
+            break;
         }
-        sorted.entries.append(entry);
     }
     return sorted;
 }

@@ -1,8 +1,38 @@
 #pragma once
 
+#include "core/namepatterns.h"
+
 #include <QList>
 #include <QStringList>
 #include <QUrl>
+
+class QFileInfo;
+
+// Where a local file stands for the PSP whose drive root is given (in folder
+// form, see folderpath.h): a track on its drive, with the playlist entry that
+// a click in a track list builds for it, or not.
+class DriveTracks
+{
+public:
+    explicit DriveTracks(const QString &driveRoot);
+
+    enum class Place
+    {
+        // Not on the drive once links and ".." are resolved (missing files
+        // among them): the PSP could never play it.
+        OffDrive,
+        // On the drive, but a folder, or a file that the track lists do not
+        // list.
+        NotTrack,
+        Track
+    };
+    // Sets *entry for a track.
+    Place place(const QString &path, QString *entry) const;
+
+private:
+    NamePatterns m_tracks;
+    QString m_root;
+};
 
 // Files dropped on the current playlist, sorted out: the playlist entries of
 // the audio files on the PSP's drive, in the order given, built as a click in

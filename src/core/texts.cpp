@@ -175,6 +175,31 @@ const Phrase droppedNotTracks{
     u"Only the audio files that the track list shows can be added to the playlist; these "
     u"folders and files were not:\n%1"};
 
+const Phrase replaceUnsavedQuestion{
+    u"La playlist en cours n'a pas été enregistrée. La remplacer par « %1 » ?",
+    u"The current playlist has not been saved. Replace it with \"%1\"?"};
+const Phrase importNotAPlaylist{u"« %1 » n'est pas une playlist que Zarvello sait lire.",
+                                u"\"%1\" is not a playlist that Zarvello can read."};
+const Phrase importUnreadable{u"La playlist « %1 » n'a pas pu être lue : %2.",
+                              u"The playlist \"%1\" could not be read: %2."};
+const Phrase importNothingFound{
+    u"Aucun morceau de « %1 » n'a pu être ajouté : la playlist en cours est restée telle quelle.",
+    u"No track of \"%1\" could be added: the current playlist was left as it was."};
+const Phrase importLeftOut{u"Ces entrées de la playlist n'ont pas été ajoutées :",
+                           u"These entries of the playlist were not added:"};
+const Phrase importWhyNotFound{u"introuvable sur l'ordinateur", u"not found on the computer"};
+const Phrase importWhyStream{u"un flux ou une adresse, pas un fichier",
+                             u"a stream or an address, not a file"};
+
+const Phrase copyToComputer{u"Enregistrer une copie sur l'ordinateur...",
+                            u"Save a copy on the computer..."};
+const Phrase copyFileType{u"Playlists M3U (*.m3u8)", u"M3U playlists (*.m3u8)"};
+const Phrase copyInMusicFolder{
+    u"Une playlist placée dans le dossier MUSIC de la PSP lui cacherait des morceaux. "
+    u"Choisissez un autre dossier.",
+    u"A playlist in the PSP's MUSIC folder would hide tracks from it. Choose another folder."};
+const Phrase copyFailed{u"La copie n'a pas pu être enregistrée dans « %1 » : %2.",
+                        u"The copy could not be saved as \"%1\": %2."};
 const Phrase menuSend{u"Envoyer de la musique sur la PSP...", u"Send music to the PSP..."};
 const Phrase sendTitle{u"Envoyer de la musique sur la PSP", u"Send music to the PSP"};
 const Phrase sendLooking{u"Examen des morceaux…", u"Looking at the tracks…"};

@@ -143,6 +143,22 @@ extern const Phrase missingTrackTip;
 extern const Phrase droppedOffDrive;
 extern const Phrase droppedNotTracks;
 
+// Playlists of the computer brought to the PSP; %1 is the playlist.
+extern const Phrase replaceUnsavedQuestion;
+extern const Phrase importNotAPlaylist;
+extern const Phrase importUnreadable; // %2 is what the system said
+extern const Phrase importNothingFound;
+// Entries of an imported playlist left out, and why.
+extern const Phrase importLeftOut;
+extern const Phrase importWhyNotFound;
+extern const Phrase importWhyStream;
+
+// A saved playlist copied to the computer.
+extern const Phrase copyToComputer; // File2's command
+extern const Phrase copyFileType;
+extern const Phrase copyInMusicFolder;
+extern const Phrase copyFailed; // %1 is the file, %2 what the system said
+
 // A folder given on the command line; %1 is the folder.
 extern const Phrase argumentMissing;
 extern const Phrase argumentNotAFolder;

@@ -48,6 +48,9 @@ using Resampler = std::unique_ptr<SwrContext, ResamplerFreer>;
 using Fifo = std::unique_ptr<AVAudioFifo, FifoFreer>;
 
 // Opens a local file for reading; null when it is no media file FFmpeg reads.
-Input openInput(const QString &path);
+// Its streams are looked into by reading packets, unless headersWillDo and
+// the headers already name each stream's codec, rate, channels and length:
+// reading packets costs ten times as much as the headers alone.
+Input openInput(const QString &path, bool headersWillDo = false);
 
 } // namespace ffmpeg

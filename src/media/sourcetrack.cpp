@@ -7,7 +7,23 @@
 
 namespace ffmpeg {
 
-Input openInput(const QString &path)
+namespace {
+
+bool headersSayAll(const AVFormatContext &context)
+{
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        const AVStream &stream = *context.streams[i];
+        const AVCodecParameters &codec = *stream.codecpar;
+        if (codec.codec_id == AV_CODEC_ID_NONE || codec.sample_rate <= 0 ||
+            codec.ch_layout.nb_channels <= 0 || (context.duration <= 0 && stream.duration <= 0))
+            return false;
+    }
+    return context.nb_streams > 0;
+}
+
+} // namespace
+
+Input openInput(const QString &path, bool headersWillDo)
 {
     // Damaged sources are reported to the user; the libraries' own chatter
     // on the terminal would add nothing.
@@ -17,6 +33,8 @@ Input openInput(const QString &path)
     if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
         return nullptr;
     Input input(context);
+    if (headersWillDo && headersSayAll(*context))
+        return input;
     if (avformat_find_stream_info(context, nullptr) < 0)
         return nullptr;
     return input;
@@ -99,7 +117,9 @@ SourceTrack probeSource(const QString &path)
         source.refusal = SourceTrack::Refusal::TooLarge;
         return source;
     }
-    const ffmpeg::Input input = ffmpeg::openInput(path);
+    // A send of many tracks probes each before anything is written; the
+    // decoder reads what the headers leave out when the track is converted.
+    const ffmpeg::Input input = ffmpeg::openInput(path, true);
     const int index =
         input ? av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
     if (index < 0 || !avcodec_find_decoder(input->streams[index]->codecpar->codec_id)) {

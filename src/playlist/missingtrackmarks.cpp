@@ -13,6 +13,7 @@ MissingTrackMarks::MissingTrackMarks(const PlaylistPanel &playlist, const QLineE
     : QObject(parent), m_playlist(playlist), m_lettre(lettre), m_languageFlag(languageFlag)
 {
     connect(&m_check, &MissingTracks::found, this, &MissingTrackMarks::mark);
+    connect(&m_check, &MissingTracks::finished, playlist.List1, &ListBox::marksComplete);
     connect(playlist.List1, &ListBox::greyedCountChanged, this, &MissingTrackMarks::showCount);
 }
 
@@ -29,10 +30,10 @@ void MissingTrackMarks::startCheck()
 {
     const QString root = QDir::fromNativeSeparators(m_lettre.text());
     if (!root.isEmpty() && m_playlist.List1->count() > 0)
-        m_check.check(root, m_playlist.List1->items());
+        m_check.check(root, m_playlist.List1->linesToMark());
 }
 
-void MissingTrackMarks::mark(const QStringList &missing)
+void MissingTrackMarks::mark(const QHash<QString, int> &missing)
 {
     m_playlist.List1->greyTexts(missing,
                                 texts::missingTrackTip.in(languageFromFlag(m_languageFlag.text())));

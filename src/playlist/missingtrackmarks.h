@@ -19,7 +19,7 @@ public:
 
 private:
     void startCheck();
-    void mark(const QStringList &missing);
+    void mark(const QHash<QString, int> &missing);
     void showCount(int count);
 
     PlaylistPanel m_playlist;

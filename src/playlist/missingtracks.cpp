@@ -2,8 +2,9 @@
 
 #include "core/entry.h"
 
+#include <atomic>
 #include <QFileInfo>
-#include <QSet>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -15,6 +16,32 @@ constexpr int batchSize = 1024;
 
 } // namespace
 
+// One check, shared by its thread and, until it is given up, by the object
+// that started it. It lives on the window's thread, where its results reach
+// that object; the last of the two to let it go has it deleted there.
+class MissingTracks::Run : public QObject
+{
+public:
+    explicit Run(MissingTracks &by) : owner(by) {}
+
+    // Hands a result over to the window's thread, unless the check is given
+    // up by the time it gets there.
+    template <class Emit> static void handOver(const std::shared_ptr<Run> &run, Emit emitter)
+    {
+        QMetaObject::invokeMethod(
+            run.get(),
+            [run = run.get(), emitter = std::move(emitter)] {
+                if (!run->cancelled)
+                    emitter(run->owner);
+            },
+            Qt::QueuedConnection);
+    }
+
+    // Gone once the check is given up, which it is before it goes.
+    MissingTracks &owner;
+    std::atomic_bool cancelled{false};
+};
+
 MissingTracks::MissingTracks(QObject *parent) : QObject(parent) {}
 
 MissingTracks::~MissingTracks()
@@ -24,53 +51,43 @@ MissingTracks::~MissingTracks()
 
 void MissingTracks::cancel()
 {
-    if (m_cancelled)
-        *m_cancelled = true;
-    if (m_thread.joinable())
-        m_thread.join();
-    m_cancelled.reset();
+    if (!m_run)
+        return;
+    m_run->cancelled = true;
+    m_run.reset();
 }
 
 void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
 {
     cancel();
-    auto cancelled = std::make_shared<std::atomic_bool>(false);
-    m_cancelled = cancelled;
-    // Results are handed to this object's thread; a cancelled check hands
-    // over nothing more, and this object outlives the thread (cancel joins it).
-    m_thread = std::thread([this, cancelled, driveRoot, entries] {
-        QStringList missing;
-        QSet<QString> seen;
+    std::shared_ptr<Run> run(new Run(*this), [](Run *done) { done->deleteLater(); });
+    m_run = run;
+    std::thread([run, driveRoot, entries] {
+        // How many entries hold each text; each text is checked once, at
+        // its first entry.
+        QHash<QString, int> lines;
+        lines.reserve(entries.size());
+        for (const QString &entry : entries)
+            ++lines[entry];
+        QHash<QString, int> missing;
         const auto handOver = [&] {
-            if (missing.isEmpty() || *cancelled)
-                return;
-            QMetaObject::invokeMethod(
-                this,
-                [this, cancelled, batch = std::exchange(missing, {})] {
-                    if (!*cancelled)
-                        Q_EMIT found(batch);
-                },
-                Qt::QueuedConnection);
+            if (!missing.isEmpty())
+                Run::handOver(run, [batch = std::exchange(missing, {})](MissingTracks &to) {
+                    Q_EMIT to.found(batch);
+                });
         };
-        for (qsizetype i = 0; i < entries.size() && !*cancelled; ++i) {
+        for (qsizetype i = 0; i < entries.size() && !run->cancelled; ++i) {
             const QString &entry = entries.at(i);
-            if (!namesTrack(entry) || seen.contains(entry))
-                continue;
-            seen.insert(entry);
-            const QString path = entryFilePath(driveRoot, entry);
-            if (path.isEmpty() || !QFileInfo(path).isFile())
-                missing.append(entry);
+            const int holding = lines.take(entry);
+            if (holding > 0 && namesTrack(entry)) {
+                const QString path = entryFilePath(driveRoot, entry);
+                if (path.isEmpty() || !QFileInfo(path).isFile())
+                    missing.insert(entry, holding);
+            }
             if ((i + 1) % batchSize == 0)
                 handOver();
         }
         handOver();
-        if (!*cancelled)
-            QMetaObject::invokeMethod(
-                this,
-                [this, cancelled] {
-                    if (!*cancelled)
-                        Q_EMIT finished();
-                },
-                Qt::QueuedConnection);
-    });
+        Run::handOver(run, [](MissingTracks &to) { Q_EMIT to.finished(); });
+    }).detach();
 }

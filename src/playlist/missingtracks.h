@@ -1,10 +1,9 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
-#include <thread>
 
 // Finds the entries of a playlist whose file is not on the PSP, on a thread of
 // its own: a long playlist on slow media must not keep the window waiting.
@@ -19,14 +18,18 @@ public:
     // Checks the entries against the volume whose root is given; a check
     // still running is given up first.
     void check(const QString &driveRoot, const QStringList &entries);
+    // Gives the check up without waiting for it: a medium that stopped
+    // answering may hold it for long. It ends on its own, and whatever it
+    // still finds is dropped.
     void cancel();
 
 Q_SIGNALS:
-    // Some more of the missing entries (each text once per batch).
-    void found(const QStringList &entries);
+    // Some more of the missing entries, each text once, with the number of
+    // entries holding it.
+    void found(const QHash<QString, int> &entries);
     void finished();
 
 private:
-    std::thread m_thread;
-    std::shared_ptr<std::atomic_bool> m_cancelled;
+    class Run;
+    std::shared_ptr<Run> m_run;
 };

@@ -10,21 +10,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 
-namespace {
-
-// Names enough of the files for them to be recognised, without a box
-// taller than the screen.
-QString listed(const QStringList &paths)
-{
-    constexpr int shown = 10;
-    QStringList lines = paths.mid(0, shown);
-    if (paths.size() > shown)
-        lines.append(QStringLiteral("…"));
-    return lines.join(u'\n');
-}
-
-} // namespace
-
 PlaylistDrops::PlaylistDrops(QWidget &window, PlaylistEditing &editing,
                              const PlaylistPanel &playlist, const QLineEdit &driveRoot,
                              const QLineEdit &languageFlag)
@@ -71,9 +56,11 @@ void PlaylistDrops::sayWhatWasLeftOut(const DroppedFiles &files)
     const Language language = languageFromFlag(m_languageFlag.text());
     QStringList paragraphs;
     if (!files.notLocal.isEmpty())
-        paragraphs.append(texts::droppedOffDrive.in(language).arg(listed(files.notLocal)));
+        paragraphs.append(
+            texts::droppedOffDrive.in(language).arg(messagebox::listed(files.notLocal)));
     if (!files.notTracks.isEmpty())
-        paragraphs.append(texts::droppedNotTracks.in(language).arg(listed(files.notTracks)));
+        paragraphs.append(
+            texts::droppedNotTracks.in(language).arg(messagebox::listed(files.notTracks)));
     messagebox::show(&m_window, paragraphs.join(u"\n\n"), QString(), QMessageBox::Ok,
                      QMessageBox::Warning);
 }

@@ -60,6 +60,8 @@ void PlaylistFiles::File2_Click()
     }
     m_known = {fileName, read->encoding,
                read->complete ? std::optional(read->bytes) : std::nullopt};
+    if (read->complete)
+        m_stored = read->entries;
     Q_EMIT opened();
     // A partial copy saved back would silently lose the rest of the file.
     if (!read->complete)
@@ -126,11 +128,19 @@ void PlaylistFiles::save_Click()
             error = qt_error_string(ENODEV);
         return folder && playlist::savePlaylist(*folder, path, bytes, &error);
     }();
-    if (saved)
+    if (saved) {
+        m_stored = entries;
         m_known = {path, encoding, bytes};
-    else
+    } else {
         warn(texts::saveFailed.in(language()).arg(shownPath, error));
+    }
     m_saved.File2->refresh();
+}
+
+bool PlaylistFiles::hasUnsavedEntries() const
+{
+    const QStringList &entries = m_playlist.List1->items();
+    return !entries.isEmpty() && entries != m_stored;
 }
 
 // Another program (another copy of this one among them) may have saved the

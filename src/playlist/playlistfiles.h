@@ -22,6 +22,10 @@ public:
     void File2_Click();
     void save_Click();
 
+    // Whether the current playlist holds entries that are neither what was
+    // last opened nor what was last saved.
+    bool hasUnsavedEntries() const;
+
 Q_SIGNALS:
     // The name in the name box cannot be saved; the error dialog should explain.
     void nameRefused();
@@ -50,5 +54,6 @@ private:
     PlaylistFolder m_folder;
     const QLineEdit &m_languageFlag;
     int m_codePage;
+    QStringList m_stored;
     KnownFile m_known;
 };

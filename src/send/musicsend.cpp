@@ -1,6 +1,7 @@
 #include "send/musicsend.h"
 
 #include "controls/messagebox.h"
+#include "core/computerplaylist.h"
 #include "core/entry.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
@@ -117,11 +118,12 @@ Language MusicSend::language() const
     return languageFromFlag(m_languageFlag.text());
 }
 
-bool MusicSend::start(const QStringList &localPaths)
+bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotSent)
 {
     if (m_running)
         return false;
     m_running = true;
+    m_alsoNotSent = alsoNotSent;
     m_state = State::Looking;
     ++m_generation;
     m_cancelled = std::make_shared<std::atomic_bool>(false);
@@ -180,7 +182,14 @@ void MusicSend::chooseAndStart()
 {
     auto *dialog = new SendFileDialog(&m_window, language());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { start(dialog->selectedFiles()); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const QStringList chosen = dialog->selectedFiles();
+        const auto playlist = std::find_if(chosen.cbegin(), chosen.cend(), isComputerPlaylist);
+        if (playlist != chosen.cend())
+            Q_EMIT playlistChosen(*playlist);
+        else
+            start(chosen);
+    });
     dialog->open();
 }
 
@@ -362,6 +371,7 @@ void MusicSend::finish(bool report)
             notSent.append(shown + QStringLiteral(" : ") + line.failure);
         tracks.append(line);
     }
+    notSent += m_alsoNotSent;
     if (sent > 0 || (wasSending && !m_plan.newFolders.isEmpty()))
         Q_EMIT pspChanged();
     Q_EMIT finished(tracks);

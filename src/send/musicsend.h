@@ -53,9 +53,11 @@ public:
 
     // Starts sending files and folders (folders with all their sub-folders,
     // files in natural order). False, and nothing happens, while another
-    // send is under way.
-    bool start(const QStringList &localPaths);
-    // Asks for files and folders in a file dialog, then sends them.
+    // send is under way. alsoNotSent are lines ("what : why") that the
+    // report lists among the tracks not sent, for what never reached the send.
+    bool start(const QStringList &localPaths, const QStringList &alsoNotSent = {});
+    // Asks for files and folders in a file dialog, then sends them; a
+    // playlist file chosen there is handed on instead.
     void chooseAndStart();
     bool isRunning() const { return m_running; }
     // Ends a send at once, as the window closes: unfinished tracks are dropped
@@ -71,6 +73,8 @@ Q_SIGNALS:
     // cancelled before the tracks were looked at. Not emitted when the send
     // goes away with its window.
     void finished(const QList<SentTrack> &tracks);
+    // A desktop player's playlist was chosen to send: its tracks are meant.
+    void playlistChosen(const QString &path);
     // Tracks or folders were written: lists of the PSP's files are stale.
     void pspChanged();
 
@@ -112,6 +116,7 @@ private:
     // Results of jobs from an earlier send are dropped.
     quint64 m_generation = 0;
     QList<SourceTrack> m_sources;
+    QStringList m_alsoNotSent;
     MusicListing m_listing;
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;

@@ -1,0 +1,177 @@
+#include "import/playlistimport.h"
+
+#include "controls/listbox.h"
+#include "controls/messagebox.h"
+#include "controls/textbox.h"
+#include "core/computerplaylist.h"
+#include "core/droppedfiles.h"
+#include "core/folderpath.h"
+#include "psp/scrollhoriz.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QHash>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSet>
+#include <QtConcurrent>
+
+using namespace Qt::StringLiterals;
+
+// A playlist file as read, and for each of its files the entry it already
+// has on the PSP (empty for one still to send).
+struct ImportReading
+{
+    QString path;
+    ComputerPlaylist playlist;
+    QStringList onPsp;
+};
+
+namespace {
+
+ImportReading readForImport(const QString &path, int codePage, const QString &driveRoot)
+{
+    ImportReading reading{path, readComputerPlaylist(path, codePage), {}};
+    // Tracks already on the PSP's own drive, as in a copy of one of its
+    // playlists, need no send: their entry is where they are.
+    const DriveTracks drive(driveRoot);
+    for (const QString &file : std::as_const(reading.playlist.files)) {
+        QString entry;
+        drive.place(file, &entry);
+        reading.onPsp.append(entry);
+    }
+    return reading;
+}
+
+} // namespace
+
+PlaylistImport::PlaylistImport(QWidget &window, const PlaylistPanel &playlist,
+                               const QLineEdit &driveRoot, const QLineEdit &languageFlag,
+                               int codePage, Send send, std::function<bool()> hasUnsavedEntries)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_driveRoot(driveRoot),
+      m_languageFlag(languageFlag), m_codePage(codePage), m_send(std::move(send)),
+      m_hasUnsavedEntries(std::move(hasUnsavedEntries))
+{}
+
+void PlaylistImport::importFile(const QString &path)
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    auto *watcher = new QFutureWatcher<ImportReading>(this);
+    connect(watcher, &QFutureWatcher<ImportReading>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        read(watcher->result());
+    });
+    watcher->setFuture(
+        QtConcurrent::run(readForImport, path, m_codePage,
+                          folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()))));
+}
+
+void PlaylistImport::read(const ImportReading &reading)
+{
+    const ComputerPlaylist &playlist = reading.playlist;
+    const QString shown = QDir::toNativeSeparators(reading.path);
+    if (playlist.problem != ComputerPlaylist::Problem::None) {
+        m_busy = false;
+        warn(playlist.problem == ComputerPlaylist::Problem::Unreadable
+                 ? texts::importUnreadable.in(language()).arg(shown, playlist.reason)
+                 : texts::importNotAPlaylist.in(language()).arg(shown));
+        return;
+    }
+    if (playlist.files.isEmpty()) {
+        m_busy = false;
+        report(reading, true);
+        return;
+    }
+    if (m_hasUnsavedEntries() &&
+        messagebox::show(&m_window, texts::replaceUnsavedQuestion.in(language()).arg(playlist.name),
+                         QString(), QMessageBox::Yes | QMessageBox::No,
+                         QMessageBox::Question) != QMessageBox::Yes) {
+        m_busy = false;
+        return;
+    }
+
+    // Each file is sent once, however often the playlist names it.
+    QStringList toSend;
+    QSet<QString> asked;
+    for (qsizetype i = 0; i < playlist.files.size(); ++i) {
+        const QString &file = playlist.files.at(i);
+        if (reading.onPsp.at(i).isEmpty() && !asked.contains(file)) {
+            asked.insert(file);
+            toSend.append(file);
+        }
+    }
+    if (toSend.isEmpty()) {
+        fill(reading, reading.onPsp);
+        report(reading, false);
+        return;
+    }
+    const QPointer<PlaylistImport> self(this);
+    m_send(toSend, leftOut(playlist), [self, reading, toSend](const QStringList &sent) {
+        if (!self)
+            return;
+        if (sent.isEmpty()) {
+            self->m_busy = false;
+            return;
+        }
+        QHash<QString, QString> arrived;
+        for (qsizetype i = 0; i < toSend.size() && i < sent.size(); ++i)
+            arrived.insert(toSend.at(i), sent.at(i));
+        QStringList entries = reading.onPsp;
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            if (entries.at(i).isEmpty())
+                entries[i] = arrived.value(reading.playlist.files.at(i));
+        }
+        self->fill(reading, entries);
+    });
+}
+
+void PlaylistImport::fill(const ImportReading &reading, const QStringList &entries)
+{
+    m_busy = false;
+    QStringList arrived = entries;
+    arrived.removeAll(QString());
+    if (arrived.isEmpty())
+        return;
+    ListBox &list = *m_playlist.List1;
+    list.clear();
+    list.addItems(arrived);
+    UpdateHorizontalExtent(list);
+    m_playlist.Text1->setText(reading.playlist.name);
+    Q_EMIT imported();
+}
+
+void PlaylistImport::report(const ImportReading &reading, bool nothingAdded)
+{
+    const ComputerPlaylist &playlist = reading.playlist;
+    QStringList paragraphs;
+    if (nothingAdded)
+        paragraphs.append(texts::importNothingFound.in(language()).arg(playlist.name));
+    const QStringList lines = leftOut(playlist);
+    if (!lines.isEmpty())
+        paragraphs.append(texts::importLeftOut.in(language()) + u'\n' + messagebox::listed(lines));
+    if (!paragraphs.isEmpty())
+        warn(paragraphs.join(u"\n\n"));
+}
+
+QStringList PlaylistImport::leftOut(const ComputerPlaylist &playlist) const
+{
+    QStringList lines;
+    for (const QString &track : playlist.notFound)
+        lines.append(track + u" : "_s + texts::importWhyNotFound.in(language()));
+    for (const QString &stream : playlist.streams)
+        lines.append(stream + u" : "_s + texts::importWhyStream.in(language()));
+    return lines;
+}
+
+void PlaylistImport::warn(const QString &text)
+{
+    messagebox::show(&m_window, text, QString(), QMessageBox::Ok, QMessageBox::Warning);
+}
+
+Language PlaylistImport::language() const
+{
+    return languageFromFlag(m_languageFlag.text());
+}

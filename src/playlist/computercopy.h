@@ -1,0 +1,38 @@
+#pragma once
+
+#include "controls/mainwindowcontrols.h"
+#include "playlist/playlistfolder.h"
+
+#include <QObject>
+
+class QAction;
+
+// "Save a copy on the computer...", in the menu of the saved playlists: the
+// selected playlist written where the user chooses, as a playlist that
+// desktop players open, naming the tracks on the PSP.
+class ComputerCopy : public QObject
+{
+    Q_OBJECT
+public:
+    ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
+                 const QLineEdit &driveRoot, const QLineEdit &languageFlag, int codePage);
+
+    QAction *command() const { return m_command; }
+    void applyTexts();
+
+    // Writes the copy of the selected playlist to the given file, telling
+    // the user when it cannot.
+    void saveCopy(const QString &target);
+
+private:
+    void command_Click();
+    void warn(const QString &text);
+
+    QWidget &m_window;
+    SavedPanel m_saved;
+    PlaylistFolder m_folder;
+    const QLineEdit &m_driveRoot;
+    const QLineEdit &m_languageFlag;
+    int m_codePage;
+    QAction *m_command;
+};
