@@ -423,6 +423,7 @@ double timeSend(const QStringList &files, int workers)
         sources.append(probeSource(file));
     const SendPlan plan = planSend(sources, listMusic(*volume), TargetFormat::Mp3);
     const std::atomic_bool cancelled{false};
+    std::atomic<qint64> progress{0};
     QThreadPool conversions;
     conversions.setMaxThreadCount(workers);
     QThreadPool copies;
@@ -433,7 +434,7 @@ double timeSend(const QStringList &files, int workers)
         QThreadPool &lane = plan.tracks.at(i).method == SendMethod::Copy ? copies : conversions;
         lane.start([&, i] {
             sendTrack(*volume, u"MUSIC"_s, sources.at(i), plan.tracks.at(i), TargetFormat::Mp3,
-                      cancelled);
+                      cancelled, progress);
         });
     }
     conversions.waitForDone();

@@ -4,6 +4,8 @@
 #include "media/tagging.h"
 #include "platform/volumeroot.h"
 
+#include <algorithm>
+#include <functional>
 #include <QFile>
 
 namespace {
@@ -21,7 +23,7 @@ TrackOutcome writeFailure(const VolumeRoot &volume, qint64 wanted)
 }
 
 TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &sourcePath,
-                      const std::atomic_bool &cancelled)
+                      const std::atomic_bool &cancelled, const std::function<void(qint64)> &reach)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
@@ -29,6 +31,7 @@ TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &so
     // One buffer for the whole file: a fresh one per chunk costs as much
     // again in page faults as the copy itself.
     QByteArray chunk(chunkSize, Qt::Uninitialized);
+    qint64 copied = 0;
     while (!source.atEnd()) {
         if (cancelled)
             return TrackOutcome::Cancelled;
@@ -37,14 +40,16 @@ TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &so
             return TrackOutcome::Unreadable;
         if (target.write(chunk.constData(), read) != read)
             return writeFailure(volume, read);
+        reach(copied += read);
     }
     return TrackOutcome::Sent;
 }
 
 TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTrack &source,
-                         TargetFormat format, const std::atomic_bool &cancelled)
+                         TargetFormat format, const std::atomic_bool &cancelled,
+                         const std::function<void(double)> &decoded)
 {
-    Conversion converted = convertTrack(source.path, format, cancelled);
+    Conversion converted = convertTrack(source.path, format, cancelled, decoded);
     if (cancelled)
         return TrackOutcome::Cancelled;
     if (converted.file.isEmpty() || !tagFile(converted.file, format, source.tags,
@@ -55,11 +60,10 @@ TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTr
     return TrackOutcome::Sent;
 }
 
-} // namespace
-
-TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
-                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
-                       const std::atomic_bool &cancelled)
+TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
+                            const SourceTrack &source, const PlannedTrack &track,
+                            TargetFormat format, const std::atomic_bool &cancelled,
+                            const std::function<void(qint64)> &reach)
 {
     if (cancelled)
         return TrackOutcome::Cancelled;
@@ -81,9 +85,13 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
     }
     if (!file)
         return writeFailure(volume, track.bytes);
+    const auto decoded = [&](double seconds) {
+        if (source.seconds > 0)
+            reach(qint64(double(track.bytes) * seconds / source.seconds));
+    };
     TrackOutcome outcome = source.method == SendMethod::Copy
-                               ? copyInto(*file, volume, source.path, cancelled)
-                               : convertInto(*file, volume, source, format, cancelled);
+                               ? copyInto(*file, volume, source.path, cancelled, reach)
+                               : convertInto(*file, volume, source, format, cancelled, decoded);
     if (outcome == TrackOutcome::Sent && !volume.flushToMedium(*file))
         outcome = writeFailure(volume, 0);
     file->close();
@@ -93,6 +101,24 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
         outcome = TrackOutcome::NameTaken;
     if (outcome != TrackOutcome::Sent)
         album->remove(temporary);
+    return outcome;
+}
+
+} // namespace
+
+TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
+                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress)
+{
+    qint64 reported = 0;
+    const auto reach = [&](qint64 bytes) {
+        bytes = std::min(bytes, track.bytes);
+        if (bytes > reported)
+            progress += bytes - std::exchange(reported, bytes);
+    };
+    const TrackOutcome outcome =
+        sendTrackSteps(volume, musicFolder, source, track, format, cancelled, reach);
+    reach(track.bytes);
     return outcome;
 }
 

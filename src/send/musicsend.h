@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QThreadPool>
+#include <QTimer>
 
 class QLineEdit;
 class QWidget;
@@ -123,7 +124,10 @@ private:
     QList<std::optional<TrackOutcome>> m_outcomes;
     int m_queued = 0;
     int m_done = 0;
-    qint64 m_bytesDone = 0;
+    // Grows as the jobs go, by the expected bytes of what they have done.
+    std::shared_ptr<std::atomic<qint64>> m_progress;
+    // The bar and the time left move between finished tracks too.
+    QTimer m_ticker;
     bool m_full = false;
     QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
