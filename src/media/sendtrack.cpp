@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <functional>
 #include <QFile>
+#include <QReadWriteLock>
+#include <QThreadPool>
 
 namespace {
 
@@ -14,6 +16,14 @@ constexpr qint64 chunkSize = 1024 * 1024;
 
 // Below this, a failed write is taken for a full medium.
 constexpr qint64 fullMargin = 4 * chunkSize;
+
+// Sweeping for leftovers and writing tracks exclude each other, so that a
+// sweep never takes the temporary file of a track being written for one.
+QReadWriteLock &leftoverSweep()
+{
+    static QReadWriteLock lock;
+    return lock;
+}
 
 TrackOutcome writeFailure(const VolumeRoot &volume, qint64 wanted)
 {
@@ -75,6 +85,7 @@ TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
             : nullptr;
     if (!album)
         return TrackOutcome::FolderRefused;
+    const QReadLocker writing(&leftoverSweep());
     // A name another job takes meanwhile is passed over for the next.
     constexpr int tries = 8;
     QString temporary;
@@ -122,15 +133,20 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
     return outcome;
 }
 
-void removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder)
+void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString &musicFolder)
 {
-    QStringList folders{musicFolder};
-    for (const VolumeRoot::Entry &entry : volume.entries(musicFolder)) {
-        if (entry.isFolder)
-            folders.append(musicFolder + u'/' + entry.name);
-    }
-    for (const QString &folder : std::as_const(folders)) {
-        if (const std::unique_ptr<VolumeRoot> opened = volume.openFolder(folder))
-            removeLeftovers(*opened, temporaryNamePattern());
-    }
+    // QThreadPool takes copyable work only.
+    const std::shared_ptr<const VolumeRoot> shared(std::move(volume));
+    QThreadPool::globalInstance()->start([shared, musicFolder] {
+        const QWriteLocker sweeping(&leftoverSweep());
+        QStringList folders{musicFolder};
+        for (const VolumeRoot::Entry &entry : shared->entries(musicFolder)) {
+            if (entry.isFolder)
+                folders.append(musicFolder + u'/' + entry.name);
+        }
+        for (const QString &folder : std::as_const(folders)) {
+            if (const std::unique_ptr<VolumeRoot> opened = shared->openFolder(folder))
+                removeLeftovers(*opened, temporaryNamePattern());
+        }
+    });
 }

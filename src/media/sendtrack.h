@@ -4,6 +4,7 @@
 #include "media/sendplan.h"
 
 #include <atomic>
+#include <memory>
 
 class VolumeRoot;
 
@@ -31,6 +32,8 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
                        const std::atomic_bool &cancelled, std::atomic<qint64> &progress);
 
-// Removes the temporary files a send left in the music folder and its
-// folders (the PSP lists stray files as broken tracks).
-void removeSendLeftovers(const VolumeRoot &volume, const QString &musicFolder);
+// Removes, on a worker thread, the temporary files a send left in the music
+// folder and its folders (the PSP lists stray files as broken tracks). It
+// reads every album folder, which an arrival must not wait for; the handle
+// is kept until then.
+void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString &musicFolder);

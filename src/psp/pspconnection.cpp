@@ -56,7 +56,7 @@ void PspConnection::usePsp(const QString &root, const QString &holder,
     const VolumeSetup setup = setUpVolume(*volume);
     // What a send left when the PSP was pulled out in the middle.
     if (setup.isPsp)
-        removeSendLeftovers(*volume, setup.musicFolder);
+        removeSendLeftoversLater(std::move(volume), setup.musicFolder);
     volume.reset();
     if (!setup.isPsp) {
         showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
