@@ -560,7 +560,7 @@ void reportRuns(const char *what, const QList<double> &times)
 
 void benchSend(bool inWindow)
 {
-    constexpr int sendRuns = 3;
+    constexpr int sendRuns = 5;
     constexpr int copyRuns = 7;
     QTemporaryDir sources;
     QStringList flacs;
