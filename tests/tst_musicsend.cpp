@@ -82,14 +82,17 @@ void TestMusicSend::convertedCopiedAndInserted()
 {
     ListBox &playlist = *(*m_window)->controls().playlist.List1;
     playlist.addItems({u"\\x.mp3"_s, u"\\y.mp3"_s});
+    // A track already on the drive, dropped between them, keeps its place.
+    QVERIFY(QFile(m_drive.path(u"on.mp3"_s)).open(QIODevice::WriteOnly));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(m_sources.filePath(u"Album/a.flac"_s)),
+                  QUrl::fromLocalFile(m_drive.path(u"on.mp3"_s)),
                   QUrl::fromLocalFile(m_sources.filePath(u"Album/b.wav"_s))});
     QVERIFY(dropOn(playlist, data, 1));
     const QList<SentTrack> sent = startAndWait();
     QCOMPARE(sent.size(), 2);
-    QCOMPARE(playlist.items(),
-             (QStringList{u"\\x.mp3"_s, m_album, u"\\MUSIC\\Album\\b.wav"_s, u"\\y.mp3"_s}));
+    QCOMPARE(playlist.items(), (QStringList{u"\\x.mp3"_s, m_album, u"\\on.mp3"_s,
+                                            u"\\MUSIC\\Album\\b.wav"_s, u"\\y.mp3"_s}));
 
     // Copied byte for byte; converted to 44.1 kHz, as long as the source to a frame.
     QFile source(m_sources.filePath(u"Album/b.wav"_s));

@@ -436,13 +436,17 @@ void FrmMain::sendDropped(const QList<QUrl> &urls)
         return;
     // Started once the drop is over, as the drag still holds the mouse.
     QMetaObject::invokeMethod(
-        this, [this, files] { startSend(-1, files.toSend); }, Qt::QueuedConnection);
+        this, [this, files] { startSend(-1, files.toSend, files.entriesBefore); },
+        Qt::QueuedConnection);
 }
 
-void FrmMain::startSend(int position, const QStringList &paths)
+void FrmMain::startSend(int position, const QStringList &paths, const QList<int> &entriesBefore)
 {
-    if (m_send->start(paths))
-        m_sendPosition = position;
+    if (!m_send->start(paths))
+        return;
+    m_sendPosition = position;
+    m_sendPaths = paths;
+    m_sendEntriesBefore = entriesBefore;
 }
 
 void FrmMain::sendFinished(const QList<SentTrack> &tracks)
@@ -460,12 +464,22 @@ void FrmMain::sendFinished(const QList<SentTrack> &tracks)
     const int position = std::exchange(m_sendPosition, -1);
     if (position < 0)
         return;
-    QStringList entries;
-    for (const SentTrack &track : tracks) {
-        if (!track.entry.isEmpty())
-            entries.append(track.entry);
+    // The tracks come in the order of the paths, a folder's tracks being
+    // the files below it; each path's go where it was dropped.
+    int track = 0;
+    int inserted = 0;
+    for (int i = 0; i < m_sendPaths.size(); ++i) {
+        const QString &path = m_sendPaths.at(i);
+        QStringList entries;
+        for (; track < tracks.size() &&
+               (tracks.at(track).source == path || tracks.at(track).source.startsWith(path + u'/'));
+             ++track) {
+            if (!tracks.at(track).entry.isEmpty())
+                entries.append(tracks.at(track).entry);
+        }
+        m_editing->insertEntries(position + m_sendEntriesBefore.at(i) + inserted, entries);
+        inserted += int(entries.size());
     }
-    m_editing->insertEntries(position, entries);
 }
 
 void FrmMain::refreshTrackLists()

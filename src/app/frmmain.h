@@ -71,8 +71,9 @@ private:
     void warn(const Phrase &phrase, const QString &subject);
     void about_Click();
     // Sends files; position is where their entries go in the current
-    // playlist, or -1 for none.
-    void startSend(int position, const QStringList &paths);
+    // playlist, or -1 for none, the tracks of paths[i] after the first
+    // entriesBefore[i] entries there.
+    void startSend(int position, const QStringList &paths, const QList<int> &entriesBefore);
     void sendFinished(const QList<SentTrack> &tracks);
     void refreshTrackLists();
 
@@ -84,6 +85,8 @@ private:
     ComputerCopy *m_copy = nullptr;
     MusicSend *m_send = nullptr;
     int m_sendPosition = -1;
+    QStringList m_sendPaths;
+    QList<int> m_sendEntriesBefore;
     // Where the entries of a send for an imported playlist go.
     PlaylistImport::Arrived m_importArrived;
 };

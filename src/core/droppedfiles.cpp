@@ -47,6 +47,7 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
         case DriveTracks::Place::OffDrive: {
             const QString real = QFileInfo(path).canonicalFilePath();
             sorted.toSend.append(real.isEmpty() ? path : real);
+            sorted.entriesBefore.append(int(sorted.entries.size()));
             break;
         }
         case DriveTracks::Place::NotTrack:

@@ -44,6 +44,9 @@ struct DroppedFiles
     // Local files and folders not on the drive once links and ".." are
     // resolved (missing ones among them), in Qt's notation: sent to the PSP.
     QStringList toSend;
+    // For each of toSend, how many of entries were dropped before it: its
+    // tracks go after those, so that the drop keeps its order.
+    QList<int> entriesBefore;
     // Not local files: the PSP could never play them.
     QStringList notLocal;
     // On the drive, but folders, or files that the track lists do not list.

@@ -81,8 +81,9 @@ struct OutputCloser
 class Converter
 {
 public:
-    Converter(TargetFormat format, const std::atomic_bool &cancelled)
-        : m_format(format), m_cancelled(cancelled)
+    Converter(TargetFormat format, const std::atomic_bool &cancelled,
+              const std::function<void(double)> &decoded)
+        : m_format(format), m_cancelled(cancelled), m_decoded(decoded)
     {}
 
     Conversion run(const QString &path)
@@ -205,6 +206,7 @@ private:
             // A damaged packet is skipped, as players skip it.
             if (m_cancelled || (sent < 0 && sent != AVERROR_INVALIDDATA) || !drainDecoder(*frame))
                 return false;
+            m_decoded(double(m_samplesOut) / outputRate);
         }
         return avcodec_send_packet(m_decoder.get(), nullptr) >= 0 && drainDecoder(*frame) &&
                resample(nullptr) && encodeFifo(true) && encode(nullptr) &&
@@ -296,6 +298,7 @@ private:
 
     TargetFormat m_format;
     const std::atomic_bool &m_cancelled;
+    const std::function<void(double)> &m_decoded;
     ffmpeg::Input m_input;
     int m_stream = -1;
     ffmpeg::Codec m_decoder;
@@ -320,7 +323,8 @@ qint64 estimatedSize(TargetFormat format, double seconds)
     return qint64(seconds * bitRate / 8) + 64 * 1024;
 }
 
-Conversion convertTrack(const QString &path, TargetFormat format, const std::atomic_bool &cancelled)
+Conversion convertTrack(const QString &path, TargetFormat format, const std::atomic_bool &cancelled,
+                        const std::function<void(double seconds)> &decoded)
 {
-    return Converter(format, cancelled).run(path);
+    return Converter(format, cancelled, decoded).run(path);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <QByteArray>
 #include <QString>
 
@@ -29,6 +30,7 @@ struct Conversion
 };
 
 // Decodes a local file and encodes it into memory. Checks cancelled between
-// packets and gives up as soon as it is set.
-Conversion convertTrack(const QString &path, TargetFormat format,
-                        const std::atomic_bool &cancelled);
+// packets and gives up as soon as it is set; tells decoded how many seconds
+// are done so far, now and then.
+Conversion convertTrack(const QString &path, TargetFormat format, const std::atomic_bool &cancelled,
+                        const std::function<void(double seconds)> &decoded);

@@ -4,6 +4,8 @@
 #include "media/tagging.h"
 #include "platform/volumeroot.h"
 
+#include <algorithm>
+#include <functional>
 #include <QFile>
 #include <QReadWriteLock>
 #include <QThreadPool>
@@ -31,28 +33,33 @@ TrackOutcome writeFailure(const VolumeRoot &volume, qint64 wanted)
 }
 
 TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &sourcePath,
-                      const std::atomic_bool &cancelled)
+                      const std::atomic_bool &cancelled, const std::function<void(qint64)> &reach)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return TrackOutcome::Unreadable;
-    QByteArray chunk;
+    // One buffer for the whole file: a fresh one per chunk costs as much
+    // again in page faults as the copy itself.
+    QByteArray chunk(chunkSize, Qt::Uninitialized);
+    qint64 copied = 0;
     while (!source.atEnd()) {
         if (cancelled)
             return TrackOutcome::Cancelled;
-        chunk = source.read(chunkSize);
-        if (chunk.isEmpty())
+        const qint64 read = source.read(chunk.data(), chunkSize);
+        if (read <= 0)
             return TrackOutcome::Unreadable;
-        if (target.write(chunk) != chunk.size())
-            return writeFailure(volume, chunk.size());
+        if (target.write(chunk.constData(), read) != read)
+            return writeFailure(volume, read);
+        reach(copied += read);
     }
     return TrackOutcome::Sent;
 }
 
 TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTrack &source,
-                         TargetFormat format, const std::atomic_bool &cancelled)
+                         TargetFormat format, const std::atomic_bool &cancelled,
+                         const std::function<void(double)> &decoded)
 {
-    Conversion converted = convertTrack(source.path, format, cancelled);
+    Conversion converted = convertTrack(source.path, format, cancelled, decoded);
     if (cancelled)
         return TrackOutcome::Cancelled;
     if (converted.file.isEmpty() || !tagFile(converted.file, format, source.tags,
@@ -63,11 +70,10 @@ TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTr
     return TrackOutcome::Sent;
 }
 
-} // namespace
-
-TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
-                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
-                       const std::atomic_bool &cancelled)
+TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
+                            const SourceTrack &source, const PlannedTrack &track,
+                            TargetFormat format, const std::atomic_bool &cancelled,
+                            const std::function<void(qint64)> &reach)
 {
     if (cancelled)
         return TrackOutcome::Cancelled;
@@ -90,9 +96,13 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
     }
     if (!file)
         return writeFailure(volume, track.bytes);
+    const auto decoded = [&](double seconds) {
+        if (source.seconds > 0)
+            reach(qint64(double(track.bytes) * seconds / source.seconds));
+    };
     TrackOutcome outcome = source.method == SendMethod::Copy
-                               ? copyInto(*file, volume, source.path, cancelled)
-                               : convertInto(*file, volume, source, format, cancelled);
+                               ? copyInto(*file, volume, source.path, cancelled, reach)
+                               : convertInto(*file, volume, source, format, cancelled, decoded);
     if (outcome == TrackOutcome::Sent && !volume.flushToMedium(*file))
         outcome = writeFailure(volume, 0);
     file->close();
@@ -102,6 +112,24 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
         outcome = TrackOutcome::NameTaken;
     if (outcome != TrackOutcome::Sent)
         album->remove(temporary);
+    return outcome;
+}
+
+} // namespace
+
+TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
+                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress)
+{
+    qint64 reported = 0;
+    const auto reach = [&](qint64 bytes) {
+        bytes = std::min(bytes, track.bytes);
+        if (bytes > reported)
+            progress += bytes - std::exchange(reported, bytes);
+    };
+    const TrackOutcome outcome =
+        sendTrackSteps(volume, musicFolder, source, track, format, cancelled, reach);
+    reach(track.bytes);
     return outcome;
 }
 

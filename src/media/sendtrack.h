@@ -25,9 +25,12 @@ enum class TrackOutcome
 // own name. Whatever ends it early, no part of the track is left under the
 // track's name, and the temporary file is removed when the volume lets it.
 // Runs on a worker thread; the volume handle is shared between them.
+// progress grows, as the track goes, by its share of the track's expected
+// bytes (copied, or by the part of the source decoded), and by all of them
+// once it ends, however it ends.
 TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
-                       const std::atomic_bool &cancelled);
+                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress);
 
 // Removes, on a worker thread, the temporary files a send left in the music
 // folder and its folders (the PSP lists stray files as broken tracks). It

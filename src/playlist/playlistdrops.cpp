@@ -38,9 +38,11 @@ void PlaylistDrops::List1_DragDrop(int position, const QMimeData *data)
     // Handled once the drop is over: a box opened while the drag still holds
     // the mouse could not be answered.
     if (!files.toSend.isEmpty()) {
-        const int at = position + int(files.entries.size());
         QMetaObject::invokeMethod(
-            this, [this, at, files] { Q_EMIT sendRequested(at, files.toSend); },
+            this,
+            [this, position, files] {
+                Q_EMIT sendRequested(position, files.toSend, files.entriesBefore);
+            },
             Qt::QueuedConnection);
     }
     if (files.notLocal.isEmpty() && files.notTracks.isEmpty())

@@ -25,8 +25,10 @@ public:
     void List1_DragDrop(int position, const QMimeData *data);
 
 Q_SIGNALS:
-    // Local files off the PSP were dropped; their entries belong at position.
-    void sendRequested(int position, const QStringList &paths);
+    // Local files off the PSP were dropped at position, among entries
+    // already inserted there: the tracks of paths[i] belong after the first
+    // entriesBefore[i] of them.
+    void sendRequested(int position, const QStringList &paths, const QList<int> &entriesBefore);
 
 private:
     void sayWhatWasLeftOut(const DroppedFiles &files);

@@ -94,7 +94,11 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag lang
                      VolumeOpener openVolume)
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
       m_openVolume(std::move(openVolume))
-{}
+{
+    m_copies.setMaxThreadCount(1);
+    m_ticker.setInterval(500);
+    connect(&m_ticker, &QTimer::timeout, this, &MusicSend::showProgress);
+}
 
 MusicSend::~MusicSend()
 {
@@ -103,6 +107,7 @@ MusicSend::~MusicSend()
     if (m_cancelled)
         *m_cancelled = true;
     m_pool.waitForDone();
+    m_copies.waitForDone();
 }
 
 void MusicSend::setWorkerCount(int count)
@@ -128,7 +133,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_plan = SendPlan();
     m_outcomes.clear();
     m_queued = m_done = 0;
-    m_bytesDone = 0;
+    m_progress = std::make_shared<std::atomic<qint64>>(0);
     m_full = false;
 
     m_volume = m_openVolume(QDir::fromNativeSeparators(m_lettre.text()));
@@ -228,6 +233,7 @@ void MusicSend::beginSending()
     connect(m_progressDialog, &QDialog::rejected, this, &MusicSend::cancel);
     m_progressDialog->show();
     m_clock.start();
+    m_ticker.start();
 
     const quint64 generation = m_generation;
     for (int i = 0; i < m_sources.size(); ++i) {
@@ -240,23 +246,26 @@ void MusicSend::beginSending()
         const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
         const QString music = m_listing.musicFolder;
         const TargetFormat format = m_format;
-        m_pool.start([this, generation, i, source, track, volume, cancelled, music, format] {
-            if (*cancelled)
-                return;
-            const auto deliver = [this, generation](auto &&handle) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, generation, handle] {
-                        if (generation == m_generation)
-                            handle();
-                    },
-                    Qt::QueuedConnection);
-            };
-            deliver([this, i] { trackStarted(i); });
-            const TrackOutcome outcome =
-                sendTrack(*volume, music, source, track, format, *cancelled);
-            deliver([this, i, outcome] { trackDone(i, outcome); });
-        });
+        const std::shared_ptr<std::atomic<qint64>> progress = m_progress;
+        QThreadPool &lane = track.method == SendMethod::Copy ? m_copies : m_pool;
+        lane.start(
+            [this, generation, i, source, track, volume, cancelled, progress, music, format] {
+                if (*cancelled)
+                    return;
+                const auto deliver = [this, generation](auto &&handle) {
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, generation, handle] {
+                            if (generation == m_generation)
+                                handle();
+                        },
+                        Qt::QueuedConnection);
+                };
+                deliver([this, i] { trackStarted(i); });
+                const TrackOutcome outcome =
+                    sendTrack(*volume, music, source, track, format, *cancelled, *progress);
+                deliver([this, i, outcome] { trackDone(i, outcome); });
+            });
     }
     showProgress();
     if (m_queued == 0)
@@ -273,7 +282,6 @@ void MusicSend::trackDone(int index, TrackOutcome outcome)
 {
     m_outcomes[index] = outcome;
     ++m_done;
-    m_bytesDone += m_plan.tracks.at(index).bytes;
     if (outcome == TrackOutcome::MediumFull && !m_full) {
         // The rest would not fit either: stop, keeping what is finished.
         m_full = true;
@@ -288,10 +296,10 @@ void MusicSend::showProgress()
 {
     if (!m_progressDialog)
         return;
-    const double fraction = m_plan.bytes > 0 ? double(m_bytesDone) / double(m_plan.bytes) : 1.0;
+    const double fraction =
+        m_plan.bytes > 0 ? std::min(1.0, double(*m_progress) / double(m_plan.bytes)) : 1.0;
     const qint64 elapsed = m_clock.elapsed();
-    const qint64 left =
-        m_done == 0 || fraction <= 0 ? -1 : qint64(double(elapsed) * (1 - fraction) / fraction);
+    const qint64 left = fraction <= 0 ? -1 : qint64(double(elapsed) * (1 - fraction) / fraction);
     m_progressDialog->setProgress(m_done, m_queued, fraction, left);
 }
 
@@ -339,6 +347,7 @@ void MusicSend::finish(bool report)
     const bool wasSending = m_state == State::Sending;
     m_state = State::Idle;
     m_running = false;
+    m_ticker.stop();
     m_volume.reset();
     if (m_planDialog)
         m_planDialog->close();

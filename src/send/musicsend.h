@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QThreadPool>
+#include <QTimer>
 
 class QLineEdit;
 class QWidget;
@@ -64,7 +65,8 @@ public:
     // Ends a send at once, as the window closes: unfinished tracks are dropped
     // and nothing is reported.
     void abandon();
-    // How many tracks are sent at once; one per core unless set.
+    // How many tracks are converted at once; one per core unless set.
+    // Copies go one at a time beside them.
     void setWorkerCount(int count);
 
 Q_SIGNALS:
@@ -104,6 +106,9 @@ private:
     LanguageFlag m_languageFlag;
     VolumeOpener m_openVolume;
     QThreadPool m_pool;
+    // Copies wait on the disk rather than on a core: on a lane of their own,
+    // they run beside the conversions instead of taking their turns.
+    QThreadPool m_copies;
 
     State m_state = State::Idle;
     bool m_running = false;
@@ -120,7 +125,10 @@ private:
     QList<std::optional<TrackOutcome>> m_outcomes;
     int m_queued = 0;
     int m_done = 0;
-    qint64 m_bytesDone = 0;
+    // Grows as the jobs go, by the expected bytes of what they have done.
+    std::shared_ptr<std::atomic<qint64>> m_progress;
+    // The bar and the time left move between finished tracks too.
+    QTimer m_ticker;
     bool m_full = false;
     QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
