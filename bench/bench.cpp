@@ -182,7 +182,7 @@ std::unique_ptr<FrmMain> newWindow()
 
 void arrive(FrmMain &window, const QString &root)
 {
-    Q_EMIT window.SysInfo1()->deviceArrival(VolumeNotifier::volumeDeviceType, 0, root, 0);
+    Q_EMIT window.SysInfo1().deviceArrival(VolumeNotifier::volumeDeviceType, 0, root, 0);
 }
 
 std::unique_ptr<FrmMain> connectedWindow(const QString &root)

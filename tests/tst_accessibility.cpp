@@ -197,7 +197,7 @@ void TestAccessibility::aboutLinkByKeyboard()
     QFETCH(int, key);
     TestMainWindow window;
     window->controls().menus.about->trigger();
-    FrmAbout *about = window->forms().loadedAbout();
+    FrmAbout *about = loadedWindow<FrmAbout>(*window);
     QVERIFY(QTest::qWaitForWindowActive(about));
     about->Label2->clearFocus();
     const QImage unfocused = about->Label2->grab().toImage();
@@ -247,7 +247,7 @@ void TestAccessibility::f10OpensTheFirstMenu()
         QVERIFY(bar->activeAction());
         QCOMPARE(bar->activeAction()->objectName(), first);
         type(Qt::Key_Return);
-        QTRY_VERIFY(window->forms().loadedAbout()->isVisible());
+        QTRY_VERIFY(loadedWindow<FrmAbout>(*window)->isVisible());
         return;
     }
 
@@ -301,7 +301,7 @@ void TestAccessibility::aboutReadableOnADarkDesktop()
         QApplication::setPalette(dark);
     // Widgets learn of the desktop's new palette from posted events.
     QCoreApplication::processEvents();
-    FrmAbout *about = window->forms().loadedAbout();
+    FrmAbout *about = loadedWindow<FrmAbout>(*window);
 
     const QColor background = about->palette().color(QPalette::Window);
     for (QLabel *label : {about->lblTitle, about->lblVersion, about->lblDescription, about->Label1,
@@ -344,7 +344,7 @@ void TestAccessibility::readerFindsOnlyWhatIsThere()
     QCOMPARE(QAccessible::queryAccessibleInterface(dialog.Image1)->text(QAccessible::Name),
              texts::forbiddenCharacterNames.in(Language::English));
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    QVERIFY(!window.forms().loadedTypingError());
+    QVERIFY(!loadedWindow<TypingError>(window));
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -11,6 +11,7 @@
 #include "support/pspdrive.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -27,15 +28,16 @@ void flushDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QStringList visibleControls(FrmMain &window)
+// The controls shown on the main window, its background picture left out.
+QList<QWidget *> shownControls(FrmMain &window)
 {
-    QStringList names;
+    QList<QWidget *> shown;
     for (QWidget *child :
          window.centralWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (child->isVisibleTo(&window))
-            names.append(child->objectName());
+        if (child->isVisibleTo(&window) && child != window.controls().Image1)
+            shown.append(child);
     }
-    return names;
+    return shown;
 }
 
 } // namespace
@@ -47,8 +49,8 @@ private Q_SLOTS:
     void titleAndFlag_data();
     void titleAndFlag();
     void waitingLayout();
-    void designGeometryAndStacking();
-    void tabOrder();
+    void controlsFitWithoutOverlapping();
+    void tabVisitsEveryControlOnce();
     void secondaryWindowsSpeakEnglishOnEveryShowing();
     void frenchAboutDialog();
     void aboutIsASingleWindow();
@@ -100,7 +102,8 @@ void TestFrmMain::waitingLayout()
     window->showCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&*window));
 
-    QCOMPARE(visibleControls(*window), (QStringList{u"Image1"_s, u"Label4"_s}));
+    QVERIFY(window->controls().Image1->isVisibleTo(&*window));
+    QCOMPARE(shownControls(*window), QList<QWidget *>{window->controls().Label4});
     QVERIFY(!window->controls().menus.file->menuAction()->isEnabled());
     QVERIFY(!window->controls().menus.mnnew->isEnabled());
     QVERIFY(!window->controls().menus.save->isEnabled());
@@ -114,50 +117,47 @@ void TestFrmMain::waitingLayout()
     QVERIFY(window->controls().lettre->text().isEmpty());
 }
 
-void TestFrmMain::designGeometryAndStacking()
+void TestFrmMain::controlsFitWithoutOverlapping()
 {
+    const PspDrive drive;
     TestMainWindow window;
-    QCOMPARE(window->centralWidget()->size(), QSize(618, 350));
-    QCOMPARE(window->controls().saved.Command4->geometry(), QRect(416, 296, 177, 33));
-    QCOMPARE(window->controls().playlist.List1->geometry(), QRect(216, 64, 177, 225));
-    QCOMPARE(window->controls().tracks.Image2->geometry(), QRect(0, 0, 210, 350));
-    QCOMPARE(window->controls().saved.Command4->font().pointSizeF(), 12.0);
-    QCOMPARE(window->controls().tracks.Label1->font().family(), u"Arial"_s);
-    QVERIFY(window->controls().tracks.Label1->font().italic());
-
-    // Children are drawn in creation order: the background lowest, the
-    // windowed controls above the pictures and labels.
-    QStringList stacking;
-    for (QObject *child : window->centralWidget()->children())
-        stacking.append(child->objectName());
-    QCOMPARE(stacking,
-             (QStringList{u"Image1"_s, u"Label1"_s, u"Label2"_s, u"Label3"_s, u"Label4"_s,
-                          u"Image2"_s, u"Command2"_s, u"Command3"_s, u"music"_s, u"Dir1"_s,
-                          u"List1"_s, u"Text1"_s, u"File2"_s, u"Command1"_s, u"Command4"_s,
-                          u"Command5"_s, u"Command6"_s, u"lettre"_s, u"Text2"_s}));
+    drive.plugInto(window);
+    const QRect client = window->centralWidget()->rect();
+    const QList<QWidget *> shown = shownControls(*window);
+    for (QWidget *control : shown) {
+        QVERIFY2(client.contains(control->geometry()), qPrintable(control->objectName()));
+        // Neighbours may share their edge pixel, no more.
+        const QRect inside = control->geometry().adjusted(0, 0, -1, -1);
+        for (QWidget *other : shown) {
+            QVERIFY2(control == other ||
+                         !inside.intersects(other->geometry().adjusted(0, 0, -1, -1)),
+                     qPrintable(control->objectName() + u" and "_s + other->objectName()));
+        }
+    }
 }
 
-void TestFrmMain::tabOrder()
+void TestFrmMain::tabVisitsEveryControlOnce()
 {
+    const PspDrive drive;
     TestMainWindow window;
-    const QList<QWidget *> expected{
-        window->controls().tracks.music,      window->controls().tracks.Dir1,
-        window->controls().playlist.List1,    window->controls().playlist.Text1,
-        window->controls().saved.File2,       window->controls().playlist.Command1,
-        window->controls().playlist.Command2, window->controls().playlist.Command3,
-        window->controls().saved.Command4,    window->controls().tracks.Command5,
-        window->controls().tracks.Command6};
-    QList<QWidget *> chain;
-    QWidget *widget = window->controls().tracks.music;
-    do {
-        if (expected.contains(widget))
-            chain.append(widget);
-        widget = widget->nextInFocusChain();
-    } while (widget != window->controls().tracks.music);
-    QCOMPARE(chain, expected);
-    for (QLabel *label : {window->controls().tracks.Label1, window->controls().playlist.Label2,
-                          window->controls().saved.Label3, window->controls().Label4})
-        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    drive.plugInto(window);
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&*window));
+    QList<QWidget *> focusable;
+    for (QWidget *control : shownControls(*window)) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            focusable.append(control);
+    }
+    focusable.first()->setFocus();
+    QList<QWidget *> visited;
+    for (qsizetype press = 0; press < focusable.size(); ++press) {
+        visited.append(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), focusable.first());
+    for (QWidget *control : focusable)
+        QVERIFY2(visited.count(control) == 1, qPrintable(control->objectName()));
 }
 
 void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
@@ -165,7 +165,7 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
     TestMainWindow window(0x0409);
     for (int showing = 0; showing < 2; ++showing) {
         window->controls().menus.about->trigger();
-        FrmAbout *about = window->forms().loadedAbout();
+        FrmAbout *about = loadedWindow<FrmAbout>(*window);
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"About Zarvello"_s);
         QCOMPARE(about->lblDescription->text(), u"Create and edit playlists for your PSP!"_s);
@@ -188,9 +188,9 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
         about->close();
         browser.end->trigger();
         QTest::mouseClick(error.OKButton, Qt::LeftButton);
-        QVERIFY(!window->forms().loadedAbout());
+        QVERIFY(!loadedWindow<FrmAbout>(*window));
         QVERIFY(!window->forms().loadedBrowser());
-        QVERIFY(!window->forms().loadedTypingError());
+        QVERIFY(!loadedWindow<TypingError>(*window));
         flushDeletes();
     }
 }
@@ -199,7 +199,7 @@ void TestFrmMain::frenchAboutDialog()
 {
     TestMainWindow window(0x040C);
     window->controls().menus.about->trigger();
-    FrmAbout *about = window->forms().loadedAbout();
+    FrmAbout *about = loadedWindow<FrmAbout>(*window);
     QCOMPARE(about->windowTitle(), u"A propos de Zarvello"_s);
     QCOMPARE(about->lblDescription->text(), u"Créez et éditez des playlists pour votre PSP!"_s);
     QCOMPARE(about->lblVersion->text(), u"Version 3.5.0"_s);
@@ -213,9 +213,9 @@ void TestFrmMain::aboutIsASingleWindow()
     // Its icon is read without loading it, and so is no other window.
     QCOMPARE(window->forms().loaded(), QList<QWidget *>{&*window});
     window->controls().menus.about->trigger();
-    FrmAbout *first = window->forms().loadedAbout();
+    FrmAbout *first = loadedWindow<FrmAbout>(*window);
     window->controls().menus.about->trigger();
-    QCOMPARE(window->forms().loadedAbout(), first);
+    QCOMPARE(loadedWindow<FrmAbout>(*window), first);
     int shown = 0;
     for (QWidget *top : QApplication::topLevelWidgets())
         shown += qobject_cast<FrmAbout *>(top) && top->isVisible();
@@ -340,7 +340,7 @@ void TestFrmMain::aboutLinkOpensTheAddress()
 {
     TestMainWindow window;
     window->controls().menus.about->trigger();
-    FrmAbout *about = window->forms().loadedAbout();
+    FrmAbout *about = loadedWindow<FrmAbout>(*window);
     QTest::mouseClick(about->lblTitle, Qt::LeftButton);
     QVERIFY(window.shell->opened.isEmpty());
     QTest::mouseClick(about->Label2, Qt::LeftButton);

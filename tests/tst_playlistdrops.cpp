@@ -46,7 +46,6 @@ private:
 
 void TestPlaylistDrops::init()
 {
-    messagebox::takeShown();
     m_drive = std::make_unique<PspDrive>(
         QStringList{u"MUSIC/Album/2 Intro.mp3"_s, u"MUSIC/Album/10 Outro.mp3"_s,
                     u"MUSIC/Album/b.MP3"_s, u"MUSIC/Album/notes.txt"_s,
@@ -61,6 +60,7 @@ void TestPlaylistDrops::cleanup()
 {
     m_window.reset();
     m_drive.reset();
+    messagebox::resetRecording();
 }
 
 void TestPlaylistDrops::dragMovesAnEntry_data()

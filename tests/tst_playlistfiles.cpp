@@ -47,7 +47,7 @@ class TestPlaylistFiles : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { messagebox::takeShown(); }
+    void cleanup() { messagebox::resetRecording(); }
     void savesExactBytes();
     void savingTwiceKeepsTheSecond();
     void openingGivesBackWhatWasSaved();
@@ -177,8 +177,8 @@ void TestPlaylistFiles::subFolders()
     QCOMPARE(contents(drive.path(folder + u"Road/Trip.m3u8"_s)), QByteArray("\\a.mp3\r\n"));
     QCOMPARE(contents(drive.path(folder + u"Road/Home.m3u8"_s)), QByteArray("\\a.mp3\r\n"));
     QVERIFY(messagebox::takeShown().isEmpty());
-    QVERIFY(!window->forms().loadedTypingError() ||
-            !window->forms().loadedTypingError()->isVisible());
+    QVERIFY(!loadedWindow<TypingError>(*window) ||
+            !loadedWindow<TypingError>(*window)->isVisible());
 
     save(window, u"Nowhere\\Trip"_s);
     const QList<messagebox::Shown> shown = messagebox::takeShown();
@@ -220,8 +220,8 @@ void TestPlaylistFiles::refusedNames()
     window->controls().playlist.List1->addItems({u"\\a.mp3"_s, u"\\b.mp3"_s});
 
     save(window, name);
-    QVERIFY(window->forms().loadedTypingError());
-    QVERIFY(window->forms().loadedTypingError()->isVisible());
+    QVERIFY(loadedWindow<TypingError>(*window));
+    QVERIFY(loadedWindow<TypingError>(*window)->isVisible());
     QCOMPARE(playlistFolderEntries(drive), QStringList{u"Road"_s});
     QVERIFY(QDir(drive.path(folder + u"Road"_s))
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
@@ -239,11 +239,11 @@ void TestPlaylistFiles::refusalsShareOneDialog()
     TestMainWindow window;
     drive.plugInto(window);
     save(window, u"a*b"_s);
-    TypingError *dialog = window->forms().loadedTypingError();
+    TypingError *dialog = loadedWindow<TypingError>(*window);
     save(window, QString());
-    QCOMPARE(window->forms().loadedTypingError(), dialog);
+    QCOMPARE(loadedWindow<TypingError>(*window), dialog);
     QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
-    QVERIFY(!window->forms().loadedTypingError());
+    QVERIFY(!loadedWindow<TypingError>(*window));
     QCOMPARE(window->controls().playlist.Text1->text(), u"Try again"_s);
 }
 

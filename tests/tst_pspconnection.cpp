@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "support/fakes.h"
 #include "support/loopvolume.h"
+#include "support/pspdrive.h"
 
 #include <QAction>
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
 
@@ -24,37 +24,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void makeFolders(const QString &root, const QStringList &folders)
-{
-    for (const QString &folder : folders)
-        QVERIFY(QDir(root).mkpath(folder));
-}
-
-void makeFile(const QString &path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
-QString rootOf(const QTemporaryDir &dir)
-{
-    return dir.path() + u'/';
-}
-
 // Every folder on the drive, relative to its root, in sorted order.
-QStringList foldersOf(const QTemporaryDir &drive)
+QStringList foldersOf(const PspDrive &drive)
 {
     QStringList folders;
-    QDirIterator it(drive.path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(drive.root(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
-        folders.append(QDir(drive.path()).relativeFilePath(it.next()));
+        folders.append(QDir(drive.root()).relativeFilePath(it.next()));
     folders.sort();
     return folders;
-}
-
-void arrive(TestMainWindow &window, const QString &root)
-{
-    Q_EMIT window.volumes->deviceArrival(2, 0, root, 0);
 }
 
 bool connectedLayout(FrmMain &window)
@@ -79,7 +57,7 @@ class TestPspConnection : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { messagebox::takeShown(); }
+    void cleanup() { messagebox::resetRecording(); }
     void pspWithoutItsFolders();
     void existingFoldersAreKept();
     void markerInAnyLetterCase();
@@ -102,37 +80,36 @@ private Q_SLOTS:
 
 void TestPspConnection::pspWithoutItsFolders()
 {
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s});
+    const PspDrive drive;
     TestMainWindow window;
     window->show();
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
 
-    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(rootOf(drive)));
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(drive.root()));
     QVERIFY(connectedLayout(*window));
     for (const QString &folder : {u"MUSIC"_s, u"PSP/PLAYLIST"_s, u"PSP/PLAYLIST/MUSIC"_s})
-        QVERIFY2(QFileInfo(drive.filePath(folder)).isDir(), qPrintable(folder));
-    QCOMPARE(window->controls().tracks.Dir1->path(), drive.filePath(u"MUSIC"_s));
-    QCOMPARE(window->controls().tracks.music->path(), drive.filePath(u"MUSIC"_s));
-    QCOMPARE(window->controls().saved.File2->path(), drive.filePath(u"PSP/PLAYLIST/MUSIC"_s));
-    QCOMPARE(window->controls().tracks.music->pattern(),
-             u"*.mp3;*.wav;*.wma;*.atrac;*.omg;*.at3;*.m4a"_s);
-    QCOMPARE(window->controls().saved.File2->pattern(), u"*.m3u8"_s);
+        QVERIFY2(QFileInfo(drive.path(folder)).isDir(), qPrintable(folder));
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.path(u"MUSIC"_s));
+    QCOMPARE(window->controls().tracks.music->path(), drive.path(u"MUSIC"_s));
+    QCOMPARE(window->controls().saved.File2->path(), drive.path(u"PSP/PLAYLIST/MUSIC"_s));
     QVERIFY(messagebox::takeShown().isEmpty());
 }
 
 void TestPspConnection::existingFoldersAreKept()
 {
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"MUSIC/Album"_s, u"PSP/PLAYLIST/MUSIC"_s});
-    makeFile(drive.filePath(u"MUSIC/a.mp3"_s));
-    makeFile(drive.filePath(u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s));
+    const QStringList tracks{u"a.mp3"_s, u"b.WAV"_s, u"c.wma"_s, u"d.atrac"_s,
+                             u"e.omg"_s, u"f.at3"_s, u"g.m4a"_s};
+    QStringList files{u"MUSIC/notes.txt"_s, u"PSP/PLAYLIST/MUSIC/Road trip.m3u8"_s,
+                      u"PSP/PLAYLIST/MUSIC/notes.txt"_s};
+    for (const QString &track : tracks)
+        files.append(u"MUSIC/"_s + track);
+    const PspDrive drive(files, {u"MUSIC/Album"_s});
     TestMainWindow window;
     window->controls().playlist.List1->addItem(u"\\MUSIC\\kept.mp3"_s);
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
 
-    QVERIFY(QFile::exists(drive.filePath(u"MUSIC/a.mp3"_s)));
-    QCOMPARE(window->controls().tracks.music->items(), QStringList{u"a.mp3"_s});
+    QVERIFY(QFile::exists(drive.path(u"MUSIC/a.mp3"_s)));
+    QCOMPARE(window->controls().tracks.music->items(), tracks);
     QCOMPARE(window->controls().saved.File2->items(), QStringList{u"Road trip.m3u8"_s});
     QCOMPARE(window->controls().playlist.List1->items(), QStringList{u"\\MUSIC\\kept.mp3"_s});
     QCOMPARE(window->controls().playlist.Text1->text(), u"Untitled playlist"_s);
@@ -140,26 +117,24 @@ void TestPspConnection::existingFoldersAreKept()
 
 void TestPspConnection::markerInAnyLetterCase()
 {
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"psp/playlist"_s, u"Music"_s});
+    const PspDrive drive({}, {u"psp/playlist"_s, u"Music"_s});
     TestMainWindow window;
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
 
     QVERIFY(connectedLayout(*window));
-    QCOMPARE(window->controls().tracks.Dir1->path(), drive.filePath(u"Music"_s));
-    QCOMPARE(window->controls().saved.File2->path(), drive.filePath(u"psp/playlist/MUSIC"_s));
-    QVERIFY(QFileInfo(drive.filePath(u"psp/playlist/MUSIC"_s)).isDir());
-    QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)) ||
-            QFileInfo(drive.filePath(u"MUSIC"_s)) == QFileInfo(drive.filePath(u"Music"_s)));
+    QCOMPARE(window->controls().tracks.Dir1->path(), drive.path(u"Music"_s));
+    QCOMPARE(window->controls().saved.File2->path(), drive.path(u"psp/playlist/MUSIC"_s));
+    QVERIFY(QFileInfo(drive.path(u"psp/playlist/MUSIC"_s)).isDir());
+    QVERIFY(!QFileInfo::exists(drive.path(u"MUSIC"_s)) ||
+            QFileInfo(drive.path(u"MUSIC"_s)) == QFileInfo(drive.path(u"Music"_s)));
 }
 
 void TestPspConnection::notAPspInEitherLanguage()
 {
     for (quint16 langId : {quint16(0x040C), quint16(0x0409)}) {
-        QTemporaryDir drive;
-        makeFolders(drive.path(), {u"DCIM"_s});
+        const PspDrive drive({}, {u"DCIM"_s});
         TestMainWindow window{langId};
-        arrive(window, rootOf(drive));
+        drive.plugInto(window);
 
         const QList<messagebox::Shown> shown = messagebox::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -171,46 +146,43 @@ void TestPspConnection::notAPspInEitherLanguage()
         QVERIFY(window->controls().lettre->text().isEmpty());
         QVERIFY(window->controls().Label4->isVisibleTo(&*window));
         QVERIFY(!window->controls().menus.file->menuAction()->isEnabled());
-        QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)));
+        QVERIFY(!QFileInfo::exists(drive.path(u"MUSIC"_s)));
     }
 }
 
 void TestPspConnection::ignoredNotifications()
 {
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s});
+    const PspDrive drive;
     TestMainWindow window;
-    Q_EMIT window.volumes->deviceArrival(3, 0, rootOf(drive), 0);
-    Q_EMIT window.volumes->deviceArrival(2, 0, rootOf(drive), 1);
+    Q_EMIT window.volumes->deviceArrival(3, 0, drive.root(), 0);
+    Q_EMIT window.volumes->deviceArrival(2, 0, drive.root(), 1);
     // Drives D and E in one notification name no single drive.
     Q_EMIT window.volumes->deviceArrival(2, 0x18, QString(), 0);
     QVERIFY(window->controls().lettre->text().isEmpty());
     QVERIFY(window->controls().Label4->isVisibleTo(&*window));
     QVERIFY(messagebox::takeShown().isEmpty());
-    QVERIFY(!QFileInfo::exists(drive.filePath(u"MUSIC"_s)));
+    QVERIFY(!QFileInfo::exists(drive.path(u"MUSIC"_s)));
 }
 
 void TestPspConnection::laterArrivalMovesToTheNewRoot()
 {
-    QTemporaryDir first;
-    QTemporaryDir second;
-    QTemporaryDir stick;
-    makeFolders(first.path(), {u"PSP"_s, u"MUSIC/Album"_s});
-    makeFolders(second.path(), {u"PSP"_s});
+    const PspDrive first({}, {u"PSP"_s, u"MUSIC/Album"_s});
+    const PspDrive second;
+    const PspDrive stick({}, {});
     TestMainWindow window;
-    arrive(window, rootOf(first));
-    window->controls().tracks.Dir1->setPath(first.filePath(u"MUSIC/Album"_s));
+    first.plugInto(window);
+    window->controls().tracks.Dir1->setPath(first.path(u"MUSIC/Album"_s));
 
-    arrive(window, rootOf(stick));
+    stick.plugInto(window);
     QCOMPARE(messagebox::takeShown().size(), 1);
-    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(rootOf(first)));
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(first.root()));
 
-    arrive(window, rootOf(second));
-    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(rootOf(second)));
-    QCOMPARE(window->controls().tracks.Dir1->path(), second.filePath(u"MUSIC"_s));
-    QCOMPARE(window->controls().tracks.Dir1->driveRoot(), rootOf(second));
-    QCOMPARE(window->controls().tracks.music->path(), second.filePath(u"MUSIC"_s));
-    QCOMPARE(window->controls().saved.File2->path(), second.filePath(u"PSP/PLAYLIST/MUSIC"_s));
+    second.plugInto(window);
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(second.root()));
+    QCOMPARE(window->controls().tracks.Dir1->path(), second.path(u"MUSIC"_s));
+    QCOMPARE(window->controls().tracks.Dir1->driveRoot(), second.root());
+    QCOMPARE(window->controls().tracks.music->path(), second.path(u"MUSIC"_s));
+    QCOMPARE(window->controls().saved.File2->path(), second.path(u"PSP/PLAYLIST/MUSIC"_s));
 }
 
 void TestPspConnection::fileInPlaceOfAFolder_data()
@@ -241,21 +213,15 @@ void TestPspConnection::fileInPlaceOfAFolder()
     QFETCH(QStringList, files);
     QFETCH(QStringList, reported);
     QFETCH(QStringList, folders);
-    QTemporaryDir drive;
-    if (!files.contains(u"PSP"_s))
-        makeFolders(drive.path(), {u"PSP"_s});
-    for (const QString &file : files) {
-        QVERIFY(QDir(drive.path()).mkpath(QFileInfo(file).path()));
-        makeFile(drive.filePath(file));
-    }
+    const PspDrive drive(files, files.contains(u"PSP"_s) ? QStringList() : QStringList{u"PSP"_s});
     TestMainWindow window;
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
 
     QStringList paragraphs;
     for (const QString &file : reported) {
         paragraphs.append(texts::folderIsAFile.in(Language::English)
-                              .arg(QDir::toNativeSeparators(drive.filePath(file))));
-        QVERIFY(QFileInfo(drive.filePath(file)).isFile());
+                              .arg(QDir::toNativeSeparators(drive.path(file))));
+        QVERIFY(QFileInfo(drive.path(file)).isFile());
     }
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 1);
@@ -267,32 +233,30 @@ void TestPspConnection::fileInPlaceOfAFolder()
 
 void TestPspConnection::folderThatCannotBeCreated()
 {
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s});
+    const PspDrive drive;
     const bool root = geteuid() == 0;
     // Root writes anywhere, so a read-only medium is needed to see a refusal.
+    Mount readOnly;
     if (root) {
         if (const QString reason = isolateMounts(); !reason.isEmpty())
             QSKIP(qPrintable(reason));
-        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s,
-                                           drive.path()}) != 0)
-            QSKIP("cannot mount a small read-only volume here");
-        makeFolders(drive.path(), {u"PSP"_s});
-        QCOMPARE(QProcess::execute(u"mount"_s, {u"-o"_s, u"remount,ro"_s, drive.path()}), 0);
+        if (!readOnly.mount({u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s},
+                            drive.root()))
+            QSKIP(qPrintable(readOnly.error()));
+        QVERIFY(QDir(drive.root()).mkpath(u"PSP"_s));
+        QCOMPARE(QProcess::execute(u"mount"_s, {u"-o"_s, u"remount,ro"_s, drive.root()}), 0);
     } else {
-        QVERIFY(QFile::setPermissions(drive.path(), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(drive.root(), QFile::ReadOwner | QFile::ExeOwner));
     }
     TestMainWindow window{0x040C};
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
     const QList<messagebox::Shown> shown = messagebox::takeShown();
-    if (root)
-        QProcess::execute(u"umount"_s, {drive.path()});
-    else
-        QFile::setPermissions(drive.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!root)
+        QFile::setPermissions(drive.root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].text.startsWith(u"Le dossier «\u00A0"_s +
-                                      QDir::toNativeSeparators(rootOf(drive) + u"MUSIC"_s)),
+                                      QDir::toNativeSeparators(drive.root() + u"MUSIC"_s)),
              qPrintable(shown[0].text));
     QCOMPARE(shown[0].icon, QMessageBox::Warning);
     QVERIFY(connectedLayout(*window));
@@ -319,23 +283,21 @@ void TestPspConnection::oneBoxOfAKindAtATime()
     QFETCH(QString, meanwhile);
     QFETCH(int, boxes);
     QFETCH(QString, inUse);
-    QTemporaryDir stick;
-    QTemporaryDir psp;
-    QTemporaryDir blocked;
-    makeFolders(psp.path(), {u"PSP"_s});
-    makeFolders(blocked.path(), {u"PSP"_s});
-    makeFile(blocked.filePath(u"MUSIC"_s));
-    const QHash<QString, QString> roots{
-        {u"stick"_s, rootOf(stick)}, {u"psp"_s, rootOf(psp)}, {u"blocked"_s, rootOf(blocked)}};
+    const PspDrive stick({}, {});
+    const PspDrive psp;
+    const PspDrive blocked({u"MUSIC"_s});
+    const QHash<QString, const PspDrive *> drives{
+        {u"stick"_s, &stick}, {u"psp"_s, &psp}, {u"blocked"_s, &blocked}};
     TestMainWindow window;
 
-    messagebox::whileNextIsOpen([&] { arrive(window, roots[meanwhile]); });
-    arrive(window, roots[first]);
+    messagebox::whileNextIsOpen([&] { drives[meanwhile]->plugInto(window); });
+    drives[first]->plugInto(window);
     QCOMPARE(messagebox::takeShown().size(), boxes);
-    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(roots.value(inUse)));
+    const QString root = inUse.isEmpty() ? QString() : drives[inUse]->root();
+    QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(root));
 
     // Once the box is closed, the next arrival says it again.
-    arrive(window, roots[first]);
+    drives[first]->plugInto(window);
     QCOMPARE(messagebox::takeShown().size(), 1);
 }
 
@@ -343,42 +305,39 @@ void TestPspConnection::oneBoxOfAKindAtATime()
 // and with its music folder in the way the folder list shows its root.
 void TestPspConnection::problemsOfThePspInUse()
 {
-    QTemporaryDir drives[4];
-    for (const QTemporaryDir &drive : drives) {
-        makeFolders(drive.path(), {u"PSP"_s});
-        makeFile(drive.filePath(u"MUSIC"_s));
-    }
+    const QStringList blocked{u"MUSIC"_s};
+    const PspDrive drives[] = {PspDrive(blocked), PspDrive(blocked), PspDrive(blocked),
+                               PspDrive(blocked)};
     TestMainWindow window;
     messagebox::whileNextIsOpen([&] {
         for (int i = 1; i < 4; ++i)
-            arrive(window, rootOf(drives[i]));
+            drives[i].plugInto(window);
     });
-    arrive(window, rootOf(drives[0]));
+    drives[0].plugInto(window);
 
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 2);
-    QVERIFY(shown[0].text.contains(drives[0].filePath(u"MUSIC"_s)));
-    QVERIFY(shown[1].text.contains(drives[3].filePath(u"MUSIC"_s)));
-    QCOMPARE(window->controls().tracks.Dir1->path(), rootOf(drives[3]));
+    QVERIFY(shown[0].text.contains(drives[0].path(u"MUSIC"_s)));
+    QVERIFY(shown[1].text.contains(drives[3].path(u"MUSIC"_s)));
+    QCOMPARE(window->controls().tracks.Dir1->path(), drives[3].root());
 }
 
 void TestPspConnection::onlyTheVolumeInUseClosesTheProgram()
 {
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s});
+    const PspDrive drive;
     TestMainWindow window;
     window->show();
     // Nothing in use yet: a removal changes nothing.
-    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, rootOf(drive), 0);
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, drive.root(), 0);
     QVERIFY(window->isVisible());
 
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
     window->controls().playlist.List1->addItem(u"\\MUSIC\\unsaved.mp3"_s);
     Q_EMIT window.volumes->deviceRemoveComplete(2, 0, u"/media/usb-stick/"_s, 0);
     QVERIFY(window->isVisible());
     QCOMPARE(window->controls().playlist.List1->count(), 1);
 
-    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, rootOf(drive), 0);
+    Q_EMIT window.volumes->deviceRemoveComplete(2, 0, drive.root(), 0);
     QVERIFY(!window->isVisible());
 }
 
@@ -412,10 +371,8 @@ void TestPspConnection::folderGivenAtStart()
     QFETCH(QString, relative);
     QFETCH(bool, connects);
     QFETCH(QString, message);
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s, u"copy/PSP"_s, u"copy/MUSIC"_s});
-    makeFile(drive.filePath(u"copy/MUSIC/a.mp3"_s));
-    const QString folder = relative.isEmpty() ? drive.path() : drive.filePath(relative);
+    const PspDrive drive({u"copy/MUSIC/a.mp3"_s}, {u"PSP"_s, u"copy/PSP"_s});
+    const QString folder = drive.path(relative);
     TestMainWindow window;
 
     window->connectFolderWhenShown(folder);
@@ -446,17 +403,15 @@ void TestPspConnection::arrivalListsTheTracksOnce_data()
 void TestPspConnection::arrivalListsTheTracksOnce()
 {
     QFETCH(int, arrivals);
-    QTemporaryDir drive;
-    makeFolders(drive.path(), {u"PSP"_s, u"MUSIC"_s});
-    makeFile(drive.filePath(u"MUSIC/a.mp3"_s));
+    const PspDrive drive({u"MUSIC/a.mp3"_s});
     TestMainWindow window;
     FileListBox &tracks = *window->controls().tracks.music;
     for (int arrival = 1; arrival < arrivals; ++arrival)
-        arrive(window, rootOf(drive));
-    makeFile(drive.filePath(u"MUSIC/b.mp3"_s));
+        drive.plugInto(window);
+    drive.addFile(u"MUSIC/b.mp3"_s);
 
     QSignalSpy listings(&tracks, &FileListBox::listed);
-    arrive(window, rootOf(drive));
+    drive.plugInto(window);
     QCOMPARE(listings.size(), 1);
     QCOMPARE(tracks.items(), (QStringList{u"a.mp3"_s, u"b.mp3"_s}));
 }

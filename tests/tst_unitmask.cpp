@@ -51,7 +51,7 @@ private Q_SLOTS:
         QFETCH(int, deviceId);
         QFETCH(QString, deviceName);
         QFETCH(QString, root);
-        QCOMPARE(::volumeRoot(deviceId, deviceName), root);
+        QCOMPARE(::volumeRootPath(deviceId, deviceName), root);
     }
 };
 

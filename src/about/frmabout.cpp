@@ -1,19 +1,18 @@
 #include "about/frmabout.h"
 
-#include "browser/maketopmost.h"
 #include "controls/clickablelabel.h"
 #include "controls/design.h"
+#include "controls/maketopmost.h"
 #include "core/version.h"
+
+#include <QDir>
 
 namespace {
 
 template <class Label>
 Label *label(QWidget *parent, const char *name, const QRect &geometry, const QColor &colour)
 {
-    auto *control = new Label(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    control->setTextFormat(Qt::PlainText);
+    auto *control = designLabel(new Label(parent), name, geometry);
     setTextColour(control, colour);
     return control;
 }
@@ -22,15 +21,17 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
 
 QIcon FrmAbout::programIcon()
 {
-    // Every size, so that title bars, task switchers and docks each get a
-    // sharp picture; a size is only decoded once something asks for it.
+    // Every size the build compiled in, so that title bars, task switchers and
+    // docks each get a sharp picture; a size is only decoded once something
+    // asks for it.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/zarvello-%1.png").arg(size), QSize(size, size));
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &file : icons.entryList({QStringLiteral("zarvello-*.png")}))
+        icon.addFile(icons.filePath(file));
     return icon;
 }
 
-FrmAbout::FrmAbout(QWidget &owner, const QLineEdit &languageFlag, const QIcon &icon)
+FrmAbout::FrmAbout(QWidget &owner, LanguageFlag languageFlag, const QIcon &icon)
     : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("frmAbout"))
 {
     setFixedSize(twips(4215), twips(1695));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/secondarywindow.h"
 
 class ClickableLabel;
@@ -15,7 +16,7 @@ public:
     // The program's icon, the dialog's own, read without making the dialog.
     static QIcon programIcon();
 
-    FrmAbout(QWidget &owner, const QLineEdit &languageFlag, const QIcon &icon);
+    FrmAbout(QWidget &owner, LanguageFlag languageFlag, const QIcon &icon);
 
     void Form_Load() override;
     void applyTexts() override;

@@ -12,6 +12,13 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLoggingCategory>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcStartup, "zarvello.startup")
+
+} // namespace
 
 void prepareApplication()
 {
@@ -24,8 +31,11 @@ void prepareApplication()
     for (const platform::FontFiles &font : platform::lookAlikeFontFiles()) {
         if (QFontDatabase::hasFamily(font.family))
             continue;
-        for (const QString &path : font.paths)
-            QFontDatabase::addApplicationFont(path);
+        for (const QString &path : font.paths) {
+            if (QFontDatabase::addApplicationFont(path) < 0)
+                qCWarning(lcStartup) << "cannot load" << path << "-" << font.family
+                                     << "texts are drawn in a substitute font";
+        }
     }
 
     // Metric-compatible or look-alike fonts where the Windows ones are absent;

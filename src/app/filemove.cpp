@@ -8,6 +8,7 @@ namespace {
 
 class MoveHook final : public QObject
 {
+    Q_OBJECT
 public:
     explicit MoveHook(FrmMain &main) : QObject(&main), m_main(main) {}
 
@@ -31,3 +32,5 @@ void InstallMoveHook(FrmMain &main)
 {
     main.installEventFilter(new MoveHook(main));
 }
+
+#include "filemove.moc"

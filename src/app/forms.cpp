@@ -68,19 +68,9 @@ TypingError &Forms::typingerror()
                               [this] { return new TypingError(m_main, *m_main.controls().Text2); });
 }
 
-FrmAbout *Forms::loadedAbout() const
-{
-    return m_about;
-}
-
 FileBrowse *Forms::loadedBrowser() const
 {
     return m_browser;
-}
-
-TypingError *Forms::loadedTypingError() const
-{
-    return m_typingError;
 }
 
 QList<QWidget *> Forms::loaded() const

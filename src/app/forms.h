@@ -29,10 +29,8 @@ public:
     FileBrowse &filebrowse();
     TypingError &typingerror();
 
-    // The window if it is loaded, without loading it.
-    FrmAbout *loadedAbout() const;
+    // The browser if it is loaded, without loading it.
     FileBrowse *loadedBrowser() const;
-    TypingError *loadedTypingError() const;
 
     // The main window and every loaded secondary window, in load order.
     QList<QWidget *> loaded() const;

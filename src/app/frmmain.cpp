@@ -8,6 +8,7 @@
 #include "controls/design.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/languageflag.h"
 #include "controls/listbox.h"
 #include "controls/menubarkeys.h"
 #include "controls/messagebox.h"
@@ -39,6 +40,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -46,6 +49,8 @@
 #include <QStyle>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcShell, "zarvello.shell")
 
 constexpr int clientWidth = 9270;
 constexpr int clientHeight = 5250;
@@ -115,10 +120,8 @@ void FrmMain::connectSubsystems()
     auto *drops = new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
     // The PSP in use is a volume, or a folder named on the command line.
     m_send = new MusicSend(*this, *c.lettre, flag, [this](const QString &root) {
-        if (!SysInfo1())
-            return VolumeRoot::open(root);
-        std::unique_ptr<VolumeRoot> volume = SysInfo1()->openVolume(root);
-        return volume ? std::move(volume) : SysInfo1()->openFolder(root).root;
+        std::unique_ptr<VolumeRoot> volume = SysInfo1().openVolume(root);
+        return volume ? std::move(volume) : SysInfo1().openFolder(root).root;
     });
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
@@ -131,7 +134,7 @@ void FrmMain::connectSubsystems()
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,
             [this] { m_forms->filebrowse().open(); });
-    const PlaylistFolder playlistFolder(*SysInfo1(), *c.lettre, *c.saved.File2);
+    const PlaylistFolder playlistFolder(SysInfo1(), *c.lettre, *c.saved.File2);
     auto *files = new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, playlistFolder, flag,
                                     m_services.ansiCodePage);
     connect(files, &PlaylistFiles::opened, marks, &MissingTrackMarks::recheck);
@@ -250,8 +253,7 @@ void FrmMain::buildControls()
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
 
-    if (SysInfo1())
-        SysInfo1()->setObjectName(QStringLiteral("SysInfo1"));
+    SysInfo1().setObjectName(QStringLiteral("SysInfo1"));
 }
 
 void FrmMain::buildMenus()
@@ -392,7 +394,7 @@ void FrmMain::takeOverStart(const QString &place)
 
 void FrmMain::warn(const Phrase &phrase, const QString &subject)
 {
-    messagebox::show(this, phrase.in(languageFromFlag(m_controls.Text2->text())).arg(subject),
+    messagebox::show(this, phrase.in(LanguageFlag(*m_controls.Text2).language()).arg(subject),
                      QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
@@ -493,4 +495,32 @@ void FrmMain::refreshTrackLists()
         folders->setDriveRoot(folders->driveRoot());
         folders->setPath(path);
     }
+}
+
+void FrmMain::explore_Click()
+{
+    // Only a desktop without any file manager is reported: what a file manager
+    // makes of the drive is its own business.
+    const QString root = QDir::fromNativeSeparators(m_controls.lettre->text());
+    if (!m_services.shell->explore(windowHandle(), root))
+        warn(texts::noFileManager, QDir::toNativeSeparators(root));
+}
+
+void FrmMain::about_Click()
+{
+    FrmAbout &dialog = m_forms->frmAbout();
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+bool FrmMain::OpenBrowser(const QString &address)
+{
+    QString target = address;
+    if (!target.startsWith(QStringLiteral("http"), Qt::CaseInsensitive))
+        target.prepend(QStringLiteral("http://"));
+    const bool opened = m_services.shell->open(target);
+    if (!opened)
+        qCWarning(lcShell) << "the desktop did not open" << target;
+    return opened;
 }

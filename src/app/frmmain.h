@@ -42,7 +42,7 @@ public:
     void takeOverStart(const QString &place);
 
     const MainWindowControls &controls() const { return m_controls; }
-    VolumeNotifier *SysInfo1() const { return m_services.volumes.get(); }
+    VolumeNotifier &SysInfo1() const { return *m_services.volumes; }
     Forms &forms() { return *m_forms; }
     PlaylistEditing &editing() { return *m_editing; }
 

@@ -14,7 +14,7 @@ struct PlatformServices
     // The code page playlist files are written and read in.
     int ansiCodePage = 0;
     std::unique_ptr<Shell> shell;
-    std::unique_ptr<VolumeNotifier> volumes;
+    std::unique_ptr<VolumeNotifier> volumes; // never null
 
     static PlatformServices system();
 };

@@ -1,8 +1,8 @@
 #include "browser/filebrowse.h"
 
-#include "browser/maketopmost.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/maketopmost.h"
 #include "controls/menubarkeys.h"
 #include "core/storagelayout.h"
 
@@ -32,7 +32,7 @@ void placeFrameAt(QWidget &window, const QPoint &corner)
 
 } // namespace
 
-FileBrowse::FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const TrackPanel &mainTracks,
+FileBrowse::FileBrowse(QWidget &owner, LanguageFlag languageFlag, const TrackPanel &mainTracks,
                        const QIcon &icon)
     : SecondaryWindow(owner, languageFlag, Qt::Window, QStringLiteral("filebrowse")),
       m_mainTracks(mainTracks), m_icon(icon)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "controls/secondarywindow.h"
 
@@ -14,7 +15,7 @@ class FileBrowse : public SecondaryWindow<QMainWindow>
 {
     Q_OBJECT
 public:
-    FileBrowse(QWidget &owner, const QLineEdit &languageFlag, const TrackPanel &mainTracks,
+    FileBrowse(QWidget &owner, LanguageFlag languageFlag, const TrackPanel &mainTracks,
                const QIcon &icon);
 
     void Form_Load() override;

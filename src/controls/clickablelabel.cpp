@@ -1,6 +1,7 @@
 #include "controls/clickablelabel.h"
 
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,11 +46,18 @@ QAccessibleInterface *linkAccessible(const QString &, QObject *object)
     return label ? new LinkAccessible(label) : nullptr;
 }
 
+void installLinkAccessible()
+{
+    QAccessible::installFactory(linkAccessible);
+}
+
 } // namespace
+
+// Once, as the application starts, rather than on every label made.
+Q_COREAPP_STARTUP_FUNCTION(installLinkAccessible)
 
 ClickableLabel::ClickableLabel(QWidget *parent) : QLabel(parent)
 {
-    QAccessible::installFactory(linkAccessible);
     setFocusPolicy(Qt::StrongFocus);
 }
 

@@ -37,6 +37,16 @@ QFont designFont(const QString &family, qreal points = 8.25, int styles = Regula
 // minimise or maximise box.
 Qt::WindowFlags fixedFrame(Qt::WindowType type);
 
+// A label of a designed window, named and placed, showing its text as plain
+// text.
+template <class Label> Label *designLabel(Label *label, const char *name, const QRect &geometry)
+{
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 // Draws a widget's text in the given colour.
 void setTextColour(QWidget *widget, const QColor &colour);
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDrag>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -34,11 +35,18 @@ public:
     const int position;
 };
 
+void installListBoxAccessible()
+{
+    QAccessible::installFactory(ListBoxAccessible::create);
+}
+
 } // namespace
+
+// Once, as the application starts, rather than on every list made.
+Q_COREAPP_STARTUP_FUNCTION(installListBoxAccessible)
 
 ListBox::ListBox(QWidget *parent) : QAbstractScrollArea(parent)
 {
-    QAccessible::installFactory(ListBoxAccessible::create);
     updateScrollBars();
 }
 

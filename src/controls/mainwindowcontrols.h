@@ -78,7 +78,7 @@ struct MainWindowControls
     SavedPanel saved;
     // The root of the PSP in use, in the system's notation; empty until one arrives.
     QLineEdit *lettre = nullptr;
-    // The interface language flag (see languageFromFlag).
+    // The interface language flag, read through LanguageFlag.
     QLineEdit *Text2 = nullptr;
     MainMenus menus;
 };

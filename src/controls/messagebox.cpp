@@ -77,4 +77,12 @@ void whileNextIsOpen(std::function<void()> action)
     recorder().whileOpen = std::move(action);
 }
 
+void resetRecording()
+{
+    Recorder &r = recorder();
+    r.answers.clear();
+    r.shown.clear();
+    r.whileOpen = {};
+}
+
 } // namespace messagebox

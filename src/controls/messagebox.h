@@ -34,5 +34,8 @@ QList<Shown> takeShown();
 // Runs once inside the next recorded box, as what happens while a shown box
 // waits for its answer.
 void whileNextIsOpen(std::function<void()> action);
+// Forgets the queued answers, the recorded boxes and the pending action, so
+// that what one test left cannot answer the next one's box.
+void resetRecording();
 
 } // namespace messagebox

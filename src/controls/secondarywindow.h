@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/design.h"
+#include "controls/languageflag.h"
 #include "core/texts.h"
 
 #include <QLineEdit>
@@ -18,7 +19,7 @@ void readAsDialog(QWidget &window);
 template <class Base> class SecondaryWindow : public Base
 {
 public:
-    SecondaryWindow(QWidget &owner, const QLineEdit &languageFlag, Qt::WindowType type,
+    SecondaryWindow(QWidget &owner, LanguageFlag languageFlag, Qt::WindowType type,
                     const QString &objectName)
         : Base(nullptr, fixedFrame(type)), m_owner(owner), m_languageFlag(languageFlag)
     {
@@ -34,7 +35,7 @@ public:
 
 protected:
     QWidget &owner() const { return m_owner; }
-    Language language() const { return languageFromFlag(m_languageFlag.text()); }
+    Language language() const { return m_languageFlag.language(); }
 
     // Dialogs open centred over the main window, where the user is looking,
     // the first time they are shown; later showings keep where they were.
@@ -55,6 +56,6 @@ protected:
 
 private:
     QWidget &m_owner;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
     bool m_placed = false;
 };

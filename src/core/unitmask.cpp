@@ -15,7 +15,7 @@ QString DriveLetterFromUnitMask(quint32 unitMask)
     return {};
 }
 
-QString volumeRoot(int deviceId, const QString &deviceName)
+QString volumeRootPath(int deviceId, const QString &deviceName)
 {
     if (!deviceName.isEmpty())
         return folderpath::rootForm(deviceName);

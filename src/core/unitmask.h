@@ -11,7 +11,7 @@ QString DriveLetterFromUnitMask(quint32 unitMask);
 // The root folder (in folder form, ending in '/') of the volume a notification
 // names: the device name where the platform gives one, otherwise the drive of
 // the unit mask ("E:/"). Empty when the notification names no single drive.
-QString volumeRoot(int deviceId, const QString &deviceName);
+QString volumeRootPath(int deviceId, const QString &deviceName);
 
 // Whether a notification names the volume whose root is given: by its root
 // where the platform reports roots, by its drive's bit in the unit mask

@@ -2,11 +2,11 @@
 
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
+#include "controls/scrollhoriz.h"
 #include "controls/textbox.h"
 #include "core/computerplaylist.h"
 #include "core/droppedfiles.h"
 #include "core/folderpath.h"
-#include "psp/scrollhoriz.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,9 +47,9 @@ ImportReading readForImport(const QString &path, int codePage, const QString &dr
 } // namespace
 
 PlaylistImport::PlaylistImport(QWidget &window, const PlaylistPanel &playlist,
-                               const QLineEdit &driveRoot, const QLineEdit &languageFlag,
-                               int codePage, Send send, std::function<bool()> hasUnsavedEntries)
-    : QObject(&window), m_window(window), m_playlist(playlist), m_driveRoot(driveRoot),
+                               const QLineEdit &lettre, LanguageFlag languageFlag, int codePage,
+                               Send send, std::function<bool()> hasUnsavedEntries)
+    : QObject(&window), m_window(window), m_playlist(playlist), m_lettre(lettre),
       m_languageFlag(languageFlag), m_codePage(codePage), m_send(std::move(send)),
       m_hasUnsavedEntries(std::move(hasUnsavedEntries))
 {}
@@ -66,7 +66,7 @@ void PlaylistImport::importFile(const QString &path)
     });
     watcher->setFuture(
         QtConcurrent::run(readForImport, path, m_codePage,
-                          folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()))));
+                          folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()))));
 }
 
 void PlaylistImport::read(const ImportReading &reading)
@@ -173,5 +173,5 @@ void PlaylistImport::warn(const QString &text)
 
 Language PlaylistImport::language() const
 {
-    return languageFromFlag(m_languageFlag.text());
+    return m_languageFlag.language();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "core/texts.h"
 
@@ -27,8 +28,8 @@ public:
     using Send = std::function<void(const QStringList &files, const QStringList &leftOut,
                                     const Arrived &arrived)>;
 
-    PlaylistImport(QWidget &window, const PlaylistPanel &playlist, const QLineEdit &driveRoot,
-                   const QLineEdit &languageFlag, int codePage, Send send,
+    PlaylistImport(QWidget &window, const PlaylistPanel &playlist, const QLineEdit &lettre,
+                   LanguageFlag languageFlag, int codePage, Send send,
                    std::function<bool()> hasUnsavedEntries);
 
     // Reads the playlist off the window's thread, then goes on from there.
@@ -50,8 +51,8 @@ private:
 
     QWidget &m_window;
     PlaylistPanel m_playlist;
-    const QLineEdit &m_driveRoot;
-    const QLineEdit &m_languageFlag;
+    const QLineEdit &m_lettre;
+    LanguageFlag m_languageFlag;
     int m_codePage;
     Send m_send;
     std::function<bool()> m_hasUnsavedEntries;

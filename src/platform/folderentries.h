@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-namespace platform {
-
+// One entry of a folder listing, by path (readFolder) or through a volume's
+// handle (VolumeRoot::entries).
 struct FolderEntry
 {
     QString name;
@@ -12,7 +12,10 @@ struct FolderEntry
     // Hidden as the system hides names: a leading "." on Linux, the hidden
     // attribute on Windows.
     bool isHidden = false;
+    qint64 size = -1; // for a regular file listed through a handle; -1 otherwise
 };
+
+namespace platform {
 
 enum EntryKinds
 {

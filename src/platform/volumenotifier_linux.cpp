@@ -2,27 +2,35 @@
 #include "platform/volumenotifier.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <unistd.h>
 #include <utility>
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
+
 // Watches the mount table of this process: the kernel flags the open file
 // (POLLPRI) whenever anything is mounted or unmounted. Several changes can
 // come with one wake, so every wake compares the whole table with the last one.
 class MountInfoVolumeNotifier final : public VolumeNotifier
 {
+    Q_OBJECT
 public:
     MountInfoVolumeNotifier() : m_fd(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC))
     {
         // Mounts already there at start are not arrivals; without a first
         // reading nothing could be told apart, so nothing is watched.
         std::optional<QList<platform::MountEntry>> mounts = readMounts();
-        if (!mounts)
+        if (!mounts) {
+            qCWarning(lcVolumes) << "cannot read /proc/self/mountinfo:" << std::strerror(errno)
+                                 << "- volumes plugged in will go unnoticed";
             return;
+        }
         m_mounts = std::move(*mounts);
         m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Exception, this);
         connect(m_notifier, &QSocketNotifier::activated, this,
@@ -82,8 +90,11 @@ private:
     void tableChanged()
     {
         std::optional<QList<platform::MountEntry>> mounts = readMounts();
-        if (!mounts)
+        if (!mounts) {
+            qCWarning(lcVolumes) << "cannot read /proc/self/mountinfo again:"
+                                 << std::strerror(errno) << "- this change goes unnoticed";
             return;
+        }
         const platform::MountChanges changes = platform::diffMounts(m_mounts, *mounts);
         m_mounts = std::move(*mounts);
         for (const QString &root : changes.removals)
@@ -103,3 +114,5 @@ std::unique_ptr<VolumeNotifier> VolumeNotifier::create()
 {
     return std::make_unique<MountInfoVolumeNotifier>();
 }
+
+#include "volumenotifier_linux.moc"

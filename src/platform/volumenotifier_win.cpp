@@ -3,22 +3,29 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <windows.h>
 // dbt.h uses the types of windows.h without including it.
 #include <dbt.h>
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
+
 // Windows broadcasts WM_DEVICECHANGE for volumes to every top-level window, so
 // no registration is needed: the program always has top-level windows, and
 // watching the messages they receive is enough.
 class DeviceChangeVolumeNotifier final : public VolumeNotifier, public QAbstractNativeEventFilter
 {
+    Q_OBJECT
 public:
     DeviceChangeVolumeNotifier()
     {
         if (QCoreApplication *app = QCoreApplication::instance())
             app->installNativeEventFilter(this);
+        else
+            qCWarning(lcVolumes) << "no application to watch device messages through"
+                                 << "- volumes plugged in will go unnoticed";
     }
 
     ~DeviceChangeVolumeNotifier() override
@@ -90,3 +97,5 @@ std::unique_ptr<VolumeNotifier> VolumeNotifier::create()
 {
     return std::make_unique<DeviceChangeVolumeNotifier>();
 }
+
+#include "volumenotifier_win.moc"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/folderentries.h"
+
 #include <memory>
 #include <QFile>
 #include <QList>
@@ -14,12 +16,7 @@
 class VolumeRoot
 {
 public:
-    struct Entry
-    {
-        QString name;
-        bool isFolder = false;
-        qint64 size = -1; // for a regular file; -1 for anything else
-    };
+    using Entry = FolderEntry;
 
     enum class Made
     {

@@ -39,6 +39,7 @@ constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
 {
     VolumeRoot::Entry entry{QFile::decodeName(name)};
+    entry.isHidden = name.startsWith('.');
     struct stat status;
     if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
         entry.isFolder = S_ISDIR(status.st_mode);

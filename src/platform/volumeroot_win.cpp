@@ -35,7 +35,7 @@ public:
                                         .entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                        QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &info : infos)
-            found.append({info.fileName(), info.isDir() && !info.isSymLink(),
+            found.append({info.fileName(), info.isDir() && !info.isSymLink(), info.isHidden(),
                           info.isFile() && !info.isSymLink() ? info.size() : -1});
         return found;
     }

@@ -38,8 +38,8 @@ bool isInMusicFolder(const QString &folder, const QString &driveRoot)
 } // namespace
 
 ComputerCopy::ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
-                           const QLineEdit &driveRoot, const QLineEdit &languageFlag, int codePage)
-    : QObject(&window), m_window(window), m_saved(saved), m_folder(folder), m_driveRoot(driveRoot),
+                           const QLineEdit &lettre, LanguageFlag languageFlag, int codePage)
+    : QObject(&window), m_window(window), m_saved(saved), m_folder(folder), m_lettre(lettre),
       m_languageFlag(languageFlag), m_codePage(codePage),
       m_command(new QAction(texts::copyToComputer.builtIn(), saved.File2))
 {
@@ -68,7 +68,7 @@ ComputerCopy::ComputerCopy(QWidget &window, const SavedPanel &saved, const Playl
 
 void ComputerCopy::applyTexts()
 {
-    m_command->setText(texts::copyToComputer.in(languageFromFlag(m_languageFlag.text())));
+    m_command->setText(texts::copyToComputer.in(m_languageFlag.language()));
 }
 
 void ComputerCopy::command_Click()
@@ -76,7 +76,7 @@ void ComputerCopy::command_Click()
     const QString name = m_saved.File2->fileName();
     if (name.isEmpty())
         return;
-    const Language language = languageFromFlag(m_languageFlag.text());
+    const Language language = m_languageFlag.language();
     const QString suggested =
         QDir(QStandardPaths::writableLocation(QStandardPaths::MusicLocation))
             .filePath(QFileInfo(name).completeBaseName() + playlist::playlistExtension.toString());
@@ -91,9 +91,9 @@ void ComputerCopy::command_Click()
 
 void ComputerCopy::saveCopy(const QString &target)
 {
-    const Language language = languageFromFlag(m_languageFlag.text());
+    const Language language = m_languageFlag.language();
     const QString name = m_saved.File2->fileName();
-    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()));
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = QFileInfo(target).absolutePath();
     const QString shown = QDir::toNativeSeparators(target);
     if (isInMusicFolder(folder, root)) {

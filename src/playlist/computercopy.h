@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "playlist/playlistfolder.h"
 
@@ -15,7 +16,7 @@ class ComputerCopy : public QObject
     Q_OBJECT
 public:
     ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
-                 const QLineEdit &driveRoot, const QLineEdit &languageFlag, int codePage);
+                 const QLineEdit &lettre, LanguageFlag languageFlag, int codePage);
 
     QAction *command() const { return m_command; }
     void applyTexts();
@@ -31,8 +32,8 @@ private:
     QWidget &m_window;
     SavedPanel m_saved;
     PlaylistFolder m_folder;
-    const QLineEdit &m_driveRoot;
-    const QLineEdit &m_languageFlag;
+    const QLineEdit &m_lettre;
+    LanguageFlag m_languageFlag;
     int m_codePage;
     QAction *m_command;
 };

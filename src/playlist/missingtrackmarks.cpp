@@ -9,7 +9,7 @@
 #include <QLocale>
 
 MissingTrackMarks::MissingTrackMarks(const PlaylistPanel &playlist, const QLineEdit &lettre,
-                                     const QLineEdit &languageFlag, QObject *parent)
+                                     LanguageFlag languageFlag, QObject *parent)
     : QObject(parent), m_playlist(playlist), m_lettre(lettre), m_languageFlag(languageFlag)
 {
     connect(&m_check, &MissingTracks::found, this, &MissingTrackMarks::mark);
@@ -35,14 +35,13 @@ void MissingTrackMarks::startCheck()
 
 void MissingTrackMarks::mark(const QHash<QString, int> &missing)
 {
-    m_playlist.List1->greyTexts(missing,
-                                texts::missingTrackTip.in(languageFromFlag(m_languageFlag.text())));
+    m_playlist.List1->greyTexts(missing, texts::missingTrackTip.in(m_languageFlag.language()));
 }
 
 void MissingTrackMarks::showCount(int count)
 {
     // The heading says how many are missing, in words that fit above the list.
-    const Language language = languageFromFlag(m_languageFlag.text());
+    const Language language = m_languageFlag.language();
     if (count > 1)
         m_playlist.Label2->setText(texts::currentHeadingMissing.in(language).arg(
             QLocale(language == Language::French ? QLocale::French : QLocale::English)

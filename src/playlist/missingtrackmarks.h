@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "playlist/missingtracks.h"
 
@@ -11,7 +12,7 @@ class MissingTrackMarks : public QObject
     Q_OBJECT
 public:
     MissingTrackMarks(const PlaylistPanel &playlist, const QLineEdit &lettre,
-                      const QLineEdit &languageFlag, QObject *parent);
+                      LanguageFlag languageFlag, QObject *parent);
 
     // Checks the entries now in the list against the PSP in use, off the
     // window's thread; marks appear as the check goes on.
@@ -24,6 +25,6 @@ private:
 
     PlaylistPanel m_playlist;
     const QLineEdit &m_lettre;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
     MissingTracks m_check;
 };

@@ -10,9 +10,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// Deletes a file of a folder unless it is missing, not a plain file, or
+// read-only as a save judges it, the same for every user.
+bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path)
+{
+    const VolumeRoot::Status status = folder.status(path);
+    return status.kind == VolumeRoot::Kind::File && !status.readOnly && folder.remove(path);
+}
+
+} // namespace
+
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
                                    const SavedPanel &saved, const PlaylistFolder &folder,
-                                   const QLineEdit &languageFlag)
+                                   LanguageFlag languageFlag)
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
       m_languageFlag(languageFlag)
 {
@@ -41,8 +53,7 @@ void PlaylistDeletion::Command4_Click()
         // A read-only playlist is selected all right: it is said to be kept.
         messagebox::show(&m_window,
                          readOnly
-                             ? texts::readOnlyNotDeleted.in(languageFromFlag(m_languageFlag.text()))
-                                   .arg(fileName)
+                             ? texts::readOnlyNotDeleted.in(m_languageFlag.language()).arg(fileName)
                              : texts::noPlaylistSelected.builtIn(),
                          QString());
         m_saved.File2->refresh();
@@ -52,10 +63,4 @@ void PlaylistDeletion::Command4_Click()
     m_saved.File2->refresh();
     m_playlist.List1->clear();
     m_playlist.Text1->setText(texts::defaultPlaylistName.builtIn());
-}
-
-bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path)
-{
-    const VolumeRoot::Status status = folder.status(path);
-    return status.kind == VolumeRoot::Kind::File && !status.readOnly && folder.remove(path);
 }

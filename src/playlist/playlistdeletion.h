@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "playlist/playlistfolder.h"
 
@@ -14,7 +15,7 @@ class PlaylistDeletion : public QObject
     Q_OBJECT
 public:
     PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
-                     const PlaylistFolder &folder, const QLineEdit &languageFlag);
+                     const PlaylistFolder &folder, LanguageFlag languageFlag);
 
     void Command4_Click();
 
@@ -23,9 +24,5 @@ private:
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
     PlaylistFolder m_folder;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
 };
-
-// Deletes a file of a folder unless it is missing, not a plain file, or
-// read-only as a save judges it, the same for every user.
-bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path);

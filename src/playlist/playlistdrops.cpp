@@ -11,10 +11,10 @@
 #include <QMimeData>
 
 PlaylistDrops::PlaylistDrops(QWidget &window, PlaylistEditing &editing,
-                             const PlaylistPanel &playlist, const QLineEdit &driveRoot,
-                             const QLineEdit &languageFlag)
+                             const PlaylistPanel &playlist, const QLineEdit &lettre,
+                             LanguageFlag languageFlag)
     : QObject(&window), m_window(window), m_editing(editing), m_playlist(playlist),
-      m_driveRoot(driveRoot), m_languageFlag(languageFlag)
+      m_lettre(lettre), m_languageFlag(languageFlag)
 {
     playlist.List1->setDragEnabled(true);
     playlist.List1->setDropFormats({ListBox::lineFormat(), QStringLiteral("text/uri-list")});
@@ -33,7 +33,7 @@ void PlaylistDrops::List1_DragDrop(int position, const QMimeData *data)
         return;
     }
     const DroppedFiles files =
-        sortDroppedFiles(data->urls(), QDir::fromNativeSeparators(m_driveRoot.text()));
+        sortDroppedFiles(data->urls(), QDir::fromNativeSeparators(m_lettre.text()));
     m_editing.insertEntries(position, files.entries);
     // Handled once the drop is over: a box opened while the drag still holds
     // the mouse could not be answered.
@@ -53,7 +53,7 @@ void PlaylistDrops::List1_DragDrop(int position, const QMimeData *data)
 
 void PlaylistDrops::sayWhatWasLeftOut(const DroppedFiles &files)
 {
-    const Language language = languageFromFlag(m_languageFlag.text());
+    const Language language = m_languageFlag.language();
     QStringList paragraphs;
     if (!files.notLocal.isEmpty())
         paragraphs.append(

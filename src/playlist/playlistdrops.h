@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ class PlaylistDrops : public QObject
     Q_OBJECT
 public:
     PlaylistDrops(QWidget &window, PlaylistEditing &editing, const PlaylistPanel &playlist,
-                  const QLineEdit &driveRoot, const QLineEdit &languageFlag);
+                  const QLineEdit &lettre, LanguageFlag languageFlag);
 
     void List1_DragDrop(int position, const QMimeData *data);
 
@@ -35,6 +36,6 @@ private:
     QWidget &m_window;
     PlaylistEditing &m_editing;
     PlaylistPanel m_playlist;
-    const QLineEdit &m_driveRoot;
-    const QLineEdit &m_languageFlag;
+    const QLineEdit &m_lettre;
+    LanguageFlag m_languageFlag;
 };

@@ -1,17 +1,31 @@
 #include "playlist/playlistediting.h"
 
 #include "controls/listbox.h"
+#include "controls/scrollhoriz.h"
 #include "controls/textbox.h"
 #include "core/texts.h"
-#include "psp/scrollhoriz.h"
 
 #include <algorithm>
 #include <QAction>
 #include <QPushButton>
 #include <QShortcut>
 
+namespace {
+
+// True for the texts the name box shows in place of a name, in either language.
+bool isPlaceholderName(const QString &text)
+{
+    for (const Phrase &placeholder : {texts::defaultPlaylistName, texts::retryName}) {
+        if (text == placeholder.in(Language::French) || text == placeholder.in(Language::English))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 PlaylistEditing::PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew,
-                                 const QLineEdit &languageFlag, QObject *parent)
+                                 LanguageFlag languageFlag, QObject *parent)
     : QObject(parent), m_panel(panel), m_languageFlag(languageFlag)
 {
     connect(panel.Command1, &QPushButton::clicked, this, &PlaylistEditing::Command1_Click);
@@ -136,14 +150,5 @@ void PlaylistEditing::Text1_LostFocus()
 
 QString PlaylistEditing::defaultName() const
 {
-    return texts::defaultPlaylistName.in(languageFromFlag(m_languageFlag.text()));
-}
-
-bool isPlaceholderName(const QString &text)
-{
-    for (const Phrase &placeholder : {texts::defaultPlaylistName, texts::retryName}) {
-        if (text == placeholder.in(Language::French) || text == placeholder.in(Language::English))
-            return true;
-    }
-    return false;
+    return texts::defaultPlaylistName.in(m_languageFlag.language());
 }

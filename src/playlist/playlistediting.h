@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 
 #include <QObject>
@@ -12,7 +13,7 @@ class PlaylistEditing : public QObject
 {
     Q_OBJECT
 public:
-    PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew, const QLineEdit &languageFlag,
+    PlaylistEditing(const PlaylistPanel &panel, QAction *mnnew, LanguageFlag languageFlag,
                     QObject *parent);
 
     // Appends an entry and lets the list scroll sideways far enough to show it.
@@ -39,8 +40,5 @@ private:
     QString defaultName() const;
 
     PlaylistPanel m_panel;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
 };
-
-// True for the texts the name box shows in place of a name, in either language.
-bool isPlaceholderName(const QString &text);

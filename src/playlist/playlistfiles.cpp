@@ -4,10 +4,10 @@
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
+#include "controls/scrollhoriz.h"
 #include "controls/textbox.h"
 #include "core/namerules.h"
 #include "platform/volumeroot.h"
-#include "psp/scrollhoriz.h"
 
 #include <cerrno>
 #include <optional>
@@ -15,7 +15,7 @@
 
 PlaylistFiles::PlaylistFiles(QWidget &window, const PlaylistPanel &playlist,
                              const SavedPanel &saved, QAction *save, const PlaylistFolder &folder,
-                             const QLineEdit &languageFlag, int codePage)
+                             LanguageFlag languageFlag, int codePage)
     : QObject(&window), m_window(window), m_playlist(playlist), m_saved(saved), m_folder(folder),
       m_languageFlag(languageFlag), m_codePage(codePage)
 {
@@ -182,5 +182,5 @@ void PlaylistFiles::warn(const QString &text)
 
 Language PlaylistFiles::language() const
 {
-    return languageFromFlag(m_languageFlag.text());
+    return m_languageFlag.language();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/mainwindowcontrols.h"
 #include "core/playlistfile.h"
 #include "core/texts.h"
@@ -16,7 +17,7 @@ class PlaylistFiles : public QObject
     Q_OBJECT
 public:
     PlaylistFiles(QWidget &window, const PlaylistPanel &playlist, const SavedPanel &saved,
-                  QAction *save, const PlaylistFolder &folder, const QLineEdit &languageFlag,
+                  QAction *save, const PlaylistFolder &folder, LanguageFlag languageFlag,
                   int codePage);
 
     void File2_Click();
@@ -52,7 +53,7 @@ private:
     PlaylistPanel m_playlist;
     SavedPanel m_saved;
     PlaylistFolder m_folder;
-    const QLineEdit &m_languageFlag;
+    LanguageFlag m_languageFlag;
     int m_codePage;
     QStringList m_stored;
     KnownFile m_known;

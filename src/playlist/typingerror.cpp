@@ -1,8 +1,8 @@
 #include "playlist/typingerror.h"
 
-#include "browser/maketopmost.h"
 #include "controls/button.h"
 #include "controls/design.h"
+#include "controls/maketopmost.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,10 +12,7 @@ namespace {
 
 QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    label->setTextFormat(Qt::PlainText);
+    auto *label = designLabel(new QLabel(parent), name, geometry);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -23,7 +20,7 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QRect &geometry)
 
 } // namespace
 
-TypingError::TypingError(QWidget &owner, const QLineEdit &languageFlag)
+TypingError::TypingError(QWidget &owner, LanguageFlag languageFlag)
     : SecondaryWindow(owner, languageFlag, Qt::Dialog, QStringLiteral("typingerror"))
 {
     setFixedSize(twips(2775), twips(2175));

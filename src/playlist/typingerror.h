@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "controls/secondarywindow.h"
 
 class QLabel;
@@ -11,7 +12,7 @@ class TypingError : public SecondaryWindow<QWidget>
 {
     Q_OBJECT
 public:
-    TypingError(QWidget &owner, const QLineEdit &languageFlag);
+    TypingError(QWidget &owner, LanguageFlag languageFlag);
 
     void Form_Load() override;
     void applyTexts() override;

@@ -2,6 +2,7 @@
 
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/languageflag.h"
 #include "controls/messagebox.h"
 #include "core/folderpath.h"
 #include "core/storagelayout.h"
@@ -20,15 +21,13 @@
 #include <utility>
 
 PspConnection::PspConnection(QWidget &window, const MainWindowControls &controls,
-                             VolumeNotifier *SysInfo1)
+                             VolumeNotifier &SysInfo1)
     : QObject(&window), m_window(window), m_controls(controls), m_volumes(SysInfo1)
 {
-    if (SysInfo1) {
-        connect(SysInfo1, &VolumeNotifier::deviceArrival, this,
-                &PspConnection::SysInfo1_DeviceArrival);
-        connect(SysInfo1, &VolumeNotifier::deviceRemoveComplete, this,
-                &PspConnection::SysInfo1_DeviceRemoveComplete);
-    }
+    connect(&SysInfo1, &VolumeNotifier::deviceArrival, this,
+            &PspConnection::SysInfo1_DeviceArrival);
+    connect(&SysInfo1, &VolumeNotifier::deviceRemoveComplete, this,
+            &PspConnection::SysInfo1_DeviceRemoveComplete);
 }
 
 void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const QString &deviceName,
@@ -37,14 +36,14 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     if (deviceType != VolumeNotifier::volumeDeviceType || deviceData != 0)
         return;
     // Several drives in one notification name no drive: nothing to look at.
-    const QString root = volumeRoot(deviceId, deviceName);
+    const QString root = volumeRootPath(deviceId, deviceName);
     if (root.isEmpty())
         return;
 
     // The volume is looked at and changed through one handle on it, so that
     // nothing lands in the folder it was mounted on if it leaves meanwhile.
     // Gone already, it is passed over quietly: its removal follows.
-    std::unique_ptr<VolumeRoot> volume = m_volumes->openVolume(root);
+    std::unique_ptr<VolumeRoot> volume = m_volumes.openVolume(root);
     if (volume)
         usePsp(root, root, std::move(volume));
 }
@@ -103,7 +102,7 @@ void PspConnection::showConnectedLayout()
 
 void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup &setup)
 {
-    const Language language = languageFromFlag(m_controls.Text2->text());
+    const Language language = LanguageFlag(*m_controls.Text2).language();
     QStringList paragraphs;
     for (const FolderProblem &problem : setup.problems) {
         const Phrase &phrase = problem.isAFile ? texts::folderIsAFile : texts::folderNotCreated;
@@ -141,7 +140,7 @@ void PspConnection::connectFolder(const QString &folder)
     // Removals name a volume by its real path; so must the PSP in use for
     // its unplugging to be noticed.
     if (info.isDir())
-        opened = m_volumes->openFolder(info.canonicalFilePath());
+        opened = m_volumes.openFolder(info.canonicalFilePath());
     if (opened.root) {
         usePsp(folderpath::rootForm(info.canonicalFilePath()), opened.holder,
                std::move(opened.root));
@@ -150,7 +149,7 @@ void PspConnection::connectFolder(const QString &folder)
     const Phrase &problem =
         info.exists() && !info.isDir() ? texts::argumentNotAFolder : texts::argumentMissing;
     messagebox::show(&m_window,
-                     problem.in(languageFromFlag(m_controls.Text2->text()))
+                     problem.in(LanguageFlag(*m_controls.Text2).language())
                          .arg(QDir::toNativeSeparators(folder)),
                      QString(), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -20,7 +20,7 @@ class PspConnection : public QObject
 {
     Q_OBJECT
 public:
-    PspConnection(QWidget &window, const MainWindowControls &controls, VolumeNotifier *SysInfo1);
+    PspConnection(QWidget &window, const MainWindowControls &controls, VolumeNotifier &SysInfo1);
 
     void SysInfo1_DeviceArrival(int deviceType, int deviceId, const QString &deviceName,
                                 int deviceData);
@@ -48,7 +48,7 @@ private:
 
     QWidget &m_window;
     MainWindowControls m_controls;
-    VolumeNotifier *m_volumes;
+    VolumeNotifier &m_volumes;
     bool m_notAPspOpen = false;
     // The folder problems in the box open now, and those of a PSP that came
     // into use meanwhile.

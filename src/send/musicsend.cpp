@@ -90,9 +90,9 @@ const Phrase &reasonFor(TrackOutcome outcome)
 
 } // namespace
 
-MusicSend::MusicSend(QWidget &window, const QLineEdit &driveRoot, const QLineEdit &languageFlag,
+MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
                      VolumeOpener openVolume)
-    : QObject(&window), m_window(window), m_driveRoot(driveRoot), m_languageFlag(languageFlag),
+    : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
       m_openVolume(std::move(openVolume))
 {
     m_copies.setMaxThreadCount(1);
@@ -117,7 +117,7 @@ void MusicSend::setWorkerCount(int count)
 
 Language MusicSend::language() const
 {
-    return languageFromFlag(m_languageFlag.text());
+    return m_languageFlag.language();
 }
 
 bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotSent)
@@ -136,7 +136,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_progress = std::make_shared<std::atomic<qint64>>(0);
     m_full = false;
 
-    m_volume = m_openVolume(QDir::fromNativeSeparators(m_driveRoot.text()));
+    m_volume = m_openVolume(QDir::fromNativeSeparators(m_lettre.text()));
     if (!m_volume) {
         for (const QString &path : localPaths) {
             SourceTrack unsent;
@@ -322,7 +322,7 @@ void MusicSend::abandon()
 QString MusicSend::entryOf(int index) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_driveRoot.text()));
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = folderpath::join(root, m_listing.musicFolder + u'/' + track.folder);
     return playlistEntry(root, folder, track.fileName);
 }

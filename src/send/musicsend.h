@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/languageflag.h"
 #include "core/texts.h"
 #include "media/conversion.h"
 #include "media/sendplan.h"
@@ -47,8 +48,8 @@ class MusicSend : public QObject
 public:
     using VolumeOpener = std::function<std::unique_ptr<VolumeRoot>(const QString &root)>;
 
-    // driveRoot and languageFlag are the main window's lettre and Text2.
-    MusicSend(QWidget &window, const QLineEdit &driveRoot, const QLineEdit &languageFlag,
+    // lettre and languageFlag are the main window's lettre and Text2.
+    MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
               VolumeOpener openVolume);
     ~MusicSend() override;
 
@@ -101,8 +102,8 @@ private:
     Language language() const;
 
     QWidget &m_window;
-    const QLineEdit &m_driveRoot;
-    const QLineEdit &m_languageFlag;
+    const QLineEdit &m_lettre;
+    LanguageFlag m_languageFlag;
     VolumeOpener m_openVolume;
     QThreadPool m_pool;
     // Copies wait on the disk rather than on a core: on a lane of their own,

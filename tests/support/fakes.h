@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/forms.h"
 #include "app/frmmain.h"
 #include "platform/shell.h"
 
@@ -25,6 +26,17 @@ public:
     QStringList opened;
     bool accept = true;
 };
+
+// The loaded secondary window of that class, without loading it; null when
+// none is loaded.
+template <class Window> Window *loadedWindow(FrmMain &main)
+{
+    for (QWidget *window : main.forms().loaded()) {
+        if (auto *found = qobject_cast<Window *>(window))
+            return found;
+    }
+    return nullptr;
+}
 
 // A main window on fake services: the given system language, a recording
 // shell and, unless a real one is given, a notifier whose signals the test

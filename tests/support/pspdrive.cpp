@@ -6,9 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-PspDrive::PspDrive(const QStringList &files)
+PspDrive::PspDrive(const QStringList &files, const QStringList &folders)
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("PSP"));
+    for (const QString &folder : folders)
+        QDir(m_dir.path()).mkpath(folder);
     for (const QString &file : files)
         addFile(file);
 }

@@ -5,12 +5,14 @@
 
 struct TestMainWindow;
 
-// A folder standing in for a PSP's drive: a "PSP" folder plus the given
-// files (paths relative to the root; each folder on the way is made).
+// A folder standing in for a PSP's drive: the given folders (by default the
+// "PSP" folder that marks one) plus the given files (paths relative to the
+// root; each folder on the way is made).
 class PspDrive
 {
 public:
-    explicit PspDrive(const QStringList &files = {});
+    explicit PspDrive(const QStringList &files = {},
+                      const QStringList &folders = {QStringLiteral("PSP")});
 
     // The root in folder form, with its trailing "/".
     QString root() const { return m_dir.path() + QLatin1Char('/'); }

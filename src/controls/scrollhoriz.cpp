@@ -1,4 +1,4 @@
-#include "psp/scrollhoriz.h"
+#include "controls/scrollhoriz.h"
 
 #include "controls/listbox.h"
 

@@ -1,4 +1,4 @@
-#include "browser/maketopmost.h"
+#include "controls/maketopmost.h"
 
 #include <QWidget>
 
