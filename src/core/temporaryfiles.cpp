@@ -24,11 +24,15 @@ const QRegularExpression &temporaryNamePattern()
     return pattern;
 }
 
-void removeLeftovers(const VolumeRoot &folder, const QRegularExpression &pattern)
+QStringList removeLeftovers(const VolumeRoot &folder, const QRegularExpression &pattern)
 {
+    QStringList folders;
     for (const VolumeRoot::Entry &entry : folder.entries(QString())) {
-        if (pattern.match(entry.name).hasMatch() &&
-            folder.status(entry.name).kind == VolumeRoot::Kind::File)
+        if (entry.isFolder)
+            folders.append(entry.name);
+        else if (pattern.match(entry.name).hasMatch() &&
+                 folder.status(entry.name).kind == VolumeRoot::Kind::File)
             folder.remove(entry.name);
     }
+    return folders;
 }

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 class VolumeRoot;
 
@@ -18,5 +19,6 @@ QString unusedTemporaryName(const VolumeRoot &folder);
 const QRegularExpression &temporaryNamePattern();
 
 // Removes the plain files of a folder whose whole names match pattern; links,
-// folders and everything else stay.
-void removeLeftovers(const VolumeRoot &folder, const QRegularExpression &pattern);
+// folders and everything else stay. Gives the names of its sub-folders, so
+// that a sweep going down reads each folder once.
+QStringList removeLeftovers(const VolumeRoot &folder, const QRegularExpression &pattern);

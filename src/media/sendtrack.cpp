@@ -139,13 +139,11 @@ void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString 
     const std::shared_ptr<const VolumeRoot> shared(std::move(volume));
     QThreadPool::globalInstance()->start([shared, musicFolder] {
         const QWriteLocker sweeping(&leftoverSweep());
-        QStringList folders{musicFolder};
-        for (const VolumeRoot::Entry &entry : shared->entries(musicFolder)) {
-            if (entry.isFolder)
-                folders.append(musicFolder + u'/' + entry.name);
-        }
-        for (const QString &folder : std::as_const(folders)) {
-            if (const std::unique_ptr<VolumeRoot> opened = shared->openFolder(folder))
+        const std::unique_ptr<VolumeRoot> music = shared->openFolder(musicFolder);
+        if (!music)
+            return;
+        for (const QString &album : removeLeftovers(*music, temporaryNamePattern())) {
+            if (const std::unique_ptr<VolumeRoot> opened = music->openFolder(album))
                 removeLeftovers(*opened, temporaryNamePattern());
         }
     });
