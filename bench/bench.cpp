@@ -348,7 +348,7 @@ void benchPlaylistFile(const QTemporaryDir &drive)
             c.saved.File2->setSelectedPosition(-1);
             list.clear();
         };
-        playlist::PlaylistReadResult read;
+        playlist::LoadedPlaylist read;
         reportInterleaved(
             {("open a " + entries + "-entry playlist, extent included").constData(), settle,
              [&] { c.saved.File2->setSelectedPosition(position); }, count == 32767 ? 100. : 0.},

@@ -60,12 +60,15 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
                   QString *error = nullptr)
 {
-    return playlist::savePlaylist(*VolumeRoot::open(QFileInfo(path).path()),
-                                  QFileInfo(path).fileName(), encodePlaylist(entries, codePage),
-                                  error);
+    const Result<> saved =
+        playlist::savePlaylist(*VolumeRoot::open(QFileInfo(path).path()),
+                               QFileInfo(path).fileName(), encodePlaylist(entries, codePage));
+    if (!saved && error)
+        *error = saved.error().message;
+    return bool(saved);
 }
 
-PlaylistReadResult loadPlaylist(const QString &path, int codePage)
+LoadedPlaylist loadPlaylist(const QString &path, int codePage)
 {
     return playlist::loadPlaylist(*VolumeRoot::open(QFileInfo(path).path()),
                                   QFileInfo(path).fileName(), codePage);
@@ -133,8 +136,8 @@ void TestPlaylistFile::writesEntriesWithCrLfInAnsi()
     QString error;
     QVERIFY2(savePlaylist(path, entries, 1252, &error), qPrintable(error));
     QCOMPARE(readFile(path), expected);
-    const PlaylistReadResult loaded = loadPlaylist(path, 1252);
-    QVERIFY(loaded.complete);
+    const LoadedPlaylist loaded = loadPlaylist(path, 1252);
+    QVERIFY(loaded.bytes);
     QCOMPARE(loaded.entries, entries);
 }
 
@@ -146,8 +149,8 @@ void TestPlaylistFile::emptyPlaylistIsEmptyFile()
     const QString path = dir.filePath(u"Empty.m3u8"_s);
     QVERIFY(savePlaylist(path, {}, 1252));
     QCOMPARE(QFileInfo(path).size(), 0);
-    const PlaylistReadResult loaded = loadPlaylist(path, 1252);
-    QVERIFY(loaded.complete);
+    const LoadedPlaylist loaded = loadPlaylist(path, 1252);
+    QVERIFY(loaded.bytes);
     QVERIFY(loaded.entries.isEmpty());
 }
 
@@ -185,9 +188,8 @@ void TestPlaylistFile::lineEnds()
 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const PlaylistReadResult read = readPlaylist(buffer, 1252);
-    QVERIFY(read.complete);
-    QVERIFY(read.error.isEmpty());
+    const LoadedPlaylist read = readPlaylist(buffer, 1252);
+    QVERIFY(read.bytes);
     QCOMPARE(read.entries, entries);
 }
 
@@ -201,8 +203,8 @@ void TestPlaylistFile::utf8FileWithByteOrderMarkRoundTrips()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"Utf8.m3u8"_s);
     QVERIFY(writeFile(path, bytes));
-    const PlaylistReadResult loaded = loadPlaylist(path, 1252);
-    QVERIFY(loaded.complete);
+    const LoadedPlaylist loaded = loadPlaylist(path, 1252);
+    QVERIFY(loaded.bytes);
     QCOMPARE(loaded.entries, entries);
     QVERIFY(savePlaylist(path, loaded.entries, 1252));
     QCOMPARE(readFile(path), bytes);
@@ -257,18 +259,18 @@ void TestPlaylistFile::missingCharacterIsWrittenAsQuestionMark()
 void TestPlaylistFile::failedReadIsIncomplete()
 {
     FailingDevice device(QByteArray("one\r\ntwo\r\nthr"));
-    const PlaylistReadResult read = readPlaylist(device, 1252);
-    QVERIFY(!read.complete);
-    QCOMPARE(read.error, u"The medium went away"_s);
+    const LoadedPlaylist read = readPlaylist(device, 1252);
+    QVERIFY(!read.bytes);
+    QCOMPARE(read.bytes.error().message, u"The medium went away"_s);
     QCOMPARE(read.entries, (QStringList{u"one"_s, u"two"_s}));
 }
 
 void TestPlaylistFile::missingFileIsIncomplete()
 {
     QTemporaryDir dir;
-    const PlaylistReadResult loaded = loadPlaylist(dir.filePath(u"None.m3u8"_s), 1252);
-    QVERIFY(!loaded.complete);
-    QVERIFY(!loaded.error.isEmpty());
+    const LoadedPlaylist loaded = loadPlaylist(dir.filePath(u"None.m3u8"_s), 1252);
+    QVERIFY(!loaded.bytes);
+    QVERIFY(!loaded.bytes.error().message.isEmpty());
     QVERIFY(loaded.entries.isEmpty());
 }
 
@@ -388,8 +390,8 @@ void TestPlaylistFile::longPlaylistSavesAndLoadsWhole()
     const QString path = dir.filePath(u"Long.m3u8"_s);
     QString error;
     QVERIFY2(savePlaylist(path, entries, 1252, &error), qPrintable(error));
-    const PlaylistReadResult loaded = loadPlaylist(path, 1252);
-    QVERIFY(loaded.complete);
+    const LoadedPlaylist loaded = loadPlaylist(path, 1252);
+    QVERIFY(loaded.bytes);
     QCOMPARE(loaded.entries.size(), entries.size());
     QCOMPARE(loaded.entries, entries);
 }

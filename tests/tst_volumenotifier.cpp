@@ -175,7 +175,7 @@ private Q_SLOTS:
         if (stage == u"detached")
             QVERIFY2(volume.detach(), qPrintable(volume.error()));
         if (root)
-            QCOMPARE(root->makeFolder(u"MUSIC"_s), VolumeRoot::Made::Created);
+            QVERIFY(root->makeFolder(u"MUSIC"_s));
         if (stage == u"mounted")
             QVERIFY(QFileInfo(folder + u"/MUSIC"_s).isDir());
         root.reset();

@@ -64,29 +64,22 @@ QString decodeText(QByteArrayView bytes, int codePage, Encoding encoding)
     return platform::AnsiCodec(codePage).decode(bytes);
 }
 
-bool fail(QString *error, const QString &why)
-{
-    if (error)
-        *error = why;
-    return false;
-}
-
 // Reads to the end, or to just past the largest playlist file, which a file
 // growing while it is read can reach.
-bool readAllBytes(QIODevice &device, QByteArray &bytes, QString *error)
+Result<> readAllBytes(QIODevice &device, QByteArray &bytes)
 {
     constexpr qint64 chunkSize = 1 << 20;
     for (;;) {
         const qsizetype have = bytes.size();
         if (have > maxPlaylistFileSize)
-            return fail(error, qt_error_string(EFBIG));
+            return FileError(qt_error_string(EFBIG));
         bytes.resize(have + chunkSize);
         const qint64 got = device.read(bytes.data() + have, chunkSize);
         bytes.truncate(have + qMax<qint64>(got, 0));
         if (got < 0)
-            return fail(error, device.errorString());
+            return FileError(device.errorString());
         if (got == 0)
-            return true;
+            return {};
     }
 }
 
@@ -137,44 +130,35 @@ int firstEntryWithLineBreak(const QStringList &entries)
     return -1;
 }
 
-PlaylistReadResult readPlaylist(QIODevice &device, int codePage)
+LoadedPlaylist readPlaylist(QIODevice &device, int codePage)
 {
-    PlaylistReadResult result;
     QByteArray bytes;
-    result.complete = readAllBytes(device, bytes, &result.error);
-    result.encoding = encodingOf(bytes);
-    if (result.complete) {
-        result.entries = decodePlaylist(bytes, codePage);
-        result.bytes = bytes;
-        return result;
-    }
+    const Result<> read = readAllBytes(device, bytes);
+    const Encoding encoding = encodingOf(bytes);
+    if (read)
+        return {decodePlaylist(bytes, codePage), encoding, bytes};
     // After a failed read the last line may be cut short, even inside a
     // character; only the lines known to be whole are kept.
-    QString text = decodeText(bytes, codePage, result.encoding);
+    QString text = decodeText(bytes, codePage, encoding);
     text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
-    result.entries = splitLines(text);
-    return result;
+    return {splitLines(text), encoding, read.error()};
 }
 
-PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage)
+LoadedPlaylist loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage)
 {
-    VolumeRoot::OpenedFile opened = folder.openFile(path, maxPlaylistFileSize);
-    if (!opened.file) {
-        PlaylistReadResult result;
-        result.refusal = opened.refusal;
-        result.error = opened.error;
-        return result;
-    }
-    return readPlaylist(*opened.file, codePage);
+    const Result<std::unique_ptr<QFile>> opened = folder.openFile(path, maxPlaylistFileSize);
+    if (!opened)
+        return {{}, Encoding::Ansi, opened.error()};
+    return readPlaylist(**opened, codePage);
 }
 
 bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArray &bytes)
 {
     if (folder.status(path).kind == VolumeRoot::Kind::Missing)
         return false;
-    const VolumeRoot::OpenedFile opened = folder.openFile(path, maxPlaylistFileSize);
+    const Result<std::unique_ptr<QFile>> opened = folder.openFile(path, maxPlaylistFileSize);
     QByteArray now;
-    return !opened.file || !readAllBytes(*opened.file, now, nullptr) || now != bytes;
+    return !opened || !readAllBytes(**opened, now) || now != bytes;
 }
 
 bool reachedThroughLink(const VolumeRoot &folder, const QString &path)
@@ -189,24 +173,23 @@ bool reachedThroughLink(const VolumeRoot &folder, const QString &path)
     return false;
 }
 
-bool savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes,
-                  QString *error)
+Result<> savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes)
 {
     // Judged here, not left to the system, which would let root write anyway.
     if (folder.status(path).readOnly)
-        return fail(error, qt_error_string(EACCES));
+        return FileError(qt_error_string(EACCES));
     // The new file is written under a short name of its own, for a name that
     // the volume only just accepts has no room for more characters; then it
     // replaces the old one in one step. Both go through the folder held open,
     // so that a volume pulled out meanwhile is never mistaken for the bare
     // folder it was mounted on.
     const QString temporary = unusedTemporaryName(folder);
-    if (!folder.createFile(temporary, bytes, path, error))
-        return false;
-    if (folder.rename(temporary, path, error))
-        return true;
-    folder.remove(temporary);
-    return false;
+    if (const Result<> created = folder.createFile(temporary, bytes, path); !created)
+        return created;
+    const Result<> renamed = folder.rename(temporary, path);
+    if (!renamed)
+        folder.remove(temporary);
+    return renamed;
 }
 
 } // namespace playlist

@@ -48,26 +48,22 @@ int firstInexactEntry(const QStringList &entries, int codePage);
 // two entries, or -1 when none does.
 int firstEntryWithLineBreak(const QStringList &entries);
 
-struct PlaylistReadResult
+struct LoadedPlaylist
 {
+    // Every entry; or, when reading stopped at an error, the lines read up to it.
     QStringList entries;
-    // False when reading stopped at an error; entries then holds the lines
-    // read up to it and error says why.
-    bool complete = false;
-    QString error;
-    // Set when the file was not read at all.
-    VolumeRoot::Refusal refusal = VolumeRoot::Refusal::None;
     Encoding encoding = Encoding::Ansi;
-    // The whole file, when it was read completely.
-    QByteArray bytes;
+    // The whole file, or why it was not read whole.
+    Result<QByteArray> bytes;
 };
 
 // Reads to the end, or stops short (incomplete) past maxPlaylistFileSize.
-PlaylistReadResult readPlaylist(QIODevice &device, int codePage);
+LoadedPlaylist readPlaylist(QIODevice &device, int codePage);
 
 // Reads the playlist file at path in folder; refuses, without reading it, one
-// that is not a plain file or is larger than maxPlaylistFileSize.
-PlaylistReadResult loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage);
+// that is not a plain file (NotAFile) or is larger than maxPlaylistFileSize
+// (TooLarge).
+LoadedPlaylist loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage);
 
 // Whether the file at path in folder no longer holds these bytes: another
 // program wrote it, or put something else in its place. A file since removed
@@ -82,7 +78,6 @@ bool reachedThroughLink(const VolumeRoot &folder, const QString &path);
 // behind. A read-only file is never replaced, whoever runs the program; a link
 // at path is replaced itself, never the file it leads to. Any name that the
 // folder's volume accepts can be saved.
-bool savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes,
-                  QString *error = nullptr);
+Result<> savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes);
 
 } // namespace playlist

@@ -27,14 +27,14 @@ QString ensureFolder(const VolumeRoot &volume, const QString &parent, const QStr
 {
     const std::optional<VolumeRoot::Entry> existing = findIgnoringCase(volume, parent, name);
     const QString path = folderpath::join(parent, existing ? existing->name : name);
-    VolumeRoot::Made made = VolumeRoot::Made::AlreadyThere;
+    Result<> made;
     if (!existing)
         made = volume.makeFolder(path);
     else if (!existing->isFolder)
-        made = VolumeRoot::Made::NotAFolder;
-    isFolder = made == VolumeRoot::Made::Created || made == VolumeRoot::Made::AlreadyThere;
+        made = FileError(FileError::Kind::NotAFolder);
+    isFolder = bool(made);
     if (!isFolder)
-        setup.problems.append({path, made == VolumeRoot::Made::NotAFolder});
+        setup.problems.append({path, made.error().kind == FileError::Kind::NotAFolder});
     return path;
 }
 

@@ -78,11 +78,8 @@ TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     if (cancelled)
         return TrackOutcome::Cancelled;
     const QString folder = musicFolder + u'/' + track.folder;
-    const VolumeRoot::Made made = volume.makeFolder(folder);
     const std::unique_ptr<VolumeRoot> album =
-        made == VolumeRoot::Made::Created || made == VolumeRoot::Made::AlreadyThere
-            ? volume.openFolder(folder)
-            : nullptr;
+        volume.makeFolder(folder) ? volume.openFolder(folder) : nullptr;
     if (!album)
         return TrackOutcome::FolderRefused;
     const QReadLocker writing(&leftoverSweep());

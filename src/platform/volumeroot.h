@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folderentries.h"
+#include "platform/result.h"
 
 #include <memory>
 #include <QFile>
@@ -17,14 +18,6 @@ class VolumeRoot
 {
 public:
     using Entry = FolderEntry;
-
-    enum class Made
-    {
-        Created,
-        AlreadyThere, // a folder of that name was there
-        NotAFolder,   // something else of that name is in the way
-        Refused,      // the system would not make it (write-protected, full, gone)
-    };
 
     // What an entry is. A link is never taken for what it leads to.
     enum class Kind
@@ -43,21 +36,6 @@ public:
         bool readOnly = false;
     };
 
-    // Why a file was not opened although it is there.
-    enum class Refusal
-    {
-        None,
-        NotAFile, // a link, folder, device or pipe: reading it could wait or run for ever
-        TooLarge,
-    };
-
-    struct OpenedFile
-    {
-        std::unique_ptr<QFile> file; // open for reading; null when not opened
-        Refusal refusal = Refusal::None;
-        QString error; // why it was not opened, when not refused
-    };
-
     virtual ~VolumeRoot() = default;
 
     // The root's device, as the mount table writes it ("7:0"); empty where
@@ -65,8 +43,9 @@ public:
     virtual QString device() const = 0;
     // The entries of a folder, without "." and ".."; none when it cannot be read.
     virtual QList<Entry> entries(const QString &folder) const = 0;
-    // Makes one folder in a folder that exists.
-    virtual Made makeFolder(const QString &path) const = 0;
+    // Makes one folder in a folder that exists; a folder already there will
+    // do, anything else of that name fails as NotAFolder.
+    virtual Result<> makeFolder(const QString &path) const = 0;
 
     // A folder below the root, held open as a root of its own; null when it
     // is not a folder.
@@ -74,16 +53,17 @@ public:
     // What is at path; Missing also when a folder on the way is not one.
     virtual Status status(const QString &path) const = 0;
     // Opens a plain file of at most maxSize bytes for reading, without
-    // waiting on anything that is not a plain file.
-    virtual OpenedFile openFile(const QString &path, qint64 maxSize) const = 0;
+    // waiting on anything that is not a plain file: a link, folder, device or
+    // pipe fails as NotAFile, for reading it could wait or run for ever.
+    virtual Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const = 0;
     // Makes a file that did not exist, holding bytes, with the permissions of
     // the plain file at like when there is one; it is on the medium when this
     // returns. A failure leaves nothing behind.
-    virtual bool createFile(const QString &path, const QByteArray &bytes, const QString &like,
-                            QString *error) const = 0;
+    virtual Result<> createFile(const QString &path, const QByteArray &bytes,
+                                const QString &like) const = 0;
     // Renames in one step, replacing whatever has the new name (a link
     // itself, never what it leads to).
-    virtual bool rename(const QString &from, const QString &to, QString *error) const = 0;
+    virtual Result<> rename(const QString &from, const QString &to) const = 0;
     // Removes a file, never a folder.
     virtual bool remove(const QString &path) const = 0;
 

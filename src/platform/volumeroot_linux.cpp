@@ -63,11 +63,10 @@ VolumeRoot::Kind kindOf(mode_t mode)
     return S_ISLNK(mode) ? VolumeRoot::Kind::Link : VolumeRoot::Kind::Other;
 }
 
-bool fail(QString *error)
+// What the system said about the call that just failed.
+FileError systemError()
 {
-    if (error)
-        *error = qt_error_string(errno);
-    return false;
+    return FileError(qt_error_string(errno));
 }
 
 bool writeAll(int fd, const QByteArray &bytes)
@@ -113,17 +112,19 @@ public:
         return found;
     }
 
-    Made makeFolder(const QString &path) const override
+    Result<> makeFolder(const QString &path) const override
     {
         QByteArray name;
         const Descriptor parent(openParent(path, &name));
         if (parent.get() < 0)
-            return Made::Refused;
+            return systemError();
         if (::mkdirat(parent.get(), name.constData(), 0777) == 0)
-            return Made::Created;
+            return {};
         if (errno != EEXIST)
-            return Made::Refused;
-        return isFolderIn(parent.get(), name) ? Made::AlreadyThere : Made::NotAFolder;
+            return systemError();
+        if (!isFolderIn(parent.get(), name))
+            return FileError(FileError::Kind::NotAFolder);
+        return {};
     }
 
     std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
@@ -146,9 +147,8 @@ public:
         return {kind, kind == Kind::File && !(status.st_mode & S_IWUSR)};
     }
 
-    OpenedFile openFile(const QString &path, qint64 maxSize) const override
+    Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const override
     {
-        OpenedFile opened;
         QByteArray name;
         const Descriptor parent(openParent(path, &name));
         // Looked at before opening, so that no device is ever opened; the
@@ -156,43 +156,32 @@ public:
         // swapped in meanwhile, and what it opened is checked again.
         struct stat status;
         if (parent.get() < 0 ||
-            ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            opened.error = qt_error_string(errno);
-            return opened;
-        }
+            ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return systemError();
         Descriptor fd(S_ISREG(status.st_mode)
                           ? ::openat(parent.get(), name.constData(),
                                      O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC)
                           : -1);
-        if (fd.get() < 0 && S_ISREG(status.st_mode) && errno != ELOOP) {
-            opened.error = qt_error_string(errno);
-            return opened;
-        }
-        if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-            opened.refusal = Refusal::NotAFile;
-            return opened;
-        }
-        if (status.st_size > maxSize) {
-            opened.refusal = Refusal::TooLarge;
-            return opened;
-        }
-        opened.file = std::make_unique<QFile>();
-        if (!opened.file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            opened.error = opened.file->errorString();
-            opened.file.reset();
-            return opened;
-        }
+        if (fd.get() < 0 && S_ISREG(status.st_mode) && errno != ELOOP)
+            return systemError();
+        if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+            return FileError(FileError::Kind::NotAFile);
+        if (status.st_size > maxSize)
+            return FileError(FileError::Kind::TooLarge);
+        auto file = std::make_unique<QFile>();
+        if (!file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            return FileError(file->errorString());
         fd.release();
-        return opened;
+        return file;
     }
 
-    bool createFile(const QString &path, const QByteArray &bytes, const QString &like,
-                    QString *error) const override
+    Result<> createFile(const QString &path, const QByteArray &bytes,
+                        const QString &like) const override
     {
         QByteArray name;
         const Descriptor parent(openParent(path, &name));
         if (parent.get() < 0)
-            return fail(error);
+            return systemError();
         QByteArray likeName;
         const Descriptor likeParent(openParent(like, &likeName));
         struct stat likeStatus;
@@ -203,19 +192,19 @@ public:
         Descriptor fd(::openat(parent.get(), name.constData(),
                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (fd.get() < 0)
-            return fail(error);
+            return systemError();
         // A medium that fills up may only say so when the file goes out to it.
         const bool written = (!hasLike || ::fchmod(fd.get(), likeStatus.st_mode & 07777) == 0) &&
                              writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 &&
                              ::close(fd.release()) == 0;
         if (written)
-            return true;
-        fail(error);
+            return {};
+        const FileError error = systemError();
         ::unlinkat(parent.get(), name.constData(), 0);
-        return false;
+        return error;
     }
 
-    bool rename(const QString &from, const QString &to, QString *error) const override
+    Result<> rename(const QString &from, const QString &to) const override
     {
         QByteArray fromName;
         QByteArray toName;
@@ -224,8 +213,8 @@ public:
         if (fromParent.get() < 0 || toParent.get() < 0 ||
             ::renameat(fromParent.get(), fromName.constData(), toParent.get(),
                        toName.constData()) != 0)
-            return fail(error);
-        return true;
+            return systemError();
+        return {};
     }
 
     qint64 freeBytes() const override

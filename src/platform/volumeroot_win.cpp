@@ -11,13 +11,6 @@
 
 namespace {
 
-bool fail(QString *error, const QString &why)
-{
-    if (error)
-        *error = why;
-    return false;
-}
-
 // A drive letter names its volume or nothing: once the volume has left, the
 // letter cannot lead to another disk, so paths are safe to use. Links and
 // junctions are still never gone through.
@@ -40,14 +33,13 @@ public:
         return found;
     }
 
-    Made makeFolder(const QString &path) const override
+    Result<> makeFolder(const QString &path) const override
     {
-        if (m_root.mkdir(path))
-            return Made::Created;
         const QFileInfo info(m_root.filePath(path));
-        if (!info.exists())
-            return Made::Refused;
-        return info.isDir() ? Made::AlreadyThere : Made::NotAFolder;
+        if (m_root.mkdir(path) || info.isDir())
+            return {};
+        // QDir does not say why the system refused.
+        return FileError(info.exists() ? FileError::Kind::NotAFolder : FileError::Kind::System);
     }
 
     std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
@@ -73,48 +65,44 @@ public:
         return {info.exists() ? Kind::Other : Kind::Missing};
     }
 
-    OpenedFile openFile(const QString &path, qint64 maxSize) const override
+    Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const override
     {
-        OpenedFile opened;
         const Kind kind = status(path).kind;
-        if (kind != Kind::File && kind != Kind::Missing) {
-            opened.refusal = Refusal::NotAFile;
-            return opened;
-        }
-        opened.file = std::make_unique<QFile>(m_root.filePath(path));
-        if (!opened.file->open(QIODevice::ReadOnly)) {
-            opened.error = opened.file->errorString();
-            opened.file.reset();
-        } else if (opened.file->size() > maxSize) {
-            opened.refusal = Refusal::TooLarge;
-            opened.file.reset();
-        }
-        return opened;
+        if (kind != Kind::File && kind != Kind::Missing)
+            return FileError(FileError::Kind::NotAFile);
+        auto file = std::make_unique<QFile>(m_root.filePath(path));
+        if (!file->open(QIODevice::ReadOnly))
+            return FileError(file->errorString());
+        if (file->size() > maxSize)
+            return FileError(FileError::Kind::TooLarge);
+        return file;
     }
 
-    bool createFile(const QString &path, const QByteArray &bytes, const QString &like,
-                    QString *error) const override
+    Result<> createFile(const QString &path, const QByteArray &bytes,
+                        const QString &like) const override
     {
         QFile file(m_root.filePath(path));
         if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail(error, file.errorString());
+            return FileError(file.errorString());
         if (status(like).kind == Kind::File)
             file.setPermissions(QFileInfo(m_root.filePath(like)).permissions());
         if (file.write(bytes) == bytes.size() && file.flush()) {
             file.close();
             if (file.error() == QFileDevice::NoError)
-                return true;
+                return {};
         }
-        fail(error, file.errorString());
+        const FileError error(file.errorString());
         file.remove();
-        return false;
+        return error;
     }
 
-    bool rename(const QString &from, const QString &to, QString *error) const override
+    Result<> rename(const QString &from, const QString &to) const override
     {
-        std::error_code failure;
-        std::filesystem::rename(systemPath(from), systemPath(to), failure);
-        return !failure || fail(error, QString::fromLocal8Bit(failure.message()));
+        std::error_code error;
+        std::filesystem::rename(systemPath(from), systemPath(to), error);
+        if (error)
+            return FileError(QString::fromLocal8Bit(error.message()));
+        return {};
     }
 
     qint64 freeBytes() const override

@@ -100,25 +100,25 @@ void ComputerCopy::saveCopy(const QString &target)
         warn(texts::copyInMusicFolder.in(language));
         return;
     }
-    playlist::PlaylistReadResult read;
-    QString error;
+    playlist::LoadedPlaylist read;
+    Result<> copied;
     {
         const BusyCursor busy;
         if (const std::unique_ptr<VolumeRoot> playlists = m_folder.open())
             read = playlist::loadPlaylist(*playlists, name, m_codePage);
         else
-            read.error = qt_error_string(ENODEV);
+            read.bytes = FileError(qt_error_string(ENODEV));
         QSaveFile file(target);
-        if (read.complete &&
+        if (read.bytes &&
             (!file.open(QIODevice::WriteOnly) ||
              file.write(computerPlaylistCopy(read.entries, root, folder)) < 0 || !file.commit()))
-            error = file.errorString();
+            copied = FileError(file.errorString());
     }
     // Half a playlist passed off as the whole would lose the rest unseen.
-    if (!read.complete)
-        warn(texts::readIncomplete.in(language).arg(name, read.error));
-    else if (!error.isEmpty())
-        warn(texts::copyFailed.in(language).arg(shown, error));
+    if (!read.bytes)
+        warn(texts::readIncomplete.in(language).arg(name, read.bytes.error().message));
+    else if (!copied)
+        warn(texts::copyFailed.in(language).arg(shown, copied.error().message));
 }
 
 void ComputerCopy::warn(const QString &text)

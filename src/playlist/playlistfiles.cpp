@@ -31,7 +31,7 @@ void PlaylistFiles::File2_Click()
     const QString fileName = m_saved.File2->fileName();
     if (fileName.isEmpty())
         return;
-    std::optional<playlist::PlaylistReadResult> read;
+    std::optional<playlist::LoadedPlaylist> read;
     {
         const BusyCursor busy;
         if (const std::unique_ptr<VolumeRoot> folder = m_folder.open())
@@ -42,8 +42,8 @@ void PlaylistFiles::File2_Click()
         return;
     }
     // What is refused is not read at all, and the current playlist stays.
-    if (read->refusal != VolumeRoot::Refusal::None) {
-        const Phrase &refusal = read->refusal == VolumeRoot::Refusal::TooLarge
+    if (!read->bytes && read->bytes.error().kind != FileError::Kind::System) {
+        const Phrase &refusal = read->bytes.error().kind == FileError::Kind::TooLarge
                                     ? texts::playlistTooLarge
                                     : texts::playlistNotAFile;
         warn(refusal.in(language()).arg(fileName));
@@ -58,14 +58,13 @@ void PlaylistFiles::File2_Click()
         entries.addItems(read->entries);
         UpdateHorizontalExtent(entries);
     }
-    m_known = {fileName, read->encoding,
-               read->complete ? std::optional(read->bytes) : std::nullopt};
-    if (read->complete)
+    m_known = {fileName, read->encoding, read->bytes ? std::optional(*read->bytes) : std::nullopt};
+    if (read->bytes)
         m_stored = read->entries;
     Q_EMIT opened();
     // A partial copy saved back would silently lose the rest of the file.
-    if (!read->complete)
-        warn(texts::readIncomplete.in(language()).arg(fileName, read->error));
+    if (!read->bytes)
+        warn(texts::readIncomplete.in(language()).arg(fileName, read->bytes.error().message));
 }
 
 void PlaylistFiles::save_Click()
@@ -118,21 +117,19 @@ void PlaylistFiles::save_Click()
     if (!mayReplace(path))
         return;
 
-    QString error;
     QByteArray bytes;
-    const bool saved = [&] {
+    const Result<> saved = [&] {
         const BusyCursor busy;
         bytes = playlist::encodePlaylist(entries, m_codePage, encoding);
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
-        if (!folder)
-            error = qt_error_string(ENODEV);
-        return folder && playlist::savePlaylist(*folder, path, bytes, &error);
+        return folder ? playlist::savePlaylist(*folder, path, bytes)
+                      : FileError(qt_error_string(ENODEV));
     }();
     if (saved) {
         m_stored = entries;
         m_known = {path, encoding, bytes};
     } else {
-        warn(texts::saveFailed.in(language()).arg(shownPath, error));
+        warn(texts::saveFailed.in(language()).arg(shownPath, saved.error().message));
     }
     m_saved.File2->refresh();
 }
