@@ -348,7 +348,7 @@ void benchPlaylistFile(const QTemporaryDir &drive)
             c.saved.File2->setSelectedPosition(-1);
             list.clear();
         };
-        playlist::LoadedPlaylist read;
+        LoadedPlaylist read;
         reportInterleaved(
             {("open a " + entries + "-entry playlist, extent included").constData(), settle,
              [&] { c.saved.File2->setSelectedPosition(position); }, count == 32767 ? 100. : 0.},
@@ -358,7 +358,8 @@ void benchPlaylistFile(const QTemporaryDir &drive)
                  read = {};
              },
              [&] {
-                 read = playlist::loadPlaylist(*playlists, QFileInfo(path).fileName(), codePage);
+                 read =
+                     playlistfile::loadPlaylist(*playlists, QFileInfo(path).fileName(), codePage);
              }},
             "  opening / reading and decoding alone", 2);
 

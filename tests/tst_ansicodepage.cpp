@@ -4,8 +4,6 @@
 
 using namespace Qt::StringLiterals;
 
-using platform::AnsiCodec;
-
 class TestAnsiCodePage : public QObject
 {
     Q_OBJECT

@@ -3,7 +3,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using platform::MountEntry;
 
 namespace {
 
@@ -144,7 +143,7 @@ private Q_SLOTS:
     void sameTableChangesNothing()
     {
         const QList<MountEntry> table = platform::parseMountInfo(desktopTable);
-        const platform::MountChanges changes = platform::diffMounts(table, table);
+        const MountChanges changes = platform::diffMounts(table, table);
         QVERIFY(changes.arrivals.isEmpty());
         QVERIFY(changes.removals.isEmpty());
     }
@@ -157,7 +156,7 @@ private Q_SLOTS:
         const QList<MountEntry> after = platform::parseMountInfo(
             "56 27 8:17 / /media/ana/PSP rw shared:210 - vfat /dev/sdb1 rw\n"
             "55 27 8:33 / /media/ana/STICK rw shared:211 - fuseblk /dev/sdc1 rw\n");
-        const platform::MountChanges changes = platform::diffMounts(before, after);
+        const MountChanges changes = platform::diffMounts(before, after);
         QVERIFY(changes.arrivals.isEmpty());
         QVERIFY(changes.removals.isEmpty());
     }
@@ -169,7 +168,7 @@ private Q_SLOTS:
             desktopTable +
             "58 27 8:65 / /media/ana/PSP\\040GO rw,nosuid shared:400 - vfat /dev/sde1 rw\n"
             "59 27 8:81 / /media/ana/CARD rw,nosuid shared:401 - exfat /dev/sdf1 rw\n");
-        const platform::MountChanges changes = platform::diffMounts(before, after);
+        const MountChanges changes = platform::diffMounts(before, after);
         QCOMPARE(changes.arrivals, (QStringList{u"/media/ana/PSP GO"_s, u"/media/ana/CARD"_s}));
         QVERIFY(changes.removals.isEmpty());
     }
@@ -180,7 +179,7 @@ private Q_SLOTS:
         QList<MountEntry> after = before;
         after.removeAt(16); // the fuseblk stick
         after.removeAt(15); // the vfat handheld
-        const platform::MountChanges changes = platform::diffMounts(before, after);
+        const MountChanges changes = platform::diffMounts(before, after);
         QVERIFY(changes.arrivals.isEmpty());
         QCOMPARE(changes.removals, (QStringList{u"/media/ana/PSP"_s, u"/media/ana/EXFAT STICK"_s}));
     }
@@ -196,12 +195,12 @@ private Q_SLOTS:
         const QList<MountEntry> before = platform::parseMountInfo(desktopTable);
         const QList<MountEntry> after = platform::parseMountInfo(desktopTable + others);
 
-        const platform::MountChanges arriving = platform::diffMounts(before, after);
+        const MountChanges arriving = platform::diffMounts(before, after);
         QVERIFY(arriving.arrivals.isEmpty());
         QVERIFY(arriving.removals.isEmpty());
 
         // Shares and kernel file systems going away are not volumes leaving.
-        const platform::MountChanges leaving = platform::diffMounts(after, before);
+        const MountChanges leaving = platform::diffMounts(after, before);
         QVERIFY(leaving.arrivals.isEmpty());
         QVERIFY(leaving.removals.isEmpty());
     }
@@ -216,7 +215,7 @@ private Q_SLOTS:
         const QList<MountEntry> after =
             platform::parseMountInfo("22 1 259:2 / / rw shared:1 - ext4 /dev/nvme0n1p2 rw\n"
                                      "55 22 8:33 / /media/psp rw shared:200 - vfat /dev/sdc1 rw\n");
-        const platform::MountChanges changes = platform::diffMounts(before, after);
+        const MountChanges changes = platform::diffMounts(before, after);
         QCOMPARE(changes.removals, QStringList{u"/media/psp"_s});
         QCOMPARE(changes.arrivals, QStringList{u"/media/psp"_s});
     }
@@ -225,7 +224,7 @@ private Q_SLOTS:
     {
         const QList<MountEntry> after =
             platform::parseMountInfo("22 1 259:2 / / rw shared:1 - ext4 /dev/nvme0n1p2 rw\n");
-        const platform::MountChanges changes = platform::diffMounts({}, after);
+        const MountChanges changes = platform::diffMounts({}, after);
         QCOMPARE(changes.arrivals, QStringList{u"/"_s});
     }
 
@@ -234,7 +233,7 @@ private Q_SLOTS:
         const QList<MountEntry> after =
             platform::parseMountInfo("55 22 8:17 / /media/psp rw - vfat /dev/sdb1 rw\n"
                                      "56 55 8:17 / /media/psp rw - vfat /dev/sdb1 rw\n");
-        const platform::MountChanges changes = platform::diffMounts({}, after);
+        const MountChanges changes = platform::diffMounts({}, after);
         QCOMPARE(changes.arrivals, QStringList{u"/media/psp"_s});
         QCOMPARE(platform::diffMounts(after, {}).removals, QStringList{u"/media/psp"_s});
     }

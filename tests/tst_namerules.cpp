@@ -5,8 +5,6 @@
 
 using namespace Qt::StringLiterals;
 
-using playlist::NameProblem;
-
 Q_DECLARE_METATYPE(NameProblem)
 
 class TestNameRules : public QObject
@@ -63,7 +61,7 @@ void TestNameRules::checkName()
 {
     QFETCH(QString, name);
     QFETCH(NameProblem, problem);
-    QCOMPARE(playlist::checkPlaylistName(name), problem);
+    QCOMPARE(namerules::checkPlaylistName(name), problem);
 }
 
 void TestNameRules::filePath_data()
@@ -91,7 +89,7 @@ void TestNameRules::filePath()
     QFETCH(QString, folder);
     QFETCH(QString, name);
     QFETCH(QString, path);
-    QCOMPARE(folderpath::join(folder, playlist::playlistFileName(name)), path);
+    QCOMPARE(folderpath::join(folder, namerules::playlistFileName(name)), path);
 }
 
 QTEST_GUILESS_MAIN(TestNameRules)

@@ -87,7 +87,7 @@ void TestPlaylistEntry::unseenCharactersShowAMark()
 {
     QFETCH(int, codePage);
     QFETCH(QByteArray, bytes);
-    QTEST(withVisibleMarks(platform::AnsiCodec(codePage).decode(bytes)), "shown");
+    QTEST(withVisibleMarks(AnsiCodec(codePage).decode(bytes)), "shown");
 }
 
 QTEST_GUILESS_MAIN(TestPlaylistEntry)

@@ -15,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-using namespace playlist;
+using namespace playlistfile;
 
 namespace {
 
@@ -61,8 +61,8 @@ bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
                   QString *error = nullptr)
 {
     const Result<> saved =
-        playlist::savePlaylist(*VolumeRoot::open(QFileInfo(path).path()),
-                               QFileInfo(path).fileName(), encodePlaylist(entries, codePage));
+        playlistfile::savePlaylist(*VolumeRoot::open(QFileInfo(path).path()),
+                                   QFileInfo(path).fileName(), encodePlaylist(entries, codePage));
     if (!saved && error)
         *error = saved.error().message;
     return bool(saved);
@@ -70,8 +70,8 @@ bool savePlaylist(const QString &path, const QStringList &entries, int codePage,
 
 LoadedPlaylist loadPlaylist(const QString &path, int codePage)
 {
-    return playlist::loadPlaylist(*VolumeRoot::open(QFileInfo(path).path()),
-                                  QFileInfo(path).fileName(), codePage);
+    return playlistfile::loadPlaylist(*VolumeRoot::open(QFileInfo(path).path()),
+                                      QFileInfo(path).fileName(), codePage);
 }
 
 QStringList manyEntries(int count)
@@ -247,7 +247,7 @@ void TestPlaylistFile::findsFirstInexactEntry()
     QFETCH(QStringList, entries);
     QFETCH(int, codePage);
     QFETCH(int, first);
-    QCOMPARE(playlist::firstInexactEntry(entries, codePage), first);
+    QCOMPARE(playlistfile::firstInexactEntry(entries, codePage), first);
 }
 
 void TestPlaylistFile::missingCharacterIsWrittenAsQuestionMark()
@@ -376,7 +376,7 @@ void TestPlaylistFile::saveGoesOnWithVolumePulledOut()
     const std::unique_ptr<VolumeRoot> volume = VolumeRoot::open(dir.path());
     QVERIFY(volume && ::umount2(mountPoint.constData(), MNT_DETACH) == 0);
 
-    QVERIFY(playlist::savePlaylist(*volume, u"Mix.m3u8"_s, "\\a.mp3\r\n"));
+    QVERIFY(playlistfile::savePlaylist(*volume, u"Mix.m3u8"_s, "\\a.mp3\r\n"));
     QCOMPARE(volume->entries(QString()).size(), 1);
     QCOMPARE(volume->status(u"Mix.m3u8"_s).kind, VolumeRoot::Kind::File);
     QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));

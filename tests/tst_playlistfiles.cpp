@@ -487,7 +487,7 @@ void TestPlaylistFiles::filesNotRead()
     else if (kind == u"device")
         QVERIFY(file.remove() && QFile::link(u"/dev/zero"_s, path));
     else
-        QVERIFY(file.resize(playlist::maxPlaylistFileSize + 1));
+        QVERIFY(file.resize(playlistfile::maxPlaylistFileSize + 1));
 
     window->controls().saved.File2->setSelectedPosition(0);
     const QList<messagebox::Shown> shown = messagebox::takeShown();

@@ -28,7 +28,7 @@ void prepareApplication()
 
     // Fonts the system keeps out of its font lookup's sight; a family already
     // known, the system's own or loaded before, is not loaded twice.
-    for (const platform::FontFiles &font : platform::lookAlikeFontFiles()) {
+    for (const FontFiles &font : platform::lookAlikeFontFiles()) {
         if (QFontDatabase::hasFamily(font.family))
             continue;
         for (const QString &path : font.paths) {

@@ -103,7 +103,7 @@ void DirListBox::rebuild()
 
     // Hidden folders stay out; an unreadable folder simply yields no names.
     QStringList names;
-    for (const FolderEntry &entry : platform::readFolder(m_path, platform::Folders)) {
+    for (const FolderEntry &entry : platform::readFolder(m_path, FolderEntry::Folders)) {
         if (!entry.isHidden && fitsInEntry(entry.name))
             names.append(entry.name);
     }

@@ -52,7 +52,7 @@ void FileListBox::refresh()
         return;
 
     QStringList names;
-    for (const FolderEntry &entry : platform::readFolder(m_path, platform::Files)) {
+    for (const FolderEntry &entry : platform::readFolder(m_path, FolderEntry::Files)) {
         if (!m_patterns.matches(entry.name))
             continue;
         // Names with a leading "." are shown when asked; those the system

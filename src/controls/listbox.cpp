@@ -63,7 +63,7 @@ void ListBox::addItem(const QString &text)
 {
     m_items.append(text);
     countGreyed(noteLines(text, +1));
-    listboxaccessibility::linesInserted(*this, count() - 1, count() - 1);
+    listboxaccessible::linesInserted(*this, count() - 1, count() - 1);
     updateScrollBars();
     viewport()->update();
 }
@@ -74,7 +74,7 @@ void ListBox::addItems(const QStringList &texts)
         return;
     m_items.append(texts);
     countGreyed(noteLines(texts, +1));
-    listboxaccessibility::linesInserted(*this, count() - int(texts.size()), count() - 1);
+    listboxaccessible::linesInserted(*this, count() - int(texts.size()), count() - 1);
     updateScrollBars();
     viewport()->update();
 }
@@ -87,7 +87,7 @@ void ListBox::insertItem(int position, const QString &text)
     forgetMeasurements();
     if (m_selected >= at)
         ++m_selected;
-    listboxaccessibility::linesInserted(*this, at, at);
+    listboxaccessible::linesInserted(*this, at, at);
     updateScrollBars();
     viewport()->update();
 }
@@ -103,7 +103,7 @@ bool ListBox::removeItem(int position)
         m_selected = -1;
     else if (m_selected > position)
         --m_selected;
-    listboxaccessibility::lineRemoved(*this, position);
+    listboxaccessible::lineRemoved(*this, position);
     updateScrollBars();
     viewport()->update();
     return true;
@@ -119,7 +119,7 @@ void ListBox::clear()
     ungreyAll();
     forgetMeasurements();
     m_selected = -1;
-    listboxaccessibility::linesCleared(*this);
+    listboxaccessible::linesCleared(*this);
     updateScrollBars();
     viewport()->update();
 }
@@ -136,7 +136,7 @@ void ListBox::moveSelection(int position)
 {
     const int previous = m_selected;
     m_selected = position < 0 ? -1 : position;
-    listboxaccessibility::selectionMoved(*this, previous);
+    listboxaccessible::selectionMoved(*this, previous);
     ensureVisible(m_selected);
     viewport()->update();
 }
@@ -586,7 +586,7 @@ void ListBox::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
-    listboxaccessibility::focusEntered(*this);
+    listboxaccessible::focusEntered(*this);
 }
 
 void ListBox::focusOutEvent(QFocusEvent *event)

@@ -235,7 +235,7 @@ void ListBoxAccessible::renumber(int from, int by)
     m_lines = moved;
 }
 
-namespace listboxaccessibility {
+namespace listboxaccessible {
 
 void linesInserted(ListBox &list, int first, int last)
 {
@@ -281,4 +281,4 @@ void focusEntered(ListBox &list)
         Qt::QueuedConnection);
 }
 
-} // namespace listboxaccessibility
+} // namespace listboxaccessible

@@ -66,7 +66,7 @@ private:
 };
 
 // What a list tells screen readers of its changes; nothing while none listens.
-namespace listboxaccessibility {
+namespace listboxaccessible {
 
 void linesInserted(ListBox &list, int first, int last);
 void lineRemoved(ListBox &list, int position);
@@ -74,4 +74,4 @@ void linesCleared(ListBox &list);
 void selectionMoved(ListBox &list, int previous);
 void focusEntered(ListBox &list);
 
-} // namespace listboxaccessibility
+} // namespace listboxaccessible

@@ -35,7 +35,7 @@ QString decodeText(const QByteArray &bytes, int codePage)
     }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8(bytes);
-    return utf8.hasError() ? platform::AnsiCodec(codePage).decode(bytes) : text;
+    return utf8.hasError() ? AnsiCodec(codePage).decode(bytes) : text;
 }
 
 struct Listed

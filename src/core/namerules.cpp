@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace playlist {
+namespace namerules {
 
 namespace {
 
@@ -44,4 +44,4 @@ QString playlistFileName(const QString &name)
     return withSlashes(name) + playlistExtension.toString();
 }
 
-} // namespace playlist
+} // namespace namerules

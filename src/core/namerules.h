@@ -2,11 +2,6 @@
 
 #include <QString>
 
-namespace playlist {
-
-// The extension the PSP looks for in its playlist folder.
-inline constexpr QStringView playlistExtension = u".m3u8";
-
 enum class NameProblem
 {
     None,
@@ -18,6 +13,11 @@ enum class NameProblem
     Invalid,
 };
 
+namespace namerules {
+
+// The extension the PSP looks for in its playlist folder.
+inline constexpr QStringView playlistExtension = u".m3u8";
+
 // Whether a playlist name typed by the user can be saved. A "\" or "/" in the
 // name addresses a sub-folder of the playlist folder.
 NameProblem checkPlaylistName(const QString &name);
@@ -26,4 +26,4 @@ NameProblem checkPlaylistName(const QString &name);
 // "<name>.m3u8", with every "\" of the name taken for a folder separator.
 QString playlistFileName(const QString &name);
 
-} // namespace playlist
+} // namespace namerules

@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace playlist {
+namespace playlistfile {
 
 namespace {
 
@@ -50,18 +50,18 @@ QStringList splitLines(QStringView text)
     return lines;
 }
 
-QStringConverter::Encoding utf16Of(Encoding encoding)
+QStringConverter::Encoding utf16Of(PlaylistEncoding encoding)
 {
-    return encoding == Encoding::Utf16BigEndian ? QStringConverter::Utf16BE
-                                                : QStringConverter::Utf16LE;
+    return encoding == PlaylistEncoding::Utf16BigEndian ? QStringConverter::Utf16BE
+                                                        : QStringConverter::Utf16LE;
 }
 
-QString decodeText(QByteArrayView bytes, int codePage, Encoding encoding)
+QString decodeText(QByteArrayView bytes, int codePage, PlaylistEncoding encoding)
 {
     // The decoder drops the byte-order mark.
-    if (encoding != Encoding::Ansi)
+    if (encoding != PlaylistEncoding::Ansi)
         return QStringDecoder(utf16Of(encoding)).decode(bytes);
-    return platform::AnsiCodec(codePage).decode(bytes);
+    return AnsiCodec(codePage).decode(bytes);
 }
 
 // Reads to the end, or to just past the largest playlist file, which a file
@@ -85,19 +85,19 @@ Result<> readAllBytes(QIODevice &device, QByteArray &bytes)
 
 } // namespace
 
-QByteArray encodePlaylist(const QStringList &entries, int codePage, Encoding encoding)
+QByteArray encodePlaylist(const QStringList &entries, int codePage, PlaylistEncoding encoding)
 {
-    if (encoding != Encoding::Ansi)
+    if (encoding != PlaylistEncoding::Ansi)
         return QStringEncoder(utf16Of(encoding), QStringConverter::Flag::WriteBom)
             .encode(joinLines(entries));
-    return platform::AnsiCodec(codePage).encode(joinLines(entries));
+    return AnsiCodec(codePage).encode(joinLines(entries));
 }
 
-Encoding encodingOf(QByteArrayView bytes)
+PlaylistEncoding encodingOf(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xFF\xFE"))
-        return Encoding::Utf16LittleEndian;
-    return bytes.startsWith("\xFE\xFF") ? Encoding::Utf16BigEndian : Encoding::Ansi;
+        return PlaylistEncoding::Utf16LittleEndian;
+    return bytes.startsWith("\xFE\xFF") ? PlaylistEncoding::Utf16BigEndian : PlaylistEncoding::Ansi;
 }
 
 QStringList decodePlaylist(const QByteArray &bytes, int codePage)
@@ -109,7 +109,7 @@ QStringList decodePlaylist(const QByteArray &bytes, int codePage)
 
 int firstInexactEntry(const QStringList &entries, int codePage)
 {
-    const qsizetype first = platform::AnsiCodec(codePage).firstUnmappable(joinLines(entries));
+    const qsizetype first = AnsiCodec(codePage).firstUnmappable(joinLines(entries));
     if (first < 0)
         return -1;
     qsizetype end = 0;
@@ -134,7 +134,7 @@ LoadedPlaylist readPlaylist(QIODevice &device, int codePage)
 {
     QByteArray bytes;
     const Result<> read = readAllBytes(device, bytes);
-    const Encoding encoding = encodingOf(bytes);
+    const PlaylistEncoding encoding = encodingOf(bytes);
     if (read)
         return {decodePlaylist(bytes, codePage), encoding, bytes};
     // After a failed read the last line may be cut short, even inside a
@@ -148,7 +148,7 @@ LoadedPlaylist loadPlaylist(const VolumeRoot &folder, const QString &path, int c
 {
     const Result<std::unique_ptr<QFile>> opened = folder.openFile(path, maxPlaylistFileSize);
     if (!opened)
-        return {{}, Encoding::Ansi, opened.error()};
+        return {{}, PlaylistEncoding::Ansi, opened.error()};
     return readPlaylist(**opened, codePage);
 }
 
@@ -192,4 +192,4 @@ Result<> savePlaylist(const VolumeRoot &folder, const QString &path, const QByte
     return renamed;
 }
 
-} // namespace playlist
+} // namespace playlistfile

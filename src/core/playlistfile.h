@@ -9,8 +9,6 @@
 
 class QIODevice;
 
-namespace playlist {
-
 // A playlist file as the PSP reads it: one entry per line, in the system's
 // ANSI code page, with no header and no byte-order mark. Lines are written
 // with CR LF; reading also accepts a lone CR or LF, and a last line without a
@@ -19,12 +17,23 @@ namespace playlist {
 // program wrote in UTF-16 starts with its byte-order mark; it is read as
 // UTF-16 and written back the same way, mark included.
 
-enum class Encoding
+enum class PlaylistEncoding
 {
     Ansi,
     Utf16LittleEndian,
     Utf16BigEndian,
 };
+
+struct LoadedPlaylist
+{
+    // Every entry; or, when reading stopped at an error, the lines read up to it.
+    QStringList entries;
+    PlaylistEncoding encoding = PlaylistEncoding::Ansi;
+    // The whole file, or why it was not read whole.
+    Result<QByteArray> bytes;
+};
+
+namespace playlistfile {
 
 // Far beyond any playlist a PSP plays; a larger file is not read at all.
 inline constexpr qint64 maxPlaylistFileSize = qint64(64) << 20;
@@ -33,10 +42,10 @@ inline constexpr qint64 maxPlaylistFileSize = qint64(64) << 20;
 // an empty playlist but the mark of a UTF-16 one. A character the code page
 // lacks becomes "?".
 QByteArray encodePlaylist(const QStringList &entries, int codePage,
-                          Encoding encoding = Encoding::Ansi);
+                          PlaylistEncoding encoding = PlaylistEncoding::Ansi);
 
 // From the byte-order mark: UTF-16 with one, the code page without.
-Encoding encodingOf(QByteArrayView bytes);
+PlaylistEncoding encodingOf(QByteArrayView bytes);
 
 QStringList decodePlaylist(const QByteArray &bytes, int codePage);
 
@@ -47,15 +56,6 @@ int firstInexactEntry(const QStringList &entries, int codePage);
 // Index of the first entry holding a line break, which would read back as
 // two entries, or -1 when none does.
 int firstEntryWithLineBreak(const QStringList &entries);
-
-struct LoadedPlaylist
-{
-    // Every entry; or, when reading stopped at an error, the lines read up to it.
-    QStringList entries;
-    Encoding encoding = Encoding::Ansi;
-    // The whole file, or why it was not read whole.
-    Result<QByteArray> bytes;
-};
 
 // Reads to the end, or stops short (incomplete) past maxPlaylistFileSize.
 LoadedPlaylist readPlaylist(QIODevice &device, int codePage);
@@ -80,4 +80,4 @@ bool reachedThroughLink(const VolumeRoot &folder, const QString &path);
 // folder's volume accepts can be saved.
 Result<> savePlaylist(const VolumeRoot &folder, const QString &path, const QByteArray &bytes);
 
-} // namespace playlist
+} // namespace playlistfile

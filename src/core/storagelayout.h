@@ -52,5 +52,5 @@ inline QString audioFilePatterns()
 
 inline QString playlistFilePattern()
 {
-    return u'*' + playlist::playlistExtension.toString();
+    return u'*' + namerules::playlistExtension.toString();
 }

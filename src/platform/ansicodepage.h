@@ -18,6 +18,8 @@ constexpr int westernEuropeanCodePage = 1252;
 // supports in Unicode counts as Western European.
 int systemAnsiCodePage();
 
+} // namespace platform
+
 // Converts between text and the bytes of an ANSI code page the way Windows
 // does without best-fit mapping: a character the code page lacks becomes "?".
 // Any bytes decode to a text that encodes back to the same bytes: a byte that
@@ -50,5 +52,3 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
-
-} // namespace platform

@@ -9,7 +9,8 @@
 #include <unicode/uloc.h>
 #include <vector>
 
-namespace platform {
+using platform::posixLanguageAndTerritory;
+using platform::westernEuropeanCodePage;
 
 namespace {
 
@@ -137,9 +138,9 @@ int roundTripCharacter(UConverter *converter, const char *bytes, int32_t length)
 
 } // namespace
 
-int systemAnsiCodePage()
+int platform::systemAnsiCodePage()
 {
-    return codePageForPosixLocale(messagesLocaleFromEnvironment());
+    return codePageForPosixLocale(platform::messagesLocaleFromEnvironment());
 }
 
 // Conversion goes through tables that ICU fills when the codec is made: it is
@@ -292,5 +293,3 @@ qsizetype AnsiCodec::firstUnmappable(QStringView text) const
     d->encode(text, &first);
     return first;
 }
-
-} // namespace platform

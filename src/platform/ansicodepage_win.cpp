@@ -2,16 +2,14 @@
 
 #include <windows.h>
 
-namespace platform {
-
-int systemAnsiCodePage()
+int platform::systemAnsiCodePage()
 {
     return int(GetACP());
 }
 
 struct AnsiCodec::Private
 {
-    UINT codePage = westernEuropeanCodePage;
+    UINT codePage = platform::westernEuropeanCodePage;
 };
 
 AnsiCodec::AnsiCodec(int codePage) : d(std::make_unique<Private>())
@@ -74,5 +72,3 @@ qsizetype AnsiCodec::firstUnmappable(QStringView text) const
     }
     return roundTrip.size() == text.size() ? -1 : common;
 }
-
-} // namespace platform

@@ -7,6 +7,13 @@
 // handle (VolumeRoot::entries).
 struct FolderEntry
 {
+    // What a listing may ask for, or'ed together.
+    enum Kinds
+    {
+        Folders = 1,
+        Files = 2,
+    };
+
     QString name;
     bool isFolder = false;
     // Hidden as the system hides names: a leading "." on Linux, the hidden
@@ -17,18 +24,13 @@ struct FolderEntry
 
 namespace platform {
 
-enum EntryKinds
-{
-    Folders = 1,
-    Files = 2,
-};
-
 // The plain files and folders of a folder (those of the kinds asked for) in
 // one pass over it, in the order
 // the system gives them: no links (a PSP has none, and one could lead off the
 // volume), no devices, no "." or "..". Nothing when the folder cannot be read.
 // Several times faster than QDir on folders of thousands of tracks, because
 // it asks nothing of an entry that the folder listing itself does not say.
-QList<FolderEntry> readFolder(const QString &folder, int kinds = Folders | Files);
+QList<FolderEntry> readFolder(const QString &folder,
+                              int kinds = FolderEntry::Folders | FolderEntry::Files);
 
 } // namespace platform

@@ -43,7 +43,8 @@ QList<FolderEntry> readFolder(const QString &folder, int kinds)
         const unsigned char type = typeOf(descriptor, *entry);
         // Only the names asked for are decoded: a folder of tracks holds
         // thousands of files and few folders.
-        if (!(type == DT_DIR && (kinds & Folders)) && !(type == DT_REG && (kinds & Files)))
+        if (!(type == DT_DIR && (kinds & FolderEntry::Folders)) &&
+            !(type == DT_REG && (kinds & FolderEntry::Files)))
             continue;
         entries.append({QFile::decodeName(entry->d_name), type == DT_DIR, entry->d_name[0] == '.'});
     }

@@ -23,7 +23,7 @@ QList<FolderEntry> readFolder(const QString &folder, int kinds)
             (attributes & FILE_ATTRIBUTE_DEVICE))
             continue;
         const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (kinds & (isFolder ? Folders : Files))
+        if (kinds & (isFolder ? FolderEntry::Folders : FolderEntry::Files))
             entries.append({name, isFolder, (attributes & FILE_ATTRIBUTE_HIDDEN) != 0});
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform {
-
 // The files of a font family that the system's font lookup does not list,
 // so the program loads them itself.
 struct FontFiles
@@ -13,6 +11,8 @@ struct FontFiles
     QString family;
     QStringList paths;
 };
+
+namespace platform {
 
 // Fonts that stand in for Windows fonts this system lacks, where the system
 // has them only out of its font lookup's sight: on Linux, Wine's Tahoma

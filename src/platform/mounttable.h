@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform {
-
 // One line of /proc/self/mountinfo, with the kernel's octal escapes decoded.
 struct MountEntry
 {
@@ -24,6 +22,16 @@ struct MountEntry
     friend bool operator!=(const MountEntry &a, const MountEntry &b) { return !(a == b); }
 };
 
+// Volumes that appeared or went away between two readings of the table, by
+// their mount points ("/media/psp"), each listed once.
+struct MountChanges
+{
+    QStringList arrivals;
+    QStringList removals;
+};
+
+namespace platform {
+
 // The entries of the text of /proc/self/mountinfo, in file order. Lines that
 // do not have the expected fields are left out.
 QList<MountEntry> parseMountInfo(const QByteArray &text);
@@ -37,14 +45,6 @@ bool isDiskVolume(const MountEntry &entry);
 // the deepest mount point above it or at it, the last of those stacked
 // there. Null when none is (a table without "/").
 const MountEntry *mountHolding(const QList<MountEntry> &table, const QString &folder);
-
-// Volumes that appeared or went away between two readings of the table, by
-// their mount points ("/media/psp"), each listed once.
-struct MountChanges
-{
-    QStringList arrivals;
-    QStringList removals;
-};
 
 // Compares two whole readings of the table. A mount counts as the same when
 // its mount point, device number, source and file system type are unchanged.

@@ -25,7 +25,7 @@ public:
     {
         // Mounts already there at start are not arrivals; without a first
         // reading nothing could be told apart, so nothing is watched.
-        std::optional<QList<platform::MountEntry>> mounts = readMounts();
+        std::optional<QList<MountEntry>> mounts = readMounts();
         if (!mounts) {
             qCWarning(lcVolumes) << "cannot read /proc/self/mountinfo:" << std::strerror(errno)
                                  << "- volumes plugged in will go unnoticed";
@@ -63,14 +63,14 @@ public:
 
     OpenedFolder openFolder(const QString &folder) const override
     {
-        const platform::MountEntry *holder = platform::mountHolding(m_mounts, folder);
+        const MountEntry *holder = platform::mountHolding(m_mounts, folder);
         return {VolumeRoot::open(folder), holder ? holder->mountPoint : folder};
     }
 
 private:
     // The whole table, or nothing when it could not be read to the end (a
     // partial table would look like volumes going away).
-    std::optional<QList<platform::MountEntry>> readMounts() const
+    std::optional<QList<MountEntry>> readMounts() const
     {
         if (m_fd < 0 || ::lseek(m_fd, 0, SEEK_SET) < 0)
             return std::nullopt;
@@ -89,13 +89,13 @@ private:
 
     void tableChanged()
     {
-        std::optional<QList<platform::MountEntry>> mounts = readMounts();
+        std::optional<QList<MountEntry>> mounts = readMounts();
         if (!mounts) {
             qCWarning(lcVolumes) << "cannot read /proc/self/mountinfo again:"
                                  << std::strerror(errno) << "- this change goes unnoticed";
             return;
         }
-        const platform::MountChanges changes = platform::diffMounts(m_mounts, *mounts);
+        const MountChanges changes = platform::diffMounts(m_mounts, *mounts);
         m_mounts = std::move(*mounts);
         for (const QString &root : changes.removals)
             Q_EMIT deviceRemoveComplete(volumeDeviceType, 0, root, 0);
@@ -105,7 +105,7 @@ private:
 
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
-    QList<platform::MountEntry> m_mounts;
+    QList<MountEntry> m_mounts;
 };
 
 } // namespace

@@ -79,13 +79,13 @@ void ComputerCopy::command_Click()
     const Language language = m_languageFlag.language();
     const QString suggested =
         QDir(QStandardPaths::writableLocation(QStandardPaths::MusicLocation))
-            .filePath(QFileInfo(name).completeBaseName() + playlist::playlistExtension.toString());
+            .filePath(QFileInfo(name).completeBaseName() + namerules::playlistExtension.toString());
     QString target = QFileDialog::getSaveFileName(&m_window, m_command->text().remove(u"..."_s),
                                                   suggested, texts::copyFileType.in(language));
     if (target.isEmpty())
         return;
     if (QFileInfo(target).suffix().isEmpty())
-        target += playlist::playlistExtension;
+        target += namerules::playlistExtension;
     saveCopy(target);
 }
 
@@ -100,12 +100,12 @@ void ComputerCopy::saveCopy(const QString &target)
         warn(texts::copyInMusicFolder.in(language));
         return;
     }
-    playlist::LoadedPlaylist read;
+    LoadedPlaylist read;
     Result<> copied;
     {
         const BusyCursor busy;
         if (const std::unique_ptr<VolumeRoot> playlists = m_folder.open())
-            read = playlist::loadPlaylist(*playlists, name, m_codePage);
+            read = playlistfile::loadPlaylist(*playlists, name, m_codePage);
         else
             read.bytes = FileError(qt_error_string(ENODEV));
         QSaveFile file(target);

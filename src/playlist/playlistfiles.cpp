@@ -31,11 +31,11 @@ void PlaylistFiles::File2_Click()
     const QString fileName = m_saved.File2->fileName();
     if (fileName.isEmpty())
         return;
-    std::optional<playlist::LoadedPlaylist> read;
+    std::optional<LoadedPlaylist> read;
     {
         const BusyCursor busy;
         if (const std::unique_ptr<VolumeRoot> folder = m_folder.open())
-            read = playlist::loadPlaylist(*folder, fileName, m_codePage);
+            read = playlistfile::loadPlaylist(*folder, fileName, m_codePage);
     }
     if (!read) {
         warn(texts::noPlaylistFolder.in(language()));
@@ -52,7 +52,7 @@ void PlaylistFiles::File2_Click()
 
     ListBox &entries = *m_playlist.List1;
     entries.clear();
-    m_playlist.Text1->setText(fileName.left(fileName.size() - playlist::playlistExtension.size()));
+    m_playlist.Text1->setText(fileName.left(fileName.size() - namerules::playlistExtension.size()));
     {
         const BusyCursor busy;
         entries.addItems(read->entries);
@@ -70,16 +70,16 @@ void PlaylistFiles::File2_Click()
 void PlaylistFiles::save_Click()
 {
     const QString name = m_playlist.Text1->text();
-    if (playlist::checkPlaylistName(name) != playlist::NameProblem::None) {
+    if (namerules::checkPlaylistName(name) != NameProblem::None) {
         refuseName();
         return;
     }
 
-    const QString path = playlist::playlistFileName(name);
+    const QString path = namerules::playlistFileName(name);
     const QString shownPath = m_folder.shownPath(path);
     const QStringList &entries = m_playlist.List1->items();
     // Split in two, such an entry would come back as two other entries.
-    const int broken = playlist::firstEntryWithLineBreak(entries);
+    const int broken = playlistfile::firstEntryWithLineBreak(entries);
     if (broken >= 0) {
         warn(texts::entryWithLineBreak.in(language()).arg(entries.at(broken)));
         return;
@@ -89,7 +89,7 @@ void PlaylistFiles::save_Click()
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
         if (!folder)
             return texts::noPlaylistFolder.in(language());
-        if (playlist::reachedThroughLink(*folder, path))
+        if (playlistfile::reachedThroughLink(*folder, path))
             return texts::saveThroughLink.in(language()).arg(shownPath);
         if (folder->status(path).readOnly)
             return texts::readOnlyPlaylist.in(language()).arg(shownPath);
@@ -102,10 +102,10 @@ void PlaylistFiles::save_Click()
 
     // A file read as UTF-16 is written back as UTF-16; any other as the PSP
     // reads it, in the code page.
-    const playlist::Encoding encoding =
-        m_known.path == path ? m_known.encoding : playlist::Encoding::Ansi;
-    const int inexact = encoding == playlist::Encoding::Ansi
-                            ? playlist::firstInexactEntry(entries, m_codePage)
+    const PlaylistEncoding encoding =
+        m_known.path == path ? m_known.encoding : PlaylistEncoding::Ansi;
+    const int inexact = encoding == PlaylistEncoding::Ansi
+                            ? playlistfile::firstInexactEntry(entries, m_codePage)
                             : -1;
     if (inexact >= 0) {
         const auto answer =
@@ -120,9 +120,9 @@ void PlaylistFiles::save_Click()
     QByteArray bytes;
     const Result<> saved = [&] {
         const BusyCursor busy;
-        bytes = playlist::encodePlaylist(entries, m_codePage, encoding);
+        bytes = playlistfile::encodePlaylist(entries, m_codePage, encoding);
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
-        return folder ? playlist::savePlaylist(*folder, path, bytes)
+        return folder ? playlistfile::savePlaylist(*folder, path, bytes)
                       : FileError(qt_error_string(ENODEV));
     }();
     if (saved) {
@@ -149,7 +149,7 @@ bool PlaylistFiles::mayReplace(const QString &path)
     const bool changed = [&] {
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
         // Gone, the save that follows says so.
-        return folder && playlist::changedSince(*folder, path, *m_known.bytes);
+        return folder && playlistfile::changedSince(*folder, path, *m_known.bytes);
     }();
     return !changed ||
            messagebox::show(&m_window,
@@ -164,7 +164,7 @@ void PlaylistFiles::refuseName()
     // A playlist with no name is a file called ".m3u8" that the PSP lists as
     // blank; one left behind by another program goes too.
     if (const std::unique_ptr<VolumeRoot> folder = m_folder.open()) {
-        const QString nameless = playlist::playlistFileName(QString());
+        const QString nameless = namerules::playlistFileName(QString());
         if (folder->status(nameless).kind == VolumeRoot::Kind::File)
             folder->remove(nameless);
     }

@@ -38,7 +38,7 @@ private:
     struct KnownFile
     {
         QString path; // in the playlist folder
-        playlist::Encoding encoding = playlist::Encoding::Ansi;
+        PlaylistEncoding encoding = PlaylistEncoding::Ansi;
         // The whole file, to tell whether another program changed it; none
         // when it was not read whole.
         std::optional<QByteArray> bytes;
