@@ -47,26 +47,17 @@ void DirListBox::setDriveRoot(const QString &root)
     clear();
 }
 
-namespace {
-
-// Whether a folder below the root is still below it once links are followed.
-// A folder that does not exist leads nowhere.
-bool staysWithin(const QString &folder, const QString &root)
-{
-    const QString real = QFileInfo(folder).canonicalFilePath();
-    return real.isEmpty() || folderpath::isWithin(real, QFileInfo(root).canonicalFilePath());
-}
-
-} // namespace
-
 void DirListBox::setPath(const QString &folder)
 {
     QString target = folderpath::normalised(folder);
     const QString root = m_root.isEmpty() ? folderpath::fileSystemRoot(target) : m_root;
     // The root itself is kept in its form with a trailing separator; anything
-    // outside it falls back to the root, as the list never climbs above it.
+    // outside it, also once links are followed, falls back to the root, as
+    // the list never climbs above it. A folder that is not there leads
+    // nowhere.
     if (!folderpath::isWithin(target, root) || folderpath::isWithin(root, target) ||
-        !staysWithin(target, root))
+        folderpath::follow(target, QFileInfo(root).canonicalFilePath()).place ==
+            FollowedPath::Place::Outside)
         target = root;
     if (target == m_path)
         return;

@@ -9,17 +9,15 @@
 
 DriveTracks::DriveTracks(const QString &driveRoot)
     : m_tracks(audioFilePatterns()),
-      // Both sides resolved, so that a link can neither lead a file off the
-      // drive unnoticed nor keep one on it out.
       m_root(folderpath::rootForm(QFileInfo(driveRoot).canonicalFilePath()))
 {}
 
 DriveTracks::Place DriveTracks::place(const QString &path, QString *entry) const
 {
-    const QFileInfo file(QFileInfo(path).canonicalFilePath());
-    const QString real = file.filePath();
-    if (real.isEmpty() || !folderpath::isWithin(real, m_root))
+    const FollowedPath followed = folderpath::follow(path, m_root);
+    if (followed.place != FollowedPath::Place::Within)
         return Place::OffDrive;
+    const QFileInfo file(followed.real);
     const QString folder = folderpath::normalised(file.path());
     const QString built = playlistEntry(m_root, folder, file.fileName());
     // What the track lists leave out: folders, other files, hidden ones,

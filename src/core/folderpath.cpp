@@ -1,6 +1,7 @@
 #include "core/folderpath.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -81,6 +82,15 @@ bool isWithin(const QString &folder, const QString &root)
         return true;
     // The root itself, written without its trailing separator.
     return path.compare(QStringView(base).chopped(1), fileNameCase) == 0;
+}
+
+FollowedPath follow(const QString &path, const QString &realRoot)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return {};
+    return {isWithin(real, realRoot) ? FollowedPath::Place::Within : FollowedPath::Place::Outside,
+            real};
 }
 
 bool isElsewhere(const QString &argument)

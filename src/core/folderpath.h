@@ -2,6 +2,19 @@
 
 #include <QString>
 
+// Where a path leads once its links and ".." are followed.
+struct FollowedPath
+{
+    enum class Place
+    {
+        Within,
+        Outside,
+        Nowhere, // nothing is there
+    };
+    Place place = Place::Nowhere;
+    QString real; // the path followed, when something is there
+};
+
 // Folder paths are kept in Qt's form ("/" separators). A drive root always
 // ends in a separator ("/media/psp/", "E:/"); any other folder never does
 // ("/media/psp/MUSIC").
@@ -19,6 +32,10 @@ QString fileSystemRoot(const QString &path);
 // True when folder is root or lies below it (compared as the file system
 // compares names on this platform).
 bool isWithin(const QString &folder, const QString &root);
+// Where path leads against a root whose own links are followed already
+// (QFileInfo::canonicalFilePath), so that a link can neither lead a path out
+// of the root unnoticed nor keep one in it out.
+FollowedPath follow(const QString &path, const QString &realRoot);
 
 // True when a command-line argument names a place that is not a folder of this
 // computer: a URI of another scheme than file, as desktops pass them for phones
