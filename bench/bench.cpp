@@ -17,6 +17,7 @@
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "core/playlistfile.h"
+#include "media/audiomodule.h"
 #include "media/sendtrack.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
@@ -420,7 +421,7 @@ double timeSend(const QStringList &files, int workers)
     const std::unique_ptr<VolumeRoot> volume = VolumeRoot::open(psp.path());
     QList<SourceTrack> sources;
     for (const QString &file : files)
-        sources.append(probeSource(file));
+        sources.append(audioModule().probeSource(file));
     const SendPlan plan = planSend(sources, listMusic(*volume), TargetFormat::Mp3);
     const std::atomic_bool cancelled{false};
     std::atomic<qint64> progress{0};
