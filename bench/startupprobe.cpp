@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/frmmain.h"
+#include "app/sessioninstance.h"
 #include "platform/displayplatform.h"
 
 #include <cstdio>
@@ -29,8 +30,13 @@ int main(int argc, char *argv[])
     platform::chooseDisplayPlatform(argc, argv);
     QApplication app(argc, argv);
     prepareApplication();
+    SessionInstance session;
+    // Another start's instance would take this one's window.
+    if (session.handOver(QString()))
+        return 1;
     FrmMain window(PlatformServices::system());
     window.showCentred();
+    session.listenOnceShown(*window.windowHandle());
     while (!window.windowHandle() || !window.windowHandle()->isExposed())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const long long cpu = nanoseconds(CLOCK_PROCESS_CPUTIME_ID);

@@ -19,6 +19,7 @@ int main(int argc, char *argv[])
     FrmMain window(PlatformServices::system());
     QObject::connect(&session, &SessionInstance::placeRequested, &window, &FrmMain::takeOverStart);
     window.showCentred();
+    session.listenOnceShown(*window.windowHandle());
     window.openWhenShown(place);
     return app.exec();
 }

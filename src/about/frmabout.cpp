@@ -21,9 +21,8 @@ Label *label(QWidget *parent, const char *name, const QRect &geometry, const QCo
 
 QIcon FrmAbout::programIcon()
 {
-    // Every size the build compiled in, so that title bars, task switchers and
-    // docks each get a sharp picture; a size is only decoded once something
-    // asks for it.
+    // Every size the build compiled in, so that title bars and task switchers
+    // each get a sharp picture.
     QIcon icon;
     const QDir icons(QStringLiteral(":/icons"));
     for (const QString &file : icons.entryList({QStringLiteral("zarvello-*.png")}))

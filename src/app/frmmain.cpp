@@ -195,11 +195,11 @@ void FrmMain::buildControls()
     tracks.music = place(new FileListBox(client), twipsRect(360, 1920, 2655, 2400));
     tracks.music->setFont(designFont(QStringLiteral("MS UI Gothic"), 8.25));
     tracks.Dir1 = place(new DirListBox(client), twipsRect(360, 600, 2655, 1215));
-    tracks.Dir1->setFont(designFont(QStringLiteral("Verdana"), 8.25));
+    setFontWhenShown(tracks.Dir1, designFont(QStringLiteral("Verdana"), 8.25));
     playlist.List1 = place(new ListBox(client), twipsRect(3240, 960, 2655, 3375));
     playlist.Text1 = place(new TextBox(texts::defaultPlaylistName.builtIn(), client),
                            twipsRect(3240, 600, 2655, 285));
-    playlist.Text1->setFont(designFont(QStringLiteral("Segoe UI"), 8.25, Bold));
+    setFontWhenShown(playlist.Text1, designFont(QStringLiteral("Segoe UI"), 8.25, Bold));
     saved.File2 = place(new FileListBox(client), twipsRect(6240, 600, 2655, 3690));
     saved.File2->setFont(designFont(QStringLiteral("Comic Sans MS"), 8.25));
     playlist.Command1 =

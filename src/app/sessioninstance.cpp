@@ -1,87 +1,89 @@
 #include "app/sessioninstance.h"
 
+#include "app/sessionchannel.h"
 #include "core/folderpath.h"
+#include "core/modules.h"
 #include "platform/sessionfolder.h"
 
-#include <QLocalSocket>
-#include <QLockFile>
+#include <QEvent>
+#include <QFutureWatcher>
+#include <QtConcurrent>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// A later start sends the place in UTF-8, ended by a NUL, which neither a path
-// nor an address holds; the instance answers with one byte once it has it.
-constexpr char endOfPlace = '\0';
-constexpr char taken = '\1';
-// Far beyond any path or address: more is not a place.
-constexpr qsizetype longestPlace = 64 * 1024;
-// An instance that leaves a start waiting this long no longer answers at all.
-constexpr int answerTimeoutMs = 5000;
-
-bool sendTo(const QString &name, const QString &place)
+// Loading Qt Network and what it brings takes a while.
+const SessionChannel *channel()
 {
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(answerTimeoutMs))
-        return false;
-    socket.write(place.toUtf8() + endOfPlace);
-    char answer = 0;
-    return socket.waitForBytesWritten(answerTimeoutMs) &&
-           socket.waitForReadyRead(answerTimeoutMs) && socket.getChar(&answer) && answer == taken;
+    return static_cast<const SessionChannel *>(loadModule("zarvello_session"));
 }
 
+// How long overlapping starts wait for one another at most.
+constexpr int turnTimeoutMs = 15000;
+
 } // namespace
+
+SessionInstance::~SessionInstance() = default;
 
 bool SessionInstance::handOver(const QString &place)
 {
     const QString folder = platform::sessionFolder();
     if (folder.isEmpty())
         return false;
-    const QString name = folderpath::join(folder, u"zarvello"_s);
+    m_name = folderpath::join(folder, u"zarvello"_s);
     // Starts that overlap take turns, so that exactly one of them becomes the
     // instance. A lock whose process has gone, after a crash, is taken over;
     // one held for longer than a start takes is not waited for.
-    QLockFile turn(name + u".lock"_s);
-    turn.tryLock(3 * answerTimeoutMs);
-    if (sendTo(name, place))
+    m_turn = std::make_unique<QLockFile>(m_name + u".lock"_s);
+    m_turn->tryLock(turnTimeoutMs);
+    // An instance keeps its lock for as long as it runs, however long that is.
+    m_instance = std::make_unique<QLockFile>(m_name + u".instance"_s);
+    m_instance->setStaleLockTime(0);
+    if (m_instance->tryLock(0))
+        return false;
+    m_instance.reset();
+    const SessionChannel *reached = channel();
+    if (reached && reached->send(m_name, place))
         return true;
-    listen(name);
+    // The instance no longer answers: this start takes its place.
+    listen(reached);
     return false;
 }
 
-void SessionInstance::listen(const QString &name)
+void SessionInstance::listenOnceShown(QWindow &window)
 {
-    // Nobody answered: a socket still there was left by an instance that
-    // crashed, or that hangs, and the next starts should find this one.
-    QLocalServer::removeServer(name);
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server.listen(name)) {
-        qWarning("Later starts of Zarvello cannot reach this one: %s",
-                 qPrintable(m_server.errorString()));
-        return;
-    }
-    connect(&m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server.nextPendingConnection())
-            receive(socket);
-    });
+    // Only a start that became the instance still holds its turn.
+    if (m_turn)
+        window.installEventFilter(this);
 }
 
-void SessionInstance::receive(QLocalSocket *socket)
+bool SessionInstance::eventFilter(QObject *watched, QEvent *event)
 {
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        const QByteArray pending = socket->peek(socket->bytesAvailable());
-        const qsizetype end = pending.indexOf(endOfPlace);
-        if (end < 0) {
-            if (pending.size() > longestPlace)
-                socket->abort();
-            return;
-        }
-        // One place per start: whatever follows is not read.
-        socket->disconnect(this);
-        socket->write(&taken, 1);
-        socket->disconnectFromServer();
-        Q_EMIT placeRequested(QString::fromUtf8(pending.left(end)));
+    auto *window = static_cast<QWindow *>(watched);
+    if (event->type() == QEvent::Expose && window->isExposed()) {
+        window->removeEventFilter(this);
+        // After the window has drawn itself in answer to this event.
+        QMetaObject::invokeMethod(this, &SessionInstance::loadChannel, Qt::QueuedConnection);
+    }
+    return false;
+}
+
+void SessionInstance::loadChannel()
+{
+    auto *loading = new QFutureWatcher<const SessionChannel *>(this);
+    connect(loading, &QFutureWatcherBase::finished, this, [this, loading] {
+        listen(loading->result());
+        loading->deleteLater();
     });
+    loading->setFuture(QtConcurrent::run(channel));
+}
+
+void SessionInstance::listen(const SessionChannel *channel)
+{
+    if (channel)
+        channel->listen(m_name, this,
+                        [this](const QString &place) { Q_EMIT placeRequested(place); });
+    m_turn.reset();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <QColor>
+#include <QEvent>
 #include <QWidget>
 
 QFont designFont(const QString &family, qreal points, int styles)
@@ -13,6 +14,31 @@ QFont designFont(const QString &family, qreal points, int styles)
     font.setItalic(styles & Italic);
     font.setUnderline(styles & Underline);
     return font;
+}
+
+void setFontWhenShown(QWidget *control, const QFont &font)
+{
+    class FontOnShow : public QObject
+    {
+    public:
+        FontOnShow(QWidget *control, const QFont &font) : QObject(control), m_font(font)
+        {
+            control->installEventFilter(this);
+        }
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Show) {
+                watched->removeEventFilter(this);
+                static_cast<QWidget *>(watched)->setFont(m_font);
+                deleteLater();
+            }
+            return false;
+        }
+
+    private:
+        QFont m_font;
+    };
+    new FontOnShow(control, font);
 }
 
 Qt::WindowFlags fixedFrame(Qt::WindowType type)

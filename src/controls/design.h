@@ -33,6 +33,11 @@ enum FontStyle
 // A Windows font by family, size in points and styles (FontStyle bits).
 QFont designFont(const QString &family, qreal points = 8.25, int styles = Regular);
 
+// Gives a control its font the first time it is shown. A text box or a tree
+// lays its text out again for a new font, which loads the font: for the ones
+// a window starts with hidden, and may never show, that cost waits.
+void setFontWhenShown(QWidget *control, const QFont &font);
+
 // The frame of a window that cannot be resized: a title and a close box, no
 // minimise or maximise box.
 Qt::WindowFlags fixedFrame(Qt::WindowType type);

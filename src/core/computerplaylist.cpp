@@ -2,6 +2,8 @@
 
 #include "core/entry.h"
 #include "core/folderpath.h"
+#include "core/modules.h"
+#include "core/playlistparser.h"
 #include "platform/ansicodepage.h"
 
 #include <QDir>
@@ -11,7 +13,6 @@
 #include <QStringDecoder>
 #include <QTemporaryFile>
 #include <QUrl>
-#include <totem-pl-parser.h>
 
 using namespace Qt::StringLiterals;
 
@@ -38,20 +39,13 @@ QString decodeText(const QByteArray &bytes, int codePage)
     return utf8.hasError() ? AnsiCodec(codePage).decode(bytes) : text;
 }
 
-struct Listed
-{
-    QString title;
-    QStringList locations;
-    bool parsed = false;
-};
-
 // M3U is read here rather than by the parser below, which drops the lines
 // that start with a drive letter or a backslash (as playlists made on Windows
 // do), and takes a byte-order mark for part of the first line.
-Listed listM3u(const QString &text)
+ParsedPlaylist listM3u(const QString &text)
 {
     static const QRegularExpression lineEnds(u"\r\n|\r|\n"_s);
-    Listed listed;
+    ParsedPlaylist listed;
     listed.parsed = true;
     for (const QString &line : text.split(lineEnds)) {
         const QString trimmed = line.trimmed();
@@ -63,45 +57,23 @@ Listed listM3u(const QString &text)
     return listed;
 }
 
-void entryParsed(TotemPlParser *, const char *uri, GHashTable *, gpointer listed)
+// The parser comes with GLib, which most of the program's starts have no use
+// for: it is loaded the first time a playlist needs it.
+ParsedPlaylist parseWithModule(const QString &file, const QString &baseFolder)
 {
-    static_cast<Listed *>(listed)->locations.append(QString::fromUtf8(uri));
-}
-
-void playlistStarted(TotemPlParser *, const char *, GHashTable *metadata, gpointer listed)
-{
-    auto &title = static_cast<Listed *>(listed)->title;
-    if (const auto *text =
-            static_cast<const char *>(g_hash_table_lookup(metadata, TOTEM_PL_PARSER_FIELD_TITLE)))
-        title = QString::fromUtf8(text).trimmed();
-}
-
-// Relative locations are resolved against baseFolder, whatever file is parsed.
-Listed listWithParser(const QString &file, const QString &baseFolder)
-{
-    Listed listed;
-    TotemPlParser *parser = totem_pl_parser_new();
-    // Entries are tracks: opening each one to see whether it is a playlist
-    // itself would cost a read per track.
-    g_object_set(parser, "recurse", FALSE, nullptr);
-    g_signal_connect(parser, "entry-parsed", G_CALLBACK(entryParsed), &listed);
-    g_signal_connect(parser, "playlist-started", G_CALLBACK(playlistStarted), &listed);
-    const QByteArray uri = QUrl::fromLocalFile(file).toEncoded();
-    const QByteArray base = QUrl::fromLocalFile(folderpath::rootForm(baseFolder)).toEncoded();
-    listed.parsed = totem_pl_parser_parse_with_base(parser, uri.constData(), base.constData(),
-                                                    FALSE) == TOTEM_PL_PARSER_RESULT_SUCCESS;
-    g_object_unref(parser);
-    return listed;
+    static const auto *module =
+        static_cast<const PlaylistParserModule *>(loadModule("zarvello_playlistparser"));
+    return module ? module->parse(file, folderpath::rootForm(baseFolder)) : ParsedPlaylist{};
 }
 
 // PLS goes to the parser as UTF-8 without a byte-order mark, which it needs:
 // it reads any other text as "?" and a marked file not at all.
-Listed listPls(const QString &text, const QString &folder)
+ParsedPlaylist listPls(const QString &text, const QString &folder)
 {
     QTemporaryFile copy(QDir::tempPath() + u"/zarvello-XXXXXX.pls"_s);
     if (!copy.open() || copy.write(text.toUtf8()) < 0 || !copy.flush())
         return {};
-    return listWithParser(copy.fileName(), folder);
+    return parseWithModule(copy.fileName(), folder);
 }
 
 // A track named by a path that is not there may come from another computer:
@@ -151,10 +123,10 @@ ComputerPlaylist readComputerPlaylist(const QString &path, int codePage)
         return playlist;
     }
     const QString extension = extensionOf(path);
-    Listed listed;
+    ParsedPlaylist listed;
     if (extension == u"xspf") {
         // XML says its own encoding.
-        listed = listWithParser(path, folder);
+        listed = parseWithModule(path, folder);
     } else {
         const QString text = decodeText(file.readAll(), codePage);
         listed = extension == u"pls" ? listPls(text, folder) : listM3u(text);

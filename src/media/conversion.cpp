@@ -6,9 +6,6 @@ namespace {
 
 constexpr int outputRate = 44100;
 constexpr int mp3Quality = 2;
-constexpr int aacBitRate = 256000;
-// What LAME's quality 2 averages on music, with room to spare.
-constexpr int mp3EstimatedBitRate = 224000;
 
 // Output in memory that the muxer can seek back into, so that the MP3
 // muxer fills in its Xing frame and the MP4 muxer its sizes at the end.
@@ -311,17 +308,6 @@ private:
 };
 
 } // namespace
-
-QString extensionOf(TargetFormat format)
-{
-    return format == TargetFormat::Mp3 ? QStringLiteral("mp3") : QStringLiteral("m4a");
-}
-
-qint64 estimatedSize(TargetFormat format, double seconds)
-{
-    const int bitRate = format == TargetFormat::Mp3 ? mp3EstimatedBitRate : aacBitRate;
-    return qint64(seconds * bitRate / 8) + 64 * 1024;
-}
 
 Conversion convertTrack(const QString &path, TargetFormat format, const std::atomic_bool &cancelled,
                         const std::function<void(double seconds)> &decoded)

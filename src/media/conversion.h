@@ -14,10 +14,22 @@ enum class TargetFormat
     Aac,
 };
 
+constexpr int aacBitRate = 256000;
+// What LAME's quality 2 averages on music, with room to spare.
+constexpr int mp3EstimatedBitRate = 224000;
+
 // The extension of a converted file, without dot.
-QString extensionOf(TargetFormat format);
+inline QString extensionOf(TargetFormat format)
+{
+    return format == TargetFormat::Mp3 ? QStringLiteral("mp3") : QStringLiteral("m4a");
+}
+
 // What a converted track of that length is expected to take, in bytes.
-qint64 estimatedSize(TargetFormat format, double seconds);
+inline qint64 estimatedSize(TargetFormat format, double seconds)
+{
+    const int bitRate = format == TargetFormat::Mp3 ? mp3EstimatedBitRate : aacBitRate;
+    return qint64(seconds * bitRate / 8) + 64 * 1024;
+}
 
 struct Conversion
 {

@@ -1,7 +1,7 @@
 #include "media/sendtrack.h"
 
 #include "core/temporaryfiles.h"
-#include "media/tagging.h"
+#include "media/audiomodule.h"
 #include "platform/volumeroot.h"
 
 #include <algorithm>
@@ -59,11 +59,13 @@ TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTr
                          TargetFormat format, const std::atomic_bool &cancelled,
                          const std::function<void(double)> &decoded)
 {
-    Conversion converted = convertTrack(source.path, format, cancelled, decoded);
+    const AudioModule &audio = audioModule();
+    Conversion converted = audio.convertTrack(source.path, format, cancelled, decoded);
     if (cancelled)
         return TrackOutcome::Cancelled;
-    if (converted.file.isEmpty() || !tagFile(converted.file, format, source.tags,
-                                             coverFor(converted.embeddedCover, source.path)))
+    if (converted.file.isEmpty() ||
+        !audio.tagFile(converted.file, format, source.tags,
+                       audio.coverFor(converted.embeddedCover, source.path)))
         return TrackOutcome::Unreadable;
     if (target.write(converted.file) != converted.file.size())
         return writeFailure(volume, converted.file.size());

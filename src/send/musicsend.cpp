@@ -5,6 +5,7 @@
 #include "core/entry.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
+#include "media/audiomodule.h"
 #include "platform/volumeroot.h"
 #include "send/senddialogs.h"
 
@@ -166,7 +167,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
         for (const QString &path : expandFolders(localPaths)) {
             if (*cancelled)
                 return;
-            sources.append(probeSource(path));
+            sources.append(audioModule().probeSource(path));
         }
         const MusicListing listing = listMusic(*volume);
         QMetaObject::invokeMethod(

@@ -31,6 +31,11 @@ need() {
 # Every file the program installs below the prefix, and nothing else.
 expected_files() {
     echo bin/zarvello
+    local modules
+    modules="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarvello"
+    echo "$modules/zarvello_audio.so"
+    echo "$modules/zarvello_playlistparser.so"
+    echo "$modules/zarvello_session.so"
     echo share/applications/$id.desktop
     echo share/doc/zarvello/changelog.Debian.gz
     echo share/doc/zarvello/copyright

@@ -82,10 +82,14 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
 Decoded decodeAll(const QString &path)
 {
     Decoded decoded;
-    const ffmpeg::Input input = ffmpeg::openInput(path);
+    AVFormatContext *context = nullptr;
+    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return decoded;
+    const ffmpeg::Input input(context);
     const AVCodec *codec = nullptr;
-    const int index =
-        input ? av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0) : -1;
+    const int index = avformat_find_stream_info(context, nullptr) >= 0
+                          ? av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0)
+                          : -1;
     if (index < 0)
         return decoded;
     const ffmpeg::Codec decoder(avcodec_alloc_context3(codec));
