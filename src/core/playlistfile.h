@@ -57,7 +57,7 @@ int firstInexactEntry(const QStringList &entries, int codePage);
 // two entries, or -1 when none does.
 int firstEntryWithLineBreak(const QStringList &entries);
 
-// Reads to the end, or stops short (incomplete) past maxPlaylistFileSize.
+// Reads to the end; stops short, failing, past maxPlaylistFileSize.
 LoadedPlaylist readPlaylist(QIODevice &device, int codePage);
 
 // Reads the playlist file at path in folder; refuses, without reading it, one

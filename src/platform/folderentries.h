@@ -3,8 +3,11 @@
 #include <QList>
 #include <QString>
 
-// One entry of a folder listing, by path (readFolder) or through a volume's
-// handle (VolumeRoot::entries).
+// One entry of a folder listing: by path (readFolder), only what the listing
+// itself says, for lists that must keep up with folders of thousands of
+// tracks; or through a volume's handle (VolumeRoot::entries), every entry
+// with the size of each file, looked up one by one, for what goes to the
+// volume.
 struct FolderEntry
 {
     // What a listing may ask for, or'ed together.
