@@ -25,6 +25,10 @@ void prepareApplication()
     QCoreApplication::setApplicationName(version::applicationTitle());
     QCoreApplication::setApplicationVersion(version::numbers());
     QGuiApplication::setDesktopFileName(version::applicationId());
+    // The window is laid out with its menu bar inside it, at a fixed size: a
+    // desktop's global menu would leave a gap, and asking the desktop whether
+    // it has one costs every start a round trip.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
 
     // Fonts the system keeps out of its font lookup's sight; a family already
     // known, the system's own or loaded before, is not loaded twice.
