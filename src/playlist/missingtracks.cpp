@@ -1,9 +1,11 @@
 #include "playlist/missingtracks.h"
 
 #include "core/entry.h"
+#include "core/folderpath.h"
+#include "platform/volumeroot.h"
 
+#include <algorithm>
 #include <atomic>
-#include <QFileInfo>
 #include <thread>
 #include <utility>
 
@@ -13,6 +15,38 @@ namespace {
 // rarely, small enough that marks appear while a long playlist on a slow card
 // is still being checked.
 constexpr int batchSize = 1024;
+
+// Looks tracks up through the volume, never following its links, which may
+// lead anywhere on the computer; the folder of the last track stays open, as
+// playlists mostly go folder by folder.
+class TrackFinder
+{
+public:
+    explicit TrackFinder(const QString &driveRoot)
+        : m_root(folderpath::rootForm(driveRoot)), m_volume(VolumeRoot::open(driveRoot))
+    {}
+
+    bool has(const QString &entry)
+    {
+        const QString path = entryFilePath(m_root, entry);
+        if (path.isEmpty() || !m_volume)
+            return false;
+        const QString relative = path.mid(m_root.size());
+        const qsizetype slash = relative.lastIndexOf(u'/');
+        const QString folder = relative.left(std::max<qsizetype>(slash, 0));
+        if (folder != m_folderPath || !m_folder) {
+            m_folderPath = folder;
+            m_folder = m_volume->openFolder(folder);
+        }
+        return m_folder && m_folder->status(relative.mid(slash + 1)).kind == VolumeRoot::Kind::File;
+    }
+
+private:
+    const QString m_root;
+    const std::unique_ptr<VolumeRoot> m_volume;
+    QString m_folderPath;
+    std::unique_ptr<VolumeRoot> m_folder;
+};
 
 } // namespace
 
@@ -70,6 +104,7 @@ void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
         for (const QString &entry : entries)
             ++lines[entry];
         QHash<QString, int> missing;
+        TrackFinder tracks(driveRoot);
         const auto handOver = [&] {
             if (!missing.isEmpty())
                 Run::handOver(run, [batch = std::exchange(missing, {})](MissingTracks &to) {
@@ -79,11 +114,8 @@ void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
         for (qsizetype i = 0; i < entries.size() && !run->cancelled; ++i) {
             const QString &entry = entries.at(i);
             const int holding = lines.take(entry);
-            if (holding > 0 && namesTrack(entry)) {
-                const QString path = entryFilePath(driveRoot, entry);
-                if (path.isEmpty() || !QFileInfo(path).isFile())
-                    missing.insert(entry, holding);
-            }
+            if (holding > 0 && namesTrack(entry) && !tracks.has(entry))
+                missing.insert(entry, holding);
             if ((i + 1) % batchSize == 0)
                 handOver();
         }
