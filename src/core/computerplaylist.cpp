@@ -106,22 +106,19 @@ bool isComputerPlaylist(const QString &path)
     return extensions.contains(extensionOf(path));
 }
 
-ComputerPlaylist readComputerPlaylist(const QString &path, int codePage)
+Result<ComputerPlaylist> readComputerPlaylist(const QString &path, int codePage)
 {
-    ComputerPlaylist playlist;
     const QFileInfo info(path);
-    const QString folder = info.absolutePath();
-    playlist.name = info.completeBaseName();
-    if (!info.isFile() || info.size() > largestPlaylist || !isComputerPlaylist(path)) {
-        playlist.problem = ComputerPlaylist::Problem::NotAPlaylist;
-        return playlist;
-    }
+    if (!info.isFile())
+        return FileError(FileError::Kind::NotAFile);
+    if (info.size() > largestPlaylist)
+        return FileError(FileError::Kind::TooLarge);
+    if (!isComputerPlaylist(path))
+        return FileError(FileError::Kind::NotReadable);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        playlist.problem = ComputerPlaylist::Problem::Unreadable;
-        playlist.reason = file.errorString();
-        return playlist;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError(file.errorString());
+    const QString folder = info.absolutePath();
     const QString extension = extensionOf(path);
     ParsedPlaylist listed;
     if (extension == u"xspf") {
@@ -131,10 +128,10 @@ ComputerPlaylist readComputerPlaylist(const QString &path, int codePage)
         const QString text = decodeText(file.readAll(), codePage);
         listed = extension == u"pls" ? listPls(text, folder) : listM3u(text);
     }
-    if (!listed.parsed) {
-        playlist.problem = ComputerPlaylist::Problem::NotAPlaylist;
-        return playlist;
-    }
+    if (!listed.parsed)
+        return FileError(FileError::Kind::NotReadable);
+    ComputerPlaylist playlist;
+    playlist.name = info.completeBaseName();
     if (!listed.title.isEmpty())
         playlist.name = listed.title;
 

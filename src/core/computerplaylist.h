@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,13 +13,6 @@ bool isComputerPlaylist(const QString &path);
 
 struct ComputerPlaylist
 {
-    enum class Problem
-    {
-        None,
-        Unreadable,  // reason says why
-        NotAPlaylist // not a file, absurdly large, or not in a playlist format
-    };
-
     // The title the file gives the playlist, or else its file name without
     // the extension.
     QString name;
@@ -28,8 +23,6 @@ struct ComputerPlaylist
     QStringList notFound;
     // Entries that are not local files: streams and other addresses.
     QStringList streams;
-    Problem problem = Problem::None;
-    QString reason;
 };
 
 // Reads a playlist file, looking its tracks up on the disk; slow on a large
@@ -39,7 +32,9 @@ struct ComputerPlaylist
 // with playlists made on another computer, is looked for below the
 // playlist's folder by the end of its path ("C:\Users\me\Music\Album\a.mp3"
 // beside the playlist in ~/Music is ~/Music/Album/a.mp3).
-ComputerPlaylist readComputerPlaylist(const QString &path, int codePage);
+// Fails as NotAFile, TooLarge (beyond any real playlist), NotReadable (not in
+// a playlist format), or with the system's words when it cannot be opened.
+Result<ComputerPlaylist> readComputerPlaylist(const QString &path, int codePage);
 
 // What a desktop player opens: an extended M3U in UTF-8 naming the tracks of
 // a playlist of the PSP whose root is given (comment and empty entries left

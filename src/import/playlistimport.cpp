@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 struct ImportReading
 {
     QString path;
-    ComputerPlaylist playlist;
+    Result<ComputerPlaylist> playlist;
     QStringList onPsp;
 };
 
@@ -33,10 +33,12 @@ namespace {
 ImportReading readForImport(const QString &path, int codePage, const QString &driveRoot)
 {
     ImportReading reading{path, readComputerPlaylist(path, codePage), {}};
+    if (!reading.playlist)
+        return reading;
     // Tracks already on the PSP's own drive, as in a copy of one of its
     // playlists, need no send: their entry is where they are.
     const DriveTracks drive(driveRoot);
-    for (const QString &file : std::as_const(reading.playlist.files)) {
+    for (const QString &file : std::as_const(reading.playlist->files)) {
         QString entry;
         drive.place(file, &entry);
         reading.onPsp.append(entry);
@@ -71,15 +73,16 @@ void PlaylistImport::importFile(const QString &path)
 
 void PlaylistImport::read(const ImportReading &reading)
 {
-    const ComputerPlaylist &playlist = reading.playlist;
     const QString shown = QDir::toNativeSeparators(reading.path);
-    if (playlist.problem != ComputerPlaylist::Problem::None) {
+    if (!reading.playlist) {
         m_busy = false;
-        warn(playlist.problem == ComputerPlaylist::Problem::Unreadable
-                 ? texts::importUnreadable.in(language()).arg(shown, playlist.reason)
+        const FileError &error = reading.playlist.error();
+        warn(error.kind == FileError::Kind::System
+                 ? texts::importUnreadable.in(language()).arg(shown, error.message)
                  : texts::importNotAPlaylist.in(language()).arg(shown));
         return;
     }
+    const ComputerPlaylist &playlist = *reading.playlist;
     if (playlist.files.isEmpty()) {
         m_busy = false;
         report(reading, true);
@@ -122,7 +125,7 @@ void PlaylistImport::read(const ImportReading &reading)
         QStringList entries = reading.onPsp;
         for (qsizetype i = 0; i < entries.size(); ++i) {
             if (entries.at(i).isEmpty())
-                entries[i] = arrived.value(reading.playlist.files.at(i));
+                entries[i] = arrived.value(reading.playlist->files.at(i));
         }
         self->fill(reading, entries);
     });
@@ -139,13 +142,13 @@ void PlaylistImport::fill(const ImportReading &reading, const QStringList &entri
     list.clear();
     list.addItems(arrived);
     UpdateHorizontalExtent(list);
-    m_playlist.Text1->setText(reading.playlist.name);
+    m_playlist.Text1->setText(reading.playlist->name);
     Q_EMIT imported();
 }
 
 void PlaylistImport::report(const ImportReading &reading, bool nothingAdded)
 {
-    const ComputerPlaylist &playlist = reading.playlist;
+    const ComputerPlaylist &playlist = *reading.playlist;
     QStringList paragraphs;
     if (nothingAdded)
         paragraphs.append(texts::importNothingFound.in(language()).arg(playlist.name));

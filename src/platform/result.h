@@ -10,10 +10,11 @@ struct FileError
 {
     enum class Kind
     {
-        System,     // the system refused; message says why in its own words
-        NotAFile,   // a link, folder, device or pipe where a plain file was wanted
-        TooLarge,   // a file beyond what the operation takes
-        NotAFolder, // something else of that name is in the way of a folder
+        System,      // the system refused; message says why in its own words
+        NotAFile,    // a link, folder, device or pipe where a plain file was wanted
+        TooLarge,    // a file beyond what the operation takes
+        NotAFolder,  // something else of that name is in the way of a folder
+        NotReadable, // a file, but not in a format the operation reads
     };
 
     explicit FileError(Kind failed) : kind(failed) {}
