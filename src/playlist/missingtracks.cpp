@@ -4,7 +4,6 @@
 #include "core/folderpath.h"
 #include "platform/volumeroot.h"
 
-#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <utility>
@@ -17,8 +16,7 @@ namespace {
 constexpr int batchSize = 1024;
 
 // Looks tracks up through the volume, never following its links, which may
-// lead anywhere on the computer; the folder of the last track stays open, as
-// playlists mostly go folder by folder.
+// lead anywhere on the computer.
 class TrackFinder
 {
 public:
@@ -26,26 +24,16 @@ public:
         : m_root(folderpath::rootForm(driveRoot)), m_volume(VolumeRoot::open(driveRoot))
     {}
 
-    bool has(const QString &entry)
+    bool has(const QString &entry) const
     {
         const QString path = entryFilePath(m_root, entry);
-        if (path.isEmpty() || !m_volume)
-            return false;
-        const QString relative = path.mid(m_root.size());
-        const qsizetype slash = relative.lastIndexOf(u'/');
-        const QString folder = relative.left(std::max<qsizetype>(slash, 0));
-        if (folder != m_folderPath || !m_folder) {
-            m_folderPath = folder;
-            m_folder = m_volume->openFolder(folder);
-        }
-        return m_folder && m_folder->status(relative.mid(slash + 1)).kind == VolumeRoot::Kind::File;
+        return !path.isEmpty() && m_volume &&
+               m_volume->status(path.mid(m_root.size())).kind == VolumeRoot::Kind::File;
     }
 
 private:
     const QString m_root;
     const std::unique_ptr<VolumeRoot> m_volume;
-    QString m_folderPath;
-    std::unique_ptr<VolumeRoot> m_folder;
 };
 
 } // namespace
