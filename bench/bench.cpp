@@ -213,14 +213,19 @@ QStringList longPlaylist(int entries)
     return lines;
 }
 
-// Starts the program, as linked for shipping, several times over; each
-// start says how much CPU time it took to show the main window.
+// Starts the program, as linked for shipping, several times over, in turn
+// with a bare Qt window of the same kind; each start says how much CPU time it
+// took to show its window.
 void benchStartup()
 {
     constexpr int starts = 10;
-    QList<double> cpu;
-    QList<double> wall;
-    QList<double> peaks;
+    struct Probe
+    {
+        const char *program;
+        QList<double> cpu;
+        QList<double> wall;
+        QList<double> peaks;
+    } probes[] = {{ZARVELLO_STARTUP_PROBE, {}, {}, {}}, {ZARVELLO_QTWINDOW_PROBE, {}, {}, {}}};
     // A session of their own, so that a Zarvello running meanwhile takes none of them; in
     // memory, as desktops give it.
     const QString memory = u"/dev/shm"_s;
@@ -229,24 +234,31 @@ void benchStartup()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_RUNTIME_DIR"_s, session.path());
     for (int run = 0; run < starts; ++run) {
-        QProcess child;
-        child.setProcessEnvironment(environment);
-        const qint64 started = monotonicNanoseconds();
-        child.start(QStringLiteral(ZARVELLO_STARTUP_PROBE), {});
-        child.waitForFinished(30000);
-        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-        if (fields.size() != 3) {
-            std::printf("start-up run failed: %s\n", child.readAllStandardError().constData());
-            return;
+        for (Probe &probe : probes) {
+            QProcess child;
+            child.setProcessEnvironment(environment);
+            const qint64 started = monotonicNanoseconds();
+            child.start(QString::fromLocal8Bit(probe.program), {});
+            child.waitForFinished(30000);
+            const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+            if (fields.size() != 3) {
+                std::printf("start-up run failed: %s\n", child.readAllStandardError().constData());
+                return;
+            }
+            probe.cpu.append(fields[0].toDouble() / 1e6);
+            probe.wall.append(double(fields[1].toLongLong() - started) / 1e6);
+            probe.peaks.append(fields[2].toDouble() / 1024.0);
         }
-        cpu.append(fields[0].toDouble() / 1e6);
-        wall.append(double(fields[1].toLongLong() - started) / 1e6);
-        peaks.append(fields[2].toDouble() / 1024.0);
     }
-    reportSpread("start-up to main window shown, CPU time of the process", cpu, 23);
-    reportSpread("  ...the same in elapsed time", wall);
+    const Probe &program = probes[0];
+    const Probe &bare = probes[1];
+    reportSpread("start-up to main window shown, CPU time of the process", program.cpu, 23);
+    reportSpread("  ...the same in elapsed time", program.wall);
     std::printf("%-62s %9.1f MiB\n", "start-up: peak memory of the process (max RSS)",
-                median(peaks));
+                median(program.peaks));
+    reportSpread("  ...a bare Qt window of the same kind, CPU time", bare.cpu);
+    std::printf("%-62s %9.2f x\n", "  ...the program against the bare Qt window",
+                minimum(program.cpu) / minimum(bare.cpu));
 }
 
 void benchArrival(const QTemporaryDir &drive)
