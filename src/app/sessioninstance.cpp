@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFutureWatcher>
 #include <QtConcurrent>
+#include <QTimer>
 #include <QWindow>
 
 using namespace Qt::StringLiterals;
@@ -24,8 +25,6 @@ const SessionChannel *channel()
 constexpr int turnTimeoutMs = 15000;
 
 } // namespace
-
-SessionInstance::~SessionInstance() = default;
 
 bool SessionInstance::handOver(const QString &place)
 {
@@ -55,8 +54,12 @@ bool SessionInstance::handOver(const QString &place)
 void SessionInstance::listenOnceShown(QWindow &window)
 {
     // Only a start that became the instance still holds its turn.
-    if (m_turn)
-        window.installEventFilter(this);
+    if (!m_turn)
+        return;
+    window.installEventFilter(this);
+    // A window that opens where nobody sees it is never exposed; later starts
+    // must not wait for it.
+    QTimer::singleShot(std::chrono::seconds(1), this, &SessionInstance::loadChannel);
 }
 
 bool SessionInstance::eventFilter(QObject *watched, QEvent *event)
@@ -72,6 +75,9 @@ bool SessionInstance::eventFilter(QObject *watched, QEvent *event)
 
 void SessionInstance::loadChannel()
 {
+    if (m_loading)
+        return;
+    m_loading = true;
     auto *loading = new QFutureWatcher<const SessionChannel *>(this);
     connect(loading, &QFutureWatcherBase::finished, this, [this, loading] {
         listen(loading->result());

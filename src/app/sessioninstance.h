@@ -16,12 +16,10 @@ class SessionInstance : public QObject
 {
     Q_OBJECT
 public:
-    ~SessionInstance() override;
-
     // Hands place (empty when none was named) over to the session's instance:
     // true when it took it, and this start has nothing left to do. Otherwise
     // this start becomes the session's instance, and listens once window is
-    // on screen.
+    // on screen, or a second after it was shown at the latest.
     bool handOver(const QString &place);
     void listenOnceShown(QWindow &window);
 
@@ -42,4 +40,5 @@ private:
     std::unique_ptr<QLockFile> m_instance;
     // Held until this start listens, so that overlapping starts take turns.
     std::unique_ptr<QLockFile> m_turn;
+    bool m_loading = false;
 };
