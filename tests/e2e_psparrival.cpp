@@ -117,6 +117,11 @@ void TestPspArrival::folderGivenAtStart()
     QTRY_COMPARE_WITH_TIMEOUT(window->controls().lettre->text(), root, 10000);
     QVERIFY(QFileInfo(root + u"PSP/PLAYLIST/MUSIC"_s).isDir());
     QCOMPARE(window->controls().saved.File2->path(), root + u"PSP/PLAYLIST/MUSIC"_s);
+    // Its playlist folder is used as a PSP's own.
+    window->controls().playlist.List1->addItem(u"\\MUSIC\\a.mp3"_s);
+    window->controls().playlist.Text1->setText(u"Mix"_s);
+    window->controls().menus.save->trigger();
+    QVERIFY(QFileInfo::exists(root + u"PSP/PLAYLIST/MUSIC/Mix.m3u8"_s));
     if (!onVolume)
         return;
 

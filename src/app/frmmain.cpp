@@ -118,11 +118,10 @@ void FrmMain::connectSubsystems()
     });
     m_editing = new PlaylistEditing(c.playlist, c.menus.mnnew, flag, this);
     auto *drops = new PlaylistDrops(*this, *m_editing, c.playlist, *c.lettre, flag);
-    // The PSP in use is a volume, or a folder named on the command line.
-    m_send = new MusicSend(*this, *c.lettre, flag, [this](const QString &root) {
-        std::unique_ptr<VolumeRoot> volume = SysInfo1().openVolume(root);
-        return volume ? std::move(volume) : SysInfo1().openFolder(root).root;
-    });
+    const auto openPsp = [psp = m_psp] {
+        return psp->openInUse();
+    };
+    m_send = new MusicSend(*this, *c.lettre, flag, openPsp);
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
     connect(m_send, &MusicSend::finished, this, &FrmMain::sendFinished);
@@ -134,7 +133,7 @@ void FrmMain::connectSubsystems()
     connect(tracks, &TrackLibrary::entryChosen, m_editing, &PlaylistEditing::appendEntry);
     connect(tracks, &TrackLibrary::browserRequested, this,
             [this] { m_forms->filebrowse().open(); });
-    const PlaylistFolder playlistFolder(SysInfo1(), *c.lettre, *c.saved.File2);
+    const PlaylistFolder playlistFolder(openPsp, *c.lettre, *c.saved.File2);
     auto *files = new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, playlistFolder, flag,
                                     m_services.ansiCodePage);
     connect(files, &PlaylistFiles::opened, marks, &MissingTrackMarks::recheck);

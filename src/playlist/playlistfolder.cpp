@@ -2,14 +2,13 @@
 
 #include "controls/filelistbox.h"
 #include "core/folderpath.h"
-#include "platform/volumenotifier.h"
+#include "platform/volumeroot.h"
 
 #include <QDir>
 #include <QLineEdit>
 
-PlaylistFolder::PlaylistFolder(const VolumeNotifier &volumes, const QLineEdit &lettre,
-                               const FileListBox &File2)
-    : m_volumes(volumes), m_lettre(lettre), m_File2(File2)
+PlaylistFolder::PlaylistFolder(PspOpener openPsp, const QLineEdit &lettre, const FileListBox &File2)
+    : m_openPsp(std::move(openPsp)), m_lettre(lettre), m_File2(File2)
 {}
 
 std::unique_ptr<VolumeRoot> PlaylistFolder::open() const
@@ -18,7 +17,7 @@ std::unique_ptr<VolumeRoot> PlaylistFolder::open() const
     const QString folder = m_File2.path();
     if (root.isEmpty() || !folder.startsWith(root))
         return nullptr;
-    const std::unique_ptr<VolumeRoot> volume = m_volumes.openVolume(root);
+    const std::unique_ptr<VolumeRoot> volume = m_openPsp();
     return volume ? volume->openFolder(folder.mid(root.size())) : nullptr;
 }
 

@@ -45,10 +45,10 @@ void PspConnection::SysInfo1_DeviceArrival(int deviceType, int deviceId, const Q
     // Gone already, it is passed over quietly: its removal follows.
     std::unique_ptr<VolumeRoot> volume = m_volumes.openVolume(root);
     if (volume)
-        usePsp(root, root, std::move(volume));
+        usePsp(root, root, false, std::move(volume));
 }
 
-void PspConnection::usePsp(const QString &root, const QString &holder,
+void PspConnection::usePsp(const QString &root, const QString &holder, bool named,
                            std::unique_ptr<VolumeRoot> volume)
 {
     // The handle is let go before any box waits, so that ejecting finds it free.
@@ -65,6 +65,7 @@ void PspConnection::usePsp(const QString &root, const QString &holder,
     const TrackPanel &tracks = m_controls.tracks;
     m_controls.lettre->setText(QDir::toNativeSeparators(root));
     m_holder = holder;
+    m_named = named;
     showConnectedLayout();
     tracks.music->setPattern(audioFilePatterns());
     m_controls.saved.File2->setPattern(playlistFilePattern());
@@ -133,6 +134,14 @@ void PspConnection::showOnce(bool &open, const QString &text, QMessageBox::Icon 
     open = false;
 }
 
+std::unique_ptr<VolumeRoot> PspConnection::openInUse() const
+{
+    const QString root = QDir::fromNativeSeparators(m_controls.lettre->text());
+    if (root.isEmpty())
+        return nullptr;
+    return m_named ? m_volumes.openFolder(root).root : m_volumes.openVolume(root);
+}
+
 void PspConnection::connectFolder(const QString &folder)
 {
     const QFileInfo info(folder);
@@ -142,7 +151,7 @@ void PspConnection::connectFolder(const QString &folder)
     if (info.isDir())
         opened = m_volumes.openFolder(info.canonicalFilePath());
     if (opened.root) {
-        usePsp(folderpath::rootForm(info.canonicalFilePath()), opened.holder,
+        usePsp(folderpath::rootForm(info.canonicalFilePath()), opened.holder, true,
                std::move(opened.root));
         return;
     }

@@ -34,6 +34,11 @@ public:
     // keeps waiting.
     void connectFolder(const QString &folder);
 
+    // The PSP in use opened afresh, null when there is none or it has left:
+    // a volume that arrived is checked to be that volume still; a folder
+    // named as a PSP is opened as it is.
+    std::unique_ptr<VolumeRoot> openInUse() const;
+
 Q_SIGNALS:
     // A PSP is now the one in use; root is its drive root, in folder form.
     void pspInUse(const QString &root);
@@ -41,7 +46,8 @@ Q_SIGNALS:
 private:
     // Makes the PSP opened at a root the one in use; holder names the volume
     // whose removal takes it away.
-    void usePsp(const QString &root, const QString &holder, std::unique_ptr<VolumeRoot> volume);
+    void usePsp(const QString &root, const QString &holder, bool named,
+                std::unique_ptr<VolumeRoot> volume);
     void showConnectedLayout();
     void reportFolderProblems(const QString &root, const VolumeSetup &setup);
     void showOnce(bool &open, const QString &text, QMessageBox::Icon icon);
@@ -55,4 +61,6 @@ private:
     QString m_problemsShown;
     QString m_unreportedProblems;
     QString m_holder;
+    // The PSP in use was named as a folder rather than arriving as a volume.
+    bool m_named = false;
 };

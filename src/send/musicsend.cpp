@@ -137,7 +137,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_progress = std::make_shared<std::atomic<qint64>>(0);
     m_full = false;
 
-    m_volume = m_openVolume(QDir::fromNativeSeparators(m_lettre.text()));
+    m_volume = m_openVolume();
     if (!m_volume) {
         for (const QString &path : localPaths) {
             SourceTrack unsent;

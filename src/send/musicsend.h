@@ -46,7 +46,7 @@ class MusicSend : public QObject
 {
     Q_OBJECT
 public:
-    using VolumeOpener = std::function<std::unique_ptr<VolumeRoot>(const QString &root)>;
+    using VolumeOpener = std::function<std::unique_ptr<VolumeRoot>()>;
 
     // lettre and languageFlag are the main window's lettre and Text2.
     MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
