@@ -470,8 +470,7 @@ void FrmMain::sendFinished(const QList<SentTrack> &tracks)
     for (int i = 0; i < m_sendPaths.size(); ++i) {
         const QString &path = m_sendPaths.at(i);
         QStringList entries;
-        for (; track < tracks.size() &&
-               (tracks.at(track).source == path || tracks.at(track).source.startsWith(path + u'/'));
+        for (; track < tracks.size() && folderpath::isWithin(tracks.at(track).source, path);
              ++track) {
             if (!tracks.at(track).entry.isEmpty())
                 entries.append(tracks.at(track).entry);
