@@ -128,7 +128,6 @@ SourceTrack probeSource(const QString &path)
     }
     const AVStream &stream = *input->streams[index];
     const AVCodecParameters &codec = *stream.codecpar;
-    source.channels = codec.ch_layout.nb_channels;
     if (input->duration > 0)
         source.seconds = double(input->duration) / AV_TIME_BASE;
     else if (stream.duration > 0)

@@ -39,7 +39,6 @@ struct SourceTrack
     } refusal = Refusal::None;
     qint64 size = 0;
     double seconds = 0;
-    int channels = 0;
     // The extension a copy keeps on the PSP, without dot ("mp3", "m4a", "wav").
     QString copyExtension;
     TrackTags tags;

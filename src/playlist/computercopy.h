@@ -18,7 +18,6 @@ public:
     ComputerCopy(QWidget &window, const SavedPanel &saved, const PlaylistFolder &folder,
                  const QLineEdit &lettre, LanguageFlag languageFlag, int codePage);
 
-    QAction *command() const { return m_command; }
     void applyTexts();
 
     // Writes the copy of the selected playlist to the given file, telling

@@ -111,11 +111,6 @@ MusicSend::~MusicSend()
     m_copies.waitForDone();
 }
 
-void MusicSend::setWorkerCount(int count)
-{
-    m_pool.setMaxThreadCount(count);
-}
-
 Language MusicSend::language() const
 {
     return m_languageFlag.language();
@@ -123,9 +118,8 @@ Language MusicSend::language() const
 
 bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotSent)
 {
-    if (m_running)
+    if (m_state != State::Idle)
         return false;
-    m_running = true;
     m_alsoNotSent = alsoNotSent;
     m_state = State::Looking;
     ++m_generation;
@@ -135,7 +129,6 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_outcomes.clear();
     m_queued = m_done = 0;
     m_progress = std::make_shared<std::atomic<qint64>>(0);
-    m_full = false;
 
     m_volume = m_openVolume();
     if (!m_volume) {
@@ -283,11 +276,9 @@ void MusicSend::trackDone(int index, TrackOutcome outcome)
 {
     m_outcomes[index] = outcome;
     ++m_done;
-    if (outcome == TrackOutcome::MediumFull && !m_full) {
-        // The rest would not fit either: stop, keeping what is finished.
-        m_full = true;
+    // The rest would not fit either: stop, keeping what is finished.
+    if (outcome == TrackOutcome::MediumFull)
         *m_cancelled = true;
-    }
     showProgress();
     if (m_done == m_queued)
         finish(true);
@@ -306,7 +297,7 @@ void MusicSend::showProgress()
 
 void MusicSend::cancel()
 {
-    if (!m_running)
+    if (m_state == State::Idle)
         return;
     *m_cancelled = true;
     finish(m_state == State::Sending);
@@ -314,7 +305,7 @@ void MusicSend::cancel()
 
 void MusicSend::abandon()
 {
-    if (!m_running)
+    if (m_state == State::Idle)
         return;
     *m_cancelled = true;
     finish(false);
@@ -347,7 +338,6 @@ void MusicSend::finish(bool report)
     ++m_generation;
     const bool wasSending = m_state == State::Sending;
     m_state = State::Idle;
-    m_running = false;
     m_ticker.stop();
     m_volume.reset();
     if (m_planDialog)
@@ -384,7 +374,8 @@ void MusicSend::finish(bool report)
     if (!report)
         return;
     QStringList paragraphs;
-    if (m_full)
+    const bool full = m_outcomes.contains(TrackOutcome::MediumFull);
+    if (full)
         paragraphs.append(texts::sendMediumFull.in(l));
     paragraphs.append(tracks.isEmpty() ? texts::sendNothing.in(l)
                                        : texts::sendReport.in(l).arg(sent));
@@ -397,6 +388,5 @@ void MusicSend::finish(bool report)
         paragraphs.append(texts::sendReportNotSent.in(l) + u'\n' + lines.join(u'\n'));
     }
     messagebox::show(&m_window, paragraphs.join(QStringLiteral("\n\n")), QString(), QMessageBox::Ok,
-                     notSent.isEmpty() && !m_full ? QMessageBox::Information
-                                                  : QMessageBox::Warning);
+                     notSent.isEmpty() && !full ? QMessageBox::Information : QMessageBox::Warning);
 }

@@ -61,13 +61,9 @@ public:
     // Asks for files and folders in a file dialog, then sends them; a
     // playlist file chosen there is handed on instead.
     void chooseAndStart();
-    bool isRunning() const { return m_running; }
     // Ends a send at once, as the window closes: unfinished tracks are dropped
     // and nothing is reported.
     void abandon();
-    // How many tracks are converted at once; one per core unless set.
-    // Copies go one at a time beside them.
-    void setWorkerCount(int count);
 
 Q_SIGNALS:
     // The send is over, by its end, a cancel or a refusal: one line per
@@ -111,7 +107,6 @@ private:
     QThreadPool m_copies;
 
     State m_state = State::Idle;
-    bool m_running = false;
     // A new one for each send: jobs of an earlier send see theirs set.
     std::shared_ptr<std::atomic_bool> m_cancelled;
     std::shared_ptr<const VolumeRoot> m_volume;
@@ -129,7 +124,6 @@ private:
     std::shared_ptr<std::atomic<qint64>> m_progress;
     // The bar and the time left move between finished tracks too.
     QTimer m_ticker;
-    bool m_full = false;
     QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
