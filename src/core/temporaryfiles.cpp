@@ -30,8 +30,8 @@ QStringList removeLeftovers(const VolumeRoot &folder, const QRegularExpression &
     for (const VolumeRoot::Entry &entry : folder.entries(QString())) {
         if (entry.isFolder)
             folders.append(entry.name);
-        else if (pattern.match(entry.name).hasMatch() &&
-                 folder.status(entry.name).kind == VolumeRoot::Kind::File)
+        // A size is what the listing gives a plain file, never a link.
+        else if (entry.size >= 0 && pattern.match(entry.name).hasMatch())
             folder.remove(entry.name);
     }
     return folders;

@@ -107,7 +107,7 @@ TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     file->close();
     if (outcome == TrackOutcome::Sent && cancelled)
         outcome = TrackOutcome::Cancelled;
-    if (outcome == TrackOutcome::Sent && !album->renameNew(QString(), temporary, track.fileName))
+    if (outcome == TrackOutcome::Sent && !album->renameNew(temporary, track.fileName))
         outcome = TrackOutcome::NameTaken;
     if (outcome != TrackOutcome::Sent)
         album->remove(temporary);

@@ -75,9 +75,9 @@ public:
     virtual std::unique_ptr<QFile> openNewFile(const QString &path) const = 0;
     // Writes what is buffered and waits until the medium holds it.
     virtual bool flushToMedium(QFile &file) const = 0;
-    // Gives a file in a folder a new name in the same folder; refused when
-    // the new name is taken, so nothing is ever replaced.
-    virtual bool renameNew(const QString &folder, const QString &from, const QString &to) const = 0;
+    // Gives a file of the root folder a new name there (both plain names);
+    // refused when the new name is taken, so nothing is ever replaced.
+    virtual bool renameNew(const QString &from, const QString &to) const = 0;
 
     // Opens a root folder; null when there is no folder to open.
     static std::unique_ptr<VolumeRoot> open(const QString &root);

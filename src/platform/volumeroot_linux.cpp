@@ -249,14 +249,12 @@ public:
         return file.flush() && ::fsync(file.handle()) == 0;
     }
 
-    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    bool renameNew(const QString &from, const QString &to) const override
     {
-        const Descriptor parent(openFolderAt(folder));
+        const int folder = m_root.get();
         const QByteArray oldName = QFile::encodeName(from);
         const QByteArray newName = QFile::encodeName(to);
-        if (parent.get() < 0)
-            return false;
-        if (::renameat2(parent.get(), oldName.constData(), parent.get(), newName.constData(),
+        if (::renameat2(folder, oldName.constData(), folder, newName.constData(),
                         RENAME_NOREPLACE) == 0)
             return true;
         // File systems that cannot promise it get a look first; a name taken
@@ -264,11 +262,10 @@ public:
         if (errno != EINVAL)
             return false;
         struct stat status;
-        if (::fstatat(parent.get(), newName.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ||
+        if (::fstatat(folder, newName.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ||
             errno != ENOENT)
             return false;
-        return ::renameat(parent.get(), oldName.constData(), parent.get(), newName.constData()) ==
-               0;
+        return ::renameat(folder, oldName.constData(), folder, newName.constData()) == 0;
     }
 
     bool remove(const QString &path) const override

@@ -125,14 +125,13 @@ public:
                FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
     }
 
-    bool renameNew(const QString &folder, const QString &from, const QString &to) const override
+    bool renameNew(const QString &from, const QString &to) const override
     {
-        const QDir parent(m_root.filePath(folder));
         // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
         return MoveFileExW(reinterpret_cast<const wchar_t *>(
-                               QDir::toNativeSeparators(parent.filePath(from)).utf16()),
+                               QDir::toNativeSeparators(m_root.filePath(from)).utf16()),
                            reinterpret_cast<const wchar_t *>(
-                               QDir::toNativeSeparators(parent.filePath(to)).utf16()),
+                               QDir::toNativeSeparators(m_root.filePath(to)).utf16()),
                            0);
     }
 
