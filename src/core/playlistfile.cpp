@@ -135,13 +135,14 @@ LoadedPlaylist readPlaylist(QIODevice &device, int codePage)
     QByteArray bytes;
     const Result<> read = readAllBytes(device, bytes);
     const PlaylistEncoding encoding = encodingOf(bytes);
-    if (read)
-        return {decodePlaylist(bytes, codePage), encoding, bytes};
-    // After a failed read the last line may be cut short, even inside a
-    // character; only the lines known to be whole are kept.
     QString text = decodeText(bytes, codePage, encoding);
-    text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
-    return {splitLines(text), encoding, read.error()};
+    if (!read) {
+        // After a failed read the last line may be cut short, even inside a
+        // character; only the lines known to be whole are kept.
+        text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
+        return {splitLines(text), encoding, read.error()};
+    }
+    return {splitLines(text), encoding, bytes};
 }
 
 LoadedPlaylist loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage)
@@ -158,7 +159,8 @@ bool changedSince(const VolumeRoot &folder, const QString &path, const QByteArra
         return false;
     const Result<std::unique_ptr<QFile>> opened = folder.openFile(path, maxPlaylistFileSize);
     QByteArray now;
-    return !opened || !readAllBytes(**opened, now) || now != bytes;
+    return !opened || (*opened)->size() != bytes.size() || !readAllBytes(**opened, now) ||
+           now != bytes;
 }
 
 bool reachedThroughLink(const VolumeRoot &folder, const QString &path)
