@@ -6,6 +6,7 @@
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
 #include "media/audiomodule.h"
+#include "platform/folderentries.h"
 #include "platform/volumeroot.h"
 #include "send/senddialogs.h"
 
@@ -35,13 +36,17 @@ bool isCompanionFile(const QString &name)
 void addFolder(const QString &folder, QStringList &files)
 {
     const QDir dir(folder);
-    QStringList names = dir.entryList(QDir::Files | QDir::NoSymLinks);
+    QStringList names;
+    QStringList folders;
+    for (const FolderEntry &entry : platform::readFolder(folder)) {
+        if (!entry.isHidden)
+            (entry.isFolder ? folders : names).append(entry.name);
+    }
     sortNaturally(names);
     for (const QString &name : std::as_const(names)) {
         if (!isCompanionFile(name))
             files.append(dir.filePath(name));
     }
-    QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     sortNaturally(folders);
     for (const QString &name : std::as_const(folders))
         addFolder(dir.filePath(name), files);
