@@ -10,18 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-// Deletes a file of a folder unless it is missing, not a plain file, or
-// read-only as a save judges it, the same for every user.
-bool deleteFileUnlessReadOnly(const VolumeRoot &folder, const QString &path)
-{
-    const VolumeRoot::Status status = folder.status(path);
-    return status.kind == VolumeRoot::Kind::File && !status.readOnly && folder.remove(path);
-}
-
-} // namespace
-
 PlaylistDeletion::PlaylistDeletion(QWidget &window, const PlaylistPanel &playlist,
                                    const SavedPanel &saved, const PlaylistFolder &folder,
                                    LanguageFlag languageFlag)
@@ -43,11 +31,16 @@ void PlaylistDeletion::Command4_Click()
     // Without a playlist folder nothing is deleted, as for any other failure.
     bool readOnly = false;
     const bool deleted = [&] {
-        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
-        if (!folder || fileName.isEmpty())
+        if (fileName.isEmpty())
             return false;
-        readOnly = folder->status(fileName).readOnly;
-        return deleteFileUnlessReadOnly(*folder, fileName);
+        const std::unique_ptr<VolumeRoot> folder = m_folder.open();
+        if (!folder)
+            return false;
+        // Kept when missing, not a plain file, or read-only as a save judges
+        // it, the same for every user.
+        const VolumeRoot::Status status = folder->status(fileName);
+        readOnly = status.readOnly;
+        return status.kind == VolumeRoot::Kind::File && !readOnly && folder->remove(fileName);
     }();
     if (!deleted) {
         // A read-only playlist is selected all right: it is said to be kept.
