@@ -393,8 +393,7 @@ void FrmMain::takeOverStart(const QString &place)
 
 void FrmMain::warn(const Phrase &phrase, const QString &subject)
 {
-    messagebox::show(this, phrase.in(LanguageFlag(*m_controls.Text2).language()).arg(subject),
-                     QString(), QMessageBox::Ok, QMessageBox::Warning);
+    messagebox::warn(this, phrase.in(LanguageFlag(*m_controls.Text2).language()).arg(subject));
 }
 
 void FrmMain::PositionMediaBrowser()

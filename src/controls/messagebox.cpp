@@ -32,13 +32,17 @@ QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
 }
 } // namespace
 
-QString listed(const QStringList &lines)
+QString listed(const QStringList &lines, int shown)
 {
-    constexpr int shown = 10;
     QStringList kept = lines.mid(0, shown);
     if (lines.size() > shown)
         kept.append(QStringLiteral("…"));
     return kept.join(u'\n');
+}
+
+void warn(QWidget *parent, const QString &text)
+{
+    show(parent, text, QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &caption,

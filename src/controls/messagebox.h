@@ -15,9 +15,12 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                  QMessageBox::Icon icon = QMessageBox::NoIcon);
 
-// Lines to list in a box: enough of them to be recognised, without a box
-// taller than the screen.
-QString listed(const QStringList &lines);
+// A warning: the text with an OK button.
+void warn(QWidget *parent, const QString &text);
+
+// Lines to list in a box: enough of them to be recognised (shown at most),
+// without a box taller than the screen.
+QString listed(const QStringList &lines, int shown = 10);
 
 // For tests: from now on boxes are recorded instead of shown, and answered
 // with the queued answers (then with their first button).

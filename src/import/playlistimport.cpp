@@ -77,9 +77,10 @@ void PlaylistImport::read(const ImportReading &reading)
     if (!reading.playlist) {
         m_busy = false;
         const FileError &error = reading.playlist.error();
-        warn(error.kind == FileError::Kind::System
-                 ? texts::importUnreadable.in(language()).arg(shown, error.message)
-                 : texts::importNotAPlaylist.in(language()).arg(shown));
+        messagebox::warn(&m_window,
+                         error.kind == FileError::Kind::System
+                             ? texts::importUnreadable.in(language()).arg(shown, error.message)
+                             : texts::importNotAPlaylist.in(language()).arg(shown));
         return;
     }
     const ComputerPlaylist &playlist = *reading.playlist;
@@ -156,7 +157,7 @@ void PlaylistImport::report(const ImportReading &reading, bool nothingAdded)
     if (!lines.isEmpty())
         paragraphs.append(texts::importLeftOut.in(language()) + u'\n' + messagebox::listed(lines));
     if (!paragraphs.isEmpty())
-        warn(paragraphs.join(u"\n\n"));
+        messagebox::warn(&m_window, paragraphs.join(u"\n\n"));
 }
 
 QStringList PlaylistImport::leftOut(const ComputerPlaylist &playlist) const
@@ -167,11 +168,6 @@ QStringList PlaylistImport::leftOut(const ComputerPlaylist &playlist) const
     for (const QString &stream : playlist.streams)
         lines.append(stream + u" : "_s + texts::importWhyStream.in(language()));
     return lines;
-}
-
-void PlaylistImport::warn(const QString &text)
-{
-    messagebox::show(&m_window, text, QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 Language PlaylistImport::language() const

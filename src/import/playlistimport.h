@@ -46,7 +46,6 @@ private:
     void report(const ImportReading &reading, bool nothingAdded);
     // The entries of the playlist that do not come along, each with why.
     QStringList leftOut(const ComputerPlaylist &playlist) const;
-    void warn(const QString &text);
     Language language() const;
 
     QWidget &m_window;

@@ -97,7 +97,7 @@ void ComputerCopy::saveCopy(const QString &target)
     const QString folder = QFileInfo(target).absolutePath();
     const QString shown = QDir::toNativeSeparators(target);
     if (isInMusicFolder(folder, root)) {
-        warn(texts::copyInMusicFolder.in(language));
+        messagebox::warn(&m_window, texts::copyInMusicFolder.in(language));
         return;
     }
     LoadedPlaylist read;
@@ -116,12 +116,9 @@ void ComputerCopy::saveCopy(const QString &target)
     }
     // Half a playlist passed off as the whole would lose the rest unseen.
     if (!read.bytes)
-        warn(texts::readIncomplete.in(language).arg(name, read.bytes.error().message));
+        messagebox::warn(&m_window,
+                         texts::readIncomplete.in(language).arg(name, read.bytes.error().message));
     else if (!copied)
-        warn(texts::copyFailed.in(language).arg(shown, copied.error().message));
-}
-
-void ComputerCopy::warn(const QString &text)
-{
-    messagebox::show(&m_window, text, QString(), QMessageBox::Ok, QMessageBox::Warning);
+        messagebox::warn(&m_window,
+                         texts::copyFailed.in(language).arg(shown, copied.error().message));
 }

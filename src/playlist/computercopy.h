@@ -26,7 +26,6 @@ public:
 
 private:
     void command_Click();
-    void warn(const QString &text);
 
     QWidget &m_window;
     SavedPanel m_saved;

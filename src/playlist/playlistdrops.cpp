@@ -61,6 +61,5 @@ void PlaylistDrops::sayWhatWasLeftOut(const DroppedFiles &files)
     if (!files.notTracks.isEmpty())
         paragraphs.append(
             texts::droppedNotTracks.in(language).arg(messagebox::listed(files.notTracks)));
-    messagebox::show(&m_window, paragraphs.join(u"\n\n"), QString(), QMessageBox::Ok,
-                     QMessageBox::Warning);
+    messagebox::warn(&m_window, paragraphs.join(u"\n\n"));
 }

@@ -38,7 +38,7 @@ void PlaylistFiles::File2_Click()
             read = playlistfile::loadPlaylist(*folder, fileName, m_codePage);
     }
     if (!read) {
-        warn(texts::noPlaylistFolder.in(language()));
+        messagebox::warn(&m_window, texts::noPlaylistFolder.in(language()));
         return;
     }
     // What is refused is not read at all, and the current playlist stays.
@@ -46,7 +46,7 @@ void PlaylistFiles::File2_Click()
         const Phrase &refusal = read->bytes.error().kind == FileError::Kind::TooLarge
                                     ? texts::playlistTooLarge
                                     : texts::playlistNotAFile;
-        warn(refusal.in(language()).arg(fileName));
+        messagebox::warn(&m_window, refusal.in(language()).arg(fileName));
         return;
     }
 
@@ -64,7 +64,9 @@ void PlaylistFiles::File2_Click()
     Q_EMIT opened();
     // A partial copy saved back would silently lose the rest of the file.
     if (!read->bytes)
-        warn(texts::readIncomplete.in(language()).arg(fileName, read->bytes.error().message));
+        messagebox::warn(
+            &m_window,
+            texts::readIncomplete.in(language()).arg(fileName, read->bytes.error().message));
 }
 
 void PlaylistFiles::save_Click()
@@ -81,7 +83,8 @@ void PlaylistFiles::save_Click()
     // Split in two, such an entry would come back as two other entries.
     const int broken = playlistfile::firstEntryWithLineBreak(entries);
     if (broken >= 0) {
-        warn(texts::entryWithLineBreak.in(language()).arg(entries.at(broken)));
+        messagebox::warn(&m_window,
+                         texts::entryWithLineBreak.in(language()).arg(entries.at(broken)));
         return;
     }
     // The folder is let go before any box waits, so that the PSP can be ejected.
@@ -96,7 +99,7 @@ void PlaylistFiles::save_Click()
         return QString();
     }();
     if (!problem.isEmpty()) {
-        warn(problem);
+        messagebox::warn(&m_window, problem);
         return;
     }
 
@@ -129,7 +132,8 @@ void PlaylistFiles::save_Click()
         m_stored = entries;
         m_known = {path, encoding, bytes};
     } else {
-        warn(texts::saveFailed.in(language()).arg(shownPath, saved.error().message));
+        messagebox::warn(&m_window,
+                         texts::saveFailed.in(language()).arg(shownPath, saved.error().message));
     }
     m_saved.File2->refresh();
 }
@@ -170,11 +174,6 @@ void PlaylistFiles::refuseName()
     }
     m_saved.File2->refresh();
     m_playlist.Text1->setText(texts::retryName.in(language()));
-}
-
-void PlaylistFiles::warn(const QString &text)
-{
-    messagebox::show(&m_window, text, QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 Language PlaylistFiles::language() const

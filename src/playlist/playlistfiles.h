@@ -46,7 +46,6 @@ private:
 
     bool mayReplace(const QString &path);
     void refuseName();
-    void warn(const QString &text);
     Language language() const;
 
     QWidget &m_window;

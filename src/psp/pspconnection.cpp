@@ -119,8 +119,7 @@ void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup 
         return;
     while (!m_unreportedProblems.isEmpty()) {
         m_problemsShown = std::exchange(m_unreportedProblems, {});
-        messagebox::show(&m_window, m_problemsShown, QString(), QMessageBox::Ok,
-                         QMessageBox::Warning);
+        messagebox::warn(&m_window, m_problemsShown);
     }
     m_problemsShown.clear();
 }

@@ -142,8 +142,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
             unsent.path = path;
             m_sources.append(unsent);
         }
-        messagebox::show(&m_window, texts::sendNoPsp.in(language()), QString(), QMessageBox::Ok,
-                         QMessageBox::Warning);
+        messagebox::warn(&m_window, texts::sendNoPsp.in(language()));
         finish(false);
         return true;
     }
@@ -203,8 +202,7 @@ void MusicSend::looked(const QList<SourceTrack> &sources, const MusicListing &li
         // The music folder is made on arrival; without it this is no PSP in use.
         if (m_planDialog)
             m_planDialog->close();
-        messagebox::show(&m_window, texts::sendNoPsp.in(language()), QString(), QMessageBox::Ok,
-                         QMessageBox::Warning);
+        messagebox::warn(&m_window, texts::sendNoPsp.in(language()));
         finish(false);
         return;
     }
@@ -385,12 +383,7 @@ void MusicSend::finish(bool report)
     paragraphs.append(tracks.isEmpty() ? texts::sendNothing.in(l)
                                        : texts::sendReport.in(l).arg(sent));
     if (!notSent.isEmpty()) {
-        // Enough to recognise them, in a box no taller than the screen.
-        constexpr int shown = 15;
-        QStringList lines = notSent.mid(0, shown);
-        if (notSent.size() > shown)
-            lines.append(QStringLiteral("…"));
-        paragraphs.append(texts::sendReportNotSent.in(l) + u'\n' + lines.join(u'\n'));
+        paragraphs.append(texts::sendReportNotSent.in(l) + u'\n' + messagebox::listed(notSent, 15));
     }
     messagebox::show(&m_window, paragraphs.join(QStringLiteral("\n\n")), QString(), QMessageBox::Ok,
                      notSent.isEmpty() && !full ? QMessageBox::Information : QMessageBox::Warning);
