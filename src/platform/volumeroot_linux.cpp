@@ -139,11 +139,8 @@ public:
 
     Status status(const QString &path) const override
     {
-        QByteArray name;
-        const Descriptor parent(openParent(path, &name));
         struct stat status;
-        if (parent.get() < 0 ||
-            ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        if (!statAt(path, status))
             return {};
         const Kind kind = kindOf(status.st_mode);
         return {kind, kind == Kind::File && !(status.st_mode & S_IWUSR)};
@@ -184,13 +181,8 @@ public:
         const Descriptor parent(openParent(path, &name));
         if (parent.get() < 0)
             return systemError();
-        QByteArray likeName;
-        const Descriptor likeParent(openParent(like, &likeName));
         struct stat likeStatus;
-        const bool hasLike = likeParent.get() >= 0 &&
-                             ::fstatat(likeParent.get(), likeName.constData(), &likeStatus,
-                                       AT_SYMLINK_NOFOLLOW) == 0 &&
-                             S_ISREG(likeStatus.st_mode);
+        const bool hasLike = statAt(like, likeStatus) && S_ISREG(likeStatus.st_mode);
         Descriptor fd(::openat(parent.get(), name.constData(),
                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (fd.get() < 0)
@@ -276,6 +268,15 @@ public:
     }
 
 private:
+    // What is at path, a link taken for itself.
+    bool statAt(const QString &path, struct stat &status) const
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        return parent.get() >= 0 &&
+               ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+
     // The folder holding the last step of path, and that step's name; -1
     // when the step names no entry of a folder ("", "." or "..").
     int openParent(const QString &path, QByteArray *name) const
