@@ -14,7 +14,6 @@
 #include <QHash>
 #include <QLineEdit>
 #include <QPointer>
-#include <QSet>
 #include <QtConcurrent>
 
 using namespace Qt::StringLiterals;
@@ -99,14 +98,11 @@ void PlaylistImport::read(const ImportReading &reading)
 
     // Each file is sent once, however often the playlist names it.
     QStringList toSend;
-    QSet<QString> asked;
     for (qsizetype i = 0; i < playlist.files.size(); ++i) {
-        const QString &file = playlist.files.at(i);
-        if (reading.onPsp.at(i).isEmpty() && !asked.contains(file)) {
-            asked.insert(file);
-            toSend.append(file);
-        }
+        if (reading.onPsp.at(i).isEmpty())
+            toSend.append(playlist.files.at(i));
     }
+    toSend.removeDuplicates();
     if (toSend.isEmpty()) {
         fill(reading, reading.onPsp);
         report(reading, false);

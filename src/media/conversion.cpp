@@ -162,7 +162,7 @@ private:
         av_channel_layout_uninit(&inputLayout);
         m_resampler.reset(resampler);
         m_fifo.reset(av_audio_fifo_alloc(m_encoder->sample_fmt, m_encoder->ch_layout.nb_channels,
-                                         m_encoder->frame_size > 0 ? m_encoder->frame_size : 1152));
+                                         frameSize()));
         return made >= 0 && swr_init(resampler) >= 0 && m_fifo;
     }
 
@@ -249,10 +249,13 @@ private:
         return queued;
     }
 
+    // Samples per frame the encoder takes; one that takes any gets MP3's.
+    int frameSize() const { return m_encoder->frame_size > 0 ? m_encoder->frame_size : 1152; }
+
     // Feeds the encoder whole frames from the queue; at the end, what is left too.
     bool encodeFifo(bool atEnd)
     {
-        const int frameSize = m_encoder->frame_size > 0 ? m_encoder->frame_size : 1152;
+        const int frameSize = this->frameSize();
         while (av_audio_fifo_size(m_fifo.get()) >= frameSize ||
                (atEnd && av_audio_fifo_size(m_fifo.get()) > 0)) {
             const ffmpeg::Frame frame(av_frame_alloc());
