@@ -138,9 +138,9 @@ void TestComputerPlaylist::roundTrip()
     const DriveTracks drive(root);
     QStringList back;
     for (const QString &file : read->files) {
-        QString entry;
-        QCOMPARE(drive.place(file, &entry), DriveTracks::Place::Track);
-        back.append(entry);
+        const DriveTracks::Placed placed = drive.place(file);
+        QCOMPARE(placed.place, DriveTracks::Place::Track);
+        back.append(placed.entry);
     }
     QCOMPARE(back, entries);
 }

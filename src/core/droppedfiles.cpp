@@ -12,11 +12,11 @@ DriveTracks::DriveTracks(const QString &driveRoot)
       m_root(folderpath::rootForm(QFileInfo(driveRoot).canonicalFilePath()))
 {}
 
-DriveTracks::Place DriveTracks::place(const QString &path, QString *entry) const
+DriveTracks::Placed DriveTracks::place(const QString &path) const
 {
     const FollowedPath followed = folderpath::follow(path, m_root);
     if (followed.place != FollowedPath::Place::Within)
-        return Place::OffDrive;
+        return {Place::OffDrive, {}, followed.real};
     const QFileInfo file(followed.real);
     const QString folder = folderpath::normalised(file.path());
     const QString built = playlistEntry(m_root, folder, file.fileName());
@@ -24,9 +24,8 @@ DriveTracks::Place DriveTracks::place(const QString &path, QString *entry) const
     // and those that no playlist line can name.
     if (!file.isFile() || file.isHidden() || !m_tracks.matches(file.fileName()) ||
         !fitsInEntry(built))
-        return Place::NotTrack;
-    *entry = built;
-    return Place::Track;
+        return {Place::NotTrack, {}, followed.real};
+    return {Place::Track, built, followed.real};
 }
 
 DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
@@ -40,19 +39,17 @@ DroppedFiles sortDroppedFiles(const QList<QUrl> &urls, const QString &driveRoot)
         }
         const QString path = url.toLocalFile();
         const QString shown = QDir::toNativeSeparators(path);
-        QString entry;
-        switch (drive.place(path, &entry)) {
-        case DriveTracks::Place::OffDrive: {
-            const QString real = QFileInfo(path).canonicalFilePath();
-            sorted.toSend.append(real.isEmpty() ? path : real);
+        const DriveTracks::Placed placed = drive.place(path);
+        switch (placed.place) {
+        case DriveTracks::Place::OffDrive:
+            sorted.toSend.append(placed.real.isEmpty() ? path : placed.real);
             sorted.entriesBefore.append(int(sorted.entries.size()));
             break;
-        }
         case DriveTracks::Place::NotTrack:
             sorted.notTracks.append(shown);
             break;
         case DriveTracks::Place::Track:
-            sorted.entries.append(entry);
+            sorted.entries.append(placed.entry);
             break;
         }
     }

@@ -26,8 +26,13 @@ public:
         NotTrack,
         Track
     };
-    // Sets *entry for a track.
-    Place place(const QString &path, QString *entry) const;
+    struct Placed
+    {
+        Place place = Place::OffDrive;
+        QString entry; // for a track
+        QString real;  // the file with links followed, when it is there
+    };
+    Placed place(const QString &path) const;
 
 private:
     NamePatterns m_tracks;

@@ -37,11 +37,8 @@ ImportReading readForImport(const QString &path, int codePage, const QString &dr
     // Tracks already on the PSP's own drive, as in a copy of one of its
     // playlists, need no send: their entry is where they are.
     const DriveTracks drive(driveRoot);
-    for (const QString &file : std::as_const(reading.playlist->files)) {
-        QString entry;
-        drive.place(file, &entry);
-        reading.onPsp.append(entry);
-    }
+    for (const QString &file : std::as_const(reading.playlist->files))
+        reading.onPsp.append(drive.place(file).entry);
     return reading;
 }
 
