@@ -124,7 +124,10 @@ void FrmMain::connectSubsystems()
     m_send = new MusicSend(*this, *c.lettre, flag, openPsp);
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
-    connect(m_send, &MusicSend::finished, this, &FrmMain::sendFinished);
+    connect(m_send, &MusicSend::finished, this, [this](const QList<SentTrack> &sent) {
+        if (const auto whenSent = std::exchange(m_whenSent, {}))
+            whenSent(sent);
+    });
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
     c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
     connect(c.tracks.music, &ListBox::dropped, this,
@@ -150,10 +153,19 @@ void FrmMain::connectSubsystems()
         *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,
         [this](const QStringList &toSend, const QStringList &leftOut,
                const PlaylistImport::Arrived &arrived) {
-            if (m_send->start(toSend, leftOut))
-                m_importArrived = arrived;
-            else
+            if (!m_send->start(toSend, leftOut)) {
                 arrived({});
+                return;
+            }
+            // One line per file asked for, as the import sends files alone.
+            m_whenSent = [arrived](const QList<SentTrack> &sent) {
+                QStringList entries;
+                for (const SentTrack &track : sent)
+                    entries.append(track.entry);
+                const bool none = std::all_of(entries.cbegin(), entries.cend(),
+                                              [](const QString &entry) { return entry.isEmpty(); });
+                arrived(none ? QStringList() : entries);
+            };
         },
         [files] { return files->hasUnsavedEntries(); });
     connect(import, &PlaylistImport::imported, marks, &MissingTrackMarks::recheck);
@@ -440,41 +452,29 @@ void FrmMain::sendDropped(const QList<QUrl> &urls)
 
 void FrmMain::startSend(int position, const QStringList &paths, const QList<int> &entriesBefore)
 {
-    if (!m_send->start(paths))
+    if (!m_send->start(paths) || position < 0)
         return;
-    m_sendPosition = position;
-    m_sendPaths = paths;
-    m_sendEntriesBefore = entriesBefore;
+    m_whenSent = [this, position, paths, entriesBefore](const QList<SentTrack> &tracks) {
+        insertSent(position, paths, entriesBefore, tracks);
+    };
 }
 
-void FrmMain::sendFinished(const QList<SentTrack> &tracks)
+void FrmMain::insertSent(int position, const QStringList &paths, const QList<int> &entriesBefore,
+                         const QList<SentTrack> &tracks)
 {
-    if (const PlaylistImport::Arrived arrived = std::exchange(m_importArrived, {})) {
-        // One line per file asked for, as the import sends files alone.
-        QStringList entries;
-        for (const SentTrack &track : tracks)
-            entries.append(track.entry);
-        const bool none = std::all_of(entries.cbegin(), entries.cend(),
-                                      [](const QString &entry) { return entry.isEmpty(); });
-        arrived(none ? QStringList() : entries);
-        return;
-    }
-    const int position = std::exchange(m_sendPosition, -1);
-    if (position < 0)
-        return;
     // The tracks come in the order of the paths, a folder's tracks being
     // the files below it; each path's go where it was dropped.
     int track = 0;
     int inserted = 0;
-    for (int i = 0; i < m_sendPaths.size(); ++i) {
-        const QString &path = m_sendPaths.at(i);
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
         QStringList entries;
         for (; track < tracks.size() && folderpath::isWithin(tracks.at(track).source, path);
              ++track) {
             if (!tracks.at(track).entry.isEmpty())
                 entries.append(tracks.at(track).entry);
         }
-        m_editing->insertEntries(position + m_sendEntriesBefore.at(i) + inserted, entries);
+        m_editing->insertEntries(position + entriesBefore.at(i) + inserted, entries);
         inserted += int(entries.size());
     }
 }

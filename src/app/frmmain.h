@@ -5,6 +5,7 @@
 #include "controls/mainwindowcontrols.h"
 #include "import/playlistimport.h"
 
+#include <functional>
 #include <QMainWindow>
 
 class ComputerCopy;
@@ -74,7 +75,9 @@ private:
     // playlist, or -1 for none, the tracks of paths[i] after the first
     // entriesBefore[i] entries there.
     void startSend(int position, const QStringList &paths, const QList<int> &entriesBefore);
-    void sendFinished(const QList<SentTrack> &tracks);
+    // Puts the entries of the tracks sent for paths where startSend says.
+    void insertSent(int position, const QStringList &paths, const QList<int> &entriesBefore,
+                    const QList<SentTrack> &tracks);
     void refreshTrackLists();
 
     PlatformServices m_services;
@@ -84,9 +87,6 @@ private:
     PspConnection *m_psp = nullptr;
     ComputerCopy *m_copy = nullptr;
     MusicSend *m_send = nullptr;
-    int m_sendPosition = -1;
-    QStringList m_sendPaths;
-    QList<int> m_sendEntriesBefore;
-    // Where the entries of a send for an imported playlist go.
-    PlaylistImport::Arrived m_importArrived;
+    // What becomes of the tracks of the send under way, if anything.
+    std::function<void(const QList<SentTrack> &)> m_whenSent;
 };
