@@ -464,6 +464,7 @@ void FrmMain::insertSent(int position, const QStringList &paths, const QList<int
 {
     // The tracks come in the order of the paths, a folder's tracks being
     // the files below it; each path's go where it was dropped.
+    QList<std::pair<int, QStringList>> groups;
     int track = 0;
     int inserted = 0;
     for (int i = 0; i < paths.size(); ++i) {
@@ -474,9 +475,10 @@ void FrmMain::insertSent(int position, const QStringList &paths, const QList<int
             if (!tracks.at(track).entry.isEmpty())
                 entries.append(tracks.at(track).entry);
         }
-        m_editing->insertEntries(position + entriesBefore.at(i) + inserted, entries);
+        groups.append({position + entriesBefore.at(i) + inserted, entries});
         inserted += int(entries.size());
     }
+    m_editing->insertEntries(groups);
 }
 
 void FrmMain::refreshTrackLists()

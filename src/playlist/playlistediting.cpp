@@ -63,16 +63,26 @@ void PlaylistEditing::appendEntry(const QString &entry)
 
 void PlaylistEditing::insertEntries(int position, const QStringList &entries)
 {
-    if (entries.isEmpty())
-        return;
+    insertEntries({{position, entries}});
+}
+
+void PlaylistEditing::insertEntries(const QList<std::pair<int, QStringList>> &groups)
+{
     ListBox &list = *m_panel.List1;
-    if (position >= list.count()) {
-        list.addItems(entries);
-    } else {
-        for (int i = 0; i < entries.size(); ++i)
-            list.insertItem(position + i, entries.at(i));
+    bool added = false;
+    for (const auto &[position, entries] : groups) {
+        if (entries.isEmpty())
+            continue;
+        added = true;
+        if (position >= list.count()) {
+            list.addItems(entries);
+        } else {
+            for (int i = 0; i < entries.size(); ++i)
+                list.insertItem(position + i, entries.at(i));
+        }
     }
-    UpdateHorizontalExtent(list);
+    if (added)
+        UpdateHorizontalExtent(list);
 }
 
 void PlaylistEditing::moveEntry(int from, int to)

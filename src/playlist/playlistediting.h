@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <utility>
 
 // Editing the current playlist: appending chosen files, remove, move up and
 // down (also with Delete, Alt+Up and Alt+Down in the list), start a new one,
@@ -21,6 +22,9 @@ public:
     // Inserts entries before a position (at the end from count() on), and
     // lets the list scroll sideways far enough to show them.
     void insertEntries(int position, const QStringList &entries);
+    // The same for several groups, each position counted with the groups
+    // before it in; the list is measured once.
+    void insertEntries(const QList<std::pair<int, QStringList>> &groups);
     // Moves an entry to another position, where it ends up selected.
     void moveEntry(int from, int to);
 
