@@ -8,6 +8,20 @@
 #include <QMimeData>
 #include <QWidget>
 
+namespace {
+
+// The first playlist file among dropped data; empty when there is none.
+QString droppedPlaylist(const QMimeData *data)
+{
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && isComputerPlaylist(url.toLocalFile()))
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+} // namespace
+
 PlaylistFileDrops::PlaylistFileDrops(QWidget &window, PlaylistImport &import)
     : QObject(&window), m_window(window), m_import(import)
 {
@@ -42,13 +56,4 @@ bool PlaylistFileDrops::eventFilter(QObject *watched, QEvent *event)
         QMetaObject::invokeMethod(
             &m_import, [this, path] { m_import.importFile(path); }, Qt::QueuedConnection);
     return true;
-}
-
-QString droppedPlaylist(const QMimeData *data)
-{
-    for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile() && isComputerPlaylist(url.toLocalFile()))
-            return url.toLocalFile();
-    }
-    return {};
 }

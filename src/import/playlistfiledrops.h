@@ -3,7 +3,6 @@
 #include <QObject>
 
 class PlaylistImport;
-class QMimeData;
 
 // A playlist file dropped anywhere on the window is imported, whatever the
 // control under it does with other files.
@@ -20,6 +19,3 @@ private:
     QWidget &m_window;
     PlaylistImport &m_import;
 };
-
-// The first playlist file among dropped data; empty when there is none.
-QString droppedPlaylist(const QMimeData *data);

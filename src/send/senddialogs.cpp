@@ -34,12 +34,13 @@ QLabel *wrappingLabel(QWidget *parent)
     return label;
 }
 
-} // namespace
-
+// A size as the interface language writes it ("1,5 Mo", "1.5 MB").
 QString sizeText(qint64 bytes, Language language)
 {
     return localeOf(language).formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
+
+} // namespace
 
 SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     : QDialog(parent), m_language(language)

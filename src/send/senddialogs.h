@@ -66,6 +66,3 @@ public:
 
     void accept() override;
 };
-
-// A size as the interface language writes it ("1,5 Mo", "1.5 MB").
-QString sizeText(qint64 bytes, Language language);
