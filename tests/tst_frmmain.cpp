@@ -14,7 +14,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -51,6 +53,8 @@ private Q_SLOTS:
     void waitingLayout();
     void controlsFitWithoutOverlapping();
     void tabVisitsEveryControlOnce();
+    void menusHaveUniqueAccessKeys_data();
+    void menusHaveUniqueAccessKeys();
     void secondaryWindowsSpeakEnglishOnEveryShowing();
     void frenchAboutDialog();
     void aboutIsASingleWindow();
@@ -160,6 +164,36 @@ void TestFrmMain::tabVisitsEveryControlOnce()
         QVERIFY2(visited.count(control) == 1, qPrintable(control->objectName()));
 }
 
+void TestFrmMain::menusHaveUniqueAccessKeys_data()
+{
+    QTest::addColumn<int>("langId");
+    QTest::newRow("French") << 0x040C;
+    QTest::newRow("English") << 0x0409;
+}
+
+void TestFrmMain::menusHaveUniqueAccessKeys()
+{
+    QFETCH(int, langId);
+    TestMainWindow window{quint16(langId)};
+    FileBrowse &browser = window->forms().filebrowse();
+    browser.show();
+    const MainWindowControls &c = window->controls();
+    const QList<QList<QAction *>> menus{window->menuBar()->actions(), c.menus.file->actions(),
+                                        c.saved.File2->actions(), browser.menuBar()->actions()};
+    for (const QList<QAction *> &menu : menus) {
+        QSet<int> keys;
+        for (const QAction *action : menu) {
+            if (action->isSeparator() || action->text() == u"|"_s)
+                continue;
+            const QKeySequence key = QKeySequence::mnemonic(action->text());
+            QVERIFY2(!key.isEmpty(), qPrintable(action->text()));
+            QVERIFY2(!keys.contains(key[0].toCombined()), qPrintable(action->text()));
+            keys.insert(key[0].toCombined());
+        }
+    }
+    QCOMPARE(c.menus.send->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+}
+
 void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
 {
     TestMainWindow window(0x0409);
@@ -174,8 +208,8 @@ void TestFrmMain::secondaryWindowsSpeakEnglishOnEveryShowing()
         FileBrowse &browser = window->forms().filebrowse();
         browser.show();
         QCOMPARE(browser.windowTitle(), u"Advanced file browser"_s);
-        QCOMPARE(browser.addall->text(), u"Add all tracks to playlist"_s);
-        QCOMPARE(browser.end->text(), u"Done!"_s);
+        QCOMPARE(browser.addall->text(), u"&Add all tracks to playlist"_s);
+        QCOMPARE(browser.end->text(), u"&Done!"_s);
 
         TypingError &error = window->forms().typingerror();
         error.show();

@@ -275,6 +275,7 @@ void FrmMain::buildMenus()
     m.mnnew = m.file->addAction(texts::menuNew.builtIn());
     m.mnnew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m.send = m.file->addAction(texts::menuSend.builtIn());
+    m.send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     m.bar = m.file->addSeparator();
     m.save = m.file->addAction(texts::menuSave.builtIn());
     m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -293,7 +294,7 @@ void FrmMain::buildMenus()
 
     connect(m.explore, &QAction::triggered, this, &FrmMain::explore_Click);
     connect(m.about, &QAction::triggered, this, &FrmMain::about_Click);
-    // The English captions have no access keys.
+    // F10 too, as desktops expect, besides the access keys.
     reachMenuBarByKeyboard(*this);
 }
 

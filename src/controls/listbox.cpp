@@ -292,7 +292,12 @@ void ListBox::paintEvent(QPaintEvent *event)
     const int first = verticalScrollBar()->value() + event->rect().top() / height;
     const int last =
         std::min(count() - 1, verticalScrollBar()->value() + event->rect().bottom() / height);
-    const int ascent = lineMetrics().ascent();
+    const QFontMetrics metrics = lineMetrics();
+    const QFontMetrics missingMetrics(missingFont, viewport());
+    const int ascent = metrics.ascent();
+    // A long line loses its middle rather than its end, which names the
+    // track; scrolling sideways brings the rest back.
+    const int room = width - textX - 2;
     // A list without the focus shows its selection in the inactive colours,
     // so that the focused one stands out.
     QPalette colours = palette();
@@ -315,7 +320,9 @@ void ListBox::paintEvent(QPaintEvent *event)
         painter.setPen(selected ? colours.color(QPalette::HighlightedText)
                        : greyed ? missing
                                 : colours.color(QPalette::Text));
-        painter.drawText(QPoint(textX, line.top() + ascent), withVisibleMarks(text));
+        painter.drawText(QPoint(textX, line.top() + ascent),
+                         (greyed ? missingMetrics : metrics)
+                             .elidedText(withVisibleMarks(text), Qt::ElideMiddle, room));
     }
 
     // The focus mark is on the selected line or, with none selected, on the

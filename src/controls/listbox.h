@@ -12,9 +12,10 @@ class QMimeData;
 // An unsorted, single-selection list of text lines, numbered from 0.
 // It scrolls sideways only over the extent it is given (setHorizontalExtent),
 // never over a width it works out by itself, so callers decide when the
-// sideways range is recomputed. It paints only the visible lines, so lists of
-// tens of thousands of lines stay fast. Screen readers see it as a list of
-// its lines (listboxaccessible.h).
+// sideways range is recomputed. A line wider than the room left for it is
+// drawn without its middle, its whole text in its tool tip. It paints only the visible lines, so
+// lists of tens of thousands of lines stay fast. Screen readers see it as a list of its lines
+// (listboxaccessible.h).
 class ListBox : public QAbstractScrollArea
 {
     Q_OBJECT

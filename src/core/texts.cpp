@@ -54,11 +54,11 @@ const Phrase moveUp{u"Remonter", u"Up"};
 const Phrase moveDown{u"Descendre", u"Down"};
 const Phrase playlistsHeading{u"Vos playlists:", u"Your playlists:"};
 const Phrase deletePlaylist{u"Supprimer la playlist", u"Delete this playlist"};
-const Phrase menuFile{u"&Fichier", u"File"};
-const Phrase menuNew{u"&Nouvelle playlist", u"New playlist"};
-const Phrase menuSave{u"&Sauvegarder la playlist", u"Save playlist"};
-const Phrase menuExplore{u"&Explorer la PSP", u"Browse PSP"};
-const Phrase menuAbout{u"&A propos de...", u"About..."};
+const Phrase menuFile{u"&Fichier", u"&File"};
+const Phrase menuNew{u"&Nouvelle playlist", u"&New playlist"};
+const Phrase menuSave{u"&Sauvegarder la playlist", u"&Save playlist"};
+const Phrase menuExplore{u"&Explorer la PSP", u"&Browse PSP"};
+const Phrase menuAbout{u"&A propos de...", u"&About..."};
 const Phrase playlistNameBox{u"Nom de la playlist", u"Playlist name"};
 const Phrase folderListName{u"Dossiers de la PSP", u"Folders on your PSP"};
 
@@ -67,8 +67,8 @@ const Phrase aboutDescription{u"Créez et éditez des playlists pour votre PSP!"
                               u"Create and edit playlists for your PSP!"};
 
 const Phrase browserTitle{u"Navigateur de médias (Avancé)", u"Advanced file browser"};
-const Phrase browserAddAll{u"&Ajouter tous les médias du dossier", u"Add all tracks to playlist"};
-const Phrase browserDone{u"&Terminé!", u"Done!"};
+const Phrase browserAddAll{u"&Ajouter tous les médias du dossier", u"&Add all tracks to playlist"};
+const Phrase browserDone{u"&Terminé!", u"&Done!"};
 const Phrase browserTrackList{u"Médias du dossier", u"Audio files in this folder"};
 
 const Phrase nameErrorTitle{u"Erreur", u"Syntax error"};
@@ -191,8 +191,8 @@ const Phrase importWhyNotFound{u"introuvable sur l'ordinateur", u"not found on t
 const Phrase importWhyStream{u"un flux ou une adresse, pas un fichier",
                              u"a stream or an address, not a file"};
 
-const Phrase copyToComputer{u"Enregistrer une copie sur l'ordinateur...",
-                            u"Save a copy on the computer..."};
+const Phrase copyToComputer{u"&Enregistrer une copie sur l'ordinateur...",
+                            u"Save a &copy on the computer..."};
 const Phrase copyFileType{u"Playlists M3U (*.m3u8)", u"M3U playlists (*.m3u8)"};
 const Phrase copyInMusicFolder{
     u"Une playlist placée dans le dossier MUSIC de la PSP lui cacherait des morceaux. "
@@ -200,7 +200,7 @@ const Phrase copyInMusicFolder{
     u"A playlist in the PSP's MUSIC folder would hide tracks from it. Choose another folder."};
 const Phrase copyFailed{u"La copie n'a pas pu être enregistrée dans « %1 » : %2.",
                         u"The copy could not be saved as \"%1\": %2."};
-const Phrase menuSend{u"Envoyer de la musique sur la PSP...", u"Send music to the PSP..."};
+const Phrase menuSend{u"&Envoyer de la musique sur la PSP...", u"Send &music to the PSP..."};
 const Phrase sendTitle{u"Envoyer de la musique sur la PSP", u"Send music to the PSP"};
 const Phrase sendLooking{u"Examen des morceaux…", u"Looking at the tracks…"};
 const Phrase sendTracks{u"Morceaux : %1", u"Tracks: %1"};
