@@ -9,9 +9,11 @@
 
 #include <QDirIterator>
 #include <QImage>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void initTestCase();
     void convertedCopiedAndInserted();
     void tracksAlreadyThereAreNotSentAgain();
+    void fileDialogGoesIntoTypedFoldersAndRemembers();
 
 private:
     // Presses Start once the plan is known; the send's lines when it is over.
@@ -55,6 +58,27 @@ void TestMusicSend::initTestCase()
     QImage cover(800, 600, QImage::Format_RGB32);
     cover.fill(Qt::darkCyan);
     QVERIFY(cover.save(m_sources.filePath(u"Album/cover.jpg"_s)));
+}
+
+void TestMusicSend::fileDialogGoesIntoTypedFoldersAndRemembers()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString album = QDir(m_sources.filePath(u"Album"_s)).canonicalPath();
+    {
+        SendFileDialog dialog(nullptr, Language::English);
+        QVERIFY(dialog.nameFilters().first().contains(u"*.flac"_s));
+        QVERIFY(dialog.nameFilters().first().contains(u"*.xspf"_s));
+        dialog.show();
+        auto *name = dialog.findChild<QLineEdit *>(u"fileNameEdit"_s);
+        name->setText(album);
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(dialog.directory().canonicalPath(), album);
+        QVERIFY(dialog.isVisible());
+        dialog.selectFile(u"a.flac"_s);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(SendFileDialog(nullptr, Language::French).directory().canonicalPath(), album);
 }
 
 QList<SentTrack> TestMusicSend::startAndWait()

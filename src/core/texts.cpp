@@ -202,6 +202,10 @@ const Phrase copyFailed{u"La copie n'a pas pu être enregistrée dans « %1 » :
                         u"The copy could not be saved as \"%1\": %2."};
 const Phrase menuSend{u"&Envoyer de la musique sur la PSP...", u"Send &music to the PSP..."};
 const Phrase sendTitle{u"Envoyer de la musique sur la PSP", u"Send music to the PSP"};
+const Phrase sendFilterAll{u"Musique et playlists", u"Music and playlists"};
+const Phrase sendFilterAudio{u"Fichiers audio", u"Audio files"};
+const Phrase sendFilterPlaylists{u"Playlists", u"Playlists"};
+const Phrase sendFilterAnything{u"Tous les fichiers", u"All files"};
 const Phrase sendLooking{u"Examen des morceaux…", u"Looking at the tracks…"};
 const Phrase sendTracks{u"Morceaux : %1", u"Tracks: %1"};
 const Phrase sendCopied{u"Copiés tels quels : %1", u"Copied as they are: %1"};

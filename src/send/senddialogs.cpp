@@ -1,5 +1,6 @@
 #include "send/senddialogs.h"
 
+#include "core/usersettings.h"
 #include "media/sendplan.h"
 
 #include <QButtonGroup>
@@ -7,15 +8,20 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTime>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
+const QString lastFolderKey = u"send/lastFolder"_s;
 constexpr int barSteps = 1000;
 constexpr int shownFolders = 5;
 
@@ -163,14 +169,40 @@ SendFileDialog::SendFileDialog(QWidget *parent, Language language)
     setOption(QFileDialog::DontUseNativeDialog);
     setFileMode(QFileDialog::ExistingFiles);
     setAcceptMode(QFileDialog::AcceptOpen);
+    const QString audio = u"*.mp3 *.m4a *.m4b *.aac *.mp4 *.flac *.ogg *.oga *.opus *.wav *.aif "
+                          u"*.aiff *.wma *.ape *.wv *.mpc *.mka *.ac3"_s;
+    const QString playlists = u"*.m3u *.m3u8 *.pls *.xspf"_s;
+    const auto filter = [language](const Phrase &name, const QString &patterns) {
+        return u"%1 (%2)"_s.arg(name.in(language), patterns);
+    };
+    setNameFilters({filter(texts::sendFilterAll, audio + u' ' + playlists),
+                    filter(texts::sendFilterAudio, audio),
+                    filter(texts::sendFilterPlaylists, playlists),
+                    filter(texts::sendFilterAnything, u"*"_s)});
+    const QString last = usersettings::open()->value(lastFolderKey).toString();
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    setDirectory(!last.isEmpty() && QFileInfo(last).isDir() ? last
+                 : QFileInfo(music).isDir()                 ? music
+                                                            : QDir::homePath());
 }
 
 void SendFileDialog::accept()
 {
     const QStringList chosen = selectedFiles();
+    // A folder's path typed in the name box is gone into, as file dialogs
+    // do; a folder picked in the list is sent.
+    auto *name = findChild<QLineEdit *>(u"fileNameEdit"_s);
+    const QString typed = name ? name->text().trimmed() : QString();
+    if (chosen.size() == 1 && (typed.contains(u'/') || typed.startsWith(u'~')) &&
+        QFileInfo(chosen.first()).isDir()) {
+        setDirectory(chosen.first());
+        name->clear();
+        return;
+    }
     if (!chosen.isEmpty() && std::all_of(chosen.cbegin(), chosen.cend(), [](const QString &path) {
             return QFileInfo::exists(path);
         })) {
+        usersettings::open()->setValue(lastFolderKey, directory().absolutePath());
         QDialog::accept();
         return;
     }
