@@ -113,8 +113,14 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes)
     if (!fits)
         lines.append(texts::sendMissingSpace.in(l).arg(sizeText(plan.bytes - freeBytes, l)));
     m_summary->setText(lines.join(u'\n'));
+    // Screen readers read a dialog's description as it opens.
+    setAccessibleDescription(m_summary->text());
     // With nothing to write, Start still gives the tracks already there.
     m_start->setEnabled(fits && plan.refused < plan.tracks.size());
+    // Start takes the focus from the format it had while the plan was made;
+    // later plans follow a format the user chose, which keeps it.
+    if (!std::exchange(m_planned, true) && m_start->isEnabled())
+        m_start->setFocus();
 }
 
 TargetFormat SendPlanDialog::format() const

@@ -34,6 +34,7 @@ private:
     QRadioButton *m_mp3 = nullptr;
     QRadioButton *m_aac = nullptr;
     QPushButton *m_start = nullptr;
+    bool m_planned = false;
 };
 
 // A send under way: the overall bar, the track being written, tracks done of
