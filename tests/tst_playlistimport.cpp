@@ -115,8 +115,8 @@ void TestPlaylistImport::tracksSentInOrder()
     QVERIFY(entries.at(1).startsWith(u"\\MUSIC\\Album\\b"_s));
     const QString report = messagebox::takeShown().last().text;
     const Language en = Language::English;
-    QVERIFY(report.contains(u"missing.mp3 : "_s + texts::importWhyNotFound.in(en)));
-    QVERIFY(report.contains(u"http://radio.example/ : "_s + texts::importWhyStream.in(en)));
+    QVERIFY(report.contains(u"missing.mp3: "_s + texts::importWhyNotFound.in(en)));
+    QVERIFY(report.contains(u"http://radio.example/: "_s + texts::importWhyStream.in(en)));
 }
 
 QTEST_MAIN(TestPlaylistImport)

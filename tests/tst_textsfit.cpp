@@ -1,6 +1,7 @@
 #include "about/frmabout.h"
 #include "browser/filebrowse.h"
 #include "controls/button.h"
+#include "controls/messagebox.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
@@ -8,8 +9,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QStyleOptionTitleBar>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -114,6 +118,7 @@ class TestTextsFit : public QObject
 private Q_SLOTS:
     void everyTextFits_data();
     void everyTextFits();
+    void aLongReportFitsTheScreen();
 };
 
 void TestTextsFit::everyTextFits_data()
@@ -152,6 +157,26 @@ void TestTextsFit::everyTextFits()
     overflows.append(captionOverflow(shown));
     overflows.removeAll(QString());
     QVERIFY2(overflows.isEmpty(), qPrintable(overflows.join(u"\n"_s)));
+}
+
+void TestTextsFit::aLongReportFitsTheScreen()
+{
+    QStringList lines;
+    for (int i = 0; i < 100; ++i)
+        lines.append(
+            u"/home/user/Music/A rather long artist name/An album/%1 damaged.flac"_s.arg(i));
+    QRect shown;
+    QString copied;
+    QTimer::singleShot(0, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        shown = box->frameGeometry();
+        copied = box->findChild<QPlainTextEdit *>()->toPlainText();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    messagebox::report(nullptr, u"Not sent: 100."_s, lines, QMessageBox::Warning);
+    // Every line is there to scroll to, as it was written, and OK is on the screen.
+    QCOMPARE(copied, lines.join(u'\n'));
+    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(shown));
 }
 
 QTEST_MAIN(TestTextsFit)

@@ -3,7 +3,17 @@
 #include "core/texts.h"
 #include "core/version.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QQueue>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
 
 namespace messagebox {
 
@@ -38,6 +48,55 @@ QString listed(const QStringList &lines, int shown)
     if (lines.size() > shown)
         kept.append(QStringLiteral("…"));
     return kept.join(u'\n');
+}
+
+void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon)
+{
+    if (recorder().active || lines.isEmpty()) {
+        show(parent, lines.isEmpty() ? text : text + u'\n' + lines.join(u'\n'), QString(),
+             QMessageBox::Ok, icon);
+        return;
+    }
+    QDialog dialog(parent);
+    dialog.setWindowTitle(version::applicationTitle());
+    auto *picture = new QLabel(&dialog);
+    const QStyle::StandardPixmap kind = icon == QMessageBox::Warning
+                                            ? QStyle::SP_MessageBoxWarning
+                                            : QStyle::SP_MessageBoxInformation;
+    const int side = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
+    picture->setPixmap(dialog.style()->standardIcon(kind, nullptr, &dialog).pixmap(side));
+    picture->setAlignment(Qt::AlignTop);
+    auto *summary = new QLabel(text, &dialog);
+    summary->setTextFormat(Qt::PlainText);
+    summary->setWordWrap(true);
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Paths wrap anywhere on screen, and are copied without any mark of it.
+    auto *list = new QPlainTextEdit(&dialog);
+    list->setReadOnly(true);
+    list->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    list->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    list->setPlainText(lines.join(u'\n'));
+    list->setAccessibleName(text);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    auto *top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addWidget(summary, 1);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addLayout(top);
+    layout->addWidget(list, 1);
+    layout->addWidget(buttons);
+
+    // As tall as the lines need, up to what the screen holds.
+    const QFontMetrics metrics(list->font());
+    const QRect screen =
+        (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const int width = std::min(screen.width() * 9 / 10, metrics.averageCharWidth() * 80);
+    const int listHeight = metrics.lineSpacing() * int(lines.size() + 1);
+    const int rest = dialog.sizeHint().height() - list->sizeHint().height();
+    dialog.resize(width, std::min(screen.height() * 9 / 10, rest + listHeight));
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    dialog.exec();
 }
 
 void warn(QWidget *parent, const QString &text)

@@ -18,6 +18,10 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
 // A warning: the text with an OK button.
 void warn(QWidget *parent, const QString &text);
 
+// The text, then every one of the lines in a box that scrolls, where they can
+// be selected and copied as they are; the whole never taller than the screen.
+void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon);
+
 // Lines to list in a box: enough of them to be recognised (shown at most),
 // without a box taller than the screen.
 QString listed(const QStringList &lines, int shown = 10);

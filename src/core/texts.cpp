@@ -187,6 +187,8 @@ const Phrase importNothingFound{
     u"No track of \"%1\" could be added: the current playlist was left as it was."};
 const Phrase importLeftOut{u"Ces entrées de la playlist n'ont pas été ajoutées :",
                            u"These entries of the playlist were not added:"};
+// French puts a space before a colon; English does not.
+const Phrase reasonLine{u"%1 : %2", u"%1: %2"};
 const Phrase importWhyNotFound{u"introuvable sur l'ordinateur", u"not found on the computer"};
 const Phrase importWhyStream{u"un flux ou une adresse, pas un fichier",
                              u"a stream or an address, not a file"};
@@ -230,8 +232,12 @@ const Phrase sendDoneOfTotal{u"Morceaux envoyés : %1 sur %2", u"Tracks done: %1
 const Phrase sendTimeLeft{u"Temps restant : %1", u"Time left: %1"};
 const Phrase sendTimeLeftUnknown{u"Temps restant : calcul en cours", u"Time left: working it out"};
 const Phrase sendReport{u"Morceaux envoyés sur la PSP : %1.", u"Tracks sent to the PSP: %1."};
-const Phrase sendReportNotSent{u"Ces morceaux n'ont pas été envoyés :",
-                               u"These tracks were not sent:"};
+const Phrase sendReportAlreadyThere{u"Déjà sur la PSP, gardés tels quels : %1.",
+                                    u"Already on the PSP, kept as they are: %1."};
+const Phrase sendReportNotSent{u"Pas envoyés : %1.", u"Not sent: %1."};
+const Phrase sendReportGroup{u"%1 (%2) :", u"%1 (%2):"};
+const Phrase sendWhyNotInPlaylist{u"entrées de la playlist laissées de côté",
+                                  u"entries of the playlist left out"};
 const Phrase sendNoPsp{u"La PSP n'est plus accessible : rien n'a été envoyé.",
                        u"The PSP cannot be reached: nothing was sent."};
 const Phrase sendMediumFull{

@@ -89,6 +89,9 @@ extern const Phrase sendTimeLeft;
 extern const Phrase sendTimeLeftUnknown;
 extern const Phrase sendReport;
 extern const Phrase sendReportNotSent;
+extern const Phrase sendReportAlreadyThere;
+extern const Phrase sendReportGroup;
+extern const Phrase sendWhyNotInPlaylist;
 extern const Phrase sendNoPsp;
 extern const Phrase sendMediumFull;
 extern const Phrase sendNothing;
@@ -154,6 +157,7 @@ extern const Phrase importUnreadable; // %2 is what the system said
 extern const Phrase importNothingFound;
 // Entries of an imported playlist left out, and why.
 extern const Phrase importLeftOut;
+extern const Phrase reasonLine; // "what: why"
 extern const Phrase importWhyNotFound;
 extern const Phrase importWhyStream;
 

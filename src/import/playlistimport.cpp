@@ -148,18 +148,20 @@ void PlaylistImport::report(const ImportReading &reading, bool nothingAdded)
         paragraphs.append(texts::importNothingFound.in(language()).arg(playlist.name));
     const QStringList lines = leftOut(playlist);
     if (!lines.isEmpty())
-        paragraphs.append(texts::importLeftOut.in(language()) + u'\n' + messagebox::listed(lines));
+        paragraphs.append(texts::importLeftOut.in(language()));
     if (!paragraphs.isEmpty())
-        messagebox::warn(&m_window, paragraphs.join(u"\n\n"));
+        messagebox::report(&m_window, paragraphs.join(u"\n\n"), lines, QMessageBox::Warning);
 }
 
 QStringList PlaylistImport::leftOut(const ComputerPlaylist &playlist) const
 {
     QStringList lines;
     for (const QString &track : playlist.notFound)
-        lines.append(track + u" : "_s + texts::importWhyNotFound.in(language()));
+        lines.append(
+            texts::reasonLine.in(language()).arg(track, texts::importWhyNotFound.in(language())));
     for (const QString &stream : playlist.streams)
-        lines.append(stream + u" : "_s + texts::importWhyStream.in(language()));
+        lines.append(
+            texts::reasonLine.in(language()).arg(stream, texts::importWhyStream.in(language())));
     return lines;
 }
 

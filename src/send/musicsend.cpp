@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Files that sit beside music in album folders and are no music: passed
@@ -349,8 +351,17 @@ void MusicSend::finish(bool report)
         m_progressDialog->close();
 
     QList<SentTrack> tracks;
-    QStringList notSent;
+    // The details, by reason, in the order reasons first come up.
+    QList<std::pair<QString, QStringList>> groups;
+    const auto note = [&groups](const QString &reason, const QString &what) {
+        auto group = std::find_if(groups.begin(), groups.end(),
+                                  [&](const auto &known) { return known.first == reason; });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), {reason, {}});
+        group->second.append(what);
+    };
     int sent = 0;
+    int alreadyThere = 0;
     const Language l = language();
     for (int i = 0; i < m_sources.size(); ++i) {
         SentTrack line{m_sources.at(i).path, {}, {}};
@@ -363,28 +374,45 @@ void MusicSend::finish(bool report)
         else
             line.failure = failureOf(i);
         sent += written;
+        alreadyThere += there;
         const QString shown = QDir::toNativeSeparators(line.source);
         if (there)
-            notSent.append(shown + QStringLiteral(" : ") + texts::sendWhyAlreadyThere.in(l));
+            note(texts::sendWhyAlreadyThere.in(l), shown);
         else if (!written)
-            notSent.append(shown + QStringLiteral(" : ") + line.failure);
+            note(line.failure, shown);
         tracks.append(line);
     }
-    notSent += m_alsoNotSent;
+    const int notSent = int(m_sources.size()) - sent - alreadyThere + int(m_alsoNotSent.size());
+    if (!m_alsoNotSent.isEmpty())
+        groups.append({texts::sendWhyNotInPlaylist.in(l), m_alsoNotSent});
     if (sent > 0 || (wasSending && !m_plan.newFolders.isEmpty()))
         Q_EMIT pspChanged();
     Q_EMIT finished(tracks);
     if (!report)
         return;
-    QStringList paragraphs;
+    QStringList summary;
     const bool full = m_outcomes.contains(TrackOutcome::MediumFull);
     if (full)
-        paragraphs.append(texts::sendMediumFull.in(l));
-    paragraphs.append(tracks.isEmpty() ? texts::sendNothing.in(l)
-                                       : texts::sendReport.in(l).arg(sent));
-    if (!notSent.isEmpty()) {
-        paragraphs.append(texts::sendReportNotSent.in(l) + u'\n' + messagebox::listed(notSent, 15));
+        summary.append(texts::sendMediumFull.in(l) + u'\n');
+    if (tracks.isEmpty() && m_alsoNotSent.isEmpty()) {
+        summary.append(texts::sendNothing.in(l));
+    } else {
+        summary.append(texts::sendReport.in(l).arg(sent));
+        if (alreadyThere > 0)
+            summary.append(texts::sendReportAlreadyThere.in(l).arg(alreadyThere));
+        if (notSent > 0)
+            summary.append(texts::sendReportNotSent.in(l).arg(notSent));
     }
-    messagebox::show(&m_window, paragraphs.join(QStringLiteral("\n\n")), QString(), QMessageBox::Ok,
-                     notSent.isEmpty() && !full ? QMessageBox::Information : QMessageBox::Warning);
+    QStringList details;
+    for (const auto &[reason, what] : std::as_const(groups)) {
+        if (!details.isEmpty())
+            details.append(QString());
+        details.append(texts::sendReportGroup.in(l)
+                           .arg(reason.left(1).toUpper() + reason.mid(1))
+                           .arg(what.size()));
+        for (const QString &one : what)
+            details.append(u"  "_s + one);
+    }
+    messagebox::report(&m_window, summary.join(u'\n'), details,
+                       notSent == 0 && !full ? QMessageBox::Information : QMessageBox::Warning);
 }
