@@ -140,8 +140,9 @@ void TestMusicSend::convertedCopiedAndInserted()
 
 void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
 {
-    // Again, in a folder with a new track.
+    // Again, in a folder with a new track and a link to it.
     QVERIFY(writeTone(m_sources.filePath(u"Album/c.flac"_s), "flac", 1, 44100, 1));
+    QVERIFY(QFile::link(u"c.flac"_s, m_sources.filePath(u"Album/d.flac"_s)));
     QVERIFY((*m_window)->send().start({m_sources.filePath(u"Album"_s)}));
     const QList<SentTrack> sent = startAndWait();
     QCOMPARE(sent.size(), 3);
@@ -154,6 +155,7 @@ void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
     const QString report = messagebox::takeShown().at(0).text;
     QVERIFY(report.startsWith(u"Tracks sent to the PSP: 1."_s));
     QCOMPARE(report.count(u"already on the PSP"_s), 2);
+    QVERIFY(report.contains(u"d.flac : a link: not followed"_s));
 }
 
 QTEST_MAIN(TestMusicSend)
