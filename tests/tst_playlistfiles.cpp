@@ -509,6 +509,15 @@ void TestPlaylistFiles::utf16RoundTrips_data()
     QTest::newRow("beyond the code page") << QByteArray::fromHex("FFFE5C00E5652C670D000A000D000A00")
                                           << QStringList{u"\\日本"_s, QString()};
     QTest::newRow("empty") << QByteArray::fromHex("FFFE") << QStringList();
+    QTest::newRow("empty, big-endian") << QByteArray::fromHex("FEFF") << QStringList();
+    QTest::newRow("mark and one byte") << QByteArray::fromHex("FFFE41") << QStringList();
+    QTest::newRow("mark and one byte, big-endian")
+        << QByteArray::fromHex("FEFF41") << QStringList();
+    QTest::newRow("odd tail") << QByteArray::fromHex("FFFE61000D000A0062") << QStringList{u"a"_s};
+    QTest::newRow("odd tail, big-endian")
+        << QByteArray::fromHex("FEFF0061000D000A62") << QStringList{u"a"_s};
+    QTest::newRow("odd tail after a line end")
+        << QByteArray::fromHex("FFFE0D000A000A") << QStringList{QString()};
 }
 
 // Opened and saved unedited, the file keeps every byte.

@@ -39,7 +39,11 @@ void TestSendNames::place_data()
         << u"A_C_D - Live_ _1_ _2__/01 a_b_c_d.mp3"_s;
     QTest::newRow("dots and spaces at the ends")
         << none << none << u" ..Hits. "_s << 2 << u"Song... "_s << u"d/f.flac"_s
-        << u"..Hits/02 Song.mp3"_s;
+        << u"Hits/02 Song.mp3"_s;
+    QTest::newRow("no hidden names") << none << none << u". .Hits"_s << 0 << u"  .hidden"_s
+                                     << u"d/f.flac"_s << u"Hits/hidden.mp3"_s;
+    QTest::newRow("no hidden source folder name")
+        << none << none << none << 0 << none << u".d/f.flac"_s << u"d/f.mp3"_s;
     QTest::newRow("dot-dot cannot climb")
         << none << none << u".."_s << 0 << u".."_s << u"../f.flac"_s << u"Music/f.mp3"_s;
     QTest::newRow("nothing left at all")

@@ -52,12 +52,18 @@ QString listed(const QStringList &lines, int shown)
 
 void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon)
 {
-    if (recorder().active || lines.isEmpty()) {
+    if (recorder().active || lines.isEmpty())
         show(parent, lines.isEmpty() ? text : text + u'\n' + lines.join(u'\n'), QString(),
              QMessageBox::Ok, icon);
-        return;
-    }
-    QDialog dialog(parent);
+    else
+        reportDialog(parent, text, lines, icon)->exec();
+}
+
+std::unique_ptr<QDialog> reportDialog(QWidget *parent, const QString &text,
+                                      const QStringList &lines, QMessageBox::Icon icon)
+{
+    auto owned = std::make_unique<QDialog>(parent);
+    QDialog &dialog = *owned;
     dialog.setWindowTitle(version::applicationTitle());
     auto *picture = new QLabel(&dialog);
     const QStyle::StandardPixmap kind = icon == QMessageBox::Warning
@@ -96,7 +102,7 @@ void report(QWidget *parent, const QString &text, const QStringList &lines, QMes
     const int rest = dialog.sizeHint().height() - list->sizeHint().height();
     dialog.resize(width, std::min(screen.height() * 9 / 10, rest + listHeight));
     buttons->button(QDialogButtonBox::Ok)->setFocus();
-    dialog.exec();
+    return owned;
 }
 
 void warn(QWidget *parent, const QString &text)

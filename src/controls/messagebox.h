@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <QDialog>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
@@ -21,6 +23,9 @@ void warn(QWidget *parent, const QString &text);
 // The text, then every one of the lines in a box that scrolls, where they can
 // be selected and copied as they are; the whole never taller than the screen.
 void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon);
+// The dialog that report() shows when there are lines, ready to be shown.
+std::unique_ptr<QDialog> reportDialog(QWidget *parent, const QString &text,
+                                      const QStringList &lines, QMessageBox::Icon icon);
 
 // Lines to list in a box: enough of them to be recognised (shown at most),
 // without a box taller than the screen.

@@ -56,11 +56,20 @@ QStringConverter::Encoding utf16Of(PlaylistEncoding encoding)
                                                         : QStringConverter::Utf16LE;
 }
 
+// The last byte of a UTF-16 file of odd length. The decoder would keep it
+// waiting for its other half and never say so; set aside, it is written back.
+QByteArrayView oddTailOf(QByteArrayView bytes, PlaylistEncoding encoding)
+{
+    return encoding != PlaylistEncoding::Ansi && bytes.size() % 2 ? bytes.last(1)
+                                                                  : QByteArrayView();
+}
+
 QString decodeText(QByteArrayView bytes, int codePage, PlaylistEncoding encoding)
 {
     // The decoder drops the byte-order mark.
     if (encoding != PlaylistEncoding::Ansi)
-        return QStringDecoder(utf16Of(encoding)).decode(bytes);
+        return QStringDecoder(utf16Of(encoding))
+            .decode(bytes.chopped(oddTailOf(bytes, encoding).size()));
     return AnsiCodec(codePage).decode(bytes);
 }
 
@@ -85,11 +94,14 @@ Result<> readAllBytes(QIODevice &device, QByteArray &bytes)
 
 } // namespace
 
-QByteArray encodePlaylist(const QStringList &entries, int codePage, PlaylistEncoding encoding)
+QByteArray encodePlaylist(const QStringList &entries, int codePage, PlaylistEncoding encoding,
+                          QByteArrayView oddTail)
 {
-    if (encoding != PlaylistEncoding::Ansi)
-        return QStringEncoder(utf16Of(encoding), QStringConverter::Flag::WriteBom)
-            .encode(joinLines(entries));
+    if (encoding != PlaylistEncoding::Ansi) {
+        QByteArray bytes = QStringEncoder(utf16Of(encoding), QStringConverter::Flag::WriteBom)
+                               .encode(joinLines(entries));
+        return bytes.append(oddTail);
+    }
     return AnsiCodec(codePage).encode(joinLines(entries));
 }
 
@@ -140,16 +152,16 @@ LoadedPlaylist readPlaylist(QIODevice &device, int codePage)
         // After a failed read the last line may be cut short, even inside a
         // character; only the lines known to be whole are kept.
         text.truncate(qMax(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n')) + 1);
-        return {splitLines(text), encoding, read.error()};
+        return {splitLines(text), encoding, read.error(), {}};
     }
-    return {splitLines(text), encoding, bytes};
+    return {splitLines(text), encoding, bytes, oddTailOf(bytes, encoding).toByteArray()};
 }
 
 LoadedPlaylist loadPlaylist(const VolumeRoot &folder, const QString &path, int codePage)
 {
     const Result<std::unique_ptr<QFile>> opened = folder.openFile(path, maxPlaylistFileSize);
     if (!opened)
-        return {{}, PlaylistEncoding::Ansi, opened.error()};
+        return {{}, PlaylistEncoding::Ansi, opened.error(), {}};
     return readPlaylist(**opened, codePage);
 }
 

@@ -15,7 +15,8 @@ class QIODevice;
 // line end. Empty lines and lines starting with "#" are entries like any
 // other, so every file reads and writes back unchanged. A file that another
 // program wrote in UTF-16 starts with its byte-order mark; it is read as
-// UTF-16 and written back the same way, mark included.
+// UTF-16 and written back the same way, mark included; so is a last byte
+// that such a file of odd length ends with, half of no character.
 
 enum class PlaylistEncoding
 {
@@ -31,6 +32,8 @@ struct LoadedPlaylist
     PlaylistEncoding encoding = PlaylistEncoding::Ansi;
     // The whole file, or why it was not read whole.
     Result<QByteArray> bytes;
+    // The odd last byte of a UTF-16 file read whole, if it has one.
+    QByteArray oddTail;
 };
 
 namespace playlistfile {
@@ -39,10 +42,11 @@ namespace playlistfile {
 inline constexpr qint64 maxPlaylistFileSize = qint64(64) << 20;
 
 // The bytes of a playlist: each entry followed by CR LF, nothing at all for
-// an empty playlist but the mark of a UTF-16 one. A character the code page
-// lacks becomes "?".
+// an empty playlist but the mark of a UTF-16 one, then the odd tail of a
+// UTF-16 one. A character the code page lacks becomes "?".
 QByteArray encodePlaylist(const QStringList &entries, int codePage,
-                          PlaylistEncoding encoding = PlaylistEncoding::Ansi);
+                          PlaylistEncoding encoding = PlaylistEncoding::Ansi,
+                          QByteArrayView oddTail = {});
 
 // From the byte-order mark: UTF-16 with one, the code page without.
 PlaylistEncoding encodingOf(QByteArrayView bytes);

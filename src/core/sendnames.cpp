@@ -9,13 +9,20 @@ bool refusedByFat(QChar c)
     return c.unicode() < 0x20 || c.unicode() == 0x7f || QStringView(u"\"*/:<>?\\|").contains(c);
 }
 
+bool isSpaceOrDot(QChar c)
+{
+    return c == u' ' || c == u'.';
+}
+
+// A name beginning with "." is hidden on Linux and macOS, and some listings
+// skip it; FAT drops a space or a dot at the end.
 QString trimmed(QString name)
 {
     qsizetype start = 0;
-    while (start < name.size() && name.at(start) == u' ')
+    while (start < name.size() && isSpaceOrDot(name.at(start)))
         ++start;
     qsizetype end = name.size();
-    while (end > start && (name.at(end - 1) == u' ' || name.at(end - 1) == u'.'))
+    while (end > start && isSpaceOrDot(name.at(end - 1)))
         --end;
     return name.mid(start, end - start);
 }

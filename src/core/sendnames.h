@@ -7,7 +7,8 @@
 // music folder. The PSP's music player reads one level of folders there, on
 // FAT storage: names are at most 255 UTF-16 units, hold none of
 // " * / : < > ? \ | nor control characters, end in neither a space nor a dot,
-// and letter case does not tell two names apart.
+// and letter case does not tell two names apart. Names made here do not
+// begin with a space or a dot either: a leading dot would hide them.
 namespace sendnames {
 
 // The name made safe: characters FAT refuses become "_", spaces and dots

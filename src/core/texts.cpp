@@ -255,6 +255,7 @@ const Phrase sendWhyNameTaken{u"un autre fichier a pris son nom entre-temps",
 const Phrase sendWhyFull{u"la PSP est pleine", u"the PSP is full"};
 const Phrase sendWhyWrite{u"l'écriture sur la PSP a échoué", u"writing on the PSP failed"};
 const Phrase sendWhyCancelled{u"envoi annulé", u"sending cancelled"};
+const Phrase sendWhyLink{u"un lien : non suivi", u"a link: not followed"};
 
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "

@@ -105,6 +105,7 @@ extern const Phrase sendWhyNameTaken;
 extern const Phrase sendWhyFull;
 extern const Phrase sendWhyWrite;
 extern const Phrase sendWhyCancelled;
+extern const Phrase sendWhyLink;
 
 // About dialog.
 extern const Phrase aboutTitlePrefix;

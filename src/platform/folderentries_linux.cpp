@@ -25,6 +25,8 @@ unsigned char typeOf(int folder, const dirent &entry)
         return DT_UNKNOWN;
     if (S_ISDIR(status.st_mode))
         return DT_DIR;
+    if (S_ISLNK(status.st_mode))
+        return DT_LNK;
     return S_ISREG(status.st_mode) ? DT_REG : DT_UNKNOWN;
 }
 
@@ -44,9 +46,11 @@ QList<FolderEntry> readFolder(const QString &folder, int kinds)
         // Only the names asked for are decoded: a folder of tracks holds
         // thousands of files and few folders.
         if (!(type == DT_DIR && (kinds & FolderEntry::Folders)) &&
-            !(type == DT_REG && (kinds & FolderEntry::Files)))
+            !(type == DT_REG && (kinds & FolderEntry::Files)) &&
+            !(type == DT_LNK && (kinds & FolderEntry::Links)))
             continue;
-        entries.append({QFile::decodeName(entry->d_name), type == DT_DIR, entry->d_name[0] == '.'});
+        entries.append({QFile::decodeName(entry->d_name), type == DT_DIR, entry->d_name[0] == '.',
+                        -1, type == DT_LNK});
     }
     ::closedir(listing);
     return entries;

@@ -18,13 +18,18 @@ QList<FolderEntry> readFolder(const QString &folder, int kinds)
     do {
         const QString name = QString::fromWCharArray(found.cFileName);
         const DWORD attributes = found.dwFileAttributes;
-        // Links and junctions are reparse points.
-        if (name == u"." || name == u".." || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-            (attributes & FILE_ATTRIBUTE_DEVICE))
+        if (name == u"." || name == u".." || (attributes & FILE_ATTRIBUTE_DEVICE))
             continue;
+        const bool hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+        // Links and junctions are reparse points.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (kinds & FolderEntry::Links)
+                entries.append({name, false, hidden, -1, true});
+            continue;
+        }
         const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (kinds & (isFolder ? FolderEntry::Folders : FolderEntry::Files))
-            entries.append({name, isFolder, (attributes & FILE_ATTRIBUTE_HIDDEN) != 0});
+            entries.append({name, isFolder, hidden});
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return entries;

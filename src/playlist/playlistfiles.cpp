@@ -58,7 +58,8 @@ void PlaylistFiles::File2_Click()
         entries.addItems(read->entries);
         UpdateHorizontalExtent(entries);
     }
-    m_known = {fileName, read->encoding, read->bytes ? std::optional(*read->bytes) : std::nullopt};
+    m_known = {fileName, read->encoding, read->bytes ? std::optional(*read->bytes) : std::nullopt,
+               read->oddTail};
     if (read->bytes)
         m_stored = read->entries;
     Q_EMIT opened();
@@ -103,10 +104,11 @@ void PlaylistFiles::save_Click()
         return;
     }
 
-    // A file read as UTF-16 is written back as UTF-16; any other as the PSP
-    // reads it, in the code page.
-    const PlaylistEncoding encoding =
-        m_known.path == path ? m_known.encoding : PlaylistEncoding::Ansi;
+    // A file read as UTF-16 is written back as UTF-16, with its odd tail;
+    // any other as the PSP reads it, in the code page.
+    const bool known = m_known.path == path;
+    const PlaylistEncoding encoding = known ? m_known.encoding : PlaylistEncoding::Ansi;
+    const QByteArray oddTail = known ? m_known.oddTail : QByteArray();
     const int inexact = encoding == PlaylistEncoding::Ansi
                             ? playlistfile::firstInexactEntry(entries, m_codePage)
                             : -1;
@@ -123,14 +125,14 @@ void PlaylistFiles::save_Click()
     QByteArray bytes;
     const Result<> saved = [&] {
         const BusyCursor busy;
-        bytes = playlistfile::encodePlaylist(entries, m_codePage, encoding);
+        bytes = playlistfile::encodePlaylist(entries, m_codePage, encoding, oddTail);
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
         return folder ? playlistfile::savePlaylist(*folder, path, bytes)
                       : FileError(qt_error_string(ENODEV));
     }();
     if (saved) {
         m_stored = entries;
-        m_known = {path, encoding, bytes};
+        m_known = {path, encoding, bytes, oddTail};
     } else {
         messagebox::warn(&m_window,
                          texts::saveFailed.in(language()).arg(shownPath, saved.error().message));

@@ -42,6 +42,7 @@ private:
         // The whole file, to tell whether another program changed it; none
         // when it was not read whole.
         std::optional<QByteArray> bytes;
+        QByteArray oddTail; // written back after the entries
     };
 
     bool mayReplace(const QString &path);

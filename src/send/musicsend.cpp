@@ -33,37 +33,53 @@ bool isCompanionFile(const QString &name)
     return companions.contains(QFileInfo(name).suffix().toLower());
 }
 
+// What the folders given expand to: files to send, and links passed over.
+struct Expanded
+{
+    QStringList files;
+    QStringList links;
+};
+
 // A folder's files in natural order, then its sub-folders', each in turn.
-// Links to folders are not followed, so that none leads round in a circle.
-void addFolder(const QString &folder, QStringList &files)
+// Links inside are not followed, so that none leads round in a circle or off
+// anywhere; they are only noted, to be reported.
+void addFolder(const QString &folder, Expanded &found)
 {
     const QDir dir(folder);
     QStringList names;
     QStringList folders;
-    for (const FolderEntry &entry : platform::readFolder(folder)) {
+    QStringList links;
+    for (const FolderEntry &entry : platform::readFolder(
+             folder, FolderEntry::Folders | FolderEntry::Files | FolderEntry::Links)) {
         if (!entry.isHidden)
-            (entry.isFolder ? folders : names).append(entry.name);
+            (entry.isLink ? links : entry.isFolder ? folders : names).append(entry.name);
     }
     sortNaturally(names);
     for (const QString &name : std::as_const(names)) {
         if (!isCompanionFile(name))
-            files.append(dir.filePath(name));
+            found.files.append(dir.filePath(name));
+    }
+    sortNaturally(links);
+    for (const QString &name : std::as_const(links)) {
+        if (!isCompanionFile(name))
+            found.links.append(dir.filePath(name));
     }
     sortNaturally(folders);
     for (const QString &name : std::as_const(folders))
-        addFolder(dir.filePath(name), files);
+        addFolder(dir.filePath(name), found);
 }
 
-QStringList expandFolders(const QStringList &paths)
+// A folder named here is followed even through a link: the user chose it.
+Expanded expandFolders(const QStringList &paths)
 {
-    QStringList files;
+    Expanded found;
     for (const QString &path : paths) {
         if (QFileInfo(path).isDir())
-            addFolder(path, files);
+            addFolder(path, found);
         else
-            files.append(path);
+            found.files.append(path);
     }
-    return files;
+    return found;
 }
 
 const Phrase &reasonFor(SourceTrack::Refusal refusal)
@@ -132,6 +148,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     ++m_generation;
     m_cancelled = std::make_shared<std::atomic_bool>(false);
     m_sources.clear();
+    m_links.clear();
     m_plan = SendPlan();
     m_outcomes.clear();
     m_queued = m_done = 0;
@@ -163,7 +180,8 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
     m_pool.start([this, generation, volume, cancelled, localPaths] {
         QList<SourceTrack> sources;
-        for (const QString &path : expandFolders(localPaths)) {
+        const Expanded expanded = expandFolders(localPaths);
+        for (const QString &path : expanded.files) {
             if (*cancelled)
                 return;
             sources.append(audioModule().probeSource(path));
@@ -171,9 +189,9 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
         const MusicListing listing = listMusic(*volume);
         QMetaObject::invokeMethod(
             this,
-            [this, generation, sources, listing] {
+            [this, generation, sources, links = expanded.links, listing] {
                 if (generation == m_generation)
-                    looked(sources, listing);
+                    looked(sources, links, listing);
             },
             Qt::QueuedConnection);
     });
@@ -195,9 +213,11 @@ void MusicSend::chooseAndStart()
     dialog->open();
 }
 
-void MusicSend::looked(const QList<SourceTrack> &sources, const MusicListing &listing)
+void MusicSend::looked(const QList<SourceTrack> &sources, const QStringList &links,
+                       const MusicListing &listing)
 {
     m_sources = sources;
+    m_links = links;
     m_listing = listing;
     m_state = State::Planned;
     if (m_listing.musicFolder.isEmpty()) {
@@ -382,7 +402,10 @@ void MusicSend::finish(bool report)
             note(line.failure, shown);
         tracks.append(line);
     }
-    const int notSent = int(m_sources.size()) - sent - alreadyThere + int(m_alsoNotSent.size());
+    for (const QString &link : std::as_const(m_links))
+        note(texts::sendWhyLink.in(l), QDir::toNativeSeparators(link));
+    const int notSent =
+        int(m_sources.size() + m_links.size() + m_alsoNotSent.size()) - sent - alreadyThere;
     if (!m_alsoNotSent.isEmpty())
         groups.append({texts::sendWhyNotInPlaylist.in(l), m_alsoNotSent});
     if (sent > 0 || (wasSending && !m_plan.newFolders.isEmpty()))

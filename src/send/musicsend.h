@@ -85,7 +85,8 @@ private:
         Sending,
     };
 
-    void looked(const QList<SourceTrack> &sources, const MusicListing &listing);
+    void looked(const QList<SourceTrack> &sources, const QStringList &links,
+                const MusicListing &listing);
     void replan();
     void beginSending();
     void trackStarted(int index);
@@ -113,6 +114,8 @@ private:
     // Results of jobs from an earlier send are dropped.
     quint64 m_generation = 0;
     QList<SourceTrack> m_sources;
+    // Links found in the folders sent, which are not followed.
+    QStringList m_links;
     QStringList m_alsoNotSent;
     MusicListing m_listing;
     SendPlan m_plan;
