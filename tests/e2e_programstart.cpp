@@ -63,11 +63,11 @@ void TestProgramStart::laterStartHandsOver()
     QProcess first, later, next;
     start(first, environment, here.path(), {u"one"_s});
     QTRY_VERIFY_WITH_TIMEOUT(here.exists(u"one/PSP/PLAYLIST/MUSIC"_s), 20000);
-    // What only sending music and importing playlists use costs a start nothing.
+    // What only sending music uses costs a start nothing.
     QFile maps(u"/proc/%1/maps"_s.arg(first.processId()));
     QVERIFY(maps.open(QIODevice::ReadOnly));
     const QByteArray mapped = maps.readAll();
-    for (const char *library : {"libavcodec", "libtag", "libtotem-plparser"})
+    for (const char *library : {"libavcodec", "libtag"})
         QVERIFY2(!mapped.contains(library), library);
 
     // Named relative to the later start's folder, taken by the running one.

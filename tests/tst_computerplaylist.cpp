@@ -84,6 +84,31 @@ void TestComputerPlaylist::reading_data()
            "</trackList></playlist>"_ba
         << QStringList{b, e, a} << QStringList() << QStringList{u"https://example.org/a.ogg"_s}
         << u"Shared"_s << true;
+    QTest::newRow("pls: out of order, numbers missing, any case, garbage")
+        << u"Odd.pls"_s
+        << "[Playlist]\nfile7=Music/sub/b.mp3\ngarbage\n=x\nFILE2=file://localhost@/Music/a.mp3\n"
+           "Title1=A\nFilex=y\nNumberOfEntries=1\nFile1=Music/Caf\xC3\xA9/\xC3\xA9.mp3\n"_ba
+        << QStringList{e, a, b} << QStringList() << QStringList() << u"Odd"_s << true;
+    QTest::newRow("xspf: escaped relative reference, XML's own entities, alternatives")
+        << u"Own.xspf"_s
+        << "<playlist><title>R&amp;B &#x263A;</title><trackList><track><location>"
+           "Music/Caf%C3%A9/%C3%A9.mp3</location><location>Music/a.mp3</location></track>"
+           "<track/></trackList></playlist>"_ba
+        << QStringList{e} << QStringList() << QStringList() << u"R&B \u263A"_s << true;
+    // Entities that a DTD declares are never expanded, nor external ones read.
+    const QByteArray track = "<playlist><trackList><track><location>&x;</location></track>"
+                             "</trackList></playlist>";
+    QTest::newRow("xspf: entities of a DTD")
+        << u"Laughs.xspf"_s
+        << "<!DOCTYPE playlist [<!ENTITY a \"Music/a.mp3\"><!ENTITY x \"&a;&a;&a;\">]>" + track
+        << QStringList() << QStringList() << QStringList() << QString() << false;
+    QTest::newRow("xspf: an external entity")
+        << u"Passwd.xspf"_s
+        << "<!DOCTYPE playlist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>" + track
+        << QStringList() << QStringList() << QStringList() << QString() << false;
+    QTest::newRow("xspf: an undeclared entity")
+        << u"Undeclared.xspf"_s << track << QStringList() << QStringList() << QStringList()
+        << QString() << false;
     QTest::newRow("not a playlist") << u"Broken.xspf"_s << "no XML here"_ba << QStringList()
                                     << QStringList() << QStringList() << u"Broken"_s << false;
 }

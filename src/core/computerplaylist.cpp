@@ -2,16 +2,12 @@
 
 #include "core/entry.h"
 #include "core/folderpath.h"
-#include "core/modules.h"
-#include "core/playlistparser.h"
-#include "platform/ansicodepage.h"
+#include "core/playlistreaders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QTemporaryFile>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -24,56 +20,6 @@ constexpr qint64 largestPlaylist = 16 << 20;
 QString extensionOf(const QString &path)
 {
     return QFileInfo(path).suffix().toLower();
-}
-
-// After a byte-order mark, its encoding; else UTF-8 where the bytes are valid
-// UTF-8; else the ANSI code page that players on Windows write.
-QString decodeText(const QByteArray &bytes, int codePage)
-{
-    if (const auto marked = QStringConverter::encodingForData(bytes)) {
-        QStringDecoder decoder(*marked);
-        return decoder(bytes);
-    }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? AnsiCodec(codePage).decode(bytes) : text;
-}
-
-// M3U is read here rather than by the parser below, which drops the lines
-// that start with a drive letter or a backslash (as playlists made on Windows
-// do), and takes a byte-order mark for part of the first line.
-ParsedPlaylist listM3u(const QString &text)
-{
-    static const QRegularExpression lineEnds(u"\r\n|\r|\n"_s);
-    ParsedPlaylist listed;
-    listed.parsed = true;
-    for (const QString &line : text.split(lineEnds)) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(u"#PLAYLIST:") && listed.title.isEmpty())
-            listed.title = trimmed.mid(10).trimmed();
-        if (!trimmed.isEmpty() && !trimmed.startsWith(u'#'))
-            listed.locations.append(trimmed);
-    }
-    return listed;
-}
-
-// The parser comes with GLib, which most of the program's starts have no use
-// for: it is loaded the first time a playlist needs it.
-ParsedPlaylist parseWithModule(const QString &file, const QString &baseFolder)
-{
-    static const auto *module =
-        static_cast<const PlaylistParserModule *>(loadModule("zarvello_playlistparser"));
-    return module ? module->parse(file, folderpath::rootForm(baseFolder)) : ParsedPlaylist{};
-}
-
-// PLS goes to the parser as UTF-8 without a byte-order mark, which it needs:
-// it reads any other text as "?" and a marked file not at all.
-ParsedPlaylist listPls(const QString &text, const QString &folder)
-{
-    QTemporaryFile copy(QDir::tempPath() + u"/zarvello-XXXXXX.pls"_s);
-    if (!copy.open() || copy.write(text.toUtf8()) < 0 || !copy.flush())
-        return {};
-    return parseWithModule(copy.fileName(), folder);
 }
 
 // A track named by a path that is not there may come from another computer:
@@ -121,13 +67,12 @@ Result<ComputerPlaylist> readComputerPlaylist(const QString &path, int codePage)
     const QString folder = info.absolutePath();
     const QString extension = extensionOf(path);
     ParsedPlaylist listed;
-    if (extension == u"xspf") {
-        // XML says its own encoding.
-        listed = parseWithModule(path, folder);
-    } else {
-        const QString text = decodeText(file.readAll(), codePage);
-        listed = extension == u"pls" ? listPls(text, folder) : listM3u(text);
-    }
+    if (extension == u"xspf")
+        listed = readXspf(file);
+    else if (extension == u"pls")
+        listed = readPls(file.readAll(), codePage);
+    else
+        listed = readM3u(file.readAll(), codePage);
     if (!listed.parsed)
         return FileError(FileError::Kind::NotReadable);
     ComputerPlaylist playlist;
@@ -135,23 +80,20 @@ Result<ComputerPlaylist> readComputerPlaylist(const QString &path, int codePage)
     if (!listed.title.isEmpty())
         playlist.name = listed.title;
 
-    // An address with a scheme of two letters or more; one letter is a drive.
-    static const QRegularExpression scheme(u"^[A-Za-z][A-Za-z0-9+.-]+:"_s);
     const QDir base(folder);
-    const QString below = folderpath::rootForm(folder);
     for (const QString &location : std::as_const(listed.locations)) {
         QString written = location;
-        if (scheme.match(location).hasMatch()) {
-            const QUrl url(location);
+        if (isAddress(location)) {
+            QUrl url(location);
+            // "localhost" is this computer, not a share of that name.
+            if (url.host().compare(u"localhost", Qt::CaseInsensitive) == 0)
+                url.setHost({});
             if (!url.isLocalFile()) {
                 playlist.streams.append(location);
                 continue;
             }
             written = url.toLocalFile();
         }
-        // The parser makes relative paths absolute: what it added goes again.
-        if (written.startsWith(below))
-            written = written.mid(below.size());
         const QString track = findTrack(base, written);
         if (track.isEmpty())
             playlist.notFound.append(written);

@@ -34,7 +34,6 @@ expected_files() {
     local modules
     modules="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarvello"
     echo "$modules/zarvello_audio.so"
-    echo "$modules/zarvello_playlistparser.so"
     echo "$modules/zarvello_session.so"
     echo share/applications/$id.desktop
     echo share/doc/zarvello/changelog.Debian.gz
