@@ -35,7 +35,6 @@ expected_files() {
     modules="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarvello"
     echo "$modules/zarvello_audio.so"
     echo "$modules/zarvello_playlistparser.so"
-    echo "$modules/zarvello_session.so"
     echo share/applications/$id.desktop
     echo share/doc/zarvello/changelog.Debian.gz
     echo share/doc/zarvello/copyright
@@ -145,7 +144,7 @@ check_package() {
     depends=",$(field Depends | tr -d ' '),"
     # Qt's X11 plugin, xdg-open, and the libraries the program links as dpkg-shlibdeps found them.
     for package in qt6-qpa-plugins xdg-utils libqt6core6 libqt6gui6 libqt6widgets6 \
-        libqt6network6 libstdc++6 libc6; do
+        libqt6dbus6 libstdc++6 libc6; do
         grep -qE ",${package//+/\\+}(\([^)]*\))?," <<<"$depends" ||
             fail "Depends lacks $package: $depends"
     done
