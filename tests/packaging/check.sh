@@ -36,6 +36,7 @@ expected_files() {
     echo "$modules/zarvello_audio.so"
     echo "$modules/zarvello_playlistparser.so"
     echo share/applications/$id.desktop
+    echo share/dbus-1/services/$id.service
     echo share/doc/zarvello/changelog.Debian.gz
     echo share/doc/zarvello/copyright
     for size in 16 32 48 64 128 256; do
@@ -72,6 +73,9 @@ check_install() {
     [ -z "$report" ] || fail "desktop-file-validate complains: $report"
     grep -qx "Icon=$id" "$desktop" || fail "the desktop entry names another icon"
     grep -qx "Exec=zarvello %U" "$desktop" || fail "the desktop entry does not start zarvello"
+    grep -qx "DBusActivatable=true" "$desktop" || fail "the desktop entry is not D-Bus activatable"
+    grep -qx "Exec=/usr/bin/zarvello" "$root/usr/share/dbus-1/services/$id.service" ||
+        fail "the D-Bus service does not start the installed zarvello"
 
     local metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
     for command in "validate --no-net $metainfo" "validate-tree --no-net $root"; do
