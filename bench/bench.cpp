@@ -261,13 +261,17 @@ void benchStartup()
     bus.waitForFinished();
     const Probe &program = probes[0];
     const Probe &bare = probes[1];
-    reportSpread("start-up to main window shown, CPU time of the process", program.cpu, 23);
+    reportSpread("start-up to main window shown, CPU time of the process", program.cpu);
     reportSpread("  ...the same in elapsed time", program.wall);
     std::printf("%-62s %9.1f MiB\n", "start-up: peak memory of the process (max RSS)",
                 median(program.peaks));
     reportSpread("  ...a bare Qt window of the same kind, CPU time", bare.cpu);
-    std::printf("%-62s %9.2f x\n", "  ...the program against the bare Qt window",
-                minimum(program.cpu) / minimum(bare.cpu));
+    // The goal: a start costs at most a quarter more than Qt's own.
+    constexpr double goal = 1.25;
+    const double ofMedians = median(program.cpu) / median(bare.cpu);
+    std::printf("%-62s %9.2f x    (min %.2f x; limit %g x)%s\n",
+                "  ...the program against the bare Qt window", ofMedians,
+                minimum(program.cpu) / minimum(bare.cpu), goal, ofMedians > goal ? "  OVER" : "");
 }
 
 void benchArrival(const QTemporaryDir &drive)
@@ -751,6 +755,9 @@ int main(int argc, char **argv)
         return 0;
     }
     benchStartup();
+    // "--startup" measures start-up alone.
+    if (argc > 1 && qstrcmp(argv[1], "--startup") == 0)
+        return 0;
     benchSend(true);
 
     QTemporaryDir card;
