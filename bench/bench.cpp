@@ -227,13 +227,20 @@ void benchStartup()
         QList<double> wall;
         QList<double> peaks;
     } probes[] = {{ZARVELLO_STARTUP_PROBE, {}, {}, {}}, {ZARVELLO_QTWINDOW_PROBE, {}, {}, {}}};
-    // A session of their own, so that a Zarvello running meanwhile takes none of them; in
-    // memory, as desktops give it.
+    // A session of their own, with its own bus, so that a Zarvello running meanwhile takes none
+    // of them; its folder in memory, as desktops give it.
     const QString memory = u"/dev/shm"_s;
     const QTemporaryDir session((QDir(memory).exists() ? memory : QDir::tempPath()) +
                                 u"/zarvello-XXXXXX"_s);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_RUNTIME_DIR"_s, session.path());
+    QProcess bus;
+    bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+    if (!bus.waitForReadyRead(10000)) {
+        std::printf("start-up not measured: dbus-daemon gives no session bus\n");
+        return;
+    }
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromUtf8(bus.readLine().trimmed()));
     for (int run = 0; run < starts; ++run) {
         for (Probe &probe : probes) {
             QProcess child;
@@ -251,15 +258,21 @@ void benchStartup()
             probe.peaks.append(fields[2].toDouble() / 1024.0);
         }
     }
+    bus.terminate();
+    bus.waitForFinished();
     const Probe &program = probes[0];
     const Probe &bare = probes[1];
-    reportSpread("start-up to main window shown, CPU time of the process", program.cpu, 23);
+    reportSpread("start-up to main window shown, CPU time of the process", program.cpu);
     reportSpread("  ...the same in elapsed time", program.wall);
     std::printf("%-62s %9.1f MiB\n", "start-up: peak memory of the process (max RSS)",
                 median(program.peaks));
     reportSpread("  ...a bare Qt window of the same kind, CPU time", bare.cpu);
-    std::printf("%-62s %9.2f x\n", "  ...the program against the bare Qt window",
-                minimum(program.cpu) / minimum(bare.cpu));
+    // The goal: a start costs at most a quarter more than Qt's own.
+    constexpr double goal = 1.25;
+    const double ofMedians = median(program.cpu) / median(bare.cpu);
+    std::printf("%-62s %9.2f x    (min %.2f x; limit %g x)%s\n",
+                "  ...the program against the bare Qt window", ofMedians,
+                minimum(program.cpu) / minimum(bare.cpu), goal, ofMedians > goal ? "  OVER" : "");
 }
 
 void benchArrival(const QTemporaryDir &drive)
@@ -767,6 +780,9 @@ int main(int argc, char **argv)
         return 0;
     }
     benchStartup();
+    // "--startup" measures start-up alone.
+    if (argc > 1 && qstrcmp(argv[1], "--startup") == 0)
+        return 0;
     benchSend(true);
 
     QTemporaryDir card;

@@ -3,23 +3,23 @@
 
 #include "app/application.h"
 #include "app/frmmain.h"
-#include "app/sessioninstance.h"
+#include "core/version.h"
 #include "platform/displayplatform.h"
+#include "platform/sessioninstance.h"
 #include "probeoutput.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    platform::chooseDisplayPlatform(argc, argv);
-    QApplication app(argc, argv);
-    prepareApplication();
-    SessionInstance session;
+    platform::SessionInstance session(version::applicationId());
     // Another start's instance would take this one's window.
     if (session.handOver(QString()))
         return 1;
+    platform::chooseDisplayPlatform(argc, argv);
+    QApplication app(argc, argv);
+    prepareApplication();
     FrmMain window(PlatformServices::system());
     window.showCentred();
-    session.listenOnceShown(*window.windowHandle());
     return printWhenShown(window);
 }

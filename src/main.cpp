@@ -1,7 +1,8 @@
 #include "app/application.h"
 #include "app/frmmain.h"
-#include "app/sessioninstance.h"
+#include "core/version.h"
 #include "platform/displayplatform.h"
+#include "platform/sessioninstance.h"
 
 #include <QApplication>
 
@@ -9,17 +10,21 @@ int main(int argc, char *argv[])
 {
     if (const std::optional<int> exitCode = answerInformationOptions(argc, argv))
         return *exitCode;
+    platform::SessionInstance session(version::applicationId());
+    // A later start hands its place over before it opens a display.
+    const std::optional<QString> early = placeBeforeApplication(argc, argv);
+    if (early && session.handOver(placeUri(*early)))
+        return 0;
     platform::chooseDisplayPlatform(argc, argv);
     QApplication app(argc, argv);
     prepareApplication();
     const QString place = placeArgument();
-    SessionInstance session;
-    if (session.handOver(place))
+    if (!early && session.handOver(placeUri(place)))
         return 0;
     FrmMain window(PlatformServices::system());
-    QObject::connect(&session, &SessionInstance::placeRequested, &window, &FrmMain::takeOverStart);
+    QObject::connect(&session, &platform::SessionInstance::requested, &window,
+                     &FrmMain::takeOverStart);
     window.showCentred();
-    session.listenOnceShown(*window.windowHandle());
     window.openWhenShown(place);
     return app.exec();
 }

@@ -14,6 +14,7 @@ class TestProgramStart : public QObject
 private Q_SLOTS:
     void answersWithoutDisplay_data();
     void answersWithoutDisplay();
+    void laterStartHandsOver_data();
     void laterStartHandsOver();
 };
 
@@ -50,10 +51,22 @@ void TestProgramStart::answersWithoutDisplay()
     QTEST(QString::fromLocal8Bit(program.readLine()).trimmed(), "firstLine");
 }
 
+void TestProgramStart::laterStartHandsOver_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("unset");
+    QTest::newRow("through the bus without a display")
+        << QStringList{u"."_s} << QStringList{u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s};
+    QTest::newRow("after Qt's options")
+        << QStringList{u"-platform"_s, u"xcb"_s, u"."_s} << QStringList();
+}
+
 void TestProgramStart::laterStartHandsOver()
 {
-    // A session of its own, where no other Zarvello runs, and copies of a
-    // PSP, each set up as a PSP in use once its playlist folder appears.
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, unset);
+    // A session of its own (the test runs on a bus of its own), and copies of
+    // a PSP, each set up as a PSP in use once its playlist folder appears.
     QTemporaryDir session;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_RUNTIME_DIR"_s, session.path());
@@ -71,12 +84,15 @@ void TestProgramStart::laterStartHandsOver()
         QVERIFY2(!mapped.contains(library), library);
 
     // Named relative to the later start's folder, taken by the running one.
-    start(later, environment, here.filePath(u"two"_s), {u"."_s});
+    QProcessEnvironment laterEnvironment = environment;
+    for (const QString &name : unset)
+        laterEnvironment.remove(name);
+    start(later, laterEnvironment, here.filePath(u"two"_s), arguments);
     QVERIFY(later.waitForFinished(20000));
     QCOMPARE(later.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(here.exists(u"two/PSP/PLAYLIST/MUSIC"_s), 20000);
 
-    // A crash leaves its socket behind: the next start becomes the running one.
+    // A crash lets go of the name on the bus: the next start becomes the running one.
     first.kill();
     first.waitForFinished();
     start(next, environment, here.path(), {u"three"_s});

@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QUrl>
 
 namespace {
 
@@ -71,17 +72,29 @@ void describeOptions(QCommandLineParser &parser)
     parser.addOptions({helpOption, versionOption});
 }
 
-} // namespace
-
-std::optional<int> answerInformationOptions(int argc, char *argv[])
+// Qt's options are not known before the application object exists: the full
+// check comes with it.
+void parseBeforeApplication(QCommandLineParser &parser, int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    QCommandLineParser parser;
     describeOptions(parser);
-    // Qt's options are not known yet: the full check comes with the application.
     parser.parse(arguments);
+}
+
+QString firstPlace(const QCommandLineParser &parser)
+{
+    const QStringList places = parser.positionalArguments();
+    return places.isEmpty() ? QString() : folderpath::fromArgument(places.first());
+}
+
+} // namespace
+
+std::optional<int> answerInformationOptions(int argc, char *argv[])
+{
+    QCommandLineParser parser;
+    parseBeforeApplication(parser, argc, argv);
     QString answer;
     if (parser.isSet(helpOption)) {
         const bool french = isFrenchCode(languageCode(platform::systemDefaultLangId()));
@@ -100,6 +113,21 @@ QString placeArgument()
     QCommandLineParser parser;
     describeOptions(parser);
     parser.process(*QCoreApplication::instance());
-    const QStringList places = parser.positionalArguments();
-    return places.isEmpty() ? QString() : folderpath::fromArgument(places.first());
+    return firstPlace(parser);
+}
+
+std::optional<QString> placeBeforeApplication(int argc, char *argv[])
+{
+    QCommandLineParser parser;
+    parseBeforeApplication(parser, argc, argv);
+    if (!parser.unknownOptionNames().isEmpty())
+        return std::nullopt;
+    return firstPlace(parser);
+}
+
+QString placeUri(const QString &place)
+{
+    if (place.isEmpty() || folderpath::isElsewhere(place))
+        return place;
+    return QUrl::fromLocalFile(place).toString(QUrl::FullyEncoded);
 }

@@ -15,3 +15,12 @@ std::optional<int> answerInformationOptions(int argc, char *argv[]);
 // The place named on the command line, as folderpath::fromArgument() gives it;
 // empty when none is named. Ends the program on an option it does not know.
 QString placeArgument();
+
+// The same, read before the application object exists, so that a later start
+// hands it over without a display; none when the arguments hold options that
+// only the application knows (Qt's own), for placeArgument() to read.
+std::optional<QString> placeBeforeApplication(int argc, char *argv[]);
+
+// The URI by which a place is handed over: file:// for a folder of this
+// computer, a place elsewhere as it is; empty for none.
+QString placeUri(const QString &place);

@@ -395,13 +395,13 @@ void FrmMain::openWhenShown(const QString &place)
         this, [this, place] { warn(texts::argumentElsewhere, place); }, Qt::QueuedConnection);
 }
 
-void FrmMain::takeOverStart(const QString &place)
+void FrmMain::takeOverStart(const QString &uri)
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
-    openWhenShown(place);
+    openWhenShown(uri.isEmpty() ? QString() : folderpath::fromArgument(uri));
 }
 
 void FrmMain::warn(const Phrase &phrase, const QString &subject)

@@ -38,9 +38,10 @@ public:
     // folderpath::fromArgument() gives it: a folder is connected as above, a
     // place elsewhere is reported. Empty names none.
     void openWhenShown(const QString &place);
-    // A later start of the program asks for the window, with the place it was
-    // given: the window comes to the front and opens the place as its own.
-    void takeOverStart(const QString &place);
+    // A later start of the program, or the desktop, asks for the window with
+    // the URI of a place (empty for none): the window comes to the front and
+    // opens the place as its own.
+    void takeOverStart(const QString &uri);
 
     const MainWindowControls &controls() const { return m_controls; }
     VolumeNotifier &SysInfo1() const { return *m_services.volumes; }

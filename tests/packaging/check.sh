@@ -34,8 +34,8 @@ expected_files() {
     local modules
     modules="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarvello"
     echo "$modules/zarvello_audio.so"
-    echo "$modules/zarvello_session.so"
     echo share/applications/$id.desktop
+    echo share/dbus-1/services/$id.service
     echo share/doc/zarvello/changelog.Debian.gz
     echo share/doc/zarvello/copyright
     for size in 16 32 48 64 128 256; do
@@ -72,6 +72,9 @@ check_install() {
     [ -z "$report" ] || fail "desktop-file-validate complains: $report"
     grep -qx "Icon=$id" "$desktop" || fail "the desktop entry names another icon"
     grep -qx "Exec=zarvello %U" "$desktop" || fail "the desktop entry does not start zarvello"
+    grep -qx "DBusActivatable=true" "$desktop" || fail "the desktop entry is not D-Bus activatable"
+    grep -qx "Exec=/usr/bin/zarvello" "$root/usr/share/dbus-1/services/$id.service" ||
+        fail "the D-Bus service does not start the installed zarvello"
 
     local metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
     for command in "validate --no-net $metainfo" "validate-tree --no-net $root"; do
@@ -144,7 +147,7 @@ check_package() {
     depends=",$(field Depends | tr -d ' '),"
     # Qt's X11 plugin, xdg-open, and the libraries the program links as dpkg-shlibdeps found them.
     for package in qt6-qpa-plugins xdg-utils libqt6core6 libqt6gui6 libqt6widgets6 \
-        libqt6network6 libstdc++6 libc6; do
+        libqt6dbus6 libstdc++6 libc6; do
         grep -qE ",${package//+/\\+}(\([^)]*\))?," <<<"$depends" ||
             fail "Depends lacks $package: $depends"
     done

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <QObject>
+#include <QString>
+
+namespace platform {
+
+// One instance of the program per user session, found the way the desktop
+// finds it: the first start becomes the session's instance; a later start
+// hands the place it was given over to it and ends, so that two windows never
+// work on the same PSP. On Linux the instance owns the program's name on the
+// session bus and answers the desktop's org.freedesktop.Application calls.
+class SessionInstance : public QObject
+{
+    Q_OBJECT
+public:
+    // id is the name the desktop knows the program by ("org.example.Zarvello").
+    explicit SessionInstance(const QString &id);
+    ~SessionInstance() override;
+
+    // Hands uri (empty for none) over to the session's instance: true when it
+    // took it, and this start has nothing left to do. Otherwise this start is
+    // the session's instance from now on, or runs alone where the session
+    // offers no way to find one. Call it before the application object
+    // exists: it needs no display.
+    bool handOver(const QString &uri);
+
+Q_SIGNALS:
+    // A later start, or the desktop, asks for the window: it comes to the
+    // front and opens uri (empty for none). What the request carried to let
+    // the window come forward, and to end the launcher's busy cursor, is
+    // applied already.
+    void requested(const QString &uri);
+
+private:
+    struct Listener;
+    const QString m_id;
+    std::unique_ptr<Listener> m_listener;
+};
+
+} // namespace platform
