@@ -40,7 +40,8 @@ private:
     std::unique_ptr<TestMainWindow> m_window;
     PspDrive m_drive;
     QTemporaryDir m_sources;
-    const QString m_album = u"\\MUSIC\\Ünï - Live_ 1_2\\03 Été à 東京.mp3"_s;
+    // Named in the playlists' code page (1252 here); the tags keep "東京".
+    const QString m_album = u"\\MUSIC\\Ünï - Live_ 1_2\\03 Été à dong jing.mp3"_s;
 };
 
 void TestMusicSend::initTestCase()
@@ -160,7 +161,7 @@ void TestMusicSend::convertedCopiedAndInserted()
     while (files.hasNext())
         names.append(QFileInfo(files.next()).fileName());
     names.sort();
-    QCOMPARE(names, (QStringList{u"03 Été à 東京.mp3"_s, u"b.wav"_s}));
+    QCOMPARE(names, (QStringList{u"03 Été à dong jing.mp3"_s, u"b.wav"_s}));
     QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 2."_s));
 }
 

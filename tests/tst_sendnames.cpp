@@ -1,10 +1,11 @@
-#include "core/sendnames.h"
+#include "media/sendplan.h"
 
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-// Where a sent track lands below the music folder: "<album folder>/<file>".
+// Where sent tracks land below the music folder: "<album folder>/<file>".
 class TestSendNames : public QObject
 {
     Q_OBJECT
@@ -13,63 +14,91 @@ private Q_SLOTS:
     void place();
 };
 
+// A file to convert, with these tags.
+SourceTrack source(const QString &path, const QString &artist = {}, const QString &album = {},
+                   const QString &title = {}, int track = 0, int disc = 0, int discs = 0,
+                   const QString &albumArtist = {})
+{
+    const TrackTags tags{title, artist, album, albumArtist, {}, {}, track, disc, 0, discs};
+    return {path, SendMethod::Convert, {}, 0, 0, {}, tags};
+}
+
 void TestSendNames::place_data()
 {
-    QTest::addColumn<QString>("albumArtist");
-    QTest::addColumn<QString>("artist");
-    QTest::addColumn<QString>("album");
-    QTest::addColumn<int>("track");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("source"); // folder/file.ext on the computer
-    QTest::addColumn<QString>("placed");
-    const QString none;
-    const QString longTitle(300, u'x');
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QList<SourceTrack>>("sources");
+    QTest::addColumn<QStringList>("placed");
+    const QString no;
+    const QString f = u"/d/f.flac"_s;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    const QString hits = u"Ann - Hits/"_s;
+    const SourceTrack book = source(f, u"夜遊び楽団"_s, u"THE BOOK 📖"_s, u"Été à 東京 🌙"_s, 1);
 
-    QTest::newRow("album artist first") << u"Various"_s << u"Ann"_s << u"Hits"_s << 3 << u"Song"_s
-                                        << u"d/f.flac"_s << u"Various - Hits/03 Song.mp3"_s;
-    QTest::newRow("artist when no album artist") << none << u"Ann"_s << u"Hits"_s << 12 << u"Song"_s
-                                                 << u"d/f.flac"_s << u"Ann - Hits/12 Song.mp3"_s;
-    QTest::newRow("album alone") << none << none << u"Hits"_s << 0 << u"Song"_s << u"d/f.flac"_s
-                                 << u"Hits/Song.mp3"_s;
-    QTest::newRow("no tags: the source's names")
-        << none << none << none << 0 << none << u"Old Disc/07 - tune.flac"_s
-        << u"Old Disc/07 - tune.mp3"_s;
+    QTest::newRow("album artist first")
+        << 1252 << QList{source(f, u"Ann"_s, u"Hits"_s, u"S"_s, 0, 0, 0, u"Various"_s)}
+        << QStringList{u"Various - Hits/S.mp3"_s};
+    QTest::newRow("artist, track number")
+        << 1252 << QList{source(f, u"Ann"_s, u"Hits"_s, u"S"_s, 3)}
+        << QStringList{hits + u"03 S.mp3"_s};
+    QTest::newRow("album alone") << 1252 << QList{source(f, no, u"Hits"_s, u"S"_s)}
+                                 << QStringList{u"Hits/S.mp3"_s};
+    QTest::newRow("discs apart") << 1252
+                                 << QList{source(f, u"Ann"_s, u"Hits"_s, u"Intro"_s, 1, 1),
+                                          source(f, u"Ann"_s, u"Hits"_s, u"Intro"_s, 1, 2)}
+                                 << QStringList{hits + u"1-01 Intro.mp3"_s,
+                                                hits + u"2-01 Intro.mp3"_s};
+    QTest::newRow("one of two discs")
+        << 1252 << QList{source(f, u"Ann"_s, u"Hits"_s, u"Intro"_s, 1, 1, 2)}
+        << QStringList{hits + u"1-01 Intro.mp3"_s};
+    QTest::newRow("Western code page")
+        << 1252 << QList{book}
+        << QStringList{u"ye youbi le tuan - THE BOOK/01 Été à dong jing.mp3"_s};
+    QTest::newRow("Japanese code page")
+        << 932 << QList{book} << QStringList{u"夜遊び楽団 - THE BOOK/01 Ete a 東京.mp3"_s};
+    QTest::newRow("case-blind collisions")
+        << 1252 << QList{source(f, u"A"_s, u"B"_s, u"S"_s), source(f, u"a"_s, u"b"_s, u"s"_s)}
+        << QStringList{u"A - B/S.mp3"_s, u"A - B/s (2).mp3"_s};
+    QTest::newRow("no album: artist and folder")
+        << 1252
+        << QList{source(u"/m/Demos/f.flac"_s, u"Ann"_s), source(u"/m/ann/f.flac"_s, u"Ann"_s),
+                 source(u"/m/Ann - Live/f.flac"_s, u"Ann"_s)}
+        << QStringList{u"Ann - Demos/f.mp3"_s, u"Ann - Music/f.mp3"_s, u"Ann - Live/f.mp3"_s};
+    QTest::newRow("no tags: the source's folders and name")
+        << 1252
+        << QList{source(u"/m/Ann/Hits/07 - a.flac"_s), source(u"/Old/07 - a.flac"_s),
+                 source(music + u"/Hits/b.flac"_s)}
+        << QStringList{u"Ann - Hits/07 - a.mp3"_s, u"Old/07 - a.mp3"_s, u"Hits/b.mp3"_s};
     QTest::newRow("characters FAT refuses")
-        << none << u"A/C*D"_s << u"Live: \"1\" <2>?"_s << 1 << u"a\\b|c\td"_s << u"d/f.flac"_s
-        << u"A_C_D - Live_ _1_ _2__/01 a_b_c_d.mp3"_s;
+        << 1252 << QList{source(f, u"A/C*D"_s, u"Live: \"1\" <2>?"_s, u"a\\b|c\td"_s, 1)}
+        << QStringList{u"A_C_D - Live_ _1_ _2__/01 a_b_c_d.mp3"_s};
     QTest::newRow("dots and spaces at the ends")
-        << none << none << u" ..Hits. "_s << 2 << u"Song... "_s << u"d/f.flac"_s
-        << u"Hits/02 Song.mp3"_s;
-    QTest::newRow("no hidden names") << none << none << u". .Hits"_s << 0 << u"  .hidden"_s
-                                     << u"d/f.flac"_s << u"Hits/hidden.mp3"_s;
-    QTest::newRow("no hidden source folder name")
-        << none << none << none << 0 << none << u".d/f.flac"_s << u"d/f.mp3"_s;
+        << 1252 << QList{source(f, no, u" ..Hits. "_s, u". Song... "_s)}
+        << QStringList{u"Hits/Song.mp3"_s};
+    QTest::newRow("no hidden names")
+        << 1252 << QList{source(f, no, u". .Hits"_s, u"  .hidden"_s), source(u"/.d/f.flac"_s)}
+        << QStringList{u"Hits/hidden.mp3"_s, u"d/f.mp3"_s};
     QTest::newRow("dot-dot cannot climb")
-        << none << none << u".."_s << 0 << u".."_s << u"../f.flac"_s << u"Music/f.mp3"_s;
+        << 1252 << QList{source(u"/x/../f.flac"_s, no, u".."_s, u".."_s)}
+        << QStringList{u"Music/f.mp3"_s};
     QTest::newRow("nothing left at all")
-        << none << none << u"   "_s << 0 << u" . "_s << u"/.flac"_s << u"Music/Track.mp3"_s;
+        << 1252 << QList{source(u"/.flac"_s, no, u"   "_s, u" . "_s)}
+        << QStringList{u"Music/Track.mp3"_s};
     QTest::newRow("255 units, extension kept")
-        << none << none << u"Hits"_s << 0 << longTitle << u"d/f.flac"_s
-        << u"Hits/"_s + QString(251, u'x') + u".mp3"_s;
-    QTest::newRow("a character is never split")
-        << none << none << u"Hits"_s << 0 << QString(250, u'x') + u"😀😀"_s << u"d/f.flac"_s
-        << u"Hits/"_s + QString(250, u'x') + u".mp3"_s;
+        << 1252 << QList{source(f, no, u"Hits"_s, QString(300, u'x'))}
+        << QStringList{u"Hits/"_s + QString(251, u'x') + u".mp3"_s};
+    QTest::newRow("emoji left out before the cut")
+        << 932 << QList{source(f, no, u"Hits"_s, QString(250, u'x') + u"東😀"_s)}
+        << QStringList{u"Hits/"_s + QString(250, u'x') + u"東.mp3"_s};
 }
 
 void TestSendNames::place()
 {
-    QFETCH(QString, albumArtist);
-    QFETCH(QString, artist);
-    QFETCH(QString, album);
-    QFETCH(int, track);
-    QFETCH(QString, title);
-    QFETCH(QString, source);
-    const qsizetype slash = source.lastIndexOf(u'/');
-    const QString folder = source.left(slash).section(u'/', -1);
-    const QString base = source.mid(slash + 1).section(u'.', 0, 0);
-    QTEST(sendnames::albumFolder(albumArtist, artist, album, folder) + u'/' +
-              sendnames::trackFile(track, title, base, u"mp3"_s),
-          "placed");
+    QFETCH(int, codePage);
+    QFETCH(QList<SourceTrack>, sources);
+    QStringList placed;
+    for (const PlannedTrack &track : planSend(sources, {}, TargetFormat::Mp3, codePage).tracks)
+        placed.append(track.folder + u'/' + track.fileName);
+    QTEST(placed, "placed");
 }
 
 QTEST_APPLESS_MAIN(TestSendNames)

@@ -1,29 +1,83 @@
 #include "media/sendplan.h"
 
 #include "core/sendnames.h"
+#include "platform/ansicodepage.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QStandardPaths>
 
 namespace {
 
 const QString musicFolderName = QStringLiteral("MUSIC");
 
 // Names in one folder of the plan: those on the volume, with their sizes,
-// and those the plan has given out already.
+// and those the plan has given out already, found by their keys.
 struct Names
 {
     QList<VolumeRoot::Entry> taken;
+    QHash<QString, qsizetype> byKey; // the first of the names with a key
+    // For a wanted name's key, the number from which its numbered names are
+    // worth trying: those before it are taken for good.
+    QHash<QString, int> firstUntried;
+
+    explicit Names(const QList<VolumeRoot::Entry> &entries = {})
+    {
+        for (const VolumeRoot::Entry &entry : entries)
+            add(entry);
+    }
+
+    qsizetype add(const VolumeRoot::Entry &entry)
+    {
+        const QString key = sendnames::nameKey(entry.name);
+        if (!byKey.contains(key))
+            byKey.insert(key, taken.size());
+        taken.append(entry);
+        return taken.size() - 1;
+    }
 
     const VolumeRoot::Entry *find(const QString &name) const
     {
-        for (const VolumeRoot::Entry &entry : taken) {
-            if (sendnames::sameName(entry.name, name))
-                return &entry;
-        }
-        return nullptr;
+        const auto found = byKey.constFind(sendnames::nameKey(name));
+        return found == byKey.cend() ? nullptr : &taken.at(*found);
     }
 };
+
+// Folders that hold music without naming its artist or album: the home
+// folder and those the desktop keeps for files.
+const QStringList &generalFolders()
+{
+    static const QStringList folders = [] {
+        QStringList found;
+        for (const QStandardPaths::StandardLocation location :
+             {QStandardPaths::HomeLocation, QStandardPaths::MusicLocation,
+              QStandardPaths::DownloadLocation, QStandardPaths::DesktopLocation,
+              QStandardPaths::DocumentsLocation}) {
+            for (const QString &path : QStandardPaths::standardLocations(location))
+                found.append(QDir::cleanPath(path));
+        }
+        return found;
+    }();
+    return folders;
+}
+
+// The name of the folder above the source's, when the two may read as
+// "<artist>/<album>": neither is a root nor a general folder, and they are not
+// in the temporary folder, whose folders programs name.
+QString artistFolderOf(const QFileInfo &file)
+{
+    static const QString temporary =
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation)) + u'/';
+    const QString folder = QDir::cleanPath(file.path());
+    const QString above = QFileInfo(folder).path();
+    if (folder.startsWith(temporary) || generalFolders().contains(folder) ||
+        generalFolders().contains(above))
+        return {};
+    return QFileInfo(above).fileName();
+}
 
 } // namespace
 
@@ -47,15 +101,17 @@ MusicListing listMusic(const VolumeRoot &volume)
 }
 
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format)
+                  TargetFormat format, int codePage)
 {
     SendPlan plan;
+    const AnsiCodec codec(codePage);
     Names top;
     QList<Names> folders; // parallel to top.taken
     for (const MusicListing::Folder &folder : listing.entries) {
-        top.taken.append(folder.entry);
-        folders.append(Names{folder.files});
+        top.add(folder.entry);
+        folders.append(Names(folder.files));
     }
+    QSet<qsizetype> used; // folders among plan.folders
     // The folder a wanted album name leads to: the folder of that name, or a
     // numbered one when a file holds the name.
     const auto folderFor = [&](const QString &wanted) -> qsizetype {
@@ -63,17 +119,33 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             const QString name = n == 1 ? wanted : sendnames::numbered(wanted, n);
             const VolumeRoot::Entry *entry = top.find(name);
             if (!entry) {
-                top.taken.append({name, true});
-                folders.append(Names{});
+                folders.append(Names());
                 plan.newFolders.append(name);
-                return top.taken.size() - 1;
+                return top.add({name, true});
             }
             if (entry->isFolder)
                 return entry - top.taken.constData();
         }
     };
 
+    // Each album's folder first, to know the albums of several discs.
+    QStringList albums;
+    QSet<QString> severalDiscs; // by key
     for (const SourceTrack &source : sources) {
+        if (source.method == SendMethod::Refuse) {
+            albums.append(QString());
+            continue;
+        }
+        const QFileInfo file(source.path);
+        const TrackTags &tags = source.tags;
+        albums.append(sendnames::albumFolder(tags.albumArtist, tags.artist, tags.album,
+                                             file.dir().dirName(), artistFolderOf(file), codec));
+        if (tags.disc >= 2 || tags.discTotal > 1)
+            severalDiscs.insert(sendnames::nameKey(albums.constLast()));
+    }
+
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const SourceTrack &source = sources.at(i);
         PlannedTrack track;
         track.method = source.method;
         if (source.method == SendMethod::Refuse) {
@@ -81,35 +153,42 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             plan.tracks.append(track);
             continue;
         }
-        const QFileInfo file(source.path);
         const bool copy = source.method == SendMethod::Copy;
-        const qsizetype index = folderFor(sendnames::albumFolder(
-            source.tags.albumArtist, source.tags.artist, source.tags.album, file.dir().dirName()));
+        const qsizetype index = folderFor(albums.at(i));
         track.folder = top.taken.at(index).name;
         Names &names = folders[index];
-        const QString wanted =
-            sendnames::trackFile(source.tags.track, source.tags.title, file.completeBaseName(),
-                                 copy ? source.copyExtension : extensionOf(format));
-        for (int n = 1;; ++n) {
+        const int disc =
+            severalDiscs.contains(sendnames::nameKey(albums.at(i))) ? source.tags.disc : 0;
+        const QString wanted = sendnames::trackFile(
+            disc, source.tags.track, source.tags.title, QFileInfo(source.path).completeBaseName(),
+            copy ? source.copyExtension : extensionOf(format), codec);
+        int &untried = names.firstUntried[sendnames::nameKey(wanted)];
+        untried = std::max(untried, 1);
+        for (int n = untried;; ++n) {
             const QString name = n == 1 ? wanted : sendnames::numbered(wanted, n);
             const VolumeRoot::Entry *entry = names.find(name);
             if (!entry) {
                 track.fileName = name;
                 break;
             }
-            // The plan's own names have no size: two sources never share one.
+            // The plan's own names have no size: two sources never share one,
+            // and later searches for the same name start past them.
+            if (entry->size < 0 && n == untried)
+                ++untried;
             if (entry->size >= 0 && (!copy || entry->size == source.size)) {
                 track.fileName = entry->name;
                 track.alreadyThere = true;
                 break;
             }
         }
-        if (!plan.folders.contains(track.folder))
+        if (!used.contains(index)) {
+            used.insert(index);
             plan.folders.append(track.folder);
+        }
         if (track.alreadyThere) {
             ++plan.alreadyThere;
         } else {
-            names.taken.append({track.fileName, false});
+            names.add({track.fileName, false});
             track.bytes = copy ? source.size : estimatedSize(format, source.seconds);
             plan.bytes += track.bytes;
             ++(copy ? plan.copies : plan.conversions);

@@ -49,7 +49,11 @@ struct SendPlan
 };
 
 // Where each source goes by the PSP's rules (see sendnames.h): one album
-// folder below the music folder, named from the tags, and a file name that no
-// other file there holds, ignoring case; nothing is ever replaced.
+// folder below the music folder, named from the tags (or, for a source
+// without them, from its folders when they read as "<artist>/<album>"), and a
+// file name that no other file there holds, ignoring case; nothing is ever
+// replaced. Names hold only characters of codePage, the one playlists are
+// written in. An album with a track of disc 2 or more in the send, or tagged
+// as one of several discs, numbers its tracks by disc.
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format);
+                  TargetFormat format, int codePage);

@@ -14,6 +14,9 @@ struct TrackTags
     QString year;
     int track = 0; // 0 when unknown
     int disc = 0;
+    // How many the album has, 0 when unknown.
+    int trackTotal = 0;
+    int discTotal = 0;
 };
 
 // How a source reaches the PSP.

@@ -6,6 +6,7 @@
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
 #include "media/audiomodule.h"
+#include "platform/ansicodepage.h"
 #include "platform/folderentries.h"
 #include "platform/volumeroot.h"
 #include "send/senddialogs.h"
@@ -236,7 +237,8 @@ void MusicSend::replan()
     if (m_state != State::Planned || !m_planDialog)
         return;
     m_format = m_planDialog->format();
-    m_plan = planSend(m_sources, m_listing, m_format);
+    // Names must be ones the playlists, written in this code page, can hold.
+    m_plan = planSend(m_sources, m_listing, m_format, platform::systemAnsiCodePage());
     m_planDialog->showPlan(m_plan, m_listing.freeBytes);
 }
 
