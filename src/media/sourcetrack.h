@@ -36,6 +36,7 @@ struct SourceTrack
         Unreadable,
         NotAudio,
         TooLarge,
+        Damaged, // its headers say what no recording can be
     } refusal = Refusal::None;
     qint64 size = 0;
     double seconds = 0;
@@ -45,5 +46,5 @@ struct SourceTrack
 };
 
 // Opens a local file with the decoder's libraries and decides how it is sent.
-// Never changes the file.
+// Never changes the file. Runs in the audio helper, which alone links them.
 SourceTrack probeSource(const QString &path);
