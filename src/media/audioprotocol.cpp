@@ -8,8 +8,6 @@ namespace audioprotocol {
 
 namespace {
 
-// Paths and tags: a frame larger than this is no frame of ours.
-constexpr quint32 largestFrame = 16 * 1024 * 1024;
 constexpr QDataStream::Version streamVersion = QDataStream::Qt_6_4;
 
 template <typename Enum> void putEnum(QDataStream &stream, Enum value)

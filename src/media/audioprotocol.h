@@ -19,6 +19,9 @@ namespace audioprotocol {
 // Changes whenever a frame changes.
 constexpr quint32 version = 1;
 
+// Paths and tags: a frame larger than this is no frame of ours.
+constexpr quint32 largestFrame = 16 * 1024 * 1024;
+
 // The build of the program and of the helper: they are installed together.
 QString buildId();
 

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 namespace {
 
@@ -32,25 +33,26 @@ class Channel
 public:
     Channel()
     {
-        m_in.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered);
-        m_out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        // The descriptors themselves: the C library's streams would hold
+        // answers back in their buffers.
+        m_in.open(fileno(stdin), QIODevice::ReadOnly | QIODevice::Unbuffered);
+        m_out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
 
     // The next frame; nothing once the program has closed the pipe or sent
-    // what is no frame.
+    // what is no frame. Reads the length, then as much as it says: a read
+    // here waits until it has all it asks for.
     std::optional<audioprotocol::Frame> read()
     {
-        for (;;) {
-            bool broken = false;
-            if (std::optional<audioprotocol::Frame> frame =
-                    audioprotocol::takeFrame(m_buffer, broken))
-                return frame;
-            char chunk[64 * 1024];
-            const qint64 got = broken ? -1 : m_in.read(chunk, sizeof chunk);
-            if (got <= 0)
-                return std::nullopt;
-            m_buffer.append(chunk, got);
-        }
+        QByteArray frame = m_in.read(sizeof(quint32));
+        if (frame.size() != sizeof(quint32))
+            return std::nullopt;
+        const qint64 length = qFromBigEndian<quint32>(frame.constData());
+        if (length > audioprotocol::largestFrame)
+            return std::nullopt;
+        frame += m_in.read(length);
+        bool broken = false;
+        return audioprotocol::takeFrame(frame, broken);
     }
 
     void write(const audioprotocol::Frame &frame)
@@ -63,7 +65,6 @@ public:
 private:
     QFile m_in;
     QFile m_out;
-    QByteArray m_buffer;
 };
 
 // FFmpeg's warnings and errors, a line each on standard error, which the

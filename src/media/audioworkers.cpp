@@ -48,6 +48,8 @@ AudioWorkers::~AudioWorkers()
             continue;
         worker->process->disconnect(this);
         worker->process->kill();
+        // Ended for sure: no wait beyond the system's reaping it.
+        worker->process->waitForFinished();
     }
 }
 
