@@ -29,6 +29,9 @@ private Q_SLOTS:
     void initTestCase();
     void convertedCopiedAndInserted();
     void tracksAlreadyThereAreNotSentAgain();
+    void failuresCostTheirTrackAlone();
+    void missingHelperFailsEveryJob_data();
+    void missingHelperFailsEveryJob();
 
 private:
     // Presses Start once the plan is known; the send's lines when it is over.
@@ -37,12 +40,16 @@ private:
     std::unique_ptr<TestMainWindow> m_window;
     PspDrive m_drive;
     QTemporaryDir m_sources;
+    // The program's own temporary files go there.
+    QTemporaryDir m_temporary;
     const QString m_album = u"\\MUSIC\\Ünï - Live_ 1_2\\03 Été à 東京.mp3"_s;
 };
 
 void TestMusicSend::initTestCase()
 {
     messagebox::recordInsteadOfShowing();
+    qputenv("TMPDIR", QFile::encodeName(m_temporary.path()));
+    qputenv("ZARVELLO_WORKER_TEST_JOBS", "1");
     m_window = std::make_unique<TestMainWindow>();
     m_drive.plugInto(*m_window);
     QDir(m_sources.path()).mkpath(u"Album"_s);
@@ -154,6 +161,52 @@ void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
     const QString report = messagebox::takeShown().at(0).text;
     QVERIFY(report.startsWith(u"Tracks sent to the PSP: 1."_s));
     QCOMPARE(report.count(u"already on the PSP"_s), 2);
+}
+
+void TestMusicSend::failuresCostTheirTrackAlone()
+{
+    // A header bit flipped: 536,915,012 Hz; a helper that dies in the middle
+    // of a track; a read error halfway through the source.
+    QDir(m_sources.path()).mkpath(u"Bad"_s);
+    const QString damaged = m_sources.filePath(u"Bad/damaged.wav"_s);
+    QVERIFY(writeTone(damaged, "wav", 1, 44100, 1));
+    QFile header(damaged);
+    QVERIFY(header.open(QIODevice::ReadWrite) && header.seek(24));
+    header.write(QByteArray::fromHex("449c0020"));
+    header.close();
+    for (const QString &name : {u"good"_s, u"test-abort"_s, u"test-read-error"_s})
+        QVERIFY(writeTone(m_sources.filePath(u"Bad/%1.flac"_s.arg(name)), "flac", 10, 44100, 2));
+    QVERIFY((*m_window)->send().start({m_sources.filePath(u"Bad"_s)}));
+    const QList<SentTrack> sent = startAndWait();
+    QCOMPARE(sent.size(), 4);
+    QCOMPARE(sent.at(0).failure, u"damaged"_s);
+    QCOMPARE(sent.at(1).entry, u"\\MUSIC\\Bad\\good.mp3"_s);
+    QCOMPARE(sent.at(2).failure, u"could not be converted: the audio helper crashed (Aborted)"_s);
+    QCOMPARE(sent.at(3).failure, u"could not be converted: Input/output error"_s);
+    QCOMPARE(QDir(m_drive.path(u"MUSIC/Bad"_s)).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"good.mp3"_s});
+    QTRY_VERIFY(QDir(m_temporary.path()).isEmpty());
+    QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 1."_s));
+}
+
+void TestMusicSend::missingHelperFailsEveryJob_data()
+{
+    QTest::addColumn<QString>("helper");
+    QTest::newRow("missing") << m_sources.filePath(u"none"_s);
+    QTest::newRow("not ours") << u"/bin/true"_s;
+}
+
+void TestMusicSend::missingHelperFailsEveryJob()
+{
+    QFETCH(QString, helper);
+    AudioWorkers workers(nullptr, 2, helper);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    for (int i = 0; i < 3; ++i)
+        workers.probe(m_sources.filePath(u"Album/b.wav"_s));
+    QTRY_COMPARE(finished.size(), 3);
+    for (const QList<QVariant> &result : finished)
+        QVERIFY(result.at(1).value<AudioJobResult>().status ==
+                AudioJobResult::Status::HelperMissing);
 }
 
 QTEST_MAIN(TestMusicSend)

@@ -166,15 +166,16 @@ void AudioWorkers::startWorker()
                     missing(*worker, cause);
                     return;
                 }
-                if (worker->job) {
-                    using Status = AudioJobResult::Status;
-                    ended(*worker, {worker->silent ? Status::Silent
-                                    : crashed      ? Status::Crashed
-                                                   : Status::Failed,
-                                    cause,
-                                    {}});
-                }
+                // Gone before its job is reported, so that no job goes to it.
+                const std::optional<Job> job = std::exchange(worker->job, std::nullopt);
                 remove(*worker);
+                using Status = AudioJobResult::Status;
+                if (job)
+                    Q_EMIT finished(job->id, {worker->silent ? Status::Silent
+                                              : crashed      ? Status::Crashed
+                                                             : Status::Failed,
+                                              cause,
+                                              {}});
                 dispatch();
             });
     worker->process->start(m_program, {});
