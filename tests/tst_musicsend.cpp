@@ -30,6 +30,7 @@ private Q_SLOTS:
     void convertedCopiedAndInserted();
     void tracksAlreadyThereAreNotSentAgain();
     void failuresCostTheirTrackAlone();
+    void cancelEndsRunningJobsOnce();
     void missingHelperFailsEveryJob_data();
     void missingHelperFailsEveryJob();
 
@@ -187,6 +188,25 @@ void TestMusicSend::failuresCostTheirTrackAlone()
              QStringList{u"good.mp3"_s});
     QTRY_VERIFY(QDir(m_temporary.path()).isEmpty());
     QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 1."_s));
+}
+
+void TestMusicSend::cancelEndsRunningJobsOnce()
+{
+    const QString track = m_sources.filePath(u"long.flac"_s);
+    QVERIFY(writeTone(track, "flac", 120, 44100, 2));
+    AudioWorkers workers(nullptr, 1);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    connect(&workers, &AudioWorkers::progressed, &workers, &AudioWorkers::cancelAll);
+    workers.convert(track, TargetFormat::Mp3, m_temporary.filePath(u"long.mp3"_s), {});
+    workers.probe(track);
+    QTRY_COMPARE(finished.size(), 2);
+    for (const QList<QVariant> &result : finished)
+        QVERIFY(result.at(1).value<AudioJobResult>().status == AudioJobResult::Status::Cancelled);
+    // A helper is started again for the next job.
+    workers.probe(track);
+    QTRY_COMPARE(finished.size(), 3);
+    QCOMPARE(finished.at(2).at(1).value<AudioJobResult>().source.method, SendMethod::Convert);
+    QVERIFY(QFile::remove(m_temporary.filePath(u"long.mp3"_s)) && QFile::remove(track));
 }
 
 void TestMusicSend::missingHelperFailsEveryJob_data()

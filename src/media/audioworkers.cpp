@@ -179,6 +179,8 @@ void AudioWorkers::startWorker()
                 dispatch();
             });
     worker->process->start(m_program, {});
+    if (worker->removed)
+        return;
     audioprotocol::Frame hello;
     hello.kind = audioprotocol::Kind::Hello;
     hello.version = audioprotocol::version;
