@@ -32,6 +32,10 @@ private Q_SLOTS:
     void convertedCopiedAndInserted();
     void tracksAlreadyThereAreNotSentAgain();
     void fileDialogGoesIntoTypedFoldersAndRemembers();
+    void failuresCostTheirTrackAlone();
+    void cancelEndsRunningJobsOnce();
+    void missingHelperFailsEveryJob_data();
+    void missingHelperFailsEveryJob();
 
 private:
     // Presses Start once the plan is known; the send's lines when it is over.
@@ -39,7 +43,9 @@ private:
 
     std::unique_ptr<TestMainWindow> m_window;
     PspDrive m_drive;
-    QTemporaryDir m_sources;
+    // The program's own temporary files go there, beside the sources.
+    QTemporaryDir m_temporary;
+    QTemporaryDir m_sources{m_temporary.filePath(u"sources-XXXXXX"_s)};
     // Named in the playlists' code page (1252 here); the tags keep "東京".
     const QString m_album = u"\\MUSIC\\Ünï - Live_ 1_2\\03 Été à dong jing.mp3"_s;
 };
@@ -47,6 +53,8 @@ private:
 void TestMusicSend::initTestCase()
 {
     messagebox::recordInsteadOfShowing();
+    qputenv("TMPDIR", QFile::encodeName(m_temporary.path()));
+    qputenv("ZARVELLO_WORKER_TEST_JOBS", "1");
     m_window = std::make_unique<TestMainWindow>();
     m_drive.plugInto(*m_window);
     QDir(m_sources.path()).mkpath(u"Album"_s);
@@ -185,6 +193,72 @@ void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
                               u"2.\nNot sent: 1.\nAlready on the PSP (2):"_s));
     QVERIFY(report.contains(u"A link: not followed (1):\n  "_s));
     QVERIFY(report.endsWith(u"d.flac"_s));
+}
+
+void TestMusicSend::failuresCostTheirTrackAlone()
+{
+    // A header bit flipped: 536,915,012 Hz; a helper that dies in the middle
+    // of a track; a read error halfway through the source.
+    QDir(m_sources.path()).mkpath(u"Bad"_s);
+    const QString damaged = m_sources.filePath(u"Bad/damaged.wav"_s);
+    QVERIFY(writeTone(damaged, "wav", 1, 44100, 1));
+    QFile header(damaged);
+    QVERIFY(header.open(QIODevice::ReadWrite) && header.seek(24));
+    header.write(QByteArray::fromHex("449c0020"));
+    header.close();
+    for (const QString &name : {u"good"_s, u"test-abort"_s, u"test-read-error"_s})
+        QVERIFY(writeTone(m_sources.filePath(u"Bad/%1.flac"_s.arg(name)), "flac", 10, 44100, 2));
+    QVERIFY((*m_window)->send().start({m_sources.filePath(u"Bad"_s)}));
+    const QList<SentTrack> sent = startAndWait();
+    QCOMPARE(sent.size(), 4);
+    QCOMPARE(sent.at(0).failure, u"damaged"_s);
+    QCOMPARE(sent.at(1).entry, u"\\MUSIC\\Bad\\good.mp3"_s);
+    QCOMPARE(sent.at(2).failure, u"could not be converted: the audio helper crashed (Aborted)"_s);
+    QCOMPARE(sent.at(3).failure, u"could not be converted: Input/output error"_s);
+    QCOMPARE(QDir(m_drive.path(u"MUSIC/Bad"_s)).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"good.mp3"_s});
+    QTRY_COMPARE(QDir(m_temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(m_sources.path()).fileName()});
+    QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 1."_s));
+}
+
+void TestMusicSend::cancelEndsRunningJobsOnce()
+{
+    const QString track = m_sources.filePath(u"long.flac"_s);
+    QVERIFY(writeTone(track, "flac", 120, 44100, 2));
+    AudioWorkers workers(nullptr, 1);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    connect(&workers, &AudioWorkers::progressed, &workers, &AudioWorkers::cancelAll);
+    workers.convert(track, TargetFormat::Mp3, m_temporary.filePath(u"long.mp3"_s), {});
+    workers.probe(track);
+    QTRY_COMPARE(finished.size(), 2);
+    for (const QList<QVariant> &result : finished)
+        QVERIFY(result.at(1).value<AudioJobResult>().status == AudioJobResult::Status::Cancelled);
+    // A helper is started again for the next job.
+    workers.probe(track);
+    QTRY_COMPARE(finished.size(), 3);
+    QCOMPARE(finished.at(2).at(1).value<AudioJobResult>().source.method, SendMethod::Convert);
+    QVERIFY(QFile::remove(m_temporary.filePath(u"long.mp3"_s)) && QFile::remove(track));
+}
+
+void TestMusicSend::missingHelperFailsEveryJob_data()
+{
+    QTest::addColumn<QString>("helper");
+    QTest::newRow("missing") << m_sources.filePath(u"none"_s);
+    QTest::newRow("not ours") << u"/bin/true"_s;
+}
+
+void TestMusicSend::missingHelperFailsEveryJob()
+{
+    QFETCH(QString, helper);
+    AudioWorkers workers(nullptr, 2, helper);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    for (int i = 0; i < 3; ++i)
+        workers.probe(m_sources.filePath(u"Album/b.wav"_s));
+    QTRY_COMPARE(finished.size(), 3);
+    for (const QList<QVariant> &result : finished)
+        QVERIFY(result.at(1).value<AudioJobResult>().status ==
+                AudioJobResult::Status::HelperMissing);
 }
 
 QTEST_MAIN(TestMusicSend)

@@ -121,7 +121,7 @@ void FrmMain::connectSubsystems()
     const auto openPsp = [psp = m_psp] {
         return psp->openInUse();
     };
-    m_send = new MusicSend(*this, *c.lettre, flag, openPsp);
+    m_send = new MusicSend(*this, *c.lettre, flag, m_services.ansiCodePage, openPsp);
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
     connect(m_send, &MusicSend::finished, this, [this](const QList<SentTrack> &sent) {

@@ -256,6 +256,16 @@ const Phrase sendWhyFull{u"la PSP est pleine", u"the PSP is full"};
 const Phrase sendWhyWrite{u"l'écriture sur la PSP a échoué", u"writing on the PSP failed"};
 const Phrase sendWhyCancelled{u"envoi annulé", u"sending cancelled"};
 const Phrase sendWhyLink{u"un lien : non suivi", u"a link: not followed"};
+const Phrase sendWhyDamaged{u"endommagé", u"damaged"};
+const Phrase sendWhyNotConverted{u"n'a pas pu être converti\u00A0: %1",
+                                 u"could not be converted: %1"};
+const Phrase sendWhyHelperCrashed{u"l'assistant audio s'est arrêté (%1)",
+                                  u"the audio helper crashed (%1)"};
+const Phrase sendWhyHelperSilent{u"l'assistant audio ne répondait plus",
+                                 u"the audio helper stopped answering"};
+const Phrase sendHelperMissing{u"L'assistant audio de Zarvello est introuvable\u00A0: réinstallez "
+                               u"Zarvello",
+                               u"Zarvello's audio helper is missing: reinstall Zarvello"};
 
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "

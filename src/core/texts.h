@@ -106,6 +106,11 @@ extern const Phrase sendWhyFull;
 extern const Phrase sendWhyWrite;
 extern const Phrase sendWhyCancelled;
 extern const Phrase sendWhyLink;
+extern const Phrase sendWhyDamaged;
+extern const Phrase sendWhyNotConverted;  // %1: the cause
+extern const Phrase sendWhyHelperCrashed; // %1: what ended it, in the system's words
+extern const Phrase sendWhyHelperSilent;
+extern const Phrase sendHelperMissing;
 
 // About dialog.
 extern const Phrase aboutTitlePrefix;

@@ -2,123 +2,94 @@
 
 #include "media/ffmpeg.h"
 
+#include <QFile>
+
 namespace {
 
 constexpr int outputRate = 44100;
 constexpr int mp3Quality = 2;
 
-// Output in memory that the muxer can seek back into, so that the MP3
-// muxer fills in its Xing frame and the MP4 muxer its sizes at the end.
-class MemoryOutput
-{
-public:
-    MemoryOutput()
-    {
-        constexpr int bufferSize = 64 * 1024;
-        auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
-        m_context = avio_alloc_context(buffer, bufferSize, 1, this, nullptr, &write, &seek);
-    }
-    ~MemoryOutput()
-    {
-        if (m_context)
-            av_freep(&m_context->buffer);
-        avio_context_free(&m_context);
-    }
-    MemoryOutput(const MemoryOutput &) = delete;
-    MemoryOutput &operator=(const MemoryOutput &) = delete;
-
-    AVIOContext *context() const { return m_context; }
-    QByteArray take() { return std::move(m_data); }
-
-private:
-    static int write(void *opaque, uint8_t *data, int size)
-    {
-        auto *self = static_cast<MemoryOutput *>(opaque);
-        const qsizetype end = self->m_position + size;
-        if (end > self->m_data.size())
-            self->m_data.resize(end);
-        std::copy(data, data + size, self->m_data.begin() + self->m_position);
-        self->m_position = end;
-        return size;
-    }
-    static int64_t seek(void *opaque, int64_t offset, int whence)
-    {
-        auto *self = static_cast<MemoryOutput *>(opaque);
-        switch (whence & ~AVSEEK_FORCE) {
-        case AVSEEK_SIZE:
-            return self->m_data.size();
-        case SEEK_SET:
-            break;
-        case SEEK_CUR:
-            offset += self->m_position;
-            break;
-        case SEEK_END:
-            offset += self->m_data.size();
-            break;
-        default:
-            return AVERROR(EINVAL);
-        }
-        if (offset < 0)
-            return AVERROR(EINVAL);
-        self->m_position = offset;
-        return offset;
-    }
-
-    AVIOContext *m_context = nullptr;
-    QByteArray m_data;
-    qsizetype m_position = 0;
-};
-
 struct OutputCloser
 {
-    void operator()(AVFormatContext *context) const { avformat_free_context(context); }
+    void operator()(AVFormatContext *context) const
+    {
+        avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
 };
 
-// One conversion, step by step; each step false on failure.
+// One conversion, step by step; each step false on failure, with the
+// library's error code kept.
 class Converter
 {
 public:
-    Converter(TargetFormat format, const std::atomic_bool &cancelled,
-              const std::function<void(double)> &decoded)
-        : m_format(format), m_cancelled(cancelled), m_decoded(decoded)
+    Converter(TargetFormat format, const std::function<void(double)> &decoded)
+        : m_format(format), m_decoded(decoded)
     {}
 
-    Conversion run(const QString &path)
+    Conversion run(const QString &path, const QString &outputPath)
     {
         Conversion result;
         if (!openDecoder(path))
-            return result;
-        for (unsigned i = 0; i < m_input->nb_streams; ++i) {
-            const AVStream *stream = m_input->streams[i];
+            return failure(result);
+        for (unsigned i = 0; i < m_input->context()->nb_streams; ++i) {
+            const AVStream *stream = m_input->context()->streams[i];
             if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) && stream->attached_pic.size)
                 result.embeddedCover =
                     QByteArray(reinterpret_cast<const char *>(stream->attached_pic.data),
                                stream->attached_pic.size);
         }
-        if (openEncoder() && openResampler() && openMuxer() && transcode())
-            result.file = m_output.take();
-        return result;
+        const AVStream &stream = *m_input->context()->streams[m_stream];
+        // Checked before the resampler sizes its tables by what the source says.
+        if (!ffmpeg::plausible(*stream.codecpar, ffmpeg::durationOf(*m_input->context(), stream))) {
+            result.status = Conversion::Status::Damaged;
+            return result;
+        }
+        if (openDecoderContext() && openEncoder() && openResampler() && openMuxer(outputPath) &&
+            transcode())
+            result.status = Conversion::Status::Done;
+        return failure(result);
     }
 
 private:
+    Conversion &failure(Conversion &result) const
+    {
+        if (result.status == Conversion::Status::Failed)
+            result.reason = ffmpeg::errorText(m_error);
+        return result;
+    }
+
+    // Keeps a failing code; true when it is none.
+    bool ok(int code)
+    {
+        if (code >= 0)
+            return true;
+        m_error = code;
+        return false;
+    }
+
     bool openDecoder(const QString &path)
     {
-        m_input = ffmpeg::openInput(path);
+        m_input = ffmpeg::Source::open(path, false, m_error);
         if (!m_input)
             return false;
-        const AVCodec *decoder = nullptr;
-        m_stream = av_find_best_stream(m_input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-        if (m_stream < 0 || !decoder)
-            return false;
-        for (unsigned i = 0; i < m_input->nb_streams; ++i) {
+        m_stream = av_find_best_stream(m_input->context(), AVMEDIA_TYPE_AUDIO, -1, -1, &m_codec, 0);
+        if (m_stream < 0 || !m_codec)
+            return ok(m_stream < 0 ? m_stream : AVERROR_DECODER_NOT_FOUND);
+        for (unsigned i = 0; i < m_input->context()->nb_streams; ++i) {
             if (int(i) != m_stream)
-                m_input->streams[i]->discard = AVDISCARD_ALL;
+                m_input->context()->streams[i]->discard = AVDISCARD_ALL;
         }
-        m_decoder.reset(avcodec_alloc_context3(decoder));
-        return m_decoder &&
-               avcodec_parameters_to_context(m_decoder.get(),
-                                             m_input->streams[m_stream]->codecpar) >= 0 &&
-               avcodec_open2(m_decoder.get(), decoder, nullptr) >= 0;
+        return true;
+    }
+
+    bool openDecoderContext()
+    {
+        m_decoder.reset(avcodec_alloc_context3(m_codec));
+        return (m_decoder || ok(AVERROR(ENOMEM))) &&
+               ok(avcodec_parameters_to_context(m_decoder.get(),
+                                                m_input->context()->streams[m_stream]->codecpar)) &&
+               ok(avcodec_open2(m_decoder.get(), m_codec, nullptr));
     }
 
     bool openEncoder()
@@ -127,10 +98,10 @@ private:
                                      ? avcodec_find_encoder_by_name("libmp3lame")
                                      : avcodec_find_encoder(AV_CODEC_ID_AAC);
         if (!encoder)
-            return false;
+            return ok(AVERROR_ENCODER_NOT_FOUND);
         m_encoder.reset(avcodec_alloc_context3(encoder));
         if (!m_encoder)
-            return false;
+            return ok(AVERROR(ENOMEM));
         AVCodecContext &e = *m_encoder;
         av_channel_layout_default(&e.ch_layout, m_decoder->ch_layout.nb_channels == 1 ? 1 : 2);
         e.sample_rate = outputRate;
@@ -145,7 +116,7 @@ private:
             // The MP4 file carries the decoder's set-up once, in its header.
             e.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         }
-        return avcodec_open2(m_encoder.get(), encoder, nullptr) >= 0;
+        return ok(avcodec_open2(m_encoder.get(), encoder, nullptr));
     }
 
     bool openResampler()
@@ -153,7 +124,7 @@ private:
         AVChannelLayout inputLayout;
         if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_default(&inputLayout, m_decoder->ch_layout.nb_channels);
-        else if (av_channel_layout_copy(&inputLayout, &m_decoder->ch_layout) < 0)
+        else if (!ok(av_channel_layout_copy(&inputLayout, &m_decoder->ch_layout)))
             return false;
         SwrContext *resampler = nullptr;
         const int made = swr_alloc_set_opts2(
@@ -161,24 +132,29 @@ private:
             m_decoder->sample_fmt, m_decoder->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inputLayout);
         m_resampler.reset(resampler);
+        if (!ok(made) || !ok(swr_init(resampler)))
+            return false;
         m_fifo.reset(av_audio_fifo_alloc(m_encoder->sample_fmt, m_encoder->ch_layout.nb_channels,
                                          frameSize()));
-        return made >= 0 && swr_init(resampler) >= 0 && m_fifo;
+        return m_fifo || ok(AVERROR(ENOMEM));
     }
 
-    bool openMuxer()
+    bool openMuxer(const QString &outputPath)
     {
         AVFormatContext *output = nullptr;
         const bool mp3 = m_format == TargetFormat::Mp3;
-        // The name only tells the muxer which extension the file will have.
-        avformat_alloc_output_context2(&output, nullptr, mp3 ? "mp3" : "ipod",
-                                       mp3 ? "track.mp3" : "track.m4a");
+        const int made =
+            avformat_alloc_output_context2(&output, nullptr, mp3 ? "mp3" : "ipod", nullptr);
         m_muxer.reset(output);
-        if (!output)
+        if (!ok(made))
             return false;
-        output->pb = m_output.context();
+        // A file the muxer seeks back into, to write the Xing frame or the sizes at the end.
+        if (!ok(avio_open(&output->pb, QFile::encodeName(outputPath).constData(), AVIO_FLAG_WRITE)))
+            return false;
         AVStream *stream = avformat_new_stream(output, nullptr);
-        if (!stream || avcodec_parameters_from_context(stream->codecpar, m_encoder.get()) < 0)
+        if (!stream)
+            return ok(AVERROR(ENOMEM));
+        if (!ok(avcodec_parameters_from_context(stream->codecpar, m_encoder.get())))
             return false;
         stream->time_base = m_encoder->time_base;
         AVDictionary *options = nullptr;
@@ -187,7 +163,7 @@ private:
             av_dict_set(&options, "id3v2_version", "0", 0);
         const int written = avformat_write_header(output, &options);
         av_dict_free(&options);
-        return written >= 0;
+        return ok(written);
     }
 
     bool transcode()
@@ -195,19 +171,23 @@ private:
         const ffmpeg::Packet packet(av_packet_alloc());
         const ffmpeg::Frame frame(av_frame_alloc());
         if (!packet || !frame)
-            return false;
-        while (av_read_frame(m_input.get(), packet.get()) >= 0) {
+            return ok(AVERROR(ENOMEM));
+        int read = 0;
+        while ((read = av_read_frame(m_input->context(), packet.get())) >= 0) {
             const bool ours = packet->stream_index == m_stream;
             const int sent = ours ? avcodec_send_packet(m_decoder.get(), packet.get()) : 0;
             av_packet_unref(packet.get());
             // A damaged packet is skipped, as players skip it.
-            if (m_cancelled || (sent < 0 && sent != AVERROR_INVALIDDATA) || !drainDecoder(*frame))
+            if ((sent != AVERROR_INVALIDDATA && !ok(sent)) || !drainDecoder(*frame))
                 return false;
             m_decoded(double(m_samplesOut) / outputRate);
         }
-        return avcodec_send_packet(m_decoder.get(), nullptr) >= 0 && drainDecoder(*frame) &&
+        // Anything but the end of the file leaves the track unfinished.
+        if (read != AVERROR_EOF)
+            return ok(read);
+        return ok(avcodec_send_packet(m_decoder.get(), nullptr)) && drainDecoder(*frame) &&
                resample(nullptr) && encodeFifo(true) && encode(nullptr) &&
-               av_write_trailer(m_muxer.get()) >= 0 && m_samplesOut > 0;
+               ok(av_write_trailer(m_muxer.get())) && (m_samplesOut > 0 || ok(AVERROR_INVALIDDATA));
     }
 
     bool drainDecoder(AVFrame &frame)
@@ -216,7 +196,7 @@ private:
             const int received = avcodec_receive_frame(m_decoder.get(), &frame);
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
                 return true;
-            if (received < 0)
+            if (!ok(received))
                 return false;
             const bool resampled = resample(&frame);
             av_frame_unref(&frame);
@@ -230,20 +210,22 @@ private:
     {
         const int inSamples = frame ? frame->nb_samples : 0;
         const int room = swr_get_out_samples(m_resampler.get(), inSamples);
-        if (room < 0)
+        if (!ok(room))
             return false;
         if (room == 0)
             return true;
         uint8_t **planes = nullptr;
-        if (av_samples_alloc_array_and_samples(&planes, nullptr, m_encoder->ch_layout.nb_channels,
-                                               room, m_encoder->sample_fmt, 0) < 0)
+        if (!ok(av_samples_alloc_array_and_samples(&planes, nullptr,
+                                                   m_encoder->ch_layout.nb_channels, room,
+                                                   m_encoder->sample_fmt, 0)))
             return false;
         const int made = swr_convert(
             m_resampler.get(), planes, room,
             frame ? const_cast<const uint8_t **>(frame->extended_data) : nullptr, inSamples);
         const bool queued =
-            made >= 0 &&
-            av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void **>(planes), made) == made;
+            ok(made) &&
+            (av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void **>(planes), made) == made ||
+             ok(AVERROR(ENOMEM)));
         av_freep(&planes[0]);
         av_freep(&planes);
         return queued;
@@ -260,15 +242,16 @@ private:
                (atEnd && av_audio_fifo_size(m_fifo.get()) > 0)) {
             const ffmpeg::Frame frame(av_frame_alloc());
             if (!frame)
-                return false;
+                return ok(AVERROR(ENOMEM));
             frame->nb_samples = std::min(frameSize, av_audio_fifo_size(m_fifo.get()));
             frame->format = m_encoder->sample_fmt;
             frame->sample_rate = outputRate;
-            if (av_channel_layout_copy(&frame->ch_layout, &m_encoder->ch_layout) < 0 ||
-                av_frame_get_buffer(frame.get(), 0) < 0 ||
-                av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void **>(frame->data),
-                                   frame->nb_samples) != frame->nb_samples)
+            if (!ok(av_channel_layout_copy(&frame->ch_layout, &m_encoder->ch_layout)) ||
+                !ok(av_frame_get_buffer(frame.get(), 0)))
                 return false;
+            if (av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void **>(frame->data),
+                                   frame->nb_samples) != frame->nb_samples)
+                return ok(AVERROR_BUG);
             frame->pts = m_samplesOut;
             m_samplesOut += frame->nb_samples;
             if (!encode(frame.get()))
@@ -279,41 +262,43 @@ private:
 
     bool encode(const AVFrame *frame)
     {
-        if (avcodec_send_frame(m_encoder.get(), frame) < 0)
+        if (!ok(avcodec_send_frame(m_encoder.get(), frame)))
             return false;
         const ffmpeg::Packet packet(av_packet_alloc());
+        if (!packet)
+            return ok(AVERROR(ENOMEM));
         for (;;) {
             const int received = avcodec_receive_packet(m_encoder.get(), packet.get());
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
                 return true;
-            if (received < 0)
+            if (!ok(received))
                 return false;
             packet->stream_index = 0;
             av_packet_rescale_ts(packet.get(), m_encoder->time_base,
                                  m_muxer->streams[0]->time_base);
-            if (av_interleaved_write_frame(m_muxer.get(), packet.get()) < 0)
+            if (!ok(av_interleaved_write_frame(m_muxer.get(), packet.get())))
                 return false;
         }
     }
 
     TargetFormat m_format;
-    const std::atomic_bool &m_cancelled;
     const std::function<void(double)> &m_decoded;
-    ffmpeg::Input m_input;
+    int m_error = 0;
+    std::unique_ptr<ffmpeg::Source> m_input;
     int m_stream = -1;
+    const AVCodec *m_codec = nullptr;
     ffmpeg::Codec m_decoder;
     ffmpeg::Codec m_encoder;
     ffmpeg::Resampler m_resampler;
     ffmpeg::Fifo m_fifo;
-    MemoryOutput m_output;
     std::unique_ptr<AVFormatContext, OutputCloser> m_muxer;
     int64_t m_samplesOut = 0;
 };
 
 } // namespace
 
-Conversion convertTrack(const QString &path, TargetFormat format, const std::atomic_bool &cancelled,
+Conversion convertTrack(const QString &path, TargetFormat format, const QString &outputPath,
                         const std::function<void(double seconds)> &decoded)
 {
-    return Converter(format, cancelled, decoded).run(path);
+    return Converter(format, decoded).run(path, outputPath);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <QByteArray>
 #include <QString>
@@ -31,18 +30,26 @@ inline qint64 estimatedSize(TargetFormat format, double seconds)
     return qint64(seconds * bitRate / 8) + 64 * 1024;
 }
 
+// How a conversion ended.
 struct Conversion
 {
-    // The whole new file, without tags; empty when the conversion failed or
-    // was cancelled. An MP3 starts with its Xing/LAME frame, which players
-    // need for the length and seeking of a variable bit rate file.
-    QByteArray file;
+    enum class Status : quint8
+    {
+        Done,
+        Damaged, // what the source says of itself cannot be true
+        Failed,
+    } status = Status::Failed;
+    // Why it failed, in the libraries' or the system's own words.
+    QString reason;
     // The picture the source carries, as stored there; empty when none.
     QByteArray embeddedCover;
 };
 
-// Decodes a local file and encodes it into memory. Checks cancelled between
-// packets and gives up as soon as it is set; tells decoded how many seconds
-// are done so far, now and then.
-Conversion convertTrack(const QString &path, TargetFormat format, const std::atomic_bool &cancelled,
+// Decodes a local file and encodes it into a new file at outputPath, which
+// the muxer seeks back into: an MP3 starts with its Xing/LAME frame, which
+// players need for the length and seeking of a variable bit rate file, and
+// an MP4 file gets its sizes. Only the end of the source ends the decoding;
+// a read error fails it. Tells decoded how many seconds are done so far, now
+// and then. The output is left behind whatever happens: the caller owns it.
+Conversion convertTrack(const QString &path, TargetFormat format, const QString &outputPath,
                         const std::function<void(double seconds)> &decoded);

@@ -47,10 +47,50 @@ using Packet = std::unique_ptr<AVPacket, PacketFreer>;
 using Resampler = std::unique_ptr<SwrContext, ResamplerFreer>;
 using Fifo = std::unique_ptr<AVAudioFifo, FifoFreer>;
 
-// Opens a local file for reading; null when it is no media file FFmpeg reads.
-// Its streams are looked into by reading packets, unless headersWillDo and
-// the headers already name each stream's codec, rate, channels and length:
-// reading packets costs ten times as much as the headers alone.
-Input openInput(const QString &path, bool headersWillDo = false);
+// A local file opened for reading through a context of our own, so that a
+// read error stays one: FFmpeg's own file protocol would end the stream there
+// as if it were the end of the file.
+class Source
+{
+public:
+    // Null, with error set to FFmpeg's code, when it is no media file FFmpeg
+    // reads. Its streams are looked into by reading packets, unless
+    // headersWillDo and the headers already name each stream's codec, rate,
+    // channels and length: reading packets costs ten times as much as the
+    // headers alone.
+    static std::unique_ptr<Source> open(const QString &path, bool headersWillDo, int &error);
+    ~Source();
+    Source(const Source &) = delete;
+    Source &operator=(const Source &) = delete;
+
+    AVFormatContext *context() const { return m_context; }
+
+private:
+    Source() = default;
+    static int read(void *opaque, uint8_t *buffer, int size);
+    static int64_t seek(void *opaque, int64_t offset, int whence);
+
+    int m_file = -1;
+    qint64 m_size = 0;
+    qint64 m_position = 0;
+    // Where reads start failing, for the tests; -1 for never.
+    qint64 m_failFrom = -1;
+    AVIOContext *m_io = nullptr;
+    AVFormatContext *m_context = nullptr;
+};
+
+// Whether what a stream says of itself can be true: rates, channel counts and
+// lengths beyond any real recording come from damaged headers, and would have
+// the resampler allocate gigabytes.
+bool plausible(const AVCodecParameters &codec, double seconds);
+
+// The seconds a source lasts by its headers; 0 when they do not say.
+double durationOf(const AVFormatContext &input, const AVStream &stream);
+
+// FFmpeg's own words for an error code.
+QString errorText(int error);
+
+// Whether the tests' sources are honoured: set in the environment by the tests alone.
+bool testSourcesEnabled();
 
 } // namespace ffmpeg

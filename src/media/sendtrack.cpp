@@ -1,12 +1,12 @@
 #include "media/sendtrack.h"
 
 #include "core/temporaryfiles.h"
-#include "media/audiomodule.h"
 #include "platform/volumeroot.h"
 
 #include <algorithm>
 #include <functional>
 #include <QFile>
+#include <QFileInfo>
 #include <QReadWriteLock>
 #include <QThreadPool>
 
@@ -55,26 +55,9 @@ TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &so
     return TrackOutcome::Sent;
 }
 
-TrackOutcome convertInto(QFile &target, const VolumeRoot &volume, const SourceTrack &source,
-                         TargetFormat format, const std::atomic_bool &cancelled,
-                         const std::function<void(double)> &decoded)
-{
-    const AudioModule &audio = audioModule();
-    Conversion converted = audio.convertTrack(source.path, format, cancelled, decoded);
-    if (cancelled)
-        return TrackOutcome::Cancelled;
-    if (converted.file.isEmpty() ||
-        !audio.tagFile(converted.file, format, source.tags,
-                       audio.coverFor(converted.embeddedCover, source.path)))
-        return TrackOutcome::Unreadable;
-    if (target.write(converted.file) != converted.file.size())
-        return writeFailure(volume, converted.file.size());
-    return TrackOutcome::Sent;
-}
-
 TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
-                            const SourceTrack &source, const PlannedTrack &track,
-                            TargetFormat format, const std::atomic_bool &cancelled,
+                            const QString &localFile, const PlannedTrack &track,
+                            const std::atomic_bool &cancelled,
                             const std::function<void(qint64)> &reach)
 {
     if (cancelled)
@@ -95,13 +78,7 @@ TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     }
     if (!file)
         return writeFailure(volume, track.bytes);
-    const auto decoded = [&](double seconds) {
-        if (source.seconds > 0)
-            reach(qint64(double(track.bytes) * seconds / source.seconds));
-    };
-    TrackOutcome outcome = source.method == SendMethod::Copy
-                               ? copyInto(*file, volume, source.path, cancelled, reach)
-                               : convertInto(*file, volume, source, format, cancelled, decoded);
+    TrackOutcome outcome = copyInto(*file, volume, localFile, cancelled, reach);
     if (outcome == TrackOutcome::Sent && !volume.flushToMedium(*file))
         outcome = writeFailure(volume, 0);
     file->close();
@@ -117,18 +94,21 @@ TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
 } // namespace
 
 TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
-                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
-                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress)
+                       const QString &localFile, const PlannedTrack &track,
+                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
+                       qint64 counted)
 {
-    qint64 reported = 0;
+    qint64 reported = counted;
+    const qint64 size = std::max<qint64>(1, QFileInfo(localFile).size());
     const auto reach = [&](qint64 bytes) {
-        bytes = std::min(bytes, track.bytes);
+        bytes = std::min(track.bytes, counted + qint64(double(track.bytes - counted) *
+                                                       double(bytes) / double(size)));
         if (bytes > reported)
             progress += bytes - std::exchange(reported, bytes);
     };
     const TrackOutcome outcome =
-        sendTrackSteps(volume, musicFolder, source, track, format, cancelled, reach);
-    reach(track.bytes);
+        sendTrackSteps(volume, musicFolder, localFile, track, cancelled, reach);
+    reach(size);
     return outcome;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "media/conversion.h"
 #include "media/sendplan.h"
 
 #include <atomic>
@@ -14,23 +13,28 @@ enum class TrackOutcome
     Sent,
     Cancelled,
     Unreadable,    // the source could not be read or decoded to the end
+    Damaged,       // the source says of itself what cannot be true
+    NotConverted,  // the audio helper failed on it, or died
+    HelperMissing, // no audio helper of this build could be started
     FolderRefused, // its folder could not be made
     NameTaken,     // another file took the name meanwhile
     MediumFull,
     WriteFailed,
 };
 
-// Writes one planned track into its folder below the music folder: under a
-// temporary name first, then, once the medium holds all of it, under its
-// own name. Whatever ends it early, no part of the track is left under the
-// track's name, and the temporary file is removed when the volume lets it.
-// Runs on a worker thread; the volume handle is shared between them.
-// progress grows, as the track goes, by its share of the track's expected
-// bytes (copied, or by the part of the source decoded), and by all of them
-// once it ends, however it ends.
+// Copies one planned track, from a local file (the source, or what the
+// audio helper converted it into), into its folder below the music folder:
+// under a temporary name first, then, once the medium holds all of it, under
+// its own name. Whatever ends it early, no part of the track is left under
+// the track's name, and the temporary file is removed when the volume lets
+// it. Runs on a worker thread; the volume handle is shared between them.
+// progress grows, as the copy goes, from counted (the part of the track's
+// expected bytes already counted for it) by its share of the rest, and to
+// all of them once it ends, however it ends.
 TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
-                       const SourceTrack &source, const PlannedTrack &track, TargetFormat format,
-                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress);
+                       const QString &localFile, const PlannedTrack &track,
+                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
+                       qint64 counted = 0);
 
 // Removes, on a worker thread, the temporary files a send left in the music
 // folder and its folders (the PSP lists stray files as broken tracks). It

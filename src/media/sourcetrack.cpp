@@ -2,45 +2,7 @@
 
 #include "media/ffmpeg.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-namespace ffmpeg {
-
-namespace {
-
-bool headersSayAll(const AVFormatContext &context)
-{
-    for (unsigned i = 0; i < context.nb_streams; ++i) {
-        const AVStream &stream = *context.streams[i];
-        const AVCodecParameters &codec = *stream.codecpar;
-        if (codec.codec_id == AV_CODEC_ID_NONE || codec.sample_rate <= 0 ||
-            codec.ch_layout.nb_channels <= 0 || (context.duration <= 0 && stream.duration <= 0))
-            return false;
-    }
-    return context.nb_streams > 0;
-}
-
-} // namespace
-
-Input openInput(const QString &path, bool headersWillDo)
-{
-    // Damaged sources are reported to the user; the libraries' own chatter
-    // on the terminal would add nothing.
-    static const bool quiet = (av_log_set_level(AV_LOG_ERROR), true);
-    Q_UNUSED(quiet);
-    AVFormatContext *context = nullptr;
-    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
-        return nullptr;
-    Input input(context);
-    if (headersWillDo && headersSayAll(*context))
-        return input;
-    if (avformat_find_stream_info(context, nullptr) < 0)
-        return nullptr;
-    return input;
-}
-
-} // namespace ffmpeg
 
 namespace {
 
@@ -119,19 +81,23 @@ SourceTrack probeSource(const QString &path)
     }
     // A send of many tracks probes each before anything is written; the
     // decoder reads what the headers leave out when the track is converted.
-    const ffmpeg::Input input = ffmpeg::openInput(path, true);
+    int error = 0;
+    const std::unique_ptr<ffmpeg::Source> opened = ffmpeg::Source::open(path, true, error);
+    const AVFormatContext *input = opened ? opened->context() : nullptr;
     const int index =
-        input ? av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
+        input ? av_find_best_stream(opened->context(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
     if (index < 0 || !avcodec_find_decoder(input->streams[index]->codecpar->codec_id)) {
         source.refusal = input ? SourceTrack::Refusal::NotAudio : SourceTrack::Refusal::Unreadable;
         return source;
     }
     const AVStream &stream = *input->streams[index];
     const AVCodecParameters &codec = *stream.codecpar;
-    if (input->duration > 0)
-        source.seconds = double(input->duration) / AV_TIME_BASE;
-    else if (stream.duration > 0)
-        source.seconds = double(stream.duration) * av_q2d(stream.time_base);
+    source.seconds = ffmpeg::durationOf(*input, stream);
+    if (!ffmpeg::plausible(codec, source.seconds)) {
+        source.seconds = 0;
+        source.refusal = SourceTrack::Refusal::Damaged;
+        return source;
+    }
     source.tags = readTags(*input, stream);
     source.method =
         playsAsIs(*input, codec, source.copyExtension) ? SendMethod::Copy : SendMethod::Convert;

@@ -39,6 +39,7 @@ struct SourceTrack
         Unreadable,
         NotAudio,
         TooLarge,
+        Damaged, // its headers say what no recording can be
     } refusal = Refusal::None;
     qint64 size = 0;
     double seconds = 0;
@@ -48,5 +49,5 @@ struct SourceTrack
 };
 
 // Opens a local file with the decoder's libraries and decides how it is sent.
-// Never changes the file.
+// Never changes the file. Runs in the audio helper, which alone links them.
 SourceTrack probeSource(const QString &path);

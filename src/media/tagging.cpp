@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
@@ -9,7 +10,6 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
-#include <taglib/tbytevectorstream.h>
 #include <taglib/tpropertymap.h>
 
 namespace {
@@ -64,9 +64,9 @@ QImage pictureBeside(const QString &sourcePath)
     return {};
 }
 
-bool tagMp3(TagLib::ByteVectorStream &stream, const TrackTags &tags, const QByteArray &cover)
+bool tagMp3(TagLib::FileName path, const TrackTags &tags, const QByteArray &cover)
 {
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::MPEG::File file(path, false);
     if (!file.isValid())
         return false;
     TagLib::ID3v2::Tag *id3 = file.ID3v2Tag(true);
@@ -83,9 +83,9 @@ bool tagMp3(TagLib::ByteVectorStream &stream, const TrackTags &tags, const QByte
                      TagLib::File::Duplicate);
 }
 
-bool tagMp4(TagLib::ByteVectorStream &stream, const TrackTags &tags, const QByteArray &cover)
+bool tagMp4(TagLib::FileName path, const TrackTags &tags, const QByteArray &cover)
 {
-    TagLib::MP4::File file(&stream, false);
+    TagLib::MP4::File file(path, false);
     if (!file.isValid())
         return false;
     TagLib::MP4::Tag *atoms = file.tag();
@@ -120,15 +120,10 @@ QByteArray coverFor(const QByteArray &embedded, const QString &sourcePath)
     return jpeg;
 }
 
-bool tagFile(QByteArray &file, TargetFormat format, const TrackTags &tags,
+bool tagFile(const QString &path, TargetFormat format, const TrackTags &tags,
              const QByteArray &coverJpeg)
 {
-    TagLib::ByteVectorStream stream(toBytes(file));
-    const bool tagged = format == TargetFormat::Mp3 ? tagMp3(stream, tags, coverJpeg)
-                                                    : tagMp4(stream, tags, coverJpeg);
-    if (!tagged)
-        return false;
-    const TagLib::ByteVector *data = stream.data();
-    file = QByteArray(data->data(), qsizetype(data->size()));
-    return true;
+    const QByteArray name = QFile::encodeName(path);
+    return format == TargetFormat::Mp3 ? tagMp3(name.constData(), tags, coverJpeg)
+                                       : tagMp4(name.constData(), tags, coverJpeg);
 }

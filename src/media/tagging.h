@@ -12,8 +12,8 @@
 // none or it cannot be read.
 QByteArray coverFor(const QByteArray &embedded, const QString &sourcePath);
 
-// Writes the tags and the cover (when not empty) into a converted file held
-// in memory: ID3v2.3 (UTF-16 where a text is not Latin-1) and ID3v1 for MP3,
-// MP4 atoms for AAC. False when the file is not one TagLib can tag.
-bool tagFile(QByteArray &file, TargetFormat format, const TrackTags &tags,
+// Writes the tags and the cover (when not empty) into a converted file, in
+// place: ID3v2.3 (UTF-16 where a text is not Latin-1) and ID3v1 for MP3, MP4
+// atoms for AAC. False when the file is not one TagLib can tag or save.
+bool tagFile(const QString &path, TargetFormat format, const TrackTags &tags,
              const QByteArray &coverJpeg);

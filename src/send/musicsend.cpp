@@ -5,8 +5,6 @@
 #include "core/entry.h"
 #include "core/folderpath.h"
 #include "core/naturalorder.h"
-#include "media/audiomodule.h"
-#include "platform/ansicodepage.h"
 #include "platform/folderentries.h"
 #include "platform/volumeroot.h"
 #include "send/senddialogs.h"
@@ -15,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSet>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -90,6 +89,8 @@ const Phrase &reasonFor(SourceTrack::Refusal refusal)
         return texts::sendWhyNotAudio;
     case SourceTrack::Refusal::TooLarge:
         return texts::sendWhyTooLarge;
+    case SourceTrack::Refusal::Damaged:
+        return texts::sendWhyDamaged;
     default:
         return texts::sendWhyUnreadable;
     }
@@ -108,6 +109,8 @@ const Phrase &reasonFor(TrackOutcome outcome)
         return texts::sendWhyWrite;
     case TrackOutcome::Unreadable:
         return texts::sendWhyUnreadable;
+    case TrackOutcome::Damaged:
+        return texts::sendWhyDamaged;
     default:
         return texts::sendWhyCancelled;
     }
@@ -116,13 +119,16 @@ const Phrase &reasonFor(TrackOutcome outcome)
 } // namespace
 
 MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
-                     VolumeOpener openVolume)
+                     int codePage, VolumeOpener openVolume)
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
-      m_openVolume(std::move(openVolume))
+      m_codePage(codePage), m_openVolume(std::move(openVolume))
 {
     m_copies.setMaxThreadCount(1);
     m_ticker.setInterval(500);
     connect(&m_ticker, &QTimer::timeout, this, &MusicSend::showProgress);
+    connect(&m_workers, &AudioWorkers::started, this, &MusicSend::jobStarted);
+    connect(&m_workers, &AudioWorkers::progressed, this, &MusicSend::jobProgressed);
+    connect(&m_workers, &AudioWorkers::finished, this, &MusicSend::jobFinished);
 }
 
 MusicSend::~MusicSend()
@@ -152,6 +158,9 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_links.clear();
     m_plan = SendPlan();
     m_outcomes.clear();
+    m_causes.clear();
+    m_counted.clear();
+    m_helperMissing = false;
     m_queued = m_done = 0;
     m_progress = std::make_shared<std::atomic<qint64>>(0);
 
@@ -175,28 +184,83 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     connect(m_planDialog, &QDialog::rejected, this, &MusicSend::cancel);
     m_planDialog->show();
 
-    // Reading folders, the sources and the PSP may take a while: not here.
+    // Reading folders and the PSP may take a while: not here. The sources
+    // are looked at by the audio helpers.
     const quint64 generation = m_generation;
     const std::shared_ptr<const VolumeRoot> volume = m_volume;
-    const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
-    m_pool.start([this, generation, volume, cancelled, localPaths] {
-        QList<SourceTrack> sources;
+    m_pool.start([this, generation, volume, localPaths] {
         const Expanded expanded = expandFolders(localPaths);
-        for (const QString &path : expanded.files) {
-            if (*cancelled)
-                return;
-            sources.append(audioModule().probeSource(path));
-        }
         const MusicListing listing = listMusic(*volume);
+        const auto scratch = std::make_shared<QTemporaryDir>();
         QMetaObject::invokeMethod(
             this,
-            [this, generation, sources, links = expanded.links, listing] {
+            [this, generation, expanded, listing, scratch] {
                 if (generation == m_generation)
-                    looked(sources, links, listing);
+                    listed(expanded.files, expanded.links, listing, scratch);
             },
             Qt::QueuedConnection);
     });
     return true;
+}
+
+void MusicSend::listed(const QStringList &files, const QStringList &links,
+                       const MusicListing &listing, const std::shared_ptr<QTemporaryDir> &scratch)
+{
+    m_links = links;
+    m_listing = listing;
+    m_scratch = scratch;
+    for (const QString &file : files) {
+        m_jobs.insert(m_workers.probe(file), int(m_sources.size()));
+        SourceTrack unread;
+        unread.path = file;
+        unread.refusal = SourceTrack::Refusal::Unreadable;
+        m_sources.append(unread);
+    }
+    if (m_jobs.isEmpty())
+        looked();
+}
+
+void MusicSend::jobStarted(quint64 job)
+{
+    if (m_state == State::Sending && m_jobs.contains(job))
+        trackStarted(m_jobs.value(job));
+}
+
+void MusicSend::jobProgressed(quint64 job, double seconds)
+{
+    const auto found = m_jobs.constFind(job);
+    if (m_state != State::Sending || found == m_jobs.cend())
+        return;
+    // Converting counts for half of a track's bytes, copying for the rest.
+    const int index = *found;
+    const double length = m_sources.at(index).seconds;
+    const qint64 half = m_plan.tracks.at(index).bytes / 2;
+    const qint64 reached = length > 0 ? std::min(half, qint64(double(half) * seconds / length)) : 0;
+    if (reached > m_counted.at(index))
+        *m_progress += reached - std::exchange(m_counted[index], reached);
+}
+
+void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
+{
+    const auto found = m_jobs.constFind(job);
+    if (found == m_jobs.cend())
+        return;
+    const int index = *found;
+    m_jobs.erase(found);
+    if (m_state == State::Sending) {
+        converted(index, result);
+        return;
+    }
+    if (result.status == AudioJobResult::Status::HelperMissing) {
+        // Said once for the send, rather than as a failure of each track.
+        finish(false);
+        messagebox::warn(&m_window, texts::sendHelperMissing.in(language()));
+        return;
+    }
+    if (result.status == AudioJobResult::Status::Done)
+        m_sources[index] = result.source;
+    if (m_jobs.isEmpty())
+        looked();
 }
 
 void MusicSend::chooseAndStart()
@@ -214,12 +278,8 @@ void MusicSend::chooseAndStart()
     dialog->open();
 }
 
-void MusicSend::looked(const QList<SourceTrack> &sources, const QStringList &links,
-                       const MusicListing &listing)
+void MusicSend::looked()
 {
-    m_sources = sources;
-    m_links = links;
-    m_listing = listing;
     m_state = State::Planned;
     if (m_listing.musicFolder.isEmpty()) {
         // The music folder is made on arrival; without it this is no PSP in use.
@@ -238,7 +298,7 @@ void MusicSend::replan()
         return;
     m_format = m_planDialog->format();
     // Names must be ones the playlists, written in this code page, can hold.
-    m_plan = planSend(m_sources, m_listing, m_format, platform::systemAnsiCodePage());
+    m_plan = planSend(m_sources, m_listing, m_format, m_codePage);
     m_planDialog->showPlan(m_plan, m_listing.freeBytes);
 }
 
@@ -256,41 +316,91 @@ void MusicSend::beginSending()
     m_clock.start();
     m_ticker.start();
 
-    const quint64 generation = m_generation;
+    m_causes = QStringList(m_sources.size());
+    m_counted = QList<qint64>(m_sources.size(), 0);
     for (int i = 0; i < m_sources.size(); ++i) {
         const PlannedTrack &track = m_plan.tracks.at(i);
         if (track.method == SendMethod::Refuse || track.alreadyThere)
             continue;
         ++m_queued;
-        const SourceTrack source = m_sources.at(i);
-        const std::shared_ptr<const VolumeRoot> volume = m_volume;
-        const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
-        const QString music = m_listing.musicFolder;
-        const TargetFormat format = m_format;
-        const std::shared_ptr<std::atomic<qint64>> progress = m_progress;
-        QThreadPool &lane = track.method == SendMethod::Copy ? m_copies : m_pool;
-        lane.start(
-            [this, generation, i, source, track, volume, cancelled, progress, music, format] {
-                if (*cancelled)
-                    return;
-                const auto deliver = [this, generation](auto &&handle) {
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, generation, handle] {
-                            if (generation == m_generation)
-                                handle();
-                        },
-                        Qt::QueuedConnection);
-                };
-                deliver([this, i] { trackStarted(i); });
-                const TrackOutcome outcome =
-                    sendTrack(*volume, music, source, track, format, *cancelled, *progress);
-                deliver([this, i, outcome] { trackDone(i, outcome); });
-            });
+        const SourceTrack &source = m_sources.at(i);
+        if (track.method == SendMethod::Copy) {
+            copyLater(i, source.path, 0);
+            continue;
+        }
+        const QString output =
+            m_scratch->filePath(QString::number(i) + u'.' + extensionOf(m_format));
+        m_jobs.insert(m_workers.convert(source.path, m_format, output, source.tags), i);
     }
     showProgress();
     if (m_queued == 0)
         finish(true);
+}
+
+void MusicSend::copyLater(int index, const QString &localFile, qint64 counted)
+{
+    const quint64 generation = m_generation;
+    const PlannedTrack track = m_plan.tracks.at(index);
+    const std::shared_ptr<const VolumeRoot> volume = m_volume;
+    const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
+    const std::shared_ptr<std::atomic<qint64>> progress = m_progress;
+    const QString music = m_listing.musicFolder;
+    // A converted track's file is the program's own, and goes once copied.
+    const bool converted = track.method == SendMethod::Convert;
+    m_copies.start([this, generation, index, localFile, counted, converted, track, volume,
+                    cancelled, progress, music] {
+        const auto deliver = [this, generation](auto &&handle) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, handle] {
+                    if (generation == m_generation)
+                        handle();
+                },
+                Qt::QueuedConnection);
+        };
+        if (!converted)
+            deliver([this, index] { trackStarted(index); });
+        const TrackOutcome outcome =
+            sendTrack(*volume, music, localFile, track, *cancelled, *progress, counted);
+        if (converted)
+            QFile::remove(localFile);
+        deliver([this, index, outcome] { trackDone(index, outcome); });
+    });
+}
+
+void MusicSend::converted(int index, const AudioJobResult &result)
+{
+    using Status = AudioJobResult::Status;
+    const Language l = language();
+    switch (result.status) {
+    case Status::Done:
+        copyLater(index, m_scratch->filePath(QString::number(index) + u'.' + extensionOf(m_format)),
+                  m_counted.at(index));
+        return;
+    case Status::Damaged:
+        trackDone(index, TrackOutcome::Damaged);
+        return;
+    case Status::Cancelled:
+        trackDone(index, TrackOutcome::Cancelled);
+        return;
+    case Status::HelperMissing:
+        // Said once, above the report; the rest of the send stops.
+        m_helperMissing = true;
+        *m_cancelled = true;
+        m_workers.cancelAll();
+        trackDone(index, TrackOutcome::HelperMissing);
+        return;
+    case Status::Crashed:
+        trackDone(index, TrackOutcome::NotConverted,
+                  texts::sendWhyHelperCrashed.in(l).arg(result.reason));
+        return;
+    case Status::Silent:
+        trackDone(index, TrackOutcome::NotConverted, texts::sendWhyHelperSilent.in(l));
+        return;
+    case Status::Failed:
+        trackDone(index, TrackOutcome::NotConverted, result.reason);
+        return;
+    }
 }
 
 void MusicSend::trackStarted(int index)
@@ -299,13 +409,23 @@ void MusicSend::trackStarted(int index)
         m_progressDialog->setCurrent(QFileInfo(m_sources.at(index).path).fileName());
 }
 
-void MusicSend::trackDone(int index, TrackOutcome outcome)
+void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
 {
+    if (m_state != State::Sending || m_outcomes.at(index))
+        return;
     m_outcomes[index] = outcome;
+    m_causes[index] = cause;
     ++m_done;
+    // A conversion that ends here counts for its whole track.
+    if (m_plan.tracks.at(index).method == SendMethod::Convert && outcome != TrackOutcome::Sent &&
+        m_counted.at(index) < m_plan.tracks.at(index).bytes)
+        *m_progress += m_plan.tracks.at(index).bytes -
+                       std::exchange(m_counted[index], m_plan.tracks.at(index).bytes);
     // The rest would not fit either: stop, keeping what is finished.
-    if (outcome == TrackOutcome::MediumFull)
+    if (outcome == TrackOutcome::MediumFull) {
         *m_cancelled = true;
+        m_workers.cancelAll();
+    }
     showProgress();
     if (m_done == m_queued)
         finish(true);
@@ -356,6 +476,8 @@ QString MusicSend::failureOf(int index) const
         return reasonFor(m_sources.at(index).refusal).in(l);
     const std::optional<TrackOutcome> outcome =
         index < m_outcomes.size() ? m_outcomes.at(index) : std::nullopt;
+    if (outcome == TrackOutcome::NotConverted)
+        return texts::sendWhyNotConverted.in(l).arg(m_causes.at(index));
     return reasonFor(outcome.value_or(TrackOutcome::Cancelled)).in(l);
 }
 
@@ -367,6 +489,11 @@ void MusicSend::finish(bool report)
     m_state = State::Idle;
     m_ticker.stop();
     m_volume.reset();
+    m_workers.cancelAll();
+    m_jobs.clear();
+    // Removed on the copy lane, once the copies that read from it are over.
+    if (m_scratch)
+        m_copies.start([scratch = std::exchange(m_scratch, {})] {});
     if (m_planDialog)
         m_planDialog->close();
     if (m_progressDialog)
@@ -419,6 +546,8 @@ void MusicSend::finish(bool report)
     const bool full = m_outcomes.contains(TrackOutcome::MediumFull);
     if (full)
         summary.append(texts::sendMediumFull.in(l) + u'\n');
+    if (m_helperMissing)
+        summary.append(texts::sendHelperMissing.in(l) + u'\n');
     if (tracks.isEmpty() && m_alsoNotSent.isEmpty()) {
         summary.append(texts::sendNothing.in(l));
     } else {
@@ -439,5 +568,6 @@ void MusicSend::finish(bool report)
             details.append(u"  "_s + one);
     }
     messagebox::report(&m_window, summary.join(u'\n'), details,
-                       notSent == 0 && !full ? QMessageBox::Information : QMessageBox::Warning);
+                       notSent == 0 && !full && !m_helperMissing ? QMessageBox::Information
+                                                                 : QMessageBox::Warning);
 }

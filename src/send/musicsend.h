@@ -2,6 +2,7 @@
 
 #include "controls/languageflag.h"
 #include "core/texts.h"
+#include "media/audioworkers.h"
 #include "media/conversion.h"
 #include "media/sendplan.h"
 #include "media/sendtrack.h"
@@ -11,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -19,6 +21,7 @@
 #include <QTimer>
 
 class QLineEdit;
+class QTemporaryDir;
 class QWidget;
 class SendPlanDialog;
 class SendProgressDialog;
@@ -38,9 +41,10 @@ struct SentTrack
 // Sends local music files to the PSP in use: copies what the PSP plays,
 // converts the rest, each track into its album's folder below the music
 // folder. First a dialog says what will happen and lets the user choose the
-// conversion format; then a progress dialog follows the work, which runs on
-// worker threads, one track per job, so the window never waits; a report
-// ends it. Both dialogs are modal to the window, so the playlist cannot
+// conversion format; then a progress dialog follows the work, so the window
+// never waits: the sources are looked at and converted by the audio helpers
+// (AudioWorkers), and copied to the PSP on a worker thread, one track per
+// job; a report ends it. Both dialogs are modal to the window, so the playlist cannot
 // change under a send.
 class MusicSend : public QObject
 {
@@ -49,7 +53,8 @@ public:
     using VolumeOpener = std::function<std::unique_ptr<VolumeRoot>()>;
 
     // lettre and languageFlag are the main window's lettre and Text2.
-    MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
+    // codePage is the one playlists are written in: names sent must fit it.
+    MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag, int codePage,
               VolumeOpener openVolume);
     ~MusicSend() override;
 
@@ -85,12 +90,18 @@ private:
         Sending,
     };
 
-    void looked(const QList<SourceTrack> &sources, const QStringList &links,
-                const MusicListing &listing);
+    void listed(const QStringList &files, const QStringList &links, const MusicListing &listing,
+                const std::shared_ptr<QTemporaryDir> &scratch);
+    void looked();
     void replan();
     void beginSending();
+    void copyLater(int index, const QString &localFile, qint64 counted);
+    void jobStarted(quint64 job);
+    void jobProgressed(quint64 job, double seconds);
+    void jobFinished(quint64 job, const AudioJobResult &result);
+    void converted(int index, const AudioJobResult &result);
     void trackStarted(int index);
-    void trackDone(int index, TrackOutcome outcome);
+    void trackDone(int index, TrackOutcome outcome, const QString &cause = {});
     void showProgress();
     void cancel();
     void finish(bool report);
@@ -101,11 +112,13 @@ private:
     QWidget &m_window;
     const QLineEdit &m_lettre;
     LanguageFlag m_languageFlag;
+    int m_codePage;
     VolumeOpener m_openVolume;
     QThreadPool m_pool;
     // Copies wait on the disk rather than on a core: on a lane of their own,
     // they run beside the conversions instead of taking their turns.
     QThreadPool m_copies;
+    AudioWorkers m_workers;
 
     State m_state = State::Idle;
     // A new one for each send: jobs of an earlier send see theirs set.
@@ -121,6 +134,15 @@ private:
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     QList<std::optional<TrackOutcome>> m_outcomes;
+    // Why the audio helper did not convert a track, in the interface language.
+    QStringList m_causes;
+    // The jobs of the audio helpers this send waits for, and their tracks.
+    QHash<quint64, int> m_jobs;
+    // Of a converted track's expected bytes, those counted while converting.
+    QList<qint64> m_counted;
+    // Where converted tracks wait on the computer to be copied to the PSP.
+    std::shared_ptr<QTemporaryDir> m_scratch;
+    bool m_helperMissing = false;
     int m_queued = 0;
     int m_done = 0;
     // Grows as the jobs go, by the expected bytes of what they have done.

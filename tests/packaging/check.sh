@@ -28,12 +28,17 @@ need() {
     done
 }
 
+# Where the program's audio helper goes, below the prefix.
+helper_dir() {
+    echo "lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarvello"
+}
+
 # Every file the program installs below the prefix, and nothing else.
 expected_files() {
     echo bin/zarvello
-    local modules
-    modules="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/zarvello"
-    echo "$modules/zarvello_audio.so"
+    local helpers
+    helpers="$(helper_dir)"
+    echo "$helpers/zarvello-audio-worker"
     echo share/applications/$id.desktop
     echo share/dbus-1/services/$id.service
     echo share/doc/zarvello/changelog.Debian.gz
@@ -64,6 +69,7 @@ check_install() {
     compare_lists "installed files" "$work/expected" "$work/found"
     [ -z "$(find "$root" -mindepth 1 -maxdepth 1 ! -name usr)" ] || fail "files outside the prefix"
     [ -x "$root/usr/bin/zarvello" ] || fail "the program is not executable"
+    [ -x "$root/usr/$(helper_dir)/zarvello-audio-worker" ] || fail "the audio helper is not executable"
 
     # Both validators count warnings and hints as failures: a desktop shows what they flag.
     local desktop="$root/usr/share/applications/$id.desktop"
@@ -124,16 +130,21 @@ check_package() {
     if awk '$2 != "root/root"' "$work/contents" | grep .; then
         fail "files not owned by root"
     fi
-    if awk '$6 !~ /\/$/ && $6 != "./usr/bin/zarvello" && $1 != "-rw-r--r--"' "$work/contents" |
-        grep .; then
+    local helper
+    helper="./usr/$(helper_dir)/zarvello-audio-worker"
+    if awk -v helper="$helper" '$6 !~ /\/$/ && $6 != "./usr/bin/zarvello" && $6 != helper &&
+        $1 != "-rw-r--r--"' "$work/contents" | grep .; then
         fail "data files that are not -rw-r--r--"
     fi
     grep -q '^-rwxr-xr-x .* \./usr/bin/zarvello$' "$work/contents" || fail "the program is not 0755"
+    grep -q "^-rwxr-xr-x .* ${helper//./\\.}\$" "$work/contents" || fail "the audio helper is not 0755"
     if awk '$6 ~ /\/$/ && $1 != "drwxr-xr-x"' "$work/contents" | grep .; then
         fail "folders that are not drwxr-xr-x"
     fi
-    dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" ./usr/bin/zarvello
-    file "$work/usr/bin/zarvello" | grep -q ', stripped' || fail "the program is not stripped"
+    dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" ./usr/bin/zarvello "$helper"
+    for program in ./usr/bin/zarvello "$helper"; do
+        file "$work/$program" | grep -q ', stripped' || fail "$program is not stripped"
+    done
 
     # Control data.
     dpkg-deb -I "$deb" >"$work/info"

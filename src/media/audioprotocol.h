@@ -1,0 +1,61 @@
+#pragma once
+
+#include "media/conversion.h"
+#include "media/sourcetrack.h"
+
+#include <optional>
+#include <QByteArray>
+#include <QString>
+
+// What the program and its audio helper (zarvello-audio-worker) say to each
+// other over the helper's standard input and output: frames of a 32-bit
+// length and a QDataStream body that starts with its kind. The program opens
+// with a hello, which the helper answers with its protocol version and build;
+// then it hands over one job at a time, and the helper answers it with
+// progress frames and exactly one result. The helper's log goes to its
+// standard error, a line per message.
+namespace audioprotocol {
+
+// Changes whenever a frame changes.
+constexpr quint32 version = 1;
+
+// Paths and tags: a frame larger than this is no frame of ours.
+constexpr quint32 largestFrame = 16 * 1024 * 1024;
+
+// The build of the program and of the helper: they are installed together.
+QString buildId();
+
+enum class Kind : quint8
+{
+    Hello,     // both ways: version, build
+    Probe,     // to the helper: source path
+    Convert,   // to the helper: source path, format, output path, tags
+    Progress,  // from the helper: seconds decoded
+    Probed,    // from the helper: the source track
+    Converted, // from the helper: status, reason
+};
+
+struct Frame
+{
+    Kind kind = Kind::Hello;
+    quint32 version = 0;
+    QString build;
+    QString path;
+    TargetFormat format = TargetFormat::Mp3;
+    QString output;
+    TrackTags tags;
+    double seconds = 0;
+    SourceTrack source;
+    Conversion::Status status = Conversion::Status::Failed;
+    QString reason;
+};
+
+// A frame as it goes over the pipe, length included.
+QByteArray encode(const Frame &frame);
+
+// Takes the first whole frame off the front of buffer; nothing while it is
+// incomplete. A frame that cannot be read, or one larger than any frame
+// should be, sets broken.
+std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken);
+
+} // namespace audioprotocol

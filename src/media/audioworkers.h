@@ -1,0 +1,86 @@
+#pragma once
+
+#include "media/audioprotocol.h"
+
+#include <memory>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <vector>
+
+// How one job of the audio helpers ended.
+struct AudioJobResult
+{
+    enum class Status
+    {
+        Done,
+        Damaged,       // the source says of itself what cannot be true
+        Failed,        // reason: the libraries' or the system's words
+        Crashed,       // the helper died on it; reason: what ended it
+        Silent,        // the helper went quiet on it and was ended
+        Cancelled,     // cancelAll() ended it
+        HelperMissing, // no helper of this build could be started
+    } status = Status::Failed;
+    QString reason;
+    SourceTrack source; // a probe's, when Done
+};
+
+// Runs probes and conversions in the program's audio helper processes, one
+// per core, each started when first needed and kept for the jobs after, so
+// that a send pays for loading FFmpeg once per helper rather than per track.
+// Lives on the interface thread and never waits there: it hands a queued job
+// to the first free helper and answers through signals. Every job it takes
+// reports exactly once. A helper that crashes, goes quiet for a minute or
+// runs out of its memory costs its one job, and the next job starts a new one.
+class AudioWorkers : public QObject
+{
+    Q_OBJECT
+public:
+    // program: the helper to run; count: how many run at most.
+    explicit AudioWorkers(QObject *parent = nullptr, int count = 0,
+                          const QString &program = helperProgram());
+    ~AudioWorkers() override;
+
+    // Where the helper is, relative to the program: the same in the build
+    // tree as once installed.
+    static QString helperProgram();
+
+    // Looks at a source; the result carries the SourceTrack.
+    quint64 probe(const QString &path);
+    // Converts a source into a new, tagged file at output, a local path in a
+    // folder of the program's own.
+    quint64 convert(const QString &path, TargetFormat format, const QString &output,
+                    const TrackTags &tags);
+    // Ends every job, the running ones with their helpers; each reports
+    // Cancelled, from the event loop.
+    void cancelAll();
+
+Q_SIGNALS:
+    // A helper took the job.
+    void started(quint64 job);
+    void progressed(quint64 job, double seconds);
+    void finished(quint64 job, const AudioJobResult &result);
+
+private:
+    struct Job
+    {
+        quint64 id = 0;
+        audioprotocol::Frame frame;
+    };
+    struct Worker;
+
+    quint64 enqueue(audioprotocol::Frame frame);
+    void dispatch();
+    void startWorker();
+    void read(Worker &worker);
+    void logErrors(Worker &worker);
+    void ended(Worker &worker, const AudioJobResult &result);
+    void missing(Worker &worker, const QString &why);
+    void remove(Worker &worker);
+
+    QString m_program;
+    int m_count;
+    quint64 m_lastJob = 0;
+    QList<Job> m_queue;
+    std::vector<std::unique_ptr<Worker>> m_workers;
+};
