@@ -1,5 +1,6 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
+#include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
 #include "support/audiofiles.h"
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void convertedCopiedAndInserted();
     void tracksAlreadyThereAreNotSentAgain();
     void fileDialogGoesIntoTypedFoldersAndRemembers();
+    void aSendWithoutPspEndsAtOnce();
     void failuresCostTheirTrackAlone();
     void cancelEndsRunningJobsOnce();
     void missingHelperFailsEveryJob_data();
@@ -88,6 +90,21 @@ void TestMusicSend::fileDialogGoesIntoTypedFoldersAndRemembers()
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
     QCOMPARE(SendFileDialog(nullptr, Language::French).directory().canonicalPath(), album);
+}
+
+// Its continuation runs, once, though the send ends before start returns; the
+// next send is taken, and does not run the earlier one's.
+void TestMusicSend::aSendWithoutPspEndsAtOnce()
+{
+    QWidget window;
+    QLineEdit lettre;
+    MusicSend send(window, lettre, lettre, 1252, [] { return std::unique_ptr<VolumeRoot>(); });
+    int ran = 0;
+    QVERIFY(send.start({u"/a.flac"_s}, {},
+                       [&](const QList<SentTrack> &lines) { ran += int(lines.size()); }));
+    QVERIFY(send.start({u"/b.flac"_s}));
+    QCOMPARE(ran, 1);
+    QCOMPARE(messagebox::takeShown().size(), 2);
 }
 
 QList<SentTrack> TestMusicSend::startAndWait()

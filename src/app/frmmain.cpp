@@ -124,10 +124,6 @@ void FrmMain::connectSubsystems()
     m_send = new MusicSend(*this, *c.lettre, flag, m_services.ansiCodePage, openPsp);
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
-    connect(m_send, &MusicSend::finished, this, [this](const QList<SentTrack> &sent) {
-        if (const auto whenSent = std::exchange(m_whenSent, {}))
-            whenSent(sent);
-    });
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
     c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
     connect(c.tracks.music, &ListBox::dropped, this,
@@ -153,19 +149,17 @@ void FrmMain::connectSubsystems()
         *this, c.playlist, *c.lettre, flag, m_services.ansiCodePage,
         [this](const QStringList &toSend, const QStringList &leftOut,
                const PlaylistImport::Arrived &arrived) {
-            if (!m_send->start(toSend, leftOut)) {
-                arrived({});
-                return;
-            }
             // One line per file asked for, as the import sends files alone.
-            m_whenSent = [arrived](const QList<SentTrack> &sent) {
+            const auto sent = [arrived](const QList<SentTrack> &lines) {
                 QStringList entries;
-                for (const SentTrack &track : sent)
-                    entries.append(track.entry);
+                for (const SentTrack &line : lines)
+                    entries.append(line.entry);
                 const bool none = std::all_of(entries.cbegin(), entries.cend(),
                                               [](const QString &entry) { return entry.isEmpty(); });
                 arrived(none ? QStringList() : entries);
             };
+            if (!m_send->start(toSend, leftOut, sent))
+                arrived({});
         },
         [files] { return files->hasUnsavedEntries(); });
     connect(import, &PlaylistImport::imported, marks, &MissingTrackMarks::recheck);
@@ -453,11 +447,13 @@ void FrmMain::sendDropped(const QList<QUrl> &urls)
 
 void FrmMain::startSend(int position, const QStringList &paths, const QList<int> &entriesBefore)
 {
-    if (!m_send->start(paths) || position < 0)
-        return;
-    m_whenSent = [this, position, paths, entriesBefore](const QList<SentTrack> &tracks) {
-        insertSent(position, paths, entriesBefore, tracks);
-    };
+    MusicSend::Then then;
+    if (position >= 0) {
+        then = [this, position, paths, entriesBefore](const QList<SentTrack> &tracks) {
+            insertSent(position, paths, entriesBefore, tracks);
+        };
+    }
+    m_send->start(paths, {}, then);
 }
 
 void FrmMain::insertSent(int position, const QStringList &paths, const QList<int> &entriesBefore,

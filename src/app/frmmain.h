@@ -88,6 +88,4 @@ private:
     PspConnection *m_psp = nullptr;
     ComputerCopy *m_copy = nullptr;
     MusicSend *m_send = nullptr;
-    // What becomes of the tracks of the send under way, if anything.
-    std::function<void(const QList<SentTrack> &)> m_whenSent;
 };

@@ -146,11 +146,12 @@ Language MusicSend::language() const
     return m_languageFlag.language();
 }
 
-bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotSent)
+bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotSent, Then then)
 {
     if (m_state != State::Idle)
         return false;
     m_alsoNotSent = alsoNotSent;
+    m_then = std::move(then);
     m_state = State::Looking;
     ++m_generation;
     m_cancelled = std::make_shared<std::atomic_bool>(false);
@@ -540,6 +541,8 @@ void MusicSend::finish(bool report)
     if (sent > 0 || (wasSending && !m_plan.newFolders.isEmpty()))
         Q_EMIT pspChanged();
     Q_EMIT finished(tracks);
+    if (const Then then = std::exchange(m_then, {}))
+        then(tracks);
     if (!report)
         return;
     QStringList summary;

@@ -58,11 +58,16 @@ public:
               VolumeOpener openVolume);
     ~MusicSend() override;
 
+    // What a send leads to once it is over: given the lines finished() gives.
+    using Then = std::function<void(const QList<SentTrack> &tracks)>;
+
     // Starts sending files and folders (folders with all their sub-folders,
     // files in natural order). False, and nothing happens, while another
-    // send is under way. alsoNotSent are lines ("what : why") that the
+    // send is under way. alsoNotSent are lines ("what: why") that the
     // report lists among the tracks not sent, for what never reached the send.
-    bool start(const QStringList &localPaths, const QStringList &alsoNotSent = {});
+    // then runs once, when this send is over, however it ends (even before
+    // start returns), and never for another send.
+    bool start(const QStringList &localPaths, const QStringList &alsoNotSent = {}, Then then = {});
     // Asks for files and folders in a file dialog, then sends them; a
     // playlist file chosen there is handed on instead.
     void chooseAndStart();
@@ -130,6 +135,7 @@ private:
     // Links found in the folders sent, which are not followed.
     QStringList m_links;
     QStringList m_alsoNotSent;
+    Then m_then;
     MusicListing m_listing;
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
