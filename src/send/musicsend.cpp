@@ -40,7 +40,7 @@ void addFolder(const QString &folder, QStringList &files)
     QStringList folders;
     for (const FolderEntry &entry : platform::readFolder(folder)) {
         if (!entry.isHidden)
-            (entry.isFolder ? folders : names).append(entry.name);
+            (entry.kind == FolderEntry::Kind::Folder ? folders : names).append(entry.name);
     }
     sortNaturally(names);
     for (const QString &name : std::as_const(names)) {
