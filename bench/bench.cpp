@@ -16,6 +16,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
+#include "core/background.h"
 #include "core/playlistfile.h"
 #include "media/audiomodule.h"
 #include "media/sendtrack.h"
@@ -161,7 +162,7 @@ void reportInterleaved(const Side &a, const Side &b, const char *ratio, double l
             const Side &timed = side == 0 ? a : b;
             timed.setUp();
             paint();
-            QThreadPool::globalInstance()->waitForDone();
+            background::threads().waitForDone();
             const double start = threadCpuMilliseconds();
             timed.work();
             times[side].append(threadCpuMilliseconds() - start);

@@ -1,5 +1,6 @@
 #include "media/sendtrack.h"
 
+#include "core/background.h"
 #include "core/temporaryfiles.h"
 #include "media/audiomodule.h"
 #include "platform/volumeroot.h"
@@ -9,7 +10,6 @@
 #include <functional>
 #include <QFile>
 #include <QReadWriteLock>
-#include <QThreadPool>
 
 namespace {
 
@@ -127,9 +127,9 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
 
 void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString &musicFolder)
 {
-    // QThreadPool takes copyable work only.
+    // The threads take copyable work only.
     const std::shared_ptr<const VolumeRoot> shared(std::move(volume));
-    QThreadPool::globalInstance()->start([shared, musicFolder] {
+    background::run([shared, musicFolder] {
         const QWriteLocker sweeping(&leftoverSweep());
         const Result<std::unique_ptr<VolumeRoot>> music = shared->openFolder(musicFolder);
         if (!music)
