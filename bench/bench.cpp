@@ -16,6 +16,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
+#include "core/background.h"
 #include "core/playlistfile.h"
 #include "core/playlistreaders.h"
 #include "media/audioworkers.h"
@@ -163,7 +164,7 @@ void reportInterleaved(const Side &a, const Side &b, const char *ratio, double l
             const Side &timed = side == 0 ? a : b;
             timed.setUp();
             paint();
-            QThreadPool::globalInstance()->waitForDone();
+            background::threads().waitForDone();
             const double start = threadCpuMilliseconds();
             timed.work();
             times[side].append(threadCpuMilliseconds() - start);
@@ -772,11 +773,11 @@ void benchPlanning()
     }
     MusicListing listing{u"MUSIC"_s, {}, qint64(8) << 30};
     for (int album = 0; album < 200; ++album) {
-        MusicListing::Folder folder{{u"Artist %1 - Album %2"_s.arg(album / 10).arg(album), true},
-                                    {}};
+        MusicListing::Folder folder{
+            {u"Artist %1 - Album %2"_s.arg(album / 10).arg(album), FolderEntry::Kind::Folder}, {}};
         for (int track = 1; track <= 10; ++track)
-            folder.files.append(
-                {u"%1 Old track.mp3"_s.arg(track, 2, 10, QLatin1Char('0')), false, false, 4000000});
+            folder.files.append({u"%1 Old track.mp3"_s.arg(track, 2, 10, QLatin1Char('0')),
+                                 FolderEntry::Kind::File, false, 4000000});
         listing.entries.append(folder);
     }
     for (const int page : {codePage, 932}) {

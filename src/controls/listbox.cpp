@@ -3,6 +3,7 @@
 #include "controls/design.h"
 #include "controls/linewidths.h"
 #include "controls/listboxaccessible.h"
+#include "core/background.h"
 #include "core/entry.h"
 
 #include <algorithm>
@@ -15,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QThreadPool>
 #include <QToolTip>
 #include <utility>
 
@@ -114,8 +114,7 @@ void ListBox::clear()
     // A hundred thousand lines take milliseconds to free: that happens off
     // the window's thread, like the marks' tear-down.
     if (!m_items.isEmpty())
-        QThreadPool::globalInstance()->start(
-            [gone = std::exchange(m_items, {})]() mutable { gone = QStringList(); });
+        background::run([gone = std::exchange(m_items, {})]() mutable { gone = QStringList(); });
     ungreyAll();
     forgetMeasurements();
     m_selected = -1;
@@ -187,8 +186,8 @@ void ListBox::forgetMarks()
     if (m_greyed.isEmpty() && m_sinceCopy.isEmpty())
         return;
     // A mark for every line of a long list takes milliseconds to tear down.
-    QThreadPool::globalInstance()->start([greyed = std::exchange(m_greyed, {}),
-                                          sinceCopy = std::exchange(m_sinceCopy, {})]() mutable {
+    background::run([greyed = std::exchange(m_greyed, {}),
+                     sinceCopy = std::exchange(m_sinceCopy, {})]() mutable {
         greyed = {};
         sinceCopy = {};
     });

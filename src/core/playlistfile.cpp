@@ -81,7 +81,7 @@ Result<> readAllBytes(QIODevice &device, QByteArray &bytes)
     for (;;) {
         const qsizetype have = bytes.size();
         if (have > maxPlaylistFileSize)
-            return FileError(qt_error_string(EFBIG));
+            return FileError::fromErrno(EFBIG);
         bytes.resize(have + chunkSize);
         const qint64 got = device.read(bytes.data() + have, chunkSize);
         bytes.truncate(have + qMax<qint64>(got, 0));
@@ -191,19 +191,18 @@ Result<> savePlaylist(const VolumeRoot &folder, const QString &path, const QByte
 {
     // Judged here, not left to the system, which would let root write anyway.
     if (folder.status(path).readOnly)
-        return FileError(qt_error_string(EACCES));
+        return FileError::fromErrno(EACCES);
     // The new file is written under a short name of its own, for a name that
     // the volume only just accepts has no room for more characters; then it
     // replaces the old one in one step. Both go through the folder held open,
     // so that a volume pulled out meanwhile is never mistaken for the bare
     // folder it was mounted on.
-    const QString temporary = unusedTemporaryName(folder);
-    if (const Result<> created = folder.createFile(temporary, bytes, path); !created)
-        return created;
-    const Result<> renamed = folder.rename(temporary, path);
-    if (!renamed)
-        folder.remove(temporary);
-    return renamed;
+    Result<std::unique_ptr<VolumeRoot::NewFile>> file = createTemporaryFile(folder);
+    if (!file)
+        return file.error();
+    if (const Result<> written = (*file)->write(bytes); !written)
+        return written;
+    return folder.commit(**file, path, VolumeRoot::IfTaken::Replace);
 }
 
 } // namespace playlistfile

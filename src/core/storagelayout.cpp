@@ -12,7 +12,7 @@ namespace {
 std::optional<VolumeRoot::Entry> findIgnoringCase(const VolumeRoot &volume, const QString &folder,
                                                   const QString &name)
 {
-    for (const VolumeRoot::Entry &entry : volume.entries(folder)) {
+    for (const VolumeRoot::Entry &entry : volume.entries(folder).valueOr({})) {
         if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
             return entry;
     }
@@ -30,7 +30,7 @@ QString ensureFolder(const VolumeRoot &volume, const QString &parent, const QStr
     Result<> made;
     if (!existing)
         made = volume.makeFolder(path);
-    else if (!existing->isFolder)
+    else if (existing->kind != VolumeRoot::Kind::Folder)
         made = FileError(FileError::Kind::NotAFolder);
     isFolder = bool(made);
     if (!isFolder)
@@ -52,7 +52,7 @@ VolumeSetup setUpVolume(const VolumeRoot &volume)
     setup.musicFolder = ensureFolder(volume, QString(), QStringLiteral("MUSIC"), setup, isFolder);
     const QString playlistParent = folderpath::join(marker->name, QStringLiteral("PLAYLIST"));
     setup.playlistFolder = folderpath::join(playlistParent, QStringLiteral("MUSIC"));
-    if (!marker->isFolder) {
+    if (marker->kind != VolumeRoot::Kind::Folder) {
         setup.problems.append({marker->name, true});
         return setup;
     }
@@ -63,9 +63,9 @@ VolumeSetup setUpVolume(const VolumeRoot &volume)
         return setup;
     }
     setup.playlistFolder = ensureFolder(volume, parent, QStringLiteral("MUSIC"), setup, isFolder);
-    const std::unique_ptr<VolumeRoot> playlists = volume.openFolder(setup.playlistFolder);
-    setup.hasPlaylistFolder = playlists != nullptr;
+    const Result<std::unique_ptr<VolumeRoot>> playlists = volume.openFolder(setup.playlistFolder);
+    setup.hasPlaylistFolder = bool(playlists);
     if (playlists)
-        removeLeftovers(*playlists, temporaryNamePattern());
+        removeLeftovers(**playlists, temporaryNamePattern());
     return setup;
 }

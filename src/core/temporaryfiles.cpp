@@ -1,19 +1,20 @@
 #include "core/temporaryfiles.h"
 
-#include "platform/volumeroot.h"
-
+#include <cerrno>
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
 
-QString unusedTemporaryName(const VolumeRoot &folder)
+Result<std::unique_ptr<VolumeRoot::NewFile>> createTemporaryFile(const VolumeRoot &folder)
 {
-    for (;;) {
+    constexpr int tries = 8;
+    for (int i = 1;; ++i) {
         const QString name = u"zarvello-"_s +
                              QString::number(QRandomGenerator::global()->generate(), 16) +
                              u".tmp"_s;
-        if (folder.status(name).kind == VolumeRoot::Kind::Missing)
-            return name;
+        Result<std::unique_ptr<VolumeRoot::NewFile>> made = folder.createNew(name);
+        if (made || made.error().errorNumber != EEXIST || i == tries)
+            return made;
     }
 }
 
@@ -27,12 +28,12 @@ const QRegularExpression &temporaryNamePattern()
 QStringList removeLeftovers(const VolumeRoot &folder, const QRegularExpression &pattern)
 {
     QStringList folders;
-    for (const VolumeRoot::Entry &entry : folder.entries(QString())) {
-        if (entry.isFolder)
+    for (const VolumeRoot::Entry &entry : folder.entries(QString()).valueOr({})) {
+        if (entry.kind == VolumeRoot::Kind::Folder)
             folders.append(entry.name);
-        // A size is what the listing gives a plain file, never a link.
-        else if (entry.size >= 0 && pattern.match(entry.name).hasMatch())
-            folder.remove(entry.name);
+        // One that cannot be removed now is left for the next sweep.
+        else if (entry.kind == VolumeRoot::Kind::File && pattern.match(entry.name).hasMatch())
+            static_cast<void>(folder.remove(entry.name));
     }
     return folders;
 }

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "platform/volumeroot.h"
+
+#include <memory>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
-class VolumeRoot;
+// A file of ours is written under a temporary name and then committed to its
+// own name in one step. A PSP pulled out in between leaves the temporary file
+// on it, which the next arrival clears away.
 
-// A file of ours is written under a temporary name and then renamed into
-// place in one step. A PSP pulled out in between leaves the temporary file on
-// it, which the next arrival clears away.
-
-// A temporary name not taken in a folder, short so that it fits wherever the
-// file's own name does.
-QString unusedTemporaryName(const VolumeRoot &folder);
+// A new file in a folder, open for writing, under a temporary name short
+// enough to fit wherever the file's own name does. A name another job takes
+// meanwhile is passed over for the next.
+Result<std::unique_ptr<VolumeRoot::NewFile>> createTemporaryFile(const VolumeRoot &folder);
 
 // Matches the temporary names given above, and those that earlier versions
 // left behind ("zarvello-1a2b3c.tmp.Ab12Cd").

@@ -4,17 +4,16 @@
 #include "controls/messagebox.h"
 #include "controls/scrollhoriz.h"
 #include "controls/textbox.h"
+#include "core/background.h"
 #include "core/computerplaylist.h"
 #include "core/droppedfiles.h"
 #include "core/folderpath.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QHash>
 #include <QLineEdit>
 #include <QPointer>
-#include <QtConcurrent>
 
 using namespace Qt::StringLiterals;
 
@@ -57,14 +56,13 @@ void PlaylistImport::importFile(const QString &path)
     if (m_busy)
         return;
     m_busy = true;
-    auto *watcher = new QFutureWatcher<ImportReading>(this);
-    connect(watcher, &QFutureWatcher<ImportReading>::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        read(watcher->result());
-    });
-    watcher->setFuture(
-        QtConcurrent::run(readForImport, path, m_codePage,
-                          folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()))));
+    background::run(
+        this,
+        [path, codePage = m_codePage,
+         root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()))] {
+            return readForImport(path, codePage, root);
+        },
+        [this](const ImportReading &reading) { read(reading); });
 }
 
 void PlaylistImport::read(const ImportReading &reading)

@@ -85,16 +85,17 @@ MusicListing listMusic(const VolumeRoot &volume)
 {
     MusicListing listing;
     listing.freeBytes = volume.freeBytes();
-    for (const VolumeRoot::Entry &entry : volume.entries(QString())) {
-        if (entry.isFolder && sendnames::sameName(entry.name, musicFolderName))
+    for (const VolumeRoot::Entry &entry : volume.entries(QString()).valueOr({})) {
+        if (entry.kind == VolumeRoot::Kind::Folder &&
+            sendnames::sameName(entry.name, musicFolderName))
             listing.musicFolder = entry.name;
     }
     if (listing.musicFolder.isEmpty())
         return listing;
-    for (const VolumeRoot::Entry &entry : volume.entries(listing.musicFolder)) {
+    for (const VolumeRoot::Entry &entry : volume.entries(listing.musicFolder).valueOr({})) {
         MusicListing::Folder folder{entry, {}};
-        if (entry.isFolder)
-            folder.files = volume.entries(listing.musicFolder + u'/' + entry.name);
+        if (entry.kind == VolumeRoot::Kind::Folder)
+            folder.files = volume.entries(listing.musicFolder + u'/' + entry.name).valueOr({});
         listing.entries.append(folder);
     }
     return listing;
@@ -121,9 +122,9 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             if (!entry) {
                 folders.append(Names());
                 plan.newFolders.append(name);
-                return top.add({name, true});
+                return top.add({name, VolumeRoot::Kind::Folder});
             }
-            if (entry->isFolder)
+            if (entry->kind == VolumeRoot::Kind::Folder)
                 return entry - top.taken.constData();
         }
     };
@@ -188,7 +189,7 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         if (track.alreadyThere) {
             ++plan.alreadyThere;
         } else {
-            names.add({track.fileName, false});
+            names.add({track.fileName, VolumeRoot::Kind::File});
             track.bytes = copy ? source.size : estimatedSize(format, source.seconds);
             plan.bytes += track.bytes;
             ++(copy ? plan.copies : plan.conversions);

@@ -1,21 +1,19 @@
 #include "media/sendtrack.h"
 
+#include "core/background.h"
 #include "core/temporaryfiles.h"
 #include "platform/volumeroot.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <QFile>
 #include <QFileInfo>
 #include <QReadWriteLock>
-#include <QThreadPool>
 
 namespace {
 
 constexpr qint64 chunkSize = 1024 * 1024;
-
-// Below this, a failed write is taken for a full medium.
-constexpr qint64 fullMargin = 4 * chunkSize;
 
 // Sweeping for leftovers and writing tracks exclude each other, so that a
 // sweep never takes the temporary file of a track being written for one.
@@ -25,14 +23,17 @@ QReadWriteLock &leftoverSweep()
     return lock;
 }
 
-TrackOutcome writeFailure(const VolumeRoot &volume, qint64 wanted)
+// As the system tells it: only a track's own name can be taken, for a
+// temporary one taken is passed over; a write-protected medium is a failed
+// write like any other.
+TrackOutcome writeFailure(const FileError &error)
 {
-    const qint64 left = volume.freeBytes();
-    return left >= 0 && left < wanted + fullMargin ? TrackOutcome::MediumFull
-                                                   : TrackOutcome::WriteFailed;
+    if (error.isFull())
+        return TrackOutcome::MediumFull;
+    return error.errorNumber == EEXIST ? TrackOutcome::NameTaken : TrackOutcome::WriteFailed;
 }
 
-TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &sourcePath,
+TrackOutcome copyInto(VolumeRoot::NewFile &target, const QString &sourcePath,
                       const std::atomic_bool &cancelled, const std::function<void(qint64)> &reach)
 {
     QFile source(sourcePath);
@@ -48,8 +49,9 @@ TrackOutcome copyInto(QFile &target, const VolumeRoot &volume, const QString &so
         const qint64 read = source.read(chunk.data(), chunkSize);
         if (read <= 0)
             return TrackOutcome::Unreadable;
-        if (target.write(chunk.constData(), read) != read)
-            return writeFailure(volume, read);
+        if (const Result<> written = target.write(QByteArrayView(chunk.constData(), read));
+            !written)
+            return writeFailure(written.error());
         reach(copied += read);
     }
     return TrackOutcome::Sent;
@@ -63,32 +65,23 @@ TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     if (cancelled)
         return TrackOutcome::Cancelled;
     const QString folder = musicFolder + u'/' + track.folder;
-    const std::unique_ptr<VolumeRoot> album =
-        volume.makeFolder(folder) ? volume.openFolder(folder) : nullptr;
+    if (!volume.makeFolder(folder))
+        return TrackOutcome::FolderRefused;
+    const Result<std::unique_ptr<VolumeRoot>> album = volume.openFolder(folder);
     if (!album)
         return TrackOutcome::FolderRefused;
     const QReadLocker writing(&leftoverSweep());
-    // A name another job takes meanwhile is passed over for the next.
-    constexpr int tries = 8;
-    QString temporary;
-    std::unique_ptr<QFile> file;
-    for (int i = 0; i < tries && !file; ++i) {
-        temporary = unusedTemporaryName(*album);
-        file = album->openNewFile(temporary);
-    }
+    // Removed unless committed, before the sweep may run again.
+    const Result<std::unique_ptr<VolumeRoot::NewFile>> file = createTemporaryFile(**album);
     if (!file)
-        return writeFailure(volume, track.bytes);
-    TrackOutcome outcome = copyInto(*file, volume, localFile, cancelled, reach);
-    if (outcome == TrackOutcome::Sent && !volume.flushToMedium(*file))
-        outcome = writeFailure(volume, 0);
-    file->close();
-    if (outcome == TrackOutcome::Sent && cancelled)
-        outcome = TrackOutcome::Cancelled;
-    if (outcome == TrackOutcome::Sent && !album->renameNew(temporary, track.fileName))
-        outcome = TrackOutcome::NameTaken;
+        return writeFailure(file.error());
+    const TrackOutcome outcome = copyInto(**file, localFile, cancelled, reach);
     if (outcome != TrackOutcome::Sent)
-        album->remove(temporary);
-    return outcome;
+        return outcome;
+    if (cancelled)
+        return TrackOutcome::Cancelled;
+    const Result<> committed = (*album)->commit(**file, track.fileName, VolumeRoot::IfTaken::Keep);
+    return committed ? TrackOutcome::Sent : writeFailure(committed.error());
 }
 
 } // namespace
@@ -114,16 +107,16 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
 
 void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString &musicFolder)
 {
-    // QThreadPool takes copyable work only.
+    // The threads take copyable work only.
     const std::shared_ptr<const VolumeRoot> shared(std::move(volume));
-    QThreadPool::globalInstance()->start([shared, musicFolder] {
+    background::run([shared, musicFolder] {
         const QWriteLocker sweeping(&leftoverSweep());
-        const std::unique_ptr<VolumeRoot> music = shared->openFolder(musicFolder);
+        const Result<std::unique_ptr<VolumeRoot>> music = shared->openFolder(musicFolder);
         if (!music)
             return;
-        for (const QString &album : removeLeftovers(*music, temporaryNamePattern())) {
-            if (const std::unique_ptr<VolumeRoot> opened = music->openFolder(album))
-                removeLeftovers(*opened, temporaryNamePattern());
+        for (const QString &album : removeLeftovers(**music, temporaryNamePattern())) {
+            if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
+                removeLeftovers(**opened, temporaryNamePattern());
         }
     });
 }

@@ -23,16 +23,40 @@ unsigned char typeOf(int folder, const dirent &entry)
     {};
     if (::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
         return DT_UNKNOWN;
-    if (S_ISDIR(status.st_mode))
-        return DT_DIR;
-    if (S_ISLNK(status.st_mode))
-        return DT_LNK;
-    return S_ISREG(status.st_mode) ? DT_REG : DT_UNKNOWN;
+    return IFTODT(status.st_mode);
+}
+
+FolderEntry::Kind kindOf(unsigned char type)
+{
+    switch (type) {
+    case DT_DIR:
+        return FolderEntry::Kind::Folder;
+    case DT_REG:
+        return FolderEntry::Kind::File;
+    case DT_LNK:
+        return FolderEntry::Kind::Link;
+    default:
+        return FolderEntry::Kind::Other;
+    }
+}
+
+bool isWanted(FolderEntry::Kind kind, int wanted)
+{
+    switch (kind) {
+    case FolderEntry::Kind::Folder:
+        return wanted & FolderEntry::Folders;
+    case FolderEntry::Kind::File:
+        return wanted & FolderEntry::Files;
+    case FolderEntry::Kind::Link:
+        return wanted & FolderEntry::Links;
+    default:
+        return false;
+    }
 }
 
 } // namespace
 
-QList<FolderEntry> readFolder(const QString &folder, int kinds)
+QList<FolderEntry> readFolder(const QString &folder, int wanted)
 {
     QList<FolderEntry> entries;
     DIR *listing = ::opendir(QFile::encodeName(folder).constData());
@@ -42,15 +66,11 @@ QList<FolderEntry> readFolder(const QString &folder, int kinds)
     while (const dirent *entry = ::readdir(listing)) {
         if (isDotOrDotDot(entry->d_name))
             continue;
-        const unsigned char type = typeOf(descriptor, *entry);
+        const FolderEntry::Kind kind = kindOf(typeOf(descriptor, *entry));
         // Only the names asked for are decoded: a folder of tracks holds
         // thousands of files and few folders.
-        if (!(type == DT_DIR && (kinds & FolderEntry::Folders)) &&
-            !(type == DT_REG && (kinds & FolderEntry::Files)) &&
-            !(type == DT_LNK && (kinds & FolderEntry::Links)))
-            continue;
-        entries.append({QFile::decodeName(entry->d_name), type == DT_DIR, entry->d_name[0] == '.',
-                        -1, type == DT_LNK});
+        if (isWanted(kind, wanted))
+            entries.append({QFile::decodeName(entry->d_name), kind, entry->d_name[0] == '.'});
     }
     ::closedir(listing);
     return entries;

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-QList<FolderEntry> readFolder(const QString &folder, int kinds)
+QList<FolderEntry> readFolder(const QString &folder, int wanted)
 {
     QList<FolderEntry> entries;
     const QString pattern = QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("*")));
@@ -20,16 +20,16 @@ QList<FolderEntry> readFolder(const QString &folder, int kinds)
         const DWORD attributes = found.dwFileAttributes;
         if (name == u"." || name == u".." || (attributes & FILE_ATTRIBUTE_DEVICE))
             continue;
-        const bool hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
         // Links and junctions are reparse points.
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            if (kinds & FolderEntry::Links)
-                entries.append({name, false, hidden, -1, true});
-            continue;
-        }
-        const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (kinds & (isFolder ? FolderEntry::Folders : FolderEntry::Files))
-            entries.append({name, isFolder, hidden});
+        const FolderEntry::Kind kind =
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FolderEntry::Kind::Link
+            : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? FolderEntry::Kind::Folder
+                                                        : FolderEntry::Kind::File;
+        const int asked = kind == FolderEntry::Kind::Link     ? FolderEntry::Links
+                          : kind == FolderEntry::Kind::Folder ? FolderEntry::Folders
+                                                              : FolderEntry::Files;
+        if (wanted & asked)
+            entries.append({name, kind, (attributes & FILE_ATTRIBUTE_HIDDEN) != 0});
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return entries;

@@ -4,6 +4,7 @@
 #include "platform/result.h"
 
 #include <memory>
+#include <QByteArrayView>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -14,20 +15,15 @@
 // to the folder the volume was mounted on, which lies on the computer's own
 // disk. Paths are relative to the root, with "/" separators ("PSP/PLAYLIST");
 // an empty path is the root itself. Links are never followed.
+//
+// A handle never changes once open: every method may be called from several
+// threads at once, as the workers of a send share one handle. A NewFile is
+// written from one thread at a time.
 class VolumeRoot
 {
 public:
     using Entry = FolderEntry;
-
-    // What an entry is. A link is never taken for what it leads to.
-    enum class Kind
-    {
-        Missing,
-        Folder,
-        File,
-        Link,
-        Other, // a device, a pipe, a socket
-    };
+    using Kind = FolderEntry::Kind;
 
     struct Status
     {
@@ -36,48 +32,63 @@ public:
         bool readOnly = false;
     };
 
+    // A file being written, not yet under its own name. Unless committed, it
+    // is removed when it goes, as far as the volume lets it; a volume pulled
+    // out meanwhile keeps it, for the next arrival to clear away.
+    class NewFile
+    {
+    public:
+        virtual ~NewFile() = default;
+        // Appends bytes; a failure says why (ENOSPC for a full medium).
+        virtual Result<> write(QByteArrayView bytes) = 0;
+    };
+
+    // What a commit does when the name it puts a file under is taken.
+    enum class IfTaken
+    {
+        // Replaced in one step: a plain file, or a link itself, never what it
+        // leads to; the new file takes the permissions of the file replaced.
+        Replace,
+        // Kept: the commit fails with EEXIST and nothing is replaced.
+        Keep,
+    };
+
     virtual ~VolumeRoot() = default;
 
     // The root's device, as the mount table writes it ("7:0"); empty where
     // volumes are known by drive letter.
     virtual QString device() const = 0;
-    // The entries of a folder, without "." and ".."; none when it cannot be read.
-    virtual QList<Entry> entries(const QString &folder) const = 0;
+    // The entries of a folder, without "." and "..".
+    virtual Result<QList<Entry>> entries(const QString &folder) const = 0;
     // Makes one folder in a folder that exists; a folder already there will
     // do, anything else of that name fails as NotAFolder.
     virtual Result<> makeFolder(const QString &path) const = 0;
 
-    // A folder below the root, held open as a root of its own; null when it
-    // is not a folder.
-    virtual std::unique_ptr<VolumeRoot> openFolder(const QString &path) const = 0;
-    // What is at path; Missing also when a folder on the way is not one.
+    // A folder below the root, held open as a root of its own.
+    virtual Result<std::unique_ptr<VolumeRoot>> openFolder(const QString &path) const = 0;
+    // What is at path; Missing also when it cannot be looked at, or a folder
+    // on the way is not one.
     virtual Status status(const QString &path) const = 0;
     // Opens a plain file of at most maxSize bytes for reading, without
     // waiting on anything that is not a plain file: a link, folder, device or
     // pipe fails as NotAFile, for reading it could wait or run for ever.
     virtual Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const = 0;
-    // Makes a file that did not exist, holding bytes, with the permissions of
-    // the plain file at like when there is one; it is on the medium when this
-    // returns. A failure leaves nothing behind.
-    virtual Result<> createFile(const QString &path, const QByteArray &bytes,
-                                const QString &like) const = 0;
-    // Renames in one step, replacing whatever has the new name (a link
-    // itself, never what it leads to).
-    virtual Result<> rename(const QString &from, const QString &to) const = 0;
     // Removes a file, never a folder.
-    virtual bool remove(const QString &path) const = 0;
+    virtual Result<> remove(const QString &path) const = 0;
+
+    // Files are written under a temporary name and committed under their
+    // own, so that no part of one is ever seen under that name.
+    // Makes a file at path, open for writing; never opens one that is there
+    // already (EEXIST).
+    virtual Result<std::unique_ptr<NewFile>> createNew(const QString &path) const = 0;
+    // Waits until the medium holds all of file, which this handle or another
+    // of the same volume made, then gives it the name path in one step, by
+    // the rule for a name that is taken. On failure the file keeps its
+    // temporary name, to be removed when it goes.
+    virtual Result<> commit(NewFile &file, const QString &path, IfTaken ifTaken) const = 0;
 
     // Bytes a program may still write on the volume; -1 when unknown.
     virtual qint64 freeBytes() const = 0;
-    // Makes a new file, open for reading and writing, to be written bit by
-    // bit; null when a file of that name is already there or it cannot be
-    // made. Never opens an existing one.
-    virtual std::unique_ptr<QFile> openNewFile(const QString &path) const = 0;
-    // Writes what is buffered and waits until the medium holds it.
-    virtual bool flushToMedium(QFile &file) const = 0;
-    // Gives a file of the root folder a new name there (both plain names);
-    // refused when the new name is taken, so nothing is ever replaced.
-    virtual bool renameNew(const QString &from, const QString &to) const = 0;
 
     // Opens a root folder; null when there is no folder to open.
     static std::unique_ptr<VolumeRoot> open(const QString &root);

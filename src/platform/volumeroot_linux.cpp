@@ -38,24 +38,6 @@ private:
 
 constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
-{
-    VolumeRoot::Entry entry{QFile::decodeName(name)};
-    entry.isHidden = name.startsWith('.');
-    struct stat status;
-    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
-        entry.isFolder = S_ISDIR(status.st_mode);
-        if (S_ISREG(status.st_mode))
-            entry.size = status.st_size;
-    }
-    return entry;
-}
-
-bool isFolderIn(int folder, const QByteArray &name)
-{
-    return entryIn(folder, name).isFolder;
-}
-
 VolumeRoot::Kind kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -65,22 +47,97 @@ VolumeRoot::Kind kindOf(mode_t mode)
     return S_ISLNK(mode) ? VolumeRoot::Kind::Link : VolumeRoot::Kind::Other;
 }
 
+VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
+{
+    VolumeRoot::Entry entry{QFile::decodeName(name)};
+    entry.isHidden = name.startsWith('.');
+    struct stat status;
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        entry.kind = kindOf(status.st_mode);
+        if (entry.kind == VolumeRoot::Kind::File)
+            entry.size = status.st_size;
+    }
+    return entry;
+}
+
 // What the system said about the call that just failed.
 FileError systemError()
 {
-    return FileError(qt_error_string(errno));
+    return FileError::fromErrno(errno);
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
+// A file made under a temporary name in the folder it holds open.
+class DescriptorNewFile final : public VolumeRoot::NewFile
 {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno != EINTR)
-            return false;
-        done += qMax<ssize_t>(written, 0);
+public:
+    DescriptorNewFile(int folder, QByteArray name, int fd)
+        : m_folder(folder), m_name(std::move(name)), m_file(fd)
+    {}
+    ~DescriptorNewFile() override
+    {
+        if (!m_committed)
+            ::unlinkat(m_folder.get(), m_name.constData(), 0);
     }
-    return true;
-}
+
+    Result<> write(QByteArrayView bytes) override
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t written =
+                ::write(m_file.get(), bytes.data() + done, size_t(bytes.size() - done));
+            if (written < 0 && errno != EINTR)
+                return systemError();
+            done += qMax<ssize_t>(written, 0);
+        }
+        return {};
+    }
+
+    // Writes the file out and gives it the name in folder.
+    Result<> commit(int folder, const QByteArray &name, VolumeRoot::IfTaken ifTaken)
+    {
+        struct stat replaced;
+        const bool replacing =
+            ifTaken == VolumeRoot::IfTaken::Replace &&
+            ::fstatat(folder, name.constData(), &replaced, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(replaced.st_mode);
+        // A medium that fills up may only say so when the file goes out to it.
+        if ((replacing && ::fchmod(m_file.get(), replaced.st_mode & 07777) != 0) ||
+            ::fsync(m_file.get()) != 0 || ::close(m_file.release()) != 0)
+            return systemError();
+        const bool renamed =
+            ifTaken == VolumeRoot::IfTaken::Replace
+                ? ::renameat(m_folder.get(), m_name.constData(), folder, name.constData()) == 0
+                : renameNew(folder, name);
+        if (!renamed)
+            return systemError();
+        m_committed = true;
+        return {};
+    }
+
+private:
+    // Refused, with EEXIST, when the new name is taken.
+    bool renameNew(int folder, const QByteArray &name) const
+    {
+        if (::renameat2(m_folder.get(), m_name.constData(), folder, name.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return true;
+        // File systems that cannot promise it get a look first; a name taken
+        // in between is the only way left to replace a file.
+        if (errno != EINVAL)
+            return false;
+        struct stat status;
+        if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        return errno == ENOENT &&
+               ::renameat(m_folder.get(), m_name.constData(), folder, name.constData()) == 0;
+    }
+
+    Descriptor m_folder;
+    QByteArray m_name;
+    Descriptor m_file;
+    bool m_committed = false;
+};
 
 // Every step is opened on its own, so that no link anywhere on the way leads
 // off the volume.
@@ -97,20 +154,29 @@ public:
         return QString::number(major(status.st_dev)) + u':' + QString::number(minor(status.st_dev));
     }
 
-    QList<Entry> entries(const QString &folder) const override
+    Result<QList<Entry>> entries(const QString &folder) const override
     {
         Descriptor fd(openFolderAt(folder));
         DIR *listing = fd.get() < 0 ? nullptr : ::fdopendir(fd.get());
         if (!listing)
-            return {};
+            return systemError();
         const int listed = fd.release();
         QList<Entry> found;
-        while (const dirent *entry = ::readdir(listing)) {
+        // Cleared before each read, errno tells a failed read from the end;
+        // an entry whose look-up fails is listed as Other.
+        for (;;) {
+            errno = 0;
+            const dirent *entry = ::readdir(listing);
+            if (!entry)
+                break;
             const QByteArray name(entry->d_name);
             if (name != "." && name != "..")
                 found.append(entryIn(listed, name));
         }
+        const int failure = errno;
         ::closedir(listing);
+        if (failure != 0)
+            return FileError::fromErrno(failure);
         return found;
     }
 
@@ -124,17 +190,17 @@ public:
             return {};
         if (errno != EEXIST)
             return systemError();
-        if (!isFolderIn(parent.get(), name))
+        if (entryIn(parent.get(), name).kind != Kind::Folder)
             return FileError(FileError::Kind::NotAFolder);
         return {};
     }
 
-    std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
+    Result<std::unique_ptr<VolumeRoot>> openFolder(const QString &path) const override
     {
         const int fd = openFolderAt(path);
         if (fd < 0)
-            return nullptr;
-        return std::make_unique<DescriptorVolumeRoot>(fd);
+            return systemError();
+        return std::unique_ptr<VolumeRoot>(std::make_unique<DescriptorVolumeRoot>(fd));
     }
 
     Status status(const QString &path) const override
@@ -174,41 +240,36 @@ public:
         return file;
     }
 
-    Result<> createFile(const QString &path, const QByteArray &bytes,
-                        const QString &like) const override
+    Result<> remove(const QString &path) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        if (parent.get() < 0 || ::unlinkat(parent.get(), name.constData(), 0) != 0)
+            return systemError();
+        return {};
+    }
+
+    Result<std::unique_ptr<NewFile>> createNew(const QString &path) const override
+    {
+        QByteArray name;
+        Descriptor parent(openParent(path, &name));
+        if (parent.get() < 0)
+            return systemError();
+        const int fd = ::openat(parent.get(), name.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return systemError();
+        return std::unique_ptr<NewFile>(
+            std::make_unique<DescriptorNewFile>(parent.release(), std::move(name), fd));
+    }
+
+    Result<> commit(NewFile &file, const QString &path, IfTaken ifTaken) const override
     {
         QByteArray name;
         const Descriptor parent(openParent(path, &name));
         if (parent.get() < 0)
             return systemError();
-        struct stat likeStatus;
-        const bool hasLike = statAt(like, likeStatus) && S_ISREG(likeStatus.st_mode);
-        Descriptor fd(::openat(parent.get(), name.constData(),
-                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (fd.get() < 0)
-            return systemError();
-        // A medium that fills up may only say so when the file goes out to it.
-        const bool written = (!hasLike || ::fchmod(fd.get(), likeStatus.st_mode & 07777) == 0) &&
-                             writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 &&
-                             ::close(fd.release()) == 0;
-        if (written)
-            return {};
-        const FileError error = systemError();
-        ::unlinkat(parent.get(), name.constData(), 0);
-        return error;
-    }
-
-    Result<> rename(const QString &from, const QString &to) const override
-    {
-        QByteArray fromName;
-        QByteArray toName;
-        const Descriptor fromParent(openParent(from, &fromName));
-        const Descriptor toParent(openParent(to, &toName));
-        if (fromParent.get() < 0 || toParent.get() < 0 ||
-            ::renameat(fromParent.get(), fromName.constData(), toParent.get(),
-                       toName.constData()) != 0)
-            return systemError();
-        return {};
+        return static_cast<DescriptorNewFile &>(file).commit(parent.get(), name, ifTaken);
     }
 
     qint64 freeBytes() const override
@@ -217,54 +278,6 @@ public:
         if (::fstatvfs(m_root.get(), &status) != 0)
             return -1;
         return qint64(status.f_bavail) * qint64(status.f_frsize);
-    }
-
-    std::unique_ptr<QFile> openNewFile(const QString &path) const override
-    {
-        QByteArray name;
-        const Descriptor parent(openParent(path, &name));
-        if (parent.get() < 0)
-            return nullptr;
-        Descriptor fd(::openat(parent.get(), name.constData(),
-                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (fd.get() < 0)
-            return nullptr;
-        auto file = std::make_unique<QFile>();
-        if (!file->open(fd.get(), QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
-            return nullptr;
-        fd.release();
-        return file;
-    }
-
-    bool flushToMedium(QFile &file) const override
-    {
-        return file.flush() && ::fsync(file.handle()) == 0;
-    }
-
-    bool renameNew(const QString &from, const QString &to) const override
-    {
-        const int folder = m_root.get();
-        const QByteArray oldName = QFile::encodeName(from);
-        const QByteArray newName = QFile::encodeName(to);
-        if (::renameat2(folder, oldName.constData(), folder, newName.constData(),
-                        RENAME_NOREPLACE) == 0)
-            return true;
-        // File systems that cannot promise it get a look first; a name taken
-        // in between is the only way left to replace a file.
-        if (errno != EINVAL)
-            return false;
-        struct stat status;
-        if (::fstatat(folder, newName.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ||
-            errno != ENOENT)
-            return false;
-        return ::renameat(folder, oldName.constData(), folder, newName.constData()) == 0;
-    }
-
-    bool remove(const QString &path) const override
-    {
-        QByteArray name;
-        const Descriptor parent(openParent(path, &name));
-        return parent.get() >= 0 && ::unlinkat(parent.get(), name.constData(), 0) == 0;
     }
 
 private:

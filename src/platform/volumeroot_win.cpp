@@ -1,68 +1,160 @@
 #include "platform/volumeroot.h"
 
-#include <filesystem>
-#include <io.h>
+#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <system_error>
+#include <utility>
 #include <windows.h>
 
 namespace {
 
+// The errno value for what Windows said, for the failures the program tells
+// apart; compilers' standard libraries do not agree on a mapping.
+int errnoFor(DWORD code)
+{
+    switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+        return EACCES;
+    default:
+        return 0;
+    }
+}
+
+// What the system said about the call that just failed.
+FileError systemError()
+{
+    const DWORD code = GetLastError();
+    return FileError(qt_error_string(int(code)), errnoFor(code));
+}
+
+const wchar_t *wide(const QString &path)
+{
+    return reinterpret_cast<const wchar_t *>(path.utf16());
+}
+
+// A file made under a temporary name, by its full path.
+class HandleNewFile final : public VolumeRoot::NewFile
+{
+public:
+    HandleNewFile(QString path, HANDLE handle) : m_path(std::move(path)), m_handle(handle) {}
+    ~HandleNewFile() override
+    {
+        close();
+        if (!m_committed)
+            DeleteFileW(wide(m_path));
+    }
+
+    Result<> write(QByteArrayView bytes) override
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            DWORD written = 0;
+            const DWORD chunk = DWORD(qMin<qsizetype>(bytes.size() - done, 1 << 30));
+            if (!WriteFile(m_handle, bytes.data() + done, chunk, &written, nullptr))
+                return systemError();
+            done += written;
+        }
+        return {};
+    }
+
+    // Writes the file out and gives it the name at path. Windows files have
+    // no mode to take over: the read-only attribute, their one permission,
+    // makes the replacing fail.
+    Result<> commit(const QString &path, VolumeRoot::IfTaken ifTaken)
+    {
+        if (!FlushFileBuffers(m_handle) || !close())
+            return systemError();
+        const DWORD replace =
+            ifTaken == VolumeRoot::IfTaken::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
+        if (!MoveFileExW(wide(m_path), wide(path), replace))
+            return systemError();
+        m_committed = true;
+        return {};
+    }
+
+private:
+    bool close()
+    {
+        return m_handle == INVALID_HANDLE_VALUE ||
+               CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
+    }
+
+    QString m_path;
+    HANDLE m_handle;
+    bool m_committed = false;
+};
+
 // A drive letter names its volume or nothing: once the volume has left, the
 // letter cannot lead to another disk, so paths are safe to use. Links and
-// junctions are still never gone through.
+// junctions are still never gone through. The root is a plain string, which
+// every thread may read at once.
 class DriveVolumeRoot final : public VolumeRoot
 {
 public:
-    explicit DriveVolumeRoot(const QString &root) : m_root(QDir(root)) {}
+    explicit DriveVolumeRoot(const QString &root) : m_root(QDir(root).absolutePath()) {}
 
     QString device() const override { return {}; }
 
-    QList<Entry> entries(const QString &folder) const override
+    Result<QList<Entry>> entries(const QString &folder) const override
     {
+        // QDir lists nothing, without a word, where there is no folder.
+        if (status(folder).kind != Kind::Folder)
+            return FileError::fromErrno(ENOENT);
         QList<Entry> found;
-        const QFileInfoList infos = QDir(m_root.filePath(folder))
+        const QFileInfoList infos = QDir(filePath(folder))
                                         .entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                        QDir::System | QDir::NoDotAndDotDot);
-        for (const QFileInfo &info : infos)
-            found.append({info.fileName(), info.isDir() && !info.isSymLink(), info.isHidden(),
-                          info.isFile() && !info.isSymLink() ? info.size() : -1});
+        for (const QFileInfo &info : infos) {
+            const Kind kind = kindOf(info);
+            found.append(
+                {info.fileName(), kind, info.isHidden(), kind == Kind::File ? info.size() : -1});
+        }
         return found;
     }
 
     Result<> makeFolder(const QString &path) const override
     {
-        const QFileInfo info(m_root.filePath(path));
-        if (m_root.mkdir(path) || info.isDir())
+        if (CreateDirectoryW(wide(QDir::toNativeSeparators(filePath(path))), nullptr))
             return {};
-        // QDir does not say why the system refused.
-        return FileError(info.exists() ? FileError::Kind::NotAFolder : FileError::Kind::System);
+        const FileError error = systemError();
+        if (error.errorNumber != EEXIST)
+            return error;
+        if (status(path).kind != Kind::Folder)
+            return FileError(FileError::Kind::NotAFolder);
+        return {};
     }
 
-    std::unique_ptr<VolumeRoot> openFolder(const QString &path) const override
+    Result<std::unique_ptr<VolumeRoot>> openFolder(const QString &path) const override
     {
         QString reached;
         for (const QString &step : path.split(u'/', Qt::SkipEmptyParts)) {
             reached = reached.isEmpty() ? step : reached + u'/' + step;
-            if (step == u".." || status(reached).kind != Kind::Folder)
-                return nullptr;
+            const Kind kind = step == u".." ? Kind::Missing : status(reached).kind;
+            if (kind == Kind::Missing)
+                return FileError::fromErrno(ENOENT);
+            if (kind != Kind::Folder)
+                return FileError(FileError::Kind::NotAFolder);
         }
-        return std::make_unique<DriveVolumeRoot>(m_root.filePath(path));
+        return std::unique_ptr<VolumeRoot>(std::make_unique<DriveVolumeRoot>(filePath(path)));
     }
 
     Status status(const QString &path) const override
     {
-        const QFileInfo info(m_root.filePath(path));
-        if (info.isSymLink() || info.isJunction())
-            return {Kind::Link};
-        if (info.isDir())
-            return {Kind::Folder};
-        if (info.isFile())
-            return {Kind::File, !(info.permissions() & QFileDevice::WriteOwner)};
-        return {info.exists() ? Kind::Other : Kind::Missing};
+        const QFileInfo info(filePath(path));
+        const Kind kind = kindOf(info);
+        return {kind, kind == Kind::File && !(info.permissions() & QFileDevice::WriteOwner)};
     }
 
     Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const override
@@ -70,7 +162,7 @@ public:
         const Kind kind = status(path).kind;
         if (kind != Kind::File && kind != Kind::Missing)
             return FileError(FileError::Kind::NotAFile);
-        auto file = std::make_unique<QFile>(m_root.filePath(path));
+        auto file = std::make_unique<QFile>(filePath(path));
         if (!file->open(QIODevice::ReadOnly))
             return FileError(file->errorString());
         if (file->size() > maxSize)
@@ -78,31 +170,27 @@ public:
         return file;
     }
 
-    Result<> createFile(const QString &path, const QByteArray &bytes,
-                        const QString &like) const override
+    Result<> remove(const QString &path) const override
     {
-        QFile file(m_root.filePath(path));
-        if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return FileError(file.errorString());
-        if (status(like).kind == Kind::File)
-            file.setPermissions(QFileInfo(m_root.filePath(like)).permissions());
-        if (file.write(bytes) == bytes.size() && file.flush()) {
-            file.close();
-            if (file.error() == QFileDevice::NoError)
-                return {};
-        }
-        const FileError error(file.errorString());
-        file.remove();
-        return error;
+        if (!DeleteFileW(wide(QDir::toNativeSeparators(filePath(path)))))
+            return systemError();
+        return {};
     }
 
-    Result<> rename(const QString &from, const QString &to) const override
+    Result<std::unique_ptr<NewFile>> createNew(const QString &path) const override
     {
-        std::error_code error;
-        std::filesystem::rename(systemPath(from), systemPath(to), error);
-        if (error)
-            return FileError(QString::fromLocal8Bit(error.message()));
-        return {};
+        const QString native = QDir::toNativeSeparators(filePath(path));
+        const HANDLE handle = CreateFileW(wide(native), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return systemError();
+        return std::unique_ptr<NewFile>(std::make_unique<HandleNewFile>(native, handle));
+    }
+
+    Result<> commit(NewFile &file, const QString &path, IfTaken ifTaken) const override
+    {
+        return static_cast<HandleNewFile &>(file).commit(QDir::toNativeSeparators(filePath(path)),
+                                                         ifTaken);
     }
 
     qint64 freeBytes() const override
@@ -111,39 +199,26 @@ public:
         return storage.isValid() ? storage.bytesAvailable() : -1;
     }
 
-    std::unique_ptr<QFile> openNewFile(const QString &path) const override
-    {
-        auto file = std::make_unique<QFile>(m_root.filePath(path));
-        if (!file->open(QIODevice::ReadWrite | QIODevice::NewOnly))
-            return nullptr;
-        return file;
-    }
-
-    bool flushToMedium(QFile &file) const override
-    {
-        return file.flush() &&
-               FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
-    }
-
-    bool renameNew(const QString &from, const QString &to) const override
-    {
-        // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
-        return MoveFileExW(reinterpret_cast<const wchar_t *>(
-                               QDir::toNativeSeparators(m_root.filePath(from)).utf16()),
-                           reinterpret_cast<const wchar_t *>(
-                               QDir::toNativeSeparators(m_root.filePath(to)).utf16()),
-                           0);
-    }
-
-    bool remove(const QString &path) const override { return QFile::remove(m_root.filePath(path)); }
-
 private:
-    std::filesystem::path systemPath(const QString &path) const
+    static Kind kindOf(const QFileInfo &info)
     {
-        return std::filesystem::path(m_root.filePath(path).toStdWString());
+        if (info.isSymLink() || info.isJunction())
+            return Kind::Link;
+        if (info.isDir())
+            return Kind::Folder;
+        if (info.isFile())
+            return Kind::File;
+        return info.exists() ? Kind::Other : Kind::Missing;
     }
 
-    QDir m_root;
+    QString filePath(const QString &path) const
+    {
+        if (path.isEmpty())
+            return m_root;
+        return m_root.endsWith(u'/') ? m_root + path : m_root + u'/' + path;
+    }
+
+    const QString m_root;
 };
 
 } // namespace

@@ -107,7 +107,7 @@ void ComputerCopy::saveCopy(const QString &target)
         if (const std::unique_ptr<VolumeRoot> playlists = m_folder.open())
             read = playlistfile::loadPlaylist(*playlists, name, m_codePage);
         else
-            read.bytes = FileError(qt_error_string(ENODEV));
+            read.bytes = FileError::fromErrno(ENODEV);
         QSaveFile file(target);
         if (read.bytes &&
             (!file.open(QIODevice::WriteOnly) ||

@@ -1,11 +1,10 @@
 #include "playlist/missingtracks.h"
 
+#include "core/background.h"
 #include "core/entry.h"
 #include "core/folderpath.h"
 #include "platform/volumeroot.h"
 
-#include <atomic>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -38,32 +37,6 @@ private:
 
 } // namespace
 
-// One check, shared by its thread and, until it is given up, by the object
-// that started it. It lives on the window's thread, where its results reach
-// that object; the last of the two to let it go has it deleted there.
-class MissingTracks::Run : public QObject
-{
-public:
-    explicit Run(MissingTracks &by) : owner(by) {}
-
-    // Hands a result over to the window's thread, unless the check is given
-    // up by the time it gets there.
-    template <class Emit> static void handOver(const std::shared_ptr<Run> &run, Emit emitter)
-    {
-        QMetaObject::invokeMethod(
-            run.get(),
-            [run = run.get(), emitter = std::move(emitter)] {
-                if (!run->cancelled)
-                    emitter(run->owner);
-            },
-            Qt::QueuedConnection);
-    }
-
-    // Gone once the check is given up, which it is before it goes.
-    MissingTracks &owner;
-    std::atomic_bool cancelled{false};
-};
-
 MissingTracks::MissingTracks(QObject *parent) : QObject(parent) {}
 
 MissingTracks::~MissingTracks()
@@ -73,18 +46,14 @@ MissingTracks::~MissingTracks()
 
 void MissingTracks::cancel()
 {
-    if (!m_run)
-        return;
-    m_run->cancelled = true;
-    m_run.reset();
+    m_run.cancel();
+    m_run = {};
 }
 
 void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
 {
     cancel();
-    std::shared_ptr<Run> run(new Run(*this), [](Run *done) { done->deleteLater(); });
-    m_run = run;
-    std::thread([run, driveRoot, entries] {
+    const auto work = [driveRoot, entries](QPromise<Batch> &promise) {
         // How many entries hold each text; each text is checked once, at
         // its first entry.
         QHash<QString, int> lines;
@@ -95,11 +64,10 @@ void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
         TrackFinder tracks(driveRoot);
         const auto handOver = [&] {
             if (!missing.isEmpty())
-                Run::handOver(run, [batch = std::exchange(missing, {})](MissingTracks &to) {
-                    Q_EMIT to.found(batch);
-                });
+                promise.addResult(
+                    std::make_shared<QHash<QString, int>>(std::exchange(missing, {})));
         };
-        for (qsizetype i = 0; i < entries.size() && !run->cancelled; ++i) {
+        for (qsizetype i = 0; i < entries.size() && !promise.isCanceled(); ++i) {
             const QString &entry = entries.at(i);
             const int holding = lines.take(entry);
             if (holding > 0 && namesTrack(entry) && !tracks.has(entry))
@@ -108,6 +76,16 @@ void MissingTracks::check(const QString &driveRoot, const QStringList &entries)
                 handOver();
         }
         handOver();
-        Run::handOver(run, [](MissingTracks &to) { Q_EMIT to.finished(); });
-    }).detach();
+    };
+    const auto mark = [this](const Batch &batch) {
+        Q_EMIT found(*batch);
+        // Let go once marked: the future keeps every batch until the check
+        // is over, and freeing a long playlist's all at once would stall the
+        // window.
+        *batch = {};
+    };
+    m_run = background::stream<Batch>(this, work, mark, [this] {
+        m_run = {};
+        Q_EMIT finished();
+    });
 }

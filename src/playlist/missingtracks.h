@@ -1,12 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <QFuture>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
 
-// Finds the entries of a playlist whose file is not on the PSP, on a thread of
-// its own: a long playlist on slow media must not keep the window waiting.
+// Finds the entries of a playlist whose file is not on the PSP, in the
+// background: a long playlist on slow media must not keep the window waiting.
 // The entries found arrive in batches as the check goes on.
 class MissingTracks : public QObject
 {
@@ -30,6 +31,6 @@ Q_SIGNALS:
     void finished();
 
 private:
-    class Run;
-    std::shared_ptr<Run> m_run;
+    using Batch = std::shared_ptr<QHash<QString, int>>;
+    QFuture<Batch> m_run;
 };

@@ -128,7 +128,7 @@ void PlaylistFiles::save_Click()
         bytes = playlistfile::encodePlaylist(entries, m_codePage, encoding, oddTail);
         const std::unique_ptr<VolumeRoot> folder = m_folder.open();
         return folder ? playlistfile::savePlaylist(*folder, path, bytes)
-                      : FileError(qt_error_string(ENODEV));
+                      : FileError::fromErrno(ENODEV);
     }();
     if (saved) {
         m_stored = entries;
@@ -171,8 +171,9 @@ void PlaylistFiles::refuseName()
     // blank; one left behind by another program goes too.
     if (const std::unique_ptr<VolumeRoot> folder = m_folder.open()) {
         const QString nameless = namerules::playlistFileName(QString());
+        // One that stays is listed still, for the user to see.
         if (folder->status(nameless).kind == VolumeRoot::Kind::File)
-            folder->remove(nameless);
+            static_cast<void>(folder->remove(nameless));
     }
     m_saved.File2->refresh();
     m_playlist.Text1->setText(texts::retryName.in(language()));

@@ -18,7 +18,10 @@ std::unique_ptr<VolumeRoot> PlaylistFolder::open() const
     if (root.isEmpty() || !folder.startsWith(root))
         return nullptr;
     const std::unique_ptr<VolumeRoot> volume = m_openPsp();
-    return volume ? volume->openFolder(folder.mid(root.size())) : nullptr;
+    if (!volume)
+        return nullptr;
+    Result<std::unique_ptr<VolumeRoot>> opened = volume->openFolder(folder.mid(root.size()));
+    return opened ? std::move(*opened) : nullptr;
 }
 
 QString PlaylistFolder::shownPath(const QString &path) const

@@ -52,7 +52,10 @@ void addFolder(const QString &folder, Expanded &found)
     for (const FolderEntry &entry : platform::readFolder(
              folder, FolderEntry::Folders | FolderEntry::Files | FolderEntry::Links)) {
         if (!entry.isHidden)
-            (entry.isLink ? links : entry.isFolder ? folders : names).append(entry.name);
+            (entry.kind == FolderEntry::Kind::Link     ? links
+             : entry.kind == FolderEntry::Kind::Folder ? folders
+                                                       : names)
+                .append(entry.name);
     }
     sortNaturally(names);
     for (const QString &name : std::as_const(names)) {
