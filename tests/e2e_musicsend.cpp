@@ -4,7 +4,6 @@
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
-#include <cstdio>
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
@@ -134,14 +133,7 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    const QString reason = LoopVolume::unavailableReason();
-    if (!reason.isEmpty()) {
-        std::printf("SKIP: %s\n", qPrintable(reason));
-        return 77;
-    }
-    TestMusicSendVolume test;
-    return QTest::qExec(&test, argc, argv);
+    return runVolumeTest<QApplication, TestMusicSendVolume>(argc, argv);
 }
 
 #include "e2e_musicsend.moc"

@@ -7,7 +7,6 @@
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
-#include <cstdio>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -186,14 +185,7 @@ void TestPspArrival::linkedPlaylistFolder()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    const QString reason = LoopVolume::unavailableReason();
-    if (!reason.isEmpty()) {
-        std::printf("SKIP: %s\n", qPrintable(reason));
-        return 77;
-    }
-    TestPspArrival test;
-    return QTest::qExec(&test, argc, argv);
+    return runVolumeTest<QApplication, TestPspArrival>(argc, argv);
 }
 
 #include "e2e_psparrival.moc"

@@ -2,7 +2,6 @@
 #include "support/loopvolume.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
@@ -57,14 +56,7 @@ void TestVolumeRoot::newFileFailsAsTheVolumeSays()
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    const QString reason = LoopVolume::unavailableReason();
-    if (!reason.isEmpty()) {
-        std::printf("SKIP: %s\n", qPrintable(reason));
-        return 77;
-    }
-    TestVolumeRoot test;
-    return QTest::qExec(&test, argc, argv);
+    return runVolumeTest<QCoreApplication, TestVolumeRoot>(argc, argv);
 }
 
 #include "tst_volumeroot.moc"

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdio>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 // Moves this test process into a mount namespace of its own, once, so that
 // the volumes it mounts are seen by nothing else on the machine (a running
@@ -67,3 +69,18 @@ private:
     // Declared after the folder holding the image, so it is unmounted first.
     Mount m_mount;
 };
+
+// The main of a test that mounts volumes: Test's functions run in an App,
+// or the test tells the runner it was skipped (77) where volumes cannot be
+// mounted.
+template <typename App, typename Test> int runVolumeTest(int argc, char *argv[])
+{
+    App app(argc, argv);
+    const QString reason = LoopVolume::unavailableReason();
+    if (!reason.isEmpty()) {
+        std::printf("SKIP: %s\n", qPrintable(reason));
+        return 77;
+    }
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
