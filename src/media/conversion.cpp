@@ -132,7 +132,10 @@ private:
             m_decoder->sample_fmt, m_decoder->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inputLayout);
         m_resampler.reset(resampler);
-        if (!ok(made) || !ok(swr_init(resampler)))
+        // Into float samples the resampler would mix channels down at full
+        // weight, past full scale: scaled as into integer ones instead.
+        if (!ok(made) || !ok(av_opt_set_double(resampler, "rematrix_maxval", 1.0, 0)) ||
+            !ok(swr_init(resampler)))
             return false;
         m_fifo.reset(av_audio_fifo_alloc(m_encoder->sample_fmt, m_encoder->ch_layout.nb_channels,
                                          frameSize()));
