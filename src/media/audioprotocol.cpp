@@ -25,17 +25,22 @@ template <typename Enum> void getEnum(QDataStream &stream, Enum &value)
 QDataStream &operator<<(QDataStream &stream, const TrackTags &tags)
 {
     return stream << tags.title << tags.artist << tags.album << tags.albumArtist << tags.genre
-                  << tags.year << qint32(tags.track) << qint32(tags.disc);
+                  << tags.year << qint32(tags.track) << qint32(tags.disc) << qint32(tags.trackTotal)
+                  << qint32(tags.discTotal);
 }
 
 QDataStream &operator>>(QDataStream &stream, TrackTags &tags)
 {
     qint32 track = 0;
     qint32 disc = 0;
+    qint32 trackTotal = 0;
+    qint32 discTotal = 0;
     stream >> tags.title >> tags.artist >> tags.album >> tags.albumArtist >> tags.genre >>
-        tags.year >> track >> disc;
+        tags.year >> track >> disc >> trackTotal >> discTotal;
     tags.track = track;
     tags.disc = disc;
+    tags.trackTotal = trackTotal;
+    tags.discTotal = discTotal;
     return stream;
 }
 

@@ -99,7 +99,8 @@ audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job)
     };
     Conversion conversion = convertTrack(job.path, job.format, job.output, decoded);
     if (conversion.status == Conversion::Status::Done &&
-        !tagFile(job.output, job.format, job.tags, coverFor(conversion.embeddedCover, job.path))) {
+        !tagFile(job.output, job.format, tagsToWrite(job.tags, job.path),
+                 coverFor(conversion.embeddedCover, job.path))) {
         conversion.status = Conversion::Status::Failed;
         conversion.reason = QStringLiteral("TagLib could not write the tags");
     }

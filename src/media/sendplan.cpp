@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QStandardPaths>
 
 namespace {
 
@@ -45,39 +44,6 @@ struct Names
         return found == byKey.cend() ? nullptr : &taken.at(*found);
     }
 };
-
-// Folders that hold music without naming its artist or album: the home
-// folder and those the desktop keeps for files.
-const QStringList &generalFolders()
-{
-    static const QStringList folders = [] {
-        QStringList found;
-        for (const QStandardPaths::StandardLocation location :
-             {QStandardPaths::HomeLocation, QStandardPaths::MusicLocation,
-              QStandardPaths::DownloadLocation, QStandardPaths::DesktopLocation,
-              QStandardPaths::DocumentsLocation}) {
-            for (const QString &path : QStandardPaths::standardLocations(location))
-                found.append(QDir::cleanPath(path));
-        }
-        return found;
-    }();
-    return folders;
-}
-
-// The name of the folder above the source's, when the two may read as
-// "<artist>/<album>": neither is a root nor a general folder, and they are not
-// in the temporary folder, whose folders programs name.
-QString artistFolderOf(const QFileInfo &file)
-{
-    static const QString temporary =
-        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation)) + u'/';
-    const QString folder = QDir::cleanPath(file.path());
-    const QString above = QFileInfo(folder).path();
-    if (folder.startsWith(temporary) || generalFolders().contains(folder) ||
-        generalFolders().contains(above))
-        return {};
-    return QFileInfo(above).fileName();
-}
 
 } // namespace
 
@@ -139,7 +105,8 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         const QFileInfo file(source.path);
         const TrackTags &tags = source.tags;
         albums.append(sendnames::albumFolder(tags.albumArtist, tags.artist, tags.album,
-                                             file.dir().dirName(), artistFolderOf(file), codec));
+                                             file.dir().dirName(),
+                                             sendnames::artistFolderOf(source.path), codec));
         if (tags.disc >= 2 || tags.discTotal > 1)
             severalDiscs.insert(sendnames::nameKey(albums.constLast()));
     }

@@ -28,6 +28,21 @@ int leadingNumber(const QString &text)
     return text.left(digits).toInt();
 }
 
+// The total after the slash of "3/12", else the one a tag of its own holds
+// (Vorbis comments have two spellings).
+int totalOf(const AVFormatContext &input, const AVStream &stream, const char *number,
+            std::initializer_list<const char *> keys)
+{
+    const QString text = tag(input, stream, number);
+    const qsizetype slash = text.indexOf(u'/');
+    int total = slash < 0 ? 0 : leadingNumber(text.mid(slash + 1).trimmed());
+    for (const char *key : keys) {
+        if (total == 0)
+            total = leadingNumber(tag(input, stream, key));
+    }
+    return total;
+}
+
 TrackTags readTags(const AVFormatContext &input, const AVStream &stream)
 {
     TrackTags tags;
@@ -41,6 +56,8 @@ TrackTags readTags(const AVFormatContext &input, const AVStream &stream)
     tags.year = tag(input, stream, "date").left(4);
     tags.track = leadingNumber(tag(input, stream, "track"));
     tags.disc = leadingNumber(tag(input, stream, "disc"));
+    tags.trackTotal = totalOf(input, stream, "track", {"tracktotal", "totaltracks"});
+    tags.discTotal = totalOf(input, stream, "disc", {"disctotal", "totaldiscs"});
     return tags;
 }
 
