@@ -66,6 +66,7 @@ QByteArray encode(const Frame &frame)
             stream << frame.path;
             break;
         case Kind::Convert:
+        case Kind::Rewrite:
             stream << frame.path;
             putEnum(stream, frame.format);
             stream << frame.output << frame.tags;
@@ -78,7 +79,7 @@ QByteArray encode(const Frame &frame)
             putEnum(stream, frame.source.method);
             putEnum(stream, frame.source.refusal);
             stream << frame.source.size << frame.source.seconds << frame.source.copyExtension
-                   << frame.source.tags;
+                   << frame.source.tags << frame.source.rewrittenSize;
             break;
         case Kind::Converted:
             putEnum(stream, frame.status);
@@ -115,6 +116,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         stream >> frame.path;
         break;
     case Kind::Convert:
+    case Kind::Rewrite:
         stream >> frame.path;
         getEnum(stream, frame.format);
         stream >> frame.output >> frame.tags;
@@ -127,7 +129,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         getEnum(stream, frame.source.method);
         getEnum(stream, frame.source.refusal);
         stream >> frame.source.size >> frame.source.seconds >> frame.source.copyExtension >>
-            frame.source.tags;
+            frame.source.tags >> frame.source.rewrittenSize;
         break;
     case Kind::Converted:
         getEnum(stream, frame.status);

@@ -33,6 +33,7 @@ enum class Kind : quint8
     Progress,  // from the helper: seconds decoded
     Probed,    // from the helper: the source track
     Converted, // from the helper: status, reason
+    Rewrite,   // to the helper: source path, format of its copy, output path, tags
 };
 
 struct Frame

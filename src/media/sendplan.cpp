@@ -121,6 +121,8 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             continue;
         }
         const bool copy = source.method == SendMethod::Copy;
+        // A rewritten copy's size is its own, as a conversion's is.
+        const bool rewrite = source.method == SendMethod::Rewrite;
         const qsizetype index = folderFor(albums.at(i));
         track.folder = top.taken.at(index).name;
         Names &names = folders[index];
@@ -128,7 +130,7 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             severalDiscs.contains(sendnames::nameKey(albums.at(i))) ? source.tags.disc : 0;
         const QString wanted = sendnames::trackFile(
             disc, source.tags.track, source.tags.title, QFileInfo(source.path).completeBaseName(),
-            copy ? source.copyExtension : extensionOf(format), codec);
+            copy || rewrite ? source.copyExtension : extensionOf(format), codec);
         int &untried = names.firstUntried[sendnames::nameKey(wanted)];
         untried = std::max(untried, 1);
         for (int n = untried;; ++n) {
@@ -156,9 +158,11 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             ++plan.alreadyThere;
         } else {
             names.add({track.fileName, false});
-            track.bytes = copy ? source.size : estimatedSize(format, source.seconds);
+            track.bytes = copy      ? source.size
+                          : rewrite ? source.rewrittenSize
+                                    : estimatedSize(format, source.seconds);
             plan.bytes += track.bytes;
-            ++(copy ? plan.copies : plan.conversions);
+            ++(copy || rewrite ? plan.copies : plan.conversions);
         }
         plan.tracks.append(track);
     }

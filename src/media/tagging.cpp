@@ -110,6 +110,8 @@ bool tagMp3(TagLib::FileName path, const TrackTags &tags, const QByteArray &cove
         return false;
     TagLib::ID3v2::Tag *id3 = file.ID3v2Tag(true);
     id3->setProperties(properties(tags));
+    // A copy's own pictures are those the PSP may not show.
+    id3->removeFrames("APIC");
     if (!cover.isEmpty()) {
         auto *picture = new TagLib::ID3v2::AttachedPictureFrame;
         picture->setMimeType("image/jpeg");

@@ -3,14 +3,16 @@
 #include "media/ffmpeg.h"
 
 #include <cmath>
+#include <cstring>
 #include <QFile>
 
 bool writeTone(const QString &path, const char *format, double seconds, int rate, int channels,
-               const QMap<QString, QString> &tags)
+               const QMap<QString, QString> &tags, double amplitude)
 {
     const QByteArray name(format);
     const AVCodec *codec = name == "mp3"   ? avcodec_find_encoder_by_name("libmp3lame")
                            : name == "wav" ? avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE)
+                           : name == "mp4" ? avcodec_find_encoder(AV_CODEC_ID_AAC)
                                            : avcodec_find_encoder(AV_CODEC_ID_FLAC);
     AVFormatContext *output = nullptr;
     if (!codec || avformat_alloc_output_context2(&output, nullptr, format, nullptr) < 0)
@@ -25,7 +27,21 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
     encoder->sample_rate = rate;
     encoder->sample_fmt = codec->sample_fmts[0];
     encoder->time_base = {1, rate};
+    if (output->oformat->flags & AVFMT_GLOBALHEADER)
+        encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVStream *stream = avformat_new_stream(output, nullptr);
+    const ffmpeg::Codec video(avcodec_alloc_context3(avcodec_find_encoder(AV_CODEC_ID_MPEG4)));
+    if (name == "mp4") {
+        video->width = video->height = 64;
+        video->pix_fmt = AV_PIX_FMT_YUV420P;
+        video->time_base = {1, 25};
+        video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        AVStream *pictures = avformat_new_stream(output, nullptr);
+        if (avcodec_open2(video.get(), video->codec, nullptr) < 0 ||
+            avcodec_parameters_from_context(pictures->codecpar, video.get()) < 0)
+            return false;
+        pictures->time_base = video->time_base;
+    }
     for (auto tag = tags.cbegin(); tag != tags.cend(); ++tag)
         av_dict_set(&output->metadata, tag.key().toUtf8().constData(),
                     tag.value().toUtf8().constData(), 0);
@@ -36,9 +52,26 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
         return false;
     stream->time_base = encoder->time_base;
 
+    const ffmpeg::Packet packet(av_packet_alloc());
+    if (name == "mp4") {
+        const ffmpeg::Frame picture(av_frame_alloc());
+        picture->format = video->pix_fmt;
+        picture->width = picture->height = 64;
+        av_frame_get_buffer(picture.get(), 0);
+        for (int plane = 0; plane < 3; ++plane)
+            std::memset(picture->data[plane], 128,
+                        size_t(picture->linesize[plane]) * (plane ? 32 : 64));
+        picture->pts = 0;
+        avcodec_send_frame(video.get(), picture.get());
+        avcodec_send_frame(video.get(), nullptr);
+        while (avcodec_receive_packet(video.get(), packet.get()) == 0) {
+            av_packet_rescale_ts(packet.get(), video->time_base, output->streams[1]->time_base);
+            packet->stream_index = 1;
+            av_interleaved_write_frame(output, packet.get());
+        }
+    }
     const qint64 total = qint64(seconds * rate);
     const int frameSize = encoder->frame_size > 0 ? encoder->frame_size : 1024;
-    const ffmpeg::Packet packet(av_packet_alloc());
     const auto drain = [&] {
         while (avcodec_receive_packet(encoder.get(), packet.get()) == 0) {
             av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
@@ -55,7 +88,7 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
         av_frame_get_buffer(frame.get(), 0);
         const bool planar = av_sample_fmt_is_planar(encoder->sample_fmt);
         for (int i = 0; i < frame->nb_samples; ++i) {
-            const double value = 0.3 * std::sin(2 * M_PI * 440 * double(done + i) / rate);
+            const double value = amplitude * std::sin(2 * M_PI * 440 * double(done + i) / rate);
             for (int c = 0; c < channels; ++c) {
                 const int at = planar ? i : i * channels + c;
                 uint8_t *plane = frame->data[planar ? c : 0];
@@ -99,8 +132,16 @@ Decoded decodeAll(const QString &path)
     const ffmpeg::Packet packet(av_packet_alloc());
     const ffmpeg::Frame frame(av_frame_alloc());
     const auto drain = [&] {
-        while (avcodec_receive_frame(decoder.get(), frame.get()) == 0)
+        while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
             decoded.samples += frame->nb_samples;
+            // MP3 and AAC decode to float planes.
+            for (int c = 0; c < frame->ch_layout.nb_channels && frame->format == AV_SAMPLE_FMT_FLTP;
+                 ++c) {
+                const float *samples = reinterpret_cast<const float *>(frame->extended_data[c]);
+                for (int i = 0; i < frame->nb_samples; ++i)
+                    decoded.peak = std::max(decoded.peak, double(std::abs(samples[i])));
+            }
+        }
     };
     while (av_read_frame(input.get(), packet.get()) >= 0) {
         if (packet->stream_index == index)
