@@ -37,6 +37,7 @@ private Q_SLOTS:
     void copiesGetWhatThePspReads();
     void loudSourcesKeepTheirLevel_data();
     void loudSourcesKeepTheirLevel();
+    void planSaysWhyTracksAreRefused();
     void fileDialogGoesIntoTypedFoldersAndRemembers();
     void failuresCostTheirTrackAlone();
     void cancelEndsRunningJobsOnce();
@@ -282,6 +283,17 @@ void TestMusicSend::loudSourcesKeepTheirLevel()
     const double peak = decodeAll(mp3).peak;
     QVERIFY2(peak <= 1 && qAbs(20 * std::log10(peak / 0.9)) < 2, qPrintable(QString::number(peak)));
     QVERIFY(QFile::remove(source) && QFile::remove(mp3));
+}
+
+void TestMusicSend::planSaysWhyTracksAreRefused()
+{
+    SendPlan plan;
+    plan.tracks.resize(2);
+    plan.refused = plan.tooLarge = 2;
+    SendPlanDialog dialog(nullptr, Language::English);
+    dialog.showPlan(plan, 1000);
+    QVERIFY(dialog.accessibleDescription().contains(u"Too large for the PSP (over 4 GB): 2"_s));
+    QVERIFY(!dialog.accessibleDescription().contains(u"Unreadable"_s));
 }
 
 void TestMusicSend::failuresCostTheirTrackAlone()

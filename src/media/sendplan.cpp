@@ -117,6 +117,7 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         track.method = source.method;
         if (source.method == SendMethod::Refuse) {
             ++plan.refused;
+            plan.tooLarge += source.refusal == SourceTrack::Refusal::TooLarge;
             plan.tracks.append(track);
             continue;
         }
