@@ -2,8 +2,8 @@
 
 #include "media/ffmpeg.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <QFile>
 
 bool writeTone(const QString &path, const char *format, double seconds, int rate, int channels,
@@ -30,17 +30,12 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
     if (output->oformat->flags & AVFMT_GLOBALHEADER)
         encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVStream *stream = avformat_new_stream(output, nullptr);
-    const ffmpeg::Codec video(avcodec_alloc_context3(avcodec_find_encoder(AV_CODEC_ID_MPEG4)));
+    // A frame of video, as a music video has; what it shows matters not.
     if (name == "mp4") {
-        video->width = video->height = 64;
-        video->pix_fmt = AV_PIX_FMT_YUV420P;
-        video->time_base = {1, 25};
-        video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        AVStream *pictures = avformat_new_stream(output, nullptr);
-        if (avcodec_open2(video.get(), video->codec, nullptr) < 0 ||
-            avcodec_parameters_from_context(pictures->codecpar, video.get()) < 0)
-            return false;
-        pictures->time_base = video->time_base;
+        AVCodecParameters &video = *avformat_new_stream(output, nullptr)->codecpar;
+        video.codec_type = AVMEDIA_TYPE_VIDEO;
+        video.codec_id = AV_CODEC_ID_MJPEG;
+        video.width = video.height = 8;
     }
     for (auto tag = tags.cbegin(); tag != tags.cend(); ++tag)
         av_dict_set(&output->metadata, tag.key().toUtf8().constData(),
@@ -53,22 +48,11 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
     stream->time_base = encoder->time_base;
 
     const ffmpeg::Packet packet(av_packet_alloc());
-    if (name == "mp4") {
-        const ffmpeg::Frame picture(av_frame_alloc());
-        picture->format = video->pix_fmt;
-        picture->width = picture->height = 64;
-        av_frame_get_buffer(picture.get(), 0);
-        for (int plane = 0; plane < 3; ++plane)
-            std::memset(picture->data[plane], 128,
-                        size_t(picture->linesize[plane]) * (plane ? 32 : 64));
-        picture->pts = 0;
-        avcodec_send_frame(video.get(), picture.get());
-        avcodec_send_frame(video.get(), nullptr);
-        while (avcodec_receive_packet(video.get(), packet.get()) == 0) {
-            av_packet_rescale_ts(packet.get(), video->time_base, output->streams[1]->time_base);
-            packet->stream_index = 1;
-            av_interleaved_write_frame(output, packet.get());
-        }
+    if (name == "mp4" && av_new_packet(packet.get(), 64) == 0) {
+        std::fill_n(packet->data, 64, 0);
+        packet->stream_index = 1;
+        packet->pts = packet->dts = 0;
+        av_interleaved_write_frame(output, packet.get());
     }
     const qint64 total = qint64(seconds * rate);
     const int frameSize = encoder->frame_size > 0 ? encoder->frame_size : 1024;
