@@ -118,7 +118,6 @@ Decoded decodeAll(const QString &path)
     const auto drain = [&] {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
             decoded.samples += frame->nb_samples;
-            // MP3 and AAC decode to float planes.
             for (int c = 0; c < frame->ch_layout.nb_channels && frame->format == AV_SAMPLE_FMT_FLTP;
                  ++c) {
                 const float *samples = reinterpret_cast<const float *>(frame->extended_data[c]);
