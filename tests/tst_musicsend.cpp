@@ -8,8 +8,10 @@
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QImage>
+#include <QImageWriter>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <taglib/attachedpictureframe.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
@@ -32,6 +35,9 @@ private Q_SLOTS:
     void initTestCase();
     void convertedCopiedAndInserted();
     void tracksAlreadyThereAreNotSentAgain();
+    void copiesGetWhatThePspReads();
+    void loudSourcesKeepTheirLevel_data();
+    void loudSourcesKeepTheirLevel();
     void fileDialogGoesIntoTypedFoldersAndRemembers();
     void aSendWithoutPspEndsAtOnce();
     void failuresCostTheirTrackAlone();
@@ -165,7 +171,8 @@ void TestMusicSend::convertedCopiedAndInserted()
     TagLib::ID3v2::Tag *tag = file.ID3v2Tag();
     QCOMPARE(tag->header()->majorVersion(), 3u);
     QCOMPARE(QString::fromStdString(tag->title().to8Bit(true)), u"Été à 東京"_s);
-    QCOMPARE(tag->track(), 3u);
+    QCOMPARE(tag->frameList("TRCK").front()->toString(), TagLib::String("3/12"));
+    QCOMPARE(QString::fromStdString(file.ID3v1Tag()->title().to8Bit(true)), u"Été à dong jing"_s);
     const auto *title =
         dynamic_cast<TagLib::ID3v2::TextIdentificationFrame *>(tag->frameList("TIT2").front());
     QCOMPARE(title->textEncoding(), TagLib::String::UTF16);
@@ -204,12 +211,87 @@ void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
     QCOMPARE(QDir(m_drive.path(u"MUSIC/Album"_s)).entryList(QDir::Files),
              (QStringList{u"b.wav"_s, u"c.mp3"_s}));
     QCOMPARE(decodeAll(m_drive.path(u"MUSIC/Album/c.mp3"_s)).channels, 1);
+    TagLib::MPEG::File untagged(
+        QFile::encodeName(m_drive.path(u"MUSIC/Album/c.mp3"_s)).constData());
+    QCOMPARE(untagged.tag()->title() + "|" + untagged.tag()->album(), TagLib::String("c|Album"));
     const QString report = messagebox::takeShown().at(0).text;
     // Good news, not a failure: counted apart, under a heading of their own.
     QVERIFY(report.startsWith(u"Tracks sent to the PSP: 1.\nAlready on the PSP, kept as they are: "
                               u"2.\nNot sent: 1.\nAlready on the PSP (2):"_s));
     QVERIFY(report.contains(u"A link: not followed (1):\n  "_s));
     QVERIFY(report.endsWith(u"d.flac"_s));
+}
+
+void TestMusicSend::copiesGetWhatThePspReads()
+{
+    // An ID3v2.4 tag with a large progressive cover, and a music video, are
+    // copied into what the PSP reads; an ID3v2.3 tag stays as it is, byte for byte.
+    const QString folder = m_sources.filePath(u"Copies"_s);
+    QVERIFY(QDir().mkpath(folder));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QVERIFY(writer.write(QImage(m_sources.filePath(u"Album/cover.jpg"_s)).scaled(1500, 1500)));
+    for (const int version : {3, 4}) {
+        const QString path = folder + u"/v%1.mp3"_s.arg(version);
+        QVERIFY(writeTone(path, "mp3", 2, 44100, 2));
+        TagLib::MPEG::File file(QFile::encodeName(path).constData());
+        file.ID3v2Tag(true)->setTitle(TagLib::String("v" + std::to_string(version)));
+        if (version == 4) {
+            auto *picture = new TagLib::ID3v2::AttachedPictureFrame;
+            picture->setPicture(TagLib::ByteVector(buffer.data().constData(), uint(buffer.size())));
+            picture->setMimeType("image/jpeg");
+            file.ID3v2Tag()->addFrame(picture);
+        }
+        QVERIFY(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers,
+                          TagLib::ID3v2::Version(version)));
+    }
+    QVERIFY(writeTone(folder + u"/video.mp4"_s, "mp4", 2, 44100, 2));
+    QVERIFY((*m_window)->send().start({folder}));
+    QCOMPARE(startAndWait().size(), 3);
+    QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 3."_s));
+    AudioWorkers workers(nullptr, 1);
+    QSignalSpy probed(&workers, &AudioWorkers::finished);
+    for (const QString &name : {u"v3.mp3"_s, u"v4.mp3"_s, u"video.m4a"_s})
+        workers.probe(m_drive.path(u"MUSIC/Copies/"_s + name));
+    QTRY_COMPARE(probed.size(), 3);
+    for (const QList<QVariant> &result : probed)
+        QCOMPARE(result.at(1).value<AudioJobResult>().source.method, SendMethod::Copy);
+    QCOMPARE(QFileInfo(m_drive.path(u"MUSIC/Copies/v3.mp3"_s)).size(),
+             QFileInfo(folder + u"/v3.mp3"_s).size());
+    TagLib::MPEG::File v4(QFile::encodeName(m_drive.path(u"MUSIC/Copies/v4.mp3"_s)).constData());
+    QVERIFY(v4.hasID3v1Tag() && v4.ID3v2Tag()->header()->majorVersion() == 3 &&
+            !v4.ID3v2Tag()->frameList("APIC").isEmpty());
+    const auto *shown = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame *>(
+        v4.ID3v2Tag()->frameList("APIC").front());
+    QCOMPARE(QImage::fromData(QByteArray(shown->picture().data(), shown->picture().size())).width(),
+             500);
+    QCOMPARE(decodeAll(m_drive.path(u"MUSIC/Copies/video.m4a"_s)).samples,
+             decodeAll(folder + u"/video.mp4"_s).samples);
+}
+
+void TestMusicSend::loudSourcesKeepTheirLevel_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::newRow("stereo") << 2;
+    // Every channel at 0.9 of full scale; front, centre and surround weigh 1,
+    // 0.707 and 0.707, 2.4 times the level unless scaled to add up to 1.
+    QTest::newRow("5.1") << 6;
+}
+
+void TestMusicSend::loudSourcesKeepTheirLevel()
+{
+    QFETCH(int, channels);
+    const QString source = m_sources.filePath(u"loud.flac"_s);
+    const QString mp3 = m_sources.filePath(u"loud.mp3"_s);
+    QVERIFY(writeTone(source, "flac", 2, 44100, channels, {}, 0.9));
+    AudioWorkers workers(nullptr, 1);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    workers.convert(source, TargetFormat::Mp3, mp3, {});
+    QTRY_COMPARE(finished.size(), 1);
+    const double peak = decodeAll(mp3).peak;
+    QVERIFY2(peak <= 1 && qAbs(20 * std::log10(peak / 0.9)) < 2, qPrintable(QString::number(peak)));
 }
 
 void TestMusicSend::failuresCostTheirTrackAlone()

@@ -3,6 +3,11 @@
 #include "platform/ansicodepage.h"
 #include "platform/transliteration.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringList>
+
 namespace sendnames {
 
 namespace {
@@ -82,6 +87,24 @@ QString joined(const QString &by, const QString &title)
     return fatSafe(by.isEmpty() ? title : by + QStringLiteral(" - ") + title);
 }
 
+// Folders that hold music without naming its artist or album: the home
+// folder and those the desktop keeps for files.
+const QStringList &generalFolders()
+{
+    static const QStringList folders = [] {
+        QStringList found;
+        for (const QStandardPaths::StandardLocation location :
+             {QStandardPaths::HomeLocation, QStandardPaths::MusicLocation,
+              QStandardPaths::DownloadLocation, QStandardPaths::DesktopLocation,
+              QStandardPaths::DocumentsLocation}) {
+            for (const QString &path : QStandardPaths::standardLocations(location))
+                found.append(QDir::cleanPath(path));
+        }
+        return found;
+    }();
+    return folders;
+}
+
 } // namespace
 
 QString fatSafe(const QString &name, int maxLength)
@@ -159,6 +182,18 @@ QString albumFolder(const QString &albumArtist, const QString &artist, const QSt
                    : joined(above, folder);
     }
     return name.isEmpty() ? fallbackFolder : name;
+}
+
+QString artistFolderOf(const QString &sourcePath)
+{
+    static const QString temporary =
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation)) + u'/';
+    const QString folder = QDir::cleanPath(QFileInfo(sourcePath).path());
+    const QString above = QFileInfo(folder).path();
+    if (folder.startsWith(temporary) || generalFolders().contains(folder) ||
+        generalFolders().contains(above))
+        return {};
+    return QFileInfo(above).fileName();
 }
 
 QString trackFile(int disc, int trackNumber, const QString &title, const QString &sourceBaseName,

@@ -35,6 +35,12 @@ QString albumFolder(const QString &albumArtist, const QString &artist, const QSt
                     const QString &sourceFolder, const QString &artistFolder,
                     const AnsiCodec &codec);
 
+// The name of the folder above the source file's, when the two may read as
+// "<artist>/<album>": neither is a root nor a general folder (the home
+// folder, Music, Downloads...), and they are not in the temporary folder,
+// whose folders programs name. Empty when not.
+QString artistFolderOf(const QString &sourcePath);
+
 // A track's file: "<NN> <title>.<extension>" with a two-digit track number,
 // "<D>-<NN> <title>.<extension>" with the disc of an album of several (disc 0
 // for others); no number when it is unknown, 0. The source file's own name

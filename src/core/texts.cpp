@@ -215,6 +215,8 @@ const Phrase sendConverted{u"Convertis : %1", u"Converted: %1"};
 const Phrase sendAlreadyThere{u"Déjà sur la PSP, pas envoyés : %1",
                               u"Already on the PSP, not sent: %1"};
 const Phrase sendRefused{u"Illisibles ou pas de la musique : %1", u"Unreadable or not audio: %1"};
+const Phrase sendRefusedTooLarge{u"Trop gros pour la PSP (plus de 4 Go) : %1",
+                                 u"Too large for the PSP (over 4 GB): %1"};
 const Phrase sendSize{u"Taille sur la PSP : %1 (espace libre : %2)",
                       u"Size on the PSP: %1 (free space: %2)"};
 const Phrase sendMissingSpace{

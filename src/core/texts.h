@@ -76,6 +76,7 @@ extern const Phrase sendCopied;
 extern const Phrase sendConverted;
 extern const Phrase sendAlreadyThere;
 extern const Phrase sendRefused;
+extern const Phrase sendRefusedTooLarge;
 extern const Phrase sendSize;
 extern const Phrase sendMissingSpace;
 extern const Phrase sendFolders;

@@ -25,17 +25,22 @@ template <typename Enum> void getEnum(QDataStream &stream, Enum &value)
 QDataStream &operator<<(QDataStream &stream, const TrackTags &tags)
 {
     return stream << tags.title << tags.artist << tags.album << tags.albumArtist << tags.genre
-                  << tags.year << qint32(tags.track) << qint32(tags.disc);
+                  << tags.year << qint32(tags.track) << qint32(tags.disc) << qint32(tags.trackTotal)
+                  << qint32(tags.discTotal);
 }
 
 QDataStream &operator>>(QDataStream &stream, TrackTags &tags)
 {
     qint32 track = 0;
     qint32 disc = 0;
+    qint32 trackTotal = 0;
+    qint32 discTotal = 0;
     stream >> tags.title >> tags.artist >> tags.album >> tags.albumArtist >> tags.genre >>
-        tags.year >> track >> disc;
+        tags.year >> track >> disc >> trackTotal >> discTotal;
     tags.track = track;
     tags.disc = disc;
+    tags.trackTotal = trackTotal;
+    tags.discTotal = discTotal;
     return stream;
 }
 
@@ -61,6 +66,7 @@ QByteArray encode(const Frame &frame)
             stream << frame.path;
             break;
         case Kind::Convert:
+        case Kind::Rewrite:
             stream << frame.path;
             putEnum(stream, frame.format);
             stream << frame.output << frame.tags;
@@ -73,7 +79,7 @@ QByteArray encode(const Frame &frame)
             putEnum(stream, frame.source.method);
             putEnum(stream, frame.source.refusal);
             stream << frame.source.size << frame.source.seconds << frame.source.copyExtension
-                   << frame.source.tags;
+                   << frame.source.tags << frame.source.rewrittenSize;
             break;
         case Kind::Converted:
             putEnum(stream, frame.status);
@@ -110,6 +116,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         stream >> frame.path;
         break;
     case Kind::Convert:
+    case Kind::Rewrite:
         stream >> frame.path;
         getEnum(stream, frame.format);
         stream >> frame.output >> frame.tags;
@@ -122,7 +129,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         getEnum(stream, frame.source.method);
         getEnum(stream, frame.source.refusal);
         stream >> frame.source.size >> frame.source.seconds >> frame.source.copyExtension >>
-            frame.source.tags;
+            frame.source.tags >> frame.source.rewrittenSize;
         break;
     case Kind::Converted:
         getEnum(stream, frame.status);

@@ -17,7 +17,7 @@
 namespace audioprotocol {
 
 // Changes whenever a frame changes.
-constexpr quint32 version = 1;
+constexpr quint32 version = 2;
 
 // Paths and tags: a frame larger than this is no frame of ours.
 constexpr quint32 largestFrame = 16 * 1024 * 1024;
@@ -33,6 +33,7 @@ enum class Kind : quint8
     Progress,  // from the helper: seconds decoded
     Probed,    // from the helper: the source track
     Converted, // from the helper: status, reason
+    Rewrite,   // to the helper: source path, format of its copy, output path, tags
 };
 
 struct Frame

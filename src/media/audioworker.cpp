@@ -7,6 +7,7 @@
 #include "media/audioprotocol.h"
 #include "media/conversion.h"
 #include "media/ffmpeg.h"
+#include "media/rewrite.h"
 #include "media/sourcetrack.h"
 #include "media/tagging.h"
 #include "platform/helperprocess.h"
@@ -97,9 +98,12 @@ audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job)
         if (crash)
             std::abort();
     };
-    Conversion conversion = convertTrack(job.path, job.format, job.output, decoded);
+    Conversion conversion = job.kind == audioprotocol::Kind::Rewrite
+                                ? rewriteTrack(job.path, job.format, job.output, decoded)
+                                : convertTrack(job.path, job.format, job.output, decoded);
     if (conversion.status == Conversion::Status::Done &&
-        !tagFile(job.output, job.format, job.tags, coverFor(conversion.embeddedCover, job.path))) {
+        !tagFile(job.output, job.format, tagsToWrite(job.tags, job.path),
+                 coverFor(conversion.embeddedCover, job.path))) {
         conversion.status = Conversion::Status::Failed;
         conversion.reason = QStringLiteral("TagLib could not write the tags");
     }
@@ -132,6 +136,7 @@ int main(int argc, char **argv)
             answer.source = probeSource(job->path);
             break;
         case audioprotocol::Kind::Convert:
+        case audioprotocol::Kind::Rewrite:
             answer = convert(channel, *job);
             break;
         default:

@@ -79,6 +79,17 @@ quint64 AudioWorkers::convert(const QString &path, TargetFormat format, const QS
     return enqueue(frame);
 }
 
+quint64 AudioWorkers::rewrite(const QString &path, const QString &output, const TrackTags &tags)
+{
+    audioprotocol::Frame frame;
+    frame.kind = audioprotocol::Kind::Rewrite;
+    frame.path = path;
+    frame.format = output.endsWith(QStringLiteral(".mp3")) ? TargetFormat::Mp3 : TargetFormat::Aac;
+    frame.output = output;
+    frame.tags = tags;
+    return enqueue(frame);
+}
+
 quint64 AudioWorkers::enqueue(audioprotocol::Frame frame)
 {
     m_queue.append({++m_lastJob, std::move(frame)});

@@ -51,6 +51,10 @@ public:
     // folder of the program's own.
     quint64 convert(const QString &path, TargetFormat format, const QString &output,
                     const TrackTags &tags);
+    // Copies a source's audio as it is into a new, tagged file at output,
+    // without what the PSP cannot read (see SendMethod::Rewrite); output
+    // ends in the extension of its copy.
+    quint64 rewrite(const QString &path, const QString &output, const TrackTags &tags);
     // Ends every job, the running ones with their helpers; each reports
     // Cancelled, from the event loop.
     void cancelAll();

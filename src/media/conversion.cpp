@@ -9,15 +9,6 @@ namespace {
 constexpr int outputRate = 44100;
 constexpr int mp3Quality = 2;
 
-struct OutputCloser
-{
-    void operator()(AVFormatContext *context) const
-    {
-        avio_closep(&context->pb);
-        avformat_free_context(context);
-    }
-};
-
 // One conversion, step by step; each step false on failure, with the
 // library's error code kept.
 class Converter
@@ -32,13 +23,7 @@ public:
         Conversion result;
         if (!openDecoder(path))
             return failure(result);
-        for (unsigned i = 0; i < m_input->context()->nb_streams; ++i) {
-            const AVStream *stream = m_input->context()->streams[i];
-            if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) && stream->attached_pic.size)
-                result.embeddedCover =
-                    QByteArray(reinterpret_cast<const char *>(stream->attached_pic.data),
-                               stream->attached_pic.size);
-        }
+        result.embeddedCover = ffmpeg::attachedPicture(*m_input->context());
         const AVStream &stream = *m_input->context()->streams[m_stream];
         // Checked before the resampler sizes its tables by what the source says.
         if (!ffmpeg::plausible(*stream.codecpar, ffmpeg::durationOf(*m_input->context(), stream))) {
@@ -132,7 +117,10 @@ private:
             m_decoder->sample_fmt, m_decoder->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inputLayout);
         m_resampler.reset(resampler);
-        if (!ok(made) || !ok(swr_init(resampler)))
+        // Into float samples the resampler would mix channels down at full
+        // weight, past full scale: scaled as into integer ones instead.
+        if (!ok(made) || !ok(av_opt_set_double(resampler, "rematrix_maxval", 1.0, 0)) ||
+            !ok(swr_init(resampler)))
             return false;
         m_fifo.reset(av_audio_fifo_alloc(m_encoder->sample_fmt, m_encoder->ch_layout.nb_channels,
                                          frameSize()));
@@ -291,7 +279,7 @@ private:
     ffmpeg::Codec m_encoder;
     ffmpeg::Resampler m_resampler;
     ffmpeg::Fifo m_fifo;
-    std::unique_ptr<AVFormatContext, OutputCloser> m_muxer;
+    ffmpeg::Output m_muxer;
     int64_t m_samplesOut = 0;
 };
 

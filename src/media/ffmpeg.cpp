@@ -122,6 +122,17 @@ double durationOf(const AVFormatContext &input, const AVStream &stream)
     return 0;
 }
 
+QByteArray attachedPicture(const AVFormatContext &input)
+{
+    for (unsigned i = 0; i < input.nb_streams; ++i) {
+        const AVStream &stream = *input.streams[i];
+        if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) && stream.attached_pic.size)
+            return QByteArray(reinterpret_cast<const char *>(stream.attached_pic.data),
+                              stream.attached_pic.size);
+    }
+    return {};
+}
+
 QString errorText(int error)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <memory>
+#include <QByteArray>
 #include <QString>
 
 namespace ffmpeg {
@@ -40,7 +41,17 @@ struct FifoFreer
     void operator()(AVAudioFifo *fifo) const { av_audio_fifo_free(fifo); }
 };
 
+struct OutputCloser
+{
+    void operator()(AVFormatContext *context) const
+    {
+        avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+};
+
 using Input = std::unique_ptr<AVFormatContext, InputCloser>;
+using Output = std::unique_ptr<AVFormatContext, OutputCloser>;
 using Codec = std::unique_ptr<AVCodecContext, CodecFreer>;
 using Frame = std::unique_ptr<AVFrame, FrameFreer>;
 using Packet = std::unique_ptr<AVPacket, PacketFreer>;
@@ -86,6 +97,9 @@ bool plausible(const AVCodecParameters &codec, double seconds);
 
 // The seconds a source lasts by its headers; 0 when they do not say.
 double durationOf(const AVFormatContext &input, const AVStream &stream);
+
+// The picture the source carries (its cover), as stored there; empty when none.
+QByteArray attachedPicture(const AVFormatContext &input);
 
 // FFmpeg's own words for an error code.
 QString errorText(int error);

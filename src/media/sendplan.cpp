@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QStandardPaths>
 
 namespace {
 
@@ -45,39 +44,6 @@ struct Names
         return found == byKey.cend() ? nullptr : &taken.at(*found);
     }
 };
-
-// Folders that hold music without naming its artist or album: the home
-// folder and those the desktop keeps for files.
-const QStringList &generalFolders()
-{
-    static const QStringList folders = [] {
-        QStringList found;
-        for (const QStandardPaths::StandardLocation location :
-             {QStandardPaths::HomeLocation, QStandardPaths::MusicLocation,
-              QStandardPaths::DownloadLocation, QStandardPaths::DesktopLocation,
-              QStandardPaths::DocumentsLocation}) {
-            for (const QString &path : QStandardPaths::standardLocations(location))
-                found.append(QDir::cleanPath(path));
-        }
-        return found;
-    }();
-    return folders;
-}
-
-// The name of the folder above the source's, when the two may read as
-// "<artist>/<album>": neither is a root nor a general folder, and they are not
-// in the temporary folder, whose folders programs name.
-QString artistFolderOf(const QFileInfo &file)
-{
-    static const QString temporary =
-        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation)) + u'/';
-    const QString folder = QDir::cleanPath(file.path());
-    const QString above = QFileInfo(folder).path();
-    if (folder.startsWith(temporary) || generalFolders().contains(folder) ||
-        generalFolders().contains(above))
-        return {};
-    return QFileInfo(above).fileName();
-}
 
 } // namespace
 
@@ -140,7 +106,8 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         const QFileInfo file(source.path);
         const TrackTags &tags = source.tags;
         albums.append(sendnames::albumFolder(tags.albumArtist, tags.artist, tags.album,
-                                             file.dir().dirName(), artistFolderOf(file), codec));
+                                             file.dir().dirName(),
+                                             sendnames::artistFolderOf(source.path), codec));
         if (tags.disc >= 2 || tags.discTotal > 1)
             severalDiscs.insert(sendnames::nameKey(albums.constLast()));
     }
@@ -151,10 +118,13 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         track.method = source.method;
         if (source.method == SendMethod::Refuse) {
             ++plan.refused;
+            plan.tooLarge += source.refusal == SourceTrack::Refusal::TooLarge;
             plan.tracks.append(track);
             continue;
         }
         const bool copy = source.method == SendMethod::Copy;
+        // A rewritten copy's size is its own, as a conversion's is.
+        const bool rewrite = source.method == SendMethod::Rewrite;
         const qsizetype index = folderFor(albums.at(i));
         track.folder = top.taken.at(index).name;
         Names &names = folders[index];
@@ -162,7 +132,7 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             severalDiscs.contains(sendnames::nameKey(albums.at(i))) ? source.tags.disc : 0;
         const QString wanted = sendnames::trackFile(
             disc, source.tags.track, source.tags.title, QFileInfo(source.path).completeBaseName(),
-            copy ? source.copyExtension : extensionOf(format), codec);
+            copy || rewrite ? source.copyExtension : extensionOf(format), codec);
         int &untried = names.firstUntried[sendnames::nameKey(wanted)];
         untried = std::max(untried, 1);
         for (int n = untried;; ++n) {
@@ -190,9 +160,11 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             ++plan.alreadyThere;
         } else {
             names.add({track.fileName, VolumeRoot::Kind::File});
-            track.bytes = copy ? source.size : estimatedSize(format, source.seconds);
+            track.bytes = copy      ? source.size
+                          : rewrite ? source.rewrittenSize
+                                    : estimatedSize(format, source.seconds);
             plan.bytes += track.bytes;
-            ++(copy ? plan.copies : plan.conversions);
+            ++(copy || rewrite ? plan.copies : plan.conversions);
         }
         plan.tracks.append(track);
     }

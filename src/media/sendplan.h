@@ -43,6 +43,7 @@ struct SendPlan
     int conversions = 0;
     int alreadyThere = 0;
     int refused = 0;
+    int tooLarge = 0; // of the refused, those too large for the PSP's storage
     qint64 bytes = 0;
     QStringList folders;    // where tracks go, in order of first use
     QStringList newFolders; // those among them not there yet

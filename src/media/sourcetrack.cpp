@@ -1,7 +1,10 @@
 #include "media/sourcetrack.h"
 
 #include "media/ffmpeg.h"
+#include "media/tagging.h"
 
+#include <algorithm>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -28,6 +31,21 @@ int leadingNumber(const QString &text)
     return text.left(digits).toInt();
 }
 
+// The total after the slash of "3/12", else the one a tag of its own holds
+// (Vorbis comments have two spellings).
+int totalOf(const AVFormatContext &input, const AVStream &stream, const char *number,
+            std::initializer_list<const char *> keys)
+{
+    const QString text = tag(input, stream, number);
+    const qsizetype slash = text.indexOf(u'/');
+    int total = slash < 0 ? 0 : leadingNumber(text.mid(slash + 1).trimmed());
+    for (const char *key : keys) {
+        if (total == 0)
+            total = leadingNumber(tag(input, stream, key));
+    }
+    return total;
+}
+
 TrackTags readTags(const AVFormatContext &input, const AVStream &stream)
 {
     TrackTags tags;
@@ -41,6 +59,8 @@ TrackTags readTags(const AVFormatContext &input, const AVStream &stream)
     tags.year = tag(input, stream, "date").left(4);
     tags.track = leadingNumber(tag(input, stream, "track"));
     tags.disc = leadingNumber(tag(input, stream, "disc"));
+    tags.trackTotal = totalOf(input, stream, "track", {"tracktotal", "totaltracks"});
+    tags.discTotal = totalOf(input, stream, "disc", {"disctotal", "totaldiscs"});
     return tags;
 }
 
@@ -63,6 +83,34 @@ bool playsAsIs(const AVFormatContext &input, const AVCodecParameters &codec, QSt
     return false;
 }
 
+// Whether a copy the PSP plays holds what it cannot read: an ID3v2 tag of
+// another version than 2.3, a cover it does not show, or streams besides
+// the audio and the cover (the video of an MP4 file, its chapters...).
+bool needsRewrite(const QString &path, const AVFormatContext &input, int audio)
+{
+    for (unsigned i = 0; i < input.nb_streams; ++i) {
+        const AVStream &stream = *input.streams[i];
+        if (int(i) == audio)
+            continue;
+        const AVPacket &picture = stream.attached_pic;
+        if (!(stream.disposition & AV_DISPOSITION_ATTACHED_PIC) ||
+            !pspShowsCover(QByteArray::fromRawData(reinterpret_cast<const char *>(picture.data),
+                                                   picture.size)))
+            return true;
+    }
+    QFile file(path);
+    const QByteArray start = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+    return start.size() == 4 && start.startsWith("ID3") && start.at(3) != 3;
+}
+
+// What a rewritten copy takes: its audio, by its bit rate, when it holds
+// more; else as much as the source.
+qint64 rewrittenSize(const SourceTrack &source, const AVCodecParameters &codec)
+{
+    const qint64 audio = qint64(source.seconds * double(codec.bit_rate) / 8) + 64 * 1024;
+    return codec.bit_rate > 0 ? std::min(source.size, audio) : source.size;
+}
+
 } // namespace
 
 SourceTrack probeSource(const QString &path)
@@ -75,10 +123,6 @@ SourceTrack probeSource(const QString &path)
         return source;
     }
     source.size = info.size();
-    if (source.size > largestFile) {
-        source.refusal = SourceTrack::Refusal::TooLarge;
-        return source;
-    }
     // A send of many tracks probes each before anything is written; the
     // decoder reads what the headers leave out when the track is converted.
     int error = 0;
@@ -99,7 +143,18 @@ SourceTrack probeSource(const QString &path)
         return source;
     }
     source.tags = readTags(*input, stream);
-    source.method =
-        playsAsIs(*input, codec, source.copyExtension) ? SendMethod::Copy : SendMethod::Convert;
+    if (!playsAsIs(*input, codec, source.copyExtension)) {
+        source.method = SendMethod::Convert;
+        return source;
+    }
+    source.method = needsRewrite(path, *input, index) ? SendMethod::Rewrite : SendMethod::Copy;
+    if (source.method == SendMethod::Rewrite)
+        source.rewrittenSize = rewrittenSize(source, codec);
+    // Only what is copied can be too large for the PSP's storage: a
+    // conversion is far smaller.
+    if ((source.method == SendMethod::Copy ? source.size : source.rewrittenSize) > largestFile) {
+        source.method = SendMethod::Refuse;
+        source.refusal = SourceTrack::Refusal::TooLarge;
+    }
     return source;
 }

@@ -25,6 +25,9 @@ enum class SendMethod
     Copy,    // byte for byte: the PSP plays it as it is
     Convert, // decoded and encoded again in a format the PSP plays
     Refuse,  // not audio, or not readable
+    // Its audio copied as it is, into a new file of what the PSP reads: tags
+    // in ID3v2.3, a cover it shows, no video or other streams.
+    Rewrite,
 };
 
 // A local file looked at before anything is sent.
@@ -46,6 +49,8 @@ struct SourceTrack
     // The extension a copy keeps on the PSP, without dot ("mp3", "m4a", "wav").
     QString copyExtension;
     TrackTags tags;
+    // What a rewritten copy is expected to take: its audio and tags.
+    qint64 rewrittenSize = 0;
 };
 
 // Opens a local file with the decoder's libraries and decides how it is sent.

@@ -1,5 +1,8 @@
 #include "media/tagging.h"
 
+#include "core/sendnames.h"
+#include "platform/transliteration.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -7,6 +10,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <taglib/attachedpictureframe.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
@@ -28,6 +32,14 @@ TagLib::ByteVector toBytes(const QByteArray &bytes)
     return TagLib::ByteVector(bytes.constData(), uint(bytes.size()));
 }
 
+// "3/12" with the total, "3" without; nothing when the number is unknown.
+QString numberOf(int number, int total)
+{
+    if (number <= 0)
+        return {};
+    return total > 0 ? QStringLiteral("%1/%2").arg(number).arg(total) : QString::number(number);
+}
+
 TagLib::PropertyMap properties(const TrackTags &tags)
 {
     TagLib::PropertyMap map;
@@ -38,8 +50,8 @@ TagLib::PropertyMap properties(const TrackTags &tags)
         {"ALBUMARTIST", tags.albumArtist},
         {"GENRE", tags.genre},
         {"DATE", tags.year},
-        {"TRACKNUMBER", tags.track > 0 ? QString::number(tags.track) : QString()},
-        {"DISCNUMBER", tags.disc > 0 ? QString::number(tags.disc) : QString()}};
+        {"TRACKNUMBER", numberOf(tags.track, tags.trackTotal)},
+        {"DISCNUMBER", numberOf(tags.disc, tags.discTotal)}};
     for (const auto &[key, value] : texts) {
         if (!value.isEmpty())
             map.insert(key, TagLib::StringList(toTagLib(value)));
@@ -64,6 +76,33 @@ QImage pictureBeside(const QString &sourcePath)
     return {};
 }
 
+// ID3v1 holds Latin-1 alone: other letters are spelled in Latin ones rather
+// than the field left blank.
+class Latin1Fields : public TagLib::ID3v1::StringHandler
+{
+public:
+    TagLib::ByteVector render(const TagLib::String &text) const override
+    {
+        const QString wanted = QString::fromStdString(text.to8Bit(true));
+        QString latin1;
+        for (qsizetype i = 0; i < wanted.size();) {
+            if (wanted.at(i).unicode() <= 0xff) {
+                latin1 += wanted.at(i++);
+                continue;
+            }
+            qsizetype end = i;
+            while (end < wanted.size() && wanted.at(end).unicode() > 0xff)
+                ++end;
+            for (const QChar c : platform::asciiSpelling(QStringView(wanted).mid(i, end - i))) {
+                if (c.unicode() <= 0xff)
+                    latin1 += c;
+            }
+            i = end;
+        }
+        return toBytes(latin1.toLatin1());
+    }
+};
+
 bool tagMp3(TagLib::FileName path, const TrackTags &tags, const QByteArray &cover)
 {
     TagLib::MPEG::File file(path, false);
@@ -71,6 +110,8 @@ bool tagMp3(TagLib::FileName path, const TrackTags &tags, const QByteArray &cove
         return false;
     TagLib::ID3v2::Tag *id3 = file.ID3v2Tag(true);
     id3->setProperties(properties(tags));
+    // A copy's own pictures are those the PSP may not show.
+    id3->removeFrames("APIC");
     if (!cover.isEmpty()) {
         auto *picture = new TagLib::ID3v2::AttachedPictureFrame;
         picture->setMimeType("image/jpeg");
@@ -79,6 +120,8 @@ bool tagMp3(TagLib::FileName path, const TrackTags &tags, const QByteArray &cove
         id3->addFrame(picture);
     }
     // ID3v1 is copied from the ID3v2 tag.
+    static const Latin1Fields latin1;
+    TagLib::ID3v1::Tag::setStringHandler(&latin1);
     return file.save(TagLib::MPEG::File::AllTags, TagLib::File::StripOthers, TagLib::ID3v2::v3,
                      TagLib::File::Duplicate);
 }
@@ -126,4 +169,41 @@ bool tagFile(const QString &path, TargetFormat format, const TrackTags &tags,
     const QByteArray name = QFile::encodeName(path);
     return format == TargetFormat::Mp3 ? tagMp3(name.constData(), tags, coverJpeg)
                                        : tagMp4(name.constData(), tags, coverJpeg);
+}
+
+bool pspShowsCover(const QByteArray &picture)
+{
+    // The frame header (SOF) that comes first tells baseline from
+    // progressive, and the size.
+    const auto byte = [&picture](qsizetype at) {
+        return int(uchar(picture.at(at)));
+    };
+    if (picture.size() < 4 || byte(0) != 0xff || byte(1) != 0xd8)
+        return false;
+    for (qsizetype at = 2; at + 9 <= picture.size() && byte(at) == 0xff;) {
+        const int marker = byte(at + 1);
+        if (marker == 0xc0) {
+            const int height = byte(at + 5) << 8 | byte(at + 6);
+            const int width = byte(at + 7) << 8 | byte(at + 8);
+            return width <= coverSide && height <= coverSide;
+        }
+        if (marker > 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc)
+            return false;
+        at += 2 + (byte(at + 2) << 8 | byte(at + 3));
+    }
+    return false;
+}
+
+TrackTags tagsToWrite(TrackTags tags, const QString &sourcePath)
+{
+    const QFileInfo file(sourcePath);
+    if (tags.title.isEmpty())
+        tags.title = file.completeBaseName();
+    if (tags.artist.isEmpty() && tags.albumArtist.isEmpty() && tags.album.isEmpty()) {
+        tags.album = file.dir().dirName();
+        const QString above = sendnames::artistFolderOf(sourcePath);
+        if (!sendnames::sameName(above, tags.album))
+            tags.artist = above;
+    }
+    return tags;
 }

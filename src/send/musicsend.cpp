@@ -332,9 +332,11 @@ void MusicSend::beginSending()
             copyLater(i, source.path, 0);
             continue;
         }
-        const QString output =
-            m_scratch->filePath(QString::number(i) + u'.' + extensionOf(m_format));
-        m_jobs.insert(m_workers.convert(source.path, m_format, output, source.tags), i);
+        const QString output = scratchFileOf(i);
+        m_jobs.insert(track.method == SendMethod::Rewrite
+                          ? m_workers.rewrite(source.path, output, source.tags)
+                          : m_workers.convert(source.path, m_format, output, source.tags),
+                      i);
     }
     showProgress();
     if (m_queued == 0)
@@ -349,8 +351,8 @@ void MusicSend::copyLater(int index, const QString &localFile, qint64 counted)
     const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
     const std::shared_ptr<std::atomic<qint64>> progress = m_progress;
     const QString music = m_listing.musicFolder;
-    // A converted track's file is the program's own, and goes once copied.
-    const bool converted = track.method == SendMethod::Convert;
+    // A converted or rewritten track's file is the program's own, and goes once copied.
+    const bool converted = track.method != SendMethod::Copy;
     m_copies.start([this, generation, index, localFile, counted, converted, track, volume,
                     cancelled, progress, music] {
         const auto deliver = [this, generation](auto &&handle) {
@@ -378,8 +380,7 @@ void MusicSend::converted(int index, const AudioJobResult &result)
     const Language l = language();
     switch (result.status) {
     case Status::Done:
-        copyLater(index, m_scratch->filePath(QString::number(index) + u'.' + extensionOf(m_format)),
-                  m_counted.at(index));
+        copyLater(index, scratchFileOf(index), m_counted.at(index));
         return;
     case Status::Damaged:
         trackDone(index, TrackOutcome::Damaged);
@@ -421,7 +422,7 @@ void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
     m_causes[index] = cause;
     ++m_done;
     // A conversion that ends here counts for its whole track.
-    if (m_plan.tracks.at(index).method == SendMethod::Convert && outcome != TrackOutcome::Sent &&
+    if (m_plan.tracks.at(index).method != SendMethod::Copy && outcome != TrackOutcome::Sent &&
         m_counted.at(index) < m_plan.tracks.at(index).bytes)
         *m_progress += m_plan.tracks.at(index).bytes -
                        std::exchange(m_counted[index], m_plan.tracks.at(index).bytes);
@@ -468,6 +469,14 @@ QString MusicSend::entryOf(int index) const
     const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = folderpath::join(root, m_listing.musicFolder + u'/' + track.folder);
     return playlistEntry(root, folder, track.fileName);
+}
+
+QString MusicSend::scratchFileOf(int index) const
+{
+    const QString extension = m_plan.tracks.at(index).method == SendMethod::Rewrite
+                                  ? m_sources.at(index).copyExtension
+                                  : extensionOf(m_format);
+    return m_scratch->filePath(QString::number(index) + u'.' + extension);
 }
 
 QString MusicSend::failureOf(int index) const

@@ -112,6 +112,8 @@ private:
     void finish(bool report);
     QString failureOf(int index) const;
     QString entryOf(int index) const;
+    // The program's own file that a track is converted or rewritten into.
+    QString scratchFileOf(int index) const;
     Language language() const;
 
     QWidget &m_window;

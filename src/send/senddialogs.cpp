@@ -100,8 +100,10 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes)
                       texts::sendCopied.in(l).arg(plan.copies),
                       texts::sendConverted.in(l).arg(plan.conversions),
                       texts::sendAlreadyThere.in(l).arg(plan.alreadyThere)};
-    if (plan.refused > 0)
-        lines.append(texts::sendRefused.in(l).arg(plan.refused));
+    if (plan.refused > plan.tooLarge)
+        lines.append(texts::sendRefused.in(l).arg(plan.refused - plan.tooLarge));
+    if (plan.tooLarge > 0)
+        lines.append(texts::sendRefusedTooLarge.in(l).arg(plan.tooLarge));
     lines.append(texts::sendSize.in(l).arg(
         sizeText(plan.bytes, l), freeBytes < 0 ? QStringLiteral("?") : sizeText(freeBytes, l)));
     QStringList folders = plan.folders.mid(0, shownFolders);

@@ -2,15 +2,17 @@
 
 #include "media/ffmpeg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <QFile>
 
 bool writeTone(const QString &path, const char *format, double seconds, int rate, int channels,
-               const QMap<QString, QString> &tags)
+               const QMap<QString, QString> &tags, double amplitude)
 {
     const QByteArray name(format);
     const AVCodec *codec = name == "mp3"   ? avcodec_find_encoder_by_name("libmp3lame")
                            : name == "wav" ? avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE)
+                           : name == "mp4" ? avcodec_find_encoder(AV_CODEC_ID_AAC)
                                            : avcodec_find_encoder(AV_CODEC_ID_FLAC);
     AVFormatContext *output = nullptr;
     if (!codec || avformat_alloc_output_context2(&output, nullptr, format, nullptr) < 0)
@@ -25,7 +27,16 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
     encoder->sample_rate = rate;
     encoder->sample_fmt = codec->sample_fmts[0];
     encoder->time_base = {1, rate};
+    if (output->oformat->flags & AVFMT_GLOBALHEADER)
+        encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVStream *stream = avformat_new_stream(output, nullptr);
+    // A frame of video, as a music video has; what it shows matters not.
+    if (name == "mp4") {
+        AVCodecParameters &video = *avformat_new_stream(output, nullptr)->codecpar;
+        video.codec_type = AVMEDIA_TYPE_VIDEO;
+        video.codec_id = AV_CODEC_ID_MJPEG;
+        video.width = video.height = 8;
+    }
     for (auto tag = tags.cbegin(); tag != tags.cend(); ++tag)
         av_dict_set(&output->metadata, tag.key().toUtf8().constData(),
                     tag.value().toUtf8().constData(), 0);
@@ -36,9 +47,15 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
         return false;
     stream->time_base = encoder->time_base;
 
+    const ffmpeg::Packet packet(av_packet_alloc());
+    if (name == "mp4" && av_new_packet(packet.get(), 64) == 0) {
+        std::fill_n(packet->data, 64, 0);
+        packet->stream_index = 1;
+        packet->pts = packet->dts = 0;
+        av_interleaved_write_frame(output, packet.get());
+    }
     const qint64 total = qint64(seconds * rate);
     const int frameSize = encoder->frame_size > 0 ? encoder->frame_size : 1024;
-    const ffmpeg::Packet packet(av_packet_alloc());
     const auto drain = [&] {
         while (avcodec_receive_packet(encoder.get(), packet.get()) == 0) {
             av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
@@ -55,7 +72,7 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
         av_frame_get_buffer(frame.get(), 0);
         const bool planar = av_sample_fmt_is_planar(encoder->sample_fmt);
         for (int i = 0; i < frame->nb_samples; ++i) {
-            const double value = 0.3 * std::sin(2 * M_PI * 440 * double(done + i) / rate);
+            const double value = amplitude * std::sin(2 * M_PI * 440 * double(done + i) / rate);
             for (int c = 0; c < channels; ++c) {
                 const int at = planar ? i : i * channels + c;
                 uint8_t *plane = frame->data[planar ? c : 0];
@@ -99,8 +116,15 @@ Decoded decodeAll(const QString &path)
     const ffmpeg::Packet packet(av_packet_alloc());
     const ffmpeg::Frame frame(av_frame_alloc());
     const auto drain = [&] {
-        while (avcodec_receive_frame(decoder.get(), frame.get()) == 0)
+        while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
             decoded.samples += frame->nb_samples;
+            for (int c = 0; c < frame->ch_layout.nb_channels && frame->format == AV_SAMPLE_FMT_FLTP;
+                 ++c) {
+                const float *samples = reinterpret_cast<const float *>(frame->extended_data[c]);
+                for (int i = 0; i < frame->nb_samples; ++i)
+                    decoded.peak = std::max(decoded.peak, double(std::abs(samples[i])));
+            }
+        }
     };
     while (av_read_frame(input.get(), packet.get()) >= 0) {
         if (packet->stream_index == index)
