@@ -63,6 +63,7 @@ QByteArray encode(const Frame &frame)
         case Kind::Convert:
             stream << frame.path;
             putEnum(stream, frame.format);
+            stream << qint32(frame.quality.mp3Level) << qint32(frame.quality.aacBitRate);
             stream << frame.output << frame.tags;
             break;
         case Kind::Progress:
@@ -112,6 +113,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
     case Kind::Convert:
         stream >> frame.path;
         getEnum(stream, frame.format);
+        stream >> frame.quality.mp3Level >> frame.quality.aacBitRate;
         stream >> frame.output >> frame.tags;
         break;
     case Kind::Progress:

@@ -17,7 +17,7 @@
 namespace audioprotocol {
 
 // Changes whenever a frame changes.
-constexpr quint32 version = 1;
+constexpr quint32 version = 2;
 
 // Paths and tags: a frame larger than this is no frame of ours.
 constexpr quint32 largestFrame = 16 * 1024 * 1024;
@@ -29,7 +29,7 @@ enum class Kind : quint8
 {
     Hello,     // both ways: version, build
     Probe,     // to the helper: source path
-    Convert,   // to the helper: source path, format, output path, tags
+    Convert,   // to the helper: source path, format, quality, output path, tags
     Progress,  // from the helper: seconds decoded
     Probed,    // from the helper: the source track
     Converted, // from the helper: status, reason
@@ -42,6 +42,7 @@ struct Frame
     QString build;
     QString path;
     TargetFormat format = TargetFormat::Mp3;
+    Quality quality;
     QString output;
     TrackTags tags;
     double seconds = 0;

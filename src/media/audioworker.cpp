@@ -97,7 +97,7 @@ audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job)
         if (crash)
             std::abort();
     };
-    Conversion conversion = convertTrack(job.path, job.format, job.output, decoded);
+    Conversion conversion = convertTrack(job.path, job.format, job.quality, job.output, decoded);
     if (conversion.status == Conversion::Status::Done &&
         !tagFile(job.output, job.format, job.tags, coverFor(conversion.embeddedCover, job.path))) {
         conversion.status = Conversion::Status::Failed;

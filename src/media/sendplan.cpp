@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -86,11 +87,22 @@ MusicListing listMusic(const VolumeRoot &volume)
     MusicListing listing;
     listing.freeBytes = volume.freeBytes();
     for (const VolumeRoot::Entry &entry : volume.entries(QString())) {
-        if (entry.isFolder && sendnames::sameName(entry.name, musicFolderName))
+        if (!sendnames::sameName(entry.name, musicFolderName))
+            continue;
+        if (entry.isFolder)
             listing.musicFolder = entry.name;
+        else
+            listing.musicNotAFolder = true;
     }
     if (listing.musicFolder.isEmpty())
         return listing;
+    // A file made and removed at once: what the card's switch or the mount
+    // allows is known before any track is tried.
+    const QString probe = listing.musicFolder + QStringLiteral("/.zarvello-write-test-") +
+                          QString::number(QRandomGenerator::global()->generate(), 16);
+    listing.readOnly = !volume.openNewFile(probe);
+    if (!listing.readOnly)
+        volume.remove(probe);
     for (const VolumeRoot::Entry &entry : volume.entries(listing.musicFolder)) {
         MusicListing::Folder folder{entry, {}};
         if (entry.isFolder)
@@ -101,7 +113,7 @@ MusicListing listMusic(const VolumeRoot &volume)
 }
 
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format, int codePage)
+                  TargetFormat format, int codePage, const Quality &quality)
 {
     SendPlan plan;
     const AnsiCodec codec(codePage);
@@ -189,11 +201,29 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             ++plan.alreadyThere;
         } else {
             names.add({track.fileName, false});
-            track.bytes = copy ? source.size : estimatedSize(format, source.seconds);
+            track.bytes =
+                copy ? source.size + clusterMargin : estimatedSize(format, quality, source.seconds);
             plan.bytes += track.bytes;
             ++(copy ? plan.copies : plan.conversions);
         }
         plan.tracks.append(track);
     }
     return plan;
+}
+
+void keepWhatFits(SendPlan &plan, qint64 freeBytes)
+{
+    qint64 kept = 0;
+    for (PlannedTrack &track : plan.tracks) {
+        if (track.method == SendMethod::Refuse || track.alreadyThere)
+            continue;
+        if (plan.noRoom == 0 && kept + track.bytes <= freeBytes) {
+            kept += track.bytes;
+            continue;
+        }
+        track.noRoom = true;
+        ++plan.noRoom;
+        --(track.method == SendMethod::Copy ? plan.copies : plan.conversions);
+    }
+    plan.bytes = kept;
 }

@@ -4,9 +4,10 @@
 #include <QString>
 
 // Writes a short tone with FFmpeg's own encoders: "flac", "wav" (16-bit
-// PCM) or "mp3", with the given tags (FFmpeg's keys: "title", "track"...).
+// PCM) or "mp3", with the given tags (FFmpeg's keys: "title", "track"...);
+// noise, the loudness of a hiss over it, makes it cost encoders as music does.
 bool writeTone(const QString &path, const char *format, double seconds, int rate, int channels,
-               const QMap<QString, QString> &tags = {});
+               const QMap<QString, QString> &tags = {}, double noise = 0);
 
 struct Decoded
 {
