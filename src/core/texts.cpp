@@ -217,7 +217,8 @@ const Phrase sendAacQuality{u"AAC (%1 kbit/s)", u"AAC (%1 kbit/s)"};
 const Phrase sendMp3Level{u"V%1, environ %2 kbit/s", u"V%1, about %2 kbit/s"};
 const Phrase sendAacRate{u"%1 kbit/s", u"%1 kbit/s"};
 const Phrase sendQuality{u"&Qualité :", u"&Quality:"};
-const Phrase sendNotFound{u"Introuvables sur l'ordinateur : %1", u"Not found on the computer: %1"};
+const Phrase sendLeftOut{u"Entrées de la playlist laissées de côté : %1",
+                         u"Entries of the playlist left out: %1"};
 const Phrase sendAlreadyThere{u"Déjà sur la PSP, pas envoyés : %1",
                               u"Already on the PSP, not sent: %1"};
 const Phrase sendRefused{u"Illisibles ou pas de la musique : %1", u"Unreadable or not audio: %1"};

@@ -78,7 +78,7 @@ extern const Phrase sendAacQuality;      // %1 kbit/s
 extern const Phrase sendMp3Level;
 extern const Phrase sendAacRate;
 extern const Phrase sendQuality;
-extern const Phrase sendNotFound;
+extern const Phrase sendLeftOut;
 extern const Phrase sendAlreadyThere;
 extern const Phrase sendRefused;
 extern const Phrase sendSize;

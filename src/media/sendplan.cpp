@@ -1,13 +1,13 @@
 #include "media/sendplan.h"
 
 #include "core/sendnames.h"
+#include "core/temporaryfiles.h"
 #include "platform/ansicodepage.h"
 
 #include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -97,12 +97,13 @@ MusicListing listMusic(const VolumeRoot &volume)
     if (listing.musicFolder.isEmpty())
         return listing;
     // A file made and removed at once: what the card's switch or the mount
-    // allows is known before any track is tried.
-    const QString probe = listing.musicFolder + QStringLiteral("/.zarvello-write-test-") +
-                          QString::number(QRandomGenerator::global()->generate(), 16);
-    listing.readOnly = !volume.openNewFile(probe);
+    // allows is known before any track is tried. Under a temporary name, that
+    // the next arrival clears away should it stay behind.
+    const std::unique_ptr<VolumeRoot> music = volume.openFolder(listing.musicFolder);
+    const QString probe = music ? unusedTemporaryName(*music) : QString();
+    listing.readOnly = !music || !music->openNewFile(probe);
     if (!listing.readOnly)
-        volume.remove(probe);
+        music->remove(probe);
     for (const VolumeRoot::Entry &entry : volume.entries(listing.musicFolder)) {
         MusicListing::Folder folder{entry, {}};
         if (entry.isFolder)
@@ -213,6 +214,8 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
 
 void keepWhatFits(SendPlan &plan, qint64 freeBytes)
 {
+    if (freeBytes < 0)
+        return;
     qint64 kept = 0;
     for (PlannedTrack &track : plan.tracks) {
         if (track.method == SendMethod::Refuse || track.alreadyThere)

@@ -192,12 +192,12 @@ Quality SendPlanDialog::quality() const
     return m_quality;
 }
 
-void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes, int notFound)
+void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes, int leftOut)
 {
     const Language l = m_language;
     QStringList lines{texts::sendTracks.in(l).arg(plan.tracks.size())};
-    if (notFound > 0)
-        lines.append(texts::sendNotFound.in(l).arg(notFound));
+    if (leftOut > 0)
+        lines.append(texts::sendLeftOut.in(l).arg(leftOut));
     lines.append(texts::sendConvertedCopied.in(l)
                      .arg(plan.conversions)
                      .arg(targetText(format(), m_quality, l))

@@ -25,8 +25,9 @@ class SendPlanDialog : public QDialog
 public:
     SendPlanDialog(QWidget *parent, Language language);
 
-    // notFound: entries given that are not on the computer.
-    void showPlan(const SendPlan &plan, qint64 freeBytes, int notFound = 0);
+    // leftOut: entries of a playlist sent that never reached the send (not
+    // found on the computer, web addresses).
+    void showPlan(const SendPlan &plan, qint64 freeBytes, int leftOut = 0);
     TargetFormat format() const;
     Quality quality() const;
     // Accepted by Send what fits.
