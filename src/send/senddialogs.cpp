@@ -51,7 +51,8 @@ QString sizeText(qint64 bytes, Language language)
 }
 
 // The remembered choice when it is one offered, else the usual one.
-int rememberedOf(const QSettings &settings, const QString &key, const int (&offered)[3], int usual)
+template <std::size_t N>
+int rememberedOf(const QSettings &settings, const QString &key, const int (&offered)[N], int usual)
 {
     const int value = settings.value(key, usual).toInt();
     return std::find(std::begin(offered), std::end(offered), value) != std::end(offered) ? value
@@ -163,7 +164,8 @@ void SendPlanDialog::fillQualities()
     const TargetFormat format = this->format();
     const bool mp3 = format == TargetFormat::Mp3;
     m_qualities->clear();
-    for (int i = 0; i < 3; ++i) {
+    static_assert(std::size(mp3Levels) == std::size(aacBitRates));
+    for (std::size_t i = 0; i < std::size(mp3Levels); ++i) {
         Quality offered = m_quality;
         (mp3 ? offered.mp3Level : offered.aacBitRate) = mp3 ? mp3Levels[i] : aacBitRates[i];
         const int rate = kbits(typicalBitRate(format, offered));
