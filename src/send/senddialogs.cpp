@@ -105,6 +105,8 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     auto *qualityLabel = new QLabel(texts::sendQuality.in(language), this);
     m_qualities = new QComboBox(this);
     m_qualities->setObjectName(QStringLiteral("quality"));
+    // The other format's choices may be longer than those it first shows.
+    m_qualities->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_qualities->setAccessibleName(nameOf(texts::sendQuality, language));
     qualityLabel->setBuddy(m_qualities);
     fillQualities();
