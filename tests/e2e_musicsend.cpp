@@ -1,3 +1,4 @@
+#include "controls/messagebox.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
 #include "support/audiofiles.h"
@@ -19,22 +20,24 @@ class TestMusicSendVolume : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void refusedForLackOfSpace();
+    void sendsWhatFits();
+    void readOnlyIsSaidOnce();
     void unpluggedInTheMiddle();
 
 private:
     // A window with the volume plugged in; null when it did not arrive.
-    std::unique_ptr<TestMainWindow> plugIn(LoopVolume &volume, const QString &mountPoint);
+    std::unique_ptr<TestMainWindow> plugIn(LoopVolume &volume, const QString &mountPoint,
+                                           bool readOnly = false);
     SendPlanDialog *planShown(const TestMainWindow &window);
     QStringList filesBelow(const QString &folder);
 };
 
-std::unique_ptr<TestMainWindow> TestMusicSendVolume::plugIn(LoopVolume &volume,
-                                                            const QString &mountPoint)
+std::unique_ptr<TestMainWindow>
+TestMusicSendVolume::plugIn(LoopVolume &volume, const QString &mountPoint, bool readOnly)
 {
     auto window = std::make_unique<TestMainWindow>(0x0409, VolumeNotifier::create());
     (*window)->showCentred();
-    if (!volume.mount(mountPoint))
+    if (!volume.mount(mountPoint, readOnly))
         return nullptr;
     const QString root = QFileInfo(mountPoint).canonicalFilePath() + u'/';
     if (!QTest::qWaitFor([&] { return (*window)->controls().lettre->text() == root; }, 10000))
@@ -63,28 +66,53 @@ QStringList TestMusicSendVolume::filesBelow(const QString &folder)
     return files;
 }
 
-void TestMusicSendVolume::refusedForLackOfSpace()
+void TestMusicSendVolume::sendsWhatFits()
 {
+    messagebox::recordInsteadOfShowing();
     QTemporaryDir contents;
     QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
     QVERIFY(QDir(contents.path()).mkpath(u"MUSIC"_s));
     LoopVolume volume(contents.path());
     QTemporaryDir sources;
-    // 20 MB of PCM, copied as it is, on a 16 MB volume.
-    const QString track = sources.filePath(u"long.wav"_s);
-    QVERIFY(writeTone(track, "wav", 120, 44100, 2));
+    // 20 MB of PCM, copied as it is, on a 16 MB volume, after a track that fits.
+    QVERIFY(writeTone(sources.filePath(u"1 short.wav"_s), "wav", 2, 44100, 2));
+    QVERIFY(writeTone(sources.filePath(u"2 long.wav"_s), "wav", 120, 44100, 2));
     QTemporaryDir mountPoint;
     const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
     QVERIFY2(window, qPrintable(volume.error()));
 
-    QVERIFY((*window)->send().start({track}));
+    QVERIFY((*window)->send().start({sources.path()}));
     SendPlanDialog *plan = planShown(*window);
     QVERIFY(plan);
     QVERIFY(plan->findChild<QLabel *>()->text().contains(u"lacks"_s));
     QVERIFY(!plan->findChild<QPushButton *>(u"start"_s)->isEnabled());
-    plan->reject();
-    QVERIFY(filesBelow(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
     QVERIFY(QDir(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
+    plan->findChild<QPushButton *>(u"whatFits"_s)->click();
+    QList<messagebox::Shown> shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown += messagebox::takeShown()).isEmpty(), 20000);
+    QCOMPARE(shown.at(0).text.section(u'\n', -2),
+             u"Not sent: no room (1):\n  "_s + sources.filePath(u"2 long.wav"_s));
+    QCOMPARE(filesBelow(mountPoint.filePath(u"MUSIC"_s)).size(), 1);
+}
+
+void TestMusicSendVolume::readOnlyIsSaidOnce()
+{
+    messagebox::recordInsteadOfShowing();
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP/PLAYLIST/MUSIC"_s));
+    QVERIFY(QDir(contents.path()).mkpath(u"MUSIC"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    QVERIFY(writeTone(sources.filePath(u"a.wav"_s), "wav", 1, 44100, 2));
+    QTemporaryDir mountPoint;
+    const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path(), true);
+    QVERIFY2(window, qPrintable(volume.error()));
+    QVERIFY((*window)->send().start({sources.path()}));
+    QList<messagebox::Shown> shown;
+    QTRY_VERIFY(!(shown += messagebox::takeShown()).isEmpty());
+    QCOMPARE(shown.at(0).text,
+             u"Nothing can be written on the PSP: its memory card is write-protected or "
+             u"read-only. Nothing was sent."_s);
 }
 
 void TestMusicSendVolume::unpluggedInTheMiddle()

@@ -42,6 +42,8 @@ private Q_SLOTS:
     void aSendWithoutPspEndsAtOnce();
     void failuresCostTheirTrackAlone();
     void cancelEndsRunningJobsOnce();
+    void estimateMatchesEncodes_data();
+    void estimateMatchesEncodes();
     void missingHelperFailsEveryJob_data();
     void missingHelperFailsEveryJob();
 
@@ -338,6 +340,36 @@ void TestMusicSend::cancelEndsRunningJobsOnce()
     QTRY_COMPARE(finished.size(), 3);
     QCOMPARE(finished.at(2).at(1).value<AudioJobResult>().source.method, SendMethod::Convert);
     QVERIFY(QFile::remove(m_temporary.filePath(u"long.mp3"_s)) && QFile::remove(track));
+}
+
+void TestMusicSend::estimateMatchesEncodes_data()
+{
+    QTest::addColumn<TargetFormat>("format");
+    QTest::addColumn<Quality>("quality");
+    for (const int level : mp3Levels)
+        QTest::addRow("MP3 V%d", level) << TargetFormat::Mp3 << Quality{level, 0};
+    for (const int rate : aacBitRates)
+        QTest::addRow("AAC %d", rate) << TargetFormat::Aac << Quality{0, rate};
+}
+
+void TestMusicSend::estimateMatchesEncodes()
+{
+    QFETCH(TargetFormat, format);
+    QFETCH(Quality, quality);
+    constexpr double seconds = 8;
+    const QString source = m_sources.filePath(u"hiss.flac"_s);
+    QVERIFY(QFile::exists(source) || writeTone(source, "flac", seconds, 44100, 2, {}, 0.3, 0.2));
+    const QString output = m_temporary.filePath(u"hiss."_s + extensionOf(format));
+    AudioWorkers workers(nullptr, 1);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    workers.convert(source, format, output, {}, quality);
+    QTRY_COMPARE(finished.size(), 1);
+    // The sound's share of the estimate, without what is set aside for tags and clusters.
+    const double sound =
+        double(estimatedSize(format, quality, seconds) - estimatedSize(format, quality, 0));
+    const qint64 real = QFileInfo(output).size();
+    QVERIFY2(qAbs(real - sound) < 0.2 * sound, qPrintable(u"%1 for %2"_s.arg(real).arg(sound)));
+    QVERIFY(QFile::remove(output));
 }
 
 void TestMusicSend::missingHelperFailsEveryJob_data()

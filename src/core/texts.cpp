@@ -210,20 +210,27 @@ const Phrase sendFilterPlaylists{u"Playlists", u"Playlists"};
 const Phrase sendFilterAnything{u"Tous les fichiers", u"All files"};
 const Phrase sendLooking{u"Examen des morceaux…", u"Looking at the tracks…"};
 const Phrase sendTracks{u"Morceaux : %1", u"Tracks: %1"};
-const Phrase sendCopied{u"Copiés tels quels : %1", u"Copied as they are: %1"};
-const Phrase sendConverted{u"Convertis : %1", u"Converted: %1"};
+const Phrase sendConvertedCopied{u"%1 convertis en %2, %3 copiés tels quels",
+                                 u"%1 converted to %2, %3 copied as they are"};
+const Phrase sendMp3Quality{u"MP3 (V%1, environ %2 kbit/s)", u"MP3 (V%1, about %2 kbit/s)"};
+const Phrase sendAacQuality{u"AAC (%1 kbit/s)", u"AAC (%1 kbit/s)"};
+const Phrase sendMp3Level{u"V%1, environ %2 kbit/s", u"V%1, about %2 kbit/s"};
+const Phrase sendAacRate{u"%1 kbit/s", u"%1 kbit/s"};
+const Phrase sendQuality{u"&Qualité :", u"&Quality:"};
+const Phrase sendLeftOut{u"Entrées de la playlist laissées de côté : %1",
+                         u"Entries of the playlist left out: %1"};
 const Phrase sendAlreadyThere{u"Déjà sur la PSP, pas envoyés : %1",
                               u"Already on the PSP, not sent: %1"};
 const Phrase sendRefused{u"Illisibles ou pas de la musique : %1", u"Unreadable or not audio: %1"};
 const Phrase sendRefusedTooLarge{u"Trop gros pour la PSP (plus de 4 Go) : %1",
                                  u"Too large for the PSP (over 4 GB): %1"};
-const Phrase sendSize{u"Taille sur la PSP : %1 (espace libre : %2)",
-                      u"Size on the PSP: %1 (free space: %2)"};
+const Phrase sendSize{u"Taille sur la PSP : environ %1 (espace libre : %2)",
+                      u"Size on the PSP: about %1 (free space: %2)"};
 const Phrase sendMissingSpace{
-    u"Il manque %1 sur la PSP : rien ne sera écrit. Libérez de la place ou envoyez moins de "
-    u"morceaux.",
-    u"The PSP lacks %1 of free space: nothing will be written. Make room or send fewer "
-    u"tracks."};
+    u"Il manque environ %1 sur la PSP. Libérez de la place, envoyez moins de morceaux ou "
+    u"envoyez ce qui tient.",
+    u"The PSP lacks about %1 of free space. Make room, send fewer tracks, or send what fits."};
+const Phrase sendWhatFits{u"&Envoyer ce qui tient", u"Send &what fits"};
 const Phrase sendFolders{u"Dossiers : %1", u"Folders: %1"};
 const Phrase sendFormat{u"Convertir en :", u"Convert to:"};
 const Phrase sendStart{u"&Démarrer", u"&Start"};
@@ -242,6 +249,14 @@ const Phrase sendWhyNotInPlaylist{u"entrées de la playlist laissées de côté"
                                   u"entries of the playlist left out"};
 const Phrase sendNoPsp{u"La PSP n'est plus accessible : rien n'a été envoyé.",
                        u"The PSP cannot be reached: nothing was sent."};
+const Phrase sendReadOnly{
+    u"Rien ne peut être écrit sur la PSP : sa carte mémoire est protégée en écriture ou en "
+    u"lecture seule. Rien n'a été envoyé.",
+    u"Nothing can be written on the PSP: its memory card is write-protected or read-only. "
+    u"Nothing was sent."};
+const Phrase sendMusicNotAFolder{
+    u"Sur la PSP, MUSIC est un lien ou un fichier, pas un dossier : rien n'a été envoyé.",
+    u"On the PSP, MUSIC is a link or a file, not a folder: nothing was sent."};
 const Phrase sendMediumFull{
     u"La PSP est pleine : l'envoi s'est arrêté. Les morceaux terminés y sont restés.",
     u"The PSP is full: sending stopped. The tracks already finished stay on it."};
@@ -255,6 +270,7 @@ const Phrase sendWhyFolder{u"son dossier n'a pas pu être créé sur la PSP",
 const Phrase sendWhyNameTaken{u"un autre fichier a pris son nom entre-temps",
                               u"another file took its name meanwhile"};
 const Phrase sendWhyFull{u"la PSP est pleine", u"the PSP is full"};
+const Phrase sendWhyNoRoom{u"pas envoyé : pas de place", u"not sent: no room"};
 const Phrase sendWhyWrite{u"l'écriture sur la PSP a échoué", u"writing on the PSP failed"};
 const Phrase sendWhyCancelled{u"envoi annulé", u"sending cancelled"};
 const Phrase sendWhyLink{u"un lien : non suivi", u"a link: not followed"};

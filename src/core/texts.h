@@ -72,13 +72,19 @@ extern const Phrase sendFilterAudio;
 extern const Phrase sendFilterPlaylists;
 extern const Phrase sendFilterAnything;
 extern const Phrase sendTracks;
-extern const Phrase sendCopied;
-extern const Phrase sendConverted;
+extern const Phrase sendConvertedCopied; // %1 converted, %2 what to, %3 copied
+extern const Phrase sendMp3Quality;      // %1 the level, %2 its typical rate in kbit/s
+extern const Phrase sendAacQuality;      // %1 kbit/s
+extern const Phrase sendMp3Level;
+extern const Phrase sendAacRate;
+extern const Phrase sendQuality;
+extern const Phrase sendLeftOut;
 extern const Phrase sendAlreadyThere;
 extern const Phrase sendRefused;
 extern const Phrase sendRefusedTooLarge;
 extern const Phrase sendSize;
 extern const Phrase sendMissingSpace;
+extern const Phrase sendWhatFits;
 extern const Phrase sendFolders;
 extern const Phrase sendFormat;
 extern const Phrase sendStart;
@@ -94,6 +100,8 @@ extern const Phrase sendReportAlreadyThere;
 extern const Phrase sendReportGroup;
 extern const Phrase sendWhyNotInPlaylist;
 extern const Phrase sendNoPsp;
+extern const Phrase sendReadOnly;
+extern const Phrase sendMusicNotAFolder;
 extern const Phrase sendMediumFull;
 extern const Phrase sendNothing;
 // Why a track was not sent.
@@ -104,6 +112,7 @@ extern const Phrase sendWhyTooLarge;
 extern const Phrase sendWhyFolder;
 extern const Phrase sendWhyNameTaken;
 extern const Phrase sendWhyFull;
+extern const Phrase sendWhyNoRoom;
 extern const Phrase sendWhyWrite;
 extern const Phrase sendWhyCancelled;
 extern const Phrase sendWhyLink;

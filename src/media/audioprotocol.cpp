@@ -69,6 +69,7 @@ QByteArray encode(const Frame &frame)
         case Kind::Rewrite:
             stream << frame.path;
             putEnum(stream, frame.format);
+            stream << qint32(frame.quality.mp3Level) << qint32(frame.quality.aacBitRate);
             stream << frame.output << frame.tags;
             break;
         case Kind::Progress:
@@ -119,6 +120,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
     case Kind::Rewrite:
         stream >> frame.path;
         getEnum(stream, frame.format);
+        stream >> frame.quality.mp3Level >> frame.quality.aacBitRate;
         stream >> frame.output >> frame.tags;
         break;
     case Kind::Progress:

@@ -29,7 +29,7 @@ enum class Kind : quint8
 {
     Hello,     // both ways: version, build
     Probe,     // to the helper: source path
-    Convert,   // to the helper: source path, format, output path, tags
+    Convert,   // to the helper: source path, format, quality, output path, tags
     Progress,  // from the helper: seconds decoded
     Probed,    // from the helper: the source track
     Converted, // from the helper: status, reason
@@ -43,6 +43,7 @@ struct Frame
     QString build;
     QString path;
     TargetFormat format = TargetFormat::Mp3;
+    Quality quality;
     QString output;
     TrackTags tags;
     double seconds = 0;

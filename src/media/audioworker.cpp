@@ -98,9 +98,10 @@ audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job)
         if (crash)
             std::abort();
     };
-    Conversion conversion = job.kind == audioprotocol::Kind::Rewrite
-                                ? rewriteTrack(job.path, job.format, job.output, decoded)
-                                : convertTrack(job.path, job.format, job.output, decoded);
+    Conversion conversion =
+        job.kind == audioprotocol::Kind::Rewrite
+            ? rewriteTrack(job.path, job.format, job.output, decoded)
+            : convertTrack(job.path, job.format, job.quality, job.output, decoded);
     if (conversion.status == Conversion::Status::Done &&
         !tagFile(job.output, job.format, tagsToWrite(job.tags, job.path),
                  coverFor(conversion.embeddedCover, job.path))) {

@@ -68,12 +68,13 @@ quint64 AudioWorkers::probe(const QString &path)
 }
 
 quint64 AudioWorkers::convert(const QString &path, TargetFormat format, const QString &output,
-                              const TrackTags &tags)
+                              const TrackTags &tags, const Quality &quality)
 {
     audioprotocol::Frame frame;
     frame.kind = audioprotocol::Kind::Convert;
     frame.path = path;
     frame.format = format;
+    frame.quality = quality;
     frame.output = output;
     frame.tags = tags;
     return enqueue(frame);

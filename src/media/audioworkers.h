@@ -48,9 +48,9 @@ public:
     // Looks at a source; the result carries the SourceTrack.
     quint64 probe(const QString &path);
     // Converts a source into a new, tagged file at output, a local path in a
-    // folder of the program's own.
+    // folder of the program's own, at that quality.
     quint64 convert(const QString &path, TargetFormat format, const QString &output,
-                    const TrackTags &tags);
+                    const TrackTags &tags, const Quality &quality = {});
     // Copies a source's audio as it is into a new, tagged file at output,
     // without what the PSP cannot read (see SendMethod::Rewrite); output
     // ends in the extension of its copy.

@@ -7,15 +7,15 @@
 namespace {
 
 constexpr int outputRate = 44100;
-constexpr int mp3Quality = 2;
 
 // One conversion, step by step; each step false on failure, with the
 // library's error code kept.
 class Converter
 {
 public:
-    Converter(TargetFormat format, const std::function<void(double)> &decoded)
-        : m_format(format), m_decoded(decoded)
+    Converter(TargetFormat format, const Quality &quality,
+              const std::function<void(double)> &decoded)
+        : m_format(format), m_quality(quality), m_decoded(decoded)
     {}
 
     Conversion run(const QString &path, const QString &outputPath)
@@ -94,9 +94,9 @@ private:
         e.time_base = {1, outputRate};
         if (m_format == TargetFormat::Mp3) {
             e.flags |= AV_CODEC_FLAG_QSCALE;
-            e.global_quality = FF_QP2LAMBDA * mp3Quality;
+            e.global_quality = FF_QP2LAMBDA * m_quality.mp3Level;
         } else {
-            e.bit_rate = aacBitRate;
+            e.bit_rate = m_quality.aacBitRate;
             e.profile = FF_PROFILE_AAC_LOW;
             // The MP4 file carries the decoder's set-up once, in its header.
             e.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -270,6 +270,7 @@ private:
     }
 
     TargetFormat m_format;
+    Quality m_quality;
     const std::function<void(double)> &m_decoded;
     int m_error = 0;
     std::unique_ptr<ffmpeg::Source> m_input;
@@ -285,8 +286,9 @@ private:
 
 } // namespace
 
-Conversion convertTrack(const QString &path, TargetFormat format, const QString &outputPath,
+Conversion convertTrack(const QString &path, TargetFormat format, const Quality &quality,
+                        const QString &outputPath,
                         const std::function<void(double seconds)> &decoded)
 {
-    return Converter(format, decoded).run(path, outputPath);
+    return Converter(format, quality, decoded).run(path, outputPath);
 }

@@ -1,21 +1,31 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <QByteArray>
 #include <QString>
 
 // The formats sources the PSP cannot play are converted to: MP3 from the LAME
-// encoder at variable bit rate, quality 2, or AAC-LC at 256 kbit/s in an MP4
-// file; both at 44.1 kHz, mono kept mono, anything above stereo mixed down.
+// encoder at a variable bit rate, or AAC-LC at a set bit rate in an MP4 file;
+// both at 44.1 kHz, mono kept mono, anything above stereo mixed down.
 enum class TargetFormat
 {
     Mp3,
     Aac,
 };
 
-constexpr int aacBitRate = 256000;
-// What LAME's quality 2 averages on music, with room to spare.
-constexpr int mp3EstimatedBitRate = 224000;
+// How much sound the user trades against room: for MP3 one of LAME's
+// variable bit rate levels (0 the best, 9 the smallest), for AAC the bit rate
+// in bit/s.
+struct Quality
+{
+    int mp3Level = 2;
+    int aacBitRate = 192000;
+};
+
+// The levels and bit rates offered, from the smallest files to the best sound.
+constexpr int mp3Levels[] = {5, 2, 0};
+constexpr int aacBitRates[] = {128000, 192000, 256000};
 
 // The extension of a converted file, without dot.
 inline QString extensionOf(TargetFormat format)
@@ -23,11 +33,25 @@ inline QString extensionOf(TargetFormat format)
     return format == TargetFormat::Mp3 ? QStringLiteral("mp3") : QStringLiteral("m4a");
 }
 
-// What a converted track of that length is expected to take, in bytes.
-inline qint64 estimatedSize(TargetFormat format, double seconds)
+// What a LAME level averages on music, as LAME's own table says; AAC keeps
+// to the rate it is set to.
+inline int typicalBitRate(TargetFormat format, const Quality &quality)
 {
-    const int bitRate = format == TargetFormat::Mp3 ? mp3EstimatedBitRate : aacBitRate;
-    return qint64(seconds * bitRate / 8) + 64 * 1024;
+    static constexpr int lame[] = {245000, 225000, 190000, 175000, 165000,
+                                   130000, 115000, 100000, 85000,  65000};
+    return format == TargetFormat::Aac ? quality.aacBitRate
+                                       : lame[std::clamp(quality.mp3Level, 0, 9)];
+}
+
+// What a file takes on the medium beyond its bytes: its last cluster, at
+// most 32 KiB on the PSP's cards.
+constexpr qint64 clusterMargin = 32 * 1024;
+
+// What a converted track of that length is expected to take on the medium,
+// in bytes: its sound at the typical rate, its tags and cover, its last cluster.
+inline qint64 estimatedSize(TargetFormat format, const Quality &quality, double seconds)
+{
+    return qint64(seconds * typicalBitRate(format, quality) / 8) + 64 * 1024 + clusterMargin;
 }
 
 // How a conversion ended.
@@ -51,5 +75,6 @@ struct Conversion
 // an MP4 file gets its sizes. Only the end of the source ends the decoding;
 // a read error fails it. Tells decoded how many seconds are done so far, now
 // and then. The output is left behind whatever happens: the caller owns it.
-Conversion convertTrack(const QString &path, TargetFormat format, const QString &outputPath,
+Conversion convertTrack(const QString &path, TargetFormat format, const Quality &quality,
+                        const QString &outputPath,
                         const std::function<void(double seconds)> &decoded);

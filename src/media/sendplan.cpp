@@ -1,6 +1,7 @@
 #include "media/sendplan.h"
 
 #include "core/sendnames.h"
+#include "core/temporaryfiles.h"
 #include "platform/ansicodepage.h"
 
 #include <algorithm>
@@ -52,12 +53,19 @@ MusicListing listMusic(const VolumeRoot &volume)
     MusicListing listing;
     listing.freeBytes = volume.freeBytes();
     for (const VolumeRoot::Entry &entry : volume.entries(QString()).valueOr({})) {
-        if (entry.kind == VolumeRoot::Kind::Folder &&
-            sendnames::sameName(entry.name, musicFolderName))
+        if (!sendnames::sameName(entry.name, musicFolderName))
+            continue;
+        if (entry.kind == VolumeRoot::Kind::Folder)
             listing.musicFolder = entry.name;
+        else
+            listing.musicNotAFolder = true;
     }
     if (listing.musicFolder.isEmpty())
         return listing;
+    // A file made and dropped at once (it removes itself): what the card's
+    // switch or the mount allows is known before any track is tried.
+    const Result<std::unique_ptr<VolumeRoot>> music = volume.openFolder(listing.musicFolder);
+    listing.readOnly = !music || !createTemporaryFile(**music);
     for (const VolumeRoot::Entry &entry : volume.entries(listing.musicFolder).valueOr({})) {
         MusicListing::Folder folder{entry, {}};
         if (entry.kind == VolumeRoot::Kind::Folder)
@@ -68,7 +76,7 @@ MusicListing listMusic(const VolumeRoot &volume)
 }
 
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format, int codePage)
+                  TargetFormat format, int codePage, const Quality &quality)
 {
     SendPlan plan;
     const AnsiCodec codec(codePage);
@@ -160,13 +168,32 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             ++plan.alreadyThere;
         } else {
             names.add({track.fileName, VolumeRoot::Kind::File});
-            track.bytes = copy      ? source.size
-                          : rewrite ? source.rewrittenSize
-                                    : estimatedSize(format, source.seconds);
+            track.bytes = copy      ? source.size + clusterMargin
+                          : rewrite ? source.rewrittenSize + clusterMargin
+                                    : estimatedSize(format, quality, source.seconds);
             plan.bytes += track.bytes;
             ++(copy || rewrite ? plan.copies : plan.conversions);
         }
         plan.tracks.append(track);
     }
     return plan;
+}
+
+void keepWhatFits(SendPlan &plan, qint64 freeBytes)
+{
+    if (freeBytes < 0)
+        return;
+    qint64 kept = 0;
+    for (PlannedTrack &track : plan.tracks) {
+        if (track.method == SendMethod::Refuse || track.alreadyThere)
+            continue;
+        if (plan.noRoom == 0 && kept + track.bytes <= freeBytes) {
+            kept += track.bytes;
+            continue;
+        }
+        track.noRoom = true;
+        ++plan.noRoom;
+        --(track.method == SendMethod::Copy ? plan.copies : plan.conversions);
+    }
+    plan.bytes = kept;
 }

@@ -20,6 +20,11 @@ struct MusicListing
     };
     QList<Folder> entries;
     qint64 freeBytes = -1;
+    // Something named like the music folder that is no folder: a link or a file.
+    bool musicNotAFolder = false;
+    // Nothing can be written in the music folder: a write-protected card, a
+    // volume mounted read-only.
+    bool readOnly = false;
 };
 
 MusicListing listMusic(const VolumeRoot &volume);
@@ -34,6 +39,8 @@ struct PlannedTrack
     QString folder;   // below the music folder
     QString fileName; // in that folder
     qint64 bytes = 0; // expected on the PSP, for one that is sent
+    // Left out of a send of what fits: no room was left for it.
+    bool noRoom = false;
 };
 
 struct SendPlan
@@ -44,6 +51,7 @@ struct SendPlan
     int alreadyThere = 0;
     int refused = 0;
     int tooLarge = 0; // of the refused, those too large for the PSP's storage
+    int noRoom = 0;
     qint64 bytes = 0;
     QStringList folders;    // where tracks go, in order of first use
     QStringList newFolders; // those among them not there yet
@@ -57,4 +65,8 @@ struct SendPlan
 // written in. An album with a track of disc 2 or more in the send, or tagged
 // as one of several discs, numbers its tracks by disc.
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format, int codePage);
+                  TargetFormat format, int codePage, const Quality &quality = {});
+
+// Keeps the tracks to send, in their order, as long as they fit in freeBytes;
+// the first that does not and all after it are left out for want of room.
+void keepWhatFits(SendPlan &plan, qint64 freeBytes);

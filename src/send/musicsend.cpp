@@ -164,6 +164,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_outcomes.clear();
     m_causes.clear();
     m_counted.clear();
+    m_inFlight.clear();
     m_helperMissing = false;
     m_queued = m_done = 0;
     m_progress = std::make_shared<std::atomic<qint64>>(0);
@@ -285,11 +286,14 @@ void MusicSend::chooseAndStart()
 void MusicSend::looked()
 {
     m_state = State::Planned;
-    if (m_listing.musicFolder.isEmpty()) {
+    if (m_listing.musicFolder.isEmpty() || m_listing.readOnly) {
         // The music folder is made on arrival; without it this is no PSP in use.
+        const Phrase &why = m_listing.readOnly          ? texts::sendReadOnly
+                            : m_listing.musicNotAFolder ? texts::sendMusicNotAFolder
+                                                        : texts::sendNoPsp;
         if (m_planDialog)
             m_planDialog->close();
-        messagebox::warn(&m_window, texts::sendNoPsp.in(language()));
+        messagebox::warn(&m_window, why.in(language()));
         finish(false);
         return;
     }
@@ -301,9 +305,10 @@ void MusicSend::replan()
     if (m_state != State::Planned || !m_planDialog)
         return;
     m_format = m_planDialog->format();
+    m_quality = m_planDialog->quality();
     // Names must be ones the playlists, written in this code page, can hold.
-    m_plan = planSend(m_sources, m_listing, m_format, m_codePage);
-    m_planDialog->showPlan(m_plan, m_listing.freeBytes);
+    m_plan = planSend(m_sources, m_listing, m_format, m_codePage, m_quality);
+    m_planDialog->showPlan(m_plan, m_listing.freeBytes, int(m_alsoNotSent.size()));
 }
 
 void MusicSend::beginSending()
@@ -311,6 +316,8 @@ void MusicSend::beginSending()
     if (m_state != State::Planned)
         return;
     m_state = State::Sending;
+    if (m_planDialog && m_planDialog->whatFitsOnly())
+        keepWhatFits(m_plan, m_listing.freeBytes);
     m_outcomes = QList<std::optional<TrackOutcome>>(m_sources.size());
     m_progressDialog = new SendProgressDialog(&m_window, language());
     m_progressDialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -324,7 +331,7 @@ void MusicSend::beginSending()
     m_counted = QList<qint64>(m_sources.size(), 0);
     for (int i = 0; i < m_sources.size(); ++i) {
         const PlannedTrack &track = m_plan.tracks.at(i);
-        if (track.method == SendMethod::Refuse || track.alreadyThere)
+        if (track.method == SendMethod::Refuse || track.alreadyThere || track.noRoom)
             continue;
         ++m_queued;
         const SourceTrack &source = m_sources.at(i);
@@ -333,10 +340,11 @@ void MusicSend::beginSending()
             continue;
         }
         const QString output = scratchFileOf(i);
-        m_jobs.insert(track.method == SendMethod::Rewrite
-                          ? m_workers.rewrite(source.path, output, source.tags)
-                          : m_workers.convert(source.path, m_format, output, source.tags),
-                      i);
+        m_jobs.insert(
+            track.method == SendMethod::Rewrite
+                ? m_workers.rewrite(source.path, output, source.tags)
+                : m_workers.convert(source.path, m_format, output, source.tags, m_quality),
+            i);
     }
     showProgress();
     if (m_queued == 0)
@@ -410,8 +418,19 @@ void MusicSend::converted(int index, const AudioJobResult &result)
 
 void MusicSend::trackStarted(int index)
 {
-    if (m_progressDialog)
-        m_progressDialog->setCurrent(QFileInfo(m_sources.at(index).path).fileName());
+    if (!m_inFlight.contains(index))
+        m_inFlight.append(index);
+    showInFlight();
+}
+
+void MusicSend::showInFlight()
+{
+    if (!m_progressDialog)
+        return;
+    QStringList names;
+    for (const int index : std::as_const(m_inFlight))
+        names.append(QFileInfo(m_sources.at(index).path).fileName());
+    m_progressDialog->setCurrent(names);
 }
 
 void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
@@ -421,6 +440,8 @@ void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
     m_outcomes[index] = outcome;
     m_causes[index] = cause;
     ++m_done;
+    if (m_inFlight.removeOne(index))
+        showInFlight();
     // A conversion that ends here counts for its whole track.
     if (m_plan.tracks.at(index).method != SendMethod::Copy && outcome != TrackOutcome::Sent &&
         m_counted.at(index) < m_plan.tracks.at(index).bytes)
@@ -487,6 +508,8 @@ QString MusicSend::failureOf(int index) const
     const PlannedTrack &track = m_plan.tracks.at(index);
     if (track.method == SendMethod::Refuse)
         return reasonFor(m_sources.at(index).refusal).in(l);
+    if (track.noRoom)
+        return texts::sendWhyNoRoom.in(l);
     const std::optional<TrackOutcome> outcome =
         index < m_outcomes.size() ? m_outcomes.at(index) : std::nullopt;
     if (outcome == TrackOutcome::NotConverted)

@@ -41,8 +41,8 @@ struct SentTrack
 // Sends local music files to the PSP in use: copies what the PSP plays,
 // converts the rest, each track into its album's folder below the music
 // folder. First a dialog says what will happen and lets the user choose the
-// conversion format; then a progress dialog follows the work, so the window
-// never waits: the sources are looked at and converted by the audio helpers
+// conversion format and quality, and send only what fits; then a progress dialog follows the work,
+// so the window never waits: the sources are looked at and converted by the audio helpers
 // (AudioWorkers), and copied to the PSP on a worker thread, one track per
 // job; a report ends it. Both dialogs are modal to the window, so the playlist cannot
 // change under a send.
@@ -106,6 +106,7 @@ private:
     void jobFinished(quint64 job, const AudioJobResult &result);
     void converted(int index, const AudioJobResult &result);
     void trackStarted(int index);
+    void showInFlight();
     void trackDone(int index, TrackOutcome outcome, const QString &cause = {});
     void showProgress();
     void cancel();
@@ -141,6 +142,7 @@ private:
     MusicListing m_listing;
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
+    Quality m_quality;
     QList<std::optional<TrackOutcome>> m_outcomes;
     // Why the audio helper did not convert a track, in the interface language.
     QStringList m_causes;
@@ -148,6 +150,8 @@ private:
     QHash<quint64, int> m_jobs;
     // Of a converted track's expected bytes, those counted while converting.
     QList<qint64> m_counted;
+    // The tracks being converted or copied, in the order they started.
+    QList<int> m_inFlight;
     // Where converted tracks wait on the computer to be copied to the PSP.
     std::shared_ptr<QTemporaryDir> m_scratch;
     bool m_helperMissing = false;

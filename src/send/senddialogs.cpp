@@ -4,6 +4,7 @@
 #include "media/sendplan.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -22,6 +23,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString lastFolderKey = u"send/lastFolder"_s;
+const QString formatKey = u"send/format"_s;
+const QString mp3LevelKey = u"send/mp3Level"_s;
+const QString aacBitRateKey = u"send/aacBitRate"_s;
 constexpr int barSteps = 1000;
 constexpr int shownFolders = 5;
 
@@ -46,6 +50,39 @@ QString sizeText(qint64 bytes, Language language)
     return localeOf(language).formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
+// The remembered choice when it is one offered, else the usual one.
+template <std::size_t N>
+int rememberedOf(const QSettings &settings, const QString &key, const int (&offered)[N], int usual)
+{
+    const int value = settings.value(key, usual).toInt();
+    return std::find(std::begin(offered), std::end(offered), value) != std::end(offered) ? value
+                                                                                         : usual;
+}
+
+int kbits(int bitRate)
+{
+    return bitRate / 1000;
+}
+
+// What conversions make, as the plan says it: "MP3 (V2, about 190 kbit/s)".
+QString targetText(TargetFormat format, const Quality &quality, Language language)
+{
+    return format == TargetFormat::Mp3
+               ? texts::sendMp3Quality.in(language)
+                     .arg(quality.mp3Level)
+                     .arg(kbits(typicalBitRate(format, quality)))
+               : texts::sendAacQuality.in(language).arg(kbits(quality.aacBitRate));
+}
+
+// A label's text as a screen reader names its control by: no mnemonic, no colon.
+QString nameOf(const Phrase &label, Language language)
+{
+    QString name = label.in(language).remove(u'&');
+    while (name.endsWith(u':') || name.endsWith(u' ') || name.endsWith(u'\u00A0'))
+        name.chop(1);
+    return name;
+}
+
 } // namespace
 
 SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
@@ -58,13 +95,32 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     m_mp3 = new QRadioButton(QStringLiteral("MP3"), this);
     m_aac = new QRadioButton(QStringLiteral("AAC (.m4a)"), this);
     m_aac->setObjectName(QStringLiteral("aac"));
-    m_mp3->setChecked(true);
+    {
+        const std::unique_ptr<QSettings> settings = usersettings::open();
+        (settings->value(formatKey).toString() == u"aac"_s ? m_aac : m_mp3)->setChecked(true);
+        m_quality.mp3Level = rememberedOf(*settings, mp3LevelKey, mp3Levels, m_quality.mp3Level);
+        m_quality.aacBitRate =
+            rememberedOf(*settings, aacBitRateKey, aacBitRates, m_quality.aacBitRate);
+    }
+    auto *qualityLabel = new QLabel(texts::sendQuality.in(language), this);
+    m_qualities = new QComboBox(this);
+    m_qualities->setObjectName(QStringLiteral("quality"));
+    // The other format's choices may be longer than those it first shows.
+    m_qualities->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_qualities->setAccessibleName(nameOf(texts::sendQuality, language));
+    qualityLabel->setBuddy(m_qualities);
+    fillQualities();
+    connect(m_qualities, &QComboBox::activated, this, &SendPlanDialog::qualityChosen);
     auto *formats = new QButtonGroup(this);
     formats->addButton(m_mp3);
     formats->addButton(m_aac);
     connect(formats, &QButtonGroup::buttonToggled, this, [this](QAbstractButton *, bool checked) {
-        if (checked)
-            Q_EMIT formatChanged();
+        if (!checked)
+            return;
+        usersettings::open()->setValue(formatKey,
+                                       format() == TargetFormat::Aac ? u"aac"_s : u"mp3"_s);
+        fillQualities();
+        Q_EMIT formatChanged();
     });
     // Screen readers name the choice by its label.
     m_mp3->setAccessibleDescription(formatLabel->text());
@@ -78,6 +134,15 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     m_start->setDefault(true);
     m_start->setEnabled(false);
     cancel->setAutoDefault(false);
+    m_whatFits = buttons->addButton(texts::sendWhatFits.in(language), QDialogButtonBox::ActionRole);
+    m_whatFits->setObjectName(QStringLiteral("whatFits"));
+    m_whatFits->setAccessibleName(nameOf(texts::sendWhatFits, language));
+    m_whatFits->setAutoDefault(false);
+    m_whatFits->hide();
+    connect(m_whatFits, &QPushButton::clicked, this, [this] {
+        m_whatFitsOnly = true;
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -85,6 +150,9 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     formatRow->addWidget(formatLabel);
     formatRow->addWidget(m_mp3);
     formatRow->addWidget(m_aac);
+    formatRow->addSpacing(12);
+    formatRow->addWidget(qualityLabel);
+    formatRow->addWidget(m_qualities);
     formatRow->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_summary);
@@ -93,13 +161,52 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes)
+void SendPlanDialog::fillQualities()
+{
+    const TargetFormat format = this->format();
+    const bool mp3 = format == TargetFormat::Mp3;
+    m_qualities->clear();
+    static_assert(std::size(mp3Levels) == std::size(aacBitRates));
+    for (std::size_t i = 0; i < std::size(mp3Levels); ++i) {
+        Quality offered = m_quality;
+        (mp3 ? offered.mp3Level : offered.aacBitRate) = mp3 ? mp3Levels[i] : aacBitRates[i];
+        const int rate = kbits(typicalBitRate(format, offered));
+        m_qualities->addItem(mp3 ? texts::sendMp3Level.in(m_language).arg(mp3Levels[i]).arg(rate)
+                                 : texts::sendAacRate.in(m_language).arg(rate),
+                             mp3 ? mp3Levels[i] : aacBitRates[i]);
+    }
+    m_qualities->setCurrentIndex(
+        m_qualities->findData(mp3 ? m_quality.mp3Level : m_quality.aacBitRate));
+}
+
+void SendPlanDialog::qualityChosen()
+{
+    const int chosen = m_qualities->currentData().toInt();
+    const bool mp3 = format() == TargetFormat::Mp3;
+    int &kept = mp3 ? m_quality.mp3Level : m_quality.aacBitRate;
+    if (kept == chosen)
+        return;
+    kept = chosen;
+    usersettings::open()->setValue(mp3 ? mp3LevelKey : aacBitRateKey, chosen);
+    Q_EMIT formatChanged();
+}
+
+Quality SendPlanDialog::quality() const
+{
+    return m_quality;
+}
+
+void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes, int leftOut)
 {
     const Language l = m_language;
-    QStringList lines{texts::sendTracks.in(l).arg(plan.tracks.size()),
-                      texts::sendCopied.in(l).arg(plan.copies),
-                      texts::sendConverted.in(l).arg(plan.conversions),
-                      texts::sendAlreadyThere.in(l).arg(plan.alreadyThere)};
+    QStringList lines{texts::sendTracks.in(l).arg(plan.tracks.size())};
+    if (leftOut > 0)
+        lines.append(texts::sendLeftOut.in(l).arg(leftOut));
+    lines.append(texts::sendConvertedCopied.in(l)
+                     .arg(plan.conversions)
+                     .arg(targetText(format(), m_quality, l))
+                     .arg(plan.copies));
+    lines.append(texts::sendAlreadyThere.in(l).arg(plan.alreadyThere));
     if (plan.refused > plan.tooLarge)
         lines.append(texts::sendRefused.in(l).arg(plan.refused - plan.tooLarge));
     if (plan.tooLarge > 0)
@@ -119,10 +226,14 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes)
     setAccessibleDescription(m_summary->text());
     // With nothing to write, Start still gives the tracks already there.
     m_start->setEnabled(fits && plan.refused < plan.tracks.size());
-    // Start takes the focus from the format it had while the plan was made;
+    SendPlan fitting = plan;
+    keepWhatFits(fitting, freeBytes);
+    m_whatFits->setVisible(!fits && fitting.copies + fitting.conversions > 0);
+    // Start, or Send what fits when only that is offered, takes the focus
+    // from the format it had while the plan was made;
     // later plans follow a format the user chose, which keeps it.
-    if (!std::exchange(m_planned, true) && m_start->isEnabled())
-        m_start->setFocus();
+    if (!std::exchange(m_planned, true))
+        (m_start->isEnabled() ? m_start : m_whatFits)->setFocus();
 }
 
 TargetFormat SendPlanDialog::format() const
@@ -152,9 +263,10 @@ SendProgressDialog::SendProgressDialog(QWidget *parent, Language language)
     setProgress(0, 0, 0, -1);
 }
 
-void SendProgressDialog::setCurrent(const QString &track)
+void SendProgressDialog::setCurrent(const QStringList &tracks)
 {
-    m_current->setText(texts::sendCurrent.in(m_language).arg(track));
+    m_current->setText(
+        tracks.isEmpty() ? QString() : texts::sendCurrent.in(m_language).arg(tracks.join(u", "_s)));
 }
 
 void SendProgressDialog::setProgress(int done, int total, double fraction, qint64 msLeft)

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileDialog>
 
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -13,39 +14,54 @@ class QRadioButton;
 struct SendPlan;
 
 // What a send will do, before anything is written: the counts, the size
-// against the free space, the folders; the format conversions take. Start
-// (the default button) accepts, Cancel or Escape rejects. Start stays off
-// until the plan is known, and when it does not fit.
+// against the free space, the folders; the format and quality conversions
+// take, remembered for the next send. Start (the default button) accepts,
+// Cancel or Escape rejects. Start stays off until the plan is known, and when
+// it does not fit; then Send what fits, shown when some of it does, accepts
+// a send of what fits.
 class SendPlanDialog : public QDialog
 {
     Q_OBJECT
 public:
     SendPlanDialog(QWidget *parent, Language language);
 
-    void showPlan(const SendPlan &plan, qint64 freeBytes);
+    // leftOut: entries of a playlist sent that never reached the send (not
+    // found on the computer, web addresses).
+    void showPlan(const SendPlan &plan, qint64 freeBytes, int leftOut = 0);
     TargetFormat format() const;
+    Quality quality() const;
+    // Accepted by Send what fits.
+    bool whatFitsOnly() const { return m_whatFitsOnly; }
 
 Q_SIGNALS:
+    // The format or the quality changed.
     void formatChanged();
 
 private:
+    void fillQualities();
+    void qualityChosen();
+
     Language m_language;
     QLabel *m_summary = nullptr;
     QRadioButton *m_mp3 = nullptr;
     QRadioButton *m_aac = nullptr;
+    QComboBox *m_qualities = nullptr;
     QPushButton *m_start = nullptr;
+    QPushButton *m_whatFits = nullptr;
+    Quality m_quality;
     bool m_planned = false;
+    bool m_whatFitsOnly = false;
 };
 
-// A send under way: the overall bar, the track being written, tracks done of
-// the total, the time left; Cancel (or Escape, or closing) rejects.
+// A send under way: the overall bar, the tracks being converted or written,
+// tracks done of the total, the time left; Cancel (or Escape, or closing) rejects.
 class SendProgressDialog : public QDialog
 {
     Q_OBJECT
 public:
     SendProgressDialog(QWidget *parent, Language language);
 
-    void setCurrent(const QString &track);
+    void setCurrent(const QStringList &tracks);
     // fraction of the work done, from 0 to 1; msLeft negative when unknown.
     void setProgress(int done, int total, double fraction, qint64 msLeft);
 

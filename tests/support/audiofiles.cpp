@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <QFile>
+#include <random>
 
 bool writeTone(const QString &path, const char *format, double seconds, int rate, int channels,
-               const QMap<QString, QString> &tags, double amplitude)
+               const QMap<QString, QString> &tags, double amplitude, double noise)
 {
+    // Each channel its own: what is the same in both costs an encoder nothing.
+    std::mt19937 random(1);
+    std::uniform_real_distribution<double> hiss(-noise, noise);
     const QByteArray name(format);
     const AVCodec *codec = name == "mp3"   ? avcodec_find_encoder_by_name("libmp3lame")
                            : name == "wav" ? avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE)
@@ -72,8 +76,9 @@ bool writeTone(const QString &path, const char *format, double seconds, int rate
         av_frame_get_buffer(frame.get(), 0);
         const bool planar = av_sample_fmt_is_planar(encoder->sample_fmt);
         for (int i = 0; i < frame->nb_samples; ++i) {
-            const double value = amplitude * std::sin(2 * M_PI * 440 * double(done + i) / rate);
+            const double tone = amplitude * std::sin(2 * M_PI * 440 * double(done + i) / rate);
             for (int c = 0; c < channels; ++c) {
+                const double value = tone + (noise > 0 ? hiss(random) : 0);
                 const int at = planar ? i : i * channels + c;
                 uint8_t *plane = frame->data[planar ? c : 0];
                 if (encoder->sample_fmt == AV_SAMPLE_FMT_S16 ||

@@ -132,10 +132,11 @@ LoopVolume::LoopVolume(const QString &contents) : m_image(m_dir.filePath(u"volum
     run(mkfsProgram(), arguments, m_imageError);
 }
 
-bool LoopVolume::mount(const QString &mountPoint)
+bool LoopVolume::mount(const QString &mountPoint, bool readOnly)
 {
     // Without an image mount would only say the file is missing.
-    return m_imageError.isEmpty() && m_mount.mount({u"-o"_s, u"loop"_s, m_image}, mountPoint);
+    return m_imageError.isEmpty() &&
+           m_mount.mount({u"-o"_s, readOnly ? u"loop,ro"_s : u"loop"_s, m_image}, mountPoint);
 }
 
 bool LoopVolume::unmount()

@@ -53,7 +53,8 @@ public:
     // Makes the image; contents is a folder whose files the volume holds.
     explicit LoopVolume(const QString &contents = QString());
 
-    bool mount(const QString &mountPoint);
+    // readOnly: as a card whose switch is set to protect it.
+    bool mount(const QString &mountPoint, bool readOnly = false);
     bool unmount();
     // Unmounts lazily, as the system does when a device is pulled out: the
     // mount point is bare at once, while what is open on the volume stays so.
