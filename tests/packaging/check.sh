@@ -163,9 +163,9 @@ check_package() {
             fail "Depends lacks $package: $depends"
     done
     grep -qE ',libicu[0-9]+\(' <<<"$depends" || fail "Depends lacks ICU: $depends"
-    # The fonts the interface draws with and Qt's translations: it runs without them.
+    # The fonts the interface draws with (emoji too) and Qt's translations: it runs without them.
     [ "$(field Recommends)" = "fonts-liberation2, fonts-comic-neue, fonts-dejavu-core, \
-fonts-urw-base35, fonts-ipafont-gothic, fonts-wine, qt6-translations-l10n" ] ||
+fonts-urw-base35, fonts-ipafont-gothic, fonts-wine, fonts-noto-color-emoji, qt6-translations-l10n" ] ||
         fail "Recommends: $(field Recommends)"
 
     # Any error or warning of Debian's package checker fails, and so does missing hardening.
