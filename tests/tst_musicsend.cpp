@@ -46,8 +46,12 @@ private Q_SLOTS:
     void estimateMatchesEncodes();
     void missingHelperFailsEveryJob_data();
     void missingHelperFailsEveryJob();
+    void aSendEndsOnce_data();
+    void aSendEndsOnce();
 
 private:
+    // The plan dialog's Start, once the plan is known; null if it never is.
+    QPushButton *startWhenPlanned();
     // Presses Start once the plan is known; the send's lines when it is over.
     QList<SentTrack> startAndWait();
 
@@ -115,9 +119,8 @@ void TestMusicSend::aSendWithoutPspEndsAtOnce()
     QCOMPARE(messagebox::takeShown().size(), 2);
 }
 
-QList<SentTrack> TestMusicSend::startAndWait()
+QPushButton *TestMusicSend::startWhenPlanned()
 {
-    QSignalSpy finished(&(*m_window)->send(), &MusicSend::finished);
     QPushButton *start = nullptr;
     const bool planned = QTest::qWaitFor(
         [&] {
@@ -128,8 +131,15 @@ QList<SentTrack> TestMusicSend::startAndWait()
             return start && start->isEnabled();
         },
         20000);
+    return planned ? start : nullptr;
+}
+
+QList<SentTrack> TestMusicSend::startAndWait()
+{
+    QSignalSpy finished(&(*m_window)->send(), &MusicSend::finished);
+    QPushButton *start = startWhenPlanned();
     // Enter starts, and a screen reader reads the plan as the dialog opens.
-    if (!planned || start->window()->focusWidget() != start ||
+    if (!start || start->window()->focusWidget() != start ||
         !start->window()->accessibleDescription().contains(u"Tracks"_s))
         return {};
     start->click();
@@ -390,6 +400,47 @@ void TestMusicSend::missingHelperFailsEveryJob()
     for (const QList<QVariant> &result : finished)
         QVERIFY(result.at(1).value<AudioJobResult>().status ==
                 AudioJobResult::Status::HelperMissing);
+}
+
+void TestMusicSend::aSendEndsOnce_data()
+{
+    QTest::addColumn<bool>("started");
+    QTest::newRow("close the plan dialog") << false;
+    QTest::newRow("cancel during copies") << true;
+}
+
+// However it ends, a send ends once, and says what is really on the PSP.
+void TestMusicSend::aSendEndsOnce()
+{
+    QFETCH(bool, started);
+    const QString folder = m_sources.filePath(u"Ending"_s);
+    for (int i = 0; i < 6 && QDir().mkpath(folder); ++i)
+        QVERIFY(writeTone(folder + u"/%1.wav"_s.arg(i), "wav", 60, 44100, 2));
+    QSignalSpy finished(&(*m_window)->send(), &MusicSend::finished);
+    QVERIFY((*m_window)->send().start({folder}));
+    QPushButton *start = startWhenPlanned();
+    QVERIFY(start);
+    const QDir written(m_drive.path(u"MUSIC/Ending"_s));
+    if (started) {
+        start->click();
+        // Once a track is on the PSP, as the next one is being written.
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !finished.isEmpty() || !written.entryList({u"*.wav"_s}).isEmpty(); }));
+        if (auto *progress = (*m_window)->findChild<SendProgressDialog *>())
+            progress->reject();
+    } else {
+        start->window()->close();
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.size(), 1);
+    int sent = 0;
+    for (const SentTrack &line : finished.at(0).at(0).value<QList<SentTrack>>())
+        sent += !line.entry.isEmpty();
+    QCOMPARE(written.entryList(QDir::Files | QDir::Hidden).size(), sent);
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), int(started));
+    QVERIFY(!started || shown.at(0).text.startsWith(u"Tracks sent to the PSP: %1."_s.arg(sent)));
 }
 
 QTEST_MAIN(TestMusicSend)

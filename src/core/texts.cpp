@@ -237,6 +237,7 @@ const Phrase sendStart{u"&Démarrer", u"&Start"};
 const Phrase sendCancel{u"Annuler", u"Cancel"};
 const Phrase sendProgressTitle{u"Envoi sur la PSP", u"Sending to the PSP"};
 const Phrase sendCurrent{u"En cours : %1", u"Now: %1"};
+const Phrase sendCancelling{u"Annulation…", u"Cancelling…"};
 const Phrase sendDoneOfTotal{u"Morceaux envoyés : %1 sur %2", u"Tracks done: %1 of %2"};
 const Phrase sendTimeLeft{u"Temps restant : %1", u"Time left: %1"};
 const Phrase sendTimeLeftUnknown{u"Temps restant : calcul en cours", u"Time left: working it out"};

@@ -91,6 +91,7 @@ extern const Phrase sendStart;
 extern const Phrase sendCancel;
 extern const Phrase sendProgressTitle;
 extern const Phrase sendCurrent;
+extern const Phrase sendCancelling;
 extern const Phrase sendDoneOfTotal;
 extern const Phrase sendTimeLeft;
 extern const Phrase sendTimeLeftUnknown;

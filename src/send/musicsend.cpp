@@ -1,6 +1,7 @@
 #include "send/musicsend.h"
 
 #include "controls/messagebox.h"
+#include "core/background.h"
 #include "core/computerplaylist.h"
 #include "core/entry.h"
 #include "core/folderpath.h"
@@ -140,6 +141,7 @@ MusicSend::~MusicSend()
     // Jobs see the cancel between packets and chunks.
     if (m_cancelled)
         *m_cancelled = true;
+    m_copies.clear();
     m_pool.waitForDone();
     m_copies.waitForDone();
 }
@@ -165,6 +167,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_causes.clear();
     m_counted.clear();
     m_inFlight.clear();
+    m_copyClaims.clear();
     m_helperMissing = false;
     m_queued = m_done = 0;
     m_progress = std::make_shared<std::atomic<qint64>>(0);
@@ -252,7 +255,7 @@ void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
         return;
     const int index = *found;
     m_jobs.erase(found);
-    if (m_state == State::Sending) {
+    if (m_state == State::Sending || m_state == State::Cancelling) {
         converted(index, result);
         return;
     }
@@ -285,18 +288,16 @@ void MusicSend::chooseAndStart()
 
 void MusicSend::looked()
 {
-    m_state = State::Planned;
     if (m_listing.musicFolder.isEmpty() || m_listing.readOnly) {
         // The music folder is made on arrival; without it this is no PSP in use.
         const Phrase &why = m_listing.readOnly          ? texts::sendReadOnly
                             : m_listing.musicNotAFolder ? texts::sendMusicNotAFolder
                                                         : texts::sendNoPsp;
-        if (m_planDialog)
-            m_planDialog->close();
-        messagebox::warn(&m_window, why.in(language()));
         finish(false);
+        messagebox::warn(&m_window, why.in(language()));
         return;
     }
+    m_state = State::Planned;
     replan();
 }
 
@@ -322,7 +323,7 @@ void MusicSend::beginSending()
     m_progressDialog = new SendProgressDialog(&m_window, language());
     m_progressDialog->setAttribute(Qt::WA_DeleteOnClose);
     m_progressDialog->setWindowModality(Qt::WindowModal);
-    connect(m_progressDialog, &QDialog::rejected, this, &MusicSend::cancel);
+    connect(m_progressDialog, &SendProgressDialog::cancelAsked, this, &MusicSend::cancel);
     m_progressDialog->show();
     m_clock.start();
     m_ticker.start();
@@ -359,10 +360,17 @@ void MusicSend::copyLater(int index, const QString &localFile, qint64 counted)
     const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
     const std::shared_ptr<std::atomic<qint64>> progress = m_progress;
     const QString music = m_listing.musicFolder;
+    // Converted files are read from there until the last copy is over.
+    const std::shared_ptr<QTemporaryDir> scratch = m_scratch;
+    const auto claim = std::make_shared<std::atomic_bool>(false);
+    m_copyClaims.insert(index, claim);
     // A converted or rewritten track's file is the program's own, and goes once copied.
     const bool converted = track.method != SendMethod::Copy;
     m_copies.start([this, generation, index, localFile, counted, converted, track, volume,
-                    cancelled, progress, music] {
+                    cancelled, progress, music, scratch, claim] {
+        // Cancelled before it started, and reported as such.
+        if (claim->exchange(true))
+            return;
         const auto deliver = [this, generation](auto &&handle) {
             QMetaObject::invokeMethod(
                 this,
@@ -399,8 +407,6 @@ void MusicSend::converted(int index, const AudioJobResult &result)
     case Status::HelperMissing:
         // Said once, above the report; the rest of the send stops.
         m_helperMissing = true;
-        *m_cancelled = true;
-        m_workers.cancelAll();
         trackDone(index, TrackOutcome::HelperMissing);
         return;
     case Status::Crashed:
@@ -425,7 +431,7 @@ void MusicSend::trackStarted(int index)
 
 void MusicSend::showInFlight()
 {
-    if (!m_progressDialog)
+    if (!m_progressDialog || m_state != State::Sending)
         return;
     QStringList names;
     for (const int index : std::as_const(m_inFlight))
@@ -435,10 +441,25 @@ void MusicSend::showInFlight()
 
 void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
 {
-    if (m_state != State::Sending || m_outcomes.at(index))
+    if ((m_state != State::Sending && m_state != State::Cancelling) ||
+        !record(index, outcome, cause))
         return;
+    // The rest would not fit either, or could not be converted: stop,
+    // keeping what is finished.
+    if (outcome == TrackOutcome::MediumFull || outcome == TrackOutcome::HelperMissing)
+        stopTheRest();
+    showProgress();
+    if (m_done == m_queued)
+        finish(true);
+}
+
+bool MusicSend::record(int index, TrackOutcome outcome, const QString &cause)
+{
+    if (m_outcomes.at(index))
+        return false;
     m_outcomes[index] = outcome;
     m_causes[index] = cause;
+    m_copyClaims.remove(index);
     ++m_done;
     if (m_inFlight.removeOne(index))
         showInFlight();
@@ -447,19 +468,25 @@ void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
         m_counted.at(index) < m_plan.tracks.at(index).bytes)
         *m_progress += m_plan.tracks.at(index).bytes -
                        std::exchange(m_counted[index], m_plan.tracks.at(index).bytes);
-    // The rest would not fit either: stop, keeping what is finished.
-    if (outcome == TrackOutcome::MediumFull) {
-        *m_cancelled = true;
-        m_workers.cancelAll();
+    return true;
+}
+
+void MusicSend::stopTheRest()
+{
+    *m_cancelled = true;
+    // Queued conversions report Cancelled at once, running ones as their helpers end.
+    m_workers.cancelAll();
+    m_copies.clear();
+    const QHash<int, std::shared_ptr<std::atomic_bool>> claims = std::exchange(m_copyClaims, {});
+    for (const auto &[index, claim] : claims.asKeyValueRange()) {
+        if (!claim->exchange(true))
+            record(index, TrackOutcome::Cancelled);
     }
-    showProgress();
-    if (m_done == m_queued)
-        finish(true);
 }
 
 void MusicSend::showProgress()
 {
-    if (!m_progressDialog)
+    if (!m_progressDialog || m_state != State::Sending)
         return;
     const double fraction =
         m_plan.bytes > 0 ? std::min(1.0, double(*m_progress) / double(m_plan.bytes)) : 1.0;
@@ -470,17 +497,29 @@ void MusicSend::showProgress()
 
 void MusicSend::cancel()
 {
-    if (m_state == State::Idle)
+    switch (m_state) {
+    case State::Idle:
+    case State::Cancelling:
         return;
-    *m_cancelled = true;
-    finish(m_state == State::Sending);
+    case State::Looking:
+    case State::Planned:
+        finish(false);
+        return;
+    case State::Sending:
+        // The report waits for the jobs under way, to say what is really on the PSP.
+        m_state = State::Cancelling;
+        m_ticker.stop();
+        if (m_progressDialog)
+            m_progressDialog->showCancelling();
+        stopTheRest();
+        if (m_done == m_queued)
+            finish(true);
+        return;
+    }
 }
 
 void MusicSend::abandon()
 {
-    if (m_state == State::Idle)
-        return;
-    *m_cancelled = true;
     finish(false);
 }
 
@@ -519,21 +558,32 @@ QString MusicSend::failureOf(int index) const
 
 void MusicSend::finish(bool report)
 {
+    // A send ends once, however many ways its end is asked for.
+    if (m_state == State::Idle)
+        return;
     // Later results of this send's jobs are dropped.
     ++m_generation;
-    const bool wasSending = m_state == State::Sending;
+    const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
     m_ticker.stop();
     m_volume.reset();
+    *m_cancelled = true;
     m_workers.cancelAll();
+    m_copies.clear();
     m_jobs.clear();
-    // Removed on the copy lane, once the copies that read from it are over.
+    m_copyClaims.clear();
+    // Removed off this thread, or by the last copy that reads from it.
     if (m_scratch)
-        m_copies.start([scratch = std::exchange(m_scratch, {})] {});
-    if (m_planDialog)
-        m_planDialog->close();
-    if (m_progressDialog)
-        m_progressDialog->close();
+        background::run([scratch = std::exchange(m_scratch, {})] {});
+    // Closed without a word: a dialog closing asks for a cancel otherwise.
+    const auto close = [this](QDialog *dialog) {
+        if (!dialog)
+            return;
+        dialog->disconnect(this);
+        dialog->done(QDialog::Rejected);
+    };
+    close(m_planDialog);
+    close(m_progressDialog);
 
     QList<SentTrack> tracks;
     // The details, by reason, in the order reasons first come up.
@@ -573,13 +623,7 @@ void MusicSend::finish(bool report)
         int(m_sources.size() + m_links.size() + m_alsoNotSent.size()) - sent - alreadyThere;
     if (!m_alsoNotSent.isEmpty())
         groups.append({texts::sendWhyNotInPlaylist.in(l), m_alsoNotSent});
-    if (sent > 0 || (wasSending && !m_plan.newFolders.isEmpty()))
-        Q_EMIT pspChanged();
-    Q_EMIT finished(tracks);
-    if (const Then then = std::exchange(m_then, {}))
-        then(tracks);
-    if (!report)
-        return;
+    const bool changed = sent > 0 || (wasSending && !m_plan.newFolders.isEmpty());
     QStringList summary;
     const bool full = m_outcomes.contains(TrackOutcome::MediumFull);
     if (full)
@@ -605,7 +649,15 @@ void MusicSend::finish(bool report)
         for (const QString &one : what)
             details.append(u"  "_s + one);
     }
-    messagebox::report(&m_window, summary.join(u'\n'), details,
-                       notSent == 0 && !full && !m_helperMissing ? QMessageBox::Information
-                                                                 : QMessageBox::Warning);
+    const QMessageBox::Icon icon =
+        notSent == 0 && !full && !m_helperMissing ? QMessageBox::Information : QMessageBox::Warning;
+    // What hears of the end may start the next send: from here on, only
+    // what was gathered above is used.
+    if (changed)
+        Q_EMIT pspChanged();
+    Q_EMIT finished(tracks);
+    if (const Then then = std::exchange(m_then, {}))
+        then(tracks);
+    if (report)
+        messagebox::report(&m_window, summary.join(u'\n'), details, icon);
 }

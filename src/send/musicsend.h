@@ -87,12 +87,15 @@ Q_SIGNALS:
     void pspChanged();
 
 private:
+    // Where a send is; Idle once it is over, and only finish() goes there,
+    // so that a send ends once.
     enum class State
     {
         Idle,
-        Looking,
-        Planned,
+        Looking, // listing and probing the sources
+        Planned, // the plan is shown; Start takes it
         Sending,
+        Cancelling, // nothing more starts; the jobs under way are awaited
     };
 
     void listed(const QStringList &files, const QStringList &links, const MusicListing &listing,
@@ -108,6 +111,11 @@ private:
     void trackStarted(int index);
     void showInFlight();
     void trackDone(int index, TrackOutcome outcome, const QString &cause = {});
+    // Notes how a track ended; false when it had already.
+    bool record(int index, TrackOutcome outcome, const QString &cause = {});
+    // No job starts any more: those waiting are cancelled without running,
+    // those running are told to stop and report as they end.
+    void stopTheRest();
     void showProgress();
     void cancel();
     void finish(bool report);
@@ -148,6 +156,10 @@ private:
     QStringList m_causes;
     // The jobs of the audio helpers this send waits for, and their tracks.
     QHash<quint64, int> m_jobs;
+    // By track, the copies on the copy lane that have not reported yet:
+    // whoever sets the flag first, the copy as it starts or stopTheRest(),
+    // reports the track.
+    QHash<int, std::shared_ptr<std::atomic_bool>> m_copyClaims;
     // Of a converted track's expected bytes, those counted while converting.
     QList<qint64> m_counted;
     // The tracks being converted or copied, in the order they started.

@@ -252,7 +252,8 @@ SendProgressDialog::SendProgressDialog(QWidget *parent, Language language)
     m_count = wrappingLabel(this);
     m_left = wrappingLabel(this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(texts::sendCancel.in(language));
+    m_cancel = buttons->button(QDialogButtonBox::Cancel);
+    m_cancel->setText(texts::sendCancel.in(language));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     for (QWidget *control : {static_cast<QWidget *>(m_bar), static_cast<QWidget *>(m_current),
@@ -280,6 +281,18 @@ void SendProgressDialog::setProgress(int done, int total, double fraction, qint6
                                        .addMSecs(int(msLeft))
                                        .toString(msLeft >= 3600000 ? QStringLiteral("h:mm:ss")
                                                                    : QStringLiteral("m:ss"))));
+}
+
+void SendProgressDialog::showCancelling()
+{
+    m_current->setText(texts::sendCancelling.in(m_language));
+    m_left->clear();
+    m_cancel->setEnabled(false);
+}
+
+void SendProgressDialog::reject()
+{
+    Q_EMIT cancelAsked();
 }
 
 SendFileDialog::SendFileDialog(QWidget *parent, Language language)

@@ -54,7 +54,9 @@ private:
 };
 
 // A send under way: the overall bar, the tracks being converted or written,
-// tracks done of the total, the time left; Cancel (or Escape, or closing) rejects.
+// tracks done of the total, the time left. Cancel (or Escape, or closing)
+// asks for a cancel; the dialog stays until its owner closes it with done(),
+// once the jobs under way have stopped.
 class SendProgressDialog : public QDialog
 {
     Q_OBJECT
@@ -64,9 +66,16 @@ public:
     void setCurrent(const QStringList &tracks);
     // fraction of the work done, from 0 to 1; msLeft negative when unknown.
     void setProgress(int done, int total, double fraction, qint64 msLeft);
+    // Said while the jobs under way stop.
+    void showCancelling();
+    void reject() override;
+
+Q_SIGNALS:
+    void cancelAsked();
 
 private:
     Language m_language;
+    QPushButton *m_cancel = nullptr;
     QProgressBar *m_bar = nullptr;
     QLabel *m_current = nullptr;
     QLabel *m_count = nullptr;
