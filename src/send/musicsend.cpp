@@ -297,25 +297,45 @@ void MusicSend::looked()
         messagebox::warn(&m_window, why.in(language()));
         return;
     }
-    m_state = State::Planned;
+    m_state = State::Planning;
     replan();
 }
 
 void MusicSend::replan()
 {
-    if (m_state != State::Planned || !m_planDialog)
+    if ((m_state != State::Planning && m_state != State::Planned) || !m_planDialog)
         return;
-    m_format = m_planDialog->format();
-    m_quality = m_planDialog->quality();
-    // Names must be ones the playlists, written in this code page, can hold.
-    m_plan = planSend(m_sources, m_listing, m_format, m_codePage, m_quality);
-    m_planDialog->showPlan(m_plan, m_listing.freeBytes, int(m_alsoNotSent.size()));
+    m_state = State::Planning;
+    m_planDialog->planning();
+    const quint64 asked = ++m_planAsked;
+    const TargetFormat format = m_planDialog->format();
+    const Quality quality = m_planDialog->quality();
+    // Spelling names in ASCII may take a while (ICU loads a script's data on
+    // first use). Names must be ones the playlists, written in this code
+    // page, can hold.
+    background::run(
+        this,
+        [sources = m_sources, listing = m_listing, format, codePage = m_codePage, quality] {
+            return planSend(sources, listing, format, codePage, quality);
+        },
+        [this, asked, format, quality](const SendPlan &plan) {
+            if (asked != m_planAsked || m_state != State::Planning || !m_planDialog)
+                return;
+            m_state = State::Planned;
+            m_plan = plan;
+            m_format = format;
+            m_quality = quality;
+            m_planDialog->showPlan(m_plan, m_listing.freeBytes, int(m_alsoNotSent.size()));
+        });
 }
 
 void MusicSend::beginSending()
 {
-    if (m_state != State::Planned)
+    // Start is off until a plan is shown: a send is never left waiting.
+    if (m_state != State::Planned) {
+        cancel();
         return;
+    }
     m_state = State::Sending;
     if (m_planDialog && m_planDialog->whatFitsOnly())
         keepWhatFits(m_plan, m_listing.freeBytes);
@@ -502,6 +522,7 @@ void MusicSend::cancel()
     case State::Cancelling:
         return;
     case State::Looking:
+    case State::Planning:
     case State::Planned:
         finish(false);
         return;

@@ -92,8 +92,9 @@ private:
     enum class State
     {
         Idle,
-        Looking, // listing and probing the sources
-        Planned, // the plan is shown; Start takes it
+        Looking,  // listing and probing the sources
+        Planning, // a plan is being made, off this thread
+        Planned,  // the plan is shown; Start takes it
         Sending,
         Cancelling, // nothing more starts; the jobs under way are awaited
     };
@@ -160,6 +161,8 @@ private:
     // whoever sets the flag first, the copy as it starts or stopTheRest(),
     // reports the track.
     QHash<int, std::shared_ptr<std::atomic_bool>> m_copyClaims;
+    // The last plan asked for: those asked for before it are dropped.
+    quint64 m_planAsked = 0;
     // Of a converted track's expected bytes, those counted while converting.
     QList<qint64> m_counted;
     // The tracks being converted or copied, in the order they started.

@@ -228,12 +228,20 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes, int leftOu
     m_start->setEnabled(fits && plan.refused < plan.tracks.size());
     SendPlan fitting = plan;
     keepWhatFits(fitting, freeBytes);
+    m_whatFits->setEnabled(true);
     m_whatFits->setVisible(!fits && fitting.copies + fitting.conversions > 0);
     // Start, or Send what fits when only that is offered, takes the focus
     // from the format it had while the plan was made;
     // later plans follow a format the user chose, which keeps it.
     if (!std::exchange(m_planned, true))
         (m_start->isEnabled() ? m_start : m_whatFits)->setFocus();
+}
+
+void SendPlanDialog::planning()
+{
+    m_start->setEnabled(false);
+    // Disabled rather than hidden, so that the dialog keeps its size.
+    m_whatFits->setEnabled(false);
 }
 
 TargetFormat SendPlanDialog::format() const

@@ -28,6 +28,9 @@ public:
     // leftOut: entries of a playlist sent that never reached the send (not
     // found on the computer, web addresses).
     void showPlan(const SendPlan &plan, qint64 freeBytes, int leftOut = 0);
+    // A plan for another format or quality is being made: nothing starts
+    // until it is shown.
+    void planning();
     TargetFormat format() const;
     Quality quality() const;
     // Accepted by Send what fits.
