@@ -22,6 +22,7 @@ class TestMusicSendVolume : public QObject
 private Q_SLOTS:
     void sendsWhatFits();
     void readOnlyIsSaidOnce();
+    void aFolderLeftEmptyGoes();
     void unpluggedInTheMiddle();
 
 private:
@@ -113,6 +114,38 @@ void TestMusicSendVolume::readOnlyIsSaidOnce()
     QCOMPARE(shown.at(0).text,
              u"Nothing can be written on the PSP: its memory card is write-protected or "
              u"read-only. Nothing was sent."_s);
+}
+
+// The PSP fills up after the plan, once the album's folder is made: the
+// folder, which nothing was written into, does not stay behind.
+void TestMusicSendVolume::aFolderLeftEmptyGoes()
+{
+    messagebox::recordInsteadOfShowing();
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    QVERIFY(QDir(contents.path()).mkpath(u"MUSIC"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    QVERIFY(writeTone(sources.filePath(u"a.wav"_s), "wav", 2, 44100, 2));
+    QTemporaryDir mountPoint;
+    const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
+    QVERIFY2(window, qPrintable(volume.error()));
+    QVERIFY((*window)->send().start({sources.filePath(u"a.wav"_s)}));
+    SendPlanDialog *plan = planShown(*window);
+    QVERIFY(plan);
+    // All but a few blocks taken: enough for a folder, not for the track.
+    QFile filler(mountPoint.filePath(u"filler"_s));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    const QByteArray chunk(64 * 1024, 'x');
+    while (filler.write(chunk) == chunk.size() && filler.flush()) {
+    }
+    QVERIFY(filler.resize(filler.size() - 2 * chunk.size()));
+    filler.close();
+    plan->findChild<QPushButton *>(u"start"_s)->click();
+    QList<messagebox::Shown> shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown += messagebox::takeShown()).isEmpty(), 20000);
+    QVERIFY2(shown.at(0).text.startsWith(u"The PSP is full"_s), qPrintable(shown.at(0).text));
+    QTRY_VERIFY(QDir(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
 }
 
 void TestMusicSendVolume::unpluggedInTheMiddle()

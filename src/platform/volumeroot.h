@@ -75,6 +75,9 @@ public:
     virtual Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const = 0;
     // Removes a file, never a folder.
     virtual Result<> remove(const QString &path) const = 0;
+    // Removes a folder that holds nothing; one that holds anything stays, and
+    // a link is never taken for the folder it leads to.
+    virtual Result<> removeEmptyFolder(const QString &path) const = 0;
 
     // Files are written under a temporary name and committed under their
     // own, so that no part of one is ever seen under that name.

@@ -249,6 +249,16 @@ public:
         return {};
     }
 
+    Result<> removeEmptyFolder(const QString &path) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        // The system refuses a folder that is not empty, and a link.
+        if (parent.get() < 0 || ::unlinkat(parent.get(), name.constData(), AT_REMOVEDIR) != 0)
+            return systemError();
+        return {};
+    }
+
     Result<std::unique_ptr<NewFile>> createNew(const QString &path) const override
     {
         QByteArray name;

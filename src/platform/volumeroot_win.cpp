@@ -177,6 +177,17 @@ public:
         return {};
     }
 
+    Result<> removeEmptyFolder(const QString &path) const override
+    {
+        // A junction or a link to a folder is removed as itself, never emptied.
+        if (status(path).kind != Kind::Folder)
+            return FileError(FileError::Kind::NotAFolder);
+        // The system refuses a folder that is not empty.
+        if (!RemoveDirectoryW(wide(QDir::toNativeSeparators(filePath(path)))))
+            return systemError();
+        return {};
+    }
+
     Result<std::unique_ptr<NewFile>> createNew(const QString &path) const override
     {
         const QString native = QDir::toNativeSeparators(filePath(path));

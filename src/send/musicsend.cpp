@@ -587,7 +587,7 @@ void MusicSend::finish(bool report)
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
     m_ticker.stop();
-    m_volume.reset();
+    const std::shared_ptr<const VolumeRoot> volume = std::exchange(m_volume, {});
     *m_cancelled = true;
     m_workers.cancelAll();
     m_copies.clear();
@@ -618,6 +618,7 @@ void MusicSend::finish(bool report)
     };
     int sent = 0;
     int alreadyThere = 0;
+    QSet<QString> filled; // album folders that a track was written into
     const Language l = language();
     for (int i = 0; i < m_sources.size(); ++i) {
         SentTrack line{m_sources.at(i).path, {}, {}};
@@ -631,6 +632,8 @@ void MusicSend::finish(bool report)
             line.failure = failureOf(i);
         sent += written;
         alreadyThere += there;
+        if (written)
+            filled.insert(m_plan.tracks.at(i).folder);
         const QString shown = QDir::toNativeSeparators(line.source);
         if (there)
             note(texts::sendWhyAlreadyThere.in(l), shown);
@@ -645,6 +648,16 @@ void MusicSend::finish(bool report)
     if (!m_alsoNotSent.isEmpty())
         groups.append({texts::sendWhyNotInPlaylist.in(l), m_alsoNotSent});
     const bool changed = sent > 0 || (wasSending && !m_plan.newFolders.isEmpty());
+    // The album folders this send made and wrote nothing into go again. Only
+    // once every job has ended (a window closing does not wait for them),
+    // and only while empty: what else has come into one meanwhile stays.
+    QStringList unused;
+    if (wasSending && report) {
+        for (const QString &folder : std::as_const(m_plan.newFolders)) {
+            if (!filled.contains(folder))
+                unused.append(m_listing.musicFolder + u'/' + folder);
+        }
+    }
     QStringList summary;
     const bool full = m_outcomes.contains(TrackOutcome::MediumFull);
     if (full)
@@ -674,8 +687,18 @@ void MusicSend::finish(bool report)
         notSent == 0 && !full && !m_helperMissing ? QMessageBox::Information : QMessageBox::Warning;
     // What hears of the end may start the next send: from here on, only
     // what was gathered above is used.
-    if (changed)
+    if (!unused.isEmpty()) {
+        background::run(
+            this,
+            [volume, unused] {
+                for (const QString &folder : unused)
+                    (void)volume->removeEmptyFolder(folder);
+                return true;
+            },
+            [this](bool) { Q_EMIT pspChanged(); });
+    } else if (changed) {
         Q_EMIT pspChanged();
+    }
     Q_EMIT finished(tracks);
     if (const Then then = std::exchange(m_then, {}))
         then(tracks);
