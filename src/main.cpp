@@ -18,7 +18,8 @@ int main(int argc, char *argv[])
     platform::chooseDisplayPlatform(argc, argv);
     QApplication app(argc, argv);
     prepareApplication();
-    const QString place = placeArgument();
+    // Qt's options, now taken out, were what kept the place from being read early.
+    const QString place = early ? *early : placeArgument();
     if (!early && session.handOver(placeUri(place)))
         return 0;
     FrmMain window(PlatformServices::system());

@@ -3,9 +3,7 @@
 #include "app/forms.h"
 #include "app/platformservices.h"
 #include "controls/mainwindowcontrols.h"
-#include "import/playlistimport.h"
 
-#include <functional>
 #include <QMainWindow>
 
 class ComputerCopy;

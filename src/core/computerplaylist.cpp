@@ -46,10 +46,15 @@ QString findTrack(const QDir &folder, const QString &written)
 
 } // namespace
 
-bool isComputerPlaylist(const QString &path)
+const QStringList &computerPlaylistExtensions()
 {
     static const QStringList extensions{u"m3u"_s, u"m3u8"_s, u"pls"_s, u"xspf"_s};
-    return extensions.contains(extensionOf(path));
+    return extensions;
+}
+
+bool isComputerPlaylist(const QString &path)
+{
+    return computerPlaylistExtensions().contains(extensionOf(path));
 }
 
 Result<ComputerPlaylist> readComputerPlaylist(const QString &path, int codePage)

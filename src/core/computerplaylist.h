@@ -8,6 +8,8 @@
 // A playlist file that a desktop music player keeps on the computer (.m3u,
 // .m3u8, .pls or .xspf), read into the local files it names.
 
+// The extensions of the playlists read, without dot ("m3u").
+const QStringList &computerPlaylistExtensions();
 // Whether a file's name says it is such a playlist.
 bool isComputerPlaylist(const QString &path);
 

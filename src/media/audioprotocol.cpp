@@ -1,5 +1,7 @@
 #include "media/audioprotocol.h"
 
+#include "core/version.h"
+
 #include <QDataStream>
 #include <QIODevice>
 #include <QtEndian>
@@ -48,7 +50,7 @@ QDataStream &operator>>(QDataStream &stream, TrackTags &tags)
 
 QString buildId()
 {
-    return QStringLiteral(ZARVELLO_BUILD_ID);
+    return version::numbers();
 }
 
 QByteArray encode(const Frame &frame)

@@ -5,6 +5,7 @@
 #include "platform/ansicodepage.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -65,11 +66,19 @@ MusicListing listMusic(const VolumeRoot &volume)
     // A file made and dropped at once (it removes itself): what the card's
     // switch or the mount allows is known before any track is tried.
     const Result<std::unique_ptr<VolumeRoot>> music = volume.openFolder(listing.musicFolder);
-    listing.readOnly = !music || !createTemporaryFile(**music);
-    for (const VolumeRoot::Entry &entry : volume.entries(listing.musicFolder).valueOr({})) {
+    if (!music) {
+        listing.readOnly = true;
+        return listing;
+    }
+    // Only a refusal to write says so: a full card is no write-protected one.
+    if (const auto probe = createTemporaryFile(**music); !probe) {
+        const int refusal = probe.error().errorNumber;
+        listing.readOnly = refusal == EROFS || refusal == EACCES || refusal == EPERM;
+    }
+    for (const VolumeRoot::Entry &entry : (*music)->entries(QString()).valueOr({})) {
         MusicListing::Folder folder{entry, {}};
         if (entry.kind == VolumeRoot::Kind::Folder)
-            folder.files = volume.entries(listing.musicFolder + u'/' + entry.name).valueOr({});
+            folder.files = (*music)->entries(entry.name).valueOr({});
         listing.entries.append(folder);
     }
     return listing;
@@ -193,7 +202,8 @@ void keepWhatFits(SendPlan &plan, qint64 freeBytes)
         }
         track.noRoom = true;
         ++plan.noRoom;
-        --(track.method == SendMethod::Copy ? plan.copies : plan.conversions);
+        // Counted as the plan counts it: a rewritten copy is a copy.
+        --(track.method == SendMethod::Convert ? plan.conversions : plan.copies);
     }
     plan.bytes = kept;
 }

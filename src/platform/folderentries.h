@@ -28,6 +28,21 @@ struct FolderEntry
         Links = 4,
     };
 
+    // Whether a listing asked for wanted takes an entry of that kind.
+    static bool isWanted(Kind kind, int wanted)
+    {
+        switch (kind) {
+        case Kind::Folder:
+            return wanted & Folders;
+        case Kind::File:
+            return wanted & Files;
+        case Kind::Link:
+            return wanted & Links;
+        default:
+            return false;
+        }
+    }
+
     QString name;
     Kind kind = Kind::Other;
     // Hidden as the system hides names: a leading "." on Linux, the hidden

@@ -40,20 +40,6 @@ FolderEntry::Kind kindOf(unsigned char type)
     }
 }
 
-bool isWanted(FolderEntry::Kind kind, int wanted)
-{
-    switch (kind) {
-    case FolderEntry::Kind::Folder:
-        return wanted & FolderEntry::Folders;
-    case FolderEntry::Kind::File:
-        return wanted & FolderEntry::Files;
-    case FolderEntry::Kind::Link:
-        return wanted & FolderEntry::Links;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 QList<FolderEntry> readFolder(const QString &folder, int wanted)
@@ -69,7 +55,7 @@ QList<FolderEntry> readFolder(const QString &folder, int wanted)
         const FolderEntry::Kind kind = kindOf(typeOf(descriptor, *entry));
         // Only the names asked for are decoded: a folder of tracks holds
         // thousands of files and few folders.
-        if (isWanted(kind, wanted))
+        if (FolderEntry::isWanted(kind, wanted))
             entries.append({QFile::decodeName(entry->d_name), kind, entry->d_name[0] == '.'});
     }
     ::closedir(listing);

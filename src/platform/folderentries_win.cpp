@@ -25,10 +25,7 @@ QList<FolderEntry> readFolder(const QString &folder, int wanted)
             (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FolderEntry::Kind::Link
             : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? FolderEntry::Kind::Folder
                                                         : FolderEntry::Kind::File;
-        const int asked = kind == FolderEntry::Kind::Link     ? FolderEntry::Links
-                          : kind == FolderEntry::Kind::Folder ? FolderEntry::Folders
-                                                              : FolderEntry::Files;
-        if (wanted & asked)
+        if (FolderEntry::isWanted(kind, wanted))
             entries.append({name, kind, (attributes & FILE_ATTRIBUTE_HIDDEN) != 0});
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -142,7 +142,6 @@ MusicSend::~MusicSend()
     if (m_cancelled)
         *m_cancelled = true;
     m_copies.clear();
-    m_pool.waitForDone();
     m_copies.waitForDone();
 }
 
@@ -196,18 +195,22 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     // are looked at by the audio helpers.
     const quint64 generation = m_generation;
     const std::shared_ptr<const VolumeRoot> volume = m_volume;
-    m_pool.start([this, generation, volume, localPaths] {
-        const Expanded expanded = expandFolders(localPaths);
-        const MusicListing listing = listMusic(*volume);
-        const auto scratch = std::make_shared<QTemporaryDir>();
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, expanded, listing, scratch] {
-                if (generation == m_generation)
-                    listed(expanded.files, expanded.links, listing, scratch);
-            },
-            Qt::QueuedConnection);
-    });
+    struct Found
+    {
+        Expanded expanded;
+        MusicListing listing;
+        std::shared_ptr<QTemporaryDir> scratch;
+    };
+    background::run(
+        this,
+        [volume, localPaths] {
+            return Found{expandFolders(localPaths), listMusic(*volume),
+                         std::make_shared<QTemporaryDir>()};
+        },
+        [this, generation](const Found &found) {
+            if (generation == m_generation)
+                listed(found.expanded.files, found.expanded.links, found.listing, found.scratch);
+        });
     return true;
 }
 

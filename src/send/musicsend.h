@@ -131,7 +131,6 @@ private:
     LanguageFlag m_languageFlag;
     int m_codePage;
     VolumeOpener m_openVolume;
-    QThreadPool m_pool;
     // Copies wait on the disk rather than on a core: on a lane of their own,
     // they run beside the conversions instead of taking their turns.
     QThreadPool m_copies;

@@ -1,5 +1,6 @@
 #include "send/senddialogs.h"
 
+#include "core/computerplaylist.h"
 #include "core/usersettings.h"
 #include "media/sendplan.h"
 
@@ -312,7 +313,7 @@ SendFileDialog::SendFileDialog(QWidget *parent, Language language)
     setAcceptMode(QFileDialog::AcceptOpen);
     const QString audio = u"*.mp3 *.m4a *.m4b *.aac *.mp4 *.flac *.ogg *.oga *.opus *.wav *.aif "
                           u"*.aiff *.wma *.ape *.wv *.mpc *.mka *.ac3"_s;
-    const QString playlists = u"*.m3u *.m3u8 *.pls *.xspf"_s;
+    const QString playlists = u"*."_s + computerPlaylistExtensions().join(u" *."_s);
     const auto filter = [language](const Phrase &name, const QString &patterns) {
         return u"%1 (%2)"_s.arg(name.in(language), patterns);
     };
