@@ -1,0 +1,239 @@
+#include "core/sendrecord.h"
+
+#include "core/sendnames.h"
+#include "core/temporaryfiles.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString recordName = u"record.json"_s;
+const QString identityName = u"id"_s;
+constexpr int recordVersion = 1;
+// Far beyond what a card of tracks needs, and still read at once.
+constexpr qint64 largestRecord = 64 * 1024 * 1024;
+
+QString pathOf(const QString &name)
+{
+    return sendrecord::folderName() + u'/' + name;
+}
+
+// Keeps a file of ours in the hidden folder, in one step.
+Result<> writeOwnFile(const VolumeRoot &root, const QString &name, QByteArrayView bytes,
+                      VolumeRoot::IfTaken ifTaken)
+{
+    if (const Result<> made = root.makeFolder(sendrecord::folderName()); !made)
+        return made.error();
+    const Result<std::unique_ptr<VolumeRoot>> folder = root.openFolder(sendrecord::folderName());
+    if (!folder)
+        return folder.error();
+    Result<std::unique_ptr<VolumeRoot::NewFile>> file = createTemporaryFile(**folder);
+    if (!file)
+        return file.error();
+    if (const Result<> written = (*file)->write(bytes); !written)
+        return written;
+    return (*folder)->commit(**file, name, ifTaken);
+}
+
+std::optional<QByteArray> readOwnFile(const VolumeRoot &root, const QString &name, qint64 maxSize)
+{
+    const Result<std::unique_ptr<QFile>> file = root.openFile(pathOf(name), maxSize);
+    if (!file)
+        return std::nullopt;
+    QByteArray bytes = (*file)->readAll();
+    if ((*file)->error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+SourceIdentity SourceIdentity::of(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {path, -1, 0};
+    return {path, info.size(), info.lastModified().toMSecsSinceEpoch()};
+}
+
+size_t qHash(const SourceIdentity &identity, size_t seed) noexcept
+{
+    return qHashMulti(seed, identity.path, identity.size, identity.modified);
+}
+
+const RecordedTrack *SendRecord::bySource(const SourceIdentity &source) const
+{
+    const auto found = m_bySource.constFind(source);
+    return found == m_bySource.cend() ? nullptr : &m_tracks.at(*found);
+}
+
+const RecordedTrack *SendRecord::byFile(const QString &file) const
+{
+    const auto found = m_byFile.constFind(sendnames::nameKey(file));
+    return found == m_byFile.cend() ? nullptr : &m_tracks.at(*found);
+}
+
+QList<RecordedTrack> SendRecord::byPath(const QString &path) const
+{
+    QList<RecordedTrack> found;
+    for (const qsizetype index : m_byPath.value(path))
+        found.append(m_tracks.at(index));
+    return found;
+}
+
+void SendRecord::put(const RecordedTrack &track)
+{
+    const QString key = sendnames::nameKey(track.file);
+    if (const auto found = m_byFile.constFind(key); found != m_byFile.cend()) {
+        const qsizetype index = *found;
+        const bool sameSource = m_tracks.at(index).source == track.source;
+        m_tracks[index] = track;
+        if (!sameSource)
+            reindex();
+        return;
+    }
+    m_byFile.insert(key, m_tracks.size());
+    m_bySource.insert(track.source, m_tracks.size());
+    m_byPath[track.source.path].append(m_tracks.size());
+    m_tracks.append(track);
+}
+
+bool SendRecord::remove(const QString &file)
+{
+    const auto found = m_byFile.constFind(sendnames::nameKey(file));
+    if (found == m_byFile.cend())
+        return false;
+    m_tracks.removeAt(*found);
+    reindex();
+    return true;
+}
+
+void SendRecord::reindex()
+{
+    m_byFile.clear();
+    m_bySource.clear();
+    m_byPath.clear();
+    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
+        const RecordedTrack &track = m_tracks.at(i);
+        m_byFile.insert(sendnames::nameKey(track.file), i);
+        m_bySource.insert(track.source, i);
+        m_byPath[track.source.path].append(i);
+    }
+}
+
+QByteArray SendRecord::toBytes() const
+{
+    QJsonArray tracks;
+    for (const RecordedTrack &track : m_tracks) {
+        QJsonObject object{{u"source"_s, track.source.path},
+                           {u"size"_s, track.source.size},
+                           {u"modified"_s, track.source.modified},
+                           {u"settings"_s, track.settings},
+                           {u"file"_s, track.file},
+                           {u"bytes"_s, track.bytes}};
+        if (track.kept)
+            object.insert(u"kept"_s, true);
+        tracks.append(object);
+    }
+    QJsonArray lists;
+    for (const RecordedPlaylist &playlist : playlists)
+        lists.append(QJsonObject{{u"source"_s, playlist.source},
+                                 {u"file"_s, playlist.file},
+                                 {u"digest"_s, QString::fromLatin1(playlist.digest.toHex())}});
+    const QJsonObject root{{u"program"_s, u"Zarvello"_s},
+                           {u"version"_s, recordVersion},
+                           {u"tracks"_s, tracks},
+                           {u"playlists"_s, lists}};
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+std::optional<SendRecord> SendRecord::fromBytes(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonObject root = document.object();
+    if (error.error != QJsonParseError::NoError || root.value(u"program"_s) != u"Zarvello"_s ||
+        root.value(u"version"_s).toInt() != recordVersion)
+        return std::nullopt;
+    SendRecord record;
+    for (const QJsonValue &value : root.value(u"tracks"_s).toArray()) {
+        const QJsonObject object = value.toObject();
+        RecordedTrack track;
+        track.source = {object.value(u"source"_s).toString(), object.value(u"size"_s).toInteger(-1),
+                        object.value(u"modified"_s).toInteger()};
+        track.settings = object.value(u"settings"_s).toString();
+        track.file = object.value(u"file"_s).toString();
+        track.bytes = object.value(u"bytes"_s).toInteger(-1);
+        track.kept = object.value(u"kept"_s).toBool();
+        // A line that names no file of ours is of no use; the rest still is.
+        if (track.file.isEmpty() || track.source.path.isEmpty() || track.bytes < 0)
+            continue;
+        record.put(track);
+    }
+    for (const QJsonValue &value : root.value(u"playlists"_s).toArray()) {
+        const QJsonObject object = value.toObject();
+        RecordedPlaylist playlist{
+            object.value(u"source"_s).toString(), object.value(u"file"_s).toString(),
+            QByteArray::fromHex(object.value(u"digest"_s).toString().toLatin1())};
+        if (!playlist.file.isEmpty())
+            record.playlists.append(playlist);
+    }
+    return record;
+}
+
+namespace sendrecord {
+
+QString folderName()
+{
+    return u".zarvello"_s;
+}
+
+SendRecord read(const VolumeRoot &root)
+{
+    const std::optional<QByteArray> bytes = readOwnFile(root, recordName, largestRecord);
+    if (!bytes)
+        return {};
+    return SendRecord::fromBytes(*bytes).value_or(SendRecord());
+}
+
+Result<> write(const VolumeRoot &root, const SendRecord &record)
+{
+    return writeOwnFile(root, recordName, record.toBytes(), VolumeRoot::IfTaken::Replace);
+}
+
+QString volumeIdentity(const VolumeRoot &root)
+{
+    static const QRegularExpression valid(u"^[0-9a-f-]{8,64}$"_s);
+    const auto readIdentity = [&]() -> QString {
+        const QString text =
+            QString::fromLatin1(readOwnFile(root, identityName, 1024).value_or(QByteArray()))
+                .trimmed();
+        return valid.match(text).hasMatch() ? text : QString();
+    };
+    if (QString identity = readIdentity(); !identity.isEmpty())
+        return identity;
+    const QString made = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // Kept, not replaced, should another take have made one meanwhile: the
+    // first identity a volume gets is its identity for good.
+    const Result<> written =
+        writeOwnFile(root, identityName, made.toLatin1(), VolumeRoot::IfTaken::Keep);
+    if (written)
+        return made;
+    if (QString identity = readIdentity(); !identity.isEmpty())
+        return identity;
+    // What is there is no identity: it cannot be recovered, so a new one
+    // takes its place.
+    return writeOwnFile(root, identityName, made.toLatin1(), VolumeRoot::IfTaken::Replace)
+               ? made
+               : QString();
+}
+
+} // namespace sendrecord

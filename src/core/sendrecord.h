@@ -1,0 +1,110 @@
+#pragma once
+
+#include "platform/volumeroot.h"
+
+#include <optional>
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// What Zarvello wrote on a PSP, kept on the PSP itself, so that a track is
+// known to be there for certain rather than guessed from a file name, and a
+// file the user put there is never taken for one of ours. It lives in a
+// hidden folder at the volume's root, which the PSP does not look into, and is
+// replaced in one step each time it is written: it never describes a file
+// that was not written, though it may still name one removed since, so a
+// file it names counts only while it is there with the size recorded.
+
+// A local source as it was when it was sent: changed since, it is another.
+struct SourceIdentity
+{
+    QString path;
+    qint64 size = -1;
+    qint64 modified = 0; // milliseconds since the epoch, UTC
+
+    // The file as it is now; size -1 when it cannot be looked at.
+    static SourceIdentity of(const QString &path);
+
+    bool operator==(const SourceIdentity &other) const
+    {
+        return path == other.path && size == other.size && modified == other.modified;
+    }
+    bool operator!=(const SourceIdentity &other) const { return !(*this == other); }
+};
+
+size_t qHash(const SourceIdentity &identity, size_t seed = 0) noexcept;
+
+// One file Zarvello wrote below the music folder.
+struct RecordedTrack
+{
+    SourceIdentity source;
+    // What it was written as: "copy", "rewrite", or the format and quality
+    // of a conversion ("mp3 V2", "aac 192").
+    QString settings;
+    QString file; // below the music folder: "<album folder>/<file>"
+    qint64 bytes = 0;
+    // Written for the list of what this PSP keeps, so a sync may take it
+    // off again; a track merely sent stays until the user removes it.
+    bool kept = false;
+};
+
+// One playlist a sync wrote in the PSP's playlist folder.
+struct RecordedPlaylist
+{
+    QString source; // the desktop playlist it follows
+    QString file;   // in the playlist folder
+    // Of the bytes written: the playlist was changed on the PSP since when
+    // the file's bytes no longer give it.
+    QByteArray digest;
+};
+
+class SendRecord
+{
+public:
+    // The recorded file for a source as it is now, whatever it was written
+    // as; null when none.
+    const RecordedTrack *bySource(const SourceIdentity &source) const;
+    // The recorded file of that name, the storage's case rules applied.
+    const RecordedTrack *byFile(const QString &file) const;
+    // Every file recorded for a local path, whatever the source was then.
+    QList<RecordedTrack> byPath(const QString &path) const;
+    const QList<RecordedTrack> &tracks() const { return m_tracks; }
+    // Records a file written, in place of whatever named the same file.
+    void put(const RecordedTrack &track);
+    // Forgets a file; false when it was not recorded.
+    bool remove(const QString &file);
+    bool isEmpty() const { return m_tracks.isEmpty() && playlists.isEmpty(); }
+
+    QList<RecordedPlaylist> playlists;
+
+    QByteArray toBytes() const;
+    // Nothing when the bytes are no record this program can read.
+    static std::optional<SendRecord> fromBytes(const QByteArray &bytes);
+
+private:
+    void reindex();
+
+    QList<RecordedTrack> m_tracks;
+    QHash<SourceIdentity, qsizetype> m_bySource;
+    QHash<QString, qsizetype> m_byFile; // by name key
+    QHash<QString, QList<qsizetype>> m_byPath;
+};
+
+namespace sendrecord {
+
+// The hidden folder at the root that holds what Zarvello keeps on a volume.
+QString folderName();
+
+// The volume's record; an empty one when it has none, or one that cannot be
+// read (damaged records are set aside rather than trusted).
+SendRecord read(const VolumeRoot &root);
+// Replaces the volume's record in one step.
+Result<> write(const VolumeRoot &root, const SendRecord &record);
+
+// An identity that the volume keeps, made the first time it is asked for,
+// so two PSPs are told apart, as is a folder used as one. Empty when the
+// volume has none and none can be written (a write-protected card).
+QString volumeIdentity(const VolumeRoot &root);
+
+} // namespace sendrecord

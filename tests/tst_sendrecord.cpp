@@ -1,0 +1,77 @@
+#include "core/sendrecord.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// What Zarvello keeps on a volume about what it wrote there.
+class TestSendRecord : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void keptOnTheVolume();
+    void unreadableRecords_data();
+    void unreadableRecords();
+};
+
+void TestSendRecord::keptOnTheVolume()
+{
+    QTemporaryDir folder;
+    const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder.path());
+    QVERIFY(sendrecord::read(*root).isEmpty());
+
+    SendRecord record;
+    const SourceIdentity song{u"/m/ä song.flac"_s, 1000, 1700000000123};
+    record.put({song, u"mp3 V2"_s, u"Ann - Hits/01 Song.mp3"_s, 400, true});
+    record.put({{u"/m/b.flac"_s, 5, 6}, u"copy"_s, u"Ann - Hits/02 B.mp3"_s, 5});
+    // Written again under the same name (the case does not tell names apart):
+    // the new one replaces the old.
+    record.put({{u"/m/b.flac"_s, 7, 8}, u"copy"_s, u"ANN - HITS/02 b.mp3"_s, 7});
+    record.playlists.append({u"/m/Mix.m3u"_s, u"Mix.m3u8"_s, "\x01\xfe"});
+    QVERIFY(sendrecord::write(*root, record));
+
+    const SendRecord read = sendrecord::read(*root);
+    QCOMPARE(read.tracks().size(), 2);
+    QVERIFY(read.bySource(song) && read.bySource(song)->kept);
+    QCOMPARE(read.bySource(song)->settings, u"mp3 V2"_s);
+    QVERIFY(!read.bySource({u"/m/b.flac"_s, 5, 6}));
+    QCOMPARE(read.byFile(u"ann - hits/02 B.MP3"_s)->bytes, 7);
+    QCOMPARE(read.byPath(u"/m/b.flac"_s).size(), 1);
+    QCOMPARE(read.playlists.at(0).digest, QByteArray("\x01\xfe"));
+    SendRecord less = read;
+    QVERIFY(less.remove(u"Ann - Hits/01 song.mp3"_s));
+    QVERIFY(!less.bySource(song) && less.byFile(u"Ann - Hits/02 B.mp3"_s));
+
+    // The volume's identity is made once and kept.
+    const QString identity = sendrecord::volumeIdentity(*root);
+    QVERIFY(!identity.isEmpty());
+    QCOMPARE(sendrecord::volumeIdentity(*VolumeRoot::open(folder.path())), identity);
+}
+
+void TestSendRecord::unreadableRecords_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("cut short") << QByteArray(R"({"program":"Zarvello","version":1,"tracks":[)");
+    QTest::newRow("another program's") << QByteArray(R"({"tracks":[]})");
+    QTest::newRow("a later version") << QByteArray(R"({"program":"Zarvello","version":99})");
+    QTest::newRow("random bytes") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10);
+}
+
+void TestSendRecord::unreadableRecords()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(sendrecord::folderName()));
+    QFile file(folder.filePath(sendrecord::folderName() + u"/record.json"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder.path());
+    QVERIFY(sendrecord::read(*root).isEmpty());
+    // Set aside, not fatal: the next record takes its place.
+    QVERIFY(sendrecord::write(*root, SendRecord()));
+}
+
+QTEST_GUILESS_MAIN(TestSendRecord)
+#include "tst_sendrecord.moc"
