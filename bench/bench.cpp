@@ -771,7 +771,9 @@ void benchPlanning()
         source.tags.disc = i % 10 / 5 + 1;
         sources.append(source);
     }
-    MusicListing listing{u"MUSIC"_s, {}, qint64(8) << 30};
+    MusicListing listing;
+    listing.musicFolder = u"MUSIC"_s;
+    listing.freeBytes = qint64(8) << 30;
     for (int album = 0; album < 200; ++album) {
         MusicListing::Folder folder{
             {u"Artist %1 - Album %2"_s.arg(album / 10).arg(album), FolderEntry::Kind::Folder}, {}};

@@ -20,7 +20,7 @@ SourceTrack source(const QString &path, const QString &artist = {}, const QStrin
                    const QString &albumArtist = {})
 {
     const TrackTags tags{title, artist, album, albumArtist, {}, {}, track, disc, 0, discs};
-    return {path, SendMethod::Convert, {}, 0, 0, {}, tags};
+    return {path, SendMethod::Convert, {}, 0, 0, 0, {}, tags};
 }
 
 void TestSendNames::place_data()

@@ -81,8 +81,8 @@ QByteArray encode(const Frame &frame)
             stream << frame.source.path;
             putEnum(stream, frame.source.method);
             putEnum(stream, frame.source.refusal);
-            stream << frame.source.size << frame.source.seconds << frame.source.copyExtension
-                   << frame.source.tags << frame.source.rewrittenSize;
+            stream << frame.source.size << frame.source.modified << frame.source.seconds
+                   << frame.source.copyExtension << frame.source.tags << frame.source.rewrittenSize;
             break;
         case Kind::Converted:
             putEnum(stream, frame.status);
@@ -132,8 +132,8 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         stream >> frame.source.path;
         getEnum(stream, frame.source.method);
         getEnum(stream, frame.source.refusal);
-        stream >> frame.source.size >> frame.source.seconds >> frame.source.copyExtension >>
-            frame.source.tags >> frame.source.rewrittenSize;
+        stream >> frame.source.size >> frame.source.modified >> frame.source.seconds >>
+            frame.source.copyExtension >> frame.source.tags >> frame.source.rewrittenSize;
         break;
     case Kind::Converted:
         getEnum(stream, frame.status);

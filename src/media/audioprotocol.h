@@ -17,7 +17,7 @@
 namespace audioprotocol {
 
 // Changes whenever a frame changes.
-constexpr quint32 version = 2;
+constexpr quint32 version = 3;
 
 // Paths and tags: a frame larger than this is no frame of ours.
 constexpr quint32 largestFrame = 16 * 1024 * 1024;

@@ -25,6 +25,8 @@ struct MusicListing
     // Nothing can be written in the music folder: a write-protected card, a
     // volume mounted read-only.
     bool readOnly = false;
+    // What Zarvello wrote on the volume before.
+    SendRecord record;
 };
 
 MusicListing listMusic(const VolumeRoot &volume);
@@ -41,6 +43,10 @@ struct PlannedTrack
     qint64 bytes = 0; // expected on the PSP, for one that is sent
     // Left out of a send of what fits: no room was left for it.
     bool noRoom = false;
+    // A file of ours, below the music folder, that this track takes the place
+    // of: the same source written before, as it was then or in another
+    // format. It goes once this one is in place.
+    QString replaces;
 };
 
 struct SendPlan

@@ -123,6 +123,7 @@ SourceTrack probeSource(const QString &path)
         return source;
     }
     source.size = info.size();
+    source.modified = info.lastModified().toMSecsSinceEpoch();
     // A send of many tracks probes each before anything is written; the
     // decoder reads what the headers leave out when the track is converted.
     int error = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/sendrecord.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -45,12 +47,16 @@ struct SourceTrack
         Damaged, // its headers say what no recording can be
     } refusal = Refusal::None;
     qint64 size = 0;
+    qint64 modified = 0; // milliseconds since the epoch, UTC
     double seconds = 0;
     // The extension a copy keeps on the PSP, without dot ("mp3", "m4a", "wav").
     QString copyExtension;
     TrackTags tags;
     // What a rewritten copy is expected to take: its audio and tags.
     qint64 rewrittenSize = 0;
+
+    // The source as it was when it was looked at, as the record knows it.
+    SourceIdentity identity() const { return {path, size, modified}; }
 };
 
 // Opens a local file with the decoder's libraries and decides how it is sent.
