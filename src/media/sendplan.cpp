@@ -189,6 +189,20 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
     return plan;
 }
 
+QString recordedSettings(SendMethod method, TargetFormat format, const Quality &quality)
+{
+    switch (method) {
+    case SendMethod::Copy:
+        return QStringLiteral("copy");
+    case SendMethod::Rewrite:
+        return QStringLiteral("rewrite");
+    default:
+        return format == TargetFormat::Mp3
+                   ? QStringLiteral("mp3 V%1").arg(quality.mp3Level)
+                   : QStringLiteral("aac %1").arg(quality.aacBitRate / 1000);
+    }
+}
+
 void keepWhatFits(SendPlan &plan, qint64 freeBytes)
 {
     if (freeBytes < 0)

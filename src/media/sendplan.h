@@ -73,6 +73,10 @@ struct SendPlan
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
                   TargetFormat format, int codePage, const Quality &quality = {});
 
+// How a track is written, as the record keeps it: "copy", "rewrite", or the
+// format and quality of a conversion ("mp3 V2", "aac 192").
+QString recordedSettings(SendMethod method, TargetFormat format, const Quality &quality);
+
 // Keeps the tracks to send, in their order, as long as they fit in freeBytes;
 // the first that does not and all after it are left out for want of room.
 void keepWhatFits(SendPlan &plan, qint64 freeBytes);
