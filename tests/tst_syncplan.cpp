@@ -1,6 +1,8 @@
 #include "media/syncplan.h"
 
+#include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -12,6 +14,7 @@ class TestSyncPlan : public QObject
 private Q_SLOTS:
     void decides_data();
     void decides();
+    void expandsTheList();
 };
 
 namespace {
@@ -150,6 +153,41 @@ void TestSyncPlan::decides()
     QTEST(toSend.join(u','), "toSend");
     QTEST(removals, "removals");
     QTEST(written, "playlists");
+}
+
+// Playlists in their order, duplicates kept; folders as a send takes them;
+// what cannot be read is said so.
+void TestSyncPlan::expandsTheList()
+{
+    QTemporaryDir folder;
+    const QDir here(folder.path());
+    QVERIFY(here.mkpath(u"Rock/Live"_s));
+    for (const QString &file : {u"b.flac"_s, u"Rock/10 x.mp3"_s, u"Rock/2 y.mp3"_s,
+                                u"Rock/cover.jpg"_s, u"Rock/Live/z.mp3"_s}) {
+        QFile made(here.filePath(file));
+        QVERIFY(made.open(QIODevice::WriteOnly) && made.write("data") == 4);
+    }
+    QFile mix(here.filePath(u"Mix.m3u"_s));
+    QVERIFY(mix.open(QIODevice::WriteOnly));
+    mix.write("b.flac\nRock/2 y.mp3\ngone.mp3\nb.flac\n");
+    mix.close();
+    const QList<ExpandedSyncEntry> expanded =
+        expandSyncList({{here.filePath(u"Mix.m3u"_s), SyncEntry::Kind::Playlist},
+                        {here.filePath(u"Rock"_s), SyncEntry::Kind::Folder},
+                        {here.filePath(u"Gone"_s), SyncEntry::Kind::Folder}},
+                       1252);
+    QStringList found;
+    for (const ExpandedSyncEntry &entry : expanded) {
+        QStringList sources;
+        for (const SourceIdentity &source : entry.sources)
+            sources.append(here.relativeFilePath(source.path) + u':' +
+                           QString::number(source.size));
+        found.append(entry.read ? sources.join(u',') : u"unread"_s);
+    }
+    QCOMPARE(found,
+             QStringList({u"b.flac:4,Rock/2 y.mp3:4,b.flac:4"_s,
+                          u"Rock/2 y.mp3:4,Rock/10 x.mp3:4,Rock/Live/z.mp3:4"_s, u"unread"_s}));
+    QCOMPARE(expanded.at(0).leftOut.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSyncPlan)

@@ -20,11 +20,6 @@ struct SyncEntry
 
     QString path; // absolute and clean, in Qt's form
     Kind kind = Kind::Folder;
-
-    bool operator==(const SyncEntry &other) const
-    {
-        return path == other.path && kind == other.kind;
-    }
 };
 
 class SyncList
