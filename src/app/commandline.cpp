@@ -55,14 +55,16 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
     const QString folder = folderpath::fromArgument(parser.positionalArguments().constFirst());
     const QString shownPath = QDir::toNativeSeparators(path);
     const QString shownFolder = QDir::toNativeSeparators(folder);
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.exists())
-        return failure(texts::argumentMissing.in(language).arg(shownFolder));
-    if (!folderInfo.isDir())
-        return failure(texts::argumentNotAFolder.in(language).arg(shownFolder));
+    // The folder is opened once and reached through that handle only; what
+    // is there is looked at only to say why it could not be opened.
     const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder);
-    if (!root)
-        return failure(texts::keepNotOpened.in(language).arg(shownFolder));
+    if (!root) {
+        const QFileInfo info(folder);
+        const Phrase &why = !info.exists()  ? texts::argumentMissing
+                            : !info.isDir() ? texts::argumentNotAFolder
+                                            : texts::keepNotOpened;
+        return failure(why.in(language).arg(shownFolder));
+    }
     const QList<VolumeRoot::Entry> top = root->entries(QString()).valueOr({});
     if (std::none_of(top.cbegin(), top.cend(), [](const VolumeRoot::Entry &entry) {
             return entry.kind == VolumeRoot::Kind::Folder &&
