@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/commandline.h"
 #include "app/frmmain.h"
 #include "core/version.h"
 #include "platform/displayplatform.h"
@@ -9,6 +10,8 @@
 int main(int argc, char *argv[])
 {
     if (const std::optional<int> exitCode = answerInformationOptions(argc, argv))
+        return *exitCode;
+    if (const std::optional<int> exitCode = answerKeepOptions(argc, argv))
         return *exitCode;
     platform::SessionInstance session(version::applicationId());
     // A later start hands its place over before it opens a display.

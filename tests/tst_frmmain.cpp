@@ -6,9 +6,11 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
+#include "core/sendrecord.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
+#include "sync/keepdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -65,6 +68,7 @@ private Q_SLOTS:
     void openBrowserAddsHttp_data();
     void openBrowserAddsHttp();
     void exploreOpensTheDriveRoot();
+    void keepShowsTheListOfThePsp();
     void aboutLinkOpensTheAddress();
 };
 
@@ -368,6 +372,18 @@ void TestFrmMain::exploreOpensTheDriveRoot()
     window.shell->accept = false;
     window->controls().menus.explore->trigger();
     QVERIFY(messagebox::takeShown().value(0).text.contains(u"No file manager"_s));
+}
+
+void TestFrmMain::keepShowsTheListOfThePsp()
+{
+    PspDrive drive;
+    TestMainWindow window;
+    drive.plugInto(window);
+    window->controls().menus.keep->trigger();
+    auto *dialog = window->findChild<KeepDialog *>();
+    QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
+    QTRY_VERIFY(dialog->findChild<QTreeWidget *>()->isEnabled());
+    QCOMPARE(dialog->identity(), sendrecord::volumeIdentity(*VolumeRoot::open(drive.root())));
 }
 
 void TestFrmMain::aboutLinkOpensTheAddress()

@@ -5,6 +5,7 @@
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
+#include "sync/keepdialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -104,6 +105,10 @@ QWidget &windowNamed(TestMainWindow &main, const QString &name)
         return main->forms().filebrowse();
     if (name == u"typingerror")
         return main->forms().typingerror();
+    if (name == u"keep") {
+        main->controls().menus.keep->trigger();
+        return *main->findChild<KeepDialog *>();
+    }
     return *main;
 }
 
@@ -125,7 +130,7 @@ void TestTextsFit::everyTextFits_data()
     QTest::addColumn<int>("langId");
     QTest::addColumn<QString>("window");
     const std::pair<int, const char *> languages[] = {{0x040C, "French"}, {0x0409, "English"}};
-    const char *const windows[] = {"frmMain", "frmAbout", "filebrowse", "typingerror"};
+    const char *const windows[] = {"frmMain", "frmAbout", "filebrowse", "typingerror", "keep"};
     for (const auto &[langId, language] : languages) {
         for (const char *window : windows)
             QTest::addRow("%s %s", language, window) << langId << QString::fromLatin1(window);

@@ -91,14 +91,19 @@ QString firstPlace(const QCommandLineParser &parser)
 
 } // namespace
 
+Language commandLineLanguage()
+{
+    return isFrenchCode(languageCode(platform::systemDefaultLangId())) ? Language::French
+                                                                       : Language::English;
+}
+
 std::optional<int> answerInformationOptions(int argc, char *argv[])
 {
     QCommandLineParser parser;
     parseBeforeApplication(parser, argc, argv);
     QString answer;
     if (parser.isSet(helpOption)) {
-        const bool french = isFrenchCode(languageCode(platform::systemDefaultLangId()));
-        answer = texts::commandLineHelp.in(french ? Language::French : Language::English);
+        answer = texts::commandLineHelp.in(commandLineLanguage());
     } else if (parser.isSet(versionOption)) {
         answer = version::applicationTitle() + u' ' + version::numbers() + u'\n';
     } else {

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "core/texts.h"
+
 #include <optional>
 #include <QString>
 
 // Sets up what every window of the program relies on: the application's
 // name and the fonts that stand in for the Windows fonts the windows ask for.
 void prepareApplication();
+
+// The language of what the program prints in a terminal: the system's, as
+// the windows take it.
+Language commandLineLanguage();
 
 // Answers --help and --version, in the interface language, before the
 // application object exists, so that they need no display: the exit code when

@@ -34,6 +34,7 @@
 #include "psp/pspconnection.h"
 #include "psp/tracklibrary.h"
 #include "send/musicsend.h"
+#include "sync/keepdialog.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -270,6 +271,7 @@ void FrmMain::buildMenus()
     m.mnnew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m.send = m.file->addAction(texts::menuSend.builtIn());
     m.send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    m.keep = m.file->addAction(texts::menuKeep.builtIn());
     m.bar = m.file->addSeparator();
     m.save = m.file->addAction(texts::menuSave.builtIn());
     m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -281,11 +283,13 @@ void FrmMain::buildMenus()
     m.file->setObjectName(QStringLiteral("file"));
     m.file->menuAction()->setObjectName(QStringLiteral("file"));
     const std::pair<QAction *, const char *> names[] = {
-        {m.mnnew, "mnnew"},   {m.send, "send"},       {m.bar, "bar"},       {m.save, "save"},
-        {m.barre1, "barre1"}, {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
+        {m.mnnew, "mnnew"},     {m.send, "send"},     {m.keep, "keep"},
+        {m.bar, "bar"},         {m.save, "save"},     {m.barre1, "barre1"},
+        {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
     for (const auto &[action, name] : names)
         action->setObjectName(QLatin1String(name));
 
+    connect(m.keep, &QAction::triggered, this, &FrmMain::keep_Click);
     connect(m.explore, &QAction::triggered, this, &FrmMain::explore_Click);
     connect(m.about, &QAction::triggered, this, &FrmMain::about_Click);
     // F10 too, as desktops expect, besides the access keys.
@@ -350,6 +354,7 @@ void FrmMain::applyEnglishTexts()
     c.menus.file->setTitle(texts::menuFile.in(en));
     c.menus.mnnew->setText(texts::menuNew.in(en));
     c.menus.send->setText(texts::menuSend.in(en));
+    c.menus.keep->setText(texts::menuKeep.in(en));
     c.menus.save->setText(texts::menuSave.in(en));
     c.menus.explore->setText(texts::menuExplore.in(en));
     c.menus.about->setText(texts::menuAbout.in(en));
@@ -500,6 +505,17 @@ void FrmMain::explore_Click()
     const QString root = QDir::fromNativeSeparators(m_controls.lettre->text());
     if (!m_services.shell->explore(windowHandle(), root))
         warn(texts::noFileManager, QDir::toNativeSeparators(root));
+}
+
+void FrmMain::keep_Click()
+{
+    // The PSP is opened here, as a send opens it; the dialog reads it in the
+    // background.
+    auto *dialog =
+        new KeepDialog(this, LanguageFlag(*m_controls.Text2).language(), m_psp->openInUse());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
 }
 
 void FrmMain::about_Click()

@@ -69,6 +69,8 @@ private:
     void explore_Click();
     // A warning box in the interface language; %1 of the phrase is subject.
     void warn(const Phrase &phrase, const QString &subject);
+    // Shows what the PSP in use keeps of the computer.
+    void keep_Click();
     void about_Click();
     // Sends files; position is where their entries go in the current
     // playlist, or -1 for none, the tracks of paths[i] after the first

@@ -60,6 +60,7 @@ struct MainMenus
     QMenu *file = nullptr;
     QAction *mnnew = nullptr;
     QAction *send = nullptr;
+    QAction *keep = nullptr;
     QAction *bar = nullptr;
     QAction *save = nullptr;
     QAction *barre1 = nullptr;

@@ -84,6 +84,11 @@ bool isWithin(const QString &folder, const QString &root)
     return path.compare(QStringView(base).chopped(1), fileNameCase) == 0;
 }
 
+bool samePath(const QString &a, const QString &b)
+{
+    return a.compare(b, fileNameCase) == 0;
+}
+
 FollowedPath follow(const QString &path, const QString &realRoot)
 {
     const QString real = QFileInfo(path).canonicalFilePath();

@@ -32,6 +32,9 @@ QString fileSystemRoot(const QString &path);
 // True when folder is root or lies below it (compared as the file system
 // compares names on this platform).
 bool isWithin(const QString &folder, const QString &root);
+// True when two paths in the same form name the same place, compared as the
+// file system compares names on this platform.
+bool samePath(const QString &a, const QString &b);
 // Where path leads against a root whose own links are followed already
 // (QFileInfo::canonicalFilePath), so that a link can neither lead a path out
 // of the root unnoticed nor keep one in it out.

@@ -10,6 +10,15 @@ QString flagOf(Language language)
     return language == Language::French ? QStringLiteral("FR") : QStringLiteral("EN");
 }
 
+QString Phrase::spokenIn(Language language) const
+{
+    QString name = in(language).remove(u'&');
+    while (name.endsWith(u':') || name.endsWith(u' ') || name.endsWith(u'\u00A0') ||
+           name.endsWith(u'.') || name.endsWith(u'\u2026'))
+        name.chop(1);
+    return name;
+}
+
 QString wrappable(const QString &text)
 {
     constexpr int longestRun = 24;
@@ -286,6 +295,57 @@ const Phrase sendHelperMissing{u"L'assistant audio de Zarvello est introuvable\u
                                u"Zarvello",
                                u"Zarvello's audio helper is missing: reinstall Zarvello"};
 
+const Phrase menuKeep{u"&Garder sur cette PSP...", u"&Keep on this PSP..."};
+const Phrase keepTitle{u"Garder sur cette PSP", u"Keep on this PSP"};
+const Phrase keepLooking{u"Examen de la PSP…", u"Looking at the PSP…"};
+const Phrase keepHeading{
+    u"Playlists et dossiers que cette PSP &garde, par ordre de priorité\u00A0:",
+    u"Playlists and folders this PSP &keeps, in order of priority:"};
+const Phrase keepKindColumn{u"Type", u"Kind"};
+const Phrase keepPathColumn{u"Emplacement", u"Location"};
+const Phrase keepPlaylist{u"Playlist", u"Playlist"};
+const Phrase keepFolder{u"Dossier", u"Folder"};
+const Phrase keepAddPlaylist{u"Ajouter une &playlist...", u"Add &playlist..."};
+const Phrase keepAddFolder{u"Ajouter un d&ossier...", u"Add &folder..."};
+const Phrase keepRemove{u"&Retirer", u"&Remove"};
+const Phrase keepUp{u"Re&monter", u"&Up"};
+const Phrase keepDown{u"&Descendre", u"&Down"};
+const Phrase keepSyncNow{u"&Synchroniser maintenant", u"Sync &now"};
+const Phrase keepClose{u"&Fermer", u"&Close"};
+const Phrase keepWhenPluggedIn{u"Synchroniser quand cette PSP est &branchée",
+                               u"&Sync when this PSP is plugged in"};
+const Phrase keepNoPsp{u"La PSP n'est plus accessible.", u"The PSP cannot be reached."};
+const Phrase keepNoIdentity{
+    u"Zarvello ne peut pas garder de liste pour cette PSP\u00A0: il marque chaque PSP d'un petit "
+    u"fichier pour les distinguer, et rien ne peut être écrit sur celle-ci (sa carte mémoire est "
+    u"protégée en écriture ou en lecture seule). Autorisez l'écriture, puis réessayez.",
+    u"Zarvello cannot keep a list for this PSP: it marks each PSP with a small file to tell them "
+    u"apart, and nothing can be written on this one (its memory card is write-protected or "
+    u"read-only). Allow writing on it, then try again."};
+const Phrase keepNotSaved{u"La liste n'a pas pu être enregistrée dans les réglages de Zarvello.",
+                          u"The list could not be saved in Zarvello's settings."};
+const Phrase keepAdded{u"«\u00A0%1\u00A0» est désormais gardé sur la PSP «\u00A0%2\u00A0».",
+                       u"\"%1\" is now kept on the PSP at \"%2\"."};
+const Phrase keepAlreadyThere{u"«\u00A0%1\u00A0» était déjà gardé sur la PSP «\u00A0%2\u00A0».",
+                              u"\"%1\" was kept on the PSP at \"%2\" already."};
+const Phrase keepForgotten{u"«\u00A0%1\u00A0» n'est plus gardé sur la PSP «\u00A0%2\u00A0».",
+                           u"\"%1\" is no longer kept on the PSP at \"%2\"."};
+const Phrase keepNotThere{u"«\u00A0%1\u00A0» n'était pas gardé sur la PSP «\u00A0%2\u00A0».",
+                          u"\"%1\" was not kept on the PSP at \"%2\"."};
+const Phrase keepNoSuchPath{u"«\u00A0%1\u00A0» n'existe pas.", u"\"%1\" does not exist."};
+const Phrase keepNotKeepable{
+    u"«\u00A0%1\u00A0» n'est ni un dossier ni une playlist (.m3u, .m3u8, .pls ou .xspf).",
+    u"\"%1\" is neither a folder nor a playlist (.m3u, .m3u8, .pls or .xspf)."};
+const Phrase keepNotAPsp{
+    u"«\u00A0%1\u00A0» n'est pas une PSP\u00A0: il n'y a pas de dossier PSP à sa racine.",
+    u"\"%1\" is not a PSP: there is no PSP folder at its root."};
+const Phrase keepNotOpened{u"Le dossier «\u00A0%1\u00A0» n'a pas pu être ouvert.",
+                           u"The folder \"%1\" could not be opened."};
+const Phrase keepUsage{u"Utilisation\u00A0: zarvello --keep CHEMIN DOSSIER, ou zarvello --forget "
+                       u"CHEMIN DOSSIER (voir zarvello --help).",
+                       u"Usage: zarvello --keep PATH FOLDER, or zarvello --forget PATH FOLDER "
+                       u"(see zarvello --help)."};
+
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "
     u"PSP.",
@@ -306,25 +366,38 @@ const Phrase noFileManager{
 
 const Phrase commandLineHelp{
     u"Utilisation\u00A0: zarvello [options] [dossier]\n"
+    u"              zarvello --keep CHEMIN DOSSIER\n"
+    u"              zarvello --forget CHEMIN DOSSIER\n"
     u"Crée des playlists musicales sur une PSP branchée en USB.\n"
     u"\n"
     u"Options\u00A0:\n"
-    u"  -h, --help     Affiche les options et quitte.\n"
-    u"  -v, --version  Affiche la version et quitte.\n"
+    u"  -h, --help               Affiche les options et quitte.\n"
+    u"  -v, --version            Affiche la version et quitte.\n"
+    u"  --keep CHEMIN DOSSIER    Ajoute une playlist (.m3u, .m3u8, .pls, .xspf) ou un\n"
+    u"                           dossier de l'ordinateur à ce que garde la PSP dont\n"
+    u"                           DOSSIER est le stockage, et quitte.\n"
+    u"  --forget CHEMIN DOSSIER  Retire CHEMIN de ce que garde cette PSP, et quitte.\n"
     u"\n"
     u"Arguments\u00A0:\n"
-    u"  dossier        Le stockage d'une PSP, ou une copie de celui-ci, à utiliser comme si\n"
-    u"                 la PSP venait d'être branchée (un chemin ou une URI file://).\n",
+    u"  dossier                  Le stockage d'une PSP, ou une copie de celui-ci, à\n"
+    u"                           utiliser comme si la PSP venait d'être branchée (un\n"
+    u"                           chemin ou une URI file://).\n",
     u"Usage: zarvello [options] [folder]\n"
+    u"       zarvello --keep PATH FOLDER\n"
+    u"       zarvello --forget PATH FOLDER\n"
     u"Makes music playlists on a PSP plugged in over USB.\n"
     u"\n"
     u"Options:\n"
-    u"  -h, --help     Shows the options and exits.\n"
-    u"  -v, --version  Shows the version and exits.\n"
+    u"  -h, --help             Shows the options and exits.\n"
+    u"  -v, --version          Shows the version and exits.\n"
+    u"  --keep PATH FOLDER     Adds a playlist (.m3u, .m3u8, .pls, .xspf) or a folder\n"
+    u"                         of the computer to what the PSP whose storage is\n"
+    u"                         FOLDER keeps, and exits.\n"
+    u"  --forget PATH FOLDER   Takes PATH off what that PSP keeps, and exits.\n"
     u"\n"
     u"Arguments:\n"
-    u"  folder         A PSP's storage, or a copy of it, to use as if it had just been\n"
-    u"                 plugged in (a path or a file:// URI).\n"};
+    u"  folder                 A PSP's storage, or a copy of it, to use as if it had\n"
+    u"                         just been plugged in (a path or a file:// URI).\n"};
 
 const Phrase notAPsp =
     same(u"Ce n'est pas une PSP, ou alors celle-ci n'est pas formatée correctement.");

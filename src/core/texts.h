@@ -35,6 +35,9 @@ struct Phrase
     }
     // The text windows are built with, before any language is applied.
     QString builtIn() const { return in(Language::French); }
+    // The text as a screen reader names a control by: no access key, and no
+    // colon or ellipsis at the end.
+    QString spokenIn(Language language) const;
 };
 
 namespace texts {
@@ -122,6 +125,37 @@ extern const Phrase sendWhyNotConverted;  // %1: the cause
 extern const Phrase sendWhyHelperCrashed; // %1: what ended it, in the system's words
 extern const Phrase sendWhyHelperSilent;
 extern const Phrase sendHelperMissing;
+
+// What a PSP keeps of the computer's playlists and folders.
+extern const Phrase menuKeep;
+extern const Phrase keepTitle;
+extern const Phrase keepLooking;
+extern const Phrase keepHeading;
+extern const Phrase keepKindColumn;
+extern const Phrase keepPathColumn;
+extern const Phrase keepPlaylist;
+extern const Phrase keepFolder;
+extern const Phrase keepAddPlaylist;
+extern const Phrase keepAddFolder;
+extern const Phrase keepRemove;
+extern const Phrase keepUp;
+extern const Phrase keepDown;
+extern const Phrase keepSyncNow;
+extern const Phrase keepClose;
+extern const Phrase keepWhenPluggedIn;
+extern const Phrase keepNoPsp;
+extern const Phrase keepNoIdentity;
+extern const Phrase keepNotSaved;
+// The same from a terminal; %1 is the path, %2 the PSP's folder.
+extern const Phrase keepAdded;
+extern const Phrase keepAlreadyThere;
+extern const Phrase keepForgotten;
+extern const Phrase keepNotThere;
+extern const Phrase keepNoSuchPath;  // %1 only
+extern const Phrase keepNotKeepable; // %1 only
+extern const Phrase keepNotAPsp;     // %1 is the folder
+extern const Phrase keepNotOpened;   // %1 is the folder
+extern const Phrase keepUsage;
 
 // About dialog.
 extern const Phrase aboutTitlePrefix;

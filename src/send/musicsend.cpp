@@ -5,8 +5,7 @@
 #include "core/computerplaylist.h"
 #include "core/entry.h"
 #include "core/folderpath.h"
-#include "core/naturalorder.h"
-#include "platform/folderentries.h"
+#include "core/sourcefiles.h"
 #include "platform/volumeroot.h"
 #include "send/senddialogs.h"
 
@@ -18,72 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Files that sit beside music in album folders and are no music: passed
-// over quietly when a folder is sent, rather than reported one by one.
-bool isCompanionFile(const QString &name)
-{
-    static const QSet<QString> companions{
-        QStringLiteral("jpg"), QStringLiteral("jpeg"),   QStringLiteral("png"),
-        QStringLiteral("gif"), QStringLiteral("bmp"),    QStringLiteral("webp"),
-        QStringLiteral("txt"), QStringLiteral("nfo"),    QStringLiteral("log"),
-        QStringLiteral("cue"), QStringLiteral("m3u"),    QStringLiteral("m3u8"),
-        QStringLiteral("pls"), QStringLiteral("pdf"),    QStringLiteral("md5"),
-        QStringLiteral("sfv"), QStringLiteral("accurip")};
-    return companions.contains(QFileInfo(name).suffix().toLower());
-}
-
-// What the folders given expand to: files to send, and links passed over.
-struct Expanded
-{
-    QStringList files;
-    QStringList links;
-};
-
-// A folder's files in natural order, then its sub-folders', each in turn.
-// Links inside are not followed, so that none leads round in a circle or off
-// anywhere; they are only noted, to be reported.
-void addFolder(const QString &folder, Expanded &found)
-{
-    const QDir dir(folder);
-    QStringList names;
-    QStringList folders;
-    QStringList links;
-    for (const FolderEntry &entry : platform::readFolder(
-             folder, FolderEntry::Folders | FolderEntry::Files | FolderEntry::Links)) {
-        if (!entry.isHidden)
-            (entry.kind == FolderEntry::Kind::Link     ? links
-             : entry.kind == FolderEntry::Kind::Folder ? folders
-                                                       : names)
-                .append(entry.name);
-    }
-    sortNaturally(names);
-    for (const QString &name : std::as_const(names)) {
-        if (!isCompanionFile(name))
-            found.files.append(dir.filePath(name));
-    }
-    sortNaturally(links);
-    for (const QString &name : std::as_const(links)) {
-        if (!isCompanionFile(name))
-            found.links.append(dir.filePath(name));
-    }
-    sortNaturally(folders);
-    for (const QString &name : std::as_const(folders))
-        addFolder(dir.filePath(name), found);
-}
-
-// A folder named here is followed even through a link: the user chose it.
-Expanded expandFolders(const QStringList &paths)
-{
-    Expanded found;
-    for (const QString &path : paths) {
-        if (QFileInfo(path).isDir())
-            addFolder(path, found);
-        else
-            found.files.append(path);
-    }
-    return found;
-}
 
 const Phrase &reasonFor(SourceTrack::Refusal refusal)
 {
@@ -181,13 +114,13 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     const std::shared_ptr<const VolumeRoot> volume = m_volume;
     struct Found
     {
-        Expanded expanded;
+        SourceFiles expanded;
         MusicListing listing;
     };
     background::run(
         this,
         [volume, localPaths] {
-            return Found{expandFolders(localPaths), listMusic(*volume)};
+            return Found{expandSourcePaths(localPaths), listMusic(*volume)};
         },
         [this, generation](const Found &found) {
             if (generation == m_generation)

@@ -75,15 +75,6 @@ QString targetText(TargetFormat format, const Quality &quality, Language languag
                : texts::sendAacQuality.in(language).arg(kbits(quality.aacBitRate));
 }
 
-// A label's text as a screen reader names its control by: no mnemonic, no colon.
-QString nameOf(const Phrase &label, Language language)
-{
-    QString name = label.in(language).remove(u'&');
-    while (name.endsWith(u':') || name.endsWith(u' ') || name.endsWith(u'\u00A0'))
-        name.chop(1);
-    return name;
-}
-
 } // namespace
 
 SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
@@ -108,7 +99,7 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     m_qualities->setObjectName(QStringLiteral("quality"));
     // The other format's choices may be longer than those it first shows.
     m_qualities->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_qualities->setAccessibleName(nameOf(texts::sendQuality, language));
+    m_qualities->setAccessibleName(texts::sendQuality.spokenIn(language));
     qualityLabel->setBuddy(m_qualities);
     fillQualities();
     connect(m_qualities, &QComboBox::activated, this, &SendPlanDialog::qualityChosen);
@@ -137,7 +128,7 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     cancel->setAutoDefault(false);
     m_whatFits = buttons->addButton(texts::sendWhatFits.in(language), QDialogButtonBox::ActionRole);
     m_whatFits->setObjectName(QStringLiteral("whatFits"));
-    m_whatFits->setAccessibleName(nameOf(texts::sendWhatFits, language));
+    m_whatFits->setAccessibleName(texts::sendWhatFits.spokenIn(language));
     m_whatFits->setAutoDefault(false);
     m_whatFits->hide();
     connect(m_whatFits, &QPushButton::clicked, this, [this] {

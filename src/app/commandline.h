@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/texts.h"
+
+#include <optional>
+#include <QString>
+#include <QStringList>
+
+// --keep PATH FOLDER and --forget PATH FOLDER: what a PSP keeps of the
+// computer, changed from a terminal, with no display and no window.
+
+// What the program says and how it ends.
+struct CommandLineAnswer
+{
+    int exitCode = 0; // 0 done, 1 failed, 2 options not used as they are meant
+    QString output;   // for standard output
+    QString error;    // for standard error
+};
+
+// The answer to the arguments (the program's name first); nothing when they
+// ask for neither option.
+std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments, Language language);
+
+// The same for main(), before any application object: prints the answer in
+// the system's language and gives the exit code.
+std::optional<int> answerKeepOptions(int argc, char *argv[]);

@@ -1,0 +1,222 @@
+#include "sync/keepdialog.h"
+
+#include "core/background.h"
+#include "core/computerplaylist.h"
+#include "core/sendrecord.h"
+
+#include <algorithm>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume)
+    : QDialog(parent), m_language(language)
+{
+    setWindowTitle(texts::keepTitle.in(language));
+    m_status = new QLabel(this);
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setWordWrap(true);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    auto *heading = new QLabel(texts::keepHeading.in(language), this);
+    m_entries = new QTreeWidget(this);
+    m_entries->setObjectName(u"entries"_s);
+    m_entries->setHeaderLabels(
+        {texts::keepKindColumn.in(language), texts::keepPathColumn.in(language)});
+    m_entries->setRootIsDecorated(false);
+    m_entries->setUniformRowHeights(true);
+    m_entries->setAllColumnsShowFocus(true);
+    m_entries->setTextElideMode(Qt::ElideMiddle);
+    m_entries->header()->setStretchLastSection(true);
+    m_entries->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_entries->setMinimumSize(560, 220);
+    m_entries->setAccessibleName(texts::keepHeading.spokenIn(language));
+    heading->setBuddy(m_entries);
+    connect(m_entries, &QTreeWidget::currentItemChanged, this, &KeepDialog::updateButtons);
+
+    const auto button = [this, language](const Phrase &text, const char *name) {
+        auto *made = new QPushButton(text.in(language), this);
+        made->setObjectName(QLatin1String(name));
+        made->setAccessibleName(text.spokenIn(language));
+        made->setAutoDefault(false);
+        return made;
+    };
+    m_addPlaylist = button(texts::keepAddPlaylist, "addPlaylist");
+    m_addFolder = button(texts::keepAddFolder, "addFolder");
+    m_remove = button(texts::keepRemove, "remove");
+    m_up = button(texts::keepUp, "up");
+    m_down = button(texts::keepDown, "down");
+    connect(m_addPlaylist, &QPushButton::clicked, this,
+            [this] { choose(SyncEntry::Kind::Playlist); });
+    connect(m_addFolder, &QPushButton::clicked, this, [this] { choose(SyncEntry::Kind::Folder); });
+    connect(m_remove, &QPushButton::clicked, this, [this] {
+        const qsizetype at = current();
+        if (m_list.removeAt(at))
+            changed(std::min(at, m_list.entries().size() - 1));
+    });
+    connect(m_up, &QPushButton::clicked, this, [this] {
+        if (m_list.moveUp(current()))
+            changed(current() - 1);
+    });
+    connect(m_down, &QPushButton::clicked, this, [this] {
+        if (m_list.moveDown(current()))
+            changed(current() + 1);
+    });
+
+    m_whenPluggedIn = new QCheckBox(texts::keepWhenPluggedIn.in(language), this);
+    m_whenPluggedIn->setObjectName(u"whenPluggedIn"_s);
+    connect(m_whenPluggedIn, &QCheckBox::toggled, this, [this](bool checked) {
+        m_list.syncWhenPluggedIn = checked;
+        changed(current());
+    });
+
+    auto *buttons = new QDialogButtonBox(this);
+    m_syncNow = button(texts::keepSyncNow, "syncNow");
+    buttons->addButton(m_syncNow, QDialogButtonBox::ActionRole);
+    QPushButton *close =
+        buttons->addButton(texts::keepClose.in(language), QDialogButtonBox::RejectRole);
+    close->setObjectName(u"close"_s);
+    close->setAccessibleName(texts::keepClose.spokenIn(language));
+    close->setDefault(true);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_syncNow, &QPushButton::clicked, this, [this] {
+        accept();
+        Q_EMIT syncRequested(m_identity);
+    });
+
+    auto *sideButtons = new QVBoxLayout;
+    for (QPushButton *side : {m_addPlaylist, m_addFolder, m_remove, m_up, m_down})
+        sideButtons->addWidget(side);
+    sideButtons->addStretch();
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(m_status, 0, 0, 1, 2);
+    grid->addWidget(heading, 1, 0, 1, 2);
+    grid->addWidget(m_entries, 2, 0);
+    grid->addLayout(sideButtons, 2, 1);
+    grid->addWidget(m_whenPluggedIn, 3, 0, 1, 2);
+    grid->addWidget(buttons, 4, 0, 1, 2);
+    setTabOrder(m_entries, m_addPlaylist);
+
+    for (QWidget *control : std::initializer_list<QWidget *>{m_entries, m_addPlaylist, m_addFolder,
+                                                             m_whenPluggedIn, m_syncNow})
+        control->setEnabled(false);
+    updateButtons();
+    if (!volume) {
+        tell(texts::keepNoPsp);
+        return;
+    }
+    tell(texts::keepLooking);
+    // The identity is read from the PSP, and written there the first time.
+    background::run(
+        this, [volume] { return sendrecord::volumeIdentity(*volume); },
+        [this](const QString &identity) { identityFound(identity); });
+}
+
+void KeepDialog::identityFound(const QString &identity)
+{
+    if (identity.isEmpty()) {
+        tell(texts::keepNoIdentity);
+        return;
+    }
+    m_identity = identity;
+    m_list = synclist::load(identity);
+    m_status->hide();
+    setAccessibleDescription(QString());
+    {
+        const QSignalBlocker quiet(m_whenPluggedIn);
+        m_whenPluggedIn->setChecked(m_list.syncWhenPluggedIn);
+    }
+    for (QWidget *control : std::initializer_list<QWidget *>{m_entries, m_addPlaylist, m_addFolder,
+                                                             m_whenPluggedIn, m_syncNow})
+        control->setEnabled(true);
+    showEntries(0);
+    m_entries->setFocus();
+}
+
+void KeepDialog::tell(const Phrase &phrase)
+{
+    m_status->setText(phrase.in(m_language));
+    m_status->show();
+    // Screen readers read a dialog's description as it opens.
+    setAccessibleDescription(m_status->text());
+}
+
+void KeepDialog::showEntries(qsizetype current)
+{
+    const QSignalBlocker quiet(m_entries);
+    m_entries->clear();
+    const QIcon playlistIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const SyncEntry &entry : m_list.entries()) {
+        const bool playlist = entry.kind == SyncEntry::Kind::Playlist;
+        const QString path = QDir::toNativeSeparators(entry.path);
+        auto *item = new QTreeWidgetItem(
+            m_entries, {(playlist ? texts::keepPlaylist : texts::keepFolder).in(m_language), path});
+        item->setIcon(0, playlist ? playlistIcon : folderIcon);
+        item->setToolTip(1, path);
+    }
+    if (QTreeWidgetItem *chosen = m_entries->topLevelItem(int(current)))
+        m_entries->setCurrentItem(chosen);
+    updateButtons();
+}
+
+void KeepDialog::choose(SyncEntry::Kind kind)
+{
+    const bool folder = kind == SyncEntry::Kind::Folder;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    auto *dialog = new QFileDialog(
+        this, (folder ? texts::keepAddFolder : texts::keepAddPlaylist).spokenIn(m_language),
+        QDir(music).exists() ? music : QDir::homePath());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (folder) {
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog->setFileMode(QFileDialog::ExistingFiles);
+        dialog->setNameFilter(u"%1 (*.%2)"_s.arg(texts::sendFilterPlaylists.in(m_language),
+                                                 computerPlaylistExtensions().join(u" *."_s)));
+    }
+    connect(dialog, &QFileDialog::filesSelected, this,
+            [this, kind](const QStringList &paths) { add(paths, kind); });
+    dialog->open();
+}
+
+void KeepDialog::add(const QStringList &paths, SyncEntry::Kind kind)
+{
+    for (const QString &path : paths)
+        m_list.add(path, kind);
+    // The last one chosen is shown, whether it was there already or not.
+    changed(paths.isEmpty() ? current() : m_list.indexOf(paths.constLast()));
+}
+
+void KeepDialog::changed(qsizetype current)
+{
+    if (synclist::save(m_identity, m_list))
+        m_status->hide();
+    else
+        tell(texts::keepNotSaved);
+    showEntries(current);
+}
+
+qsizetype KeepDialog::current() const
+{
+    return m_entries->indexOfTopLevelItem(m_entries->currentItem());
+}
+
+void KeepDialog::updateButtons()
+{
+    const qsizetype at = m_identity.isEmpty() ? -1 : current();
+    m_remove->setEnabled(at >= 0);
+    m_up->setEnabled(at > 0);
+    m_down->setEnabled(at >= 0 && at + 1 < m_list.entries().size());
+}
