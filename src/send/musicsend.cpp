@@ -16,44 +16,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const Phrase &reasonFor(SourceTrack::Refusal refusal)
-{
-    switch (refusal) {
-    case SourceTrack::Refusal::NotAudio:
-        return texts::sendWhyNotAudio;
-    case SourceTrack::Refusal::TooLarge:
-        return texts::sendWhyTooLarge;
-    case SourceTrack::Refusal::Damaged:
-        return texts::sendWhyDamaged;
-    default:
-        return texts::sendWhyUnreadable;
-    }
-}
-
-const Phrase &reasonFor(TrackOutcome outcome)
-{
-    switch (outcome) {
-    case TrackOutcome::FolderRefused:
-        return texts::sendWhyFolder;
-    case TrackOutcome::NameTaken:
-        return texts::sendWhyNameTaken;
-    case TrackOutcome::MediumFull:
-        return texts::sendWhyFull;
-    case TrackOutcome::WriteFailed:
-        return texts::sendWhyWrite;
-    case TrackOutcome::Unreadable:
-        return texts::sendWhyUnreadable;
-    case TrackOutcome::Damaged:
-        return texts::sendWhyDamaged;
-    default:
-        return texts::sendWhyCancelled;
-    }
-}
-
-} // namespace
-
 MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
                      int codePage, VolumeOpener openVolume)
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
@@ -309,23 +271,10 @@ QString MusicSend::entryOf(int index) const
 
 QString MusicSend::failureOf(const SendRun *run, int index) const
 {
-    const Language l = language();
     if (index >= m_plan.tracks.size())
-        return texts::sendWhyCancelled.in(l);
-    const PlannedTrack &track = m_plan.tracks.at(index);
-    if (track.method == SendMethod::Refuse)
-        return reasonFor(m_sources.at(index).refusal).in(l);
-    if (track.noRoom)
-        return texts::sendWhyNoRoom.in(l);
-    const std::optional<TrackEnding> ending = run ? run->ending(index) : std::nullopt;
-    if (!ending || ending->outcome != TrackOutcome::NotConverted)
-        return reasonFor(ending ? ending->outcome : TrackOutcome::Cancelled).in(l);
-    using Status = AudioJobResult::Status;
-    const QString cause = ending->helper == Status::Crashed
-                              ? texts::sendWhyHelperCrashed.in(l).arg(ending->reason)
-                          : ending->helper == Status::Silent ? texts::sendWhyHelperSilent.in(l)
-                                                             : ending->reason;
-    return texts::sendWhyNotConverted.in(l).arg(cause);
+        return texts::sendWhyCancelled.in(language());
+    return whyNotSent(m_sources.at(index), m_plan.tracks.at(index),
+                      run ? run->ending(index) : std::nullopt, language());
 }
 
 void MusicSend::finish(bool report)
