@@ -154,7 +154,7 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
     QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
     QVERIFY(QDir(contents.path()).mkpath(u"MUSIC/Disc"_s));
     // Left by a send that an earlier unplug cut short.
-    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-1a2b3c.tmp"_s));
+    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-001a2b3c-6bb43ab0.tmp"_s));
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
     LoopVolume volume(contents.path());
