@@ -1,7 +1,10 @@
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
 #include "support/audiofiles.h"
+#include "support/drops.h"
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 
@@ -9,6 +12,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 
@@ -24,6 +28,7 @@ private Q_SLOTS:
     void readOnlyIsSaidOnce();
     void aFolderLeftEmptyGoes();
     void unpluggedInTheMiddle();
+    void importedPlaylistPlaysItsSources();
 
 private:
     // A window with the volume plugged in; null when it did not arrive.
@@ -154,7 +159,7 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
     QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
     QVERIFY(QDir(contents.path()).mkpath(u"MUSIC/Disc"_s));
     // Left by a send that an earlier unplug cut short.
-    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-1a2b3c.tmp"_s));
+    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-001a2b3c-6bb43ab0.tmp"_s));
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
     LoopVolume volume(contents.path());
@@ -189,6 +194,51 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
     for (const QString &file : filesBelow(mountPoint.filePath(u"MUSIC"_s))) {
         QVERIFY2(file.endsWith(u".mp3"_s), qPrintable(file));
         QVERIFY2(qAbs(decodeAll(file).samples - seconds * 44100) <= 1152, qPrintable(file));
+    }
+}
+
+// Imported beside another's file at a track's name, saved on the PSP and opened
+// again, each entry plays its own source (told apart by length), and that file stays.
+void TestMusicSendVolume::importedPlaylistPlaysItsSources()
+{
+    messagebox::recordInsteadOfShowing();
+    QTemporaryDir contents;
+    const QString junk = u"MUSIC/Twin/1-01 Intro.mp3"_s;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s) &&
+            QDir(contents.path()).mkpath(u"MUSIC/Twin"_s));
+    QVERIFY(writeTone(contents.filePath(junk), "mp3", 4, 44100, 2));
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    QFile desktop(sources.filePath(u"Mix.m3u8"_s));
+    QVERIFY(desktop.open(QIODevice::WriteOnly));
+    QMap<QString, QString> tags{
+        {u"album"_s, u"Twin"_s}, {u"title"_s, u"Intro"_s}, {u"track"_s, u"1"_s}};
+    for (int i = 1; i <= 3; ++i) {
+        tags[u"disc"_s] = u"%1/2"_s.arg(i);
+        tags = i < 3 ? tags : QMap<QString, QString>{{u"title"_s, u"夜に駆ける 🌙"_s}};
+        QVERIFY(writeTone(sources.filePath(u"%1.flac"_s.arg(i)), "flac", i, 44100, 2, tags));
+        desktop.write(sources.filePath(u"%1.flac\n"_s.arg(i)).toUtf8());
+    }
+    desktop.close();
+    QTemporaryDir mountPoint;
+    const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
+    QVERIFY2(window, qPrintable(volume.error()));
+    const MainWindowControls &c = (*window)->controls();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(desktop.fileName())});
+    QVERIFY(dropOn(*c.playlist.List1, data, 0));
+    SendPlanDialog *plan = planShown(*window);
+    QVERIFY(plan);
+    plan->findChild<QPushButton *>(u"start"_s)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(c.playlist.List1->count(), 3, 20000);
+    c.menus.save->trigger();
+    c.menus.mnnew->trigger();
+    c.saved.File2->setSelectedPosition(0);
+    const QStringList entries = c.playlist.List1->items() + QStringList{u"/"_s + junk};
+    QCOMPARE(entries.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const QString file = mountPoint.path() + QString(entries.at(i)).replace(u'\\', u'/');
+        QVERIFY2(qAbs(decodeAll(file).samples - (i + 1) * 44100) <= 1152, qPrintable(file));
     }
 }
 

@@ -114,9 +114,9 @@ void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString 
         const Result<std::unique_ptr<VolumeRoot>> music = shared->openFolder(musicFolder);
         if (!music)
             return;
-        for (const QString &album : removeLeftovers(**music, temporaryNamePattern())) {
+        for (const QString &album : removeLeftovers(**music)) {
             if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
-                removeLeftovers(**opened, temporaryNamePattern());
+                removeLeftovers(**opened);
         }
     });
 }

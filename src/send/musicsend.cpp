@@ -93,6 +93,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     ++m_generation;
     m_cancelled = std::make_shared<std::atomic_bool>(false);
     m_sources.clear();
+    m_unlooked.clear();
     m_links.clear();
     m_plan = SendPlan();
     m_outcomes.clear();
@@ -125,35 +126,48 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_planDialog->show();
 
     // Reading folders and the PSP may take a while: not here. The sources
-    // are looked at by the audio helpers.
+    // the record does not know are looked at by the audio helpers.
     const quint64 generation = m_generation;
     const std::shared_ptr<const VolumeRoot> volume = m_volume;
     struct Found
     {
         SourceFiles expanded;
         MusicListing listing;
+        QList<SourceTrack> known;
         std::shared_ptr<QTemporaryDir> scratch;
     };
     background::run(
         this,
         [volume, localPaths] {
-            return Found{expandSourcePaths(localPaths), listMusic(*volume),
-                         std::make_shared<QTemporaryDir>()};
+            Found found{expandSourcePaths(localPaths),
+                        listMusic(*volume),
+                        {},
+                        std::make_shared<QTemporaryDir>()};
+            found.known = recordedSources(found.expanded.files, found.listing);
+            return found;
         },
         [this, generation](const Found &found) {
             if (generation == m_generation)
-                listed(found.expanded.files, found.expanded.links, found.listing, found.scratch);
+                listed(found.expanded.files, found.known, found.expanded.links, found.listing,
+                       found.scratch);
         });
     return true;
 }
 
-void MusicSend::listed(const QStringList &files, const QStringList &links,
-                       const MusicListing &listing, const std::shared_ptr<QTemporaryDir> &scratch)
+void MusicSend::listed(const QStringList &files, const QList<SourceTrack> &known,
+                       const QStringList &links, const MusicListing &listing,
+                       const std::shared_ptr<QTemporaryDir> &scratch)
 {
     m_links = links;
     m_listing = listing;
     m_scratch = scratch;
-    for (const QString &file : files) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString &file = files.at(i);
+        if (known.at(i).method != SendMethod::Refuse) {
+            m_unlooked.insert(int(m_sources.size()));
+            m_sources.append(known.at(i));
+            continue;
+        }
         m_jobs.insert(m_workers.probe(file), int(m_sources.size()));
         SourceTrack unread;
         unread.path = file;
@@ -246,14 +260,36 @@ void MusicSend::replan()
     const quint64 asked = ++m_planAsked;
     const TargetFormat format = m_planDialog->format();
     const Quality quality = m_planDialog->quality();
+    const bool replace = m_planDialog->replaceOtherFormats();
+    // A track known from the record alone is looked at before it is sent
+    // again in another format; the plan is made once that is done.
+    if (replace) {
+        for (const int index : std::as_const(m_unlooked)) {
+            SourceTrack &source = m_sources[index];
+            const RecordedTrack *recorded = m_listing.record.bySource(source.identity());
+            if (!recorded || recorded->settings == recordedSettings(source.method, format, quality))
+                continue;
+            m_jobs.insert(m_workers.probe(source.path), index);
+            // As any source, unreadable until the look says otherwise.
+            const QString path = source.path;
+            source = SourceTrack();
+            source.path = path;
+            source.refusal = SourceTrack::Refusal::Unreadable;
+        }
+        for (const int index : std::as_const(m_jobs))
+            m_unlooked.remove(index);
+        if (!m_jobs.isEmpty()) {
+            m_state = State::Looking;
+            return;
+        }
+    }
     // Spelling names in ASCII may take a while (ICU loads a script's data on
     // first use). Names must be ones the playlists, written in this code
     // page, can hold.
     background::run(
         this,
-        [sources = m_sources, listing = m_listing, format, codePage = m_codePage, quality] {
-            return planSend(sources, listing, format, codePage, quality);
-        },
+        [sources = m_sources, listing = m_listing, format, codePage = m_codePage, quality,
+         replace] { return planSend(sources, listing, format, codePage, quality, replace); },
         [this, asked, format, quality](const SendPlan &plan) {
             if (asked != m_planAsked || m_state != State::Planning || !m_planDialog)
                 return;

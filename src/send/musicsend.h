@@ -16,6 +16,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
@@ -99,8 +100,9 @@ private:
         Cancelling, // nothing more starts; the jobs under way are awaited
     };
 
-    void listed(const QStringList &files, const QStringList &links, const MusicListing &listing,
-                const std::shared_ptr<QTemporaryDir> &scratch);
+    // known: what the record knows of each file (see recordedSources()).
+    void listed(const QStringList &files, const QList<SourceTrack> &known, const QStringList &links,
+                const MusicListing &listing, const std::shared_ptr<QTemporaryDir> &scratch);
     void looked();
     void replan();
     void beginSending();
@@ -143,6 +145,9 @@ private:
     // Results of jobs from an earlier send are dropped.
     quint64 m_generation = 0;
     QList<SourceTrack> m_sources;
+    // Sources known from the record alone, not opened: looked at only if
+    // they are to be sent after all.
+    QSet<int> m_unlooked;
     // Links found in the folders sent, which are not followed.
     QStringList m_links;
     QStringList m_alsoNotSent;

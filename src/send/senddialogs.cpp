@@ -5,6 +5,7 @@
 #include "media/sendplan.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -117,6 +118,10 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     // Screen readers name the choice by its label.
     m_mp3->setAccessibleDescription(formatLabel->text());
     m_aac->setAccessibleDescription(formatLabel->text());
+    m_replace = new QCheckBox(texts::sendReplaceOtherFormat.in(language), this);
+    m_replace->setObjectName(QStringLiteral("replaceOtherFormats"));
+    m_replace->hide();
+    connect(m_replace, &QCheckBox::toggled, this, &SendPlanDialog::formatChanged);
 
     auto *buttons = new QDialogButtonBox(this);
     m_start = buttons->addButton(texts::sendStart.in(language), QDialogButtonBox::AcceptRole);
@@ -149,6 +154,7 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_summary);
     layout->addLayout(formatRow);
+    layout->addWidget(m_replace);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -199,6 +205,9 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes, int leftOu
                      .arg(targetText(format(), m_quality, l))
                      .arg(plan.copies));
     lines.append(texts::sendAlreadyThere.in(l).arg(plan.alreadyThere));
+    if (plan.otherFormat > 0)
+        lines.append(texts::sendOtherFormat.in(l).arg(plan.otherFormat));
+    m_replace->setVisible(plan.otherFormat > 0);
     if (plan.refused > plan.tooLarge)
         lines.append(texts::sendRefused.in(l).arg(plan.refused - plan.tooLarge));
     if (plan.tooLarge > 0)
@@ -234,6 +243,11 @@ void SendPlanDialog::planning()
     m_start->setEnabled(false);
     // Disabled rather than hidden, so that the dialog keeps its size.
     m_whatFits->setEnabled(false);
+}
+
+bool SendPlanDialog::replaceOtherFormats() const
+{
+    return m_replace->isChecked();
 }
 
 TargetFormat SendPlanDialog::format() const

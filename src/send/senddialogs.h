@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -18,7 +19,8 @@ struct SendPlan;
 // take, remembered for the next send. Start (the default button) accepts,
 // Cancel or Escape rejects. Start stays off until the plan is known, and when
 // it does not fit; then Send what fits, shown when some of it does, accepts
-// a send of what fits.
+// a send of what fits. When tracks are on the PSP in another format, a check
+// box, off at first, sends them again in the chosen one.
 class SendPlanDialog : public QDialog
 {
     Q_OBJECT
@@ -35,9 +37,12 @@ public:
     Quality quality() const;
     // Accepted by Send what fits.
     bool whatFitsOnly() const { return m_whatFitsOnly; }
+    // Tracks on the PSP in another format are to be sent again, replacing those.
+    bool replaceOtherFormats() const;
 
 Q_SIGNALS:
-    // The format or the quality changed.
+    // The format, the quality, or the choice to send again the tracks in
+    // another format changed: the plan is to be made again.
     void formatChanged();
 
 private:
@@ -51,6 +56,7 @@ private:
     QComboBox *m_qualities = nullptr;
     QPushButton *m_start = nullptr;
     QPushButton *m_whatFits = nullptr;
+    QCheckBox *m_replace = nullptr;
     Quality m_quality;
     bool m_planned = false;
     bool m_whatFitsOnly = false;
