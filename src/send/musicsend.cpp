@@ -278,7 +278,8 @@ void MusicSend::beginSending()
         showProgress();
     });
     connect(m_run, &SendRun::finished, this, [this] { finish(true); });
-    m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality);
+    m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality,
+                 m_listing.record, false);
     showProgress();
 }
 
