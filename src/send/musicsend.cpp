@@ -61,6 +61,12 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag lang
 {
     m_ticker.setInterval(500);
     connect(&m_ticker, &QTimer::timeout, this, &MusicSend::showProgress);
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(100);
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        showInFlight();
+        showProgress();
+    });
     connect(&m_workers, &AudioWorkers::finished, this, &MusicSend::jobFinished);
 }
 
@@ -86,6 +92,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     ++m_generation;
     m_sources.clear();
     m_unlooked.clear();
+    m_toProbe.clear();
     m_links.clear();
     m_plan = SendPlan();
 
@@ -138,18 +145,30 @@ void MusicSend::listed(const QStringList &files, const QList<SourceTrack> &known
 {
     m_links = links;
     m_listing = listing;
+    m_sources.reserve(files.size());
     for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString &file = files.at(i);
         if (known.at(i).method != SendMethod::Refuse) {
             m_unlooked.insert(int(m_sources.size()));
             m_sources.append(known.at(i));
             continue;
         }
-        m_jobs.insert(m_workers.probe(file), int(m_sources.size()));
+        m_toProbe.push_back(int(m_sources.size()));
         SourceTrack unread;
-        unread.path = file;
+        unread.path = files.at(i);
         unread.refusal = SourceTrack::Refusal::Unreadable;
         m_sources.append(unread);
+    }
+    probeMore();
+}
+
+void MusicSend::probeMore()
+{
+    // One probe per helper at a time: thousands handed over at once would
+    // hold up the window.
+    while (!m_toProbe.empty() && m_jobs.size() < m_workers.count()) {
+        const int index = m_toProbe.front();
+        m_toProbe.pop_front();
+        m_jobs.insert(m_workers.probe(m_sources.at(index).path), index);
     }
     if (m_jobs.isEmpty())
         looked();
@@ -170,8 +189,7 @@ void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
     }
     if (result.status == AudioJobResult::Status::Done)
         m_sources[index] = result.source;
-    if (m_jobs.isEmpty())
-        looked();
+    probeMore();
 }
 
 void MusicSend::chooseAndStart()
@@ -222,17 +240,18 @@ void MusicSend::replan()
             const RecordedTrack *recorded = m_listing.record.bySource(source.identity());
             if (!recorded || recorded->settings == recordedSettings(source.method, format, quality))
                 continue;
-            m_jobs.insert(m_workers.probe(source.path), index);
+            m_toProbe.push_back(index);
             // As any source, unreadable until the look says otherwise.
             const QString path = source.path;
             source = SourceTrack();
             source.path = path;
             source.refusal = SourceTrack::Refusal::Unreadable;
         }
-        for (const int index : std::as_const(m_jobs))
+        for (const int index : m_toProbe)
             m_unlooked.remove(index);
-        if (!m_jobs.isEmpty()) {
+        if (!m_toProbe.empty()) {
             m_state = State::Looking;
+            probeMore();
             return;
         }
     }
@@ -274,8 +293,8 @@ void MusicSend::beginSending()
 
     m_run = new SendRun(m_workers, this);
     connect(m_run, &SendRun::progressed, this, [this] {
-        showInFlight();
-        showProgress();
+        if (!m_refresh.isActive())
+            m_refresh.start();
     });
     connect(m_run, &SendRun::finished, this, [this] { finish(true); });
     m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality,
@@ -332,10 +351,9 @@ void MusicSend::abandon()
     finish(false);
 }
 
-QString MusicSend::entryOf(int index) const
+QString MusicSend::entryOf(int index, const QString &root) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = folderpath::join(root, m_listing.musicFolder + u'/' + track.folder);
     return playlistEntry(root, folder, track.fileName);
 }
@@ -371,8 +389,10 @@ void MusicSend::finish(bool report)
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
     m_ticker.stop();
+    m_refresh.stop();
     m_volume.reset();
     m_jobs.clear();
+    m_toProbe.clear();
     // The run has ended, or ends here as the window goes; it is read below.
     SendRun *const run = std::exchange(m_run, {});
     if (run) {
@@ -407,6 +427,7 @@ void MusicSend::finish(bool report)
     int alreadyThere = 0;
     bool full = false;
     const Language l = language();
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     for (int i = 0; i < m_sources.size(); ++i) {
         SentTrack line{m_sources.at(i).path, {}, {}};
         const bool planned = i < m_plan.tracks.size() && wasSending;
@@ -415,7 +436,7 @@ void MusicSend::finish(bool report)
         const bool written = planned && ending && ending->outcome == TrackOutcome::Sent;
         full = full || (ending && ending->outcome == TrackOutcome::MediumFull);
         if (there || written)
-            line.entry = entryOf(i);
+            line.entry = entryOf(i, root);
         else
             line.failure = failureOf(run, i);
         sent += written;

@@ -7,6 +7,7 @@
 #include "media/sendplan.h"
 #include "media/sendrun.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <QElapsedTimer>
@@ -98,6 +99,8 @@ private:
     // known: what the record knows of each file (see recordedSources()).
     void listed(const QStringList &files, const QList<SourceTrack> &known, const QStringList &links,
                 const MusicListing &listing);
+    // Hands sources to the helpers to look at as they are free.
+    void probeMore();
     void looked();
     void replan();
     void beginSending();
@@ -107,7 +110,8 @@ private:
     void cancel();
     void finish(bool report);
     QString failureOf(const SendRun *run, int index) const;
-    QString entryOf(int index) const;
+    // root: the PSP's root in folder form.
+    QString entryOf(int index, const QString &root) const;
     Language language() const;
 
     QWidget &m_window;
@@ -135,12 +139,17 @@ private:
     Quality m_quality;
     // The probes of the audio helpers this send waits for, and their sources.
     QHash<quint64, int> m_jobs;
+    // The sources waiting to be looked at.
+    std::deque<int> m_toProbe;
     // The last plan asked for: those asked for before it are dropped.
     quint64 m_planAsked = 0;
     // Converts and copies the tracks, from Start on.
     QPointer<SendRun> m_run;
     // The bar and the time left move between finished tracks too.
     QTimer m_ticker;
+    // Tracks may end by the hundred a second: the dialog follows them at
+    // most ten times a second.
+    QTimer m_refresh;
     QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
