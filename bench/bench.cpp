@@ -566,12 +566,24 @@ qint64 statusKib(const char *field, const QString &process = u"self"_s)
     return 0;
 }
 
-// A send through the window, from the drop to the report: the longest the
-// event loop went without turning, and how far memory rose above where it was.
-void benchSendInWindow(const QStringList &files)
+// What a send through the window cost it: the longest the event loop went
+// without turning, in milliseconds, the most CPU time the window's thread
+// took between two turns (the rest of a stall is other work on the machine),
+// and how far memory rose, in KiB.
+struct SendInWindow
+{
+    double longestStall = 0;
+    double longestBusy = 0;
+    qint64 memoryGrowth = 0;
+};
+
+// A send through the window to a folder standing in for a PSP, from the
+// start to the report, Start pressed the moment it can be.
+SendInWindow sendInWindow(const QStringList &files)
 {
     QTemporaryDir psp;
     QDir(psp.path()).mkpath(u"PSP"_s);
+    QDir(psp.path()).mkpath(u"MUSIC"_s);
     const std::unique_ptr<FrmMain> window = connectedWindow(psp.path() + u'/');
     paint();
     // Resets the process's peak memory to what it uses now.
@@ -588,11 +600,15 @@ void benchSendInWindow(const QStringList &files)
     timer.start();
     qint64 last = 0;
     qint64 longest = 0;
+    double lastCpu = threadCpuMilliseconds();
+    double longestCpu = 0;
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         longest = std::max(longest, timer.nsecsElapsed() - last);
         last = timer.nsecsElapsed();
+        const double cpu = threadCpuMilliseconds();
+        longestCpu = std::max(longestCpu, cpu - std::exchange(lastCpu, cpu));
         for (SendPlanDialog *plan : window->findChildren<SendPlanDialog *>()) {
             auto *start = plan->findChild<QPushButton *>(u"start"_s);
             if (plan->isVisible() && start->isEnabled())
@@ -604,13 +620,48 @@ void benchSendInWindow(const QStringList &files)
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     tick.stop();
+    return {double(longest) / 1e6, longestCpu, statusKib("VmHWM:") - before};
+}
+
+// The longest stall of the event loop and the memory growth of one send.
+void benchSendInWindow(const QStringList &files)
+{
+    const SendInWindow sent = sendInWindow(files);
     const QByteArray what =
         "send of " + QByteArray::number(files.size()) + " tracks: longest stall of the event loop";
-    report(what.constData(), double(longest) / 1e6, 16);
+    report(what.constData(), sent.longestStall, 16);
     std::printf(
         "%-62s %9.1f MiB   (limit 150 MiB)\n",
         ("send of " + QByteArray::number(files.size()) + " tracks: memory growth").constData(),
-        double(statusKib("VmHWM:") - before) / 1024.0);
+        double(sent.memoryGrowth) / 1024.0);
+}
+
+// A send of 10,000 copies of a small file, in 100 album folders, to a
+// folder standing in for a PSP: the longest stall of the event loop, which
+// must not grow with the number of tracks.
+void benchLargeSend()
+{
+    constexpr int albums = 100;
+    constexpr int perAlbum = 100;
+    constexpr int stallRuns = 3;
+    QTemporaryDir sources;
+    const QString small = sources.filePath(u"small.wav"_s);
+    writeTone(small, "wav", 0.1, 44100, 1);
+    for (int album = 0; album < albums; ++album) {
+        const QString folder = sources.filePath(u"Artist/Album %1"_s.arg(album));
+        QDir().mkpath(folder);
+        for (int track = 0; track < perAlbum; ++track)
+            QFile::copy(small, folder + u"/%1 A track.wav"_s.arg(track, 3, 10, QLatin1Char('0')));
+    }
+    QList<double> stalls;
+    QList<double> busy;
+    for (int run = 0; run < stallRuns; ++run) {
+        const SendInWindow sent = sendInWindow({sources.filePath(u"Artist"_s)});
+        stalls.append(sent.longestStall);
+        busy.append(sent.longestBusy);
+    }
+    reportSpread("send of 10,000 copies of a small file: longest stall", stalls, 16);
+    reportSpread("  ...of which CPU time of the window's thread", busy, 16);
 }
 
 // The audio helpers this program started, by process id.
@@ -973,6 +1024,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     prepareApplication();
     messagebox::recordInsteadOfShowing();
+    if (argc > 1 && qstrcmp(argv[1], "--help") == 0) {
+        std::printf("zarvello_bench [option]: every measure, or one part of them:\n"
+                    "  --send        the send to the PSP, away from any window\n"
+                    "  --plan        the planning of a send\n"
+                    "  --large-send  the longest stall during a send of 10,000 tracks\n"
+                    "  --startup     start-up\n");
+        return 0;
+    }
     std::printf("Zarvello benchmark, median of %d runs\n\n", runs);
     // "--send" measures the send to the PSP alone, away from any window.
     if (argc > 1 && qstrcmp(argv[1], "--send") == 0) {
@@ -985,6 +1044,11 @@ int main(int argc, char **argv)
         benchSecondSend();
         return 0;
     }
+    // "--large-send" measures the stalls of a send of 10,000 tracks alone.
+    if (argc > 1 && qstrcmp(argv[1], "--large-send") == 0) {
+        benchLargeSend();
+        return 0;
+    }
     benchStartup();
     // "--startup" measures start-up alone.
     if (argc > 1 && qstrcmp(argv[1], "--startup") == 0)
@@ -992,6 +1056,7 @@ int main(int argc, char **argv)
     benchPlanning();
     benchSecondSend();
     benchSend(true);
+    benchLargeSend();
 
     QTemporaryDir card;
     QDir(card.path()).mkpath(u"PSP"_s);

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUuid>
 
 using namespace Qt::StringLiterals;
@@ -108,12 +109,24 @@ void SendRecord::put(const RecordedTrack &track)
 
 bool SendRecord::remove(const QString &file)
 {
-    const auto found = m_byFile.constFind(sendnames::nameKey(file));
-    if (found == m_byFile.cend())
-        return false;
-    m_tracks.removeAt(*found);
+    return remove(QStringList{file}) > 0;
+}
+
+qsizetype SendRecord::remove(const QStringList &files)
+{
+    QSet<qsizetype> gone;
+    for (const QString &file : files) {
+        if (const auto found = m_byFile.constFind(sendnames::nameKey(file));
+            found != m_byFile.cend())
+            gone.insert(*found);
+    }
+    if (gone.isEmpty())
+        return 0;
+    qsizetype index = 0;
+    m_tracks.removeIf([&](const RecordedTrack &) { return gone.contains(index++); });
+    // Indexed again once, however many went.
     reindex();
-    return true;
+    return gone.size();
 }
 
 void SendRecord::reindex()

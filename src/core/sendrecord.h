@@ -74,6 +74,8 @@ public:
     void put(const RecordedTrack &track);
     // Forgets a file; false when it was not recorded.
     bool remove(const QString &file);
+    // Forgets files at once; how many were recorded.
+    qsizetype remove(const QStringList &files);
     bool isEmpty() const { return m_tracks.isEmpty() && playlists.isEmpty(); }
 
     QList<RecordedPlaylist> playlists;

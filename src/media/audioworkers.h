@@ -58,6 +58,8 @@ public:
     // Ends every job, the running ones with their helpers; each reports
     // Cancelled, from the event loop.
     void cancelAll();
+    // How many jobs run at once, one per helper.
+    int count() const { return m_count; }
 
 Q_SIGNALS:
     // A helper took the job.

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSet>
-#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -60,22 +59,22 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag lang
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
       m_codePage(codePage), m_openVolume(std::move(openVolume))
 {
-    m_copies.setMaxThreadCount(1);
     m_ticker.setInterval(500);
     connect(&m_ticker, &QTimer::timeout, this, &MusicSend::showProgress);
-    connect(&m_workers, &AudioWorkers::started, this, &MusicSend::jobStarted);
-    connect(&m_workers, &AudioWorkers::progressed, this, &MusicSend::jobProgressed);
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(100);
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        showInFlight();
+        showProgress();
+    });
     connect(&m_workers, &AudioWorkers::finished, this, &MusicSend::jobFinished);
 }
 
 MusicSend::~MusicSend()
 {
     // Nothing is said any more: those who would hear it may be gone already.
-    // Jobs see the cancel between packets and chunks.
-    if (m_cancelled)
-        *m_cancelled = true;
-    m_copies.clear();
-    m_copies.waitForDone();
+    // Before the helpers it uses go.
+    delete m_run;
 }
 
 Language MusicSend::language() const
@@ -91,19 +90,11 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_then = std::move(then);
     m_state = State::Looking;
     ++m_generation;
-    m_cancelled = std::make_shared<std::atomic_bool>(false);
     m_sources.clear();
     m_unlooked.clear();
+    m_toProbe.clear();
     m_links.clear();
     m_plan = SendPlan();
-    m_outcomes.clear();
-    m_causes.clear();
-    m_counted.clear();
-    m_inFlight.clear();
-    m_copyClaims.clear();
-    m_helperMissing = false;
-    m_queued = m_done = 0;
-    m_progress = std::make_shared<std::atomic<qint64>>(0);
 
     m_volume = m_openVolume();
     if (!m_volume) {
@@ -134,68 +125,53 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
         SourceFiles expanded;
         MusicListing listing;
         QList<SourceTrack> known;
-        std::shared_ptr<QTemporaryDir> scratch;
     };
     background::run(
         this,
         [volume, localPaths] {
-            Found found{expandSourcePaths(localPaths),
-                        listMusic(*volume),
-                        {},
-                        std::make_shared<QTemporaryDir>()};
+            Found found{expandSourcePaths(localPaths), listMusic(*volume), {}};
             found.known = recordedSources(found.expanded.files, found.listing);
             return found;
         },
         [this, generation](const Found &found) {
             if (generation == m_generation)
-                listed(found.expanded.files, found.known, found.expanded.links, found.listing,
-                       found.scratch);
+                listed(found.expanded.files, found.known, found.expanded.links, found.listing);
         });
     return true;
 }
 
 void MusicSend::listed(const QStringList &files, const QList<SourceTrack> &known,
-                       const QStringList &links, const MusicListing &listing,
-                       const std::shared_ptr<QTemporaryDir> &scratch)
+                       const QStringList &links, const MusicListing &listing)
 {
     m_links = links;
     m_listing = listing;
-    m_scratch = scratch;
+    m_sources.reserve(files.size());
     for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString &file = files.at(i);
         if (known.at(i).method != SendMethod::Refuse) {
             m_unlooked.insert(int(m_sources.size()));
             m_sources.append(known.at(i));
             continue;
         }
-        m_jobs.insert(m_workers.probe(file), int(m_sources.size()));
+        m_toProbe.push_back(int(m_sources.size()));
         SourceTrack unread;
-        unread.path = file;
+        unread.path = files.at(i);
         unread.refusal = SourceTrack::Refusal::Unreadable;
         m_sources.append(unread);
     }
+    probeMore();
+}
+
+void MusicSend::probeMore()
+{
+    // One probe per helper at a time: thousands handed over at once would
+    // hold up the window.
+    while (!m_toProbe.empty() && m_jobs.size() < m_workers.count()) {
+        const int index = m_toProbe.front();
+        m_toProbe.pop_front();
+        m_jobs.insert(m_workers.probe(m_sources.at(index).path), index);
+    }
     if (m_jobs.isEmpty())
         looked();
-}
-
-void MusicSend::jobStarted(quint64 job)
-{
-    if (m_state == State::Sending && m_jobs.contains(job))
-        trackStarted(m_jobs.value(job));
-}
-
-void MusicSend::jobProgressed(quint64 job, double seconds)
-{
-    const auto found = m_jobs.constFind(job);
-    if (m_state != State::Sending || found == m_jobs.cend())
-        return;
-    // Converting counts for half of a track's bytes, copying for the rest.
-    const int index = *found;
-    const double length = m_sources.at(index).seconds;
-    const qint64 half = m_plan.tracks.at(index).bytes / 2;
-    const qint64 reached = length > 0 ? std::min(half, qint64(double(half) * seconds / length)) : 0;
-    if (reached > m_counted.at(index))
-        *m_progress += reached - std::exchange(m_counted[index], reached);
 }
 
 void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
@@ -205,10 +181,6 @@ void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
         return;
     const int index = *found;
     m_jobs.erase(found);
-    if (m_state == State::Sending || m_state == State::Cancelling) {
-        converted(index, result);
-        return;
-    }
     if (result.status == AudioJobResult::Status::HelperMissing) {
         // Said once for the send, rather than as a failure of each track.
         finish(false);
@@ -217,8 +189,7 @@ void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
     }
     if (result.status == AudioJobResult::Status::Done)
         m_sources[index] = result.source;
-    if (m_jobs.isEmpty())
-        looked();
+    probeMore();
 }
 
 void MusicSend::chooseAndStart()
@@ -269,17 +240,18 @@ void MusicSend::replan()
             const RecordedTrack *recorded = m_listing.record.bySource(source.identity());
             if (!recorded || recorded->settings == recordedSettings(source.method, format, quality))
                 continue;
-            m_jobs.insert(m_workers.probe(source.path), index);
+            m_toProbe.push_back(index);
             // As any source, unreadable until the look says otherwise.
             const QString path = source.path;
             source = SourceTrack();
             source.path = path;
             source.refusal = SourceTrack::Refusal::Unreadable;
         }
-        for (const int index : std::as_const(m_jobs))
+        for (const int index : m_toProbe)
             m_unlooked.remove(index);
-        if (!m_jobs.isEmpty()) {
+        if (!m_toProbe.empty()) {
             m_state = State::Looking;
+            probeMore();
             return;
         }
     }
@@ -311,7 +283,6 @@ void MusicSend::beginSending()
     m_state = State::Sending;
     if (m_planDialog && m_planDialog->whatFitsOnly())
         keepWhatFits(m_plan, m_listing.freeBytes);
-    m_outcomes = QList<std::optional<TrackOutcome>>(m_sources.size());
     m_progressDialog = new SendProgressDialog(&m_window, language());
     m_progressDialog->setAttribute(Qt::WA_DeleteOnClose);
     m_progressDialog->setWindowModality(Qt::WindowModal);
@@ -320,105 +291,15 @@ void MusicSend::beginSending()
     m_clock.start();
     m_ticker.start();
 
-    m_causes = QStringList(m_sources.size());
-    m_counted = QList<qint64>(m_sources.size(), 0);
-    for (int i = 0; i < m_sources.size(); ++i) {
-        const PlannedTrack &track = m_plan.tracks.at(i);
-        if (track.method == SendMethod::Refuse || track.alreadyThere || track.noRoom)
-            continue;
-        ++m_queued;
-        const SourceTrack &source = m_sources.at(i);
-        if (track.method == SendMethod::Copy) {
-            copyLater(i, source.path, 0);
-            continue;
-        }
-        const QString output = scratchFileOf(i);
-        m_jobs.insert(
-            track.method == SendMethod::Rewrite
-                ? m_workers.rewrite(source.path, output, source.tags)
-                : m_workers.convert(source.path, m_format, output, source.tags, m_quality),
-            i);
-    }
-    showProgress();
-    if (m_queued == 0)
-        finish(true);
-}
-
-void MusicSend::copyLater(int index, const QString &localFile, qint64 counted)
-{
-    const quint64 generation = m_generation;
-    const PlannedTrack track = m_plan.tracks.at(index);
-    const std::shared_ptr<const VolumeRoot> volume = m_volume;
-    const std::shared_ptr<std::atomic_bool> cancelled = m_cancelled;
-    const std::shared_ptr<std::atomic<qint64>> progress = m_progress;
-    const QString music = m_listing.musicFolder;
-    // Converted files are read from there until the last copy is over.
-    const std::shared_ptr<QTemporaryDir> scratch = m_scratch;
-    const auto claim = std::make_shared<std::atomic_bool>(false);
-    m_copyClaims.insert(index, claim);
-    // A converted or rewritten track's file is the program's own, and goes once copied.
-    const bool converted = track.method != SendMethod::Copy;
-    m_copies.start([this, generation, index, localFile, counted, converted, track, volume,
-                    cancelled, progress, music, scratch, claim] {
-        // Cancelled before it started, and reported as such.
-        if (claim->exchange(true))
-            return;
-        const auto deliver = [this, generation](auto &&handle) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, handle] {
-                    if (generation == m_generation)
-                        handle();
-                },
-                Qt::QueuedConnection);
-        };
-        if (!converted)
-            deliver([this, index] { trackStarted(index); });
-        const TrackOutcome outcome =
-            sendTrack(*volume, music, localFile, track, *cancelled, *progress, counted);
-        if (converted)
-            QFile::remove(localFile);
-        deliver([this, index, outcome] { trackDone(index, outcome); });
+    m_run = new SendRun(m_workers, this);
+    connect(m_run, &SendRun::progressed, this, [this] {
+        if (!m_refresh.isActive())
+            m_refresh.start();
     });
-}
-
-void MusicSend::converted(int index, const AudioJobResult &result)
-{
-    using Status = AudioJobResult::Status;
-    const Language l = language();
-    switch (result.status) {
-    case Status::Done:
-        copyLater(index, scratchFileOf(index), m_counted.at(index));
-        return;
-    case Status::Damaged:
-        trackDone(index, TrackOutcome::Damaged);
-        return;
-    case Status::Cancelled:
-        trackDone(index, TrackOutcome::Cancelled);
-        return;
-    case Status::HelperMissing:
-        // Said once, above the report; the rest of the send stops.
-        m_helperMissing = true;
-        trackDone(index, TrackOutcome::HelperMissing);
-        return;
-    case Status::Crashed:
-        trackDone(index, TrackOutcome::NotConverted,
-                  texts::sendWhyHelperCrashed.in(l).arg(result.reason));
-        return;
-    case Status::Silent:
-        trackDone(index, TrackOutcome::NotConverted, texts::sendWhyHelperSilent.in(l));
-        return;
-    case Status::Failed:
-        trackDone(index, TrackOutcome::NotConverted, result.reason);
-        return;
-    }
-}
-
-void MusicSend::trackStarted(int index)
-{
-    if (!m_inFlight.contains(index))
-        m_inFlight.append(index);
-    showInFlight();
+    connect(m_run, &SendRun::finished, this, [this] { finish(true); });
+    m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality,
+                 m_listing.record, false);
+    showProgress();
 }
 
 void MusicSend::showInFlight()
@@ -426,65 +307,21 @@ void MusicSend::showInFlight()
     if (!m_progressDialog || m_state != State::Sending)
         return;
     QStringList names;
-    for (const int index : std::as_const(m_inFlight))
+    for (const int index : m_run->inFlight())
         names.append(QFileInfo(m_sources.at(index).path).fileName());
     m_progressDialog->setCurrent(names);
-}
-
-void MusicSend::trackDone(int index, TrackOutcome outcome, const QString &cause)
-{
-    if ((m_state != State::Sending && m_state != State::Cancelling) ||
-        !record(index, outcome, cause))
-        return;
-    // The rest would not fit either, or could not be converted: stop,
-    // keeping what is finished.
-    if (outcome == TrackOutcome::MediumFull || outcome == TrackOutcome::HelperMissing)
-        stopTheRest();
-    showProgress();
-    if (m_done == m_queued)
-        finish(true);
-}
-
-bool MusicSend::record(int index, TrackOutcome outcome, const QString &cause)
-{
-    if (m_outcomes.at(index))
-        return false;
-    m_outcomes[index] = outcome;
-    m_causes[index] = cause;
-    m_copyClaims.remove(index);
-    ++m_done;
-    if (m_inFlight.removeOne(index))
-        showInFlight();
-    // A conversion that ends here counts for its whole track.
-    if (m_plan.tracks.at(index).method != SendMethod::Copy && outcome != TrackOutcome::Sent &&
-        m_counted.at(index) < m_plan.tracks.at(index).bytes)
-        *m_progress += m_plan.tracks.at(index).bytes -
-                       std::exchange(m_counted[index], m_plan.tracks.at(index).bytes);
-    return true;
-}
-
-void MusicSend::stopTheRest()
-{
-    *m_cancelled = true;
-    // Queued conversions report Cancelled at once, running ones as their helpers end.
-    m_workers.cancelAll();
-    m_copies.clear();
-    const QHash<int, std::shared_ptr<std::atomic_bool>> claims = std::exchange(m_copyClaims, {});
-    for (const auto &[index, claim] : claims.asKeyValueRange()) {
-        if (!claim->exchange(true))
-            record(index, TrackOutcome::Cancelled);
-    }
 }
 
 void MusicSend::showProgress()
 {
     if (!m_progressDialog || m_state != State::Sending)
         return;
+    const qint64 total = m_run->bytesTotal();
     const double fraction =
-        m_plan.bytes > 0 ? std::min(1.0, double(*m_progress) / double(m_plan.bytes)) : 1.0;
+        total > 0 ? std::min(1.0, double(m_run->bytesDone()) / double(total)) : 1.0;
     const qint64 elapsed = m_clock.elapsed();
     const qint64 left = fraction <= 0 ? -1 : qint64(double(elapsed) * (1 - fraction) / fraction);
-    m_progressDialog->setProgress(m_done, m_queued, fraction, left);
+    m_progressDialog->setProgress(m_run->tracksDone(), m_run->tracksQueued(), fraction, left);
 }
 
 void MusicSend::cancel()
@@ -504,9 +341,7 @@ void MusicSend::cancel()
         m_ticker.stop();
         if (m_progressDialog)
             m_progressDialog->showCancelling();
-        stopTheRest();
-        if (m_done == m_queued)
-            finish(true);
+        m_run->cancel();
         return;
     }
 }
@@ -516,23 +351,14 @@ void MusicSend::abandon()
     finish(false);
 }
 
-QString MusicSend::entryOf(int index) const
+QString MusicSend::entryOf(int index, const QString &root) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = folderpath::join(root, m_listing.musicFolder + u'/' + track.folder);
     return playlistEntry(root, folder, track.fileName);
 }
 
-QString MusicSend::scratchFileOf(int index) const
-{
-    const QString extension = m_plan.tracks.at(index).method == SendMethod::Rewrite
-                                  ? m_sources.at(index).copyExtension
-                                  : extensionOf(m_format);
-    return m_scratch->filePath(QString::number(index) + u'.' + extension);
-}
-
-QString MusicSend::failureOf(int index) const
+QString MusicSend::failureOf(const SendRun *run, int index) const
 {
     const Language l = language();
     if (index >= m_plan.tracks.size())
@@ -542,11 +368,15 @@ QString MusicSend::failureOf(int index) const
         return reasonFor(m_sources.at(index).refusal).in(l);
     if (track.noRoom)
         return texts::sendWhyNoRoom.in(l);
-    const std::optional<TrackOutcome> outcome =
-        index < m_outcomes.size() ? m_outcomes.at(index) : std::nullopt;
-    if (outcome == TrackOutcome::NotConverted)
-        return texts::sendWhyNotConverted.in(l).arg(m_causes.at(index));
-    return reasonFor(outcome.value_or(TrackOutcome::Cancelled)).in(l);
+    const std::optional<TrackEnding> ending = run ? run->ending(index) : std::nullopt;
+    if (!ending || ending->outcome != TrackOutcome::NotConverted)
+        return reasonFor(ending ? ending->outcome : TrackOutcome::Cancelled).in(l);
+    using Status = AudioJobResult::Status;
+    const QString cause = ending->helper == Status::Crashed
+                              ? texts::sendWhyHelperCrashed.in(l).arg(ending->reason)
+                          : ending->helper == Status::Silent ? texts::sendWhyHelperSilent.in(l)
+                                                             : ending->reason;
+    return texts::sendWhyNotConverted.in(l).arg(cause);
 }
 
 void MusicSend::finish(bool report)
@@ -559,15 +389,20 @@ void MusicSend::finish(bool report)
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
     m_ticker.stop();
-    const std::shared_ptr<const VolumeRoot> volume = std::exchange(m_volume, {});
-    *m_cancelled = true;
-    m_workers.cancelAll();
-    m_copies.clear();
+    m_refresh.stop();
+    m_volume.reset();
     m_jobs.clear();
-    m_copyClaims.clear();
-    // Removed off this thread, or by the last copy that reads from it.
-    if (m_scratch)
-        background::run([scratch = std::exchange(m_scratch, {})] {});
+    m_toProbe.clear();
+    // The run has ended, or ends here as the window goes; it is read below.
+    SendRun *const run = std::exchange(m_run, {});
+    if (run) {
+        run->disconnect(this);
+        run->abandon();
+        run->deleteLater();
+    } else {
+        // Probes under way are not waited for.
+        m_workers.cancelAll();
+    }
     // Closed without a word: a dialog closing asks for a cancel otherwise.
     const auto close = [this](QDialog *dialog) {
         if (!dialog)
@@ -590,22 +425,22 @@ void MusicSend::finish(bool report)
     };
     int sent = 0;
     int alreadyThere = 0;
-    QSet<QString> filled; // album folders that a track was written into
+    bool full = false;
     const Language l = language();
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     for (int i = 0; i < m_sources.size(); ++i) {
         SentTrack line{m_sources.at(i).path, {}, {}};
         const bool planned = i < m_plan.tracks.size() && wasSending;
         const bool there = planned && m_plan.tracks.at(i).alreadyThere;
-        const bool written =
-            planned && i < m_outcomes.size() && m_outcomes.at(i) == TrackOutcome::Sent;
+        const std::optional<TrackEnding> ending = run ? run->ending(i) : std::nullopt;
+        const bool written = planned && ending && ending->outcome == TrackOutcome::Sent;
+        full = full || (ending && ending->outcome == TrackOutcome::MediumFull);
         if (there || written)
-            line.entry = entryOf(i);
+            line.entry = entryOf(i, root);
         else
-            line.failure = failureOf(i);
+            line.failure = failureOf(run, i);
         sent += written;
         alreadyThere += there;
-        if (written)
-            filled.insert(m_plan.tracks.at(i).folder);
         const QString shown = QDir::toNativeSeparators(line.source);
         if (there)
             note(texts::sendWhyAlreadyThere.in(l), shown);
@@ -620,21 +455,11 @@ void MusicSend::finish(bool report)
     if (!m_alsoNotSent.isEmpty())
         groups.append({texts::sendWhyNotInPlaylist.in(l), m_alsoNotSent});
     const bool changed = sent > 0 || (wasSending && !m_plan.newFolders.isEmpty());
-    // The album folders this send made and wrote nothing into go again. Only
-    // once every job has ended (a window closing does not wait for them),
-    // and only while empty: what else has come into one meanwhile stays.
-    QStringList unused;
-    if (wasSending && report) {
-        for (const QString &folder : std::as_const(m_plan.newFolders)) {
-            if (!filled.contains(folder))
-                unused.append(m_listing.musicFolder + u'/' + folder);
-        }
-    }
+    const bool helperMissing = run && run->helperMissing();
     QStringList summary;
-    const bool full = m_outcomes.contains(TrackOutcome::MediumFull);
     if (full)
         summary.append(texts::sendMediumFull.in(l) + u'\n');
-    if (m_helperMissing)
+    if (helperMissing)
         summary.append(texts::sendHelperMissing.in(l) + u'\n');
     if (tracks.isEmpty() && m_alsoNotSent.isEmpty()) {
         summary.append(texts::sendNothing.in(l));
@@ -656,21 +481,11 @@ void MusicSend::finish(bool report)
             details.append(u"  "_s + one);
     }
     const QMessageBox::Icon icon =
-        notSent == 0 && !full && !m_helperMissing ? QMessageBox::Information : QMessageBox::Warning;
+        notSent == 0 && !full && !helperMissing ? QMessageBox::Information : QMessageBox::Warning;
     // What hears of the end may start the next send: from here on, only
     // what was gathered above is used.
-    if (!unused.isEmpty()) {
-        background::run(
-            this,
-            [volume, unused] {
-                for (const QString &folder : unused)
-                    (void)volume->removeEmptyFolder(folder);
-                return true;
-            },
-            [this](bool) { Q_EMIT pspChanged(); });
-    } else if (changed) {
+    if (changed)
         Q_EMIT pspChanged();
-    }
     Q_EMIT finished(tracks);
     if (const Then then = std::exchange(m_then, {}))
         then(tracks);

@@ -5,12 +5,11 @@
 #include "media/audioworkers.h"
 #include "media/conversion.h"
 #include "media/sendplan.h"
-#include "media/sendtrack.h"
+#include "media/sendrun.h"
 
-#include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
@@ -18,11 +17,9 @@
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
-#include <QThreadPool>
 #include <QTimer>
 
 class QLineEdit;
-class QTemporaryDir;
 class QWidget;
 class SendPlanDialog;
 class SendProgressDialog;
@@ -43,10 +40,9 @@ struct SentTrack
 // converts the rest, each track into its album's folder below the music
 // folder. First a dialog says what will happen and lets the user choose the
 // conversion format and quality, and send only what fits; then a progress dialog follows the work,
-// so the window never waits: the sources are looked at and converted by the audio helpers
-// (AudioWorkers), and copied to the PSP on a worker thread, one track per
-// job; a report ends it. Both dialogs are modal to the window, so the playlist cannot
-// change under a send.
+// so the window never waits: the sources are looked at by the audio helpers
+// (AudioWorkers), and a SendRun converts and copies them; a report ends it.
+// Both dialogs are modal to the window, so the playlist cannot change under a send.
 class MusicSend : public QObject
 {
     Q_OBJECT
@@ -102,30 +98,20 @@ private:
 
     // known: what the record knows of each file (see recordedSources()).
     void listed(const QStringList &files, const QList<SourceTrack> &known, const QStringList &links,
-                const MusicListing &listing, const std::shared_ptr<QTemporaryDir> &scratch);
+                const MusicListing &listing);
+    // Hands sources to the helpers to look at as they are free.
+    void probeMore();
     void looked();
     void replan();
     void beginSending();
-    void copyLater(int index, const QString &localFile, qint64 counted);
-    void jobStarted(quint64 job);
-    void jobProgressed(quint64 job, double seconds);
     void jobFinished(quint64 job, const AudioJobResult &result);
-    void converted(int index, const AudioJobResult &result);
-    void trackStarted(int index);
     void showInFlight();
-    void trackDone(int index, TrackOutcome outcome, const QString &cause = {});
-    // Notes how a track ended; false when it had already.
-    bool record(int index, TrackOutcome outcome, const QString &cause = {});
-    // No job starts any more: those waiting are cancelled without running,
-    // those running are told to stop and report as they end.
-    void stopTheRest();
     void showProgress();
     void cancel();
     void finish(bool report);
-    QString failureOf(int index) const;
-    QString entryOf(int index) const;
-    // The program's own file that a track is converted or rewritten into.
-    QString scratchFileOf(int index) const;
+    QString failureOf(const SendRun *run, int index) const;
+    // root: the PSP's root in folder form.
+    QString entryOf(int index, const QString &root) const;
     Language language() const;
 
     QWidget &m_window;
@@ -133,14 +119,9 @@ private:
     LanguageFlag m_languageFlag;
     int m_codePage;
     VolumeOpener m_openVolume;
-    // Copies wait on the disk rather than on a core: on a lane of their own,
-    // they run beside the conversions instead of taking their turns.
-    QThreadPool m_copies;
     AudioWorkers m_workers;
 
     State m_state = State::Idle;
-    // A new one for each send: jobs of an earlier send see theirs set.
-    std::shared_ptr<std::atomic_bool> m_cancelled;
     std::shared_ptr<const VolumeRoot> m_volume;
     // Results of jobs from an earlier send are dropped.
     quint64 m_generation = 0;
@@ -156,30 +137,19 @@ private:
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;
-    QList<std::optional<TrackOutcome>> m_outcomes;
-    // Why the audio helper did not convert a track, in the interface language.
-    QStringList m_causes;
-    // The jobs of the audio helpers this send waits for, and their tracks.
+    // The probes of the audio helpers this send waits for, and their sources.
     QHash<quint64, int> m_jobs;
-    // By track, the copies on the copy lane that have not reported yet:
-    // whoever sets the flag first, the copy as it starts or stopTheRest(),
-    // reports the track.
-    QHash<int, std::shared_ptr<std::atomic_bool>> m_copyClaims;
+    // The sources waiting to be looked at.
+    std::deque<int> m_toProbe;
     // The last plan asked for: those asked for before it are dropped.
     quint64 m_planAsked = 0;
-    // Of a converted track's expected bytes, those counted while converting.
-    QList<qint64> m_counted;
-    // The tracks being converted or copied, in the order they started.
-    QList<int> m_inFlight;
-    // Where converted tracks wait on the computer to be copied to the PSP.
-    std::shared_ptr<QTemporaryDir> m_scratch;
-    bool m_helperMissing = false;
-    int m_queued = 0;
-    int m_done = 0;
-    // Grows as the jobs go, by the expected bytes of what they have done.
-    std::shared_ptr<std::atomic<qint64>> m_progress;
+    // Converts and copies the tracks, from Start on.
+    QPointer<SendRun> m_run;
     // The bar and the time left move between finished tracks too.
     QTimer m_ticker;
+    // Tracks may end by the hundred a second: the dialog follows them at
+    // most ten times a second.
+    QTimer m_refresh;
     QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;

@@ -1,0 +1,434 @@
+#include "media/sendrun.h"
+
+#include "core/background.h"
+#include "platform/volumeroot.h"
+
+#include <cerrno>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+struct SendRun::RecordWritten
+{
+    Result<> written;
+    QList<RecordedTrack> measured; // those of the tracks to measure that are there
+    QStringList removed;           // replaced files gone from the volume
+};
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
+
+constexpr qint64 recordSpacingMs = 1000;
+
+} // namespace
+
+SendRun::RecordWritten SendRun::writeRecordNow(const VolumeRoot &volume, const QString &musicFolder,
+                                               SendRecord record, QList<RecordedTrack> toMeasure,
+                                               const QStringList &toRemove)
+{
+    RecordWritten done;
+    // Each album folder listed once: the sizes of its files, by name.
+    QHash<QString, QHash<QString, qint64>> folders;
+    for (RecordedTrack &track : toMeasure) {
+        const QString folder = track.file.section(u'/', 0, -2);
+        auto listed = folders.find(folder);
+        if (listed == folders.end()) {
+            listed = folders.insert(folder, {});
+            for (const VolumeRoot::Entry &entry :
+                 volume.entries(musicFolder + u'/' + folder).valueOr({})) {
+                if (entry.kind == VolumeRoot::Kind::File)
+                    listed->insert(entry.name, entry.size);
+            }
+        }
+        track.bytes = listed->value(track.file.section(u'/', -1), -1);
+        if (track.bytes >= 0) {
+            record.put(track);
+            done.measured.append(track);
+        }
+    }
+    done.written = sendrecord::write(volume, record);
+    if (!done.written)
+        return done;
+    for (const QString &file : toRemove) {
+        const Result<> removed = volume.remove(musicFolder + u'/' + file);
+        if (removed || removed.error().errorNumber == ENOENT)
+            done.removed.append(file);
+    }
+    return done;
+}
+
+SendRun::SendRun(AudioWorkers &workers, QObject *parent) : QObject(parent), m_workers(workers)
+{
+    m_nextWrite.setSingleShot(true);
+    connect(&m_nextWrite, &QTimer::timeout, this, &SendRun::writeRecord);
+    connect(&m_workers, &AudioWorkers::started, this, &SendRun::jobStarted);
+    connect(&m_workers, &AudioWorkers::progressed, this, &SendRun::jobProgressed);
+    connect(&m_workers, &AudioWorkers::finished, this, &SendRun::jobFinished);
+}
+
+SendRun::~SendRun()
+{
+    abandon();
+}
+
+void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &musicFolder,
+                    const QList<SourceTrack> &sources, const SendPlan &plan, TargetFormat format,
+                    const Quality &quality, const SendRecord &record, bool kept)
+{
+    if (m_state != State::Idle)
+        return;
+    m_state = State::Sending;
+    m_volume = std::move(volume);
+    m_musicFolder = musicFolder;
+    m_sources = sources;
+    m_plan = plan;
+    m_format = format;
+    m_quality = quality;
+    m_record = record;
+    m_kept = kept;
+    m_cancelled = std::make_shared<std::atomic_bool>(false);
+    m_progress = std::make_shared<std::atomic<qint64>>(0);
+    m_endings = QList<std::optional<TrackEnding>>(m_sources.size());
+    m_counted = QList<qint64>(m_sources.size(), 0);
+    for (int i = 0; i < m_plan.tracks.size(); ++i) {
+        const PlannedTrack &track = m_plan.tracks.at(i);
+        if (track.alreadyThere && !m_record.byFile(track.folder + u'/' + track.fileName))
+            m_toMeasure.append(recordedTrackOf(i, -1));
+        if (track.method == SendMethod::Refuse || track.alreadyThere || track.noRoom)
+            continue;
+        ++m_queued;
+        (track.method == SendMethod::Copy ? m_toCopy : m_toConvert).push_back(i);
+    }
+    // Making a folder waits on the disk: not here.
+    if (!m_toConvert.empty())
+        background::run(
+            this, [] { return std::make_shared<QTemporaryDir>(); },
+            [this](const std::shared_ptr<QTemporaryDir> &scratch) { scratchMade(scratch); });
+    dispatch();
+    writeRecord();
+    if (m_queued == 0)
+        QMetaObject::invokeMethod(this, &SendRun::wrapUp, Qt::QueuedConnection);
+}
+
+void SendRun::scratchMade(const std::shared_ptr<QTemporaryDir> &scratch)
+{
+    if (!running())
+        return;
+    m_scratch = scratch;
+    dispatch();
+}
+
+void SendRun::dispatch()
+{
+    if (m_state != State::Sending || *m_cancelled)
+        return;
+    // One job per helper: what waits stays here, where a cancel drops it.
+    while (m_scratch && !m_toConvert.empty() && m_jobs.size() < m_workers.count()) {
+        const int index = m_toConvert.front();
+        m_toConvert.pop_front();
+        const SourceTrack &source = m_sources.at(index);
+        const QString output = scratchFileOf(index);
+        m_jobs.insert(
+            m_plan.tracks.at(index).method == SendMethod::Rewrite
+                ? m_workers.rewrite(source.path, output, source.tags)
+                : m_workers.convert(source.path, m_format, output, source.tags, m_quality),
+            index);
+    }
+    copyNext();
+}
+
+void SendRun::copyNext()
+{
+    if (m_copying || (m_converted.empty() && m_toCopy.empty()))
+        return;
+    const bool converted = !m_converted.empty();
+    std::deque<int> &queue = converted ? m_converted : m_toCopy;
+    const int index = queue.front();
+    queue.pop_front();
+    if (!converted)
+        trackStarted(index);
+    m_copying = true;
+    // Copies wait on the disk rather than on a core: one at a time, beside
+    // the conversions instead of taking their turns. Converted files are read
+    // from the scratch folder until the last copy is over.
+    background::run(
+        this,
+        [volume = m_volume, music = m_musicFolder, track = m_plan.tracks.at(index),
+         local = converted ? scratchFileOf(index) : m_sources.at(index).path,
+         counted = m_counted.at(index), cancelled = m_cancelled, progress = m_progress,
+         scratch = m_scratch, converted] {
+            const TrackWritten written =
+                sendTrack(*volume, music, local, track, *cancelled, *progress, counted);
+            // A converted or rewritten track's file is the program's own.
+            if (converted)
+                QFile::remove(local);
+            return written;
+        },
+        [this, index](const TrackWritten &written) {
+            m_copying = false;
+            if (running() && written.outcome == TrackOutcome::Sent)
+                recordSent(index, written.bytes);
+            trackDone(index, written.outcome);
+        });
+}
+
+void SendRun::jobStarted(quint64 job)
+{
+    if (m_state == State::Sending && m_jobs.contains(job))
+        trackStarted(m_jobs.value(job));
+}
+
+void SendRun::jobProgressed(quint64 job, double seconds)
+{
+    const auto found = m_jobs.constFind(job);
+    if (m_state != State::Sending || found == m_jobs.cend())
+        return;
+    // Converting counts for half of a track's bytes, copying for the rest.
+    const int index = *found;
+    const double length = m_sources.at(index).seconds;
+    const qint64 half = m_plan.tracks.at(index).bytes / 2;
+    const qint64 reached = length > 0 ? std::min(half, qint64(double(half) * seconds / length)) : 0;
+    if (reached > m_counted.at(index))
+        *m_progress += reached - std::exchange(m_counted[index], reached);
+}
+
+void SendRun::jobFinished(quint64 job, const AudioJobResult &result)
+{
+    const auto found = m_jobs.constFind(job);
+    if (found == m_jobs.cend())
+        return;
+    const int index = *found;
+    m_jobs.erase(found);
+    using Status = AudioJobResult::Status;
+    switch (result.status) {
+    case Status::Done:
+        if (*m_cancelled) {
+            trackDone(index, TrackOutcome::Cancelled);
+        } else {
+            m_converted.push_back(index);
+            dispatch();
+        }
+        return;
+    case Status::Damaged:
+        trackDone(index, TrackOutcome::Damaged);
+        return;
+    case Status::Cancelled:
+        trackDone(index, TrackOutcome::Cancelled);
+        return;
+    case Status::HelperMissing:
+        m_helperMissing = true;
+        trackDone(index, TrackOutcome::HelperMissing);
+        return;
+    default:
+        trackDone(index, TrackOutcome::NotConverted, result);
+        return;
+    }
+}
+
+void SendRun::trackStarted(int index)
+{
+    if (m_inFlight.contains(index))
+        return;
+    m_inFlight.append(index);
+    Q_EMIT progressed();
+}
+
+void SendRun::trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper)
+{
+    if (!running() || !end(index, outcome, helper))
+        return;
+    // The rest would not fit either, or could not be converted: stop,
+    // keeping what is finished.
+    if (outcome == TrackOutcome::MediumFull || outcome == TrackOutcome::HelperMissing)
+        stopTheRest();
+    Q_EMIT progressed();
+    dispatch();
+    if (m_done == m_queued)
+        wrapUp();
+}
+
+bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
+{
+    if (m_endings.at(index))
+        return false;
+    m_endings[index] = TrackEnding{outcome, helper.status, helper.reason};
+    ++m_done;
+    m_inFlight.removeOne(index);
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    if (outcome == TrackOutcome::Sent)
+        m_filled.insert(track.folder);
+    // A conversion that ends here counts for its whole track.
+    if (track.method != SendMethod::Copy && outcome != TrackOutcome::Sent &&
+        m_counted.at(index) < track.bytes)
+        *m_progress += track.bytes - std::exchange(m_counted[index], track.bytes);
+    Q_EMIT trackFinished(index);
+    return true;
+}
+
+void SendRun::recordSent(int index, qint64 bytes)
+{
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    m_record.put(recordedTrackOf(index, bytes));
+    m_recordChanged = true;
+    if (!track.replaces.isEmpty() && !replacesInPlace(track))
+        m_replaced.append(track.replaces);
+    writeRecord();
+}
+
+void SendRun::writeRecord()
+{
+    if (m_writing || (!m_recordChanged && m_toMeasure.isEmpty()))
+        return;
+    // The whole record is written each time: after every few tracks, it
+    // would take a good share of a slow card's time, and wear it. While
+    // tracks go, one write starts a second at most; at the end, at once.
+    if (!m_wrappingUp && m_sinceWrite.isValid() && m_sinceWrite.elapsed() < recordSpacingMs) {
+        if (!m_nextWrite.isActive())
+            m_nextWrite.start(int(recordSpacingMs - m_sinceWrite.elapsed()));
+        return;
+    }
+    m_nextWrite.stop();
+    m_sinceWrite.start();
+    m_writing = true;
+    m_recordChanged = false;
+    // A copy costs nothing until the record changes; writing it out may
+    // take a while for thousands of tracks.
+    background::run(
+        this,
+        [volume = m_volume, music = m_musicFolder, record = m_record,
+         toMeasure = std::exchange(m_toMeasure, {}), toRemove = m_replaced] {
+            return writeRecordNow(*volume, music, record, toMeasure, toRemove);
+        },
+        [this](const RecordWritten &written) { recordWriteDone(written); });
+}
+
+void SendRun::recordWriteDone(const RecordWritten &written)
+{
+    if (!running())
+        return;
+    m_writing = false;
+    // What was sent is there all the same: the record only misses it.
+    if (!written.written)
+        qCWarning(lcVolumes).noquote() << "The record of what was sent could not be written:"
+                                       << written.written.error().message;
+    for (const RecordedTrack &track : written.measured)
+        m_record.put(track);
+    m_recordChanged = m_recordChanged || (!written.written && !written.measured.isEmpty());
+    if (!written.removed.isEmpty()) {
+        m_record.remove(written.removed);
+        for (const QString &file : written.removed)
+            m_replaced.removeOne(file);
+        m_recordChanged = true;
+    }
+    writeRecord();
+    finishWhenQuiet();
+}
+
+void SendRun::stopTheRest()
+{
+    *m_cancelled = true;
+    // Running conversions report Cancelled as their helpers end; a running
+    // copy sees the flag between chunks.
+    m_workers.cancelAll();
+    std::deque<int> waiting = std::exchange(m_toConvert, {});
+    for (std::deque<int> *queue : {&m_toCopy, &m_converted}) {
+        waiting.insert(waiting.end(), queue->cbegin(), queue->cend());
+        queue->clear();
+    }
+    for (const int index : waiting)
+        end(index, TrackOutcome::Cancelled);
+}
+
+void SendRun::cancel()
+{
+    if (m_state != State::Sending)
+        return;
+    m_state = State::Cancelling;
+    stopTheRest();
+    Q_EMIT progressed();
+    if (m_done == m_queued)
+        QMetaObject::invokeMethod(this, &SendRun::wrapUp, Qt::QueuedConnection);
+}
+
+void SendRun::wrapUp()
+{
+    if (!running() || m_wrappingUp)
+        return;
+    m_wrappingUp = true;
+    writeRecord();
+    // The album folders this run made and wrote nothing into go again, once
+    // every job has ended, and only while empty: what else has come into
+    // one meanwhile stays.
+    QStringList unused;
+    for (const QString &folder : std::as_const(m_plan.newFolders)) {
+        if (!m_filled.contains(folder))
+            unused.append(m_musicFolder + u'/' + folder);
+    }
+    if (!unused.isEmpty()) {
+        m_removingFolders = true;
+        background::run(
+            this,
+            [volume = m_volume, unused] {
+                for (const QString &folder : unused)
+                    (void)volume->removeEmptyFolder(folder);
+                return true;
+            },
+            [this](bool) {
+                m_removingFolders = false;
+                finishWhenQuiet();
+            });
+    }
+    finishWhenQuiet();
+}
+
+void SendRun::finishWhenQuiet()
+{
+    if (!running() || !m_wrappingUp || m_removingFolders || m_writing)
+        return;
+    release();
+    Q_EMIT finished();
+}
+
+void SendRun::abandon()
+{
+    if (running())
+        release();
+}
+
+void SendRun::release()
+{
+    m_state = State::Done;
+    m_nextWrite.stop();
+    *m_cancelled = true;
+    if (!m_jobs.isEmpty())
+        m_workers.cancelAll();
+    m_jobs.clear();
+    m_toConvert.clear();
+    m_toCopy.clear();
+    m_converted.clear();
+    m_volume.reset();
+    // Removed off this thread, or by the last copy that reads from it.
+    if (m_scratch)
+        background::run([scratch = std::exchange(m_scratch, {})] {});
+}
+
+std::optional<TrackEnding> SendRun::ending(int index) const
+{
+    return index < m_endings.size() ? m_endings.at(index) : std::nullopt;
+}
+
+RecordedTrack SendRun::recordedTrackOf(int index, qint64 bytes) const
+{
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    return {m_sources.at(index).identity(), recordedSettings(track.method, m_format, m_quality),
+            track.folder + u'/' + track.fileName, bytes, m_kept};
+}
+
+QString SendRun::scratchFileOf(int index) const
+{
+    const QString extension = m_plan.tracks.at(index).method == SendMethod::Rewrite
+                                  ? m_sources.at(index).copyExtension
+                                  : extensionOf(m_format);
+    return m_scratch->filePath(QString::number(index) + u'.' + extension);
+}

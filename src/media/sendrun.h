@@ -1,0 +1,199 @@
+#pragma once
+
+#include "core/sendrecord.h"
+#include "media/audioworkers.h"
+#include "media/sendplan.h"
+#include "media/sendtrack.h"
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+
+class QTemporaryDir;
+
+// How one track of a run ended.
+struct TrackEnding
+{
+    TrackOutcome outcome = TrackOutcome::Cancelled;
+    // For a track NotConverted: how its helper failed (Failed, Crashed or
+    // Silent), and in whose words.
+    AudioJobResult::Status helper = AudioJobResult::Status::Failed;
+    QString reason;
+};
+
+// One send of planned tracks to a volume, with no window of its own: a front
+// end (the send's dialogs, or a sync from a terminal) plans, starts a run,
+// follows it through its signals and getters, and says what it did.
+//
+// It lives on the thread that starts it and never waits there: a queue on
+// that thread hands each track, when there is room, to the audio helpers (a
+// conversion or rewrite, at most one per helper) or to the copy lane (one
+// copy at a time, on the background threads), a converted track going to the
+// copy lane once its helper is done. Every job started reports once.
+//
+// Once a track is committed on the volume, the run puts it in its record (see
+// SendRecord) and writes the record to the volume, off that thread, one
+// write at a time and at most one a second: the tracks committed meanwhile go
+// into the next write. So the record never names a file that was not
+// written. A track that takes the place of an earlier file of ours
+// (PlannedTrack::replaces) removes that file once a record naming the new
+// one is written, and the record forgets it.
+//
+// A run is used once: start(), then finished() once everything has ended,
+// including the last write of the record and the removal of the album
+// folders it made and left empty; or abandon().
+class SendRun : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State
+    {
+        Idle,       // not started
+        Sending,    // tracks are being sent
+        Cancelling, // nothing more starts; the jobs under way are awaited
+        Done,       // finished, or abandoned
+    };
+
+    // workers run its conversions, and must outlive it; cancel() ends every
+    // job they have, so they are not shared with work that goes on meanwhile.
+    explicit SendRun(AudioWorkers &workers, QObject *parent = nullptr);
+    ~SendRun() override;
+
+    // Sends the planned tracks of sources (one plan track per source, as
+    // planSend() gives them) into musicFolder on volume: converted to format
+    // at quality, or copied. record is the volume's record as read before the
+    // plan; the tracks the run writes go into it as kept when kept is set
+    // (see RecordedTrack::kept). finished() follows from the event loop,
+    // never from within start().
+    void start(std::shared_ptr<const VolumeRoot> volume, const QString &musicFolder,
+               const QList<SourceTrack> &sources, const SendPlan &plan, TargetFormat format,
+               const Quality &quality, const SendRecord &record, bool kept);
+    // Starts nothing more: the tracks waiting end as cancelled at once, those
+    // under way are told to stop and end as they do; then the run finishes,
+    // with what is really on the volume.
+    void cancel();
+    // Ends the run at once, as the program closes: the jobs under way are
+    // told to stop and not awaited, nothing more is recorded or removed, and
+    // finished() does not follow.
+    void abandon();
+
+    State state() const { return m_state; }
+    // Of the plan's expected bytes, those done so far; it grows between
+    // signals too, so a front end may read it on a clock of its own.
+    qint64 bytesDone() const { return m_progress ? m_progress->load() : 0; }
+    qint64 bytesTotal() const { return m_plan.bytes; }
+    // The tracks to send, and those of them that have ended.
+    int tracksQueued() const { return m_queued; }
+    int tracksDone() const { return m_done; }
+    // The tracks being converted or copied, by source index, in the order
+    // they started.
+    const QList<int> &inFlight() const { return m_inFlight; }
+    // How a track ended; none for one not (yet) ended, or never queued
+    // (refused, already there, left out for want of room).
+    std::optional<TrackEnding> ending(int index) const;
+    // No audio helper could be started: the conversions stopped.
+    bool helperMissing() const { return m_helperMissing; }
+    // The volume's record with what the run wrote; once finished, what the
+    // volume holds, unless the last write of it failed.
+    const SendRecord &record() const { return m_record; }
+
+Q_SIGNALS:
+    // A track started or ended.
+    void progressed();
+    // The track of that source index ended; ending() says how.
+    void trackFinished(int index);
+    // Everything has ended.
+    void finished();
+
+private:
+    // What a write of the record did.
+    struct RecordWritten;
+
+    void scratchMade(const std::shared_ptr<QTemporaryDir> &scratch);
+    void dispatch();
+    void copyNext();
+    void jobStarted(quint64 job);
+    void jobProgressed(quint64 job, double seconds);
+    void jobFinished(quint64 job, const AudioJobResult &result);
+    void trackStarted(int index);
+    // helper: how the helper failed, for one NotConverted.
+    void trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
+    // Notes how a track ended; false when it had already.
+    bool end(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
+    // Puts a track committed with that many bytes in the record.
+    void recordSent(int index, qint64 bytes);
+    void writeRecord();
+    // Off the run's thread: puts the tracks found already there in the
+    // record, with the sizes their folders give, writes the record, and once
+    // it is written, removes the files it says were replaced.
+    static RecordWritten writeRecordNow(const VolumeRoot &volume, const QString &musicFolder,
+                                        SendRecord record, QList<RecordedTrack> toMeasure,
+                                        const QStringList &toRemove);
+    void recordWriteDone(const RecordWritten &written);
+    void stopTheRest();
+    void wrapUp();
+    void finishWhenQuiet();
+    // Ends every job and lets go of the volume: the run is done.
+    void release();
+    QString scratchFileOf(int index) const;
+    RecordedTrack recordedTrackOf(int index, qint64 bytes) const;
+    bool running() const { return m_state == State::Sending || m_state == State::Cancelling; }
+
+    AudioWorkers &m_workers;
+    State m_state = State::Idle;
+    std::shared_ptr<const VolumeRoot> m_volume;
+    QString m_musicFolder;
+    QList<SourceTrack> m_sources;
+    SendPlan m_plan;
+    TargetFormat m_format = TargetFormat::Mp3;
+    Quality m_quality;
+    bool m_kept = false;
+    // Set once nothing more may start: jobs see it between chunks.
+    std::shared_ptr<std::atomic_bool> m_cancelled;
+    // Grows as the jobs go, by the expected bytes of what they have done.
+    std::shared_ptr<std::atomic<qint64>> m_progress;
+    // Where converted tracks wait on the computer to be copied; made off
+    // this thread, and conversions wait for it.
+    std::shared_ptr<QTemporaryDir> m_scratch;
+
+    // The queues, by source index: conversions and rewrites for the helpers,
+    // plain copies, and converted tracks waiting for the copy lane, which go
+    // first so that their files leave the computer soon.
+    std::deque<int> m_toConvert;
+    std::deque<int> m_toCopy;
+    std::deque<int> m_converted;
+    // The helpers' jobs under way, and their tracks.
+    QHash<quint64, int> m_jobs;
+    bool m_copying = false;
+    QList<std::optional<TrackEnding>> m_endings;
+    // Of a converted track's expected bytes, those counted while converting.
+    QList<qint64> m_counted;
+    QList<int> m_inFlight;
+    QSet<QString> m_filled; // album folders a track was written into
+    int m_queued = 0;
+    int m_done = 0;
+    bool m_helperMissing = false;
+
+    SendRecord m_record;
+    // Changed since the last write of the record began.
+    bool m_recordChanged = false;
+    bool m_writing = false;
+    QElapsedTimer m_sinceWrite; // since the last write began
+    QTimer m_nextWrite;
+    // Tracks found already there that the record lacks, put in it once
+    // their sizes are read off this thread.
+    QList<RecordedTrack> m_toMeasure;
+    // Files of ours that tracks of this run took the place of, removed once
+    // a record naming those tracks is written.
+    QStringList m_replaced;
+    bool m_wrappingUp = false;
+    bool m_removingFolders = false;
+};
