@@ -1,13 +1,12 @@
 // Measures what users wait for: start-up, a PSP's arrival, adding a whole
 // folder, listing a large folder, editing at the end of a long playlist,
 // opening and saving a long playlist, marking its missing tracks, sending
-// music to the PSP, planning a large send, importing a desktop player's
-// playlist, reading a huge .pls. Prints the median of several runs of each:
-// the handler alone, and the handler plus the pass of the event loop that
-// paints its result, which is what the user sees. The two sides of a ratio run
-// in turn (A B A B ...) under the same conditions, timed in CPU time of the
-// window's thread, which other programs on the machine hardly disturb; a ratio
-// is that of the two minimums. Figures over their limit are marked "OVER".
+// music to the PSP, planning a large send, a second send of tracks already
+// there, importing a desktop player's playlist, reading a huge .pls. Prints the median of several
+// runs of each: the handler alone, and the handler plus the pass of the event loop that paints its
+// result, which is what the user sees. The two sides of a ratio run in turn (A B A B ...) under the
+// same conditions, timed in CPU time of the window's thread, which other programs on the machine
+// hardly disturb; a ratio is that of the two minimums. Figures over their limit are marked "OVER".
 
 #include "app/application.h"
 #include "app/frmmain.h"
@@ -19,6 +18,7 @@
 #include "core/background.h"
 #include "core/playlistfile.h"
 #include "core/playlistreaders.h"
+#include "core/sendrecord.h"
 #include "media/audioworkers.h"
 #include "media/sendtrack.h"
 #include "platform/volumeroot.h"
@@ -37,6 +37,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
 #include <QProcess>
@@ -565,12 +566,24 @@ qint64 statusKib(const char *field, const QString &process = u"self"_s)
     return 0;
 }
 
-// A send through the window, from the drop to the report: the longest the
-// event loop went without turning, and how far memory rose above where it was.
-void benchSendInWindow(const QStringList &files)
+// What a send through the window cost it: the longest the event loop went
+// without turning, in milliseconds, the most CPU time the window's thread
+// took between two turns (the rest of a stall is other work on the machine),
+// and how far memory rose, in KiB.
+struct SendInWindow
+{
+    double longestStall = 0;
+    double longestBusy = 0;
+    qint64 memoryGrowth = 0;
+};
+
+// A send through the window to a folder standing in for a PSP, from the
+// start to the report, Start pressed the moment it can be.
+SendInWindow sendInWindow(const QStringList &files)
 {
     QTemporaryDir psp;
     QDir(psp.path()).mkpath(u"PSP"_s);
+    QDir(psp.path()).mkpath(u"MUSIC"_s);
     const std::unique_ptr<FrmMain> window = connectedWindow(psp.path() + u'/');
     paint();
     // Resets the process's peak memory to what it uses now.
@@ -587,11 +600,15 @@ void benchSendInWindow(const QStringList &files)
     timer.start();
     qint64 last = 0;
     qint64 longest = 0;
+    double lastCpu = threadCpuMilliseconds();
+    double longestCpu = 0;
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         longest = std::max(longest, timer.nsecsElapsed() - last);
         last = timer.nsecsElapsed();
+        const double cpu = threadCpuMilliseconds();
+        longestCpu = std::max(longestCpu, cpu - std::exchange(lastCpu, cpu));
         for (SendPlanDialog *plan : window->findChildren<SendPlanDialog *>()) {
             auto *start = plan->findChild<QPushButton *>(u"start"_s);
             if (plan->isVisible() && start->isEnabled())
@@ -603,13 +620,48 @@ void benchSendInWindow(const QStringList &files)
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     tick.stop();
+    return {double(longest) / 1e6, longestCpu, statusKib("VmHWM:") - before};
+}
+
+// The longest stall of the event loop and the memory growth of one send.
+void benchSendInWindow(const QStringList &files)
+{
+    const SendInWindow sent = sendInWindow(files);
     const QByteArray what =
         "send of " + QByteArray::number(files.size()) + " tracks: longest stall of the event loop";
-    report(what.constData(), double(longest) / 1e6, 16);
+    report(what.constData(), sent.longestStall, 16);
     std::printf(
         "%-62s %9.1f MiB   (limit 150 MiB)\n",
         ("send of " + QByteArray::number(files.size()) + " tracks: memory growth").constData(),
-        double(statusKib("VmHWM:") - before) / 1024.0);
+        double(sent.memoryGrowth) / 1024.0);
+}
+
+// A send of 10,000 copies of a small file, in 100 album folders, to a
+// folder standing in for a PSP: the longest stall of the event loop, which
+// must not grow with the number of tracks.
+void benchLargeSend()
+{
+    constexpr int albums = 100;
+    constexpr int perAlbum = 100;
+    constexpr int stallRuns = 3;
+    QTemporaryDir sources;
+    const QString small = sources.filePath(u"small.wav"_s);
+    writeTone(small, "wav", 0.1, 44100, 1);
+    for (int album = 0; album < albums; ++album) {
+        const QString folder = sources.filePath(u"Artist/Album %1"_s.arg(album));
+        QDir().mkpath(folder);
+        for (int track = 0; track < perAlbum; ++track)
+            QFile::copy(small, folder + u"/%1 A track.wav"_s.arg(track, 3, 10, QLatin1Char('0')));
+    }
+    QList<double> stalls;
+    QList<double> busy;
+    for (int run = 0; run < stallRuns; ++run) {
+        const SendInWindow sent = sendInWindow({sources.filePath(u"Artist"_s)});
+        stalls.append(sent.longestStall);
+        busy.append(sent.longestBusy);
+    }
+    reportSpread("send of 10,000 copies of a small file: longest stall", stalls, 16);
+    reportSpread("  ...of which CPU time of the window's thread", busy, 16);
 }
 
 // The audio helpers this program started, by process id.
@@ -751,8 +803,9 @@ void benchSend(bool inWindow)
 }
 
 // Plans a send of 10,000 tracks, 1,000 albums of two discs, a tenth of the
-// titles and of the artists in Japanese, to a PSP holding 2,000 tracks: CPU time of planning
-// alone, in a Western code page (names spelled) and in the Japanese one.
+// titles and of the artists in Japanese, to a PSP holding 2,000 tracks that
+// its record says are the first 2,000 sources: CPU time of planning alone, in
+// a Western code page (names spelled) and in the Japanese one.
 void benchPlanning()
 {
     QList<SourceTrack> sources;
@@ -777,9 +830,12 @@ void benchPlanning()
     for (int album = 0; album < 200; ++album) {
         MusicListing::Folder folder{
             {u"Artist %1 - Album %2"_s.arg(album / 10).arg(album), FolderEntry::Kind::Folder}, {}};
-        for (int track = 1; track <= 10; ++track)
+        for (int track = 1; track <= 10; ++track) {
             folder.files.append({u"%1 Old track.mp3"_s.arg(track, 2, 10, QLatin1Char('0')),
                                  FolderEntry::Kind::File, false, 4000000});
+            listing.record.put({sources.at(album * 10 + track - 1).identity(), u"mp3 V2"_s,
+                                folder.entry.name + u'/' + folder.files.constLast().name, 4000000});
+        }
         listing.entries.append(folder);
     }
     for (const int page : {codePage, 932}) {
@@ -792,6 +848,69 @@ void benchPlanning()
         reportSpread(page == codePage ? "Planning 10,000 tracks" : "  ...in the Japanese code page",
                      times, 100);
     }
+}
+
+// Milliseconds from the start of a send to its plan, which is then cancelled.
+double timeToPlan(MusicSend &send, const QWidget &window, const QStringList &files)
+{
+    QElapsedTimer timer;
+    timer.start();
+    send.start(files);
+    SendPlanDialog *planned = nullptr;
+    while (!planned) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        for (SendPlanDialog *plan : window.findChildren<SendPlanDialog *>()) {
+            if (plan->isVisible() && plan->findChild<QPushButton *>(u"start"_s)->isEnabled())
+                planned = plan;
+        }
+    }
+    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+    planned->reject();
+    paint();
+    return elapsed;
+}
+
+// A second send of 1,000 tracks, all on a folder standing in for the PSP as
+// its record says: from the start of the send, through listing, looking and
+// planning, to the plan shown. In turn with the same send to a copy without
+// the record, where every source is looked at by the audio helpers.
+void benchSecondSend()
+{
+    constexpr int tracks = 1000;
+    QTemporaryDir computer;
+    QTemporaryDir recorded;
+    QTemporaryDir unrecorded;
+    SendRecord record;
+    QStringList files;
+    for (int i = 0; i < tracks; ++i) {
+        const QString track = u"Artist %1 - Album/%2 A track.wav"_s.arg(i % 50).arg(i);
+        QDir().mkpath(QFileInfo(computer.filePath(track)).path());
+        writeTone(computer.filePath(track), "wav", 0.1, 44100, 1);
+        files.append(computer.filePath(track));
+        for (const QTemporaryDir *psp : {&recorded, &unrecorded}) {
+            QDir().mkpath(QFileInfo(psp->filePath(u"MUSIC/"_s + track)).path());
+            QFile::copy(files.constLast(), psp->filePath(u"MUSIC/"_s + track));
+        }
+        record.put({SourceIdentity::of(files.constLast()), u"copy"_s, track,
+                    QFileInfo(files.constLast()).size()});
+    }
+    if (!sendrecord::write(*VolumeRoot::open(recorded.path()), record))
+        std::printf("  (the record could not be written)\n");
+    QWidget window;
+    QLineEdit lettre;
+    MusicSend fromRecord(window, lettre, lettre, codePage,
+                         [&] { return VolumeRoot::open(recorded.path()); });
+    MusicSend lookingAtAll(window, lettre, lettre, codePage,
+                           [&] { return VolumeRoot::open(unrecorded.path()); });
+    // The helpers start on the first send: not timed.
+    timeToPlan(lookingAtAll, window, files);
+    QList<double> times[2];
+    for (int run = 0; run < runs; ++run) {
+        times[0].append(timeToPlan(fromRecord, window, files));
+        times[1].append(timeToPlan(lookingAtAll, window, files));
+    }
+    reportSpread("second send of 1,000 tracks there: start to plan", times[0], 500);
+    reportSpread("  ...without a record, every source looked at", times[1]);
 }
 
 constexpr int importedTracks = 1000;
@@ -905,6 +1024,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     prepareApplication();
     messagebox::recordInsteadOfShowing();
+    if (argc > 1 && qstrcmp(argv[1], "--help") == 0) {
+        std::printf("zarvello_bench [option]: every measure, or one part of them:\n"
+                    "  --send        the send to the PSP, away from any window\n"
+                    "  --plan        the planning of a send\n"
+                    "  --large-send  the longest stall during a send of 10,000 tracks\n"
+                    "  --startup     start-up\n");
+        return 0;
+    }
     std::printf("Zarvello benchmark, median of %d runs\n\n", runs);
     // "--send" measures the send to the PSP alone, away from any window.
     if (argc > 1 && qstrcmp(argv[1], "--send") == 0) {
@@ -914,6 +1041,12 @@ int main(int argc, char **argv)
     // "--plan" measures the planning of a send alone.
     if (argc > 1 && qstrcmp(argv[1], "--plan") == 0) {
         benchPlanning();
+        benchSecondSend();
+        return 0;
+    }
+    // "--large-send" measures the stalls of a send of 10,000 tracks alone.
+    if (argc > 1 && qstrcmp(argv[1], "--large-send") == 0) {
+        benchLargeSend();
         return 0;
     }
     benchStartup();
@@ -921,7 +1054,9 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], "--startup") == 0)
         return 0;
     benchPlanning();
+    benchSecondSend();
     benchSend(true);
+    benchLargeSend();
 
     QTemporaryDir card;
     QDir(card.path()).mkpath(u"PSP"_s);

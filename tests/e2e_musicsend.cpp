@@ -1,15 +1,21 @@
+#include "controls/filelistbox.h"
+#include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
 #include "support/audiofiles.h"
+#include "support/drops.h"
 #include "support/fakes.h"
 #include "support/loopvolume.h"
+#include "support/pspdrive.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -24,6 +30,7 @@ private Q_SLOTS:
     void readOnlyIsSaidOnce();
     void aFolderLeftEmptyGoes();
     void unpluggedInTheMiddle();
+    void importedPlaylistPlaysItsSources();
 
 private:
     // A window with the volume plugged in; null when it did not arrive.
@@ -154,28 +161,40 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
     QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
     QVERIFY(QDir(contents.path()).mkpath(u"MUSIC/Disc"_s));
     // Left by a send that an earlier unplug cut short.
-    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-1a2b3c.tmp"_s));
+    QFile leftover(contents.filePath(u"MUSIC/Disc/zarvello-001a2b3c-6bb43ab0.tmp"_s));
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
-    LoopVolume volume(contents.path());
+    // Tracks of 10 MB, copied as they are: each takes a while to write.
+    LoopVolume volume(contents.path(), 96);
     QTemporaryDir sources;
     QVERIFY(QDir(sources.path()).mkpath(u"Disc"_s));
-    constexpr int seconds = 30;
-    for (int i = 1; i <= 8; ++i)
-        QVERIFY(writeTone(sources.filePath(u"Disc/%1.flac"_s.arg(i)), "flac", seconds, 44100, 2));
+    constexpr int tracks = 6;
+    constexpr int seconds = 60;
+    for (int i = 1; i <= tracks; ++i)
+        QVERIFY(writeTone(sources.filePath(u"Disc/%1.wav"_s.arg(i)), "wav", seconds, 44100, 2));
 
     QTemporaryDir mountPoint;
     {
         const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
         QVERIFY2(window, qPrintable(volume.error()));
         QTRY_VERIFY(filesBelow(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
+        QSignalSpy finished(&(*window)->send(), &MusicSend::finished);
         QVERIFY((*window)->send().start({sources.filePath(u"Disc"_s)}));
         SendPlanDialog *plan = planShown(*window);
         QVERIFY(plan);
         plan->findChild<QPushButton *>(u"start"_s)->click();
-        // Pulled out once a track is finished, while others are being written.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !filesBelow(mountPoint.filePath(u"MUSIC/Disc"_s)).filter(u".mp3"_s).isEmpty(), 20000);
+        // Pulled out as a track is being written, once one is whole, while
+        // another is still to come: the next copy waits for this thread.
+        qsizetype whole = 0;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QStringList files = filesBelow(mountPoint.filePath(u"MUSIC/Disc"_s));
+                whole = files.filter(u".wav"_s).size();
+                return !finished.isEmpty() ||
+                       (!files.filter(u".tmp"_s).isEmpty() && whole > 0 && whole < tracks - 1);
+            },
+            60000));
+        QVERIFY2(finished.isEmpty() && whole < tracks - 1, "the send ended before the unplug");
         QVERIFY2(volume.detach(), qPrintable(volume.error()));
         QTRY_VERIFY_WITH_TIMEOUT(!(*window)->isVisible(), 10000);
     }
@@ -187,8 +206,57 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
     QTRY_VERIFY(filesBelow(mountPoint.filePath(u"MUSIC"_s)).filter(u".tmp"_s).isEmpty());
     QVERIFY(!filesBelow(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
     for (const QString &file : filesBelow(mountPoint.filePath(u"MUSIC"_s))) {
-        QVERIFY2(file.endsWith(u".mp3"_s), qPrintable(file));
-        QVERIFY2(qAbs(decodeAll(file).samples - seconds * 44100) <= 1152, qPrintable(file));
+        QVERIFY2(file.endsWith(u".wav"_s), qPrintable(file));
+        QVERIFY2(decodeAll(file).samples == seconds * 44100, qPrintable(file));
+    }
+    // The record names none but them.
+    const QMap<QString, qint64> there = musicFiles(mountPoint.path());
+    for (const auto &[file, bytes] : recordedFiles(mountPoint.path()).asKeyValueRange())
+        QCOMPARE(there.value(file, -1), bytes);
+}
+
+// Imported beside another's file at a track's name, saved on the PSP and opened
+// again, each entry plays its own source (told apart by length), and that file stays.
+void TestMusicSendVolume::importedPlaylistPlaysItsSources()
+{
+    messagebox::recordInsteadOfShowing();
+    QTemporaryDir contents;
+    const QString junk = u"MUSIC/Twin/1-01 Intro.mp3"_s;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s) &&
+            QDir(contents.path()).mkpath(u"MUSIC/Twin"_s));
+    QVERIFY(writeTone(contents.filePath(junk), "mp3", 4, 44100, 2));
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    QFile desktop(sources.filePath(u"Mix.m3u8"_s));
+    QVERIFY(desktop.open(QIODevice::WriteOnly));
+    QMap<QString, QString> tags{
+        {u"album"_s, u"Twin"_s}, {u"title"_s, u"Intro"_s}, {u"track"_s, u"1"_s}};
+    for (int i = 1; i <= 3; ++i) {
+        tags[u"disc"_s] = u"%1/2"_s.arg(i);
+        tags = i < 3 ? tags : QMap<QString, QString>{{u"title"_s, u"夜に駆ける 🌙"_s}};
+        QVERIFY(writeTone(sources.filePath(u"%1.flac"_s.arg(i)), "flac", i, 44100, 2, tags));
+        desktop.write(sources.filePath(u"%1.flac\n"_s.arg(i)).toUtf8());
+    }
+    desktop.close();
+    QTemporaryDir mountPoint;
+    const std::unique_ptr<TestMainWindow> window = plugIn(volume, mountPoint.path());
+    QVERIFY2(window, qPrintable(volume.error()));
+    const MainWindowControls &c = (*window)->controls();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(desktop.fileName())});
+    QVERIFY(dropOn(*c.playlist.List1, data, 0));
+    SendPlanDialog *plan = planShown(*window);
+    QVERIFY(plan);
+    plan->findChild<QPushButton *>(u"start"_s)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(c.playlist.List1->count(), 3, 20000);
+    c.menus.save->trigger();
+    c.menus.mnnew->trigger();
+    c.saved.File2->setSelectedPosition(0);
+    const QStringList entries = c.playlist.List1->items() + QStringList{u"/"_s + junk};
+    QCOMPARE(entries.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const QString file = mountPoint.path() + QString(entries.at(i)).replace(u'\\', u'/');
+        QVERIFY2(qAbs(decodeAll(file).samples - (i + 1) * 44100) <= 1152, qPrintable(file));
     }
 }
 

@@ -135,7 +135,9 @@ void TestSync::followsTheList()
     QCOMPARE(before.size(), 5);
     const QByteArray mine = "\\MUSIC\\" + before.constFirst().toUtf8().replace('/', '\\') + "\r\n";
     QVERIFY(writeText(psp + u"/PSP/PLAYLIST/MUSIC/Mine.m3u8"_s, mine));
-    QVERIFY(writeText(psp + u"/MUSIC/P/own.mp3"_s, "the user's own"));
+    const QString own =
+        u"/MUSIC/"_s + before.filter(u"p1"_s).constFirst().section(u'/', 0, 0) + u"/own.mp3"_s;
+    QVERIFY(writeText(psp + own, "the user's own"));
     // A track taken off, one added, the order changed; a file of the folder
     // changed.
     QVERIFY(writeText(mix, (p[2] + u'\n' + p[3] + u'\n' + p[0] + u'\n').toUtf8()));
@@ -145,7 +147,7 @@ void TestSync::followsTheList()
 
     QCOMPARE(secondsOfEntries(psp, u"Mix.m3u8"_s), (QList<int>{3, 4, 1}));
     QCOMPARE(bytesOf(psp + u"/PSP/PLAYLIST/MUSIC/Mine.m3u8"_s), mine);
-    QCOMPARE(bytesOf(psp + u"/MUSIC/P/own.mp3"_s), QByteArray("the user's own"));
+    QCOMPARE(bytesOf(psp + own), QByteArray("the user's own"));
     const QStringList after = filesBelow(psp + u"/MUSIC"_s);
     QCOMPARE(after.size(), 6); // p1, p3, p4, a1, a2 and the user's file
     QList<int> seconds;
@@ -184,9 +186,11 @@ void TestSync::interruptedSyncIsCompleted()
 
     const Ran ran = zarvello({u"--sync"_s, psp});
     QVERIFY2(ran.exitCode == 0, qPrintable(ran.output + ran.errors));
-    const QStringList music = filesBelow(psp + u"/MUSIC"_s);
-    QCOMPARE(music.filter(u".mp3"_s).size(), tracks);
-    for (const QString &file : music.filter(u".mp3"_s))
+    // Every track whole; the one whose name was being committed as the sync
+    // ended may be there twice, as it cannot be told from a file of the user's.
+    const QStringList music = filesBelow(psp + u"/MUSIC"_s).filter(u".mp3"_s);
+    QVERIFY2(music.size() == tracks || music.size() == tracks + 1, qPrintable(music.join(u' ')));
+    for (const QString &file : music)
         QCOMPARE(decodeAll(psp + u"/MUSIC/"_s + file).samples, qint64(40 * 44100));
     QCOMPARE(zarvello({u"--sync"_s, psp}).exitCode, 0);
 }
@@ -200,15 +204,16 @@ void TestSync::terminal_data()
     QTest::addColumn<int>("tracks");
     const QStringList keep{u"--keep"_s, u"$FOLDER"_s, u"$PSP"_s};
     const QStringList sync{u"--sync"_s, u"$PSP"_s};
-    QTest::newRow("dry run") << QList{keep} << QStringList{u"--sync"_s, u"$PSP"_s, u"--dry-run"_s}
-                             << 0 << u"To send: 2 tracks"_s << 0;
+    QTest::newRow("dry run") << QList<QStringList>{keep}
+                             << QStringList{u"--sync"_s, u"$PSP"_s, u"--dry-run"_s} << 0
+                             << u"To send: 2 tracks"_s << 0;
     QTest::newRow("nothing to do")
-        << QList{keep, sync} << sync << 0 << u"The PSP is up to date."_s << 2;
+        << QList<QStringList>{keep, sync} << sync << 0 << u"The PSP is up to date."_s << 2;
     QTest::newRow("removals without --delete")
-        << QList{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}} << sync << 1
-        << u"add --delete"_s << 2;
+        << QList<QStringList>{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
+        << sync << 1 << u"add --delete"_s << 2;
     QTest::newRow("removals with --delete")
-        << QList{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
+        << QList<QStringList>{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
         << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 0 << u"removed: 2"_s << 0;
     QTest::newRow("nothing kept") << QList<QStringList>() << sync << 1 << u"keeps nothing"_s << 0;
     QTest::newRow("not a PSP") << QList<QStringList>() << QStringList{u"--sync"_s, u"$FOLDER"_s}

@@ -1,5 +1,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
+#include "controls/sendprogressdialog.h"
+#include "media/sendrun.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
@@ -48,6 +50,8 @@ private Q_SLOTS:
     void missingHelperFailsEveryJob();
     void aSendEndsOnce_data();
     void aSendEndsOnce();
+    void aTrackReplacesItsEarlierFile_data();
+    void aTrackReplacesItsEarlierFile();
 
 private:
     // The plan dialog's Start, once the plan is known; null if it never is.
@@ -206,6 +210,8 @@ void TestMusicSend::convertedCopiedAndInserted()
         names.append(QFileInfo(files.next()).fileName());
     names.sort();
     QCOMPARE(names, (QStringList{u"03 Été à dong jing.mp3"_s, u"b.wav"_s}));
+    // The PSP's record names what was written there, with its sizes.
+    QCOMPARE(recordedFiles(m_drive.root()), musicFiles(m_drive.root()));
     QVERIFY(messagebox::takeShown().at(0).text.startsWith(u"Tracks sent to the PSP: 2."_s));
 }
 
@@ -438,9 +444,47 @@ void TestMusicSend::aSendEndsOnce()
     for (const SentTrack &line : finished.at(0).at(0).value<QList<SentTrack>>())
         sent += !line.entry.isEmpty();
     QCOMPARE(written.entryList(QDir::Files | QDir::Hidden).size(), sent);
+    QCOMPARE(recordedFiles(m_drive.root()), musicFiles(m_drive.root()));
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), int(started));
     QVERIFY(!started || shown.at(0).text.startsWith(u"Tracks sent to the PSP: %1."_s.arg(sent)));
+}
+
+void TestMusicSend::aTrackReplacesItsEarlierFile_data()
+{
+    QTest::addColumn<QString>("earlier");
+    QTest::newRow("in another format") << u"Again/b.mp3"_s;
+    QTest::newRow("changed, under its own name") << u"Again/b.wav"_s;
+}
+
+// The earlier file of ours goes once the new one is in place and recorded.
+void TestMusicSend::aTrackReplacesItsEarlierFile()
+{
+    QFETCH(QString, earlier);
+    const std::shared_ptr<const VolumeRoot> volume = VolumeRoot::open(m_drive.root());
+    m_drive.addFile(u"MUSIC/"_s + earlier, "earlier");
+    SendRecord record = sendrecord::read(*volume);
+    record.put({{u"/earlier.wav"_s, 7, 0}, u"copy"_s, earlier, 7, false});
+    SourceTrack source;
+    source.path = m_sources.filePath(u"Album/b.wav"_s);
+    source.method = SendMethod::Copy;
+    source.size = QFileInfo(source.path).size();
+    PlannedTrack track;
+    track.method = SendMethod::Copy;
+    track.folder = u"Again"_s;
+    track.fileName = u"b.wav"_s;
+    track.replaces = earlier;
+    SendPlan plan;
+    plan.tracks.append(track);
+    AudioWorkers workers(nullptr, 1);
+    SendRun run(workers);
+    QSignalSpy finished(&run, &SendRun::finished);
+    run.start(volume, u"MUSIC"_s, {source}, plan, TargetFormat::Mp3, {}, record, false);
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(run.ending(0)->outcome, TrackOutcome::Sent);
+    QCOMPARE(QDir(m_drive.path(u"MUSIC/Again"_s)).entryList(QDir::Files), QStringList{u"b.wav"_s});
+    QCOMPARE(recordedFiles(m_drive.root()).value(u"Again/b.wav"_s), source.size);
+    QCOMPARE(recordedFiles(m_drive.root()), musicFiles(m_drive.root()));
 }
 
 QTEST_MAIN(TestMusicSend)

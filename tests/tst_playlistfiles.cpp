@@ -584,9 +584,9 @@ void TestPlaylistFiles::leftoversGoAtArrival_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("removed");
-    QTest::newRow("temporary file") << u"zarvello-e7d1bb3e.tmp"_s << true;
-    QTest::newRow("temporary file of an earlier version")
-        << u"zarvello-e7d1bb3e.tmp.Ab12Cd"_s << true;
+    QTest::newRow("temporary file") << u"zarvello-e7d1bb3e-6b14f36a.tmp"_s << true;
+    QTest::newRow("the user's own") << u"zarvello-0badf00d.tmp"_s << false;
+    QTest::newRow("of an earlier version") << u"zarvello-e7d1bb3e.tmp.Ab12Cd"_s << false;
     QTest::newRow("a playlist") << u"zarvello-e7d1bb3e.tmp.m3u8"_s << false;
     QTest::newRow("another program's") << u"zarvello-notes.tmp"_s << false;
 }

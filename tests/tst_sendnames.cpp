@@ -12,6 +12,8 @@ class TestSendNames : public QObject
 private Q_SLOTS:
     void place_data();
     void place();
+    void besideWhatIsThere_data();
+    void besideWhatIsThere();
 };
 
 // A file to convert, with these tags.
@@ -99,6 +101,42 @@ void TestSendNames::place()
     for (const PlannedTrack &track : planSend(sources, {}, TargetFormat::Mp3, codePage).tracks)
         placed.append(track.folder + u'/' + track.fileName);
     QTEST(placed, "placed");
+}
+
+// Only the record makes a file a source's: what it says "Ann - Hits/01 S" (1000
+// bytes) is, what changed since (1: the file, 2: the source); " =": already there.
+void TestSendNames::besideWhatIsThere_data()
+{
+    QTest::addColumn<QString>("recorded");
+    QTest::addColumn<int>("changed");
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<QString>("placed");
+    QTest::newRow("another's file") << QString() << 0 << false << u"01 S (2).mp3"_s;
+    QTest::newRow("recorded, there") << u"mp3 V2"_s << 0 << false << u"01 S.mp3 ="_s;
+    QTest::newRow("its bytes changed") << u"mp3 V2"_s << 1 << false << u"01 S (2).mp3"_s;
+    QTest::newRow("there as AAC") << u"aac 192"_s << 0 << false << u"01 S.m4a ="_s;
+    QTest::newRow("AAC replaced") << u"aac 192"_s << 0 << true
+                                  << u"01 S.mp3 < Ann - Hits/01 S.m4a"_s;
+    QTest::newRow("source changed")
+        << u"mp3 V2"_s << 2 << false << u"01 S.mp3 < Ann - Hits/01 S.mp3"_s;
+}
+
+void TestSendNames::besideWhatIsThere()
+{
+    QFETCH(QString, recorded);
+    QFETCH(int, changed);
+    QFETCH(bool, replace);
+    const QString file = u"Ann - Hits/01 S."_s + (recorded.startsWith(u'a') ? u"m4a"_s : u"mp3"_s);
+    MusicListing psp;
+    psp.entries = {{{u"Ann - Hits"_s, VolumeRoot::Kind::Folder},
+                    {{file.mid(11), VolumeRoot::Kind::File, false, 1000}}}};
+    if (!recorded.isEmpty())
+        psp.record.put({{u"/f.flac"_s, changed / 2, 0}, recorded, file, 1000 + changed % 2});
+    const QList sources{source(u"/f.flac"_s, u"Ann"_s, u"Hits"_s, u"S"_s, 1)};
+    const PlannedTrack t = planSend(sources, psp, TargetFormat::Mp3, 1252, {}, replace).tracks[0];
+    QTEST(t.fileName + (t.alreadyThere ? u" ="_s : QString()) +
+              (t.replaces.isEmpty() ? QString() : u" < "_s + t.replaces),
+          "placed");
 }
 
 QTEST_APPLESS_MAIN(TestSendNames)

@@ -1,8 +1,11 @@
 #include "about/frmabout.h"
 #include "browser/filebrowse.h"
 #include "controls/button.h"
+#include "controls/languageflag.h"
 #include "controls/messagebox.h"
+#include "media/sendplan.h"
 #include "playlist/typingerror.h"
+#include "send/senddialogs.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 #include "sync/keepdialog.h"
@@ -44,7 +47,9 @@ QString overflow(const QWidget &control, const QString &text, const QRect &room,
 QString labelOverflow(const QLabel &label)
 {
     const int wrap = label.wordWrap() ? Qt::TextWordWrap : 0;
-    return overflow(label, label.text(), label.contentsRect(), int(label.alignment()) | wrap);
+    // A label shows its buddy's access key as a button does.
+    const int flags = int(label.alignment()) | (label.buddy() ? Qt::TextShowMnemonic : 0);
+    return overflow(label, label.text(), label.contentsRect(), flags | wrap);
 }
 
 QString buttonOverflow(const QPushButton &button)
@@ -99,6 +104,15 @@ QString captionOverflow(const QWidget &window)
 
 QWidget &windowNamed(TestMainWindow &main, const QString &name)
 {
+    if (name == u"sendplan") {
+        auto *dialog = new SendPlanDialog(&*main, LanguageFlag(*main->controls().Text2).language());
+        // Tracks in another format, and one track of two fits: every control shows.
+        SendPlan plan;
+        plan.tracks = {{SendMethod::Copy, false, {}, {}, 1, false, {}}};
+        plan.otherFormat = plan.copies = plan.bytes = 2;
+        dialog->showPlan(plan, 1, 1);
+        return *dialog;
+    }
     if (name == u"frmAbout")
         return main->forms().frmAbout();
     if (name == u"filebrowse")
@@ -130,7 +144,8 @@ void TestTextsFit::everyTextFits_data()
     QTest::addColumn<int>("langId");
     QTest::addColumn<QString>("window");
     const std::pair<int, const char *> languages[] = {{0x040C, "French"}, {0x0409, "English"}};
-    const char *const windows[] = {"frmMain", "frmAbout", "filebrowse", "typingerror", "keep"};
+    const char *const windows[] = {"frmMain",     "frmAbout", "filebrowse",
+                                   "typingerror", "keep",     "sendplan"};
     for (const auto &[langId, language] : languages) {
         for (const char *window : windows)
             QTest::addRow("%s %s", language, window) << langId << QString::fromLatin1(window);

@@ -29,8 +29,8 @@ void print(std::FILE *stream, const QString &text)
 class TerminalSync : public QObject
 {
 public:
-    TerminalSync(bool dryRun, bool removals, Language language)
-        : m_dryRun(dryRun), m_removals(removals), m_language(language),
+    TerminalSync(bool dryRun, bool removals, Language language, const QString &shownFolder)
+        : m_dryRun(dryRun), m_removals(removals), m_language(language), m_shownFolder(shownFolder),
           m_rewrite(platform::isTerminal(stdout))
     {
         connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
@@ -41,6 +41,7 @@ public:
     void start(std::unique_ptr<VolumeRoot> volume, const QList<SyncEntry> &list)
     {
         const sendchoice::Choice choice = sendchoice::remembered();
+        m_emptyList = list.isEmpty();
         m_session.start(std::move(volume), list, platform::systemAnsiCodePage(), choice.format,
                         choice.quality, m_language);
     }
@@ -56,8 +57,12 @@ private:
             return;
         }
         if (m_session.upToDate()) {
-            print(stdout, text(texts::syncUpToDate) + u'\n');
-            QCoreApplication::exit(0);
+            // An empty list that took nothing off either was never made.
+            if (m_emptyList)
+                print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
+            else
+                print(stdout, text(texts::syncUpToDate) + u'\n');
+            QCoreApplication::exit(m_emptyList ? 1 : 0);
             return;
         }
         const SyncPlan &decision = m_session.decision();
@@ -123,7 +128,9 @@ private:
     bool m_dryRun;
     bool m_removals;
     Language m_language;
+    QString m_shownFolder;
     bool m_rewrite;
+    bool m_emptyList = false;
     bool m_progressShown = false;
 };
 
@@ -155,12 +162,8 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
         return 1;
     }
     const SyncList list = synclist::load(psp.identity);
-    if (list.entries().isEmpty()) {
-        print(stderr,
-              texts::syncNothingKept.in(language).arg(QDir::toNativeSeparators(folder)) + u'\n');
-        return 1;
-    }
-    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), language);
+    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), language,
+                          QDir::toNativeSeparators(folder));
     terminal.start(std::move(psp.root), list.entries());
     return QCoreApplication::exec();
 }

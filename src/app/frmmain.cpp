@@ -538,10 +538,18 @@ void FrmMain::syncPsp(bool whenPlugged)
     std::shared_ptr<const VolumeRoot> volume = m_psp->openInUse();
     if (!volume)
         return;
-    // The identity is on the PSP: read off this thread.
+    // The identity is on the PSP: read off this thread. One that arrives is
+    // only read: a PSP that never kept a list gets nothing written on it. The
+    // volume is let go with the reading, and opened again to sync.
     background::run(
-        this, [volume] { return sendrecord::volumeIdentity(*volume); },
-        [this, volume, whenPlugged](const QString &identity) {
+        this,
+        [volume = std::move(volume), whenPlugged]() mutable {
+            const QString identity = whenPlugged ? sendrecord::keptIdentity(*volume)
+                                                 : sendrecord::volumeIdentity(*volume);
+            volume.reset();
+            return identity;
+        },
+        [this, whenPlugged](const QString &identity) {
             if (identity.isEmpty()) {
                 if (!whenPlugged)
                     messagebox::warn(
@@ -549,7 +557,7 @@ void FrmMain::syncPsp(bool whenPlugged)
                 return;
             }
             if (!whenPlugged || synclist::load(identity).syncWhenPluggedIn)
-                m_sync->start(volume, identity, whenPlugged);
+                m_sync->start(m_psp->openInUse(), identity, whenPlugged);
         });
 }
 

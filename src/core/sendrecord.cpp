@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUuid>
 
 using namespace Qt::StringLiterals;
@@ -108,12 +109,24 @@ void SendRecord::put(const RecordedTrack &track)
 
 bool SendRecord::remove(const QString &file)
 {
-    const auto found = m_byFile.constFind(sendnames::nameKey(file));
-    if (found == m_byFile.cend())
-        return false;
-    m_tracks.removeAt(*found);
+    return remove(QStringList{file}) > 0;
+}
+
+qsizetype SendRecord::remove(const QStringList &files)
+{
+    QSet<qsizetype> gone;
+    for (const QString &file : files) {
+        if (const auto found = m_byFile.constFind(sendnames::nameKey(file));
+            found != m_byFile.cend())
+            gone.insert(*found);
+    }
+    if (gone.isEmpty())
+        return 0;
+    qsizetype index = 0;
+    m_tracks.removeIf([&](const RecordedTrack &) { return gone.contains(index++); });
+    // Indexed again once, however many went.
     reindex();
-    return true;
+    return gone.size();
 }
 
 void SendRecord::reindex()
@@ -209,14 +222,18 @@ Result<> write(const VolumeRoot &root, const SendRecord &record)
     return writeOwnFile(root, recordName, record.toBytes(), VolumeRoot::IfTaken::Replace);
 }
 
-QString volumeIdentity(const VolumeRoot &root)
+QString keptIdentity(const VolumeRoot &root)
 {
     static const QRegularExpression valid(u"^[0-9a-f-]{8,64}$"_s);
-    const auto readIdentity = [&]() -> QString {
-        const QString text =
-            QString::fromLatin1(readOwnFile(root, identityName, 1024).value_or(QByteArray()))
-                .trimmed();
-        return valid.match(text).hasMatch() ? text : QString();
+    const QString text =
+        QString::fromLatin1(readOwnFile(root, identityName, 1024).value_or(QByteArray())).trimmed();
+    return valid.match(text).hasMatch() ? text : QString();
+}
+
+QString volumeIdentity(const VolumeRoot &root)
+{
+    const auto readIdentity = [&root] {
+        return keptIdentity(root);
     };
     if (QString identity = readIdentity(); !identity.isEmpty())
         return identity;

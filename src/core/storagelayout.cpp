@@ -66,6 +66,6 @@ VolumeSetup setUpVolume(const VolumeRoot &volume)
     const Result<std::unique_ptr<VolumeRoot>> playlists = volume.openFolder(setup.playlistFolder);
     setup.hasPlaylistFolder = bool(playlists);
     if (playlists)
-        removeLeftovers(**playlists, temporaryNamePattern());
+        removeLeftovers(**playlists);
     return setup;
 }

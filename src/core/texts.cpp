@@ -238,6 +238,11 @@ const Phrase sendLeftOut{u"Entrées de la playlist laissées de côté : %1",
                          u"Entries of the playlist left out: %1"};
 const Phrase sendAlreadyThere{u"Déjà sur la PSP, pas envoyés : %1",
                               u"Already on the PSP, not sent: %1"};
+const Phrase sendOtherFormat{u"Sur la PSP dans un autre format : %1",
+                             u"On the PSP in another format: %1"};
+const Phrase sendReplaceOtherFormat{
+    u"&Renvoyer ces morceaux dans le format choisi, en remplaçant les anciens fichiers",
+    u"Send those &again in the chosen format, replacing the old files"};
 const Phrase sendRefused{u"Illisibles ou pas de la musique : %1", u"Unreadable or not audio: %1"};
 const Phrase sendRefusedTooLarge{u"Trop gros pour la PSP (plus de 4 Go) : %1",
                                  u"Too large for the PSP (over 4 GB): %1"};

@@ -86,6 +86,8 @@ extern const Phrase sendAacRate;
 extern const Phrase sendQuality;
 extern const Phrase sendLeftOut;
 extern const Phrase sendAlreadyThere;
+extern const Phrase sendOtherFormat;
+extern const Phrase sendReplaceOtherFormat;
 extern const Phrase sendRefused;
 extern const Phrase sendRefusedTooLarge;
 extern const Phrase sendSize;

@@ -47,6 +47,49 @@ struct Names
     }
 };
 
+// The music folder as listed, each folder's files found by name, and the
+// plan's own names as it gives them out.
+struct Listed
+{
+    Names top;
+    QList<Names> folders; // parallel to top.taken
+
+    explicit Listed(const MusicListing &listing)
+    {
+        for (const MusicListing::Folder &folder : listing.entries) {
+            top.add(folder.entry);
+            folders.append(Names(folder.files));
+        }
+    }
+
+    // Where a recorded track's file is, when the listing shows it with the
+    // bytes recorded; no file when not, and then it is none of ours any more.
+    struct Place
+    {
+        qsizetype folder = -1;
+        const VolumeRoot::Entry *file = nullptr;
+    };
+    Place find(const RecordedTrack &track) const
+    {
+        const qsizetype slash = track.file.indexOf(u'/');
+        const VolumeRoot::Entry *folder = slash < 0 ? nullptr : top.find(track.file.left(slash));
+        if (!folder || folder->kind != VolumeRoot::Kind::Folder)
+            return {};
+        const qsizetype index = folder - top.taken.constData();
+        const VolumeRoot::Entry *file = folders.at(index).find(track.file.mid(slash + 1));
+        if (!file || file->kind != VolumeRoot::Kind::File || file->size != track.bytes)
+            return {};
+        return {index, file};
+    }
+};
+
+SendMethod methodOf(const QString &settings)
+{
+    return settings == recordedSettings(SendMethod::Copy, {}, {})      ? SendMethod::Copy
+           : settings == recordedSettings(SendMethod::Rewrite, {}, {}) ? SendMethod::Rewrite
+                                                                       : SendMethod::Convert;
+}
+
 } // namespace
 
 MusicListing listMusic(const VolumeRoot &volume)
@@ -86,17 +129,18 @@ MusicListing listMusic(const VolumeRoot &volume)
 }
 
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format, int codePage, const Quality &quality)
+                  TargetFormat format, int codePage, const Quality &quality,
+                  bool replaceOtherFormats)
 {
     SendPlan plan;
     const AnsiCodec codec(codePage);
-    Names top;
-    QList<Names> folders; // parallel to top.taken
-    for (const MusicListing::Folder &folder : listing.entries) {
-        top.add(folder.entry);
-        folders.append(Names(folder.files));
-    }
+    const SendRecord &record = listing.record;
+    Listed listed(listing);
+    Names &top = listed.top;
+    QList<Names> &folders = listed.folders;
     QSet<qsizetype> used; // folders among plan.folders
+    // Recorded files that a track of this plan takes the place of.
+    QSet<const VolumeRoot::Entry *> replaced;
     // The folder a wanted album name leads to: the folder of that name, or a
     // numbered one when a file holds the name.
     const auto folderFor = [&](const QString &wanted) -> qsizetype {
@@ -143,31 +187,58 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         const bool copy = source.method == SendMethod::Copy;
         // A rewritten copy's size is its own, as a conversion's is.
         const bool rewrite = source.method == SendMethod::Rewrite;
-        const qsizetype index = folderFor(albums.at(i));
-        track.folder = top.taken.at(index).name;
-        Names &names = folders[index];
-        const int disc =
-            severalDiscs.contains(sendnames::nameKey(albums.at(i))) ? source.tags.disc : 0;
-        const QString wanted = sendnames::trackFile(
-            disc, source.tags.track, source.tags.title, QFileInfo(source.path).completeBaseName(),
-            copy || rewrite ? source.copyExtension : extensionOf(format), codec);
-        int &untried = names.firstUntried[sendnames::nameKey(wanted)];
-        untried = std::max(untried, 1);
-        for (int n = untried;; ++n) {
-            const QString name = n == 1 ? wanted : sendnames::numbered(wanted, n);
-            const VolumeRoot::Entry *entry = names.find(name);
-            if (!entry) {
-                track.fileName = name;
+        // Only the record says a file is this source's: one of the same
+        // name may be anyone's.
+        Listed::Place there;
+        if (const RecordedTrack *recorded = record.bySource(source.identity())) {
+            there = listed.find(*recorded);
+            const bool otherFormat =
+                there.file &&
+                recorded->settings != recordedSettings(source.method, format, quality);
+            plan.otherFormat += otherFormat;
+            track.alreadyThere = there.file && (!otherFormat || !replaceOtherFormats);
+        }
+        // Changed since it was sent: what was written of it then makes way.
+        for (const RecordedTrack &earlier : record.byPath(source.path)) {
+            if (there.file)
                 break;
+            there = listed.find(earlier);
+        }
+        if (!track.alreadyThere && replaced.contains(there.file))
+            there = {};
+        qsizetype index = there.folder;
+        if (track.alreadyThere) {
+            track.folder = top.taken.at(index).name;
+            track.fileName = there.file->name;
+        } else {
+            index = folderFor(albums.at(i));
+            track.folder = top.taken.at(index).name;
+            Names &names = folders[index];
+            const int disc =
+                severalDiscs.contains(sendnames::nameKey(albums.at(i))) ? source.tags.disc : 0;
+            const QString wanted = sendnames::trackFile(
+                disc, source.tags.track, source.tags.title,
+                QFileInfo(source.path).completeBaseName(),
+                copy || rewrite ? source.copyExtension : extensionOf(format), codec);
+            if (there.file) {
+                replaced.insert(there.file);
+                track.replaces = top.taken.at(there.folder).name + u'/' + there.file->name;
             }
-            // The plan's own names have no size: two sources never share one,
-            // and later searches for the same name start past them.
-            if (entry->size < 0 && n == untried)
-                ++untried;
-            if (entry->size >= 0 && (!copy || entry->size == source.size)) {
-                track.fileName = entry->name;
-                track.alreadyThere = true;
-                break;
+            // The file it replaces keeps its name when it has the very one
+            // this track would get; every other name there is taken.
+            if (there.file && there.folder == index && there.file->name == wanted) {
+                track.fileName = wanted;
+            } else {
+                int &untried = names.firstUntried[sendnames::nameKey(wanted)];
+                for (int n = std::max(untried, 1);; ++n) {
+                    const QString name = n == 1 ? wanted : sendnames::numbered(wanted, n);
+                    if (!names.find(name)) {
+                        track.fileName = name;
+                        untried = n + 1;
+                        break;
+                    }
+                }
+                names.add({track.fileName, VolumeRoot::Kind::File});
             }
         }
         if (!used.contains(index)) {
@@ -177,7 +248,6 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         if (track.alreadyThere) {
             ++plan.alreadyThere;
         } else {
-            names.add({track.fileName, VolumeRoot::Kind::File});
             track.bytes = copy      ? source.size + clusterMargin
                           : rewrite ? source.rewrittenSize + clusterMargin
                                     : estimatedSize(format, quality, source.seconds);
@@ -187,6 +257,30 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
         plan.tracks.append(track);
     }
     return plan;
+}
+
+QList<SourceTrack> recordedSources(const QStringList &paths, const MusicListing &listing)
+{
+    QList<SourceTrack> known(paths.size());
+    if (listing.record.tracks().isEmpty()) {
+        for (qsizetype i = 0; i < paths.size(); ++i)
+            known[i].path = paths.at(i);
+        return known;
+    }
+    const Listed listed(listing);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        SourceTrack &source = known[i];
+        source.path = paths.at(i);
+        const SourceIdentity identity = SourceIdentity::of(source.path);
+        const RecordedTrack *recorded = listing.record.bySource(identity);
+        if (!recorded || !listed.find(*recorded).file)
+            continue;
+        source.method = methodOf(recorded->settings);
+        source.size = identity.size;
+        source.modified = identity.modified;
+        source.copyExtension = QFileInfo(recorded->file).suffix();
+    }
+    return known;
 }
 
 QString recordedSettings(SendMethod method, TargetFormat format, const Quality &quality)

@@ -35,8 +35,8 @@ MusicListing listMusic(const VolumeRoot &volume);
 struct PlannedTrack
 {
     SendMethod method = SendMethod::Refuse;
-    // Already on the PSP under that name (with the same size, for a copy):
-    // not sent again, its entry is used.
+    // Already on the PSP, as the record says: not sent again, the file
+    // written before is used.
     bool alreadyThere = false;
     QString folder;   // below the music folder
     QString fileName; // in that folder
@@ -55,6 +55,9 @@ struct SendPlan
     int copies = 0;
     int conversions = 0;
     int alreadyThere = 0;
+    // Of the tracks on the PSP, those written in another format than this
+    // send's: already there, or sent again when asked.
+    int otherFormat = 0;
     int refused = 0;
     int tooLarge = 0; // of the refused, those too large for the PSP's storage
     int noRoom = 0;
@@ -66,12 +69,25 @@ struct SendPlan
 // Where each source goes by the PSP's rules (see sendnames.h): one album
 // folder below the music folder, named from the tags (or, for a source
 // without them, from its folders when they read as "<artist>/<album>"), and a
-// file name that no other file there holds, ignoring case; nothing is ever
-// replaced. Names hold only characters of codePage, the one playlists are
-// written in. An album with a track of disc 2 or more in the send, or tagged
-// as one of several discs, numbers its tracks by disc.
+// file name that no other file there holds, ignoring case: whatever is there
+// stays, and a new file goes beside it, numbered. Names hold only characters
+// of codePage, the one playlists are written in. An album with a track of
+// disc 2 or more in the send, or tagged as one of several discs, numbers its
+// tracks by disc.
+// A source is already there only when the listing's record has it as it is
+// now, and its file is there with the bytes recorded, in any format unless
+// replaceOtherFormats. A track written before in another format that is sent
+// again, or a source changed since it was sent, replaces the file written
+// before, keeping its name when that is the very one the track would get.
 SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing,
-                  TargetFormat format, int codePage, const Quality &quality = {});
+                  TargetFormat format, int codePage, const Quality &quality = {},
+                  bool replaceOtherFormats = false);
+
+// The sources at these paths as far as the record knows them, for those it
+// has as they are now and whose files are on the PSP as recorded: enough for
+// a plan to find them there without opening them (no tags, no length).
+// Method Refuse for the others, which must be looked at.
+QList<SourceTrack> recordedSources(const QStringList &paths, const MusicListing &listing);
 
 // How a track is written, as the record keeps it: "copy", "rewrite", or the
 // format and quality of a conversion ("mp3 V2", "aac 192").

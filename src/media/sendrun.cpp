@@ -3,8 +3,60 @@
 #include "core/background.h"
 #include "platform/volumeroot.h"
 
+#include <cerrno>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
+
+struct SendRun::RecordWritten
+{
+    Result<> written;
+    QList<RecordedTrack> measured; // those of the tracks to measure that are there
+    QStringList removed;           // replaced files gone from the volume
+};
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
+
+constexpr qint64 recordSpacingMs = 1000;
+
+} // namespace
+
+SendRun::RecordWritten SendRun::writeRecordNow(const VolumeRoot &volume, const QString &musicFolder,
+                                               SendRecord record, QList<RecordedTrack> toMeasure,
+                                               const QStringList &toRemove)
+{
+    RecordWritten done;
+    // Each album folder listed once: the sizes of its files, by name.
+    QHash<QString, QHash<QString, qint64>> folders;
+    for (RecordedTrack &track : toMeasure) {
+        const QString folder = track.file.section(u'/', 0, -2);
+        auto listed = folders.find(folder);
+        if (listed == folders.end()) {
+            listed = folders.insert(folder, {});
+            for (const VolumeRoot::Entry &entry :
+                 volume.entries(musicFolder + u'/' + folder).valueOr({})) {
+                if (entry.kind == VolumeRoot::Kind::File)
+                    listed->insert(entry.name, entry.size);
+            }
+        }
+        track.bytes = listed->value(track.file.section(u'/', -1), -1);
+        if (track.bytes >= 0) {
+            record.put(track);
+            done.measured.append(track);
+        }
+    }
+    done.written = sendrecord::write(volume, record);
+    if (!done.written)
+        return done;
+    for (const QString &file : toRemove) {
+        const Result<> removed = volume.remove(musicFolder + u'/' + file);
+        if (removed || removed.error().errorNumber == ENOENT)
+            done.removed.append(file);
+    }
+    return done;
+}
 
 namespace {
 
@@ -64,6 +116,8 @@ QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
 
 SendRun::SendRun(AudioWorkers &workers, QObject *parent) : QObject(parent), m_workers(workers)
 {
+    m_nextWrite.setSingleShot(true);
+    connect(&m_nextWrite, &QTimer::timeout, this, &SendRun::writeRecord);
     connect(&m_workers, &AudioWorkers::started, this, &SendRun::jobStarted);
     connect(&m_workers, &AudioWorkers::progressed, this, &SendRun::jobProgressed);
     connect(&m_workers, &AudioWorkers::finished, this, &SendRun::jobFinished);
@@ -76,7 +130,7 @@ SendRun::~SendRun()
 
 void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &musicFolder,
                     const QList<SourceTrack> &sources, const SendPlan &plan, TargetFormat format,
-                    const Quality &quality)
+                    const Quality &quality, const SendRecord &record, bool kept)
 {
     if (m_state != State::Idle)
         return;
@@ -87,12 +141,16 @@ void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &mus
     m_plan = plan;
     m_format = format;
     m_quality = quality;
+    m_record = record;
+    m_kept = kept;
     m_cancelled = std::make_shared<std::atomic_bool>(false);
     m_progress = std::make_shared<std::atomic<qint64>>(0);
     m_endings = QList<std::optional<TrackEnding>>(m_sources.size());
     m_counted = QList<qint64>(m_sources.size(), 0);
     for (int i = 0; i < m_plan.tracks.size(); ++i) {
         const PlannedTrack &track = m_plan.tracks.at(i);
+        if (track.alreadyThere && !m_record.byFile(track.folder + u'/' + track.fileName))
+            m_toMeasure.append(recordedTrackOf(i, -1));
         if (track.method == SendMethod::Refuse || track.alreadyThere || track.noRoom)
             continue;
         ++m_queued;
@@ -104,6 +162,7 @@ void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &mus
             this, [] { return std::make_shared<QTemporaryDir>(); },
             [this](const std::shared_ptr<QTemporaryDir> &scratch) { scratchMade(scratch); });
     dispatch();
+    writeRecord();
     if (m_queued == 0)
         QMetaObject::invokeMethod(this, &SendRun::wrapUp, Qt::QueuedConnection);
 }
@@ -155,16 +214,18 @@ void SendRun::copyNext()
          local = converted ? scratchFileOf(index) : m_sources.at(index).path,
          counted = m_counted.at(index), cancelled = m_cancelled, progress = m_progress,
          scratch = m_scratch, converted] {
-            const TrackOutcome outcome =
+            const TrackWritten written =
                 sendTrack(*volume, music, local, track, *cancelled, *progress, counted);
             // A converted or rewritten track's file is the program's own.
             if (converted)
                 QFile::remove(local);
-            return outcome;
+            return written;
         },
-        [this, index](TrackOutcome outcome) {
+        [this, index](const TrackWritten &written) {
             m_copying = false;
-            trackDone(index, outcome);
+            if (running() && written.outcome == TrackOutcome::Sent)
+                recordSent(index, written.bytes);
+            trackDone(index, written.outcome);
         });
 }
 
@@ -261,6 +322,65 @@ bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
     return true;
 }
 
+void SendRun::recordSent(int index, qint64 bytes)
+{
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    m_record.put(recordedTrackOf(index, bytes));
+    m_recordChanged = true;
+    if (!track.replaces.isEmpty() && !replacesInPlace(track))
+        m_replaced.append(track.replaces);
+    writeRecord();
+}
+
+void SendRun::writeRecord()
+{
+    if (m_writing || (!m_recordChanged && m_toMeasure.isEmpty()))
+        return;
+    // The whole record is written each time: after every few tracks, it
+    // would take a good share of a slow card's time, and wear it. While
+    // tracks go, one write starts a second at most; at the end, at once.
+    if (!m_wrappingUp && m_sinceWrite.isValid() && m_sinceWrite.elapsed() < recordSpacingMs) {
+        if (!m_nextWrite.isActive())
+            m_nextWrite.start(int(recordSpacingMs - m_sinceWrite.elapsed()));
+        return;
+    }
+    m_nextWrite.stop();
+    m_sinceWrite.start();
+    m_writing = true;
+    m_recordChanged = false;
+    // A copy costs nothing until the record changes; writing it out may
+    // take a while for thousands of tracks.
+    background::run(
+        this,
+        [volume = m_volume, music = m_musicFolder, record = m_record,
+         toMeasure = std::exchange(m_toMeasure, {}), toRemove = m_replaced] {
+            return writeRecordNow(*volume, music, record, toMeasure, toRemove);
+        },
+        [this](const RecordWritten &written) { recordWriteDone(written); });
+}
+
+void SendRun::recordWriteDone(const RecordWritten &written)
+{
+    if (!running())
+        return;
+    m_writing = false;
+    // What was sent is there all the same: the record only misses it.
+    if (!written.written)
+        qCWarning(lcVolumes).noquote() << "The record of what was sent could not be written:"
+                                       << written.written.error().message;
+    for (const RecordedTrack &track : written.measured)
+        m_record.put(track);
+    m_recordChanged = m_recordChanged || (!written.written && !written.measured.isEmpty());
+    if (!written.removed.isEmpty()) {
+        m_record.remove(written.removed);
+        for (const QString &file : written.removed)
+            m_replaced.removeOne(file);
+        m_recordChanged = true;
+    }
+    writeRecord();
+    finishWhenQuiet();
+}
+
 void SendRun::stopTheRest()
 {
     *m_cancelled = true;
@@ -292,6 +412,7 @@ void SendRun::wrapUp()
     if (!running() || m_wrappingUp)
         return;
     m_wrappingUp = true;
+    writeRecord();
     // The album folders this run made and wrote nothing into go again, once
     // every job has ended, and only while empty: what else has come into
     // one meanwhile stays.
@@ -319,7 +440,7 @@ void SendRun::wrapUp()
 
 void SendRun::finishWhenQuiet()
 {
-    if (!running() || !m_wrappingUp || m_removingFolders)
+    if (!running() || !m_wrappingUp || m_removingFolders || m_writing)
         return;
     release();
     Q_EMIT finished();
@@ -334,6 +455,7 @@ void SendRun::abandon()
 void SendRun::release()
 {
     m_state = State::Done;
+    m_nextWrite.stop();
     *m_cancelled = true;
     if (!m_jobs.isEmpty())
         m_workers.cancelAll();
@@ -350,6 +472,13 @@ void SendRun::release()
 std::optional<TrackEnding> SendRun::ending(int index) const
 {
     return index < m_endings.size() ? m_endings.at(index) : std::nullopt;
+}
+
+RecordedTrack SendRun::recordedTrackOf(int index, qint64 bytes) const
+{
+    const PlannedTrack &track = m_plan.tracks.at(index);
+    return {m_sources.at(index).identity(), recordedSettings(track.method, m_format, m_quality),
+            track.folder + u'/' + track.fileName, bytes, m_kept};
 }
 
 QString SendRun::scratchFileOf(int index) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/sendrecord.h"
 #include "core/texts.h"
 #include "media/audioworkers.h"
 #include "media/sendplan.h"
@@ -9,11 +10,13 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
 
 class QTemporaryDir;
 
@@ -42,9 +45,17 @@ QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
 // copy at a time, on the background threads), a converted track going to the
 // copy lane once its helper is done. Every job started reports once.
 //
+// Once a track is committed on the volume, the run puts it in its record (see
+// SendRecord) and writes the record to the volume, off that thread, one
+// write at a time and at most one a second: the tracks committed meanwhile go
+// into the next write. So the record never names a file that was not
+// written. A track that takes the place of an earlier file of ours
+// (PlannedTrack::replaces) removes that file once a record naming the new
+// one is written, and the record forgets it.
+//
 // A run is used once: start(), then finished() once everything has ended,
-// including the removal of the album folders it made and left empty; or
-// abandon().
+// including the last write of the record and the removal of the album
+// folders it made and left empty; or abandon().
 class SendRun : public QObject
 {
     Q_OBJECT
@@ -64,18 +75,20 @@ public:
 
     // Sends the planned tracks of sources (one plan track per source, as
     // planSend() gives them) into musicFolder on volume: converted to format
-    // at quality, or copied. finished() follows from the event loop, never
-    // from within start().
+    // at quality, or copied. record is the volume's record as read before the
+    // plan; the tracks the run writes go into it as kept when kept is set
+    // (see RecordedTrack::kept). finished() follows from the event loop,
+    // never from within start().
     void start(std::shared_ptr<const VolumeRoot> volume, const QString &musicFolder,
                const QList<SourceTrack> &sources, const SendPlan &plan, TargetFormat format,
-               const Quality &quality);
+               const Quality &quality, const SendRecord &record, bool kept);
     // Starts nothing more: the tracks waiting end as cancelled at once, those
     // under way are told to stop and end as they do; then the run finishes,
     // with what is really on the volume.
     void cancel();
     // Ends the run at once, as the program closes: the jobs under way are
-    // told to stop and not awaited, nothing more is removed, and finished()
-    // does not follow.
+    // told to stop and not awaited, nothing more is recorded or removed, and
+    // finished() does not follow.
     void abandon();
 
     State state() const { return m_state; }
@@ -94,8 +107,9 @@ public:
     std::optional<TrackEnding> ending(int index) const;
     // No audio helper could be started: the conversions stopped.
     bool helperMissing() const { return m_helperMissing; }
-    // The album folders that a track was written into.
-    const QSet<QString> &filledFolders() const { return m_filled; }
+    // The volume's record with what the run wrote; once finished, what the
+    // volume holds, unless the last write of it failed.
+    const SendRecord &record() const { return m_record; }
 
 Q_SIGNALS:
     // A track started or ended.
@@ -106,6 +120,9 @@ Q_SIGNALS:
     void finished();
 
 private:
+    // What a write of the record did.
+    struct RecordWritten;
+
     void scratchMade(const std::shared_ptr<QTemporaryDir> &scratch);
     void dispatch();
     void copyNext();
@@ -117,12 +134,23 @@ private:
     void trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
     // Notes how a track ended; false when it had already.
     bool end(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
+    // Puts a track committed with that many bytes in the record.
+    void recordSent(int index, qint64 bytes);
+    void writeRecord();
+    // Off the run's thread: puts the tracks found already there in the
+    // record, with the sizes their folders give, writes the record, and once
+    // it is written, removes the files it says were replaced.
+    static RecordWritten writeRecordNow(const VolumeRoot &volume, const QString &musicFolder,
+                                        SendRecord record, QList<RecordedTrack> toMeasure,
+                                        const QStringList &toRemove);
+    void recordWriteDone(const RecordWritten &written);
     void stopTheRest();
     void wrapUp();
     void finishWhenQuiet();
     // Ends every job and lets go of the volume: the run is done.
     void release();
     QString scratchFileOf(int index) const;
+    RecordedTrack recordedTrackOf(int index, qint64 bytes) const;
     bool running() const { return m_state == State::Sending || m_state == State::Cancelling; }
 
     AudioWorkers &m_workers;
@@ -133,6 +161,7 @@ private:
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;
+    bool m_kept = false;
     // Set once nothing more may start: jobs see it between chunks.
     std::shared_ptr<std::atomic_bool> m_cancelled;
     // Grows as the jobs go, by the expected bytes of what they have done.
@@ -154,11 +183,23 @@ private:
     // Of a converted track's expected bytes, those counted while converting.
     QList<qint64> m_counted;
     QList<int> m_inFlight;
-    QSet<QString> m_filled;
+    QSet<QString> m_filled; // album folders a track was written into
     int m_queued = 0;
     int m_done = 0;
     bool m_helperMissing = false;
 
+    SendRecord m_record;
+    // Changed since the last write of the record began.
+    bool m_recordChanged = false;
+    bool m_writing = false;
+    QElapsedTimer m_sinceWrite; // since the last write began
+    QTimer m_nextWrite;
+    // Tracks found already there that the record lacks, put in it once
+    // their sizes are read off this thread.
+    QList<RecordedTrack> m_toMeasure;
+    // Files of ours that tracks of this run took the place of, removed once
+    // a record naming those tracks is written.
+    QStringList m_replaced;
     bool m_wrappingUp = false;
     bool m_removingFolders = false;
 };

@@ -1,6 +1,7 @@
 #include "media/sendtrack.h"
 
 #include "core/background.h"
+#include "core/sendnames.h"
 #include "core/temporaryfiles.h"
 #include "platform/volumeroot.h"
 
@@ -33,60 +34,63 @@ TrackOutcome writeFailure(const FileError &error)
     return error.errorNumber == EEXIST ? TrackOutcome::NameTaken : TrackOutcome::WriteFailed;
 }
 
-TrackOutcome copyInto(VolumeRoot::NewFile &target, const QString &sourcePath,
+TrackWritten copyInto(VolumeRoot::NewFile &target, const QString &sourcePath,
                       const std::atomic_bool &cancelled, const std::function<void(qint64)> &reach)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
-        return TrackOutcome::Unreadable;
+        return {TrackOutcome::Unreadable};
     // One buffer for the whole file: a fresh one per chunk costs as much
     // again in page faults as the copy itself.
     QByteArray chunk(chunkSize, Qt::Uninitialized);
     qint64 copied = 0;
     while (!source.atEnd()) {
         if (cancelled)
-            return TrackOutcome::Cancelled;
+            return {TrackOutcome::Cancelled};
         const qint64 read = source.read(chunk.data(), chunkSize);
         if (read <= 0)
-            return TrackOutcome::Unreadable;
+            return {TrackOutcome::Unreadable};
         if (const Result<> written = target.write(QByteArrayView(chunk.constData(), read));
             !written)
-            return writeFailure(written.error());
+            return {writeFailure(written.error())};
         reach(copied += read);
     }
-    return TrackOutcome::Sent;
+    return {TrackOutcome::Sent, copied};
 }
 
-TrackOutcome sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
+TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
                             const QString &localFile, const PlannedTrack &track,
                             const std::atomic_bool &cancelled,
                             const std::function<void(qint64)> &reach)
 {
     if (cancelled)
-        return TrackOutcome::Cancelled;
+        return {TrackOutcome::Cancelled};
     const QString folder = musicFolder + u'/' + track.folder;
     if (!volume.makeFolder(folder))
-        return TrackOutcome::FolderRefused;
+        return {TrackOutcome::FolderRefused};
     const Result<std::unique_ptr<VolumeRoot>> album = volume.openFolder(folder);
     if (!album)
-        return TrackOutcome::FolderRefused;
+        return {TrackOutcome::FolderRefused};
     const QReadLocker writing(&leftoverSweep());
     // Removed unless committed, before the sweep may run again.
     const Result<std::unique_ptr<VolumeRoot::NewFile>> file = createTemporaryFile(**album);
     if (!file)
-        return writeFailure(file.error());
-    const TrackOutcome outcome = copyInto(**file, localFile, cancelled, reach);
-    if (outcome != TrackOutcome::Sent)
-        return outcome;
+        return {writeFailure(file.error())};
+    const TrackWritten written = copyInto(**file, localFile, cancelled, reach);
+    if (written.outcome != TrackOutcome::Sent)
+        return written;
     if (cancelled)
-        return TrackOutcome::Cancelled;
-    const Result<> committed = (*album)->commit(**file, track.fileName, VolumeRoot::IfTaken::Keep);
-    return committed ? TrackOutcome::Sent : writeFailure(committed.error());
+        return {TrackOutcome::Cancelled};
+    // Any other file of that name stays.
+    const Result<> committed = (*album)->commit(
+        **file, track.fileName,
+        replacesInPlace(track) ? VolumeRoot::IfTaken::Replace : VolumeRoot::IfTaken::Keep);
+    return committed ? written : TrackWritten{writeFailure(committed.error())};
 }
 
 } // namespace
 
-TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const QString &localFile, const PlannedTrack &track,
                        const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
                        qint64 counted)
@@ -99,10 +103,16 @@ TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
         if (bytes > reported)
             progress += bytes - std::exchange(reported, bytes);
     };
-    const TrackOutcome outcome =
+    const TrackWritten written =
         sendTrackSteps(volume, musicFolder, localFile, track, cancelled, reach);
     reach(size);
-    return outcome;
+    return written;
+}
+
+bool replacesInPlace(const PlannedTrack &track)
+{
+    return !track.replaces.isEmpty() &&
+           sendnames::sameName(track.replaces, track.folder + u'/' + track.fileName);
 }
 
 void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString &musicFolder)
@@ -114,9 +124,9 @@ void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString 
         const Result<std::unique_ptr<VolumeRoot>> music = shared->openFolder(musicFolder);
         if (!music)
             return;
-        for (const QString &album : removeLeftovers(**music, temporaryNamePattern())) {
+        for (const QString &album : removeLeftovers(**music)) {
             if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
-                removeLeftovers(**opened, temporaryNamePattern());
+                removeLeftovers(**opened);
         }
     });
 }

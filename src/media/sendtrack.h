@@ -22,19 +22,32 @@ enum class TrackOutcome
     WriteFailed,
 };
 
+// How sending one track ended, and what it put on the medium.
+struct TrackWritten
+{
+    TrackOutcome outcome = TrackOutcome::Cancelled;
+    qint64 bytes = 0; // under the track's name, once Sent
+};
+
 // Copies one planned track, from a local file (the source, or what the
 // audio helper converted it into), into its folder below the music folder:
 // under a temporary name first, then, once the medium holds all of it, under
-// its own name. Whatever ends it early, no part of the track is left under
-// the track's name, and the temporary file is removed when the volume lets
-// it. Runs on a worker thread; the volume handle is shared between them.
-// progress grows, as the copy goes, from counted (the part of the track's
-// expected bytes already counted for it) by its share of the rest, and to
-// all of them once it ends, however it ends.
-TrackOutcome sendTrack(const VolumeRoot &volume, const QString &musicFolder,
+// its own name. That name is never taken from another file, unless it is the
+// very file of ours the track replaces (PlannedTrack::replaces). Whatever
+// ends it early, no part of the track is left under the track's name, and
+// the temporary file is removed when the volume lets it. Runs on a worker
+// thread; the volume handle is shared between them. progress grows, as the
+// copy goes, from counted (the part of the track's expected bytes already
+// counted for it) by its share of the rest, and to all of them once it ends,
+// however it ends.
+TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const QString &localFile, const PlannedTrack &track,
                        const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
                        qint64 counted = 0);
+
+// A track written again under the very name of the file of ours it replaces
+// (a changed source sent anew): that file goes as the track is committed.
+bool replacesInPlace(const PlannedTrack &track);
 
 // Removes, on a worker thread, the temporary files a send left in the music
 // folder and its folders (the PSP lists stray files as broken tracks). It

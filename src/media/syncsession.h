@@ -66,7 +66,7 @@ public:
 
     Stage stage() const { return m_stage; }
     // Why the sync cannot go, in the interface language; empty when it can.
-    QString failure() const;
+    QString failure() const { return m_failure; }
 
     // Once planned.
     const SyncPlan &decision() const { return m_decision; }

@@ -1,6 +1,7 @@
 #include "send/musicsend.h"
 
 #include "controls/messagebox.h"
+#include "controls/sendprogressdialog.h"
 #include "core/background.h"
 #include "core/computerplaylist.h"
 #include "core/entry.h"
@@ -21,8 +22,6 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag lang
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
       m_codePage(codePage), m_openVolume(std::move(openVolume))
 {
-    m_ticker.setInterval(500);
-    connect(&m_ticker, &QTimer::timeout, this, &MusicSend::showProgress);
     connect(&m_workers, &AudioWorkers::finished, this, &MusicSend::jobFinished);
 }
 
@@ -47,6 +46,8 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_state = State::Looking;
     ++m_generation;
     m_sources.clear();
+    m_unlooked.clear();
+    m_toProbe.clear();
     m_links.clear();
     m_plan = SendPlan();
 
@@ -71,37 +72,58 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_planDialog->show();
 
     // Reading folders and the PSP may take a while: not here. The sources
-    // are looked at by the audio helpers.
+    // the record does not know are looked at by the audio helpers.
     const quint64 generation = m_generation;
     const std::shared_ptr<const VolumeRoot> volume = m_volume;
     struct Found
     {
         SourceFiles expanded;
         MusicListing listing;
+        QList<SourceTrack> known;
     };
     background::run(
         this,
         [volume, localPaths] {
-            return Found{expandSourcePaths(localPaths), listMusic(*volume)};
+            Found found{expandSourcePaths(localPaths), listMusic(*volume), {}};
+            found.known = recordedSources(found.expanded.files, found.listing);
+            return found;
         },
         [this, generation](const Found &found) {
             if (generation == m_generation)
-                listed(found.expanded.files, found.expanded.links, found.listing);
+                listed(found.expanded.files, found.known, found.expanded.links, found.listing);
         });
     return true;
 }
 
-void MusicSend::listed(const QStringList &files, const QStringList &links,
-                       const MusicListing &listing)
+void MusicSend::listed(const QStringList &files, const QList<SourceTrack> &known,
+                       const QStringList &links, const MusicListing &listing)
 {
     m_links = links;
     m_listing = listing;
-    for (const QString &file : files) {
-        m_jobs.insert(m_workers.probe(file), int(m_sources.size()));
+    m_sources.reserve(files.size());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (known.at(i).method != SendMethod::Refuse) {
+            m_unlooked.insert(int(m_sources.size()));
+            m_sources.append(known.at(i));
+            continue;
+        }
+        m_toProbe.push_back(int(m_sources.size()));
         SourceTrack unread;
-        unread.path = file;
+        unread.path = files.at(i);
         unread.refusal = SourceTrack::Refusal::Unreadable;
         m_sources.append(unread);
+    }
+    probeMore();
+}
+
+void MusicSend::probeMore()
+{
+    // One probe per helper at a time: thousands handed over at once would
+    // hold up the window.
+    while (!m_toProbe.empty() && m_jobs.size() < m_workers.count()) {
+        const int index = m_toProbe.front();
+        m_toProbe.pop_front();
+        m_jobs.insert(m_workers.probe(m_sources.at(index).path), index);
     }
     if (m_jobs.isEmpty())
         looked();
@@ -122,8 +144,7 @@ void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
     }
     if (result.status == AudioJobResult::Status::Done)
         m_sources[index] = result.source;
-    if (m_jobs.isEmpty())
-        looked();
+    probeMore();
 }
 
 void MusicSend::chooseAndStart()
@@ -165,14 +186,37 @@ void MusicSend::replan()
     const quint64 asked = ++m_planAsked;
     const TargetFormat format = m_planDialog->format();
     const Quality quality = m_planDialog->quality();
+    const bool replace = m_planDialog->replaceOtherFormats();
+    // A track known from the record alone is looked at before it is sent
+    // again in another format; the plan is made once that is done.
+    if (replace) {
+        for (const int index : std::as_const(m_unlooked)) {
+            SourceTrack &source = m_sources[index];
+            const RecordedTrack *recorded = m_listing.record.bySource(source.identity());
+            if (!recorded || recorded->settings == recordedSettings(source.method, format, quality))
+                continue;
+            m_toProbe.push_back(index);
+            // As any source, unreadable until the look says otherwise.
+            const QString path = source.path;
+            source = SourceTrack();
+            source.path = path;
+            source.refusal = SourceTrack::Refusal::Unreadable;
+        }
+        for (const int index : m_toProbe)
+            m_unlooked.remove(index);
+        if (!m_toProbe.empty()) {
+            m_state = State::Looking;
+            probeMore();
+            return;
+        }
+    }
     // Spelling names in ASCII may take a while (ICU loads a script's data on
     // first use). Names must be ones the playlists, written in this code
     // page, can hold.
     background::run(
         this,
-        [sources = m_sources, listing = m_listing, format, codePage = m_codePage, quality] {
-            return planSend(sources, listing, format, codePage, quality);
-        },
+        [sources = m_sources, listing = m_listing, format, codePage = m_codePage, quality,
+         replace] { return planSend(sources, listing, format, codePage, quality, replace); },
         [this, asked, format, quality](const SendPlan &plan) {
             if (asked != m_planAsked || m_state != State::Planning || !m_planDialog)
                 return;
@@ -199,39 +243,12 @@ void MusicSend::beginSending()
     m_progressDialog->setWindowModality(Qt::WindowModal);
     connect(m_progressDialog, &SendProgressDialog::cancelAsked, this, &MusicSend::cancel);
     m_progressDialog->show();
-    m_clock.start();
-    m_ticker.start();
 
     m_run = new SendRun(m_workers, this);
-    connect(m_run, &SendRun::progressed, this, [this] {
-        showInFlight();
-        showProgress();
-    });
     connect(m_run, &SendRun::finished, this, [this] { finish(true); });
-    m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality);
-    showProgress();
-}
-
-void MusicSend::showInFlight()
-{
-    if (!m_progressDialog || m_state != State::Sending)
-        return;
-    QStringList names;
-    for (const int index : m_run->inFlight())
-        names.append(QFileInfo(m_sources.at(index).path).fileName());
-    m_progressDialog->setCurrent(names);
-}
-
-void MusicSend::showProgress()
-{
-    if (!m_progressDialog || m_state != State::Sending)
-        return;
-    const qint64 total = m_run->bytesTotal();
-    const double fraction =
-        total > 0 ? std::min(1.0, double(m_run->bytesDone()) / double(total)) : 1.0;
-    const qint64 elapsed = m_clock.elapsed();
-    const qint64 left = fraction <= 0 ? -1 : qint64(double(elapsed) * (1 - fraction) / fraction);
-    m_progressDialog->setProgress(m_run->tracksDone(), m_run->tracksQueued(), fraction, left);
+    m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality,
+                 m_listing.record, false);
+    m_progressDialog->follow(*m_run, m_sources);
 }
 
 void MusicSend::cancel()
@@ -248,7 +265,6 @@ void MusicSend::cancel()
     case State::Sending:
         // The report waits for the jobs under way, to say what is really on the PSP.
         m_state = State::Cancelling;
-        m_ticker.stop();
         if (m_progressDialog)
             m_progressDialog->showCancelling();
         m_run->cancel();
@@ -261,10 +277,9 @@ void MusicSend::abandon()
     finish(false);
 }
 
-QString MusicSend::entryOf(int index) const
+QString MusicSend::entryOf(int index, const QString &root) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     const QString folder = folderpath::join(root, m_listing.musicFolder + u'/' + track.folder);
     return playlistEntry(root, folder, track.fileName);
 }
@@ -286,9 +301,9 @@ void MusicSend::finish(bool report)
     ++m_generation;
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
-    m_ticker.stop();
     m_volume.reset();
     m_jobs.clear();
+    m_toProbe.clear();
     // The run has ended, or ends here as the window goes; it is read below.
     SendRun *const run = std::exchange(m_run, {});
     if (run) {
@@ -323,6 +338,7 @@ void MusicSend::finish(bool report)
     int alreadyThere = 0;
     bool full = false;
     const Language l = language();
+    const QString root = folderpath::rootForm(QDir::fromNativeSeparators(m_lettre.text()));
     for (int i = 0; i < m_sources.size(); ++i) {
         SentTrack line{m_sources.at(i).path, {}, {}};
         const bool planned = i < m_plan.tracks.size() && wasSending;
@@ -331,7 +347,7 @@ void MusicSend::finish(bool report)
         const bool written = planned && ending && ending->outcome == TrackOutcome::Sent;
         full = full || (ending && ending->outcome == TrackOutcome::MediumFull);
         if (there || written)
-            line.entry = entryOf(i);
+            line.entry = entryOf(i, root);
         else
             line.failure = failureOf(run, i);
         sent += written;

@@ -7,15 +7,15 @@
 #include "media/sendplan.h"
 #include "media/sendrun.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
-#include <QTimer>
 
 class QLineEdit;
 class QWidget;
@@ -94,17 +94,20 @@ private:
         Cancelling, // nothing more starts; the jobs under way are awaited
     };
 
-    void listed(const QStringList &files, const QStringList &links, const MusicListing &listing);
+    // known: what the record knows of each file (see recordedSources()).
+    void listed(const QStringList &files, const QList<SourceTrack> &known, const QStringList &links,
+                const MusicListing &listing);
+    // Hands sources to the helpers to look at as they are free.
+    void probeMore();
     void looked();
     void replan();
     void beginSending();
     void jobFinished(quint64 job, const AudioJobResult &result);
-    void showInFlight();
-    void showProgress();
     void cancel();
     void finish(bool report);
     QString failureOf(const SendRun *run, int index) const;
-    QString entryOf(int index) const;
+    // root: the PSP's root in folder form.
+    QString entryOf(int index, const QString &root) const;
     Language language() const;
 
     QWidget &m_window;
@@ -119,6 +122,9 @@ private:
     // Results of jobs from an earlier send are dropped.
     quint64 m_generation = 0;
     QList<SourceTrack> m_sources;
+    // Sources known from the record alone, not opened: looked at only if
+    // they are to be sent after all.
+    QSet<int> m_unlooked;
     // Links found in the folders sent, which are not followed.
     QStringList m_links;
     QStringList m_alsoNotSent;
@@ -129,13 +135,12 @@ private:
     Quality m_quality;
     // The probes of the audio helpers this send waits for, and their sources.
     QHash<quint64, int> m_jobs;
+    // The sources waiting to be looked at.
+    std::deque<int> m_toProbe;
     // The last plan asked for: those asked for before it are dropped.
     quint64 m_planAsked = 0;
     // Converts and copies the tracks, from Start on.
     QPointer<SendRun> m_run;
-    // The bar and the time left move between finished tracks too.
-    QTimer m_ticker;
-    QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
 };

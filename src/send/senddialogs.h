@@ -6,9 +6,9 @@
 #include <QDialog>
 #include <QFileDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 struct SendPlan;
@@ -18,7 +18,8 @@ struct SendPlan;
 // take, remembered for the next send. Start (the default button) accepts,
 // Cancel or Escape rejects. Start stays off until the plan is known, and when
 // it does not fit; then Send what fits, shown when some of it does, accepts
-// a send of what fits.
+// a send of what fits. When tracks are on the PSP in another format, a check
+// box, off at first, sends them again in the chosen one.
 class SendPlanDialog : public QDialog
 {
     Q_OBJECT
@@ -35,9 +36,12 @@ public:
     Quality quality() const;
     // Accepted by Send what fits.
     bool whatFitsOnly() const { return m_whatFitsOnly; }
+    // Tracks on the PSP in another format are to be sent again, replacing those.
+    bool replaceOtherFormats() const;
 
 Q_SIGNALS:
-    // The format or the quality changed.
+    // The format, the quality, or the choice to send again the tracks in
+    // another format changed: the plan is to be made again.
     void formatChanged();
 
 private:
@@ -51,38 +55,10 @@ private:
     QComboBox *m_qualities = nullptr;
     QPushButton *m_start = nullptr;
     QPushButton *m_whatFits = nullptr;
+    QCheckBox *m_replace = nullptr;
     Quality m_quality;
     bool m_planned = false;
     bool m_whatFitsOnly = false;
-};
-
-// A send under way: the overall bar, the tracks being converted or written,
-// tracks done of the total, the time left. Cancel (or Escape, or closing)
-// asks for a cancel; the dialog stays until its owner closes it with done(),
-// once the jobs under way have stopped.
-class SendProgressDialog : public QDialog
-{
-    Q_OBJECT
-public:
-    SendProgressDialog(QWidget *parent, Language language);
-
-    void setCurrent(const QStringList &tracks);
-    // fraction of the work done, from 0 to 1; msLeft negative when unknown.
-    void setProgress(int done, int total, double fraction, qint64 msLeft);
-    // Said while the jobs under way stop.
-    void showCancelling();
-    void reject() override;
-
-Q_SIGNALS:
-    void cancelAsked();
-
-private:
-    Language m_language;
-    QPushButton *m_cancel = nullptr;
-    QProgressBar *m_bar = nullptr;
-    QLabel *m_current = nullptr;
-    QLabel *m_count = nullptr;
-    QLabel *m_left = nullptr;
 };
 
 // Chooses the files and folders to send. Open takes a chosen folder as it

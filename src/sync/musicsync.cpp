@@ -28,11 +28,7 @@ bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &i
     if (m_session)
         return false;
     const SyncList list = synclist::load(identity);
-    if (list.entries().isEmpty()) {
-        if (!whenPlugged)
-            messagebox::warn(&m_window, texts::syncNothingKeptHere.in(language()));
-        return true;
-    }
+    m_emptyList = list.entries().isEmpty();
     m_whenPlugged = whenPlugged;
     m_session = std::make_unique<SyncSession>(m_workers);
     connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
@@ -57,6 +53,14 @@ bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &i
 
 void MusicSync::planned()
 {
+    // An empty list that took nothing off either was never made.
+    if (m_emptyList && m_session->upToDate()) {
+        delete m_planDialog;
+        if (!m_whenPlugged)
+            messagebox::warn(&m_window, texts::syncNothingKeptHere.in(language()));
+        m_session->cancel();
+        return;
+    }
     if (m_planDialog) {
         m_planDialog->showPlan(*m_session);
         return;

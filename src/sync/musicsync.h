@@ -49,6 +49,7 @@ private:
     AudioWorkers m_workers;
     std::unique_ptr<SyncSession> m_session;
     bool m_whenPlugged = false;
+    bool m_emptyList = false;
     QPointer<SyncPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
 };

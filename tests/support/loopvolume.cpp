@@ -123,12 +123,13 @@ QString LoopVolume::unavailableReason()
     return reason;
 }
 
-LoopVolume::LoopVolume(const QString &contents) : m_image(m_dir.filePath(u"volume.img"_s))
+LoopVolume::LoopVolume(const QString &contents, int megabytes)
+    : m_image(m_dir.filePath(u"volume.img"_s))
 {
     QStringList arguments{u"-q"_s, u"-F"_s};
     if (!contents.isEmpty())
         arguments << u"-d"_s << contents;
-    arguments << m_image << u"16M"_s;
+    arguments << m_image << u"%1M"_s.arg(megabytes);
     run(mkfsProgram(), arguments, m_imageError);
 }
 

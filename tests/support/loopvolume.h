@@ -51,7 +51,7 @@ public:
     static QString unavailableReason();
 
     // Makes the image; contents is a folder whose files the volume holds.
-    explicit LoopVolume(const QString &contents = QString());
+    explicit LoopVolume(const QString &contents = QString(), int megabytes = 16);
 
     // readOnly: as a card whose switch is set to protect it.
     bool mount(const QString &mountPoint, bool readOnly = false);

@@ -1,8 +1,10 @@
 #include "support/pspdrive.h"
 
+#include "core/sendrecord.h"
 #include "support/fakes.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -26,4 +28,25 @@ void PspDrive::addFile(const QString &relative, const QByteArray &contents) cons
 void PspDrive::plugInto(TestMainWindow &window) const
 {
     Q_EMIT window.volumes->deviceArrival(VolumeNotifier::volumeDeviceType, 0, root(), 0);
+}
+
+QMap<QString, qint64> recordedFiles(const QString &root)
+{
+    const SendRecord record = sendrecord::read(*VolumeRoot::open(root));
+    QMap<QString, qint64> files;
+    for (const RecordedTrack &track : record.tracks())
+        files.insert(track.file, track.bytes);
+    return files;
+}
+
+QMap<QString, qint64> musicFiles(const QString &root)
+{
+    const QDir music(QDir(root).filePath(QStringLiteral("MUSIC")));
+    QMap<QString, qint64> files;
+    QDirIterator found(music.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        const QString file = found.next();
+        files.insert(music.relativeFilePath(file), found.fileInfo().size());
+    }
+    return files;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -25,3 +26,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The files below the music folder of the volume at root, by their paths
+// below it ("<album>/<file>"), with their sizes: as the volume's record
+// names them, and as they are there.
+QMap<QString, qint64> recordedFiles(const QString &root);
+QMap<QString, qint64> musicFiles(const QString &root);
