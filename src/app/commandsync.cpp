@@ -65,20 +65,19 @@ private:
             QCoreApplication::exit(m_emptyList ? 1 : 0);
             return;
         }
-        const SyncPlan &decision = m_session.decision();
-        const SendPlan &plan = m_session.sendPlan();
-        const qsizetype toSend = plan.copies + plan.conversions;
-        print(stdout, text(texts::syncPlanned)
-                              .arg(toSend)
-                              .arg(sizeText(plan.bytes, m_language))
-                              .arg(decision.unchanged.size() + plan.alreadyThere)
-                              .arg(decision.removals.size())
-                              .arg(m_session.playlistsToWrite())
-                              .arg(sizeText(m_session.freeBytes(), m_language)) +
-                          u'\n');
-        if (!decision.removals.isEmpty()) {
+        const SyncOutline plan = m_session.outline();
+        print(stdout,
+              text(texts::syncPlanned)
+                      .arg(plan.toSend)
+                      .arg(sizeText(plan.bytes, m_language))
+                      .arg(plan.alreadyThere)
+                      .arg(plan.removals.size())
+                      .arg(plan.playlists)
+                      .arg(plan.freeBytes < 0 ? u"?"_s : sizeText(plan.freeBytes, m_language)) +
+                  u'\n');
+        if (!plan.removals.isEmpty()) {
             QString lines = text(m_removals ? texts::syncToRemove : texts::syncWouldRemove);
-            for (const SyncPlan::Removal &removal : decision.removals) {
+            for (const SyncPlan::Removal &removal : plan.removals) {
                 const QString file = QDir::toNativeSeparators(removal.track.file);
                 lines += u"\n  "_s +
                          (removal.namedBy.isEmpty()
@@ -87,7 +86,7 @@ private:
             }
             print(stdout, lines + u'\n');
         }
-        for (const QString &playlist : m_session.changedPlaylists())
+        for (const QString &playlist : plan.changedPlaylists)
             print(stdout, text(texts::syncChangedKept).arg(playlist) + u'\n');
         if (m_dryRun) {
             QCoreApplication::exit(0);

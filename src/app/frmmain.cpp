@@ -131,7 +131,11 @@ void FrmMain::connectSubsystems()
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
     m_sync = new MusicSync(*this, flag, m_services.ansiCodePage);
-    connect(m_sync, &MusicSync::pspChanged, this, &FrmMain::refreshTrackLists);
+    // A sync writes playlists as well as tracks.
+    connect(m_sync, &MusicSync::pspChanged, this, [this] {
+        refreshTrackLists();
+        m_controls.saved.File2->refresh();
+    });
     // A PSP that follows its list as soon as it is plugged in.
     connect(m_psp, &PspConnection::pspInUse, this, [this] { syncPsp(true); });
     c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});

@@ -233,6 +233,21 @@ bool SyncSession::upToDate() const
            m_stale.isEmpty() && m_playlistsToWrite == 0;
 }
 
+SyncOutline SyncSession::outline() const
+{
+    SyncOutline outline;
+    outline.failure = m_failure;
+    outline.upToDate = upToDate();
+    outline.toSend = m_sendPlan.copies + m_sendPlan.conversions;
+    outline.bytes = m_sendPlan.bytes;
+    outline.alreadyThere = int(m_decision.unchanged.size()) + m_sendPlan.alreadyThere;
+    outline.removals = m_decision.removals;
+    outline.playlists = m_playlistsToWrite;
+    outline.freeBytes = m_listing.freeBytes;
+    outline.changedPlaylists = m_changedPlaylists;
+    return outline;
+}
+
 void SyncSession::go(Removals removals, bool replaceChanged)
 {
     if (m_stage != Stage::Planned || !m_failure.isEmpty())

@@ -15,6 +15,22 @@
 #include <QPointer>
 #include <QStringList>
 
+// What a planned sync will do, as a front end shows it.
+struct SyncOutline
+{
+    // Why it cannot go; empty when it can.
+    QString failure;
+    bool upToDate = false;
+    int toSend = 0;
+    qint64 bytes = 0; // about, of what is sent
+    int alreadyThere = 0;
+    QList<SyncPlan::Removal> removals;
+    int playlists = 0; // to write
+    qint64 freeBytes = -1;
+    // PSP playlists a sync wrote and that were changed since.
+    QStringList changedPlaylists;
+};
+
 // One sync of a PSP with its list, with no window of its own, so that the
 // window and a terminal drive the same one. It looks first (the list's
 // playlists and folders, the PSP's music and playlist folders and its
@@ -84,6 +100,7 @@ public:
     int playlistsToWrite() const { return m_playlistsToWrite; }
     // Nothing to send, remove or write.
     bool upToDate() const;
+    SyncOutline outline() const;
     // The run of the tracks, once go() started it; null before and after.
     const SendRun *run() const { return m_run; }
 

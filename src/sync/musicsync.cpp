@@ -62,7 +62,7 @@ void MusicSync::planned()
         return;
     }
     if (m_planDialog) {
-        m_planDialog->showPlan(*m_session);
+        m_planDialog->showPlan(m_session->outline());
         return;
     }
     // Plugged in: what asks for no word from the user goes on its own.
@@ -85,7 +85,7 @@ void MusicSync::planned()
         else if (m_session && m_session->stage() != SyncSession::Stage::Running)
             m_session->cancel();
     });
-    m_planDialog->showPlan(*m_session);
+    m_planDialog->showPlan(m_session->outline());
     m_planDialog->show();
 }
 

@@ -78,41 +78,32 @@ SyncPlanDialog::SyncPlanDialog(QWidget *parent, Language language)
     layout->addWidget(buttons);
 }
 
-void SyncPlanDialog::showPlan(const SyncSession &session)
+void SyncPlanDialog::showPlan(const SyncOutline &plan)
 {
     const Language l = m_language;
-    if (const QString failure = session.failure(); !failure.isEmpty()) {
-        m_summary->setText(failure);
+    if (!plan.failure.isEmpty() || plan.upToDate) {
+        m_summary->setText(plan.upToDate ? texts::syncUpToDate.in(l) : plan.failure);
         m_cancel->setText(texts::keepClose.in(l));
         m_cancel->setDefault(true);
         return;
     }
-    if (session.upToDate()) {
-        m_summary->setText(texts::syncUpToDate.in(l));
-        m_cancel->setText(texts::keepClose.in(l));
-        m_cancel->setDefault(true);
-        return;
-    }
-    const SyncPlan &decision = session.decision();
-    const SendPlan &plan = session.sendPlan();
-    m_summary->setText(
-        texts::syncPlanned.in(l)
-            .arg(plan.copies + plan.conversions)
-            .arg(sizeText(plan.bytes, l))
-            .arg(decision.unchanged.size() + plan.alreadyThere)
-            .arg(decision.removals.size())
-            .arg(session.playlistsToWrite())
-            .arg(session.freeBytes() < 0 ? u"?"_s : sizeText(session.freeBytes(), l)));
+    m_summary->setText(texts::syncPlanned.in(l)
+                           .arg(plan.toSend)
+                           .arg(sizeText(plan.bytes, l))
+                           .arg(plan.alreadyThere)
+                           .arg(plan.removals.size())
+                           .arg(plan.playlists)
+                           .arg(plan.freeBytes < 0 ? u"?"_s : sizeText(plan.freeBytes, l)));
     QStringList lines;
     int named = 0;
-    for (const SyncPlan::Removal &removal : decision.removals) {
+    for (const SyncPlan::Removal &removal : plan.removals) {
         const QString file = QDir::toNativeSeparators(removal.track.file);
         named += !removal.namedBy.isEmpty();
         lines.append(removal.namedBy.isEmpty()
                          ? file
                          : texts::syncNamedBy.in(l).arg(file, removal.namedBy.join(u", "_s)));
     }
-    const qsizetype unnamed = decision.removals.size() - named;
+    const qsizetype unnamed = plan.removals.size() - named;
     m_removals->setPlainText(lines.join(u'\n'));
     m_removalsLabel->setVisible(!lines.isEmpty());
     m_removals->setVisible(!lines.isEmpty());
@@ -127,7 +118,7 @@ void SyncPlanDialog::showPlan(const SyncSession &session)
         if (!checked)
             m_removeNamed->setChecked(false);
     });
-    const QStringList &changed = session.changedPlaylists();
+    const QStringList &changed = plan.changedPlaylists;
     m_changedLabel->setText(texts::syncChanged.in(l).arg(changed.join(u", "_s)));
     for (QWidget *widget :
          {static_cast<QWidget *>(m_changedLabel), static_cast<QWidget *>(m_keepChanges),

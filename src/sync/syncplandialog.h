@@ -23,7 +23,7 @@ class SyncPlanDialog : public QDialog
 public:
     SyncPlanDialog(QWidget *parent, Language language);
 
-    void showPlan(const SyncSession &session);
+    void showPlan(const SyncOutline &plan);
     SyncSession::Removals removals() const;
     bool replaceChanged() const;
 
