@@ -158,10 +158,22 @@ void SyncSession::looked(const Looked &found)
     m_probesLeft = int(m_decision.toSend.size());
     for (qsizetype i = 0; i < m_decision.toSend.size(); ++i) {
         m_sources[i].path = m_decision.toSend.at(i).path;
-        m_probes.insert(m_workers.probe(m_sources.at(i).path), i);
+        m_toProbe.push_back(i);
     }
     if (m_probesLeft == 0)
         plan();
+    else
+        probeNext();
+}
+
+void SyncSession::probeNext()
+{
+    // One look per helper at a time: thousands handed over at once would
+    // hold the window while they are queued.
+    while (!m_toProbe.empty() && m_probes.size() < m_workers.count()) {
+        m_probes.insert(m_workers.probe(m_sources.at(m_toProbe.front()).path), m_toProbe.front());
+        m_toProbe.pop_front();
+    }
 }
 
 void SyncSession::probed(quint64 job, const AudioJobResult &result)
@@ -181,6 +193,8 @@ void SyncSession::probed(quint64 job, const AudioJobResult &result)
         m_sources[index].refusal = SourceTrack::Refusal::Unreadable;
     if (--m_probesLeft == 0 && m_stage == Stage::Looking)
         plan();
+    else
+        probeNext();
 }
 
 void SyncSession::plan()
@@ -423,6 +437,7 @@ void SyncSession::cancel()
         if (!m_probes.isEmpty())
             m_workers.cancelAll();
         m_probes.clear();
+        m_toProbe.clear();
         done();
     }
 }
@@ -433,6 +448,7 @@ void SyncSession::abandon()
         return;
     m_stage = Stage::Done;
     m_probes.clear();
+    m_toProbe.clear();
     if (m_run) {
         m_run->disconnect(this);
         m_run->abandon();

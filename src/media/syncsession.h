@@ -8,6 +8,7 @@
 #include "media/sendrun.h"
 #include "media/syncplan.h"
 
+#include <deque>
 #include <memory>
 #include <QHash>
 #include <QList>
@@ -126,6 +127,7 @@ private:
     struct Written;
 
     void looked(const Looked &found);
+    void probeNext();
     void probed(quint64 job, const AudioJobResult &result);
     void plan();
     void removed(const Written &written);
@@ -156,6 +158,7 @@ private:
     int m_playlistsToWrite = 0;
     QList<SourceTrack> m_sources;
     QHash<quint64, qsizetype> m_probes;
+    std::deque<qsizetype> m_toProbe;
     int m_probesLeft = 0;
     SendPlan m_sendPlan;
     bool m_replaceChanged = false;
