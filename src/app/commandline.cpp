@@ -36,7 +36,7 @@ CommandLineAnswer failure(const QString &why, int exitCode = 1)
 
 } // namespace
 
-PspOpened openPspFolder(const QString &folder, Language language)
+PspOpened openPspFolder(const QString &folder, Language language, bool makeIdentity)
 {
     const QString shownFolder = QDir::toNativeSeparators(folder);
     // The folder is opened once and reached through that handle only; what
@@ -59,8 +59,9 @@ PspOpened openPspFolder(const QString &folder, Language language)
         psp.why = texts::keepNotAPsp.in(language).arg(shownFolder);
         return psp;
     }
-    psp.identity = sendrecord::volumeIdentity(*root);
-    if (psp.identity.isEmpty()) {
+    psp.identity =
+        makeIdentity ? sendrecord::volumeIdentity(*root) : sendrecord::keptIdentity(*root);
+    if (psp.identity.isEmpty() && makeIdentity) {
         psp.why = texts::keepNoIdentity.in(language);
         return psp;
     }
@@ -87,7 +88,7 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
     const QString folder = folderpath::fromArgument(parser.positionalArguments().constFirst());
     const QString shownPath = QDir::toNativeSeparators(path);
     const QString shownFolder = QDir::toNativeSeparators(folder);
-    PspOpened psp = openPspFolder(folder, language);
+    PspOpened psp = openPspFolder(folder, language, true);
     if (!psp.root)
         return failure(psp.why);
     const QString &identity = psp.identity;

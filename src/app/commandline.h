@@ -28,7 +28,9 @@ struct PspOpened
     QString why;
 };
 
-PspOpened openPspFolder(const QString &folder, Language language);
+// makeIdentity: one is made for a PSP that has none yet; otherwise the
+// identity stays empty, and nothing is written on the PSP.
+PspOpened openPspFolder(const QString &folder, Language language, bool makeIdentity);
 
 // The answer to the arguments (the program's name first); nothing when they
 // ask for neither option.

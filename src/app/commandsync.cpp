@@ -155,12 +155,13 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
         return 2;
     }
     const QString folder = folderpath::fromArgument(parser.value(sync));
-    PspOpened psp = openPspFolder(folder, language);
+    // A PSP without an identity has no list: nothing is written on it.
+    PspOpened psp = openPspFolder(folder, language, false);
     if (!psp.root) {
         print(stderr, psp.why + u'\n');
         return 1;
     }
-    const SyncList list = synclist::load(psp.identity);
+    const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
     TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), language,
                           QDir::toNativeSeparators(folder));
     terminal.start(std::move(psp.root), list.entries());

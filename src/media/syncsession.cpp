@@ -370,7 +370,7 @@ void SyncSession::sent()
         if (m_digests.value(sendnames::nameKey(playlist.file)) != recorded.constLast().digest)
             toWrite.append({playlist.file, bytes});
     }
-    if (toWrite.isEmpty() && m_run.isNull() && recorded.isEmpty()) {
+    if (toWrite.isEmpty() && recorded.isEmpty()) {
         done();
         return;
     }
