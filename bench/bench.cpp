@@ -21,6 +21,7 @@
 #include "core/sendrecord.h"
 #include "media/audioworkers.h"
 #include "media/sendtrack.h"
+#include "media/syncsession.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
@@ -913,6 +914,114 @@ void benchSecondSend()
     reportSpread("  ...without a record, every source looked at", times[1]);
 }
 
+// One sync of a folder standing in for a PSP: from its start to its plan, the
+// jobs the audio helpers were given, and the longest stall of the event loop
+// until it ended.
+struct Synced
+{
+    double toPlan = 0;
+    double longestStall = 0;
+    int jobs = 0;
+    bool upToDate = false;
+};
+
+Synced syncOnce(AudioWorkers &workers, const QString &psp, const QList<SyncEntry> &list)
+{
+    Synced synced;
+    SyncSession session(workers);
+    const QMetaObject::Connection counting =
+        QObject::connect(&workers, &AudioWorkers::started, [&] { ++synced.jobs; });
+    bool planned = false;
+    bool finished = false;
+    QObject::connect(&session, &SyncSession::planned, [&] { planned = true; });
+    QObject::connect(&session, &SyncSession::finished, [&] { finished = true; });
+    QElapsedTimer timer;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, timer.nsecsElapsed() - last);
+        last = timer.nsecsElapsed();
+    });
+    timer.start();
+    tick.start(1);
+    session.start(VolumeRoot::open(psp), list, codePage, TargetFormat::Mp3, {}, Language::English);
+    while (!planned)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    synced.toPlan = double(timer.nsecsElapsed()) / 1e6;
+    synced.upToDate = session.upToDate();
+    if (!synced.upToDate) {
+        session.go(SyncSession::Removals::None, false);
+        while (!finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    tick.stop();
+    QObject::disconnect(counting);
+    synced.longestStall = double(longest) / 1e6;
+    return synced;
+}
+
+// A list of 10,000 tracks already on a folder standing in for a full card,
+// as a sync recorded them: nothing is looked at again. Then one of them
+// changes: it alone is looked at and converted.
+void benchSync()
+{
+    constexpr int albums = 100;
+    constexpr int perAlbum = 100;
+    QTemporaryDir computer;
+    QTemporaryDir psp;
+    QDir(psp.path()).mkpath(u"PSP"_s);
+    const QString tone = computer.filePath(u"tone.flac"_s);
+    writeTone(tone, "flac", 0.1, 44100, 1);
+    SendRecord record;
+    for (int album = 0; album < albums; ++album) {
+        const QString folder = u"Artist - Album %1"_s.arg(album);
+        QDir().mkpath(computer.filePath(u"Music/"_s + folder));
+        QDir().mkpath(psp.filePath(u"MUSIC/"_s + folder));
+        for (int track = 0; track < perAlbum; ++track) {
+            const QString name = u"%1 A track"_s.arg(track, 3, 10, QLatin1Char('0'));
+            const QString source = computer.filePath(u"Music/%1/%2.flac"_s.arg(folder, name));
+            QFile::copy(tone, source);
+            const QString file = folder + u'/' + name + u".mp3"_s;
+            QFile written(psp.filePath(u"MUSIC/"_s + file));
+            if (written.open(QIODevice::WriteOnly))
+                written.write(QByteArray(4096, 'x'));
+            record.put({SourceIdentity::of(source), u"mp3 V2"_s, file, 4096, true});
+        }
+    }
+    if (!sendrecord::write(*VolumeRoot::open(psp.path()), record))
+        std::printf("  (the record could not be written)\n");
+    const QList<SyncEntry> list{{computer.filePath(u"Music"_s), SyncEntry::Kind::Folder}};
+    AudioWorkers workers;
+    QList<double> toPlan;
+    QList<double> stalls;
+    int jobs = 0;
+    bool upToDate = true;
+    for (int run = 0; run < runs; ++run) {
+        const Synced synced = syncOnce(workers, psp.path(), list);
+        toPlan.append(synced.toPlan);
+        stalls.append(synced.longestStall);
+        jobs += synced.jobs;
+        upToDate = upToDate && synced.upToDate;
+    }
+    reportSpread("sync of 10,000 tracks, nothing changed: start to up to date", toPlan, 1000);
+    std::printf("  ...up to date every time: %s; jobs of the audio helpers: %d (limit 0)\n",
+                upToDate ? "yes" : "NO", jobs);
+    reportSpread("  ...longest stall of the event loop", stalls, 16);
+
+    // Twice: the first also starts an audio helper.
+    for (const double seconds : {0.2, 0.3}) {
+        writeTone(computer.filePath(u"Music/Artist - Album 7/042 A track.flac"_s), "flac", seconds,
+                  44100, 1);
+        const Synced changed = syncOnce(workers, psp.path(), list);
+        std::printf("sync of 10,000 tracks, one changed: jobs of the audio helpers: %d "
+                    "(one look, one conversion: 2)\n",
+                    changed.jobs);
+        report("  ...longest stall of the event loop", changed.longestStall, 16);
+    }
+}
+
 constexpr int importedTracks = 1000;
 
 QString writePlaylist(const QTemporaryDir &folder, const QStringList &tracks)
@@ -1029,6 +1138,7 @@ int main(int argc, char **argv)
                     "  --send        the send to the PSP, away from any window\n"
                     "  --plan        the planning of a send\n"
                     "  --large-send  the longest stall during a send of 10,000 tracks\n"
+                    "  --sync        a sync of 10,000 tracks\n"
                     "  --startup     start-up\n");
         return 0;
     }
@@ -1044,6 +1154,11 @@ int main(int argc, char **argv)
         benchSecondSend();
         return 0;
     }
+    // "--sync" measures a sync of 10,000 tracks alone.
+    if (argc > 1 && qstrcmp(argv[1], "--sync") == 0) {
+        benchSync();
+        return 0;
+    }
     // "--large-send" measures the stalls of a send of 10,000 tracks alone.
     if (argc > 1 && qstrcmp(argv[1], "--large-send") == 0) {
         benchLargeSend();
@@ -1057,6 +1172,7 @@ int main(int argc, char **argv)
     benchSecondSend();
     benchSend(true);
     benchLargeSend();
+    benchSync();
 
     QTemporaryDir card;
     QDir(card.path()).mkpath(u"PSP"_s);

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/commandsync.h"
 #include "app/frmmain.h"
 #include "core/version.h"
 #include "platform/displayplatform.h"
@@ -12,6 +13,8 @@ int main(int argc, char *argv[])
     if (const std::optional<int> exitCode = answerInformationOptions(argc, argv))
         return *exitCode;
     if (const std::optional<int> exitCode = answerKeepOptions(argc, argv))
+        return *exitCode;
+    if (const std::optional<int> exitCode = answerSyncOption(argc, argv))
         return *exitCode;
     platform::SessionInstance session(version::applicationId());
     // A later start hands its place over before it opens a display.

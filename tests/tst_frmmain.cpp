@@ -7,10 +7,13 @@
 #include "controls/messagebox.h"
 #include "controls/textbox.h"
 #include "core/sendrecord.h"
+#include "core/synclist.h"
 #include "playlist/typingerror.h"
+#include "support/audiofiles.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 #include "sync/keepdialog.h"
+#include "sync/syncplandialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,6 +72,7 @@ private Q_SLOTS:
     void openBrowserAddsHttp();
     void exploreOpensTheDriveRoot();
     void keepShowsTheListOfThePsp();
+    void syncFromTheMenu();
     void aboutLinkOpensTheAddress();
 };
 
@@ -384,6 +388,34 @@ void TestFrmMain::keepShowsTheListOfThePsp()
     QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
     QTRY_VERIFY(dialog->findChild<QTreeWidget *>()->isEnabled());
     QCOMPARE(dialog->identity(), sendrecord::volumeIdentity(*VolumeRoot::open(drive.root())));
+}
+
+void TestFrmMain::syncFromTheMenu()
+{
+    PspDrive drive;
+    QTemporaryDir music;
+    const QString playlist = music.filePath(u"Road.m3u8"_s);
+    for (const QString &name : {u"a.mp3"_s, u"b.mp3"_s})
+        QVERIFY(writeTone(music.filePath(name), "mp3", 1, 44100, 2, {{u"album"_s, u"Road"_s}}));
+    QFile list(playlist);
+    QVERIFY(list.open(QIODevice::WriteOnly) && list.write("b.mp3\na.mp3\n") > 0);
+    list.close();
+    SyncList kept;
+    kept.add(playlist, SyncEntry::Kind::Playlist);
+    QVERIFY(synclist::save(sendrecord::volumeIdentity(*VolumeRoot::open(drive.root())), kept));
+    TestMainWindow window;
+    drive.plugInto(window);
+
+    window->controls().menus.sync->trigger();
+    SyncPlanDialog *plan = nullptr;
+    QTRY_VERIFY((plan = window->findChild<SyncPlanDialog *>()) &&
+                plan->findChild<QPushButton *>(u"start"_s)->isEnabled());
+    plan->findChild<QPushButton *>(u"start"_s)->click();
+    QList<messagebox::Shown> shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown += messagebox::takeShown()).isEmpty(), 30000);
+    QVERIFY2(shown.at(0).text.startsWith(u"Sent: 2 tracks"_s), qPrintable(shown.at(0).text));
+    QCOMPARE(recordedFiles(drive.root()).size(), 2);
+    QTRY_COMPARE(window->controls().saved.File2->items(), QStringList{u"Road.m3u8"_s});
 }
 
 void TestFrmMain::aboutLinkOpensTheAddress()

@@ -1,5 +1,6 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
+#include "controls/sendprogressdialog.h"
 #include "media/sendrun.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"

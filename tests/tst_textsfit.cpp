@@ -9,6 +9,7 @@
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 #include "sync/keepdialog.h"
+#include "sync/syncplandialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -113,6 +114,15 @@ QWidget &windowNamed(TestMainWindow &main, const QString &name)
         dialog->showPlan(plan, 1, 1);
         return *dialog;
     }
+    if (name == u"syncplan") {
+        // Tracks to remove, some a playlist of the user's names, and a
+        // playlist changed on the PSP: every control shows.
+        auto *dialog = new SyncPlanDialog(&*main, LanguageFlag(*main->controls().Text2).language());
+        RecordedTrack track{{}, {}, u"Ann - Hits/01 Song.mp3"_s, 1, true};
+        dialog->showPlan(
+            {{}, false, 2, 1, 3, {{track, {}}, {track, {u"Mine.m3u8"_s}}}, 1, 9, {u"Road.m3u8"_s}});
+        return *dialog;
+    }
     if (name == u"frmAbout")
         return main->forms().frmAbout();
     if (name == u"filebrowse")
@@ -144,8 +154,8 @@ void TestTextsFit::everyTextFits_data()
     QTest::addColumn<int>("langId");
     QTest::addColumn<QString>("window");
     const std::pair<int, const char *> languages[] = {{0x040C, "French"}, {0x0409, "English"}};
-    const char *const windows[] = {"frmMain",     "frmAbout", "filebrowse",
-                                   "typingerror", "keep",     "sendplan"};
+    const char *const windows[] = {"frmMain", "frmAbout", "filebrowse", "typingerror",
+                                   "keep",    "sendplan", "syncplan"};
     for (const auto &[langId, language] : languages) {
         for (const char *window : windows)
             QTest::addRow("%s %s", language, window) << langId << QString::fromLatin1(window);

@@ -36,6 +36,39 @@ CommandLineAnswer failure(const QString &why, int exitCode = 1)
 
 } // namespace
 
+PspOpened openPspFolder(const QString &folder, Language language, bool makeIdentity)
+{
+    const QString shownFolder = QDir::toNativeSeparators(folder);
+    // The folder is opened once and reached through that handle only; what
+    // is there is looked at only to say why it could not be opened.
+    PspOpened psp;
+    std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder);
+    if (!root) {
+        const QFileInfo info(folder);
+        const Phrase &why = !info.exists()  ? texts::argumentMissing
+                            : !info.isDir() ? texts::argumentNotAFolder
+                                            : texts::keepNotOpened;
+        psp.why = why.in(language).arg(shownFolder);
+        return psp;
+    }
+    const QList<VolumeRoot::Entry> top = root->entries(QString()).valueOr({});
+    if (std::none_of(top.cbegin(), top.cend(), [](const VolumeRoot::Entry &entry) {
+            return entry.kind == VolumeRoot::Kind::Folder &&
+                   sendnames::sameName(entry.name, u"PSP");
+        })) {
+        psp.why = texts::keepNotAPsp.in(language).arg(shownFolder);
+        return psp;
+    }
+    psp.identity =
+        makeIdentity ? sendrecord::volumeIdentity(*root) : sendrecord::keptIdentity(*root);
+    if (psp.identity.isEmpty() && makeIdentity) {
+        psp.why = texts::keepNoIdentity.in(language);
+        return psp;
+    }
+    psp.root = std::move(root);
+    return psp;
+}
+
 std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments, Language language)
 {
     if (std::none_of(arguments.cbegin(), arguments.cend(), asksForList))
@@ -55,25 +88,10 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
     const QString folder = folderpath::fromArgument(parser.positionalArguments().constFirst());
     const QString shownPath = QDir::toNativeSeparators(path);
     const QString shownFolder = QDir::toNativeSeparators(folder);
-    // The folder is opened once and reached through that handle only; what
-    // is there is looked at only to say why it could not be opened.
-    const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder);
-    if (!root) {
-        const QFileInfo info(folder);
-        const Phrase &why = !info.exists()  ? texts::argumentMissing
-                            : !info.isDir() ? texts::argumentNotAFolder
-                                            : texts::keepNotOpened;
-        return failure(why.in(language).arg(shownFolder));
-    }
-    const QList<VolumeRoot::Entry> top = root->entries(QString()).valueOr({});
-    if (std::none_of(top.cbegin(), top.cend(), [](const VolumeRoot::Entry &entry) {
-            return entry.kind == VolumeRoot::Kind::Folder &&
-                   sendnames::sameName(entry.name, u"PSP");
-        }))
-        return failure(texts::keepNotAPsp.in(language).arg(shownFolder));
-    const QString identity = sendrecord::volumeIdentity(*root);
-    if (identity.isEmpty())
-        return failure(texts::keepNoIdentity.in(language));
+    PspOpened psp = openPspFolder(folder, language, true);
+    if (!psp.root)
+        return failure(psp.why);
+    const QString &identity = psp.identity;
 
     SyncList list = synclist::load(identity);
     bool changed = false;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/texts.h"
+#include "platform/volumeroot.h"
 
+#include <memory>
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,19 @@ struct CommandLineAnswer
     QString output;   // for standard output
     QString error;    // for standard error
 };
+
+// A PSP's root folder named on the command line, opened, with the identity
+// it keeps; or, with no root, why it could not be had.
+struct PspOpened
+{
+    std::unique_ptr<VolumeRoot> root;
+    QString identity;
+    QString why;
+};
+
+// makeIdentity: one is made for a PSP that has none yet; otherwise the
+// identity stays empty, and nothing is written on the PSP.
+PspOpened openPspFolder(const QString &folder, Language language, bool makeIdentity);
 
 // The answer to the arguments (the program's name first); nothing when they
 // ask for neither option.

@@ -14,9 +14,12 @@
 #include "controls/messagebox.h"
 #include "controls/picture.h"
 #include "controls/textbox.h"
+#include "core/background.h"
 #include "core/droppedfiles.h"
 #include "core/folderpath.h"
 #include "core/languagecode.h"
+#include "core/sendrecord.h"
+#include "core/synclist.h"
 #include "core/texts.h"
 #include "core/version.h"
 #include "import/playlistfiledrops.h"
@@ -35,6 +38,7 @@
 #include "psp/tracklibrary.h"
 #include "send/musicsend.h"
 #include "sync/keepdialog.h"
+#include "sync/musicsync.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -126,6 +130,14 @@ void FrmMain::connectSubsystems()
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
+    m_sync = new MusicSync(*this, flag, m_services.ansiCodePage);
+    // A sync writes playlists as well as tracks.
+    connect(m_sync, &MusicSync::pspChanged, this, [this] {
+        refreshTrackLists();
+        m_controls.saved.File2->refresh();
+    });
+    // A PSP that follows its list as soon as it is plugged in.
+    connect(m_psp, &PspConnection::pspInUse, this, [this] { syncPsp(true); });
     c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
     connect(c.tracks.music, &ListBox::dropped, this,
             [this](int, const QMimeData *dropped) { sendDropped(dropped->urls()); });
@@ -272,6 +284,8 @@ void FrmMain::buildMenus()
     m.send = m.file->addAction(texts::menuSend.builtIn());
     m.send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     m.keep = m.file->addAction(texts::menuKeep.builtIn());
+    m.sync = m.file->addAction(texts::menuSync.builtIn());
+    m.sync->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     m.bar = m.file->addSeparator();
     m.save = m.file->addAction(texts::menuSave.builtIn());
     m.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -283,13 +297,14 @@ void FrmMain::buildMenus()
     m.file->setObjectName(QStringLiteral("file"));
     m.file->menuAction()->setObjectName(QStringLiteral("file"));
     const std::pair<QAction *, const char *> names[] = {
-        {m.mnnew, "mnnew"},     {m.send, "send"},     {m.keep, "keep"},
-        {m.bar, "bar"},         {m.save, "save"},     {m.barre1, "barre1"},
-        {m.explore, "explore"}, {m.barre2, "barre2"}, {m.about, "about"}};
+        {m.mnnew, "mnnew"},   {m.send, "send"},  {m.keep, "keep"},     {m.sync, "sync"},
+        {m.bar, "bar"},       {m.save, "save"},  {m.barre1, "barre1"}, {m.explore, "explore"},
+        {m.barre2, "barre2"}, {m.about, "about"}};
     for (const auto &[action, name] : names)
         action->setObjectName(QLatin1String(name));
 
     connect(m.keep, &QAction::triggered, this, &FrmMain::keep_Click);
+    connect(m.sync, &QAction::triggered, this, [this] { syncPsp(false); });
     connect(m.explore, &QAction::triggered, this, &FrmMain::explore_Click);
     connect(m.about, &QAction::triggered, this, &FrmMain::about_Click);
     // F10 too, as desktops expect, besides the access keys.
@@ -355,6 +370,7 @@ void FrmMain::applyEnglishTexts()
     c.menus.mnnew->setText(texts::menuNew.in(en));
     c.menus.send->setText(texts::menuSend.in(en));
     c.menus.keep->setText(texts::menuKeep.in(en));
+    c.menus.sync->setText(texts::menuSync.in(en));
     c.menus.save->setText(texts::menuSave.in(en));
     c.menus.explore->setText(texts::menuExplore.in(en));
     c.menus.about->setText(texts::menuAbout.in(en));
@@ -426,6 +442,7 @@ void FrmMain::Form_Unload()
 {
     // Tracks still being written are dropped; those finished stay.
     m_send->abandon();
+    m_sync->abandon();
     UnloadAllForms();
 }
 
@@ -515,7 +532,37 @@ void FrmMain::keep_Click()
         new KeepDialog(this, LanguageFlag(*m_controls.Text2).language(), m_psp->openInUse());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &KeepDialog::syncRequested, this,
+            [this](const QString &identity) { m_sync->start(m_psp->openInUse(), identity); });
     dialog->show();
+}
+
+void FrmMain::syncPsp(bool whenPlugged)
+{
+    std::shared_ptr<const VolumeRoot> volume = m_psp->openInUse();
+    if (!volume)
+        return;
+    // The identity is on the PSP: read off this thread. One that arrives is
+    // only read: a PSP that never kept a list gets nothing written on it. The
+    // volume is let go with the reading, and opened again to sync.
+    background::run(
+        this,
+        [volume = std::move(volume), whenPlugged]() mutable {
+            const QString identity = whenPlugged ? sendrecord::keptIdentity(*volume)
+                                                 : sendrecord::volumeIdentity(*volume);
+            volume.reset();
+            return identity;
+        },
+        [this, whenPlugged](const QString &identity) {
+            if (identity.isEmpty()) {
+                if (!whenPlugged)
+                    messagebox::warn(
+                        this, texts::keepNoIdentity.in(LanguageFlag(*m_controls.Text2).language()));
+                return;
+            }
+            if (!whenPlugged || synclist::load(identity).syncWhenPluggedIn)
+                m_sync->start(m_psp->openInUse(), identity, whenPlugged);
+        });
 }
 
 void FrmMain::about_Click()

@@ -8,6 +8,7 @@
 
 class ComputerCopy;
 class MusicSend;
+class MusicSync;
 struct Phrase;
 class PlaylistEditing;
 class PspConnection;
@@ -71,6 +72,9 @@ private:
     void warn(const Phrase &phrase, const QString &subject);
     // Shows what the PSP in use keeps of the computer.
     void keep_Click();
+    // Syncs the PSP in use with its list; whenPlugged: only if it asks for
+    // that as it arrives.
+    void syncPsp(bool whenPlugged);
     void about_Click();
     // Sends files; position is where their entries go in the current
     // playlist, or -1 for none, the tracks of paths[i] after the first
@@ -88,4 +92,5 @@ private:
     PspConnection *m_psp = nullptr;
     ComputerCopy *m_copy = nullptr;
     MusicSend *m_send = nullptr;
+    MusicSync *m_sync = nullptr;
 };

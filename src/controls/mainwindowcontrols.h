@@ -61,6 +61,7 @@ struct MainMenus
     QAction *mnnew = nullptr;
     QAction *send = nullptr;
     QAction *keep = nullptr;
+    QAction *sync = nullptr;
     QAction *bar = nullptr;
     QAction *save = nullptr;
     QAction *barre1 = nullptr;

@@ -222,14 +222,18 @@ Result<> write(const VolumeRoot &root, const SendRecord &record)
     return writeOwnFile(root, recordName, record.toBytes(), VolumeRoot::IfTaken::Replace);
 }
 
-QString volumeIdentity(const VolumeRoot &root)
+QString keptIdentity(const VolumeRoot &root)
 {
     static const QRegularExpression valid(u"^[0-9a-f-]{8,64}$"_s);
-    const auto readIdentity = [&]() -> QString {
-        const QString text =
-            QString::fromLatin1(readOwnFile(root, identityName, 1024).value_or(QByteArray()))
-                .trimmed();
-        return valid.match(text).hasMatch() ? text : QString();
+    const QString text =
+        QString::fromLatin1(readOwnFile(root, identityName, 1024).value_or(QByteArray())).trimmed();
+    return valid.match(text).hasMatch() ? text : QString();
+}
+
+QString volumeIdentity(const VolumeRoot &root)
+{
+    const auto readIdentity = [&root] {
+        return keptIdentity(root);
     };
     if (QString identity = readIdentity(); !identity.isEmpty())
         return identity;

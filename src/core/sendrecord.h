@@ -108,5 +108,7 @@ Result<> write(const VolumeRoot &root, const SendRecord &record);
 // so two PSPs are told apart, as is a folder used as one. Empty when the
 // volume has none and none can be written (a write-protected card).
 QString volumeIdentity(const VolumeRoot &root);
+// The identity the volume keeps, without making one: empty when it has none.
+QString keptIdentity(const VolumeRoot &root);
 
 } // namespace sendrecord

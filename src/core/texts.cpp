@@ -1,5 +1,7 @@
 #include "core/texts.h"
 
+#include <QLocale>
+
 Language languageFromFlag(const QString &flag)
 {
     return flag.isEmpty() || flag == QStringLiteral("FR") ? Language::French : Language::English;
@@ -17,6 +19,12 @@ QString Phrase::spokenIn(Language language) const
            name.endsWith(u'.') || name.endsWith(u'\u2026'))
         name.chop(1);
     return name;
+}
+
+QString sizeText(qint64 bytes, Language language)
+{
+    return QLocale(language == Language::French ? QLocale::French : QLocale::English)
+        .formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 QString wrappable(const QString &text)
@@ -350,6 +358,56 @@ const Phrase keepUsage{u"Utilisation\u00A0: zarvello --keep CHEMIN DOSSIER, ou z
                        u"CHEMIN DOSSIER (voir zarvello --help).",
                        u"Usage: zarvello --keep PATH FOLDER, or zarvello --forget PATH FOLDER "
                        u"(see zarvello --help)."};
+const Phrase syncNotPsp{u"Ce n'est pas une PSP\u00A0: elle n'a pas de dossier PSP.",
+                        u"This is not a PSP: it has no PSP folder."};
+const Phrase syncUsage{
+    u"Utilisation\u00A0: zarvello --sync DOSSIER [--dry-run] [--delete] (voir "
+    u"zarvello --help).",
+    u"Usage: zarvello --sync FOLDER [--dry-run] [--delete] (see zarvello --help)."};
+const Phrase syncNothingKept{
+    u"La PSP de «\u00A0%1\u00A0» ne garde encore rien\u00A0: ajoutez-lui des playlists ou des "
+    u"dossiers avec zarvello --keep CHEMIN %1.",
+    u"The PSP in \"%1\" keeps nothing yet: add playlists or folders to it with zarvello --keep "
+    u"PATH %1."};
+const Phrase syncPlanned{
+    u"À envoyer\u00A0: %1 morceaux (environ %2)\u00A0; déjà sur la PSP\u00A0: %3\u00A0; à "
+    u"retirer\u00A0: %4\u00A0; playlists à écrire\u00A0: %5\u00A0; espace libre\u00A0: %6",
+    u"To send: %1 tracks (about %2); already on the PSP: %3; to remove: %4; playlists to write: "
+    u"%5; free space: %6"};
+const Phrase syncToRemove{u"À retirer de la PSP\u00A0:", u"To remove from the PSP:"};
+const Phrase syncWouldRemove{u"Seraient retirés de la PSP avec --delete\u00A0:",
+                             u"Would be removed from the PSP with --delete:"};
+const Phrase syncNamedBy{u"%1 (encore dans %2)", u"%1 (still in %2)"};
+const Phrase syncChangedKept{
+    u"Modifiée sur la PSP depuis la dernière synchronisation, conservée telle quelle\u00A0: %1",
+    u"Changed on the PSP since the last sync, kept as it is: %1"};
+const Phrase syncUpToDate{u"La PSP est à jour.", u"The PSP is up to date."};
+const Phrase syncProgress{u"Synchronisation\u00A0: %1 morceaux sur %2",
+                          u"Syncing: %1 of %2 tracks"};
+const Phrase syncDone{u"Envoyés\u00A0: %1 morceaux\u00A0; retirés\u00A0: %2\u00A0; playlists "
+                      u"écrites\u00A0: %3.",
+                      u"Sent: %1 tracks; removed: %2; playlists written: %3."};
+const Phrase syncNotDone{u"Pas fait\u00A0:", u"Not done:"};
+const Phrase syncRemovalsHeld{
+    u"%1 morceaux n'ont pas été retirés\u00A0: ajoutez --delete pour les retirer.",
+    u"%1 tracks were not removed: add --delete to remove them."};
+const Phrase menuSync{u"S&ynchroniser cette PSP", u"S&ync this PSP"};
+const Phrase syncTitle{u"Synchroniser cette PSP", u"Sync this PSP"};
+const Phrase syncStart{u"&Synchroniser", u"&Sync"};
+const Phrase syncRemoveUnnamed{u"&Retirer les %1 morceaux sortis de la liste",
+                               u"&Remove the %1 tracks taken off the list"};
+const Phrase syncRemoveNamed{u"Retirer &aussi les %1 morceaux que vos playlists nomment encore",
+                             u"&Also remove the %1 tracks your own playlists still name"};
+const Phrase syncChanged{
+    u"Playlists modifiées sur la PSP depuis la dernière synchronisation\u00A0: %1",
+    u"Playlists changed on the PSP since the last sync: %1"};
+const Phrase syncKeepChanges{u"&Garder mes modifications", u"&Keep my changes"};
+const Phrase syncReplaceChanges{u"Remplacer &depuis l'ordinateur", u"Replace from the co&mputer"};
+const Phrase syncNothingKeptHere{
+    u"Cette PSP ne garde encore rien\u00A0: choisissez ses playlists et dossiers dans Fichier > "
+    u"Garder sur cette PSP...",
+    u"This PSP keeps nothing yet: choose its playlists and folders in File > Keep on this "
+    u"PSP..."};
 
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "
@@ -373,6 +431,7 @@ const Phrase commandLineHelp{
     u"Utilisation\u00A0: zarvello [options] [dossier]\n"
     u"              zarvello --keep CHEMIN DOSSIER\n"
     u"              zarvello --forget CHEMIN DOSSIER\n"
+    u"              zarvello --sync DOSSIER [--dry-run] [--delete]\n"
     u"Crée des playlists musicales sur une PSP branchée en USB.\n"
     u"\n"
     u"Options\u00A0:\n"
@@ -382,6 +441,12 @@ const Phrase commandLineHelp{
     u"                           dossier de l'ordinateur à ce que garde la PSP dont\n"
     u"                           DOSSIER est le stockage, et quitte.\n"
     u"  --forget CHEMIN DOSSIER  Retire CHEMIN de ce que garde cette PSP, et quitte.\n"
+    u"  --sync DOSSIER           Met cette PSP en accord avec ce qu'elle garde, puis\n"
+    u"                           quitte\u00A0; 0 seulement si tout a été fait.\n"
+    u"  --dry-run                Avec --sync\u00A0: dit ce qui serait fait, sans rien\n"
+    u"                           changer.\n"
+    u"  --delete                 Avec --sync\u00A0: retire de la PSP les fichiers que\n"
+    u"                           Zarvello y a mis pour la liste et qu'elle n'a plus.\n"
     u"\n"
     u"Arguments\u00A0:\n"
     u"  dossier                  Le stockage d'une PSP, ou une copie de celui-ci, à\n"
@@ -390,6 +455,7 @@ const Phrase commandLineHelp{
     u"Usage: zarvello [options] [folder]\n"
     u"       zarvello --keep PATH FOLDER\n"
     u"       zarvello --forget PATH FOLDER\n"
+    u"       zarvello --sync FOLDER [--dry-run] [--delete]\n"
     u"Makes music playlists on a PSP plugged in over USB.\n"
     u"\n"
     u"Options:\n"
@@ -399,6 +465,12 @@ const Phrase commandLineHelp{
     u"                         of the computer to what the PSP whose storage is\n"
     u"                         FOLDER keeps, and exits.\n"
     u"  --forget PATH FOLDER   Takes PATH off what that PSP keeps, and exits.\n"
+    u"  --sync FOLDER          Brings that PSP in step with what it keeps, and\n"
+    u"                         exits; 0 only when everything was done.\n"
+    u"  --dry-run              With --sync: says what would be done, changing\n"
+    u"                         nothing.\n"
+    u"  --delete               With --sync: removes from the PSP the files Zarvello\n"
+    u"                         put there for the list that it no longer holds.\n"
     u"\n"
     u"Arguments:\n"
     u"  folder                 A PSP's storage, or a copy of it, to use as if it had\n"

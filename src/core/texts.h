@@ -24,6 +24,9 @@ QString flagOf(Language language);
 // than the screen to hold one.
 QString wrappable(const QString &text);
 
+// A size as the language writes it ("1,5 Mo", "1.5 MB").
+QString sizeText(qint64 bytes, Language language);
+
 struct Phrase
 {
     const char16_t *french;
@@ -158,6 +161,32 @@ extern const Phrase keepNotKeepable; // %1 only
 extern const Phrase keepNotAPsp;     // %1 is the folder
 extern const Phrase keepNotOpened;   // %1 is the folder
 extern const Phrase keepUsage;
+
+// A sync of a PSP with its list.
+extern const Phrase syncNotPsp;
+extern const Phrase syncUsage;
+extern const Phrase syncNothingKept; // %1 the PSP's folder
+// %1 tracks to send, %2 their size, %3 already there, %4 to remove, %5
+// playlists to write, %6 the free space
+extern const Phrase syncPlanned;
+extern const Phrase syncToRemove;
+extern const Phrase syncWouldRemove;
+extern const Phrase syncNamedBy; // %1 the file, %2 the playlists naming it
+extern const Phrase syncChangedKept;
+extern const Phrase syncUpToDate;
+extern const Phrase syncProgress; // %1 done of %2
+extern const Phrase syncDone;     // %1 sent, %2 removed, %3 playlists written
+extern const Phrase syncNotDone;
+extern const Phrase syncRemovalsHeld; // %1 how many
+extern const Phrase menuSync;
+extern const Phrase syncTitle;
+extern const Phrase syncStart;
+extern const Phrase syncRemoveUnnamed; // %1 how many
+extern const Phrase syncRemoveNamed;   // %1 how many
+extern const Phrase syncChanged;       // %1 the playlists
+extern const Phrase syncKeepChanges;
+extern const Phrase syncReplaceChanges;
+extern const Phrase syncNothingKeptHere;
 
 // About dialog.
 extern const Phrase aboutTitlePrefix;

@@ -58,6 +58,62 @@ SendRun::RecordWritten SendRun::writeRecordNow(const VolumeRoot &volume, const Q
     return done;
 }
 
+namespace {
+
+const Phrase &reasonFor(SourceTrack::Refusal refusal)
+{
+    switch (refusal) {
+    case SourceTrack::Refusal::NotAudio:
+        return texts::sendWhyNotAudio;
+    case SourceTrack::Refusal::TooLarge:
+        return texts::sendWhyTooLarge;
+    case SourceTrack::Refusal::Damaged:
+        return texts::sendWhyDamaged;
+    default:
+        return texts::sendWhyUnreadable;
+    }
+}
+
+const Phrase &reasonFor(TrackOutcome outcome)
+{
+    switch (outcome) {
+    case TrackOutcome::FolderRefused:
+        return texts::sendWhyFolder;
+    case TrackOutcome::NameTaken:
+        return texts::sendWhyNameTaken;
+    case TrackOutcome::MediumFull:
+        return texts::sendWhyFull;
+    case TrackOutcome::WriteFailed:
+        return texts::sendWhyWrite;
+    case TrackOutcome::Unreadable:
+        return texts::sendWhyUnreadable;
+    case TrackOutcome::Damaged:
+        return texts::sendWhyDamaged;
+    default:
+        return texts::sendWhyCancelled;
+    }
+}
+
+} // namespace
+
+QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
+                   const std::optional<TrackEnding> &ending, Language language)
+{
+    if (track.method == SendMethod::Refuse)
+        return reasonFor(source.refusal).in(language);
+    if (track.noRoom)
+        return texts::sendWhyNoRoom.in(language);
+    if (!ending || ending->outcome != TrackOutcome::NotConverted)
+        return reasonFor(ending ? ending->outcome : TrackOutcome::Cancelled).in(language);
+    using Status = AudioJobResult::Status;
+    const QString cause = ending->helper == Status::Crashed
+                              ? texts::sendWhyHelperCrashed.in(language).arg(ending->reason)
+                          : ending->helper == Status::Silent
+                              ? texts::sendWhyHelperSilent.in(language)
+                              : ending->reason;
+    return texts::sendWhyNotConverted.in(language).arg(cause);
+}
+
 SendRun::SendRun(AudioWorkers &workers, QObject *parent) : QObject(parent), m_workers(workers)
 {
     m_nextWrite.setSingleShot(true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/sendrecord.h"
+#include "core/texts.h"
 #include "media/audioworkers.h"
 #include "media/sendplan.h"
 #include "media/sendtrack.h"
@@ -28,6 +29,11 @@ struct TrackEnding
     AudioJobResult::Status helper = AudioJobResult::Status::Failed;
     QString reason;
 };
+
+// Why a track is not on the volume, in the interface language: refused,
+// left out for want of room, or how its run ended (none: it never started).
+QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
+                   const std::optional<TrackEnding> &ending, Language language);
 
 // One send of planned tracks to a volume, with no window of its own: a front
 // end (the send's dialogs, or a sync from a terminal) plans, starts a run,

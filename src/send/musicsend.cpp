@@ -1,6 +1,7 @@
 #include "send/musicsend.h"
 
 #include "controls/messagebox.h"
+#include "controls/sendprogressdialog.h"
 #include "core/background.h"
 #include "core/computerplaylist.h"
 #include "core/entry.h"
@@ -16,57 +17,11 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const Phrase &reasonFor(SourceTrack::Refusal refusal)
-{
-    switch (refusal) {
-    case SourceTrack::Refusal::NotAudio:
-        return texts::sendWhyNotAudio;
-    case SourceTrack::Refusal::TooLarge:
-        return texts::sendWhyTooLarge;
-    case SourceTrack::Refusal::Damaged:
-        return texts::sendWhyDamaged;
-    default:
-        return texts::sendWhyUnreadable;
-    }
-}
-
-const Phrase &reasonFor(TrackOutcome outcome)
-{
-    switch (outcome) {
-    case TrackOutcome::FolderRefused:
-        return texts::sendWhyFolder;
-    case TrackOutcome::NameTaken:
-        return texts::sendWhyNameTaken;
-    case TrackOutcome::MediumFull:
-        return texts::sendWhyFull;
-    case TrackOutcome::WriteFailed:
-        return texts::sendWhyWrite;
-    case TrackOutcome::Unreadable:
-        return texts::sendWhyUnreadable;
-    case TrackOutcome::Damaged:
-        return texts::sendWhyDamaged;
-    default:
-        return texts::sendWhyCancelled;
-    }
-}
-
-} // namespace
-
 MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
                      int codePage, VolumeOpener openVolume)
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
       m_codePage(codePage), m_openVolume(std::move(openVolume))
 {
-    m_ticker.setInterval(500);
-    connect(&m_ticker, &QTimer::timeout, this, &MusicSend::showProgress);
-    m_refresh.setSingleShot(true);
-    m_refresh.setInterval(100);
-    connect(&m_refresh, &QTimer::timeout, this, [this] {
-        showInFlight();
-        showProgress();
-    });
     connect(&m_workers, &AudioWorkers::finished, this, &MusicSend::jobFinished);
 }
 
@@ -288,40 +243,12 @@ void MusicSend::beginSending()
     m_progressDialog->setWindowModality(Qt::WindowModal);
     connect(m_progressDialog, &SendProgressDialog::cancelAsked, this, &MusicSend::cancel);
     m_progressDialog->show();
-    m_clock.start();
-    m_ticker.start();
 
     m_run = new SendRun(m_workers, this);
-    connect(m_run, &SendRun::progressed, this, [this] {
-        if (!m_refresh.isActive())
-            m_refresh.start();
-    });
     connect(m_run, &SendRun::finished, this, [this] { finish(true); });
     m_run->start(m_volume, m_listing.musicFolder, m_sources, m_plan, m_format, m_quality,
                  m_listing.record, false);
-    showProgress();
-}
-
-void MusicSend::showInFlight()
-{
-    if (!m_progressDialog || m_state != State::Sending)
-        return;
-    QStringList names;
-    for (const int index : m_run->inFlight())
-        names.append(QFileInfo(m_sources.at(index).path).fileName());
-    m_progressDialog->setCurrent(names);
-}
-
-void MusicSend::showProgress()
-{
-    if (!m_progressDialog || m_state != State::Sending)
-        return;
-    const qint64 total = m_run->bytesTotal();
-    const double fraction =
-        total > 0 ? std::min(1.0, double(m_run->bytesDone()) / double(total)) : 1.0;
-    const qint64 elapsed = m_clock.elapsed();
-    const qint64 left = fraction <= 0 ? -1 : qint64(double(elapsed) * (1 - fraction) / fraction);
-    m_progressDialog->setProgress(m_run->tracksDone(), m_run->tracksQueued(), fraction, left);
+    m_progressDialog->follow(*m_run, m_sources);
 }
 
 void MusicSend::cancel()
@@ -338,7 +265,6 @@ void MusicSend::cancel()
     case State::Sending:
         // The report waits for the jobs under way, to say what is really on the PSP.
         m_state = State::Cancelling;
-        m_ticker.stop();
         if (m_progressDialog)
             m_progressDialog->showCancelling();
         m_run->cancel();
@@ -360,23 +286,10 @@ QString MusicSend::entryOf(int index, const QString &root) const
 
 QString MusicSend::failureOf(const SendRun *run, int index) const
 {
-    const Language l = language();
     if (index >= m_plan.tracks.size())
-        return texts::sendWhyCancelled.in(l);
-    const PlannedTrack &track = m_plan.tracks.at(index);
-    if (track.method == SendMethod::Refuse)
-        return reasonFor(m_sources.at(index).refusal).in(l);
-    if (track.noRoom)
-        return texts::sendWhyNoRoom.in(l);
-    const std::optional<TrackEnding> ending = run ? run->ending(index) : std::nullopt;
-    if (!ending || ending->outcome != TrackOutcome::NotConverted)
-        return reasonFor(ending ? ending->outcome : TrackOutcome::Cancelled).in(l);
-    using Status = AudioJobResult::Status;
-    const QString cause = ending->helper == Status::Crashed
-                              ? texts::sendWhyHelperCrashed.in(l).arg(ending->reason)
-                          : ending->helper == Status::Silent ? texts::sendWhyHelperSilent.in(l)
-                                                             : ending->reason;
-    return texts::sendWhyNotConverted.in(l).arg(cause);
+        return texts::sendWhyCancelled.in(language());
+    return whyNotSent(m_sources.at(index), m_plan.tracks.at(index),
+                      run ? run->ending(index) : std::nullopt, language());
 }
 
 void MusicSend::finish(bool report)
@@ -388,8 +301,6 @@ void MusicSend::finish(bool report)
     ++m_generation;
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
-    m_ticker.stop();
-    m_refresh.stop();
     m_volume.reset();
     m_jobs.clear();
     m_toProbe.clear();

@@ -10,14 +10,12 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
-#include <QTimer>
 
 class QLineEdit;
 class QWidget;
@@ -105,8 +103,6 @@ private:
     void replan();
     void beginSending();
     void jobFinished(quint64 job, const AudioJobResult &result);
-    void showInFlight();
-    void showProgress();
     void cancel();
     void finish(bool report);
     QString failureOf(const SendRun *run, int index) const;
@@ -145,12 +141,6 @@ private:
     quint64 m_planAsked = 0;
     // Converts and copies the tracks, from Start on.
     QPointer<SendRun> m_run;
-    // The bar and the time left move between finished tracks too.
-    QTimer m_ticker;
-    // Tracks may end by the hundred a second: the dialog follows them at
-    // most ten times a second.
-    QTimer m_refresh;
-    QElapsedTimer m_clock;
     QPointer<SendPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
 };

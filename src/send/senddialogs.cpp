@@ -2,6 +2,7 @@
 
 #include "core/computerplaylist.h"
 #include "core/usersettings.h"
+#include "media/sendchoice.h"
 #include "media/sendplan.h"
 
 #include <QButtonGroup>
@@ -13,11 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QTime>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -25,16 +24,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString lastFolderKey = u"send/lastFolder"_s;
-const QString formatKey = u"send/format"_s;
-const QString mp3LevelKey = u"send/mp3Level"_s;
-const QString aacBitRateKey = u"send/aacBitRate"_s;
-constexpr int barSteps = 1000;
 constexpr int shownFolders = 5;
-
-QLocale localeOf(Language language)
-{
-    return QLocale(language == Language::French ? QLocale::French : QLocale::English);
-}
 
 QLabel *wrappingLabel(QWidget *parent)
 {
@@ -44,21 +34,6 @@ QLabel *wrappingLabel(QWidget *parent)
     label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     label->setMinimumWidth(360);
     return label;
-}
-
-// A size as the interface language writes it ("1,5 Mo", "1.5 MB").
-QString sizeText(qint64 bytes, Language language)
-{
-    return localeOf(language).formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
-}
-
-// The remembered choice when it is one offered, else the usual one.
-template <std::size_t N>
-int rememberedOf(const QSettings &settings, const QString &key, const int (&offered)[N], int usual)
-{
-    const int value = settings.value(key, usual).toInt();
-    return std::find(std::begin(offered), std::end(offered), value) != std::end(offered) ? value
-                                                                                         : usual;
 }
 
 int kbits(int bitRate)
@@ -88,13 +63,9 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     m_mp3 = new QRadioButton(QStringLiteral("MP3"), this);
     m_aac = new QRadioButton(QStringLiteral("AAC (.m4a)"), this);
     m_aac->setObjectName(QStringLiteral("aac"));
-    {
-        const std::unique_ptr<QSettings> settings = usersettings::open();
-        (settings->value(formatKey).toString() == u"aac"_s ? m_aac : m_mp3)->setChecked(true);
-        m_quality.mp3Level = rememberedOf(*settings, mp3LevelKey, mp3Levels, m_quality.mp3Level);
-        m_quality.aacBitRate =
-            rememberedOf(*settings, aacBitRateKey, aacBitRates, m_quality.aacBitRate);
-    }
+    const sendchoice::Choice remembered = sendchoice::remembered();
+    (remembered.format == TargetFormat::Aac ? m_aac : m_mp3)->setChecked(true);
+    m_quality = remembered.quality;
     auto *qualityLabel = new QLabel(texts::sendQuality.in(language), this);
     m_qualities = new QComboBox(this);
     m_qualities->setObjectName(QStringLiteral("quality"));
@@ -110,8 +81,7 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     connect(formats, &QButtonGroup::buttonToggled, this, [this](QAbstractButton *, bool checked) {
         if (!checked)
             return;
-        usersettings::open()->setValue(formatKey,
-                                       format() == TargetFormat::Aac ? u"aac"_s : u"mp3"_s);
+        sendchoice::rememberFormat(format());
         fillQualities();
         Q_EMIT formatChanged();
     });
@@ -185,7 +155,7 @@ void SendPlanDialog::qualityChosen()
     if (kept == chosen)
         return;
     kept = chosen;
-    usersettings::open()->setValue(mp3 ? mp3LevelKey : aacBitRateKey, chosen);
+    sendchoice::rememberQuality(format(), chosen);
     Q_EMIT formatChanged();
 }
 
@@ -253,60 +223,6 @@ bool SendPlanDialog::replaceOtherFormats() const
 TargetFormat SendPlanDialog::format() const
 {
     return m_aac->isChecked() ? TargetFormat::Aac : TargetFormat::Mp3;
-}
-
-SendProgressDialog::SendProgressDialog(QWidget *parent, Language language)
-    : QDialog(parent), m_language(language)
-{
-    setWindowTitle(texts::sendProgressTitle.in(language));
-    m_bar = new QProgressBar(this);
-    m_bar->setRange(0, barSteps);
-    m_bar->setAccessibleName(texts::sendProgressTitle.in(language));
-    m_current = wrappingLabel(this);
-    m_count = wrappingLabel(this);
-    m_left = wrappingLabel(this);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    m_cancel = buttons->button(QDialogButtonBox::Cancel);
-    m_cancel->setText(texts::sendCancel.in(language));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    for (QWidget *control : {static_cast<QWidget *>(m_bar), static_cast<QWidget *>(m_current),
-                             static_cast<QWidget *>(m_count), static_cast<QWidget *>(m_left),
-                             static_cast<QWidget *>(buttons)})
-        layout->addWidget(control);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    setProgress(0, 0, 0, -1);
-}
-
-void SendProgressDialog::setCurrent(const QStringList &tracks)
-{
-    m_current->setText(
-        tracks.isEmpty() ? QString() : texts::sendCurrent.in(m_language).arg(tracks.join(u", "_s)));
-}
-
-void SendProgressDialog::setProgress(int done, int total, double fraction, qint64 msLeft)
-{
-    m_bar->setValue(int(fraction * barSteps));
-    m_count->setText(texts::sendDoneOfTotal.in(m_language).arg(done).arg(total));
-    m_left->setText(msLeft < 0
-                        ? texts::sendTimeLeftUnknown.in(m_language)
-                        : texts::sendTimeLeft.in(m_language)
-                              .arg(QTime(0, 0)
-                                       .addMSecs(int(msLeft))
-                                       .toString(msLeft >= 3600000 ? QStringLiteral("h:mm:ss")
-                                                                   : QStringLiteral("m:ss"))));
-}
-
-void SendProgressDialog::showCancelling()
-{
-    m_current->setText(texts::sendCancelling.in(m_language));
-    m_left->clear();
-    m_cancel->setEnabled(false);
-}
-
-void SendProgressDialog::reject()
-{
-    Q_EMIT cancelAsked();
 }
 
 SendFileDialog::SendFileDialog(QWidget *parent, Language language)

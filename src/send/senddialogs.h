@@ -9,7 +9,6 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 struct SendPlan;
@@ -60,35 +59,6 @@ private:
     Quality m_quality;
     bool m_planned = false;
     bool m_whatFitsOnly = false;
-};
-
-// A send under way: the overall bar, the tracks being converted or written,
-// tracks done of the total, the time left. Cancel (or Escape, or closing)
-// asks for a cancel; the dialog stays until its owner closes it with done(),
-// once the jobs under way have stopped.
-class SendProgressDialog : public QDialog
-{
-    Q_OBJECT
-public:
-    SendProgressDialog(QWidget *parent, Language language);
-
-    void setCurrent(const QStringList &tracks);
-    // fraction of the work done, from 0 to 1; msLeft negative when unknown.
-    void setProgress(int done, int total, double fraction, qint64 msLeft);
-    // Said while the jobs under way stop.
-    void showCancelling();
-    void reject() override;
-
-Q_SIGNALS:
-    void cancelAsked();
-
-private:
-    Language m_language;
-    QPushButton *m_cancel = nullptr;
-    QProgressBar *m_bar = nullptr;
-    QLabel *m_current = nullptr;
-    QLabel *m_count = nullptr;
-    QLabel *m_left = nullptr;
 };
 
 // Chooses the files and folders to send. Open takes a chosen folder as it

@@ -1,0 +1,169 @@
+#include "app/commandsync.h"
+
+#include "app/application.h"
+#include "app/commandline.h"
+#include "core/folderpath.h"
+#include "core/synclist.h"
+#include "media/audioworkers.h"
+#include "media/sendchoice.h"
+#include "media/syncsession.h"
+#include "platform/ansicodepage.h"
+#include "platform/terminal.h"
+
+#include <cstdio>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+// Follows a sync on the terminal and ends the event loop with its status.
+class TerminalSync : public QObject
+{
+public:
+    TerminalSync(bool dryRun, bool removals, Language language, const QString &shownFolder)
+        : m_dryRun(dryRun), m_removals(removals), m_language(language), m_shownFolder(shownFolder),
+          m_rewrite(platform::isTerminal(stdout))
+    {
+        connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
+        connect(&m_session, &SyncSession::progressed, this, &TerminalSync::progressed);
+        connect(&m_session, &SyncSession::finished, this, &TerminalSync::finished);
+    }
+
+    void start(std::unique_ptr<VolumeRoot> volume, const QList<SyncEntry> &list)
+    {
+        const sendchoice::Choice choice = sendchoice::remembered();
+        m_emptyList = list.isEmpty();
+        m_session.start(std::move(volume), list, platform::systemAnsiCodePage(), choice.format,
+                        choice.quality, m_language);
+    }
+
+private:
+    QString text(const Phrase &phrase) const { return phrase.in(m_language); }
+
+    void planned()
+    {
+        if (const QString failure = m_session.failure(); !failure.isEmpty()) {
+            print(stderr, failure + u'\n');
+            QCoreApplication::exit(1);
+            return;
+        }
+        if (m_session.upToDate()) {
+            // An empty list that took nothing off either was never made.
+            if (m_emptyList)
+                print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
+            else
+                print(stdout, text(texts::syncUpToDate) + u'\n');
+            QCoreApplication::exit(m_emptyList ? 1 : 0);
+            return;
+        }
+        const SyncOutline plan = m_session.outline();
+        print(stdout,
+              text(texts::syncPlanned)
+                      .arg(plan.toSend)
+                      .arg(sizeText(plan.bytes, m_language))
+                      .arg(plan.alreadyThere)
+                      .arg(plan.removals.size())
+                      .arg(plan.playlists)
+                      .arg(plan.freeBytes < 0 ? u"?"_s : sizeText(plan.freeBytes, m_language)) +
+                  u'\n');
+        if (!plan.removals.isEmpty()) {
+            QString lines = text(m_removals ? texts::syncToRemove : texts::syncWouldRemove);
+            for (const SyncPlan::Removal &removal : plan.removals) {
+                const QString file = QDir::toNativeSeparators(removal.track.file);
+                lines += u"\n  "_s +
+                         (removal.namedBy.isEmpty()
+                              ? file
+                              : text(texts::syncNamedBy).arg(file, removal.namedBy.join(u", "_s)));
+            }
+            print(stdout, lines + u'\n');
+        }
+        for (const QString &playlist : plan.changedPlaylists)
+            print(stdout, text(texts::syncChangedKept).arg(playlist) + u'\n');
+        if (m_dryRun) {
+            QCoreApplication::exit(0);
+            return;
+        }
+        m_session.go(m_removals ? SyncSession::Removals::All : SyncSession::Removals::None, false);
+    }
+
+    void progressed()
+    {
+        const SendRun *run = m_session.run();
+        if (!m_rewrite || !run)
+            return;
+        print(stdout,
+              u'\r' + text(texts::syncProgress).arg(run->tracksDone()).arg(run->tracksQueued()));
+        m_progressShown = true;
+    }
+
+    void finished()
+    {
+        if (m_progressShown)
+            print(stdout, u"\n"_s);
+        const SyncSession::Summary &summary = m_session.summary();
+        print(stdout,
+              text(texts::syncDone).arg(summary.sent).arg(summary.removed).arg(summary.playlists) +
+                  u'\n');
+        QStringList problems = summary.problems;
+        if (!m_removals && !m_session.decision().removals.isEmpty())
+            problems.append(
+                text(texts::syncRemovalsHeld).arg(m_session.decision().removals.size()));
+        if (!problems.isEmpty())
+            print(stderr, text(texts::syncNotDone) + u"\n  "_s + problems.join(u"\n  "_s) + u'\n');
+        QCoreApplication::exit(problems.isEmpty() ? 0 : 1);
+    }
+
+    AudioWorkers m_workers;
+    SyncSession m_session{m_workers};
+    bool m_dryRun;
+    bool m_removals;
+    Language m_language;
+    QString m_shownFolder;
+    bool m_rewrite;
+    bool m_emptyList = false;
+    bool m_progressShown = false;
+};
+
+} // namespace
+
+std::optional<int> answerSyncOption(int argc, char *argv[])
+{
+    bool asked = false;
+    for (int i = 1; i < argc; ++i)
+        asked = asked || qstrcmp(argv[i], "--sync") == 0 || qstrncmp(argv[i], "--sync=", 7) == 0;
+    if (!asked)
+        return std::nullopt;
+    QCoreApplication application(argc, argv);
+    const Language language = commandLineLanguage();
+    const QCommandLineOption sync(u"sync"_s, {}, u"folder"_s);
+    const QCommandLineOption dryRun(u"dry-run"_s);
+    const QCommandLineOption removals(u"delete"_s);
+    QCommandLineParser parser;
+    parser.addOptions({sync, dryRun, removals});
+    if (!parser.parse(QCoreApplication::arguments()) || parser.values(sync).size() != 1 ||
+        !parser.positionalArguments().isEmpty()) {
+        print(stderr, texts::syncUsage.in(language) + u'\n');
+        return 2;
+    }
+    const QString folder = folderpath::fromArgument(parser.value(sync));
+    // A PSP without an identity has no list: nothing is written on it.
+    PspOpened psp = openPspFolder(folder, language, false);
+    if (!psp.root) {
+        print(stderr, psp.why + u'\n');
+        return 1;
+    }
+    const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
+    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), language,
+                          QDir::toNativeSeparators(folder));
+    terminal.start(std::move(psp.root), list.entries());
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,463 @@
+#include "media/syncsession.h"
+
+#include "core/background.h"
+#include "core/playlistfile.h"
+#include "core/sendnames.h"
+#include "core/storagelayout.h"
+#include "platform/ansicodepage.h"
+
+#include <QCryptographicHash>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray digestOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// The entry of a folder whose name the storage takes as name's.
+std::optional<VolumeRoot::Entry> findFolder(const VolumeRoot &volume, const QString &folder,
+                                            const QString &name)
+{
+    for (const VolumeRoot::Entry &entry : volume.entries(folder).valueOr({})) {
+        if (entry.kind == VolumeRoot::Kind::Folder && sendnames::sameName(entry.name, name))
+            return entry;
+    }
+    return std::nullopt;
+}
+
+// The PSP's playlist folder, found without making anything; empty when it
+// has none yet.
+QString playlistFolderOf(const VolumeRoot &volume)
+{
+    QString path;
+    for (const QString &name : {u"PSP"_s, u"PLAYLIST"_s, u"MUSIC"_s}) {
+        const std::optional<VolumeRoot::Entry> found = findFolder(volume, path, name);
+        if (!found)
+            return {};
+        path = path.isEmpty() ? found->name : path + u'/' + found->name;
+    }
+    return path;
+}
+
+QString reasonLine(const QString &what, const QString &why, Language language)
+{
+    return texts::reasonLine.in(language).arg(what, why);
+}
+
+bool isPlaylistName(const QString &name)
+{
+    return name.endsWith(u".m3u8"_s, Qt::CaseInsensitive) ||
+           name.endsWith(u".m3u"_s, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+struct SyncSession::Looked
+{
+    bool isPsp = false;
+    MusicListing listing;
+    QString playlistFolder;
+    SyncPlan decision;
+    QHash<QString, QByteArray> digests;
+};
+
+struct SyncSession::Written
+{
+    SendRecord record;
+    QString musicFolder;
+    QString playlistFolder;
+    int done = 0;
+    QStringList problems;
+};
+
+SyncSession::SyncSession(AudioWorkers &workers, QObject *parent)
+    : QObject(parent), m_workers(workers)
+{
+    connect(&m_workers, &AudioWorkers::finished, this, &SyncSession::probed);
+}
+
+SyncSession::~SyncSession()
+{
+    abandon();
+}
+
+void SyncSession::start(std::shared_ptr<const VolumeRoot> volume, const QList<SyncEntry> &list,
+                        int codePage, TargetFormat format, const Quality &quality,
+                        Language language)
+{
+    m_volume = std::move(volume);
+    m_codePage = codePage;
+    m_format = format;
+    m_quality = quality;
+    m_language = language;
+    m_stage = Stage::Looking;
+    background::run(
+        this,
+        [volume = m_volume, list, codePage] {
+            Looked found;
+            found.isPsp = findFolder(*volume, QString(), u"PSP"_s).has_value();
+            const QList<ExpandedSyncEntry> expanded = expandSyncList(list, codePage);
+            found.listing = listMusic(*volume);
+            found.playlistFolder = playlistFolderOf(*volume);
+            QList<PspPlaylist> playlists;
+            const Result<std::unique_ptr<VolumeRoot>> folder =
+                found.playlistFolder.isEmpty() ? FileError(FileError::Kind::NotAFolder)
+                                               : volume->openFolder(found.playlistFolder);
+            for (const VolumeRoot::Entry &entry :
+                 folder ? (*folder)->entries(QString()).valueOr({}) : QList<VolumeRoot::Entry>()) {
+                if (entry.kind != VolumeRoot::Kind::File || !isPlaylistName(entry.name))
+                    continue;
+                const LoadedPlaylist loaded =
+                    playlistfile::loadPlaylist(**folder, entry.name, codePage);
+                if (!loaded.bytes)
+                    continue;
+                playlists.append({entry.name, loaded.entries});
+                found.digests.insert(sendnames::nameKey(entry.name), digestOf(*loaded.bytes));
+            }
+            found.decision = planSync(expanded, found.listing, playlists, codePage);
+            return found;
+        },
+        [this](const Looked &found) { looked(found); });
+}
+
+void SyncSession::looked(const Looked &found)
+{
+    if (m_stage != Stage::Looking)
+        return;
+    m_listing = found.listing;
+    m_playlistFolder = found.playlistFolder;
+    m_decision = found.decision;
+    m_digests = found.digests;
+    if (!found.isPsp)
+        m_failure = texts::syncNotPsp.in(m_language);
+    else if (m_listing.readOnly)
+        m_failure = texts::sendReadOnly.in(m_language);
+    else if (m_listing.musicNotAFolder)
+        m_failure = texts::sendMusicNotAFolder.in(m_language);
+    if (!m_failure.isEmpty()) {
+        m_stage = Stage::Planned;
+        Q_EMIT planned();
+        return;
+    }
+    for (const RecordedPlaylist &kept : m_listing.record.playlists) {
+        const auto current = m_digests.constFind(sendnames::nameKey(kept.file));
+        const bool changed = current != m_digests.cend() && *current != kept.digest;
+        const bool followed = std::any_of(
+            m_decision.playlists.cbegin(), m_decision.playlists.cend(),
+            [&](const SyncPlan::Playlist &playlist) { return playlist.file == kept.file; });
+        if (followed && changed)
+            m_changedPlaylists.append(kept.file);
+        else if (!followed && !changed && current != m_digests.cend())
+            m_stale.append(kept.file);
+    }
+    m_sources.resize(m_decision.toSend.size());
+    m_probesLeft = int(m_decision.toSend.size());
+    for (qsizetype i = 0; i < m_decision.toSend.size(); ++i) {
+        m_sources[i].path = m_decision.toSend.at(i).path;
+        m_toProbe.push_back(i);
+    }
+    if (m_probesLeft == 0)
+        plan();
+    else
+        probeNext();
+}
+
+void SyncSession::probeNext()
+{
+    // One look per helper at a time: thousands handed over at once would
+    // hold the window while they are queued.
+    while (!m_toProbe.empty() && m_probes.size() < m_workers.count()) {
+        m_probes.insert(m_workers.probe(m_sources.at(m_toProbe.front()).path), m_toProbe.front());
+        m_toProbe.pop_front();
+    }
+}
+
+void SyncSession::probed(quint64 job, const AudioJobResult &result)
+{
+    const auto found = m_probes.constFind(job);
+    if (found == m_probes.cend())
+        return;
+    const qsizetype index = *found;
+    m_probes.erase(found);
+    if (result.status == AudioJobResult::Status::Done)
+        m_sources[index] = result.source;
+    else if (result.status == AudioJobResult::Status::Damaged)
+        m_sources[index].refusal = SourceTrack::Refusal::Damaged;
+    else if (result.status == AudioJobResult::Status::HelperMissing)
+        m_failure = texts::sendHelperMissing.in(m_language);
+    else
+        m_sources[index].refusal = SourceTrack::Refusal::Unreadable;
+    if (--m_probesLeft == 0 && m_stage == Stage::Looking)
+        plan();
+    else
+        probeNext();
+}
+
+void SyncSession::plan()
+{
+    background::run(
+        this,
+        [sources = m_sources, listing = m_listing, format = m_format, codePage = m_codePage,
+         quality = m_quality] { return planSend(sources, listing, format, codePage, quality); },
+        [this](const SendPlan &plan) {
+            if (m_stage != Stage::Looking)
+                return;
+            m_sendPlan = plan;
+            for (const SyncPlan::Unchanged &unchanged : m_decision.unchanged)
+                m_placed.insert(unchanged.source.path, unchanged.file);
+            m_playlistsToWrite = 0;
+            for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
+                const bool waits =
+                    std::any_of(playlist.tracks.cbegin(), playlist.tracks.cend(),
+                                [&](const QString &track) { return !m_placed.contains(track); });
+                const QByteArray digest = m_digests.value(sendnames::nameKey(playlist.file));
+                m_playlistsToWrite += waits || digest != digestOf(playlistBytes(playlist));
+            }
+            m_stage = Stage::Planned;
+            Q_EMIT planned();
+        });
+}
+
+QList<SyncPlan::Removal> SyncSession::removals(Removals removals) const
+{
+    QList<SyncPlan::Removal> chosen;
+    for (const SyncPlan::Removal &removal : m_decision.removals) {
+        if (removals == Removals::All ||
+            (removals == Removals::Unnamed && removal.namedBy.isEmpty()))
+            chosen.append(removal);
+    }
+    return chosen;
+}
+
+qint64 SyncSession::bytesFreed(Removals removals) const
+{
+    qint64 bytes = 0;
+    for (const SyncPlan::Removal &removal : this->removals(removals))
+        bytes += removal.track.bytes;
+    return bytes;
+}
+
+bool SyncSession::upToDate() const
+{
+    return m_failure.isEmpty() && m_decision.toSend.isEmpty() && m_decision.removals.isEmpty() &&
+           m_stale.isEmpty() && m_playlistsToWrite == 0;
+}
+
+SyncOutline SyncSession::outline() const
+{
+    SyncOutline outline;
+    outline.failure = m_failure;
+    outline.upToDate = upToDate();
+    outline.toSend = m_sendPlan.copies + m_sendPlan.conversions;
+    outline.bytes = m_sendPlan.bytes;
+    outline.alreadyThere = int(m_decision.unchanged.size()) + m_sendPlan.alreadyThere;
+    outline.removals = m_decision.removals;
+    outline.playlists = m_playlistsToWrite;
+    outline.freeBytes = m_listing.freeBytes;
+    outline.changedPlaylists = m_changedPlaylists;
+    return outline;
+}
+
+void SyncSession::go(Removals removals, bool replaceChanged)
+{
+    if (m_stage != Stage::Planned || !m_failure.isEmpty())
+        return;
+    m_stage = Stage::Running;
+    m_replaceChanged = replaceChanged;
+    if (m_listing.freeBytes >= 0)
+        keepWhatFits(m_sendPlan, m_listing.freeBytes + bytesFreed(removals));
+    QStringList stale = removals == Removals::None ? QStringList() : m_stale;
+    background::run(
+        this,
+        [volume = m_volume, record = m_listing.record, files = this->removals(removals), stale,
+         language = m_language]() mutable {
+            Written written;
+            // The folders a sync writes in, made when missing.
+            const VolumeSetup setup = setUpVolume(*volume);
+            written.musicFolder = setup.musicFolder;
+            written.playlistFolder = setup.hasPlaylistFolder ? setup.playlistFolder : QString();
+            const Result<std::unique_ptr<VolumeRoot>> music =
+                volume->openFolder(written.musicFolder);
+            for (const SyncPlan::Removal &removal : files) {
+                const Result<> gone =
+                    music ? (*music)->remove(removal.track.file) : Result<>(music.error());
+                if (gone || gone.error().errorNumber == ENOENT) {
+                    record.remove(removal.track.file);
+                    ++written.done;
+                } else {
+                    written.problems.append(
+                        reasonLine(removal.track.file, gone.error().message, language));
+                }
+            }
+            const Result<std::unique_ptr<VolumeRoot>> playlists =
+                written.playlistFolder.isEmpty() ? FileError(FileError::Kind::NotAFolder)
+                                                 : volume->openFolder(written.playlistFolder);
+            for (const QString &file : stale) {
+                if (playlists && (*playlists)->remove(file))
+                    record.playlists.removeIf(
+                        [&](const RecordedPlaylist &kept) { return kept.file == file; });
+            }
+            if (!files.isEmpty() || !stale.isEmpty()) {
+                if (const Result<> saved = sendrecord::write(*volume, record); !saved)
+                    written.problems.append(
+                        reasonLine(sendrecord::folderName(), saved.error().message, language));
+            }
+            written.record = record;
+            return written;
+        },
+        [this](const Written &written) { removed(written); });
+}
+
+void SyncSession::removed(const Written &written)
+{
+    if (m_stage != Stage::Running)
+        return;
+    m_record = written.record;
+    m_musicFolder = written.musicFolder;
+    m_playlistFolder = written.playlistFolder;
+    m_summary.removed = written.done;
+    m_summary.problems += written.problems;
+    if (m_cancelled || m_sendPlan.tracks.isEmpty() || m_musicFolder.isEmpty()) {
+        sent();
+        return;
+    }
+    m_run = new SendRun(m_workers, this);
+    connect(m_run, &SendRun::progressed, this, &SyncSession::progressed);
+    connect(m_run, &SendRun::finished, this, &SyncSession::sent);
+    m_run->start(m_volume, m_musicFolder, m_sources, m_sendPlan, m_format, m_quality, m_record,
+                 true);
+}
+
+void SyncSession::sent()
+{
+    if (m_run) {
+        m_record = m_run->record();
+        for (qsizetype i = 0; i < m_sources.size(); ++i) {
+            const PlannedTrack &track = m_sendPlan.tracks.at(i);
+            const std::optional<TrackEnding> ending = m_run->ending(int(i));
+            const bool there =
+                track.alreadyThere || (ending && ending->outcome == TrackOutcome::Sent);
+            if (there)
+                m_placed.insert(m_sources.at(i).path, track.folder + u'/' + track.fileName);
+            else
+                m_summary.problems.append(
+                    reasonLine(m_sources.at(i).path,
+                               whyNotSent(m_sources.at(i), track, ending, m_language), m_language));
+            m_summary.sent += ending && ending->outcome == TrackOutcome::Sent;
+        }
+        m_run->deleteLater();
+        m_run = nullptr;
+    } else {
+        for (qsizetype i = 0; i < m_sources.size(); ++i)
+            m_summary.problems.append(reasonLine(
+                m_sources.at(i).path,
+                whyNotSent(m_sources.at(i), m_sendPlan.tracks.at(i), std::nullopt, m_language),
+                m_language));
+    }
+    // The playlists follow whatever is there, however the tracks ended: the
+    // next sync completes them.
+    QList<std::pair<QString, QByteArray>> toWrite;
+    QList<RecordedPlaylist> recorded;
+    for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
+        if (m_changedPlaylists.contains(playlist.file) && !m_replaceChanged)
+            continue;
+        const QByteArray bytes = playlistBytes(playlist);
+        recorded.append({playlist.source, playlist.file, digestOf(bytes)});
+        if (m_digests.value(sendnames::nameKey(playlist.file)) != recorded.constLast().digest)
+            toWrite.append({playlist.file, bytes});
+    }
+    if (toWrite.isEmpty() && recorded.isEmpty()) {
+        done();
+        return;
+    }
+    background::run(
+        this,
+        [volume = m_volume, folder = m_playlistFolder, toWrite, recorded, record = m_record,
+         language = m_language]() mutable {
+            Written written;
+            const Result<std::unique_ptr<VolumeRoot>> playlists =
+                folder.isEmpty() ? FileError(FileError::Kind::NotAFolder)
+                                 : volume->openFolder(folder);
+            QSet<QString> failed;
+            for (const auto &[file, bytes] : toWrite) {
+                const Result<> saved = playlists
+                                           ? playlistfile::savePlaylist(**playlists, file, bytes)
+                                           : Result<>(playlists.error());
+                if (saved) {
+                    ++written.done;
+                    continue;
+                }
+                failed.insert(file);
+                written.problems.append(reasonLine(file, saved.error().message, language));
+            }
+            for (const RecordedPlaylist &playlist : recorded) {
+                if (failed.contains(playlist.file))
+                    continue;
+                record.playlists.removeIf(
+                    [&](const RecordedPlaylist &kept) { return kept.file == playlist.file; });
+                record.playlists.append(playlist);
+            }
+            if (const Result<> saved = sendrecord::write(*volume, record); !saved)
+                written.problems.append(
+                    reasonLine(sendrecord::folderName(), saved.error().message, language));
+            return written;
+        },
+        [this](const Written &written) {
+            m_summary.playlists = written.done;
+            m_summary.problems += written.problems;
+            done();
+        });
+}
+
+QByteArray SyncSession::playlistBytes(const SyncPlan::Playlist &playlist) const
+{
+    QStringList entries;
+    const QString music = m_musicFolder.isEmpty() ? m_listing.musicFolder : m_musicFolder;
+    for (const QString &track : playlist.tracks) {
+        const auto placed = m_placed.constFind(track);
+        if (placed != m_placed.cend())
+            entries.append(u'\\' + QString(music + u'/' + *placed).replace(u'/', u'\\'));
+    }
+    return playlistfile::encodePlaylist(entries, m_codePage);
+}
+
+void SyncSession::cancel()
+{
+    m_cancelled = true;
+    if (m_stage == Stage::Running) {
+        if (m_run)
+            m_run->cancel();
+        return;
+    }
+    if (m_stage == Stage::Looking || m_stage == Stage::Planned) {
+        if (!m_probes.isEmpty())
+            m_workers.cancelAll();
+        m_probes.clear();
+        m_toProbe.clear();
+        done();
+    }
+}
+
+void SyncSession::abandon()
+{
+    if (m_stage == Stage::Done)
+        return;
+    m_stage = Stage::Done;
+    m_probes.clear();
+    m_toProbe.clear();
+    if (m_run) {
+        m_run->disconnect(this);
+        m_run->abandon();
+        m_run->deleteLater();
+    }
+}
+
+void SyncSession::done()
+{
+    m_stage = Stage::Done;
+    QTimer::singleShot(0, this, &SyncSession::finished);
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "core/sendrecord.h"
+#include "core/synclist.h"
+#include "media/audioworkers.h"
+#include "media/conversion.h"
+#include "media/sendplan.h"
+#include "media/sendrun.h"
+#include "media/syncplan.h"
+
+#include <deque>
+#include <memory>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+// What a planned sync will do, as a front end shows it.
+struct SyncOutline
+{
+    // Why it cannot go; empty when it can.
+    QString failure;
+    bool upToDate = false;
+    int toSend = 0;
+    qint64 bytes = 0; // about, of what is sent
+    int alreadyThere = 0;
+    QList<SyncPlan::Removal> removals;
+    int playlists = 0; // to write
+    qint64 freeBytes = -1;
+    // PSP playlists a sync wrote and that were changed since.
+    QStringList changedPlaylists;
+};
+
+// One sync of a PSP with its list, with no window of its own, so that the
+// window and a terminal drive the same one. It looks first (the list's
+// playlists and folders, the PSP's music and playlist folders and its
+// record), decides from the record and each source's size and modification
+// time, and looks inside only the sources that are new or changed; then,
+// once the front end says what may be removed, it removes that, sends the
+// rest through a SendRun (in the list's order, as much as fits) and writes
+// one PSP playlist per desktop playlist. Everything it writes is recorded as
+// it goes, so an interrupted sync is completed by the next one.
+class SyncSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Stage
+    {
+        Idle,
+        Looking, // reading the list and the PSP, looking at new sources
+        Planned, // waiting for go()
+        Running,
+        Done,
+    };
+    // What the user lets go of the files Zarvello wrote for the list.
+    enum class Removals
+    {
+        None,
+        // Those no playlist of the user's names.
+        Unnamed,
+        All,
+    };
+
+    // workers look at and convert the sources; they must outlive the session.
+    explicit SyncSession(AudioWorkers &workers, QObject *parent = nullptr);
+    ~SyncSession() override;
+
+    // Plans a sync of the volume with list; planned() follows, from the event
+    // loop, with failure() set when it cannot go.
+    // language: the one the reasons in summary() are given in.
+    void start(std::shared_ptr<const VolumeRoot> volume, const QList<SyncEntry> &list, int codePage,
+               TargetFormat format, const Quality &quality, Language language);
+    // Runs the plan: removes what removals allows, sends what fits, writes
+    // the playlists; those changed on the PSP since a sync wrote them are
+    // replaced only when replaceChanged is set. finished() follows.
+    void go(Removals removals, bool replaceChanged);
+    // Stops: planning ends at once; a run ends as a send's does, and the
+    // playlists are then written with what is there.
+    void cancel();
+    // Ends at once, as the program closes: nothing more is written.
+    void abandon();
+
+    Stage stage() const { return m_stage; }
+    // Why the sync cannot go, in the interface language; empty when it can.
+    QString failure() const { return m_failure; }
+
+    // Once planned.
+    const SyncPlan &decision() const { return m_decision; }
+    // The sources to send (new or changed) as looked at, and their plan.
+    const QList<SourceTrack> &sources() const { return m_sources; }
+    const SendPlan &sendPlan() const { return m_sendPlan; }
+    qint64 freeBytes() const { return m_listing.freeBytes; }
+    // The files those removals would take off, and their bytes.
+    QList<SyncPlan::Removal> removals(Removals removals) const;
+    qint64 bytesFreed(Removals removals) const;
+    // PSP playlists that a sync wrote and that were changed since.
+    const QStringList &changedPlaylists() const { return m_changedPlaylists; }
+    // The PSP playlists that the sync would write with other bytes than they
+    // hold, or make.
+    int playlistsToWrite() const { return m_playlistsToWrite; }
+    // Nothing to send, remove or write.
+    bool upToDate() const;
+    SyncOutline outline() const;
+    // The run of the tracks, once go() started it; null before and after.
+    const SendRun *run() const { return m_run; }
+
+    // Once done: what the sync did, and what it could not.
+    struct Summary
+    {
+        int sent = 0;
+        int removed = 0;
+        int playlists = 0;
+        // Lines "what: why" for what planned was not done.
+        QStringList problems;
+    };
+    const Summary &summary() const { return m_summary; }
+
+Q_SIGNALS:
+    void planned();
+    // A track of the run started or ended.
+    void progressed();
+    void finished();
+
+private:
+    struct Looked;
+    struct Written;
+
+    void looked(const Looked &found);
+    void probeNext();
+    void probed(quint64 job, const AudioJobResult &result);
+    void plan();
+    void removed(const Written &written);
+    void sent();
+    void written(const Written &written);
+    // Ends the session; finished() follows from the event loop.
+    void done();
+    // The bytes of a PSP playlist with the tracks placed so far.
+    QByteArray playlistBytes(const SyncPlan::Playlist &playlist) const;
+
+    AudioWorkers &m_workers;
+    Stage m_stage = Stage::Idle;
+    Language m_language = Language::English;
+    QString m_failure;
+    std::shared_ptr<const VolumeRoot> m_volume;
+    int m_codePage = 0;
+    TargetFormat m_format = TargetFormat::Mp3;
+    Quality m_quality;
+    MusicListing m_listing;
+    QString m_playlistFolder;
+    SyncPlan m_decision;
+    QStringList m_changedPlaylists;
+    // The digests of the playlists in the playlist folder, by name key.
+    QHash<QString, QByteArray> m_digests;
+    // Playlists a sync wrote for desktop playlists no longer in the list,
+    // unchanged since: they go with the removals.
+    QStringList m_stale;
+    int m_playlistsToWrite = 0;
+    QList<SourceTrack> m_sources;
+    QHash<quint64, qsizetype> m_probes;
+    std::deque<qsizetype> m_toProbe;
+    int m_probesLeft = 0;
+    SendPlan m_sendPlan;
+    bool m_replaceChanged = false;
+    QPointer<SendRun> m_run;
+    SendRecord m_record;
+    QString m_musicFolder;
+    // Where each local source is on the PSP, below the music folder.
+    QHash<QString, QString> m_placed;
+    Summary m_summary;
+    bool m_cancelled = false;
+};

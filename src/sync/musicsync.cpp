@@ -1,0 +1,140 @@
+#include "sync/musicsync.h"
+
+#include "controls/messagebox.h"
+#include "controls/sendprogressdialog.h"
+#include "core/synclist.h"
+#include "media/sendchoice.h"
+#include "sync/syncplandialog.h"
+
+#include <QWidget>
+
+MusicSync::MusicSync(QWidget &window, LanguageFlag languageFlag, int codePage)
+    : QObject(&window), m_window(window), m_languageFlag(languageFlag), m_codePage(codePage)
+{}
+
+MusicSync::~MusicSync()
+{
+    abandon();
+}
+
+Language MusicSync::language() const
+{
+    return m_languageFlag.language();
+}
+
+bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &identity,
+                      bool whenPlugged)
+{
+    if (m_session)
+        return false;
+    const SyncList list = synclist::load(identity);
+    m_emptyList = list.entries().isEmpty();
+    m_whenPlugged = whenPlugged;
+    m_session = std::make_unique<SyncSession>(m_workers);
+    connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
+    connect(m_session.get(), &SyncSession::finished, this, &MusicSync::finished);
+    const sendchoice::Choice choice = sendchoice::remembered();
+    m_session->start(std::move(volume), list.entries(), m_codePage, choice.format, choice.quality,
+                     language());
+    if (!whenPlugged) {
+        m_planDialog = new SyncPlanDialog(&m_window, language());
+        m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
+        m_planDialog->setWindowModality(Qt::WindowModal);
+        connect(m_planDialog, &QDialog::finished, this, [this](int result) {
+            if (result == QDialog::Accepted && m_planDialog)
+                go(m_planDialog->removals(), m_planDialog->replaceChanged());
+            else if (m_session && m_session->stage() != SyncSession::Stage::Running)
+                m_session->cancel();
+        });
+        m_planDialog->show();
+    }
+    return true;
+}
+
+void MusicSync::planned()
+{
+    // An empty list that took nothing off either was never made.
+    if (m_emptyList && m_session->upToDate()) {
+        delete m_planDialog;
+        if (!m_whenPlugged)
+            messagebox::warn(&m_window, texts::syncNothingKeptHere.in(language()));
+        m_session->cancel();
+        return;
+    }
+    if (m_planDialog) {
+        m_planDialog->showPlan(m_session->outline());
+        return;
+    }
+    // Plugged in: what asks for no word from the user goes on its own.
+    const bool quiet = m_session->failure().isEmpty() && m_session->decision().removals.isEmpty() &&
+                       m_session->changedPlaylists().isEmpty();
+    if (m_session->upToDate() || quiet) {
+        if (m_session->upToDate())
+            m_session->cancel();
+        else
+            go(SyncSession::Removals::None, false);
+        return;
+    }
+    m_whenPlugged = false;
+    m_planDialog = new SyncPlanDialog(&m_window, language());
+    m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_planDialog->setWindowModality(Qt::WindowModal);
+    connect(m_planDialog, &QDialog::finished, this, [this](int result) {
+        if (result == QDialog::Accepted && m_planDialog)
+            go(m_planDialog->removals(), m_planDialog->replaceChanged());
+        else if (m_session && m_session->stage() != SyncSession::Stage::Running)
+            m_session->cancel();
+    });
+    m_planDialog->showPlan(m_session->outline());
+    m_planDialog->show();
+}
+
+void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
+{
+    m_progressDialog = new SendProgressDialog(&m_window, language());
+    m_progressDialog->setWindowModality(Qt::WindowModal);
+    connect(m_progressDialog, &SendProgressDialog::cancelAsked, this, [this] {
+        if (m_session)
+            m_session->cancel();
+        if (m_progressDialog)
+            m_progressDialog->showCancelling();
+    });
+    connect(m_session.get(), &SyncSession::progressed, m_progressDialog, [this] {
+        if (m_progressDialog && m_session && m_session->run())
+            m_progressDialog->follow(*m_session->run(), m_session->sources());
+    });
+    m_progressDialog->show();
+    m_session->go(removals, replaceChanged);
+}
+
+void MusicSync::finished()
+{
+    const std::unique_ptr<SyncSession> session = std::move(m_session);
+    const bool ran = m_progressDialog;
+    if (m_progressDialog)
+        m_progressDialog->done(QDialog::Accepted);
+    delete m_progressDialog;
+    if (!ran)
+        return;
+    const SyncSession::Summary &summary = session->summary();
+    if (summary.sent > 0 || summary.removed > 0 || summary.playlists > 0)
+        Q_EMIT pspChanged();
+    const Language l = language();
+    const QString text =
+        texts::syncDone.in(l).arg(summary.sent).arg(summary.removed).arg(summary.playlists);
+    if (m_whenPlugged && summary.problems.isEmpty())
+        return;
+    messagebox::report(&m_window, text, summary.problems,
+                       summary.problems.isEmpty() ? QMessageBox::Information
+                                                  : QMessageBox::Warning);
+}
+
+void MusicSync::abandon()
+{
+    if (m_session)
+        m_session->abandon();
+    m_session.reset();
+    delete m_progressDialog;
+    if (m_planDialog)
+        m_planDialog->disconnect(this);
+}
