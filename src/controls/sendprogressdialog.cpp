@@ -1,5 +1,7 @@
 #include "controls/sendprogressdialog.h"
 
+#include "controls/wrappinglabel.h"
+
 #include <algorithm>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -14,16 +16,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int barSteps = 1000;
-
-QLabel *wrappingLabel(QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    label->setMinimumWidth(360);
-    return label;
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "send/senddialogs.h"
 
+#include "controls/wrappinglabel.h"
 #include "core/computerplaylist.h"
 #include "core/usersettings.h"
 #include "media/sendchoice.h"
@@ -25,16 +26,6 @@ namespace {
 
 const QString lastFolderKey = u"send/lastFolder"_s;
 constexpr int shownFolders = 5;
-
-QLabel *wrappingLabel(QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    label->setMinimumWidth(360);
-    return label;
-}
 
 int kbits(int bitRate)
 {

@@ -36,19 +36,23 @@ bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &i
     const sendchoice::Choice choice = sendchoice::remembered();
     m_session->start(std::move(volume), list.entries(), m_codePage, choice.format, choice.quality,
                      language());
-    if (!whenPlugged) {
-        m_planDialog = new SyncPlanDialog(&m_window, language());
-        m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
-        m_planDialog->setWindowModality(Qt::WindowModal);
-        connect(m_planDialog, &QDialog::finished, this, [this](int result) {
-            if (result == QDialog::Accepted && m_planDialog)
-                go(m_planDialog->removals(), m_planDialog->replaceChanged());
-            else if (m_session && m_session->stage() != SyncSession::Stage::Running)
-                m_session->cancel();
-        });
-        m_planDialog->show();
-    }
+    if (!whenPlugged)
+        showPlanDialog();
     return true;
+}
+
+void MusicSync::showPlanDialog()
+{
+    m_planDialog = new SyncPlanDialog(&m_window, language());
+    m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_planDialog->setWindowModality(Qt::WindowModal);
+    connect(m_planDialog, &QDialog::finished, this, [this](int result) {
+        if (result == QDialog::Accepted && m_planDialog)
+            go(m_planDialog->removals(), m_planDialog->replaceChanged());
+        else if (m_session && m_session->stage() != SyncSession::Stage::Running)
+            m_session->cancel();
+    });
+    m_planDialog->show();
 }
 
 void MusicSync::planned()
@@ -76,17 +80,8 @@ void MusicSync::planned()
         return;
     }
     m_whenPlugged = false;
-    m_planDialog = new SyncPlanDialog(&m_window, language());
-    m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_planDialog->setWindowModality(Qt::WindowModal);
-    connect(m_planDialog, &QDialog::finished, this, [this](int result) {
-        if (result == QDialog::Accepted && m_planDialog)
-            go(m_planDialog->removals(), m_planDialog->replaceChanged());
-        else if (m_session && m_session->stage() != SyncSession::Stage::Running)
-            m_session->cancel();
-    });
+    showPlanDialog();
     m_planDialog->showPlan(m_session->outline());
-    m_planDialog->show();
 }
 
 void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)

@@ -38,6 +38,7 @@ Q_SIGNALS:
     void pspChanged();
 
 private:
+    void showPlanDialog();
     void planned();
     void go(SyncSession::Removals removals, bool replaceChanged);
     void finished();

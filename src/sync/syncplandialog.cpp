@@ -1,5 +1,7 @@
 #include "sync/syncplandialog.h"
 
+#include "controls/wrappinglabel.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -12,27 +14,13 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QLabel *wrappingLabel(QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    label->setMinimumWidth(420);
-    return label;
-}
-
-} // namespace
-
 SyncPlanDialog::SyncPlanDialog(QWidget *parent, Language language)
     : QDialog(parent), m_language(language)
 {
     setWindowTitle(texts::syncTitle.in(language));
-    m_summary = wrappingLabel(this);
+    m_summary = wrappingLabel(this, 420);
     m_summary->setText(texts::keepLooking.in(language));
-    m_removalsLabel = wrappingLabel(this);
+    m_removalsLabel = wrappingLabel(this, 420);
     m_removalsLabel->setText(texts::syncToRemove.in(language));
     m_removals = new QPlainTextEdit(this);
     m_removals->setObjectName(u"removals"_s);
@@ -45,7 +33,7 @@ SyncPlanDialog::SyncPlanDialog(QWidget *parent, Language language)
     m_removeUnnamed->setObjectName(u"removeUnnamed"_s);
     m_removeNamed = new QCheckBox(this);
     m_removeNamed->setObjectName(u"removeNamed"_s);
-    m_changedLabel = wrappingLabel(this);
+    m_changedLabel = wrappingLabel(this, 420);
     m_keepChanges = new QRadioButton(texts::syncKeepChanges.in(language), this);
     m_keepChanges->setObjectName(u"keepChanges"_s);
     m_replaceChanges = new QRadioButton(texts::syncReplaceChanges.in(language), this);
