@@ -9,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QSet>
 #include <QUuid>
 
 using namespace Qt::StringLiterals;
@@ -95,16 +94,14 @@ void SendRecord::put(const RecordedTrack &track)
     const QString key = sendnames::nameKey(track.file);
     if (const auto found = m_byFile.constFind(key); found != m_byFile.cend()) {
         const qsizetype index = *found;
-        const bool sameSource = m_tracks.at(index).source == track.source;
+        unindexSource(index);
         m_tracks[index] = track;
-        if (!sameSource)
-            reindex();
+        indexSource(index);
         return;
     }
     m_byFile.insert(key, m_tracks.size());
-    m_bySource.insert(track.source, m_tracks.size());
-    m_byPath[track.source.path].append(m_tracks.size());
     m_tracks.append(track);
+    indexSource(m_tracks.size() - 1);
 }
 
 bool SendRecord::remove(const QString &file)
@@ -114,32 +111,52 @@ bool SendRecord::remove(const QString &file)
 
 qsizetype SendRecord::remove(const QStringList &files)
 {
-    QSet<qsizetype> gone;
+    qsizetype removed = 0;
     for (const QString &file : files) {
-        if (const auto found = m_byFile.constFind(sendnames::nameKey(file));
-            found != m_byFile.cend())
-            gone.insert(*found);
+        const auto found = m_byFile.find(sendnames::nameKey(file));
+        if (found == m_byFile.end())
+            continue;
+        const qsizetype index = *found;
+        const qsizetype last = m_tracks.size() - 1;
+        m_byFile.erase(found);
+        unindexSource(index);
+        // The last track fills the gap: nothing else moves.
+        if (index != last) {
+            unindexSource(last);
+            m_tracks[index] = std::move(m_tracks[last]);
+            m_byFile.insert(sendnames::nameKey(m_tracks.at(index).file), index);
+            indexSource(index);
+        }
+        m_tracks.removeLast();
+        ++removed;
     }
-    if (gone.isEmpty())
-        return 0;
-    qsizetype index = 0;
-    m_tracks.removeIf([&](const RecordedTrack &) { return gone.contains(index++); });
-    // Indexed again once, however many went.
-    reindex();
-    return gone.size();
+    return removed;
 }
 
-void SendRecord::reindex()
+void SendRecord::indexSource(qsizetype index)
 {
-    m_byFile.clear();
-    m_bySource.clear();
-    m_byPath.clear();
-    for (qsizetype i = 0; i < m_tracks.size(); ++i) {
-        const RecordedTrack &track = m_tracks.at(i);
-        m_byFile.insert(sendnames::nameKey(track.file), i);
-        m_bySource.insert(track.source, i);
-        m_byPath[track.source.path].append(i);
+    const SourceIdentity &source = m_tracks.at(index).source;
+    m_bySource.insert(source, index);
+    m_byPath[source.path].append(index);
+}
+
+void SendRecord::unindexSource(qsizetype index)
+{
+    const SourceIdentity &source = m_tracks.at(index).source;
+    const auto path = m_byPath.find(source.path);
+    path->removeOne(index);
+    // Another file of the same source, if any, is found by it now.
+    if (m_bySource.value(source, -1) == index) {
+        m_bySource.remove(source);
+        for (const qsizetype other : std::as_const(*path)) {
+            if (m_tracks.at(other).source == source) {
+                m_bySource.insert(source, other);
+                break;
+            }
+        }
     }
+    if (path->isEmpty())
+        m_byPath.erase(path);
 }
 
 QByteArray SendRecord::toBytes() const

@@ -69,12 +69,14 @@ public:
     const RecordedTrack *byFile(const QString &file) const;
     // Every file recorded for a local path, whatever the source was then.
     QList<RecordedTrack> byPath(const QString &path) const;
+    // In the order put, until a file is forgotten: the last then takes its
+    // place.
     const QList<RecordedTrack> &tracks() const { return m_tracks; }
     // Records a file written, in place of whatever named the same file.
     void put(const RecordedTrack &track);
     // Forgets a file; false when it was not recorded.
     bool remove(const QString &file);
-    // Forgets files at once; how many were recorded.
+    // Forgets files; how many were recorded.
     qsizetype remove(const QStringList &files);
     bool isEmpty() const { return m_tracks.isEmpty() && playlists.isEmpty(); }
 
@@ -85,7 +87,10 @@ public:
     static std::optional<SendRecord> fromBytes(const QByteArray &bytes);
 
 private:
-    void reindex();
+    // The indexes by source and by path, kept for each track on its own so
+    // that changing one track never costs the whole record.
+    void indexSource(qsizetype index);
+    void unindexSource(qsizetype index);
 
     QList<RecordedTrack> m_tracks;
     QHash<SourceIdentity, qsizetype> m_bySource;
