@@ -665,6 +665,40 @@ void benchLargeSend()
     reportSpread("  ...of which CPU time of the window's thread", busy, 16);
 }
 
+// Recording a track on a folder standing in for a PSP, as a send does after
+// each copy: a line added to the journal and flushed to the disk, and, once
+// the journal is long, the record of 10,000 tracks written whole.
+void benchRecordJournal()
+{
+    constexpr int recorded = 10000;
+    constexpr int added = 2000;
+    const auto track = [](int i) -> RecordedTrack {
+        return {{u"/home/user/Music/Artist %1/Album/%2 A track.flac"_s.arg(i / 100).arg(i),
+                 30000000, 1700000000000},
+                u"mp3 V2"_s,
+                u"Artist %1 - Album/%2 A track.mp3"_s.arg(i / 100).arg(i),
+                4000000};
+    };
+    QTemporaryDir psp;
+    const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(psp.path());
+    SendRecord record;
+    for (int i = 0; i < recorded; ++i)
+        record.put(track(i));
+    RecordJournal journal(record);
+    if (!journal.save(*root))
+        std::printf("  (the record could not be written)\n");
+    QList<double> times;
+    for (int i = recorded; i < recorded + added; ++i) {
+        const qint64 start = monotonicNanoseconds();
+        if (!journal.put(*root, {track(i)}))
+            std::printf("  (a track could not be recorded)\n");
+        times.append(double(monotonicNanoseconds() - start) / 1e6);
+    }
+    reportSpread("recording a track: a line added to the journal", times);
+    report("  ...the longest, with the record written whole",
+           *std::max_element(times.cbegin(), times.cend()));
+}
+
 // The audio helpers this program started, by process id.
 QStringList helperProcesses()
 {
@@ -1137,7 +1171,8 @@ int main(int argc, char **argv)
         std::printf("zarvello_bench [option]: every measure, or one part of them:\n"
                     "  --send        the send to the PSP, away from any window\n"
                     "  --plan        the planning of a send\n"
-                    "  --large-send  the longest stall during a send of 10,000 tracks\n"
+                    "  --large-send  the longest stall during a send of 10,000 tracks, and\n"
+                    "                the recording of each track on the PSP\n"
                     "  --sync        a sync of 10,000 tracks\n"
                     "  --startup     start-up\n");
         return 0;
@@ -1162,6 +1197,7 @@ int main(int argc, char **argv)
     // "--large-send" measures the stalls of a send of 10,000 tracks alone.
     if (argc > 1 && qstrcmp(argv[1], "--large-send") == 0) {
         benchLargeSend();
+        benchRecordJournal();
         return 0;
     }
     benchStartup();
@@ -1172,6 +1208,7 @@ int main(int argc, char **argv)
     benchSecondSend();
     benchSend(true);
     benchLargeSend();
+    benchRecordJournal();
     benchSync();
 
     QTemporaryDir card;

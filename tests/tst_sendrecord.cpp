@@ -14,6 +14,8 @@ private Q_SLOTS:
     void keptOnTheVolume();
     void unreadableRecords_data();
     void unreadableRecords();
+    void journal_data();
+    void journal();
 };
 
 void TestSendRecord::keptOnTheVolume()
@@ -71,6 +73,83 @@ void TestSendRecord::unreadableRecords()
     QVERIFY(sendrecord::read(*root).isEmpty());
     // Set aside, not fatal: the next record takes its place.
     QVERIFY(sendrecord::write(*root, SendRecord()));
+}
+
+void TestSendRecord::journal_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("recorded");
+    // "+x" puts a file, "-x" forgets one; "cut" cuts the last line short,
+    // "junk" adds a line of rubbish, "twice" has every line twice, "stale"
+    // leaves the journal as it was once the record is written without b,
+    // "link" puts a link in the journal's place.
+    QTest::newRow("after the record")
+        << QStringList{u"+b"_s, u"-a"_s, u"+c"_s} << QStringList{u"b"_s, u"c"_s};
+    QTest::newRow("last line cut short")
+        << QStringList{u"+b"_s, u"+c"_s, u"cut"_s} << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("damaged line") << QStringList{u"+b"_s, u"junk"_s, u"+c"_s}
+                                  << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("played twice") << QStringList{u"+b"_s, u"-a"_s, u"twice"_s}
+                                  << QStringList{u"b"_s};
+    QTest::newRow("record written since")
+        << QStringList{u"+b"_s, u"stale"_s} << QStringList{u"a"_s};
+    QTest::newRow("a link in its place")
+        << QStringList{u"link"_s, u"+b"_s} << QStringList{u"a"_s, u"b"_s};
+}
+
+void TestSendRecord::journal()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, recorded);
+    QTemporaryDir folder;
+    const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder.path());
+    const auto track = [](const QString &name) -> RecordedTrack {
+        return {{u"/m/"_s + name, 1, 2}, u"copy"_s, u"Album/"_s + name + u".mp3"_s, 1};
+    };
+    const auto files = [&] {
+        QStringList names;
+        const SendRecord read = sendrecord::read(*root);
+        for (const RecordedTrack &one : read.tracks())
+            names.append(one.source.path.mid(3));
+        names.sort();
+        return names;
+    };
+    SendRecord first;
+    first.put(track(u"a"_s));
+    RecordJournal journal(first);
+    QVERIFY(journal.save(*root));
+    QFile lines(folder.filePath(sendrecord::folderName() + u"/journal"_s));
+    QFile elsewhere(folder.filePath(u"elsewhere"_s));
+    QVERIFY(elsewhere.open(QIODevice::WriteOnly));
+    for (const QString &step : steps) {
+        QByteArray bytes;
+        if (lines.open(QIODevice::ReadOnly))
+            bytes = lines.readAll();
+        lines.close();
+        if (step.startsWith(u'+')) {
+            QVERIFY(journal.put(*root, {track(step.mid(1))}));
+        } else if (step.startsWith(u'-')) {
+            QVERIFY(journal.remove(*root, {track(step.mid(1)).file}));
+        } else if (step == u"link") {
+            QVERIFY(QFile::link(elsewhere.fileName(), lines.fileName()));
+        } else {
+            SendRecord written = sendrecord::read(*root);
+            QVERIFY(step != u"stale" ||
+                    (written.remove(track(u"b"_s).file) && sendrecord::write(*root, written)));
+            bytes = step == u"cut"     ? bytes.chopped(9)
+                    : step == u"junk"  ? bytes + "{\"put\":\n"
+                    : step == u"twice" ? bytes + bytes
+                                       : bytes;
+            QVERIFY(lines.open(QIODevice::WriteOnly) && lines.write(bytes) == bytes.size());
+            lines.close();
+        }
+    }
+    QCOMPARE(files(), recorded);
+    QCOMPARE(elsewhere.size(), 0);
+    // Written whole, the record holds it all, and the journal is gone.
+    QVERIFY(sendrecord::write(*root, sendrecord::read(*root)));
+    QVERIFY(!lines.exists());
+    QCOMPARE(files(), recorded);
 }
 
 QTEST_GUILESS_MAIN(TestSendRecord)

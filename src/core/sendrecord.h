@@ -5,16 +5,21 @@
 #include <optional>
 #include <QByteArray>
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
+#include <QMutex>
 #include <QString>
 
 // What Zarvello wrote on a PSP, kept on the PSP itself, so that a track is
 // known to be there for certain rather than guessed from a file name, and a
 // file the user put there is never taken for one of ours. It lives in a
 // hidden folder at the volume's root, which the PSP does not look into, and is
-// replaced in one step each time it is written: it never describes a file
-// that was not written, though it may still name one removed since, so a
-// file it names counts only while it is there with the size recorded.
+// replaced in one step each time it is written; a send adds each track it
+// writes to a journal beside it the moment the track is there (see
+// RecordJournal), so that a PSP pulled out leaves no track of ours unknown
+// but the one being finished. It never describes a file that was not
+// written, though it may still name one removed since, so a file it names
+// counts only while it is there with the size recorded.
 
 // A local source as it was when it was sent: changed since, it is another.
 struct SourceIdentity
@@ -69,12 +74,14 @@ public:
     const RecordedTrack *byFile(const QString &file) const;
     // Every file recorded for a local path, whatever the source was then.
     QList<RecordedTrack> byPath(const QString &path) const;
+    // In the order put, until a file is forgotten: the last then takes its
+    // place.
     const QList<RecordedTrack> &tracks() const { return m_tracks; }
     // Records a file written, in place of whatever named the same file.
     void put(const RecordedTrack &track);
     // Forgets a file; false when it was not recorded.
     bool remove(const QString &file);
-    // Forgets files at once; how many were recorded.
+    // Forgets files; how many were recorded.
     qsizetype remove(const QStringList &files);
     bool isEmpty() const { return m_tracks.isEmpty() && playlists.isEmpty(); }
 
@@ -85,7 +92,10 @@ public:
     static std::optional<SendRecord> fromBytes(const QByteArray &bytes);
 
 private:
-    void reindex();
+    // The indexes by source and by path, kept for each track on its own so
+    // that changing one track never costs the whole record.
+    void indexSource(qsizetype index);
+    void unindexSource(qsizetype index);
 
     QList<RecordedTrack> m_tracks;
     QHash<SourceIdentity, qsizetype> m_bySource;
@@ -93,15 +103,55 @@ private:
     QHash<QString, QList<qsizetype>> m_byPath;
 };
 
+// A volume's record kept up to date there change by change, as a run
+// writes track after track: each change reaches the medium before the call
+// returns, as a line added to a journal beside the record, which
+// sendrecord::read() goes through after it. The record is written whole,
+// the journal emptied, by the first change, once the journal has grown long
+// and by save(): never for every change. Every call waits on the disk, so
+// none is made on the interface thread; calls from several threads at once
+// are taken one at a time.
+class RecordJournal
+{
+public:
+    // What the volume's record is to be, whatever the volume holds now: the
+    // first change writes it whole.
+    explicit RecordJournal(SendRecord record);
+
+    // Records files written, in place of whatever named the same files.
+    Result<> put(const VolumeRoot &root, const QList<RecordedTrack> &tracks);
+    // Forgets files.
+    Result<> remove(const VolumeRoot &root, const QStringList &files);
+    // Writes the record whole, unless the volume's is that already.
+    Result<> save(const VolumeRoot &root);
+
+private:
+    // Adds lines, one change each, already made to the record.
+    Result<> append(const VolumeRoot &root, const QList<QJsonObject> &changes);
+    Result<> saveNow(const VolumeRoot &root);
+
+    QMutex m_mutex;
+    SendRecord m_record;
+    // Of the record last written whole: only the journal's lines that carry
+    // it belong to that record.
+    QString m_generation;
+    bool m_saved = false;  // the volume holds the record, the journal aside
+    qsizetype m_lines = 0; // in the journal since
+    // The journal ends with a whole line, last added by this.
+    bool m_lineEnded = false;
+};
+
 namespace sendrecord {
 
 // The hidden folder at the root that holds what Zarvello keeps on a volume.
 QString folderName();
 
-// The volume's record; an empty one when it has none, or one that cannot be
-// read (damaged records are set aside rather than trusted).
+// The volume's record, with the changes its journal adds; an empty one when
+// it has none, or one that cannot be read (damaged records are set aside
+// rather than trusted). A line of the journal that cannot be read, cut short
+// by a PSP pulled out while it was written, is passed over.
 SendRecord read(const VolumeRoot &root);
-// Replaces the volume's record in one step.
+// Replaces the volume's record in one step; its journal goes with it.
 Result<> write(const VolumeRoot &root, const SendRecord &record);
 
 // An identity that the volume keeps, made the first time it is asked for,

@@ -8,6 +8,13 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
+struct SendRun::Copied
+{
+    TrackWritten written;
+    Result<> recorded;
+    QStringList removed; // replaced files gone from the volume
+};
+
 struct SendRun::RecordWritten
 {
     Result<> written;
@@ -19,15 +26,19 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
 
-constexpr qint64 recordSpacingMs = 1000;
+void warnUnrecorded(const FileError &error)
+{
+    // What was sent is there all the same: the record only misses it.
+    qCWarning(lcVolumes).noquote()
+        << "The record of what was sent could not be written:" << error.message;
+}
 
 } // namespace
 
-SendRun::RecordWritten SendRun::writeRecordNow(const VolumeRoot &volume, const QString &musicFolder,
-                                               SendRecord record, QList<RecordedTrack> toMeasure,
-                                               const QStringList &toRemove)
+QList<RecordedTrack> SendRun::measure(const VolumeRoot &volume, const QString &musicFolder,
+                                      QList<RecordedTrack> toMeasure)
 {
-    RecordWritten done;
+    QList<RecordedTrack> measured;
     // Each album folder listed once: the sizes of its files, by name.
     QHash<QString, QHash<QString, qint64>> folders;
     for (RecordedTrack &track : toMeasure) {
@@ -42,20 +53,25 @@ SendRun::RecordWritten SendRun::writeRecordNow(const VolumeRoot &volume, const Q
             }
         }
         track.bytes = listed->value(track.file.section(u'/', -1), -1);
-        if (track.bytes >= 0) {
-            record.put(track);
-            done.measured.append(track);
-        }
+        if (track.bytes >= 0)
+            measured.append(track);
     }
-    done.written = sendrecord::write(volume, record);
-    if (!done.written)
-        return done;
-    for (const QString &file : toRemove) {
-        const Result<> removed = volume.remove(musicFolder + u'/' + file);
-        if (removed || removed.error().errorNumber == ENOENT)
-            done.removed.append(file);
+    return measured;
+}
+
+QStringList SendRun::removeReplaced(const VolumeRoot &volume, const QString &musicFolder,
+                                    RecordJournal &journal, const QStringList &files)
+{
+    QStringList removed;
+    for (const QString &file : files) {
+        const Result<> gone = volume.remove(musicFolder + u'/' + file);
+        if (gone || gone.error().errorNumber == ENOENT)
+            removed.append(file);
     }
-    return done;
+    // A file gone that the record still names is no harm: it counts only
+    // while it is there.
+    (void)journal.remove(volume, removed);
+    return removed;
 }
 
 namespace {
@@ -116,8 +132,6 @@ QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
 
 SendRun::SendRun(AudioWorkers &workers, QObject *parent) : QObject(parent), m_workers(workers)
 {
-    m_nextWrite.setSingleShot(true);
-    connect(&m_nextWrite, &QTimer::timeout, this, &SendRun::writeRecord);
     connect(&m_workers, &AudioWorkers::started, this, &SendRun::jobStarted);
     connect(&m_workers, &AudioWorkers::progressed, this, &SendRun::jobProgressed);
     connect(&m_workers, &AudioWorkers::finished, this, &SendRun::jobFinished);
@@ -156,6 +170,8 @@ void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &mus
         ++m_queued;
         (track.method == SendMethod::Copy ? m_toCopy : m_toConvert).push_back(i);
     }
+    if (m_queued > 0 || !m_toMeasure.isEmpty())
+        m_journal = std::make_shared<RecordJournal>(m_record);
     // Making a folder waits on the disk: not here.
     if (!m_toConvert.empty())
         background::run(
@@ -213,19 +229,29 @@ void SendRun::copyNext()
         [volume = m_volume, music = m_musicFolder, track = m_plan.tracks.at(index),
          local = converted ? scratchFileOf(index) : m_sources.at(index).path,
          counted = m_counted.at(index), cancelled = m_cancelled, progress = m_progress,
-         scratch = m_scratch, converted] {
-            const TrackWritten written =
+         scratch = m_scratch, converted, journal = m_journal,
+         recorded = recordedTrackOf(index, 0)]() mutable {
+            Copied copied;
+            copied.written =
                 sendTrack(*volume, music, local, track, *cancelled, *progress, counted);
             // A converted or rewritten track's file is the program's own.
             if (converted)
                 QFile::remove(local);
-            return written;
+            if (copied.written.outcome != TrackOutcome::Sent)
+                return copied;
+            // On the volume before the next copy starts: one pulled out
+            // leaves no more than the track being committed unrecorded.
+            recorded.bytes = copied.written.bytes;
+            copied.recorded = journal->put(*volume, {recorded});
+            if (copied.recorded && !track.replaces.isEmpty() && !replacesInPlace(track))
+                copied.removed = removeReplaced(*volume, music, *journal, {track.replaces});
+            return copied;
         },
-        [this, index](const TrackWritten &written) {
+        [this, index](const Copied &copied) {
             m_copying = false;
-            if (running() && written.outcome == TrackOutcome::Sent)
-                recordSent(index, written.bytes);
-            trackDone(index, written.outcome);
+            if (running() && copied.written.outcome == TrackOutcome::Sent)
+                recordSent(index, copied);
+            trackDone(index, copied.written.outcome);
         });
 }
 
@@ -322,39 +348,37 @@ bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
     return true;
 }
 
-void SendRun::recordSent(int index, qint64 bytes)
+void SendRun::recordSent(int index, const Copied &copied)
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    m_record.put(recordedTrackOf(index, bytes));
-    m_recordChanged = true;
-    if (!track.replaces.isEmpty() && !replacesInPlace(track))
-        m_replaced.append(track.replaces);
-    writeRecord();
+    m_record.put(recordedTrackOf(index, copied.written.bytes));
+    if (!copied.recorded) {
+        warnUnrecorded(copied.recorded.error());
+        if (!track.replaces.isEmpty() && !replacesInPlace(track))
+            m_replaced.append(track.replaces);
+    }
+    m_record.remove(copied.removed);
 }
 
 void SendRun::writeRecord()
 {
-    if (m_writing || (!m_recordChanged && m_toMeasure.isEmpty()))
+    if (!m_journal)
         return;
-    // The whole record is written each time: after every few tracks, it
-    // would take a good share of a slow card's time, and wear it. While
-    // tracks go, one write starts a second at most; at the end, at once.
-    if (!m_wrappingUp && m_sinceWrite.isValid() && m_sinceWrite.elapsed() < recordSpacingMs) {
-        if (!m_nextWrite.isActive())
-            m_nextWrite.start(int(recordSpacingMs - m_sinceWrite.elapsed()));
-        return;
-    }
-    m_nextWrite.stop();
-    m_sinceWrite.start();
-    m_writing = true;
-    m_recordChanged = false;
-    // A copy costs nothing until the record changes; writing it out may
-    // take a while for thousands of tracks.
+    ++m_writing;
     background::run(
         this,
-        [volume = m_volume, music = m_musicFolder, record = m_record,
-         toMeasure = std::exchange(m_toMeasure, {}), toRemove = m_replaced] {
-            return writeRecordNow(*volume, music, record, toMeasure, toRemove);
+        [volume = m_volume, music = m_musicFolder, journal = m_journal,
+         toMeasure = std::exchange(m_toMeasure, {}), toRemove = std::exchange(m_replaced, {})] {
+            RecordWritten done;
+            done.measured = measure(*volume, music, toMeasure);
+            // Written whole below if the journal would not take them.
+            (void)journal->put(*volume, done.measured);
+            done.written = journal->save(*volume);
+            if (done.written && !toRemove.isEmpty()) {
+                done.removed = removeReplaced(*volume, music, *journal, toRemove);
+                done.written = journal->save(*volume);
+            }
+            return done;
         },
         [this](const RecordWritten &written) { recordWriteDone(written); });
 }
@@ -363,21 +387,12 @@ void SendRun::recordWriteDone(const RecordWritten &written)
 {
     if (!running())
         return;
-    m_writing = false;
-    // What was sent is there all the same: the record only misses it.
+    --m_writing;
     if (!written.written)
-        qCWarning(lcVolumes).noquote() << "The record of what was sent could not be written:"
-                                       << written.written.error().message;
+        warnUnrecorded(written.written.error());
     for (const RecordedTrack &track : written.measured)
         m_record.put(track);
-    m_recordChanged = m_recordChanged || (!written.written && !written.measured.isEmpty());
-    if (!written.removed.isEmpty()) {
-        m_record.remove(written.removed);
-        for (const QString &file : written.removed)
-            m_replaced.removeOne(file);
-        m_recordChanged = true;
-    }
-    writeRecord();
+    m_record.remove(written.removed);
     finishWhenQuiet();
 }
 
@@ -455,7 +470,6 @@ void SendRun::abandon()
 void SendRun::release()
 {
     m_state = State::Done;
-    m_nextWrite.stop();
     *m_cancelled = true;
     if (!m_jobs.isEmpty())
         m_workers.cancelAll();

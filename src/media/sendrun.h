@@ -10,13 +10,11 @@
 #include <deque>
 #include <memory>
 #include <optional>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-#include <QTimer>
 
 class QTemporaryDir;
 
@@ -45,17 +43,18 @@ QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
 // copy at a time, on the background threads), a converted track going to the
 // copy lane once its helper is done. Every job started reports once.
 //
-// Once a track is committed on the volume, the run puts it in its record (see
-// SendRecord) and writes the record to the volume, off that thread, one
-// write at a time and at most one a second: the tracks committed meanwhile go
-// into the next write. So the record never names a file that was not
-// written. A track that takes the place of an earlier file of ours
-// (PlannedTrack::replaces) removes that file once a record naming the new
-// one is written, and the record forgets it.
+// Once a track is committed on the volume, the copy lane records it there
+// (see RecordJournal) before it starts the next copy, so the record never
+// names a file that was not written, and a volume pulled out leaves at most
+// the track being committed unrecorded. A track that takes the place of an
+// earlier file of ours (PlannedTrack::replaces) removes that file once the
+// new one is recorded, and the record forgets it. The record is written
+// whole as the run starts and as it ends.
 //
 // A run is used once: start(), then finished() once everything has ended,
 // including the last write of the record and the removal of the album
-// folders it made and left empty; or abandon().
+// folders it made and left empty; or abandon(), after which a track being
+// committed is still recorded.
 class SendRun : public QObject
 {
     Q_OBJECT
@@ -120,7 +119,9 @@ Q_SIGNALS:
     void finished();
 
 private:
-    // What a write of the record did.
+    // What a copy did, and what recording it did.
+    struct Copied;
+    // What writing the record did.
     struct RecordWritten;
 
     void scratchMade(const std::shared_ptr<QTemporaryDir> &scratch);
@@ -134,15 +135,20 @@ private:
     void trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
     // Notes how a track ended; false when it had already.
     bool end(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
-    // Puts a track committed with that many bytes in the record.
-    void recordSent(int index, qint64 bytes);
+    // Puts a track the copy lane committed and recorded in the record.
+    void recordSent(int index, const Copied &copied);
+    // Off the run's thread: the tracks found already there, with the sizes
+    // their folders give, those of them that are there.
+    static QList<RecordedTrack> measure(const VolumeRoot &volume, const QString &musicFolder,
+                                        QList<RecordedTrack> toMeasure);
+    // Off the run's thread: removes files of ours that recorded tracks took
+    // the place of, and has the record forget them; those gone.
+    static QStringList removeReplaced(const VolumeRoot &volume, const QString &musicFolder,
+                                      RecordJournal &journal, const QStringList &files);
+    // Writes the record whole, with the tracks found already there as the
+    // run starts, and with the removal of the files still to remove as it
+    // ends.
     void writeRecord();
-    // Off the run's thread: puts the tracks found already there in the
-    // record, with the sizes their folders give, writes the record, and once
-    // it is written, removes the files it says were replaced.
-    static RecordWritten writeRecordNow(const VolumeRoot &volume, const QString &musicFolder,
-                                        SendRecord record, QList<RecordedTrack> toMeasure,
-                                        const QStringList &toRemove);
     void recordWriteDone(const RecordWritten &written);
     void stopTheRest();
     void wrapUp();
@@ -189,16 +195,15 @@ private:
     bool m_helperMissing = false;
 
     SendRecord m_record;
-    // Changed since the last write of the record began.
-    bool m_recordChanged = false;
-    bool m_writing = false;
-    QElapsedTimer m_sinceWrite; // since the last write began
-    QTimer m_nextWrite;
+    // The volume's record, as it is kept there, off this thread; none when
+    // the run writes nothing.
+    std::shared_ptr<RecordJournal> m_journal;
+    int m_writing = 0; // writes of the whole record under way
     // Tracks found already there that the record lacks, put in it once
     // their sizes are read off this thread.
     QList<RecordedTrack> m_toMeasure;
-    // Files of ours that tracks of this run took the place of, removed once
-    // a record naming those tracks is written.
+    // Files of ours that tracks of this run took the place of, left while
+    // their tracks could not be recorded, for the last write of the record.
     QStringList m_replaced;
     bool m_wrappingUp = false;
     bool m_removingFolders = false;

@@ -89,6 +89,11 @@ public:
     // the rule for a name that is taken. On failure the file keeps its
     // temporary name, to be removed when it goes.
     virtual Result<> commit(NewFile &file, const QString &path, IfTaken ifTaken) const = 0;
+    // Adds bytes at the end of the plain file at path, made when missing,
+    // and waits until the medium holds them. Anything but a plain file fails
+    // as NotAFile, one already beyond maxSize bytes as TooLarge; on failure
+    // part of the bytes may have reached the end of the file.
+    virtual Result<> append(const QString &path, QByteArrayView bytes, qint64 maxSize) const = 0;
 
     // Bytes a program may still write on the volume; -1 when unknown.
     virtual qint64 freeBytes() const = 0;

@@ -66,6 +66,17 @@ FileError systemError()
     return FileError::fromErrno(errno);
 }
 
+Result<> writeAll(int fd, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno != EINTR)
+            return systemError();
+        done += qMax<ssize_t>(written, 0);
+    }
+    return {};
+}
+
 // A file made under a temporary name in the folder it holds open.
 class DescriptorNewFile final : public VolumeRoot::NewFile
 {
@@ -79,17 +90,7 @@ public:
             ::unlinkat(m_folder.get(), m_name.constData(), 0);
     }
 
-    Result<> write(QByteArrayView bytes) override
-    {
-        for (qsizetype done = 0; done < bytes.size();) {
-            const ssize_t written =
-                ::write(m_file.get(), bytes.data() + done, size_t(bytes.size() - done));
-            if (written < 0 && errno != EINTR)
-                return systemError();
-            done += qMax<ssize_t>(written, 0);
-        }
-        return {};
-    }
+    Result<> write(QByteArrayView bytes) override { return writeAll(m_file.get(), bytes); }
 
     // Writes the file out and gives it the name in folder.
     Result<> commit(int folder, const QByteArray &name, VolumeRoot::IfTaken ifTaken)
@@ -280,6 +281,34 @@ public:
         if (parent.get() < 0)
             return systemError();
         return static_cast<DescriptorNewFile &>(file).commit(parent.get(), name, ifTaken);
+    }
+
+    Result<> append(const QString &path, QByteArrayView bytes, qint64 maxSize) const override
+    {
+        QByteArray name;
+        const Descriptor parent(openParent(path, &name));
+        if (parent.get() < 0)
+            return systemError();
+        // As for reading: looked at first, so that no device is ever opened,
+        // then opened without following a link, and checked again.
+        struct stat status;
+        if (::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !S_ISREG(status.st_mode))
+            return FileError(FileError::Kind::NotAFile);
+        const Descriptor fd(::openat(
+            parent.get(), name.constData(),
+            O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666));
+        if (fd.get() < 0 && errno != ELOOP)
+            return systemError();
+        if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+            return FileError(FileError::Kind::NotAFile);
+        if (status.st_size > maxSize)
+            return FileError(FileError::Kind::TooLarge);
+        if (const Result<> written = writeAll(fd.get(), bytes); !written)
+            return written;
+        if (::fsync(fd.get()) != 0)
+            return systemError();
+        return {};
     }
 
     qint64 freeBytes() const override

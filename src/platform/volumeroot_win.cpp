@@ -45,6 +45,18 @@ const wchar_t *wide(const QString &path)
     return reinterpret_cast<const wchar_t *>(path.utf16());
 }
 
+Result<> writeAll(HANDLE handle, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        DWORD written = 0;
+        const DWORD chunk = DWORD(qMin<qsizetype>(bytes.size() - done, 1 << 30));
+        if (!WriteFile(handle, bytes.data() + done, chunk, &written, nullptr))
+            return systemError();
+        done += written;
+    }
+    return {};
+}
+
 // A file made under a temporary name, by its full path.
 class HandleNewFile final : public VolumeRoot::NewFile
 {
@@ -57,17 +69,7 @@ public:
             DeleteFileW(wide(m_path));
     }
 
-    Result<> write(QByteArrayView bytes) override
-    {
-        for (qsizetype done = 0; done < bytes.size();) {
-            DWORD written = 0;
-            const DWORD chunk = DWORD(qMin<qsizetype>(bytes.size() - done, 1 << 30));
-            if (!WriteFile(m_handle, bytes.data() + done, chunk, &written, nullptr))
-                return systemError();
-            done += written;
-        }
-        return {};
-    }
+    Result<> write(QByteArrayView bytes) override { return writeAll(m_handle, bytes); }
 
     // Writes the file out and gives it the name at path. Windows files have
     // no mode to take over: the read-only attribute, their one permission,
@@ -202,6 +204,36 @@ public:
     {
         return static_cast<HandleNewFile &>(file).commit(QDir::toNativeSeparators(filePath(path)),
                                                          ifTaken);
+    }
+
+    Result<> append(const QString &path, QByteArrayView bytes, qint64 maxSize) const override
+    {
+        const Kind kind = status(path).kind;
+        if (kind != Kind::File && kind != Kind::Missing)
+            return FileError(FileError::Kind::NotAFile);
+        // A link or junction put there meanwhile is opened as itself, and
+        // refused as no plain file.
+        const HANDLE handle = CreateFileW(
+            wide(QDir::toNativeSeparators(filePath(path))), FILE_APPEND_DATA, FILE_SHARE_READ,
+            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return systemError();
+        const auto result = [&]() -> Result<> {
+            BY_HANDLE_FILE_INFORMATION info;
+            if (GetFileType(handle) != FILE_TYPE_DISK ||
+                !GetFileInformationByHandle(handle, &info) ||
+                (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+                return FileError(FileError::Kind::NotAFile);
+            if ((qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow) > maxSize)
+                return FileError(FileError::Kind::TooLarge);
+            if (const Result<> written = writeAll(handle, bytes); !written)
+                return written;
+            if (!FlushFileBuffers(handle))
+                return systemError();
+            return {};
+        }();
+        CloseHandle(handle);
+        return result;
     }
 
     qint64 freeBytes() const override
