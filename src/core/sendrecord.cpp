@@ -41,6 +41,9 @@ Result<> writeOwnFile(const VolumeRoot &root, const QString &name, QByteArrayVie
 {
     if (const Result<> made = root.makeFolder(sendrecord::folderName()); !made)
         return made.error();
+    // Out of the user's sight where the volume is plugged in; a folder that
+    // stays in sight is no reason to fail.
+    static_cast<void>(root.hide(sendrecord::folderName()));
     const Result<std::unique_ptr<VolumeRoot>> folder = root.openFolder(sendrecord::folderName());
     if (!folder)
         return folder.error();

@@ -98,6 +98,11 @@ public:
     // Bytes a program may still write on the volume; -1 when unknown.
     virtual qint64 freeBytes() const = 0;
 
+    // Hides a file or folder from the file managers of the system the volume
+    // is plugged into: the hidden attribute on Windows; on Linux a name that
+    // begins with a dot is hidden already, and nothing is done.
+    virtual Result<> hide(const QString &path) const = 0;
+
     // Opens a root folder; null when there is no folder to open.
     static std::unique_ptr<VolumeRoot> open(const QString &root);
 };

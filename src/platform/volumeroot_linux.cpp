@@ -311,6 +311,8 @@ public:
         return {};
     }
 
+    Result<> hide(const QString &) const override { return {}; }
+
     qint64 freeBytes() const override
     {
         struct statvfs status;

@@ -236,6 +236,18 @@ public:
         return result;
     }
 
+    Result<> hide(const QString &path) const override
+    {
+        const QString native = QDir::toNativeSeparators(filePath(path));
+        const DWORD attributes = GetFileAttributesW(wide(native));
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return systemError();
+        if ((attributes & FILE_ATTRIBUTE_HIDDEN) ||
+            SetFileAttributesW(wide(native), attributes | FILE_ATTRIBUTE_HIDDEN))
+            return {};
+        return systemError();
+    }
+
     qint64 freeBytes() const override
     {
         const QStorageInfo storage(m_root);
