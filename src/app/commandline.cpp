@@ -2,8 +2,8 @@
 
 #include "app/application.h"
 #include "core/folderpath.h"
-#include "core/sendnames.h"
 #include "core/sendrecord.h"
+#include "core/storagelayout.h"
 #include "core/synclist.h"
 #include "platform/volumeroot.h"
 
@@ -51,11 +51,7 @@ PspOpened openPspFolder(const QString &folder, Language language, bool makeIdent
         psp.why = why.in(language).arg(shownFolder);
         return psp;
     }
-    const QList<VolumeRoot::Entry> top = root->entries(QString()).valueOr({});
-    if (std::none_of(top.cbegin(), top.cend(), [](const VolumeRoot::Entry &entry) {
-            return entry.kind == VolumeRoot::Kind::Folder &&
-                   sendnames::sameName(entry.name, u"PSP");
-        })) {
+    if (existingFolder(*root, u"PSP"_s).isEmpty()) {
         psp.why = texts::keepNotAPsp.in(language).arg(shownFolder);
         return psp;
     }

@@ -66,26 +66,10 @@ private:
             return;
         }
         const SyncOutline plan = m_session.outline();
-        print(stdout,
-              text(texts::syncPlanned)
-                      .arg(plan.toSend)
-                      .arg(sizeText(plan.bytes, m_language))
-                      .arg(plan.alreadyThere)
-                      .arg(plan.removals.size())
-                      .arg(plan.playlists)
-                      .arg(plan.freeBytes < 0 ? u"?"_s : sizeText(plan.freeBytes, m_language)) +
-                  u'\n');
-        if (!plan.removals.isEmpty()) {
-            QString lines = text(m_removals ? texts::syncToRemove : texts::syncWouldRemove);
-            for (const SyncPlan::Removal &removal : plan.removals) {
-                const QString file = QDir::toNativeSeparators(removal.track.file);
-                lines += u"\n  "_s +
-                         (removal.namedBy.isEmpty()
-                              ? file
-                              : text(texts::syncNamedBy).arg(file, removal.namedBy.join(u", "_s)));
-            }
-            print(stdout, lines + u'\n');
-        }
+        print(stdout, plan.summary(m_language) + u'\n');
+        if (!plan.removals.isEmpty())
+            print(stdout, text(m_removals ? texts::syncToRemove : texts::syncWouldRemove) +
+                              u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
         for (const QString &playlist : plan.changedPlaylists)
             print(stdout, text(texts::syncChangedKept).arg(playlist) + u'\n');
         if (m_dryRun) {

@@ -40,6 +40,18 @@ QString ensureFolder(const VolumeRoot &volume, const QString &parent, const QStr
 
 } // namespace
 
+QString existingFolder(const VolumeRoot &volume, const QString &path)
+{
+    QString found;
+    for (const QString &step : path.split(u'/', Qt::SkipEmptyParts)) {
+        const std::optional<VolumeRoot::Entry> entry = findIgnoringCase(volume, found, step);
+        if (!entry || entry->kind != VolumeRoot::Kind::Folder)
+            return {};
+        found = folderpath::join(found, entry->name);
+    }
+    return found;
+}
+
 VolumeSetup setUpVolume(const VolumeRoot &volume)
 {
     VolumeSetup setup;

@@ -43,6 +43,12 @@ struct VolumeSetup
 // are removed.
 VolumeSetup setUpVolume(const VolumeRoot &volume);
 
+// The folder at path (steps separated by "/") below the root, each step found
+// as the storage finds names, whatever their case, and spelled as on the
+// volume: "psp/PLAYLIST/Music". Empty when a step is missing or is no
+// folder. Makes nothing, so a volume only looked at is left as it was.
+QString existingFolder(const VolumeRoot &volume, const QString &path);
+
 // The audio files the track lists show (AAC in ".m4a" among them, as sent
 // music may be), and the playlist files.
 inline QString audioFilePatterns()

@@ -33,6 +33,40 @@ void warnUnrecorded(const FileError &error)
         << "The record of what was sent could not be written:" << error.message;
 }
 
+const Phrase &reasonFor(SourceTrack::Refusal refusal)
+{
+    switch (refusal) {
+    case SourceTrack::Refusal::NotAudio:
+        return texts::sendWhyNotAudio;
+    case SourceTrack::Refusal::TooLarge:
+        return texts::sendWhyTooLarge;
+    case SourceTrack::Refusal::Damaged:
+        return texts::sendWhyDamaged;
+    default:
+        return texts::sendWhyUnreadable;
+    }
+}
+
+const Phrase &reasonFor(TrackOutcome outcome)
+{
+    switch (outcome) {
+    case TrackOutcome::FolderRefused:
+        return texts::sendWhyFolder;
+    case TrackOutcome::NameTaken:
+        return texts::sendWhyNameTaken;
+    case TrackOutcome::MediumFull:
+        return texts::sendWhyFull;
+    case TrackOutcome::WriteFailed:
+        return texts::sendWhyWrite;
+    case TrackOutcome::Unreadable:
+        return texts::sendWhyUnreadable;
+    case TrackOutcome::Damaged:
+        return texts::sendWhyDamaged;
+    default:
+        return texts::sendWhyCancelled;
+    }
+}
+
 } // namespace
 
 QList<RecordedTrack> SendRun::measure(const VolumeRoot &volume, const QString &musicFolder,
@@ -73,44 +107,6 @@ QStringList SendRun::removeReplaced(const VolumeRoot &volume, const QString &mus
     (void)journal.remove(volume, removed);
     return removed;
 }
-
-namespace {
-
-const Phrase &reasonFor(SourceTrack::Refusal refusal)
-{
-    switch (refusal) {
-    case SourceTrack::Refusal::NotAudio:
-        return texts::sendWhyNotAudio;
-    case SourceTrack::Refusal::TooLarge:
-        return texts::sendWhyTooLarge;
-    case SourceTrack::Refusal::Damaged:
-        return texts::sendWhyDamaged;
-    default:
-        return texts::sendWhyUnreadable;
-    }
-}
-
-const Phrase &reasonFor(TrackOutcome outcome)
-{
-    switch (outcome) {
-    case TrackOutcome::FolderRefused:
-        return texts::sendWhyFolder;
-    case TrackOutcome::NameTaken:
-        return texts::sendWhyNameTaken;
-    case TrackOutcome::MediumFull:
-        return texts::sendWhyFull;
-    case TrackOutcome::WriteFailed:
-        return texts::sendWhyWrite;
-    case TrackOutcome::Unreadable:
-        return texts::sendWhyUnreadable;
-    case TrackOutcome::Damaged:
-        return texts::sendWhyDamaged;
-    default:
-        return texts::sendWhyCancelled;
-    }
-}
-
-} // namespace
 
 QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
                    const std::optional<TrackEnding> &ending, Language language)

@@ -7,6 +7,7 @@
 #include "platform/ansicodepage.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -16,31 +17,6 @@ namespace {
 QByteArray digestOf(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
-// The entry of a folder whose name the storage takes as name's.
-std::optional<VolumeRoot::Entry> findFolder(const VolumeRoot &volume, const QString &folder,
-                                            const QString &name)
-{
-    for (const VolumeRoot::Entry &entry : volume.entries(folder).valueOr({})) {
-        if (entry.kind == VolumeRoot::Kind::Folder && sendnames::sameName(entry.name, name))
-            return entry;
-    }
-    return std::nullopt;
-}
-
-// The PSP's playlist folder, found without making anything; empty when it
-// has none yet.
-QString playlistFolderOf(const VolumeRoot &volume)
-{
-    QString path;
-    for (const QString &name : {u"PSP"_s, u"PLAYLIST"_s, u"MUSIC"_s}) {
-        const std::optional<VolumeRoot::Entry> found = findFolder(volume, path, name);
-        if (!found)
-            return {};
-        path = path.isEmpty() ? found->name : path + u'/' + found->name;
-    }
-    return path;
 }
 
 QString reasonLine(const QString &what, const QString &why, Language language)
@@ -74,6 +50,29 @@ struct SyncSession::Written
     QStringList problems;
 };
 
+QString SyncOutline::summary(Language language) const
+{
+    return texts::syncPlanned.in(language)
+        .arg(toSend)
+        .arg(sizeText(bytes, language))
+        .arg(alreadyThere)
+        .arg(removals.size())
+        .arg(playlists)
+        .arg(freeBytes < 0 ? u"?"_s : sizeText(freeBytes, language));
+}
+
+QStringList SyncOutline::removalLines(Language language) const
+{
+    QStringList lines;
+    for (const SyncPlan::Removal &removal : removals) {
+        const QString file = QDir::toNativeSeparators(removal.track.file);
+        lines.append(removal.namedBy.isEmpty() ? file
+                                               : texts::syncNamedBy.in(language).arg(
+                                                     file, removal.namedBy.join(u", "_s)));
+    }
+    return lines;
+}
+
 SyncSession::SyncSession(AudioWorkers &workers, QObject *parent)
     : QObject(parent), m_workers(workers)
 {
@@ -99,10 +98,10 @@ void SyncSession::start(std::shared_ptr<const VolumeRoot> volume, const QList<Sy
         this,
         [volume = m_volume, list, codePage] {
             Looked found;
-            found.isPsp = findFolder(*volume, QString(), u"PSP"_s).has_value();
+            found.isPsp = !existingFolder(*volume, u"PSP"_s).isEmpty();
             const QList<ExpandedSyncEntry> expanded = expandSyncList(list, codePage);
             found.listing = listMusic(*volume);
-            found.playlistFolder = playlistFolderOf(*volume);
+            found.playlistFolder = existingFolder(*volume, u"PSP/PLAYLIST/MUSIC"_s);
             QList<PspPlaylist> playlists;
             const Result<std::unique_ptr<VolumeRoot>> folder =
                 found.playlistFolder.isEmpty() ? FileError(FileError::Kind::NotAFolder)
@@ -155,12 +154,11 @@ void SyncSession::looked(const Looked &found)
             m_stale.append(kept.file);
     }
     m_sources.resize(m_decision.toSend.size());
-    m_probesLeft = int(m_decision.toSend.size());
     for (qsizetype i = 0; i < m_decision.toSend.size(); ++i) {
         m_sources[i].path = m_decision.toSend.at(i).path;
         m_toProbe.push_back(i);
     }
-    if (m_probesLeft == 0)
+    if (m_toProbe.empty())
         plan();
     else
         probeNext();
@@ -191,10 +189,9 @@ void SyncSession::probed(quint64 job, const AudioJobResult &result)
         m_failure = texts::sendHelperMissing.in(m_language);
     else
         m_sources[index].refusal = SourceTrack::Refusal::Unreadable;
-    if (--m_probesLeft == 0 && m_stage == Stage::Looking)
+    probeNext();
+    if (m_probes.isEmpty() && m_stage == Stage::Looking)
         plan();
-    else
-        probeNext();
 }
 
 void SyncSession::plan()

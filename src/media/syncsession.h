@@ -30,6 +30,12 @@ struct SyncOutline
     qint64 freeBytes = -1;
     // PSP playlists a sync wrote and that were changed since.
     QStringList changedPlaylists;
+
+    // The counts and sizes, in a sentence.
+    QString summary(Language language) const;
+    // A line per file to remove, saying which playlists of the user's still
+    // name it.
+    QStringList removalLines(Language language) const;
 };
 
 // One sync of a PSP with its list, with no window of its own, so that the
@@ -159,7 +165,6 @@ private:
     QList<SourceTrack> m_sources;
     QHash<quint64, qsizetype> m_probes;
     std::deque<qsizetype> m_toProbe;
-    int m_probesLeft = 0;
     SendPlan m_sendPlan;
     bool m_replaceChanged = false;
     QPointer<SendRun> m_run;

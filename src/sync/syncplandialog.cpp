@@ -2,10 +2,10 @@
 
 #include "controls/wrappinglabel.h"
 
+#include <algorithm>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -75,22 +75,11 @@ void SyncPlanDialog::showPlan(const SyncOutline &plan)
         m_cancel->setDefault(true);
         return;
     }
-    m_summary->setText(texts::syncPlanned.in(l)
-                           .arg(plan.toSend)
-                           .arg(sizeText(plan.bytes, l))
-                           .arg(plan.alreadyThere)
-                           .arg(plan.removals.size())
-                           .arg(plan.playlists)
-                           .arg(plan.freeBytes < 0 ? u"?"_s : sizeText(plan.freeBytes, l)));
-    QStringList lines;
-    int named = 0;
-    for (const SyncPlan::Removal &removal : plan.removals) {
-        const QString file = QDir::toNativeSeparators(removal.track.file);
-        named += !removal.namedBy.isEmpty();
-        lines.append(removal.namedBy.isEmpty()
-                         ? file
-                         : texts::syncNamedBy.in(l).arg(file, removal.namedBy.join(u", "_s)));
-    }
+    m_summary->setText(plan.summary(l));
+    const QStringList lines = plan.removalLines(l);
+    const auto named =
+        std::count_if(plan.removals.cbegin(), plan.removals.cend(),
+                      [](const SyncPlan::Removal &removal) { return !removal.namedBy.isEmpty(); });
     const qsizetype unnamed = plan.removals.size() - named;
     m_removals->setPlainText(lines.join(u'\n'));
     m_removalsLabel->setVisible(!lines.isEmpty());
