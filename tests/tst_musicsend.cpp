@@ -1,7 +1,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
-#include "media/sendrun.h"
+#include "transfer/sendrun.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"

@@ -1,4 +1,4 @@
-#include "media/sendplan.h"
+#include "transfer/sendplan.h"
 
 #include <QStandardPaths>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "media/syncplan.h"
+#include "transfer/syncplan.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 #include "controls/button.h"
 #include "controls/languageflag.h"
 #include "controls/messagebox.h"
-#include "media/sendplan.h"
+#include "transfer/sendplan.h"
 #include "playlist/typingerror.h"
 #include "send/senddialogs.h"
 #include "support/fakes.h"

@@ -4,9 +4,9 @@
 #include "app/commandline.h"
 #include "core/folderpath.h"
 #include "core/synclist.h"
-#include "media/audioworkers.h"
-#include "media/sendchoice.h"
-#include "media/syncsession.h"
+#include "audio/audioworkers.h"
+#include "transfer/sendchoice.h"
+#include "transfer/syncsession.h"
 #include "platform/ansicodepage.h"
 #include "platform/terminal.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/texts.h"
-#include "media/sendrun.h"
+#include "transfer/sendrun.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

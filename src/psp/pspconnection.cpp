@@ -8,7 +8,7 @@
 #include "core/storagelayout.h"
 #include "core/texts.h"
 #include "core/unitmask.h"
-#include "media/sendtrack.h"
+#include "transfer/sendtrack.h"
 #include "platform/volumenotifier.h"
 
 #include <algorithm>

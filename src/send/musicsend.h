@@ -2,10 +2,10 @@
 
 #include "controls/languageflag.h"
 #include "core/texts.h"
-#include "media/audioworkers.h"
-#include "media/conversion.h"
-#include "media/sendplan.h"
-#include "media/sendrun.h"
+#include "audio/audioworkers.h"
+#include "audio/conversion.h"
+#include "transfer/sendplan.h"
+#include "transfer/sendrun.h"
 
 #include <deque>
 #include <functional>

@@ -3,8 +3,8 @@
 #include "controls/wrappinglabel.h"
 #include "core/computerplaylist.h"
 #include "core/usersettings.h"
-#include "media/sendchoice.h"
-#include "media/sendplan.h"
+#include "transfer/sendchoice.h"
+#include "transfer/sendplan.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

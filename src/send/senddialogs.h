@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/texts.h"
-#include "media/conversion.h"
+#include "audio/conversion.h"
 
 #include <QDialog>
 #include <QFileDialog>

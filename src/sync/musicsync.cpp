@@ -3,7 +3,7 @@
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
 #include "core/synclist.h"
-#include "media/sendchoice.h"
+#include "transfer/sendchoice.h"
 #include "sync/syncplandialog.h"
 
 #include <QWidget>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "controls/languageflag.h"
-#include "media/audioworkers.h"
-#include "media/syncsession.h"
+#include "audio/audioworkers.h"
+#include "transfer/syncsession.h"
 
 #include <memory>
 #include <QObject>

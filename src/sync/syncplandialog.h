@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/texts.h"
-#include "media/syncsession.h"
+#include "transfer/syncsession.h"
 
 #include <QDialog>
 

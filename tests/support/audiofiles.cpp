@@ -1,6 +1,6 @@
 #include "support/audiofiles.h"
 
-#include "media/ffmpeg.h"
+#include "audio/helper/ffmpeg.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/sendplan.h"
+#include "transfer/sendplan.h"
 
 #include <atomic>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "media/syncsession.h"
+#include "transfer/syncsession.h"
 
 #include "core/background.h"
 #include "core/playlistfile.h"

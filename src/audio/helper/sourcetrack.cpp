@@ -1,7 +1,7 @@
-#include "media/sourcetrack.h"
+#include "audio/sourcetrack.h"
 
-#include "media/ffmpeg.h"
-#include "media/tagging.h"
+#include "audio/helper/ffmpeg.h"
+#include "audio/helper/tagging.h"
 
 #include <algorithm>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "media/tagging.h"
+#include "audio/helper/tagging.h"
 
 #include "core/sendnames.h"
 #include "platform/transliteration.h"

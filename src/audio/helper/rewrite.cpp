@@ -1,6 +1,6 @@
-#include "media/rewrite.h"
+#include "audio/helper/rewrite.h"
 
-#include "media/ffmpeg.h"
+#include "audio/helper/ffmpeg.h"
 
 #include <QFile>
 

@@ -4,12 +4,12 @@
 // its window. It answers jobs that the program sends on its standard input,
 // one at a time (see audioprotocol.h), and ends when that input closes.
 
-#include "media/audioprotocol.h"
-#include "media/conversion.h"
-#include "media/ffmpeg.h"
-#include "media/rewrite.h"
-#include "media/sourcetrack.h"
-#include "media/tagging.h"
+#include "audio/audioprotocol.h"
+#include "audio/conversion.h"
+#include "audio/helper/ffmpeg.h"
+#include "audio/helper/rewrite.h"
+#include "audio/sourcetrack.h"
+#include "audio/helper/tagging.h"
 #include "platform/helperprocess.h"
 
 #include <cstdio>

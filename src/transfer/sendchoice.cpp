@@ -1,4 +1,4 @@
-#include "media/sendchoice.h"
+#include "transfer/sendchoice.h"
 
 #include "core/usersettings.h"
 

@@ -1,6 +1,6 @@
-#include "media/conversion.h"
+#include "audio/conversion.h"
 
-#include "media/ffmpeg.h"
+#include "audio/helper/ffmpeg.h"
 
 #include <QFile>
 

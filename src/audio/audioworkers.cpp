@@ -1,4 +1,4 @@
-#include "media/audioworkers.h"
+#include "audio/audioworkers.h"
 
 #include "platform/helperprocess.h"
 

@@ -1,4 +1,4 @@
-#include "media/ffmpeg.h"
+#include "audio/helper/ffmpeg.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "media/conversion.h"
-#include "media/sourcetrack.h"
+#include "audio/conversion.h"
+#include "audio/sourcetrack.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "media/audioprotocol.h"
+#include "audio/audioprotocol.h"
 
 #include "core/version.h"
 

@@ -2,11 +2,11 @@
 
 #include "core/sendrecord.h"
 #include "core/synclist.h"
-#include "media/audioworkers.h"
-#include "media/conversion.h"
-#include "media/sendplan.h"
-#include "media/sendrun.h"
-#include "media/syncplan.h"
+#include "audio/audioworkers.h"
+#include "audio/conversion.h"
+#include "transfer/sendplan.h"
+#include "transfer/sendrun.h"
+#include "transfer/syncplan.h"
 
 #include <deque>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/conversion.h"
+#include "audio/conversion.h"
 
 #include <functional>
 #include <QString>

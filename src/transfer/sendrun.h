@@ -2,9 +2,9 @@
 
 #include "core/sendrecord.h"
 #include "core/texts.h"
-#include "media/audioworkers.h"
-#include "media/sendplan.h"
-#include "media/sendtrack.h"
+#include "audio/audioworkers.h"
+#include "transfer/sendplan.h"
+#include "transfer/sendtrack.h"
 
 #include <atomic>
 #include <deque>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/audioprotocol.h"
+#include "audio/audioprotocol.h"
 
 #include <memory>
 #include <QList>

@@ -2,7 +2,7 @@
 
 #include "core/sendrecord.h"
 #include "core/synclist.h"
-#include "media/sendplan.h"
+#include "transfer/sendplan.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/conversion.h"
+#include "audio/conversion.h"
 
 // The format and quality that conversions take, as the user last chose them
 // for a send: a sync converts as a send would.

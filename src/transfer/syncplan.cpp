@@ -1,4 +1,4 @@
-#include "media/syncplan.h"
+#include "transfer/syncplan.h"
 
 #include "core/computerplaylist.h"
 #include "core/namerules.h"

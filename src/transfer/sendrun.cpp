@@ -1,4 +1,4 @@
-#include "media/sendrun.h"
+#include "transfer/sendrun.h"
 
 #include "core/background.h"
 #include "platform/volumeroot.h"

@@ -1,4 +1,4 @@
-#include "media/sendtrack.h"
+#include "transfer/sendtrack.h"
 
 #include "core/background.h"
 #include "core/sendnames.h"
