@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "app/frmmain.h"
+#include "audio/audioworkers.h"
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
 #include "controls/listbox.h"
@@ -19,14 +20,13 @@
 #include "core/playlistfile.h"
 #include "core/playlistreaders.h"
 #include "core/sendrecord.h"
-#include "audio/audioworkers.h"
-#include "transfer/sendtrack.h"
-#include "transfer/syncsession.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
 #include "support/audiofiles.h"
 #include "support/drops.h"
+#include "transfer/sendtrack.h"
+#include "transfer/syncsession.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,6 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
-#include "transfer/sendrun.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
@@ -9,6 +8,7 @@
 #include "support/drops.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
+#include "transfer/sendrun.h"
 
 #include <QBuffer>
 #include <QDirIterator>

@@ -3,13 +3,13 @@
 #include "controls/button.h"
 #include "controls/languageflag.h"
 #include "controls/messagebox.h"
-#include "transfer/sendplan.h"
 #include "playlist/typingerror.h"
 #include "send/senddialogs.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
 #include "sync/keepdialog.h"
 #include "sync/syncplandialog.h"
+#include "transfer/sendplan.h"
 
 #include <QApplication>
 #include <QLabel>

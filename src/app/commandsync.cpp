@@ -2,13 +2,13 @@
 
 #include "app/application.h"
 #include "app/commandline.h"
+#include "audio/audioworkers.h"
 #include "core/folderpath.h"
 #include "core/synclist.h"
-#include "audio/audioworkers.h"
-#include "transfer/sendchoice.h"
-#include "transfer/syncsession.h"
 #include "platform/ansicodepage.h"
 #include "platform/terminal.h"
+#include "transfer/sendchoice.h"
+#include "transfer/syncsession.h"
 
 #include <cstdio>
 #include <QCommandLineParser>

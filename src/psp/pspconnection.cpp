@@ -8,8 +8,8 @@
 #include "core/storagelayout.h"
 #include "core/texts.h"
 #include "core/unitmask.h"
-#include "transfer/sendtrack.h"
 #include "platform/volumenotifier.h"
+#include "transfer/sendtrack.h"
 
 #include <algorithm>
 #include <QAction>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "controls/languageflag.h"
-#include "core/texts.h"
 #include "audio/audioworkers.h"
 #include "audio/conversion.h"
+#include "controls/languageflag.h"
+#include "core/texts.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendrun.h"
 

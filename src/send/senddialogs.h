@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/texts.h"
 #include "audio/conversion.h"
+#include "core/texts.h"
 
 #include <QDialog>
 #include <QFileDialog>

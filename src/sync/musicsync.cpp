@@ -3,8 +3,8 @@
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
 #include "core/synclist.h"
-#include "transfer/sendchoice.h"
 #include "sync/syncplandialog.h"
+#include "transfer/sendchoice.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controls/languageflag.h"
 #include "audio/audioworkers.h"
+#include "controls/languageflag.h"
 #include "transfer/syncsession.h"
 
 #include <memory>

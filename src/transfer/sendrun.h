@@ -1,8 +1,8 @@
 #pragma once
 
+#include "audio/audioworkers.h"
 #include "core/sendrecord.h"
 #include "core/texts.h"
-#include "audio/audioworkers.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendtrack.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/sendrecord.h"
-#include "core/synclist.h"
 #include "audio/audioworkers.h"
 #include "audio/conversion.h"
+#include "core/sendrecord.h"
+#include "core/synclist.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendrun.h"
 #include "transfer/syncplan.h"

@@ -8,8 +8,8 @@
 #include "audio/conversion.h"
 #include "audio/helper/ffmpeg.h"
 #include "audio/helper/rewrite.h"
-#include "audio/sourcetrack.h"
 #include "audio/helper/tagging.h"
+#include "audio/sourcetrack.h"
 #include "platform/helperprocess.h"
 
 #include <cstdio>
