@@ -1,0 +1,23 @@
+#include "core/writerlock.h"
+
+#include "core/sendrecord.h"
+#include "platform/volumelock.h"
+
+#include <cerrno>
+
+Result<std::shared_ptr<const WriterLock>> WriterLock::take(const VolumeRoot &root)
+{
+    const QString folder = sendrecord::folderName();
+    const QString path = folder + QStringLiteral("/lock");
+    if (const Result<> made = root.makeFolder(folder); !made)
+        return made.error();
+    // Made empty when missing; it never holds anything.
+    if (const Result<> made = root.append(path, {}, 0); !made)
+        return made.error();
+    Result<std::unique_ptr<QFile>> file = root.openFile(path, 0);
+    if (!file)
+        return file.error();
+    if (const Result<> locked = volumelock::tryLock(**file); !locked)
+        return locked.error();
+    return std::make_shared<const WriterLock>(std::move(*file));
+}
