@@ -58,7 +58,7 @@ struct RecordedTrack
     // off again; a track merely sent stays until the user removes it.
     bool kept = false;
     // Fields a later Zarvello added, kept as they are through a rewrite.
-    QJsonObject unknown;
+    QJsonObject unknown = {};
 };
 
 // One playlist a sync wrote in the PSP's playlist folder.
@@ -89,7 +89,7 @@ public:
     Trust trust = Trust::Whole;
     // Fields of the whole record a later Zarvello added, kept through a
     // rewrite.
-    QJsonObject unknown;
+    QJsonObject unknown = {};
 
     // The recorded file for a source as it is now, whatever it was written
     // as; null when none.

@@ -488,7 +488,7 @@ RecordedTrack SendRun::recordedTrackOf(int index, qint64 bytes) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
     return {m_sources.at(index).identity(), recordedSettings(track.method, m_format, m_quality),
-            track.folder + u'/' + track.fileName, bytes, m_kept, {}};
+            track.folder + u'/' + track.fileName, bytes, m_kept};
 }
 
 QString SendRun::scratchFileOf(int index) const
