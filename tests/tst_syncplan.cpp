@@ -65,8 +65,9 @@ void TestSyncPlan::decides_data()
     QTest::newRow("unchanged") << QStringList{u"P:Mix=a"_s} << QStringList{u"a>Al/a.mp3"_s} << none
                                << QStringList{u"a>Al/a.mp3"_s} << QString() << none
                                << QStringList{u"Mix.m3u8=a"_s};
+    // Named by its earlier copy until the new one is there.
     QTest::newRow("changed") << QStringList{u"F:Rock=a"_s} << QStringList{u"a>Al/a.mp3 old"_s}
-                             << none << none << u"a"_s << none << none;
+                             << none << none << u"a<Al/a.mp3"_s << none << none;
     QTest::newRow("new, a folder gives no playlist")
         << QStringList{u"F:Rock=b,c"_s} << none << none << none << u"b,c"_s << none << none;
     QTest::newRow("duplicate entries")
@@ -153,7 +154,9 @@ void TestSyncPlan::decides()
     for (const SyncPlan::Unchanged &track : plan.unchanged)
         unchanged.append(nameOf(track.source.path) + u'>' + track.file);
     for (const SourceIdentity &track : plan.toSend)
-        toSend.append(nameOf(track.path));
+        toSend.append(nameOf(track.path) + QString(plan.earlier.contains(track.path)
+                                                       ? u'<' + plan.earlier.value(track.path)
+                                                       : QString()));
     for (const SyncPlan::Removal &removal : plan.removals)
         removals.append(QStringList{removal.track.file, removal.namedBy.join(u',')}.join(u'!'));
     removals.replaceInStrings(QRegularExpression(u"!$"_s), QString());

@@ -529,5 +529,8 @@ const Phrase syncManyRemovals{
 const Phrase syncManyRemovalsQuestion{
     u"%1 des %2 morceaux gardés sur la PSP vont être retirés. Les retirer tous\u00A0?",
     u"%1 of the %2 tracks kept on the PSP are to be removed. Remove them all?"};
+const Phrase syncNothingThere{
+    u"aucun de ses morceaux n'est sur la PSP\u00A0: elle n'a pas été écrite",
+    u"none of its tracks is on the PSP: it was not written"};
 
 } // namespace texts

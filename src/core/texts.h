@@ -288,5 +288,7 @@ extern const Phrase syncStaleHeading;
 // %1 removals of %2 tracks kept on the PSP.
 extern const Phrase syncManyRemovals;
 extern const Phrase syncManyRemovalsQuestion;
+// Why a PSP playlist was not written.
+extern const Phrase syncNothingThere;
 
 } // namespace texts

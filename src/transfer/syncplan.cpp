@@ -159,10 +159,17 @@ SyncPlan planSync(const QList<ExpandedSyncEntry> &list, const MusicListing &list
                 continue;
             planned.insert(source);
             const RecordedTrack *track = record.bySource(source);
-            if (track && isThere(*track))
+            if (track && isThere(*track)) {
                 plan.unchanged.append({source, track->file});
-            else
-                plan.toSend.append(source);
+                continue;
+            }
+            plan.toSend.append(source);
+            for (const RecordedTrack &earlier : record.byPath(source.path)) {
+                if (isThere(earlier)) {
+                    plan.earlier.insert(source.path, earlier.file);
+                    break;
+                }
+            }
         }
     }
 

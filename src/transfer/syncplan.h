@@ -4,6 +4,7 @@
 #include "core/synclist.h"
 #include "transfer/sendplan.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -87,6 +88,9 @@ struct SyncPlan
     // New to the PSP or changed since they were sent, each once, in the
     // order the list names them first: its priority.
     QList<SourceIdentity> toSend;
+    // Of those changed since, the copy sent before and still on the PSP, by
+    // local path: what their playlists name until a new copy is in place.
+    QHash<QString, QString> earlier;
     QList<Removal> removals;
     QList<Playlist> playlists;
     // Written for desktop playlists the list no longer holds; each goes only

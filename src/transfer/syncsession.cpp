@@ -427,6 +427,8 @@ void SyncSession::sent()
             if (there)
                 m_placed.insert(m_sources.at(i).path, track.folder + u'/' + track.fileName);
             else
+                placeEarlier(m_sources.at(i).path);
+            if (!there)
                 m_summary.problems.append(
                     reasonLine(m_sources.at(i).path,
                                whyNotSent(m_sources.at(i), track, ending, m_language), m_language));
@@ -435,11 +437,13 @@ void SyncSession::sent()
         m_run->deleteLater();
         m_run = nullptr;
     } else {
-        for (qsizetype i = 0; i < m_sources.size(); ++i)
+        for (qsizetype i = 0; i < m_sources.size(); ++i) {
+            placeEarlier(m_sources.at(i).path);
             m_summary.problems.append(reasonLine(
                 m_sources.at(i).path,
                 whyNotSent(m_sources.at(i), m_sendPlan.tracks.at(i), std::nullopt, m_language),
                 m_language));
+        }
     }
     // The playlists follow whatever is there, however the tracks ended: the
     // next sync completes them.
@@ -449,6 +453,15 @@ void SyncSession::sent()
         if (m_changedPlaylists.contains(playlist.file) && !m_replaceChanged)
             continue;
         const QByteArray bytes = playlistBytes(playlist);
+        // An empty playlist would only hide that nothing of it could be
+        // sent: the one there, if any, stays as it is.
+        if (!playlist.tracks.isEmpty() &&
+            std::none_of(playlist.tracks.cbegin(), playlist.tracks.cend(),
+                         [&](const QString &track) { return m_placed.contains(track); })) {
+            m_summary.problems.append(
+                reasonLine(playlist.file, texts::syncNothingThere.in(m_language), m_language));
+            continue;
+        }
         recorded.append({playlist.source, playlist.file, digestOf(bytes)});
         if (m_digests.value(sendnames::nameKey(playlist.file)) != recorded.constLast().digest)
             toWrite.append({playlist.file, bytes});
@@ -494,6 +507,15 @@ void SyncSession::sent()
             m_summary.problems += written.problems;
             done();
         });
+}
+
+void SyncSession::placeEarlier(const QString &source)
+{
+    // Not sent again: the copy sent before is still there, and still
+    // recorded, as nothing replaced it.
+    if (const auto earlier = m_decision.earlier.constFind(source);
+        earlier != m_decision.earlier.cend() && !m_placed.contains(source))
+        m_placed.insert(source, *earlier);
 }
 
 QByteArray SyncSession::playlistBytes(const SyncPlan::Playlist &playlist) const

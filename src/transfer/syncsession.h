@@ -183,6 +183,8 @@ private:
     void sent();
     // Ends the session; finished() follows from the event loop.
     void done();
+    // A changed source not sent again is named by its copy sent before.
+    void placeEarlier(const QString &source);
     // The bytes of a PSP playlist with the tracks placed so far.
     QByteArray playlistBytes(const SyncPlan::Playlist &playlist) const;
 
