@@ -231,7 +231,7 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
             const VolumeRoot::Entry *adopted =
                 there.file || record.trust == SendRecord::Trust::Whole ? nullptr
                                                                        : names.find(wanted);
-            const qint64 size = copy ? source.size : rewrite ? source.rewrittenSize : -1;
+            const qint64 size = copy ? source.size : -1;
             if (adopted && (adopted->kind != VolumeRoot::Kind::File || adopted->size <= 0 ||
                             (size >= 0 && adopted->size != size) ||
                             record.byFile(track.folder + u'/' + adopted->name)))
