@@ -19,5 +19,7 @@ Result<std::shared_ptr<const WriterLock>> WriterLock::take(const VolumeRoot &roo
         return file.error();
     if (const Result<> locked = volumelock::tryLock(**file); !locked)
         return locked.error();
+    // Let go of from whichever thread ends the last holder's use of it.
+    (*file)->moveToThread(nullptr);
     return std::make_shared<const WriterLock>(std::move(*file));
 }

@@ -4,6 +4,7 @@
 #include "core/playlistfile.h"
 #include "core/sendnames.h"
 #include "core/storagelayout.h"
+#include "core/temporaryfiles.h"
 #include "platform/ansicodepage.h"
 
 #include <QCryptographicHash>
@@ -352,6 +353,13 @@ void SyncSession::go(Removals removals, bool replaceChanged)
             }
             const Result<std::unique_ptr<VolumeRoot>> music =
                 volume->openFolder(written.musicFolder);
+            // What a run ended by force left, now that no other can be
+            // writing: the playlist folder's went as it was set up.
+            for (const QString &album :
+                 music ? removeLeftovers(**music) : QStringList()) {
+                if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
+                    removeLeftovers(**opened);
+            }
             for (const SyncPlan::Removal &removal : files) {
                 const Result<> gone =
                     music ? (*music)->remove(removal.track.file) : Result<>(music.error());
