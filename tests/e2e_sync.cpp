@@ -18,6 +18,7 @@ private Q_SLOTS:
     void init();
     void followsTheList();
     void interruptedSyncIsCompleted();
+    void unpluggedDuringSync();
     void terminal_data();
     void terminal();
 
@@ -198,6 +199,33 @@ void TestSync::interruptedSyncIsCompleted()
     for (const QString &file : music)
         QCOMPARE(decodeAll(psp + u"/MUSIC/"_s + file).samples, qint64(40 * 44100));
     QCOMPARE(zarvello({u"--sync"_s, psp}).exitCode, 0);
+}
+
+// Pulled out mid-run, the PSP is not written to any more: the run stops and
+// says so once, rather than failing track after track.
+void TestSync::unpluggedDuringSync()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir mountPoint;
+    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    const QString psp = mountPoint.path();
+    for (int i = 1; i <= 6; ++i)
+        QVERIFY(!source(u"Gone/%1.flac"_s.arg(i), 40, u"Gone"_s).isEmpty());
+    QCOMPARE(zarvello({u"--keep"_s, m_sources.filePath(u"Gone"_s), psp}).exitCode, 0);
+    QProcess running;
+    zarvello({u"--sync"_s, psp}, &running);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return filesBelow(psp + u"/MUSIC"_s).filter(u".mp3"_s).size() >= 1; }, 120000));
+    QVERIFY(volume.detach());
+    QVERIFY(running.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(running.readAllStandardError());
+    QCOMPARE(running.exitCode(), 1);
+    QVERIFY2(errors.contains(u"The PSP was unplugged: "_s) && errors.count(u'\n') == 1,
+             qPrintable(errors));
+    // Nothing landed in the folder it was mounted on.
+    QVERIFY(QDir(psp).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 void TestSync::terminal_data()

@@ -15,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -41,16 +42,34 @@ public:
         connect(&m_session, &SyncSession::finished, this, &TerminalSync::finished);
     }
 
-    void start(std::unique_ptr<VolumeRoot> volume, const QList<SyncEntry> &list)
+    void start(const QString &folder, std::unique_ptr<VolumeRoot> volume,
+               const QList<SyncEntry> &list)
     {
         const sendchoice::Choice choice = sendchoice::remembered();
         m_emptyList = list.isEmpty();
+        // The PSP is looked for where it was, as the window's notifier would:
+        // gone, or another volume there, the run stops rather than writing
+        // into nothing.
+        m_folder = folder;
+        m_device = volume->device();
+        connect(&m_watch, &QTimer::timeout, this, &TerminalSync::watch);
+        m_watch.start(250);
         m_session.start(std::move(volume), list, platform::systemAnsiCodePage(), choice.format,
                         choice.quality, m_language);
     }
 
 private:
     QString text(const Phrase &phrase) const { return phrase.in(m_language); }
+
+    void watch()
+    {
+        const std::unique_ptr<VolumeRoot> now = VolumeRoot::open(m_folder);
+        if (now && now->device() == m_device)
+            return;
+        m_watch.stop();
+        m_unplugged = true;
+        m_session.cancel();
+    }
 
     static void printList(std::FILE *stream, const QString &heading, const QStringList &lines)
     {
@@ -138,6 +157,15 @@ private:
         if (m_progressShown)
             print(stdout, u"\n"_s);
         const SyncSession::Summary &summary = m_session.summary();
+        if (m_unplugged) {
+            const qsizetype planned = m_session.outline().toSend;
+            print(stderr, text(texts::syncUnplugged)
+                                  .arg(summary.sent)
+                                  .arg(std::max<qsizetype>(planned - summary.sent, 0)) +
+                              u'\n');
+            QCoreApplication::exit(exitCode(ExitStatus::Failed));
+            return;
+        }
         print(stdout,
               text(texts::syncDone).arg(summary.sent).arg(summary.removed).arg(summary.playlists) +
                   u'\n');
@@ -158,6 +186,10 @@ private:
 
     AudioWorkers m_workers;
     SyncSession m_session{m_workers};
+    QString m_folder;
+    QString m_device;
+    QTimer m_watch;
+    bool m_unplugged = false;
     bool m_dryRun;
     bool m_removals;
     bool m_manyRemovals;
@@ -203,6 +235,6 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
     const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
     TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals),
                           parser.isSet(manyRemovals), language, QDir::toNativeSeparators(folder));
-    terminal.start(std::move(psp.root), list.entries());
+    terminal.start(folder, std::move(psp.root), list.entries());
     return QCoreApplication::exec();
 }

@@ -290,5 +290,7 @@ extern const Phrase syncManyRemovals;
 extern const Phrase syncManyRemovalsQuestion;
 // Why a PSP playlist was not written.
 extern const Phrase syncNothingThere;
+// %1 tracks sent, %2 not.
+extern const Phrase syncUnplugged;
 
 } // namespace texts
