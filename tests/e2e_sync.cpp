@@ -255,9 +255,10 @@ void TestSync::terminal_data()
     // "write FILE TEXT" puts TEXT in the PSP's FILE, "mkdir FOLDER" makes one.
     const QStringList record{u".zarvello/record.json"_s};
     QTest::newRow("a newer record is left alone")
-        << QList<QStringList>{keep, sync, QStringList{u"write"_s} + record +
-                                              QStringList{u"{\"program\":\"Zarvello\","
-                                                          u"\"version\":2}"_s}}
+        << QList<QStringList>{keep, sync,
+                              QStringList{u"write"_s} + record +
+                                  QStringList{u"{\"program\":\"Zarvello\","
+                                              u"\"version\":2}"_s}}
         << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 5 << u"newer Zarvello"_s << 2;
     QTest::newRow("a damaged record sends nothing twice")
         << QList<QStringList>{keep, sync, QStringList{u"write"_s} + record + QStringList{u"{"_s}}
@@ -266,8 +267,8 @@ void TestSync::terminal_data()
         << QList<QStringList>{keep, QStringList{u"mkdir"_s} + record} << sync << 1
         << u"nothing was sent"_s << 0;
     QTest::newRow("an entry that cannot be seen")
-        << QList<QStringList>{keep, sync, QStringList{u"--keep"_s, u"$FOLDER/one.mp3.m3u"_s,
-                                                      u"$PSP"_s}}
+        << QList<QStringList>{keep, sync,
+                              QStringList{u"--keep"_s, u"$FOLDER/one.mp3.m3u"_s, u"$PSP"_s}}
         << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 4 << u"not found"_s << 2;
     QTest::newRow("nothing kept") << QList<QStringList>() << sync << 1 << u"keeps nothing"_s << 0;
     QTest::newRow("not a PSP") << QList<QStringList>() << QStringList{u"--sync"_s, u"$FOLDER"_s}

@@ -63,7 +63,8 @@ void TestSendRecord::unreadableRecords_data()
     const QByteArray head = R"({"program":"Zarvello","version":1,"playlists":[)"
                             R"({"source":"/m/x.m3u","file":"..\\..\\x.m3u8"}],"tracks":[)";
     const auto entry = [](const char *file) {
-        return QByteArray(R"({"source":"/m/s.flac","size":1,"settings":"copy","bytes":1,"file":")") +
+        return QByteArray(
+                   R"({"source":"/m/s.flac","size":1,"settings":"copy","bytes":1,"file":")") +
                file + "\"}";
     };
     QTest::newRow("cut short") << QByteArray(R"({"program":"Zarvello","version":1,"tracks":[)")
@@ -81,9 +82,9 @@ void TestSendRecord::unreadableRecords_data()
         << QStringList();
     QTest::newRow("hostile entries")
         << head + entry("../../escape.mp3") + ',' + entry("/etc/hostname") + ',' +
-               entry("C:/Windows/x.mp3") + ',' + entry("A/..") + ',' + entry(R"(A\\x.mp3)") +
-               ',' + entry("A/b/c.mp3") + ',' + entry(R"(A/\u0007.mp3)") + ',' +
-               entry("Al/fine.mp3") + "]}"
+               entry("C:/Windows/x.mp3") + ',' + entry("A/..") + ',' + entry(R"(A\\x.mp3)") + ',' +
+               entry("A/b/c.mp3") + ',' + entry(R"(A/\u0007.mp3)") + ',' + entry("Al/fine.mp3") +
+               "]}"
         << u"whole"_s << QStringList{u"Al/fine.mp3"_s};
 }
 
@@ -114,7 +115,7 @@ void TestSendRecord::unreadableRecords()
     for (const RecordedTrack &track : read.tracks())
         files.append(track.file);
     QCOMPARE(files, tracks);
-    QCOMPARE(read.trust == SendRecord::Trust::Whole      ? u"whole"_s
+    QCOMPARE(read.trust == SendRecord::Trust::Whole       ? u"whole"_s
              : read.trust == SendRecord::Trust::Recovered ? u"recovered"_s
                                                           : u"newer"_s,
              trust);

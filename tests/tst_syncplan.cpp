@@ -93,12 +93,12 @@ void TestSyncPlan::decides_data()
     QTest::newRow("a record recovered holds removals")
         << QStringList{u"F:Rock=a"_s}
         << QStringList{u"recovered"_s, u"a>Al/a.mp3"_s, u"z>Al/z.mp3"_s}
-        << QStringList{u"*Old.m3u8=Al/z.mp3"_s} << QStringList{u"a>Al/a.mp3"_s} << QString()
-        << none << none;
+        << QStringList{u"*Old.m3u8=Al/z.mp3"_s} << QStringList{u"a>Al/a.mp3"_s} << QString() << none
+        << none;
     QTest::newRow("a forged record removes only what it lists")
         << QStringList{u"F:Rock=a"_s} << QStringList{u"a>Al/a.mp3"_s, u"z>User/mine.mp3"_s}
-        << QStringList{u"*user.m3u8=User/mine.mp3"_s} << QStringList{u"a>Al/a.mp3"_s}
-        << QString() << QStringList{u"User/mine.mp3"_s} << QStringList{u"-user.m3u8"_s};
+        << QStringList{u"*user.m3u8=User/mine.mp3"_s} << QStringList{u"a>Al/a.mp3"_s} << QString()
+        << QStringList{u"User/mine.mp3"_s} << QStringList{u"-user.m3u8"_s};
     QTest::newRow("playlist names safe and free")
         << QStringList{u"P:Mine=a"_s, u"P:Why?=b"_s, u"P:Mix=c"_s} << none
         << QStringList{u"Mine.m3u8=Al/x.mp3"_s, u"*Mix.m3u8=Al/x.mp3"_s} << none << u"a,b,c"_s
@@ -262,8 +262,8 @@ void TestSyncPlan::unseenEntries()
     // and the playlist written for it.
     MusicListing listing;
     listing.musicFolder = u"MUSIC"_s;
-    listing.entries.append(MusicListing::Folder{{u"Al"_s, VolumeRoot::Kind::Folder},
-                            {{u"old.mp3"_s, VolumeRoot::Kind::File, false, 5}}});
+    listing.entries.append(MusicListing::Folder{
+        {u"Al"_s, VolumeRoot::Kind::Folder}, {{u"old.mp3"_s, VolumeRoot::Kind::File, false, 5}}});
     listing.record.put({{u"/elsewhere/old.flac"_s, 5, 1}, u"copy"_s, u"Al/old.mp3"_s, 5, true});
     listing.record.playlists.append({path, u"Mix.m3u8"_s, {}});
     const SyncPlan plan = planSync(expanded, listing, {{u"Mix.m3u8"_s, {}}}, 1252);

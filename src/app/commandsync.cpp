@@ -34,8 +34,7 @@ public:
     TerminalSync(bool dryRun, bool removals, bool manyRemovals, Language language,
                  const QString &shownFolder)
         : m_dryRun(dryRun), m_removals(removals), m_manyRemovals(manyRemovals),
-          m_language(language), m_shownFolder(shownFolder),
-          m_rewrite(platform::isTerminal(stdout))
+          m_language(language), m_shownFolder(shownFolder), m_rewrite(platform::isTerminal(stdout))
     {
         connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
         connect(&m_session, &SyncSession::progressed, this, &TerminalSync::progressed);
@@ -107,7 +106,7 @@ private:
                 print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
             else
                 print(stdout, text(texts::syncUpToDate) + u'\n');
-            QCoreApplication::exit(exitCode(m_emptyList      ? ExitStatus::Failed
+            QCoreApplication::exit(exitCode(m_emptyList     ? ExitStatus::Failed
                                             : m_unavailable ? ExitStatus::Unavailable
                                                             : ExitStatus::Done));
             return;
@@ -117,14 +116,13 @@ private:
         // of its own: a list emptied by mistake is not followed blindly.
         m_heldMany = m_removals && plan.manyRemovals() && !m_manyRemovals;
         if (!plan.removals.isEmpty())
-            print(stdout, text(m_removals && !m_heldMany ? texts::syncToRemove
-                                                         : texts::syncWouldRemove) +
-                              u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
+            print(stdout,
+                  text(m_removals && !m_heldMany ? texts::syncToRemove : texts::syncWouldRemove) +
+                      u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
         if (m_heldMany)
-            print(stderr, text(texts::syncManyRemovals)
-                                  .arg(plan.removals.size())
-                                  .arg(plan.keptThere) +
-                              u'\n');
+            print(stderr,
+                  text(texts::syncManyRemovals).arg(plan.removals.size()).arg(plan.keptThere) +
+                      u'\n');
         QStringList replaced;
         for (const QString &file : plan.replaced)
             replaced.append(QDir::toNativeSeparators(file));
@@ -233,8 +231,8 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
         return 1;
     }
     const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
-    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals),
-                          parser.isSet(manyRemovals), language, QDir::toNativeSeparators(folder));
+    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), parser.isSet(manyRemovals),
+                          language, QDir::toNativeSeparators(folder));
     terminal.start(folder, std::move(psp.root), list.entries());
     return QCoreApplication::exec();
 }

@@ -159,7 +159,7 @@ Readable readableOf(const QJsonObject &root, const QJsonParseError &error)
         !root.value(u"version"_s).isDouble())
         return Readable::Damaged;
     const int version = root.value(u"version"_s).toInt();
-    return version > recordVersion ? Readable::Newer
+    return version > recordVersion    ? Readable::Newer
            : version == recordVersion ? Readable::Yes
                                       : Readable::Damaged;
 }
@@ -236,9 +236,8 @@ Result<> writeRecord(const VolumeRoot &root, const SendRecord &record, const QSt
             break;
         case Readable::Damaged:
             if (file && !bytes.isEmpty()) {
-                const QString aside =
-                    u"record-damaged-%1.json"_s.arg(QDateTime::currentDateTimeUtc().toString(
-                        u"yyyyMMdd-HHmmss-zzz"_s));
+                const QString aside = u"record-damaged-%1.json"_s.arg(
+                    QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss-zzz"_s));
                 if (const Result<> kept =
                         writeOwnFile(root, aside, bytes, VolumeRoot::IfTaken::Keep);
                     !kept)
@@ -458,9 +457,9 @@ SendRecord read(const VolumeRoot &root)
     const QByteArray bytes = file ? (*file)->readAll() : QByteArray();
     QJsonParseError error;
     const QJsonObject document = QJsonDocument::fromJson(bytes, &error).object();
-    const Readable readable =
-        missing || !file || (*file)->error() != QFileDevice::NoError ? Readable::Damaged
-                                                                     : readableOf(document, error);
+    const Readable readable = missing || !file || (*file)->error() != QFileDevice::NoError
+                                  ? Readable::Damaged
+                                  : readableOf(document, error);
     if (readable == Readable::Newer) {
         SendRecord newer;
         newer.trust = SendRecord::Trust::Newer;

@@ -56,16 +56,13 @@ void MusicSync::showPlanDialog()
             const qsizetype chosen = m_session->removals(removals).size();
             const int kept = m_session->outline().keptThere;
             if (chosen * 2 > kept && chosen > 0 &&
-                messagebox::show(&m_window,
-                                 texts::syncManyRemovalsQuestion.in(language())
-                                     .arg(chosen)
-                                     .arg(kept),
-                                 {}, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Warning) != QMessageBox::Yes)
+                messagebox::show(
+                    &m_window, texts::syncManyRemovalsQuestion.in(language()).arg(chosen).arg(kept),
+                    {}, QMessageBox::Yes | QMessageBox::No,
+                    QMessageBox::Warning) != QMessageBox::Yes)
                 removals = SyncSession::Removals::None;
             go(removals, replaceChanged);
-        }
-        else if (m_session && m_session->stage() != SyncSession::Stage::Running)
+        } else if (m_session && m_session->stage() != SyncSession::Stage::Running)
             m_session->cancel();
     });
     m_planDialog->show();

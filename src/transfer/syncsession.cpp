@@ -302,12 +302,11 @@ SyncOutline SyncSession::outline() const
         using Unseen = ExpandedSyncEntry::Unseen;
         const qsizetype named = entry.notFound.size() + entry.sources.size();
         const QString why =
-            entry.unseen == Unseen::Missing    ? texts::syncMissing.in(m_language)
-            : entry.unseen == Unseen::NoTrack  ? texts::syncNoTrack.in(m_language)
-            : entry.unseen == Unseen::Unreadable ? texts::syncUnreadable.in(m_language)
-                                                 : texts::syncMostNotFound.in(m_language)
-                                                       .arg(entry.notFound.size())
-                                                       .arg(named);
+            entry.unseen == Unseen::Missing   ? texts::syncMissing.in(m_language)
+            : entry.unseen == Unseen::NoTrack ? texts::syncNoTrack.in(m_language)
+            : entry.unseen == Unseen::Unreadable
+                ? texts::syncUnreadable.in(m_language)
+                : texts::syncMostNotFound.in(m_language).arg(entry.notFound.size()).arg(named);
         outline.unavailable.append({QFileInfo(entry.entry.path).fileName(), why});
     }
     outline.notFound = m_decision.notFound;
@@ -355,8 +354,7 @@ void SyncSession::go(Removals removals, bool replaceChanged)
                 volume->openFolder(written.musicFolder);
             // What a run ended by force left, now that no other can be
             // writing: the playlist folder's went as it was set up.
-            for (const QString &album :
-                 music ? removeLeftovers(**music) : QStringList()) {
+            for (const QString &album : music ? removeLeftovers(**music) : QStringList()) {
                 if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
                     removeLeftovers(**opened);
             }
