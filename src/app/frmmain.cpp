@@ -407,7 +407,13 @@ void FrmMain::openWhenShown(const QString &place)
         return;
     }
     QMetaObject::invokeMethod(
-        this, [this, place] { warn(texts::argumentElsewhere, place); }, Qt::QueuedConnection);
+        this,
+        [this, place] {
+            messagebox::notify(*this, texts::argumentElsewhere
+                                          .in(LanguageFlag(*m_controls.Text2).language())
+                                          .arg(place));
+        },
+        Qt::QueuedConnection);
 }
 
 void FrmMain::takeOverStart(const QString &uri)

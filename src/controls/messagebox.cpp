@@ -126,6 +126,27 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
     return QMessageBox::StandardButton(box.exec());
 }
 
+void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon)
+{
+    static const QString noticeName = QStringLiteral("notice");
+    if (recorder().active)
+        recorder().shown.append({text, version::applicationTitle(), QMessageBox::Ok, icon});
+    auto *box = parent.findChild<QMessageBox *>(noticeName, Qt::FindDirectChildrenOnly);
+    if (!box) {
+        box = new QMessageBox(&parent);
+        box->setObjectName(noticeName);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->setWindowTitle(version::applicationTitle());
+        box->setTextFormat(Qt::PlainText);
+        box->setStandardButtons(QMessageBox::Ok);
+    }
+    box->setIcon(icon);
+    box->setText(wrappable(text));
+    box->show();
+    box->raise();
+}
+
 void recordInsteadOfShowing()
 {
     recorder().active = true;

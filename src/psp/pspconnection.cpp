@@ -58,7 +58,11 @@ void PspConnection::usePsp(const QString &root, const QString &holder, bool name
         removeSendLeftoversLater(std::move(volume), setup.musicFolder);
     volume.reset();
     if (!setup.isPsp) {
-        showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
+        // A folder named may come from another program: a notice, which waits for nothing.
+        if (named)
+            messagebox::notify(m_window, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
+        else
+            showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
         return;
     }
 
@@ -156,10 +160,8 @@ void PspConnection::connectFolder(const QString &folder)
     }
     const Phrase &problem =
         info.exists() && !info.isDir() ? texts::argumentNotAFolder : texts::argumentMissing;
-    messagebox::show(&m_window,
-                     problem.in(LanguageFlag(*m_controls.Text2).language())
-                         .arg(QDir::toNativeSeparators(folder)),
-                     QString(), QMessageBox::Ok, QMessageBox::Warning);
+    messagebox::notify(m_window, problem.in(LanguageFlag(*m_controls.Text2).language())
+                                     .arg(QDir::toNativeSeparators(folder)));
 }
 
 void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,
