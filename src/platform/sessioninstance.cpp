@@ -41,7 +41,7 @@ QString SessionInstance::refusal(const QStringList &uris)
             return u"An address is longer than any path of this system"_s;
         if (!uri.startsWith(u"file:", Qt::CaseInsensitive))
             return u"Only file: addresses are opened"_s;
-        const QUrl url(uri, QUrl::StrictMode);
+        const QUrl url(uri);
         const QString path = url.isValid() && url.isLocalFile() ? url.toLocalFile() : QString();
         if (!QDir::isAbsolutePath(path))
             return u"An address names no folder of this computer"_s;
