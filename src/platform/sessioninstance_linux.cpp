@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -147,6 +148,22 @@ private:
     RequestGate m_gate;
 };
 
+// Listeners' threads made before the application object: its event loops
+// need one, so they start with it. Calls meanwhile wait for them.
+QList<QPointer<QThread>> &waitingThreads()
+{
+    static QList<QPointer<QThread>> threads;
+    return threads;
+}
+
+void startWaitingThreads()
+{
+    for (const QPointer<QThread> &thread : std::exchange(waitingThreads(), {})) {
+        if (thread)
+            thread->start();
+    }
+}
+
 } // namespace
 
 struct SessionInstance::Listener
@@ -158,13 +175,20 @@ struct SessionInstance::Listener
         object->moveToThread(&thread);
         // Ended in its own thread, timer and all.
         QObject::connect(&thread, &QThread::finished, object, &QObject::deleteLater);
-        thread.start();
+        if (QCoreApplication::instance()) {
+            thread.start();
+        } else {
+            waitingThreads().append(&thread);
+            qAddPreRoutine(startWaitingThreads);
+        }
     }
     ~Listener()
     {
         QDBusConnection::sessionBus().unregisterObject(path);
         thread.quit();
         thread.wait();
+        if (!thread.isFinished())
+            delete object;
     }
     const QString path;
     QThread thread;
