@@ -1208,8 +1208,7 @@ void benchBusFlood(const char *self)
         paint();
         const qint64 before = statusKib("VmRSS:");
         QProcess sender;
-        sender.start(QString::fromLocal8Bit(self),
-                     {u"--send-opens"_s, QString::number(calls)});
+        sender.start(QString::fromLocal8Bit(self), {u"--send-opens"_s, QString::number(calls)});
         QElapsedTimer timer;
         timer.start();
         qint64 last = 0;

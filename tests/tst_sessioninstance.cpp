@@ -24,8 +24,8 @@ const QString id = u"org.example.ZarvelloTest"_s;
 
 QDBusMessage call(const QString &method, const QVariantList &arguments)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        id, u"/org/example/ZarvelloTest"_s, u"org.freedesktop.Application"_s, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(id, u"/org/example/ZarvelloTest"_s,
+                                                          u"org.freedesktop.Application"_s, method);
     message.setArguments(arguments);
     return message;
 }

@@ -1,6 +1,6 @@
 #include "app/application.h"
-#include "app/exitstatus.h"
 
+#include "app/exitstatus.h"
 #include "core/folderpath.h"
 #include "core/languagecode.h"
 #include "core/texts.h"

@@ -409,9 +409,9 @@ void FrmMain::openWhenShown(const QString &place)
     QMetaObject::invokeMethod(
         this,
         [this, place] {
-            messagebox::notify(*this, texts::argumentElsewhere
-                                          .in(LanguageFlag(*m_controls.Text2).language())
-                                          .arg(place));
+            messagebox::notify(
+                *this,
+                texts::argumentElsewhere.in(LanguageFlag(*m_controls.Text2).language()).arg(place));
         },
         Qt::QueuedConnection);
 }

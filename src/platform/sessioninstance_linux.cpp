@@ -1,5 +1,5 @@
-#include "platform/sessioninstance.h"
 #include "platform/requestgate.h"
+#include "platform/sessioninstance.h"
 #include "platform/xcbatoms.h"
 
 #include <cstring>

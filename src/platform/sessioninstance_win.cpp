@@ -1,5 +1,5 @@
-#include "platform/sessioninstance.h"
 #include "platform/requestgate.h"
+#include "platform/sessioninstance.h"
 
 #include <string>
 #include <windows.h>
@@ -57,8 +57,7 @@ struct SessionInstance::Listener
                   &instance, [&instance, uri] { Q_EMIT instance.requested(uri); },
                   Qt::QueuedConnection);
           })
-    {
-    }
+    {}
     ~Listener()
     {
         if (window)
