@@ -129,6 +129,9 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
 void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon)
 {
     static const QString noticeName = QStringLiteral("notice");
+    // What the notice says, as told: the last few texts, each once.
+    static const char *const toldProperty = "told";
+    constexpr qsizetype kept = 3;
     if (recorder().active)
         recorder().shown.append({text, version::applicationTitle(), QMessageBox::Ok, icon});
     auto *box = parent.findChild<QMessageBox *>(noticeName, Qt::FindDirectChildrenOnly);
@@ -141,8 +144,15 @@ void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon)
         box->setTextFormat(Qt::PlainText);
         box->setStandardButtons(QMessageBox::Ok);
     }
-    box->setIcon(icon);
-    box->setText(wrappable(text));
+    QStringList told = box->property(toldProperty).toStringList();
+    told.removeAll(text);
+    told.append(text);
+    told = told.mid(told.size() - std::min(told.size(), kept));
+    box->setProperty(toldProperty, told);
+    // A warning among them makes the whole one.
+    if (box->icon() != QMessageBox::Warning || told.size() == 1)
+        box->setIcon(icon);
+    box->setText(wrappable(told.join(u"\n\n")));
     box->show();
     box->raise();
 }

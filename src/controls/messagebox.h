@@ -21,8 +21,9 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
 void warn(QWidget *parent, const QString &text);
 
 // Tells what came of a request that did not come from the user at this
-// window (another program's, over the session bus): in a box that waits for
-// nothing, one per window, a later text taking the place of the last.
+// window (another program's over the session bus, a volume's arrival): in a
+// box that waits for nothing, one per window, to which a later text is added
+// (the last few are kept, each once).
 void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon = QMessageBox::Warning);
 
 // The text, then every one of the lines in a box that scrolls, where they can

@@ -51,16 +51,10 @@ private:
                 std::unique_ptr<VolumeRoot> volume);
     void showConnectedLayout();
     void reportFolderProblems(const QString &root, const VolumeSetup &setup);
-    void showOnce(bool &open, const QString &text, QMessageBox::Icon icon);
 
     QWidget &m_window;
     MainWindowControls m_controls;
     VolumeNotifier &m_volumes;
-    bool m_notAPspOpen = false;
-    // The folder problems in the box open now, and those of a PSP that came
-    // into use meanwhile.
-    QString m_problemsShown;
-    QString m_unreportedProblems;
     QString m_holder;
     // The PSP in use was named as a folder rather than arriving as a volume.
     bool m_named = false;
