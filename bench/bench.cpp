@@ -1250,7 +1250,8 @@ int main(int argc, char **argv)
         return sendOpens(QByteArray(argv[2]).toInt());
     }
     // A session bus of its own, where the measures call no program of the session.
-    const PrivateBus bus;
+    QProcess bus;
+    startPrivateBus(bus);
     QApplication app(argc, argv);
     prepareApplication();
     messagebox::recordInsteadOfShowing();

@@ -8,7 +8,6 @@
 #include "support/pspdrive.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -72,8 +71,8 @@ private Q_SLOTS:
     void fileInPlaceOfAFolder_data();
     void fileInPlaceOfAFolder();
     void folderThatCannotBeCreated();
-    void oneNoticeForArrivals_data();
-    void oneNoticeForArrivals();
+    void oneBoxOfAKindAtATime_data();
+    void oneBoxOfAKindAtATime();
     void problemsOfThePspInUse();
     void onlyTheVolumeInUseClosesTheProgram();
     void unitMaskRemovalOfTheDriveInUse();
@@ -263,71 +262,63 @@ void TestPspConnection::folderThatCannotBeCreated()
     QVERIFY(connectedLayout(*window));
 }
 
-void TestPspConnection::oneNoticeForArrivals_data()
+void TestPspConnection::oneBoxOfAKindAtATime_data()
 {
     QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("then");
-    QTest::addColumn<QStringList>("told");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("boxes");
     QTest::addColumn<QString>("inUse");
-    QTest::newRow("not a PSP, again")
-        << u"stick"_s << u"stick"_s << QStringList{u"stick"_s} << QString();
-    QTest::newRow("a PSP after not a PSP")
-        << u"stick"_s << u"psp"_s << QStringList{u"stick"_s} << u"psp"_s;
-    QTest::newRow("a file in the way, again")
-        << u"blocked"_s << u"blocked"_s << QStringList{u"blocked"_s} << u"blocked"_s;
-    QTest::newRow("not a PSP after a file in the way")
-        << u"blocked"_s << u"stick"_s << QStringList{u"blocked"_s, u"stick"_s} << u"blocked"_s;
+    QTest::newRow("not a PSP, again") << u"stick"_s << u"stick"_s << 1 << QString();
+    QTest::newRow("a PSP while not a PSP is said") << u"stick"_s << u"psp"_s << 1 << u"psp"_s;
+    QTest::newRow("a file in the way, again") << u"blocked"_s << u"blocked"_s << 1 << u"blocked"_s;
+    QTest::newRow("not a PSP while a file is in the way")
+        << u"blocked"_s << u"stick"_s << 2 << u"blocked"_s;
 }
 
-// Volumes may arrive faster than anyone answers a box: what they have to say
-// goes into one notice that waits for nothing, each text once.
-void TestPspConnection::oneNoticeForArrivals()
+// A device arriving again while a box waits is handled inside that box's
+// event loop: a box for it would open inside the first one, and so on.
+void TestPspConnection::oneBoxOfAKindAtATime()
 {
     QFETCH(QString, first);
-    QFETCH(QString, then);
-    QFETCH(QStringList, told);
+    QFETCH(QString, meanwhile);
+    QFETCH(int, boxes);
     QFETCH(QString, inUse);
     const PspDrive stick({}, {});
     const PspDrive psp;
     const PspDrive blocked({u"MUSIC"_s});
     const QHash<QString, const PspDrive *> drives{
         {u"stick"_s, &stick}, {u"psp"_s, &psp}, {u"blocked"_s, &blocked}};
-    const QHash<QString, QString> texts{
-        {u"stick"_s, texts::notAPsp.builtIn()},
-        {u"blocked"_s, texts::folderIsAFile.in(Language::English)
-                           .arg(QDir::toNativeSeparators(blocked.path(u"MUSIC"_s)))}};
     TestMainWindow window;
 
+    messagebox::whileNextIsOpen([&] { drives[meanwhile]->plugInto(window); });
     drives[first]->plugInto(window);
-    drives[then]->plugInto(window);
-    const QList<QMessageBox *> notices = window->findChildren<QMessageBox *>(u"notice"_s);
-    QCOMPARE(notices.size(), 1);
-    QStringList expected;
-    for (const QString &drive : told)
-        expected.append(texts[drive]);
-    QCOMPARE(notices.first()->text().remove(QChar(0x200B)), expected.join(u"\n\n"));
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(messagebox::takeShown().size(), boxes);
     const QString root = inUse.isEmpty() ? QString() : drives[inUse]->root();
     QCOMPARE(window->controls().lettre->text(), QDir::toNativeSeparators(root));
+
+    // Once the box is closed, the next arrival says it again.
+    drives[first]->plugInto(window);
+    QCOMPARE(messagebox::takeShown().size(), 1);
 }
 
-// PSPs plugged in one after the other: the last one's problems are told, and
-// with its music folder in the way the folder list shows its root.
+// PSPs plugged in while a box waits: the last one's problems are told too,
+// and with its music folder in the way the folder list shows its root.
 void TestPspConnection::problemsOfThePspInUse()
 {
     const QStringList blocked{u"MUSIC"_s};
     const PspDrive drives[] = {PspDrive(blocked), PspDrive(blocked), PspDrive(blocked),
                                PspDrive(blocked)};
     TestMainWindow window;
-    for (const PspDrive &drive : drives)
-        drive.plugInto(window);
+    messagebox::whileNextIsOpen([&] {
+        for (int i = 1; i < 4; ++i)
+            drives[i].plugInto(window);
+    });
+    drives[0].plugInto(window);
 
-    const auto *notice = window->findChild<QMessageBox *>(u"notice"_s);
-    QVERIFY(notice);
-    QVERIFY(notice->text()
-                .remove(QChar(0x200B))
-                .endsWith(texts::folderIsAFile.in(Language::English)
-                              .arg(QDir::toNativeSeparators(drives[3].path(u"MUSIC"_s)))));
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(shown[0].text.contains(drives[0].path(u"MUSIC"_s)));
+    QVERIFY(shown[1].text.contains(drives[3].path(u"MUSIC"_s)));
     QCOMPARE(window->controls().tracks.Dir1->path(), drives[3].root());
 }
 

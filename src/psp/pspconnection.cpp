@@ -58,9 +58,12 @@ void PspConnection::usePsp(const QString &root, const QString &holder, bool name
         removeSendLeftoversLater(std::move(volume), setup.musicFolder);
     volume.reset();
     if (!setup.isPsp) {
-        // Volumes arrive, and folders are named by other programs, as fast as
-        // they like: said in the notice, which waits for nothing.
-        messagebox::notify(m_window, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
+        // A folder named may come from another program, as often as it likes:
+        // said in the notice, which waits for nothing.
+        if (named)
+            messagebox::notify(m_window, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
+        else
+            showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
         return;
     }
 
@@ -83,6 +86,7 @@ void PspConnection::usePsp(const QString &root, const QString &holder, bool name
     m_controls.saved.File2->setPath(
         setup.hasPlaylistFolder ? folderpath::join(root, setup.playlistFolder) : QString());
     Q_EMIT pspInUse(root);
+    // Last, as a later arrival may be handled while the box is open.
     reportFolderProblems(root, setup);
 }
 
@@ -111,8 +115,33 @@ void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup 
         paragraphs.append(phrase.in(language).arg(
             QDir::toNativeSeparators(folderpath::join(root, problem.folder))));
     }
-    if (!paragraphs.isEmpty())
-        messagebox::notify(m_window, paragraphs.join(u"\n\n"));
+    const QString problems = paragraphs.join(u"\n\n");
+    // A folder named, as another program may: in the notice.
+    if (m_named) {
+        if (!problems.isEmpty())
+            messagebox::notify(m_window, problems);
+        return;
+    }
+    // The problems told are those of the PSP in use: one that comes into use
+    // while a box is open is told once that box is closed, unless the box
+    // says the same already.
+    m_unreportedProblems = problems == m_problemsShown ? QString() : problems;
+    if (!m_problemsShown.isEmpty())
+        return;
+    while (!m_unreportedProblems.isEmpty()) {
+        m_problemsShown = std::exchange(m_unreportedProblems, {});
+        messagebox::warn(&m_window, m_problemsShown);
+    }
+    m_problemsShown.clear();
+}
+
+void PspConnection::showOnce(bool &open, const QString &text, QMessageBox::Icon icon)
+{
+    if (open)
+        return;
+    open = true;
+    messagebox::show(&m_window, text, QString(), QMessageBox::Ok, icon);
+    open = false;
 }
 
 std::unique_ptr<VolumeRoot> PspConnection::openInUse() const

@@ -30,9 +30,9 @@ public:
     // Treats a folder as a PSP volume that has just arrived: a PSP plugged in
     // before the program started, a folder within one, or a copy of one on
     // disk. The removal of the volume that holds the folder ends the program.
-    // A folder that does not exist, or a file, or no PSP, is told in a notice
-    // that waits for nothing (the folder may come from another program), and
-    // the window keeps waiting.
+    // A folder that does not exist, or a file, or no PSP, is told in the
+    // notice, which waits for nothing (the folder may come from another
+    // program), and the window keeps waiting.
     void connectFolder(const QString &folder);
 
     // The PSP in use opened afresh, null when there is none or it has left:
@@ -51,10 +51,16 @@ private:
                 std::unique_ptr<VolumeRoot> volume);
     void showConnectedLayout();
     void reportFolderProblems(const QString &root, const VolumeSetup &setup);
+    void showOnce(bool &open, const QString &text, QMessageBox::Icon icon);
 
     QWidget &m_window;
     MainWindowControls m_controls;
     VolumeNotifier &m_volumes;
+    bool m_notAPspOpen = false;
+    // The folder problems in the box open now, and those of a PSP that came
+    // into use meanwhile.
+    QString m_problemsShown;
+    QString m_unreportedProblems;
     QString m_holder;
     // The PSP in use was named as a folder rather than arriving as a volume.
     bool m_named = false;

@@ -1,21 +1,17 @@
 #pragma once
 
 #include <QProcess>
-#include <QString>
 
-// A session bus of the test's own, where no other program calls: started
-// before the application object, which then finds it as the session's bus.
-class PrivateBus
+// Starts a session bus of the caller's own, where no other program calls, for
+// the application object made after it to take as the session's: false when
+// none starts. The bus ends with daemon.
+inline bool startPrivateBus(QProcess &daemon)
 {
-public:
-    PrivateBus();
-    ~PrivateBus();
-    PrivateBus(const PrivateBus &) = delete;
-    PrivateBus &operator=(const PrivateBus &) = delete;
-
-    bool isRunning() const { return !m_address.isEmpty(); }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-};
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                  QStringLiteral("--print-address=1")});
+    if (!daemon.waitForReadyRead(10000))
+        return false;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.readLine().trimmed());
+    return true;
+}
