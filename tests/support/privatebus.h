@@ -2,9 +2,8 @@
 
 #include <QProcess>
 
-// Starts a session bus of the caller's own, where no other program calls, for
-// the application object made after it to take as the session's: false when
-// none starts. The bus ends with daemon.
+// Starts a session bus of the caller's own, which the application object made
+// after it takes as the session's: false when none starts. It ends with daemon.
 inline bool startPrivateBus(QProcess &daemon)
 {
     daemon.start(QStringLiteral("dbus-daemon"),
