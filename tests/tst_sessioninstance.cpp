@@ -1,10 +1,8 @@
 #include "app/frmmain.h"
 #include "platform/sessioninstance.h"
 #include "support/fakes.h"
-#include "support/privatebus.h"
 
 #include <climits>
-#include <cstdio>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -118,17 +116,5 @@ void TestSessionInstance::refusedAddresses()
     QTRY_COMPARE(m_requested, QStringList{QString()});
 }
 
-int main(int argc, char **argv)
-{
-    // Before the application object, which would take the session's own bus.
-    QProcess bus;
-    if (!startPrivateBus(bus)) {
-        std::fputs("SKIP: no dbus-daemon to run a session bus\n", stderr);
-        return 77;
-    }
-    QApplication app(argc, argv);
-    TestSessionInstance test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestSessionInstance)
 #include "tst_sessioninstance.moc"
