@@ -2,7 +2,8 @@
 // folder, listing a large folder, editing at the end of a long playlist,
 // opening and saving a long playlist, marking its missing tracks, sending
 // music to the PSP, planning a large send, a second send of tracks already
-// there, importing a desktop player's playlist, reading a huge .pls. Prints the median of several
+// there, importing a desktop player's playlist, reading a huge .pls, a flood
+// of calls over the session bus. Prints the median of several
 // runs of each: the handler alone, and the handler plus the pass of the event loop that paints its
 // result, which is what the user sees. The two sides of a ratio run in turn (A B A B ...) under the
 // same conditions, timed in CPU time of the window's thread, which other programs on the machine
@@ -20,6 +21,7 @@
 #include "core/playlistfile.h"
 #include "core/playlistreaders.h"
 #include "core/sendrecord.h"
+#include "platform/sessioninstance.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
@@ -34,6 +36,9 @@
 #include <functional>
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -58,6 +63,7 @@ constexpr int runs = 7;
 // take more runs to settle.
 constexpr int ratioRuns = 15;
 constexpr int codePage = 1252;
+const QString floodId = u"org.example.ZarvelloBench"_s;
 
 qint64 monotonicNanoseconds()
 {
@@ -437,6 +443,7 @@ void benchPlaylistFile(const QTemporaryDir &drive)
             counted.append(double(sinceOpening.nsecsElapsed()) / 1e6);
             tick.stop();
             stalls.append(double(longest) / 1e6);
+            busy.append(longestCpu);
             busy.append(longestCpu);
             const double start = threadCpuMilliseconds();
             list.clear();
@@ -1189,10 +1196,114 @@ void benchPlsReading()
     reportSpread("Reading a 1,000,000-entry .pls", times);
 }
 
+// A session bus of the benchmark's own, where the measures call no program
+// of the session, taken by the application object made after it.
+struct PrivateBus
+{
+    PrivateBus()
+    {
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        if (daemon.waitForReadyRead(10000))
+            qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.readLine().trimmed());
+    }
+    ~PrivateBus()
+    {
+        daemon.terminate();
+        daemon.waitForFinished();
+    }
+    QProcess daemon;
+};
+
+// Another program of the session that calls Open with calls addresses, none
+// of them a PSP, as fast as the bus takes them, then waits for every answer:
+// the bench program started again, so that its memory is not the window's.
+int sendOpens(int calls)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QList<QDBusPendingCall> sent;
+    for (int i = 0; i < calls; ++i) {
+        QDBusMessage open = QDBusMessage::createMethodCall(
+            floodId, u"/org/example/ZarvelloBench"_s, u"org.freedesktop.Application"_s, u"Open"_s);
+        const QString uri =
+            i % 2 == 0 ? u"file:///nonexistent/folder %1"_s.arg(i) : u"mtp://psp/%1"_s.arg(i);
+        open << QStringList{uri} << QVariantMap();
+        sent.append(bus.asyncCall(open));
+    }
+    for (QDBusPendingCall &call : sent)
+        call.waitForFinished();
+    return 0;
+}
+
+// 10,000 Open calls from another program while the window runs: the longest
+// the window's event loop went without turning, from the first call to the
+// last request let through, and how far memory rose once they were over.
+void benchBusFlood(const char *self)
+{
+    constexpr int calls = 10000;
+    constexpr int floodRuns = 5;
+    const std::unique_ptr<FrmMain> window = newWindow();
+    platform::SessionInstance session(floodId);
+    if (session.handOver(QString())) {
+        std::printf("%-62s   another instance owns the name: not measured\n", "bus flood");
+        return;
+    }
+    QObject::connect(&session, &platform::SessionInstance::requested, window.get(),
+                     &FrmMain::takeOverStart);
+    QList<double> stalls;
+    QList<double> busy;
+    QList<double> growth;
+    for (int run = 0; run < floodRuns; ++run) {
+        paint();
+        const qint64 before = statusKib("VmRSS:");
+        QProcess sender;
+        sender.start(QString::fromLocal8Bit(self), {u"--send-opens"_s, QString::number(calls)});
+        QElapsedTimer timer;
+        timer.start();
+        qint64 last = 0;
+        qint64 longest = 0;
+        double lastCpu = threadCpuMilliseconds();
+        double longestCpu = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, timer.nsecsElapsed() - last);
+            last = timer.nsecsElapsed();
+            const double cpu = threadCpuMilliseconds();
+            longestCpu = std::max(longestCpu, cpu - std::exchange(lastCpu, cpu));
+        });
+        tick.start(1);
+        while (sender.state() != QProcess::NotRunning)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // The last request is let through a moment after the last call.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        tick.stop();
+        paint();
+        stalls.append(double(longest) / 1e6);
+        busy.append(longestCpu);
+        growth.append(double(statusKib("VmRSS:") - before) / 1024.0);
+        messagebox::takeShown();
+    }
+    reportSpread("10,000 Open calls over the bus: longest stall", stalls, 16);
+    reportSpread("  ...of which CPU time of the window's thread", busy, 16);
+    std::printf("%-62s %9.1f MiB   (min %.1f MiB, limit 5 MiB)%s\n",
+                "  ...memory after them, over before", median(growth), minimum(growth),
+                median(growth) > 5 ? "  OVER" : "");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // The other program of the bus flood, started by it.
+    if (argc > 2 && qstrcmp(argv[1], "--send-opens") == 0) {
+        QCoreApplication app(argc, argv);
+        return sendOpens(QByteArray(argv[2]).toInt());
+    }
+    const PrivateBus bus;
     QApplication app(argc, argv);
     prepareApplication();
     messagebox::recordInsteadOfShowing();
@@ -1203,7 +1314,8 @@ int main(int argc, char **argv)
                     "  --large-send  the longest stall during a send of 10,000 tracks, and\n"
                     "                the recording of each track on the PSP\n"
                     "  --sync        a sync of 10,000 tracks\n"
-                    "  --startup     start-up\n");
+                    "  --startup     start-up\n"
+                    "  --bus         10,000 Open calls over the session bus\n");
         return 0;
     }
     std::printf("Zarvello benchmark, median of %d runs\n\n", runs);
@@ -1227,6 +1339,11 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], "--large-send") == 0) {
         benchLargeSend();
         benchRecordJournal();
+        return 0;
+    }
+    // "--bus" measures a flood of calls over the session bus alone.
+    if (argc > 1 && qstrcmp(argv[1], "--bus") == 0) {
+        benchBusFlood(argv[0]);
         return 0;
     }
     benchStartup();
@@ -1257,5 +1374,6 @@ int main(int argc, char **argv)
     benchImport(imported);
 
     benchPlsReading();
+    benchBusFlood(argv[0]);
     return 0;
 }

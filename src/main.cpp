@@ -20,14 +20,14 @@ int main(int argc, char *argv[])
     // A later start hands its place over before it opens a display.
     const std::optional<QString> early = placeBeforeApplication(argc, argv);
     if (early && session.handOver(placeUri(*early)))
-        return 0;
+        return endHandOver(*early, session.refused());
     platform::chooseDisplayPlatform(argc, argv);
     QApplication app(argc, argv);
     prepareApplication();
     // Qt's options, now taken out, were what kept the place from being read early.
     const QString place = early ? *early : placeArgument();
     if (!early && session.handOver(placeUri(place)))
-        return 0;
+        return endHandOver(place, session.refused());
     FrmMain window(PlatformServices::system());
     QObject::connect(&session, &platform::SessionInstance::requested, &window,
                      &FrmMain::takeOverStart);

@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/exitstatus.h"
 #include "core/folderpath.h"
 #include "core/languagecode.h"
 #include "core/texts.h"
@@ -135,4 +136,15 @@ QString placeUri(const QString &place)
     if (place.isEmpty() || folderpath::isElsewhere(place))
         return place;
     return QUrl::fromLocalFile(place).toString(QUrl::FullyEncoded);
+}
+
+int endHandOver(const QString &place, const QString &refused)
+{
+    if (refused.isEmpty())
+        return exitCode(ExitStatus::Done);
+    const QString why = folderpath::isElsewhere(place)
+                            ? texts::argumentElsewhere.in(commandLineLanguage()).arg(place)
+                            : refused + u'.';
+    std::fputs((why + u'\n').toLocal8Bit().constData(), stderr);
+    return exitCode(ExitStatus::Usage);
 }

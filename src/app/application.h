@@ -30,3 +30,8 @@ std::optional<QString> placeBeforeApplication(int argc, char *argv[]);
 // The URI by which a place is handed over: file:// for a folder of this
 // computer, a place elsewhere as it is; empty for none.
 QString placeUri(const QString &place);
+
+// How a start that handed place over to the session's instance ends: 0 when
+// the instance took it; when it refused it, why, in the terminal, and the
+// exit code of options not used as they are meant.
+int endHandOver(const QString &place, const QString &refused);

@@ -40,6 +40,7 @@
 #include "sync/keepdialog.h"
 #include "sync/musicsync.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
@@ -52,6 +53,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -59,6 +61,8 @@ Q_LOGGING_CATEGORY(lcShell, "zarvello.shell")
 
 constexpr int clientWidth = 9270;
 constexpr int clientHeight = 5250;
+// How often a place handed over looks whether the modal window is gone.
+constexpr int modalCheckMs = 250;
 
 template <class Control> Control *place(Control *control, const QRect &twipsGeometry)
 {
@@ -407,7 +411,13 @@ void FrmMain::openWhenShown(const QString &place)
         return;
     }
     QMetaObject::invokeMethod(
-        this, [this, place] { warn(texts::argumentElsewhere, place); }, Qt::QueuedConnection);
+        this,
+        [this, place] {
+            messagebox::notify(
+                *this,
+                texts::argumentElsewhere.in(LanguageFlag(*m_controls.Text2).language()).arg(place));
+        },
+        Qt::QueuedConnection);
 }
 
 void FrmMain::takeOverStart(const QString &uri)
@@ -416,7 +426,25 @@ void FrmMain::takeOverStart(const QString &uri)
     show();
     raise();
     activateWindow();
-    openWhenShown(uri.isEmpty() ? QString() : folderpath::fromArgument(uri));
+    if (uri.isEmpty())
+        return;
+    m_handedPlace = folderpath::fromArgument(uri);
+    openHandedPlace();
+}
+
+void FrmMain::openHandedPlace()
+{
+    // A box or dialog waiting for the user's word is about the PSP in use:
+    // the place another program named is opened once it is answered.
+    if (QApplication::activeModalWidget()) {
+        if (!std::exchange(m_handedPlaceWaits, true))
+            QTimer::singleShot(modalCheckMs, this, [this] {
+                m_handedPlaceWaits = false;
+                openHandedPlace();
+            });
+        return;
+    }
+    openWhenShown(std::exchange(m_handedPlace, {}));
 }
 
 void FrmMain::warn(const Phrase &phrase, const QString &subject)

@@ -84,6 +84,9 @@ private:
     void insertSent(int position, const QStringList &paths, const QList<int> &entriesBefore,
                     const QList<SentTrack> &tracks);
     void refreshTrackLists();
+    // Opens the place the last takeOverStart() named, once no modal window
+    // waits for the user.
+    void openHandedPlace();
 
     PlatformServices m_services;
     MainWindowControls m_controls;
@@ -93,4 +96,6 @@ private:
     ComputerCopy *m_copy = nullptr;
     MusicSend *m_send = nullptr;
     MusicSync *m_sync = nullptr;
+    QString m_handedPlace;
+    bool m_handedPlaceWaits = false;
 };

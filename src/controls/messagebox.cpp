@@ -126,6 +126,37 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
     return QMessageBox::StandardButton(box.exec());
 }
 
+void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon)
+{
+    static const QString noticeName = QStringLiteral("notice");
+    // What the notice says, as told: the last few texts, each once.
+    static const char *const toldProperty = "told";
+    constexpr qsizetype kept = 3;
+    if (recorder().active)
+        recorder().shown.append({text, version::applicationTitle(), QMessageBox::Ok, icon});
+    auto *box = parent.findChild<QMessageBox *>(noticeName, Qt::FindDirectChildrenOnly);
+    if (!box) {
+        box = new QMessageBox(&parent);
+        box->setObjectName(noticeName);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->setWindowTitle(version::applicationTitle());
+        box->setTextFormat(Qt::PlainText);
+        box->setStandardButtons(QMessageBox::Ok);
+    }
+    QStringList told = box->property(toldProperty).toStringList();
+    told.removeAll(text);
+    told.append(text);
+    told = told.mid(told.size() - std::min(told.size(), kept));
+    box->setProperty(toldProperty, told);
+    // A warning among them makes the whole one.
+    if (box->icon() != QMessageBox::Warning || told.size() == 1)
+        box->setIcon(icon);
+    box->setText(wrappable(told.join(u"\n\n")));
+    box->show();
+    box->raise();
+}
+
 void recordInsteadOfShowing()
 {
     recorder().active = true;

@@ -20,6 +20,12 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
 // A warning: the text with an OK button.
 void warn(QWidget *parent, const QString &text);
 
+// Tells what came of a request that did not come from the user at this
+// window (another program's over the session bus, a volume's arrival): in a
+// box that waits for nothing, one per window, to which a later text is added
+// (the last few are kept, each once).
+void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon = QMessageBox::Warning);
+
 // The text, then every one of the lines in a box that scrolls, where they can
 // be selected and copied as they are; the whole never taller than the screen.
 void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon);
@@ -32,7 +38,8 @@ std::unique_ptr<QDialog> reportDialog(QWidget *parent, const QString &text,
 QString listed(const QStringList &lines, int shown = 10);
 
 // For tests: from now on boxes are recorded instead of shown, and answered
-// with the queued answers (then with their first button).
+// with the queued answers (then with their first button). Notices, which
+// wait for nothing, are recorded and shown.
 struct Shown
 {
     QString text;

@@ -1,12 +1,15 @@
+#include "platform/requestgate.h"
 #include "platform/sessioninstance.h"
 #include "platform/xcbatoms.h"
 
 #include <cstring>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -64,11 +67,8 @@ void endStartup(xcb_connection_t *connection, const QByteArray &id)
 
 // The token a launcher gave with a request, for the window to come to the
 // front and for the launcher to stop showing that the program starts.
-void applyActivationToken(const QVariantMap &platformData)
+void applyActivationToken(const QByteArray &token)
 {
-    QByteArray token = platformData.value(u"activation-token"_s).toByteArray();
-    if (token.isEmpty())
-        token = platformData.value(u"desktop-startup-id"_s).toByteArray();
     if (token.isEmpty())
         return;
     if (const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
@@ -77,6 +77,19 @@ void applyActivationToken(const QVariantMap &platformData)
         // Qt's Wayland shell hands it to the compositor, and forgets it, the
         // next time a window asks to come to the front.
         qputenv("XDG_ACTIVATION_TOKEN", token);
+}
+
+// Of what came with a request, the token alone, and only one of a
+// plausible length: each 20 bytes of it are an event to the display.
+QVariantMap activationOf(const QVariantMap &platformData)
+{
+    constexpr qsizetype tokenLimit = 1024;
+    for (const QString &key : {u"activation-token"_s, u"desktop-startup-id"_s}) {
+        const QByteArray token = platformData.value(key).toByteArray();
+        if (!token.isEmpty())
+            return token.size() <= tokenLimit ? QVariantMap{{key, token}} : QVariantMap();
+    }
+    return {};
 }
 
 // The tokens the desktop gave this start, passed on to the instance's window.
@@ -92,38 +105,94 @@ QVariantMap activationData()
     return data;
 }
 
-// The desktop's org.freedesktop.Application, as the bus calls it.
-class ApplicationObject : public QObject
+// The desktop's org.freedesktop.Application, as the bus calls it. It lives
+// in a thread of its own: every call is answered there at once, and the
+// window hears only of those the gate lets through.
+class ApplicationObject : public QObject, protected QDBusContext
 {
     Q_OBJECT
 public:
-    explicit ApplicationObject(SessionInstance &instance) : m_instance(instance) {}
+    explicit ApplicationObject(SessionInstance &instance)
+        : m_gate([&instance](const QString &uri, const QVariantMap &platformData) {
+              QMetaObject::invokeMethod(
+                  &instance,
+                  [&instance, uri, platformData] {
+                      applyActivationToken(platformData.isEmpty()
+                                               ? QByteArray()
+                                               : platformData.first().toByteArray());
+                      Q_EMIT instance.requested(uri);
+                  },
+                  Qt::QueuedConnection);
+          })
+    {
+        m_gate.setParent(this);
+    }
 
 public Q_SLOTS:
-    void Activate(const QVariantMap &platformData) { request(QString(), platformData); }
+    void Activate(const QVariantMap &platformData)
+    {
+        m_gate.take(QString(), activationOf(platformData));
+    }
     void Open(const QStringList &uris, const QVariantMap &platformData)
     {
-        request(uris.value(0), platformData);
+        if (const QString why = SessionInstance::refusal(uris); !why.isEmpty()) {
+            sendErrorReply(QDBusError::InvalidArgs, why);
+            return;
+        }
+        m_gate.take(uris.first(), activationOf(platformData));
     }
     // The program offers no actions: a call naming one changes nothing.
     void ActivateAction(const QString &, const QVariantList &, const QVariantMap &) {}
 
 private:
-    void request(const QString &uri, const QVariantMap &platformData)
-    {
-        applyActivationToken(platformData);
-        Q_EMIT m_instance.requested(uri);
-    }
-
-    SessionInstance &m_instance;
+    RequestGate m_gate;
 };
+
+// Listeners' threads made before the application object: its event loops
+// need one, so they start with it. Calls meanwhile wait for them.
+QList<QPointer<QThread>> &waitingThreads()
+{
+    static QList<QPointer<QThread>> threads;
+    return threads;
+}
+
+void startWaitingThreads()
+{
+    for (const QPointer<QThread> &thread : std::exchange(waitingThreads(), {})) {
+        if (thread)
+            thread->start();
+    }
+}
 
 } // namespace
 
 struct SessionInstance::Listener
 {
-    explicit Listener(SessionInstance &instance) : object(instance) {}
-    ApplicationObject object;
+    Listener(SessionInstance &instance, const QString &objectPath)
+        : path(objectPath), object(new ApplicationObject(instance))
+    {
+        thread.setObjectName(u"session bus"_s);
+        object->moveToThread(&thread);
+        // Ended in its own thread, timer and all.
+        QObject::connect(&thread, &QThread::finished, object, &QObject::deleteLater);
+        if (QCoreApplication::instance()) {
+            thread.start();
+        } else {
+            waitingThreads().append(&thread);
+            qAddPreRoutine(startWaitingThreads);
+        }
+    }
+    ~Listener()
+    {
+        QDBusConnection::sessionBus().unregisterObject(path);
+        thread.quit();
+        thread.wait();
+        if (!thread.isFinished())
+            delete object;
+    }
+    const QString path;
+    QThread thread;
+    ApplicationObject *const object;
 };
 
 SessionInstance::SessionInstance(const QString &id) : m_id(id) {}
@@ -140,9 +209,10 @@ bool SessionInstance::handOver(const QString &uri)
     }
     const QString path = objectPath(m_id);
     // Ready to answer before the name is taken: a later start that finds the
-    // name finds the object. Calls wait for the event loop.
-    auto listener = std::make_unique<Listener>(*this);
-    bus.registerObject(path, applicationInterface, &listener->object,
+    // name finds the object. Calls are answered in the listener's thread;
+    // the window hears of them once its event loop runs.
+    auto listener = std::make_unique<Listener>(*this, path);
+    bus.registerObject(path, applicationInterface, listener->object,
                        QDBusConnection::ExportAllSlots);
 
     QDBusMessage request = QDBusMessage::createMethodCall(
@@ -163,12 +233,16 @@ bool SessionInstance::handOver(const QString &uri)
         reply = bus.call(request);
         if (reply.type() == QDBusMessage::ReplyMessage)
             return true;
+        // It is there, and will not open what this start was given.
+        if (QDBusError(reply).type() == QDBusError::InvalidArgs) {
+            m_refused = reply.errorMessage();
+            return true;
+        }
         // An instance that let a call time out hangs: it is not asked again.
         if (QDBusError(reply).type() == QDBusError::NoReply)
             break;
         QThread::msleep(retryMs);
     }
-    bus.unregisterObject(path);
     qCWarning(lcSession).noquote()
         << "The running Zarvello does not answer: this one runs alone -" << reply.errorMessage();
     return false;

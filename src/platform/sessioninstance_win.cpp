@@ -1,3 +1,4 @@
+#include "platform/requestgate.h"
 #include "platform/sessioninstance.h"
 
 #include <string>
@@ -16,6 +17,11 @@ constexpr ULONG_PTR uriData = 0x5a52;
 constexpr int attempts = 20;
 constexpr DWORD retryMs = 100;
 constexpr UINT answerTimeoutMs = 25000;
+// The instance's answers to a URI: taken, or refused for good.
+constexpr LRESULT taken = TRUE;
+constexpr LRESULT refusedAnswer = 2;
+// No URI the instance takes is longer, in bytes of UTF-16.
+constexpr DWORD uriBytesLimit = 3 * 32767 * sizeof(wchar_t);
 
 std::wstring windowClass(const QString &id)
 {
@@ -25,21 +31,33 @@ std::wstring windowClass(const QString &id)
 LRESULT CALLBACK receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const auto *data = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
-    if (message != WM_COPYDATA || data->dwData != uriData)
+    if (message != WM_COPYDATA || !data || data->dwData != uriData)
         return DefWindowProcW(window, message, wParam, lParam);
-    auto *instance = reinterpret_cast<SessionInstance *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // The size is checked before a byte is read: a sender may claim any.
+    if (data->cbData > uriBytesLimit || data->cbData % sizeof(wchar_t) != 0 ||
+        (data->cbData != 0 && !data->lpData))
+        return refusedAnswer;
     const QString uri = QString::fromWCharArray(static_cast<const wchar_t *>(data->lpData),
                                                 qsizetype(data->cbData / sizeof(wchar_t)));
-    // Once the later start has its answer: it does not wait on the window.
-    QMetaObject::invokeMethod(
-        instance, [instance, uri] { Q_EMIT instance->requested(uri); }, Qt::QueuedConnection);
-    return TRUE;
+    if (!uri.isEmpty() && !SessionInstance::refusal({uri}).isEmpty())
+        return refusedAnswer;
+    // The later start has its answer at once: it does not wait on the window.
+    auto *gate = reinterpret_cast<RequestGate *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    gate->take(uri, {});
+    return taken;
 }
 
 } // namespace
 
 struct SessionInstance::Listener
 {
+    explicit Listener(SessionInstance &instance)
+        : gate([&instance](const QString &uri, const QVariantMap &) {
+              QMetaObject::invokeMethod(
+                  &instance, [&instance, uri] { Q_EMIT instance.requested(uri); },
+                  Qt::QueuedConnection);
+          })
+    {}
     ~Listener()
     {
         if (window)
@@ -51,6 +69,8 @@ struct SessionInstance::Listener
     HANDLE running = nullptr;
     // Where later starts send their URI: a message-only window.
     HWND window = nullptr;
+    // What the window lets through to the program.
+    RequestGate gate;
 };
 
 SessionInstance::SessionInstance(const QString &id) : m_id(id) {}
@@ -59,7 +79,7 @@ SessionInstance::~SessionInstance() = default;
 
 bool SessionInstance::handOver(const QString &uri)
 {
-    auto listener = std::make_unique<Listener>();
+    auto listener = std::make_unique<Listener>(*this);
     const std::wstring name = windowClass(m_id);
     const std::wstring mutexName = (u"Local\\"_s + m_id).toStdWString();
     // Named in the user's session: of starts that overlap, one alone makes it.
@@ -74,7 +94,8 @@ bool SessionInstance::handOver(const QString &uri)
         RegisterClassW(&type);
         listener->window = CreateWindowExW(0, name.c_str(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                            nullptr, type.hInstance, nullptr);
-        SetWindowLongPtrW(listener->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(listener->window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(&listener->gate));
         m_listener = std::move(listener);
         return false;
     }
@@ -86,10 +107,13 @@ bool SessionInstance::handOver(const QString &uri)
             GetWindowThreadProcessId(instance, &process);
             // The user just started this one: its window may come to the front.
             AllowSetForegroundWindow(process);
-            DWORD_PTR taken = FALSE;
-            return SendMessageTimeoutW(instance, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                       SMTO_ABORTIFHUNG, answerTimeoutMs, &taken) &&
-                   taken == TRUE;
+            DWORD_PTR answer = FALSE;
+            if (!SendMessageTimeoutW(instance, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                     SMTO_ABORTIFHUNG, answerTimeoutMs, &answer))
+                return false;
+            if (LRESULT(answer) == refusedAnswer)
+                m_refused = u"The address is not a folder of this computer"_s;
+            return LRESULT(answer) == taken || LRESULT(answer) == refusedAnswer;
         }
         Sleep(retryMs);
     }

@@ -58,7 +58,12 @@ void PspConnection::usePsp(const QString &root, const QString &holder, bool name
         removeSendLeftoversLater(std::move(volume), setup.musicFolder);
     volume.reset();
     if (!setup.isPsp) {
-        showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
+        // A folder named may come from another program, as often as it likes:
+        // said in the notice, which waits for nothing.
+        if (named)
+            messagebox::notify(m_window, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
+        else
+            showOnce(m_notAPspOpen, texts::notAPsp.builtIn(), QMessageBox::NoIcon);
         return;
     }
 
@@ -110,10 +115,16 @@ void PspConnection::reportFolderProblems(const QString &root, const VolumeSetup 
         paragraphs.append(phrase.in(language).arg(
             QDir::toNativeSeparators(folderpath::join(root, problem.folder))));
     }
+    const QString problems = paragraphs.join(u"\n\n");
+    // A folder named, as another program may: in the notice.
+    if (m_named) {
+        if (!problems.isEmpty())
+            messagebox::notify(m_window, problems);
+        return;
+    }
     // The problems told are those of the PSP in use: one that comes into use
     // while a box is open is told once that box is closed, unless the box
     // says the same already.
-    const QString problems = paragraphs.join(u"\n\n");
     m_unreportedProblems = problems == m_problemsShown ? QString() : problems;
     if (!m_problemsShown.isEmpty())
         return;
@@ -156,10 +167,8 @@ void PspConnection::connectFolder(const QString &folder)
     }
     const Phrase &problem =
         info.exists() && !info.isDir() ? texts::argumentNotAFolder : texts::argumentMissing;
-    messagebox::show(&m_window,
-                     problem.in(LanguageFlag(*m_controls.Text2).language())
-                         .arg(QDir::toNativeSeparators(folder)),
-                     QString(), QMessageBox::Ok, QMessageBox::Warning);
+    messagebox::notify(m_window, problem.in(LanguageFlag(*m_controls.Text2).language())
+                                     .arg(QDir::toNativeSeparators(folder)));
 }
 
 void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,

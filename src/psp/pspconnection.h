@@ -30,8 +30,9 @@ public:
     // Treats a folder as a PSP volume that has just arrived: a PSP plugged in
     // before the program started, a folder within one, or a copy of one on
     // disk. The removal of the volume that holds the folder ends the program.
-    // A folder that does not exist, or a file, is reported and the window
-    // keeps waiting.
+    // A folder that does not exist, or a file, or no PSP, is told in the
+    // notice, which waits for nothing (the folder may come from another
+    // program), and the window keeps waiting.
     void connectFolder(const QString &folder);
 
     // The PSP in use opened afresh, null when there is none or it has left:

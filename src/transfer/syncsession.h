@@ -31,13 +31,15 @@ struct SyncOutline
     qint64 freeBytes = -1;
     // PSP playlists a sync wrote and that were changed since.
     QStringList changedPlaylists;
+    // The lists that follow are initialised, so that an outline written in
+    // braces may stop before them.
     // A source to send, as the plan lists it.
     struct Track
     {
         QString source;   // the local file
         qint64 bytes = 0; // about, once sent
     };
-    QList<Track> sending;
+    QList<Track> sending{};
     // Kept entries that cannot be seen now, and why: nothing of theirs is
     // removed and their PSP playlists stay as they are.
     struct Unavailable
@@ -45,14 +47,14 @@ struct SyncOutline
         QString entry; // the playlist's or folder's file name
         QString why;
     };
-    QList<Unavailable> unavailable;
+    QList<Unavailable> unavailable{};
     // Tracks of readable playlists that were not found on the computer.
-    QStringList notFound;
+    QStringList notFound{};
     // Earlier copies that the new copies of changed sources replace, below
     // the music folder, and playlists a sync wrote that now go, in the
     // playlist folder: removals too.
-    QStringList replaced;
-    QStringList stalePlaylists;
+    QStringList replaced{};
+    QStringList stalePlaylists{};
     // What the free space will not take, in priority order.
     int wontFit = 0;
     qint64 wontFitBytes = 0;
