@@ -9,11 +9,15 @@ Result<std::shared_ptr<const WriterLock>> WriterLock::take(const VolumeRoot &roo
 {
     const QString folder = sendrecord::folderName();
     const QString path = folder + QStringLiteral("/lock");
+    // A volume that takes no writes needs no lock: nothing will be written,
+    // and what tries is told why by its own checks.
     if (const Result<> made = root.makeFolder(folder); !made)
-        return made.error();
+        return made.error().errorNumber == EROFS ? Result(std::shared_ptr<const WriterLock>())
+                                                 : made.error();
     // Made empty when missing; it never holds anything.
     if (const Result<> made = root.append(path, {}, 0); !made)
-        return made.error();
+        return made.error().errorNumber == EROFS ? Result(std::shared_ptr<const WriterLock>())
+                                                 : made.error();
     Result<std::unique_ptr<QFile>> file = root.openFile(path, 0);
     if (!file)
         return file.error();

@@ -16,7 +16,7 @@ class WriterLock
 {
 public:
     // The lock, or why it could not be had: EWOULDBLOCK when another holds
-    // it.
+    // it. None on a volume that takes no writes (EROFS).
     static Result<std::shared_ptr<const WriterLock>> take(const VolumeRoot &root);
 
     explicit WriterLock(std::unique_ptr<QFile> file) : m_file(std::move(file)) {}
