@@ -320,7 +320,8 @@ void keepWhatFits(SendPlan &plan, qint64 freeBytes)
     for (PlannedTrack &track : plan.tracks) {
         if (track.method == SendMethod::Refuse || track.alreadyThere)
             continue;
-        if (plan.noRoom == 0 && kept + track.bytes <= freeBytes) {
+        // One too large leaves room for smaller ones after it.
+        if (kept + track.bytes <= freeBytes) {
             kept += track.bytes;
             continue;
         }
