@@ -280,8 +280,11 @@ qint64 SyncSession::bytesFreed(Removals removals) const
 
 bool SyncSession::upToDate() const
 {
-    return m_failure.isEmpty() && m_decision.toSend.isEmpty() && m_decision.removals.isEmpty() &&
-           m_stale.isEmpty() && m_playlistsToWrite == 0 && m_decision.unseen.isEmpty();
+    // A source that can never be sent is no work left: it is said when the
+    // sync has something else to do. A record recovered is written anew.
+    return m_failure.isEmpty() && m_sendPlan.copies + m_sendPlan.conversions == 0 &&
+           m_decision.removals.isEmpty() && m_stale.isEmpty() && m_playlistsToWrite == 0 &&
+           m_decision.unseen.isEmpty() && !m_decision.recordRecovered;
 }
 
 SyncOutline SyncSession::outline() const
