@@ -1016,6 +1016,7 @@ void benchSync()
     const QString tone = computer.filePath(u"tone.flac"_s);
     writeTone(tone, "flac", 0.1, 44100, 1);
     SendRecord record;
+    QByteArray playlist;
     for (int album = 0; album < albums; ++album) {
         const QString folder = u"Artist - Album %1"_s.arg(album);
         QDir().mkpath(computer.filePath(u"Music/"_s + folder));
@@ -1024,6 +1025,7 @@ void benchSync()
             const QString name = u"%1 A track"_s.arg(track, 3, 10, QLatin1Char('0'));
             const QString source = computer.filePath(u"Music/%1/%2.flac"_s.arg(folder, name));
             QFile::copy(tone, source);
+            playlist += source.toUtf8() + '\n';
             const QString file = folder + u'/' + name + u".mp3"_s;
             QFile written(psp.filePath(u"MUSIC/"_s + file));
             if (written.open(QIODevice::WriteOnly))
@@ -1050,6 +1052,33 @@ void benchSync()
     std::printf("  ...up to date every time: %s; jobs of the audio helpers: %d (limit 0)\n",
                 upToDate ? "yes" : "NO", jobs);
     reportSpread("  ...longest stall of the event loop", stalls, 16);
+
+    // The same tracks in a playlist, on a drive that is not mounted now:
+    // nothing is there to look at, and nothing is removed.
+    QFile all(computer.filePath(u"All.m3u8"_s));
+    if (all.open(QIODevice::WriteOnly))
+        all.write(playlist);
+    all.close();
+    QDir(computer.path()).rename(u"Music"_s, u"Away"_s);
+    QList<double> missing;
+    bool held = true;
+    for (int run = 0; run < runs; ++run) {
+        SyncSession session(workers);
+        bool planned = false;
+        QObject::connect(&session, &SyncSession::planned, [&] { planned = true; });
+        QElapsedTimer timer;
+        timer.start();
+        session.start(VolumeRoot::open(psp.path()), {{all.fileName(), SyncEntry::Kind::Playlist}},
+                      codePage, TargetFormat::Mp3, {}, Language::English);
+        while (!planned)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        missing.append(double(timer.nsecsElapsed()) / 1e6);
+        held = held && session.outline().unavailable.size() == 1 &&
+               session.decision().removals.isEmpty();
+    }
+    QDir(computer.path()).rename(u"Away"_s, u"Music"_s);
+    reportSpread("sync of a playlist of 10,000 tracks all missing: start to plan", missing, 500);
+    std::printf("  ...said unavailable, nothing removed: %s\n", held ? "yes" : "NO");
 
     // Twice: the first also starts an audio helper.
     for (const double seconds : {0.2, 0.3}) {

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void init();
     void followsTheList();
     void interruptedSyncIsCompleted();
+    void unpluggedDuringSync();
     void terminal_data();
     void terminal();
 
@@ -180,9 +181,14 @@ void TestSync::interruptedSyncIsCompleted()
     QVERIFY(QTest::qWaitFor(
         [&] { return filesBelow(psp + u"/MUSIC"_s).filter(u".mp3"_s).size() >= 1; }, 120000));
     const int there = int(filesBelow(psp + u"/MUSIC"_s).filter(u".mp3"_s).size());
+    QVERIFY(there < tracks);
+    // Meanwhile, any other writer is turned away, and changes nothing.
+    const Ran second = zarvello({u"--sync"_s, psp});
+    QVERIFY2(second.exitCode == 6 && second.errors.contains(u"Another Zarvello is writing"_s),
+             qPrintable(second.output + second.errors));
+    QCOMPARE(zarvello({u"--forget"_s, m_sources.filePath(u"Long"_s), psp}).exitCode, 6);
     first.kill();
     first.waitForFinished();
-    QVERIFY(there < tracks);
 
     const Ran ran = zarvello({u"--sync"_s, psp});
     QVERIFY2(ran.exitCode == 0, qPrintable(ran.output + ran.errors));
@@ -193,6 +199,33 @@ void TestSync::interruptedSyncIsCompleted()
     for (const QString &file : music)
         QCOMPARE(decodeAll(psp + u"/MUSIC/"_s + file).samples, qint64(40 * 44100));
     QCOMPARE(zarvello({u"--sync"_s, psp}).exitCode, 0);
+}
+
+// Pulled out mid-run, the PSP is not written to any more: the run stops and
+// says so once, rather than failing track after track.
+void TestSync::unpluggedDuringSync()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"PSP"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir mountPoint;
+    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    const QString psp = mountPoint.path();
+    for (int i = 1; i <= 6; ++i)
+        QVERIFY(!source(u"Gone/%1.flac"_s.arg(i), 40, u"Gone"_s).isEmpty());
+    QCOMPARE(zarvello({u"--keep"_s, m_sources.filePath(u"Gone"_s), psp}).exitCode, 0);
+    QProcess running;
+    zarvello({u"--sync"_s, psp}, &running);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return filesBelow(psp + u"/MUSIC"_s).filter(u".mp3"_s).size() >= 1; }, 120000));
+    QVERIFY(volume.detach());
+    QVERIFY(running.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(running.readAllStandardError());
+    QCOMPARE(running.exitCode(), 1);
+    QVERIFY2(errors.contains(u"The PSP was unplugged: "_s) && errors.count(u'\n') == 1,
+             qPrintable(errors));
+    // Nothing landed in the folder it was mounted on.
+    QVERIFY(QDir(psp).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 void TestSync::terminal_data()
@@ -209,12 +242,34 @@ void TestSync::terminal_data()
                              << u"To send: 2 tracks"_s << 0;
     QTest::newRow("nothing to do")
         << QList<QStringList>{keep, sync} << sync << 0 << u"The PSP is up to date."_s << 2;
+    const QStringList forget{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s};
     QTest::newRow("removals without --delete")
-        << QList<QStringList>{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
-        << sync << 1 << u"add --delete"_s << 2;
-    QTest::newRow("removals with --delete")
-        << QList<QStringList>{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
-        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 0 << u"removed: 2"_s << 0;
+        << QList<QStringList>{keep, sync, forget} << sync << 3 << u"add --delete"_s << 2;
+    QTest::newRow("removing most needs its own word")
+        << QList<QStringList>{keep, sync, forget}
+        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 3 << u"--delete-many"_s << 2;
+    QTest::newRow("removals with --delete-many")
+        << QList<QStringList>{keep, sync, forget}
+        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s, u"--delete-many"_s} << 0
+        << u"removed: 2"_s << 0;
+    // "write FILE TEXT" puts TEXT in the PSP's FILE, "mkdir FOLDER" makes one.
+    const QStringList record{u".zarvello/record.json"_s};
+    QTest::newRow("a newer record is left alone")
+        << QList<QStringList>{keep, sync,
+                              QStringList{u"write"_s} + record +
+                                  QStringList{u"{\"program\":\"Zarvello\","
+                                              u"\"version\":2}"_s}}
+        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 5 << u"newer Zarvello"_s << 2;
+    QTest::newRow("a damaged record sends nothing twice")
+        << QList<QStringList>{keep, sync, QStringList{u"write"_s} + record + QStringList{u"{"_s}}
+        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 0 << u"previous one"_s << 2;
+    QTest::newRow("a record that cannot be written")
+        << QList<QStringList>{keep, QStringList{u"mkdir"_s} + record} << sync << 1
+        << u"nothing was sent"_s << 0;
+    QTest::newRow("an entry that cannot be seen")
+        << QList<QStringList>{keep, sync,
+                              QStringList{u"--keep"_s, u"$FOLDER/one.mp3.m3u"_s, u"$PSP"_s}}
+        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 4 << u"not found"_s << 2;
     QTest::newRow("nothing kept") << QList<QStringList>() << sync << 1 << u"keeps nothing"_s << 0;
     QTest::newRow("not a PSP") << QList<QStringList>() << QStringList{u"--sync"_s, u"$FOLDER"_s}
                                << 1 << u"PSP"_s << 0;
@@ -237,8 +292,18 @@ void TestSync::terminal()
         words.replaceInStrings(u"$PSP"_s, psp.path());
         return words.replaceInStrings(u"$FOLDER"_s, m_sources.filePath(u"F"_s));
     };
-    for (const QStringList &step : before)
-        QCOMPARE(zarvello(replaced(step)).exitCode, 0);
+    for (const QStringList &step : before) {
+        if (step.constFirst() == u"write")
+            QVERIFY(writeText(psp.filePath(step.at(1)), step.at(2).toUtf8()));
+        else if (step.constFirst() == u"mkdir")
+            QVERIFY(QDir(psp.path()).mkpath(step.at(1)));
+        // A playlist kept, then gone.
+        else if (const QString playlist = replaced(step).at(1); playlist.endsWith(u".m3u"_s))
+            QVERIFY(writeText(playlist, "one.mp3\n") && zarvello(replaced(step)).exitCode == 0 &&
+                    QFile::remove(playlist));
+        else
+            QCOMPARE(zarvello(replaced(step)).exitCode, 0);
+    }
     const Ran ran = zarvello(replaced(arguments));
     QVERIFY2(ran.exitCode == exitCode, qPrintable(ran.output + ran.errors));
     QVERIFY2((ran.output + ran.errors).contains(said), qPrintable(ran.output + ran.errors));

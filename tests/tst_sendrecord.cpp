@@ -14,6 +14,7 @@ private Q_SLOTS:
     void keptOnTheVolume();
     void unreadableRecords_data();
     void unreadableRecords();
+    void unknownFieldsKept();
     void journal_data();
     void journal();
 };
@@ -54,25 +55,106 @@ void TestSendRecord::keptOnTheVolume()
 
 void TestSendRecord::unreadableRecords_data()
 {
+    // What takes the place of the second of two records written; "folder"
+    // a folder of that name, "gone" nothing, as a write cut short leaves it.
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("cut short") << QByteArray(R"({"program":"Zarvello","version":1,"tracks":[)");
-    QTest::newRow("another program's") << QByteArray(R"({"tracks":[]})");
-    QTest::newRow("a later version") << QByteArray(R"({"program":"Zarvello","version":99})");
-    QTest::newRow("random bytes") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10);
+    QTest::addColumn<QString>("trust"); // "whole", "recovered", "newer"
+    QTest::addColumn<QStringList>("tracks");
+    const QByteArray head = R"({"program":"Zarvello","version":1,"playlists":[)"
+                            R"({"source":"/m/x.m3u","file":"..\\..\\x.m3u8"}],"tracks":[)";
+    const auto entry = [](const char *file) {
+        return QByteArray(
+                   R"({"source":"/m/s.flac","size":1,"settings":"copy","bytes":1,"file":")") +
+               file + "\"}";
+    };
+    QTest::newRow("cut short") << QByteArray(R"({"program":"Zarvello","version":1,"tracks":[)")
+                               << u"recovered"_s << QStringList{u"A/a.mp3"_s};
+    QTest::newRow("another program's")
+        << QByteArray(R"({"tracks":[]})") << u"recovered"_s << QStringList{u"A/a.mp3"_s};
+    QTest::newRow("random bytes") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << u"recovered"_s
+                                  << QStringList{u"A/a.mp3"_s};
+    QTest::newRow("a folder") << QByteArray("folder") << u"recovered"_s
+                              << QStringList{u"A/a.mp3"_s};
+    QTest::newRow("write cut short")
+        << QByteArray("gone") << u"recovered"_s << QStringList{u"A/a.mp3"_s};
+    QTest::newRow("a later version")
+        << QByteArray(R"({"program":"Zarvello","version":2,"tracks":[]})") << u"newer"_s
+        << QStringList();
+    QTest::newRow("hostile entries")
+        << head + entry("../../escape.mp3") + ',' + entry("/etc/hostname") + ',' +
+               entry("C:/Windows/x.mp3") + ',' + entry("A/..") + ',' + entry(R"(A\\x.mp3)") + ',' +
+               entry("A/b/c.mp3") + ',' + entry(R"(A/\u0007.mp3)") + ',' + entry("Al/fine.mp3") +
+               "]}"
+        << u"whole"_s << QStringList{u"Al/fine.mp3"_s};
 }
 
 void TestSendRecord::unreadableRecords()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, trust);
+    QFETCH(QStringList, tracks);
+    QTemporaryDir folder;
+    const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder.path());
+    SendRecord record;
+    record.put({{u"/m/a.flac"_s, 1, 2}, u"copy"_s, u"A/a.mp3"_s, 1});
+    QVERIFY(sendrecord::write(*root, record));
+    record.put({{u"/m/b.flac"_s, 1, 2}, u"copy"_s, u"B/b.mp3"_s, 1});
+    QVERIFY(sendrecord::write(*root, record));
+    const QDir hidden(folder.filePath(sendrecord::folderName()));
+    QFile file(hidden.filePath(u"record.json"_s));
+    QVERIFY(file.remove());
+    if (bytes == "folder")
+        QVERIFY(hidden.mkdir(u"record.json"_s));
+    else if (bytes != "gone")
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    // Never taken for no record: the one before it, and nothing lost.
+    const SendRecord read = sendrecord::read(*root);
+    QStringList files;
+    for (const RecordedTrack &track : read.tracks())
+        files.append(track.file);
+    QCOMPARE(files, tracks);
+    QCOMPARE(read.trust == SendRecord::Trust::Whole       ? u"whole"_s
+             : read.trust == SendRecord::Trust::Recovered ? u"recovered"_s
+                                                          : u"newer"_s,
+             trust);
+    QVERIFY(read.playlists.isEmpty());
+    if (trust == u"newer") {
+        // A newer record is never written over, whatever asks.
+        QVERIFY(!sendrecord::write(*root, record));
+        QVERIFY(!RecordJournal(record).save(*root));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        return;
+    }
+    // A record that cannot be written is said so, and nothing is lost.
+    QCOMPARE(bool(sendrecord::write(*root, read)), bytes != "folder");
+    if (bytes == "folder")
+        return;
+    QCOMPARE(sendrecord::read(*root).trust, SendRecord::Trust::Whole);
+    // What could not be read is kept aside, dated.
+    const QStringList aside = hidden.entryList({u"record-damaged-*.json"_s});
+    QCOMPARE(aside.size(), int(bytes != "folder" && bytes != "gone" && trust == u"recovered"));
+}
+
+void TestSendRecord::unknownFieldsKept()
+{
     QTemporaryDir folder;
     QVERIFY(QDir(folder.path()).mkdir(sendrecord::folderName()));
     QFile file(folder.filePath(sendrecord::folderName() + u"/record.json"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"program":"Zarvello","version":1,"cover":"yes","tracks":[{"source":"/m/a",)"
+               R"("size":1,"settings":"copy","file":"A/a.mp3","bytes":1,"rating":5}]})");
     file.close();
     const std::unique_ptr<VolumeRoot> root = VolumeRoot::open(folder.path());
-    QVERIFY(sendrecord::read(*root).isEmpty());
-    // Set aside, not fatal: the next record takes its place.
-    QVERIFY(sendrecord::write(*root, SendRecord()));
+    SendRecord record = sendrecord::read(*root);
+    record.put({{u"/m/b"_s, 1, 2}, u"copy"_s, u"B/b.mp3"_s, 1});
+    QVERIFY(sendrecord::write(*root, record));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QVERIFY2(written.contains(R"("cover":"yes")") && written.contains(R"("rating":5)"),
+             written.constData());
 }
 
 void TestSendRecord::journal_data()

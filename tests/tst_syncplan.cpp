@@ -15,6 +15,8 @@ private Q_SLOTS:
     void decides_data();
     void decides();
     void expandsTheList();
+    void unseenEntries_data();
+    void unseenEntries();
 };
 
 namespace {
@@ -47,7 +49,8 @@ void putOnPsp(MusicListing &listing, const QString &file)
 void TestSyncPlan::decides_data()
 {
     // entries: "P:<playlist>=<tracks>", "F:<folder>=<tracks>", "X:<unreadable playlist>".
-    // record: "<track>><file> [old|sent]", each file on the PSP with its bytes.
+    // record: "<track>><file> [old|sent]", each file on the PSP with its bytes;
+    // "recovered" when it is the one before a record that could not be read.
     // psp: other files on the PSP; "[*]<playlist>=<file>" a playlist there,
     // "*" one Zarvello wrote (for /music/<playlist>.m3u).
     // playlists: "<file>=<tracks>" to write, "-<file>" to remove.
@@ -62,8 +65,9 @@ void TestSyncPlan::decides_data()
     QTest::newRow("unchanged") << QStringList{u"P:Mix=a"_s} << QStringList{u"a>Al/a.mp3"_s} << none
                                << QStringList{u"a>Al/a.mp3"_s} << QString() << none
                                << QStringList{u"Mix.m3u8=a"_s};
+    // Named by its earlier copy until the new one is there.
     QTest::newRow("changed") << QStringList{u"F:Rock=a"_s} << QStringList{u"a>Al/a.mp3 old"_s}
-                             << none << none << u"a"_s << none << none;
+                             << none << none << u"a<Al/a.mp3"_s << none << none;
     QTest::newRow("new, a folder gives no playlist")
         << QStringList{u"F:Rock=b,c"_s} << none << none << none << u"b,c"_s << none << none;
     QTest::newRow("duplicate entries")
@@ -86,6 +90,15 @@ void TestSyncPlan::decides_data()
         << QStringList{u"X:Gone"_s, u"P:Mix=a"_s} << QStringList{u"a>Al/a.mp3"_s, u"z>Al/z.mp3"_s}
         << none << QStringList{u"a>Al/a.mp3"_s} << QString() << none
         << QStringList{u"Mix.m3u8=a"_s};
+    QTest::newRow("a record recovered holds removals")
+        << QStringList{u"F:Rock=a"_s}
+        << QStringList{u"recovered"_s, u"a>Al/a.mp3"_s, u"z>Al/z.mp3"_s}
+        << QStringList{u"*Old.m3u8=Al/z.mp3"_s} << QStringList{u"a>Al/a.mp3"_s} << QString() << none
+        << none;
+    QTest::newRow("a forged record removes only what it lists")
+        << QStringList{u"F:Rock=a"_s} << QStringList{u"a>Al/a.mp3"_s, u"z>User/mine.mp3"_s}
+        << QStringList{u"*user.m3u8=User/mine.mp3"_s} << QStringList{u"a>Al/a.mp3"_s} << QString()
+        << QStringList{u"User/mine.mp3"_s} << QStringList{u"-user.m3u8"_s};
     QTest::newRow("playlist names safe and free")
         << QStringList{u"P:Mine=a"_s, u"P:Why?=b"_s, u"P:Mix=c"_s} << none
         << QStringList{u"Mine.m3u8=Al/x.mp3"_s, u"*Mix.m3u8=Al/x.mp3"_s} << none << u"a,b,c"_s
@@ -101,11 +114,11 @@ void TestSyncPlan::decides()
     for (const QString &entry : entries) {
         const QString name = entry.section(u'=', 0, 0).mid(2);
         const bool folder = entry.startsWith(u'F');
-        ExpandedSyncEntry expanded{{u"/music/"_s + name + (folder ? u""_s : u".m3u"_s),
-                                    folder ? SyncEntry::Kind::Folder : SyncEntry::Kind::Playlist},
-                                   !entry.startsWith(u'X'),
-                                   {},
-                                   {}};
+        ExpandedSyncEntry expanded;
+        expanded.entry = {u"/music/"_s + name + (folder ? u""_s : u".m3u"_s),
+                          folder ? SyncEntry::Kind::Folder : SyncEntry::Kind::Playlist};
+        expanded.unseen = entry.startsWith(u'X') ? ExpandedSyncEntry::Unseen::Unreadable
+                                                 : ExpandedSyncEntry::Unseen::No;
         for (const QString &track : entry.section(u'=', 1).split(u',', Qt::SkipEmptyParts))
             expanded.sources.append(source(track));
         list.append(expanded);
@@ -113,6 +126,10 @@ void TestSyncPlan::decides()
     MusicListing listing;
     listing.musicFolder = u"MUSIC"_s;
     for (const QString &line : record) {
+        if (line == u"recovered") {
+            listing.record.trust = SendRecord::Trust::Recovered;
+            continue;
+        }
         const QStringList parts = line.split(QRegularExpression(u"[> ]"_s));
         listing.record.put({source(parts.at(0), parts.contains(u"old"_s)), u"copy"_s, parts.at(1),
                             5, !parts.contains(u"sent"_s)});
@@ -137,7 +154,9 @@ void TestSyncPlan::decides()
     for (const SyncPlan::Unchanged &track : plan.unchanged)
         unchanged.append(nameOf(track.source.path) + u'>' + track.file);
     for (const SourceIdentity &track : plan.toSend)
-        toSend.append(nameOf(track.path));
+        toSend.append(nameOf(track.path) + QString(plan.earlier.contains(track.path)
+                                                       ? u'<' + plan.earlier.value(track.path)
+                                                       : QString()));
     for (const SyncPlan::Removal &removal : plan.removals)
         removals.append(QStringList{removal.track.file, removal.namedBy.join(u',')}.join(u'!'));
     removals.replaceInStrings(QRegularExpression(u"!$"_s), QString());
@@ -182,12 +201,79 @@ void TestSyncPlan::expandsTheList()
         for (const SourceIdentity &source : entry.sources)
             sources.append(here.relativeFilePath(source.path) + u':' +
                            QString::number(source.size));
-        found.append(entry.read ? sources.join(u',') : u"unread"_s);
+        found.append(entry.seen() ? sources.join(u',') : u"unread"_s);
     }
     QCOMPARE(found,
              QStringList({u"b.flac:4,Rock/2 y.mp3:4,b.flac:4"_s,
                           u"Rock/2 y.mp3:4,Rock/10 x.mp3:4,Rock/Live/z.mp3:4"_s, u"unread"_s}));
     QCOMPARE(expanded.at(0).leftOut.size(), 1);
+}
+
+void TestSyncPlan::unseenEntries_data()
+{
+    // entry: "P:<found>/<not found>" a playlist naming tracks there and not,
+    // "F:<tracks>" a folder, "M:" neither there, "X:" a playlist that cannot
+    // be read.
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("unseen"); // ExpandedSyncEntry::Unseen
+    using Unseen = ExpandedSyncEntry::Unseen;
+    QTest::newRow("playlist missing") << u"M:"_s << int(Unseen::Missing);
+    QTest::newRow("folder missing") << u"MF:"_s << int(Unseen::Missing);
+    QTest::newRow("folder with no track") << u"F:0"_s << int(Unseen::NoTrack);
+    QTest::newRow("playlist unreadable") << u"X:"_s << int(Unseen::Unreadable);
+    QTest::newRow("all tracks not found") << u"P:0/12"_s << int(Unseen::MostNotFound);
+    QTest::newRow("most not found") << u"P:1/2"_s << int(Unseen::MostNotFound);
+    QTest::newRow("half not found") << u"P:2/2"_s << int(Unseen::No);
+    QTest::newRow("a folder there") << u"F:2"_s << int(Unseen::No);
+}
+
+// An entry that cannot be seen holds what it has on the PSP: nothing removed,
+// its playlist left as it is, and the plan says why.
+void TestSyncPlan::unseenEntries()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, unseen);
+    QTemporaryDir folder;
+    const QDir here(folder.path());
+    const QString kind = entry.section(u':', 0, 0);
+    const QStringList counts = entry.section(u':', 1).split(u'/');
+    const QString path = here.filePath(kind.endsWith(u'F') ? u"Rock"_s : u"Mix.m3u"_s);
+    QByteArray lines;
+    if (kind == u"F" || kind == u"P")
+        QVERIFY(here.mkpath(u"Rock"_s));
+    for (int i = 0; i < counts.value(0).toInt(); ++i) {
+        QFile made(here.filePath(u"Rock/%1.mp3"_s.arg(i)));
+        QVERIFY(made.open(QIODevice::WriteOnly) && made.write("data") == 4);
+        lines += "Rock/" + QByteArray::number(i) + ".mp3\n";
+    }
+    for (int i = 0; i < counts.value(1).toInt(); ++i)
+        lines += "Gone/" + QByteArray::number(i) + ".mp3\n";
+    if (kind == u"P" || kind == u"X") {
+        QFile playlist(path);
+        QVERIFY(playlist.open(QIODevice::WriteOnly));
+        playlist.write(kind == u"X" ? QByteArray(17 * 1024 * 1024, 'x') : lines);
+    }
+    const SyncEntry::Kind entryKind =
+        kind.endsWith(u'F') ? SyncEntry::Kind::Folder : SyncEntry::Kind::Playlist;
+    const QList<ExpandedSyncEntry> expanded = expandSyncList({{path, entryKind}}, 1252);
+    QCOMPARE(int(expanded.at(0).unseen), unseen);
+
+    // What the list kept before, on the PSP: a track gone from the entry now,
+    // and the playlist written for it.
+    MusicListing listing;
+    listing.musicFolder = u"MUSIC"_s;
+    listing.entries.append(MusicListing::Folder{
+        {u"Al"_s, VolumeRoot::Kind::Folder}, {{u"old.mp3"_s, VolumeRoot::Kind::File, false, 5}}});
+    listing.record.put({{u"/elsewhere/old.flac"_s, 5, 1}, u"copy"_s, u"Al/old.mp3"_s, 5, true});
+    listing.record.playlists.append({path, u"Mix.m3u8"_s, {}});
+    const SyncPlan plan = planSync(expanded, listing, {{u"Mix.m3u8"_s, {}}}, 1252);
+    const bool seen = unseen == int(ExpandedSyncEntry::Unseen::No);
+    QCOMPARE(plan.unseen.size(), seen ? 0 : 1);
+    QCOMPARE(plan.removals.size(), seen ? 1 : 0);
+    QVERIFY(plan.stalePlaylists.isEmpty() || (seen && kind.endsWith(u'F')));
+    QCOMPARE(plan.playlists.size(), int(seen && kind == u"P"));
+    if (seen && kind == u"P")
+        QCOMPARE(plan.notFound.size(), counts.value(1).toInt());
 }
 
 QTEST_GUILESS_MAIN(TestSyncPlan)

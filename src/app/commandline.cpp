@@ -1,10 +1,12 @@
 #include "app/commandline.h"
 
 #include "app/application.h"
+#include "app/exitstatus.h"
 #include "core/folderpath.h"
 #include "core/sendrecord.h"
 #include "core/storagelayout.h"
 #include "core/synclist.h"
+#include "core/writerlock.h"
 #include "platform/volumeroot.h"
 
 #include <algorithm>
@@ -88,6 +90,13 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
     if (!psp.root)
         return failure(psp.why);
     const QString &identity = psp.identity;
+    // Read and written under the PSP's lock, so that a change made meanwhile
+    // elsewhere is neither lost nor written over.
+    const Result<std::shared_ptr<const WriterLock>> lock = WriterLock::take(*psp.root);
+    if (!lock)
+        return WriterLock::isBusy(lock.error())
+                   ? failure(texts::syncBusy.in(language), exitCode(ExitStatus::Busy))
+                   : failure(texts::syncRecordUnwritable.in(language).arg(lock.error().message));
 
     SyncList list = synclist::load(identity);
     bool changed = false;

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/exitstatus.h"
 #include "audio/audioworkers.h"
 #include "core/folderpath.h"
 #include "core/synclist.h"
@@ -14,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -29,19 +31,28 @@ void print(std::FILE *stream, const QString &text)
 class TerminalSync : public QObject
 {
 public:
-    TerminalSync(bool dryRun, bool removals, Language language, const QString &shownFolder)
-        : m_dryRun(dryRun), m_removals(removals), m_language(language), m_shownFolder(shownFolder),
-          m_rewrite(platform::isTerminal(stdout))
+    TerminalSync(bool dryRun, bool removals, bool manyRemovals, Language language,
+                 const QString &shownFolder)
+        : m_dryRun(dryRun), m_removals(removals), m_manyRemovals(manyRemovals),
+          m_language(language), m_shownFolder(shownFolder), m_rewrite(platform::isTerminal(stdout))
     {
         connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
         connect(&m_session, &SyncSession::progressed, this, &TerminalSync::progressed);
         connect(&m_session, &SyncSession::finished, this, &TerminalSync::finished);
     }
 
-    void start(std::unique_ptr<VolumeRoot> volume, const QList<SyncEntry> &list)
+    void start(const QString &folder, std::unique_ptr<VolumeRoot> volume,
+               const QList<SyncEntry> &list)
     {
         const sendchoice::Choice choice = sendchoice::remembered();
         m_emptyList = list.isEmpty();
+        // The PSP is looked for where it was, as the window's notifier would:
+        // gone, or another volume there, the run stops rather than writing
+        // into nothing.
+        m_folder = folder;
+        m_device = volume->device();
+        connect(&m_watch, &QTimer::timeout, this, &TerminalSync::watch);
+        m_watch.start(250);
         m_session.start(std::move(volume), list, platform::systemAnsiCodePage(), choice.format,
                         choice.quality, m_language);
     }
@@ -49,34 +60,84 @@ public:
 private:
     QString text(const Phrase &phrase) const { return phrase.in(m_language); }
 
+    void watch()
+    {
+        const std::unique_ptr<VolumeRoot> now = VolumeRoot::open(m_folder);
+        if (now && now->device() == m_device)
+            return;
+        m_watch.stop();
+        m_unplugged = true;
+        m_session.cancel();
+    }
+
+    static void printList(std::FILE *stream, const QString &heading, const QStringList &lines)
+    {
+        if (!lines.isEmpty())
+            print(stream, heading + u"\n  "_s + lines.join(u"\n  "_s) + u'\n');
+    }
+
     void planned()
     {
         if (const QString failure = m_session.failure(); !failure.isEmpty()) {
             print(stderr, failure + u'\n');
-            QCoreApplication::exit(1);
+            const SyncSession::Refusal refusal = m_session.refusal();
+            QCoreApplication::exit(exitCode(refusal == SyncSession::Refusal::Busy ? ExitStatus::Busy
+                                            : refusal == SyncSession::Refusal::NewerRecord
+                                                ? ExitStatus::NewerRecord
+                                                : ExitStatus::Failed));
             return;
         }
-        if (m_session.upToDate()) {
+        const SyncOutline plan = m_session.outline();
+        QStringList unavailable;
+        for (const SyncOutline::Unavailable &entry : plan.unavailable)
+            unavailable.append(text(texts::reasonLine).arg(entry.entry, entry.why));
+        printList(stderr, text(texts::syncUnavailableHeading), unavailable);
+        QStringList notFound;
+        for (const QString &track : plan.notFound)
+            notFound.append(QDir::toNativeSeparators(track));
+        printList(stderr, text(texts::syncNotFoundHeading), notFound);
+        if (plan.recordRecovered)
+            print(stderr, text(texts::syncRecordRecovered) + u'\n');
+        m_unavailable = !plan.unavailable.isEmpty();
+        if (m_session.upToDate() || (m_unavailable && plan.toSend == 0 && plan.playlists == 0 &&
+                                     plan.removals.isEmpty() && plan.stalePlaylists.isEmpty())) {
             // An empty list that took nothing off either was never made.
             if (m_emptyList)
                 print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
             else
                 print(stdout, text(texts::syncUpToDate) + u'\n');
-            QCoreApplication::exit(m_emptyList ? 1 : 0);
+            QCoreApplication::exit(exitCode(m_emptyList     ? ExitStatus::Failed
+                                            : m_unavailable ? ExitStatus::Unavailable
+                                                            : ExitStatus::Done));
             return;
         }
-        const SyncOutline plan = m_session.outline();
         print(stdout, plan.summary(m_language) + u'\n');
+        // More than half of what the list keeps there goes only with a word
+        // of its own: a list emptied by mistake is not followed blindly.
+        m_heldMany = m_removals && plan.manyRemovals() && !m_manyRemovals;
         if (!plan.removals.isEmpty())
-            print(stdout, text(m_removals ? texts::syncToRemove : texts::syncWouldRemove) +
-                              u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
+            print(stdout,
+                  text(m_removals && !m_heldMany ? texts::syncToRemove : texts::syncWouldRemove) +
+                      u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
+        if (m_heldMany)
+            print(stderr,
+                  text(texts::syncManyRemovals).arg(plan.removals.size()).arg(plan.keptThere) +
+                      u'\n');
+        QStringList replaced;
+        for (const QString &file : plan.replaced)
+            replaced.append(QDir::toNativeSeparators(file));
+        printList(stdout, text(texts::syncReplacedHeading), replaced);
+        if (m_removals && !m_heldMany)
+            printList(stdout, text(texts::syncStaleHeading), plan.stalePlaylists);
         for (const QString &playlist : plan.changedPlaylists)
             print(stdout, text(texts::syncChangedKept).arg(playlist) + u'\n');
         if (m_dryRun) {
             QCoreApplication::exit(0);
             return;
         }
-        m_session.go(m_removals ? SyncSession::Removals::All : SyncSession::Removals::None, false);
+        m_session.go(m_removals && !m_heldMany ? SyncSession::Removals::All
+                                               : SyncSession::Removals::None,
+                     false);
     }
 
     void progressed()
@@ -94,22 +155,45 @@ private:
         if (m_progressShown)
             print(stdout, u"\n"_s);
         const SyncSession::Summary &summary = m_session.summary();
+        if (m_unplugged) {
+            const qsizetype planned = m_session.outline().toSend;
+            print(stderr, text(texts::syncUnplugged)
+                                  .arg(summary.sent)
+                                  .arg(std::max<qsizetype>(planned - summary.sent, 0)) +
+                              u'\n');
+            QCoreApplication::exit(exitCode(ExitStatus::Failed));
+            return;
+        }
         print(stdout,
               text(texts::syncDone).arg(summary.sent).arg(summary.removed).arg(summary.playlists) +
                   u'\n');
         QStringList problems = summary.problems;
-        if (!m_removals && !m_session.decision().removals.isEmpty())
+        const bool held = (!m_removals || m_heldMany) && !m_session.decision().removals.isEmpty();
+        if (held && !m_heldMany)
             problems.append(
                 text(texts::syncRemovalsHeld).arg(m_session.decision().removals.size()));
         if (!problems.isEmpty())
             print(stderr, text(texts::syncNotDone) + u"\n  "_s + problems.join(u"\n  "_s) + u'\n');
-        QCoreApplication::exit(problems.isEmpty() ? 0 : 1);
+        const ExitStatus status = problems.size() > (held && !m_heldMany ? 1 : 0)
+                                      ? ExitStatus::Failed
+                                  : held          ? ExitStatus::RemovalsHeld
+                                  : m_unavailable ? ExitStatus::Unavailable
+                                                  : ExitStatus::Done;
+        QCoreApplication::exit(exitCode(status));
     }
 
     AudioWorkers m_workers;
     SyncSession m_session{m_workers};
+    QString m_folder;
+    QString m_device;
+    QTimer m_watch;
+    bool m_unplugged = false;
     bool m_dryRun;
     bool m_removals;
+    bool m_manyRemovals;
+    bool m_unavailable = false;
+    // Removals held for --delete-many.
+    bool m_heldMany = false;
     Language m_language;
     QString m_shownFolder;
     bool m_rewrite;
@@ -131,8 +215,9 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
     const QCommandLineOption sync(u"sync"_s, {}, u"folder"_s);
     const QCommandLineOption dryRun(u"dry-run"_s);
     const QCommandLineOption removals(u"delete"_s);
+    const QCommandLineOption manyRemovals(u"delete-many"_s);
     QCommandLineParser parser;
-    parser.addOptions({sync, dryRun, removals});
+    parser.addOptions({sync, dryRun, removals, manyRemovals});
     if (!parser.parse(QCoreApplication::arguments()) || parser.values(sync).size() != 1 ||
         !parser.positionalArguments().isEmpty()) {
         print(stderr, texts::syncUsage.in(language) + u'\n');
@@ -146,8 +231,8 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
         return 1;
     }
     const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
-    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), language,
-                          QDir::toNativeSeparators(folder));
-    terminal.start(std::move(psp.root), list.entries());
+    TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), parser.isSet(manyRemovals),
+                          language, QDir::toNativeSeparators(folder));
+    terminal.start(folder, std::move(psp.root), list.entries());
     return QCoreApplication::exec();
 }

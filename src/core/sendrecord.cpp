@@ -3,6 +3,8 @@
 #include "core/sendnames.h"
 #include "core/temporaryfiles.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -17,6 +19,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString recordName = u"record.json"_s;
+// The record before the last whole write, for when the last cannot be read.
+const QString previousName = u"record-old.json"_s;
 const QString journalName = u"journal"_s;
 const QString identityName = u"id"_s;
 constexpr int recordVersion = 1;
@@ -66,17 +70,45 @@ std::optional<QByteArray> readOwnFile(const VolumeRoot &root, const QString &nam
     return bytes;
 }
 
+const QStringList trackFields{u"source"_s, u"size"_s,  u"modified"_s, u"settings"_s,
+                              u"file"_s,   u"bytes"_s, u"kept"_s};
+const QStringList recordFields{u"program"_s, u"version"_s, u"tracks"_s, u"playlists"_s,
+                               u"generation"_s};
+
+// The fields of object that this version does not know.
+QJsonObject unknownOf(const QJsonObject &object, const QStringList &known)
+{
+    QJsonObject unknown;
+    for (auto field = object.constBegin(); field != object.constEnd(); ++field) {
+        if (!known.contains(field.key()))
+            unknown.insert(field.key(), field.value());
+    }
+    return unknown;
+}
+
 QJsonObject objectOf(const RecordedTrack &track)
 {
-    QJsonObject object{{u"source"_s, track.source.path},
-                       {u"size"_s, track.source.size},
-                       {u"modified"_s, track.source.modified},
-                       {u"settings"_s, track.settings},
-                       {u"file"_s, track.file},
-                       {u"bytes"_s, track.bytes}};
+    QJsonObject object = track.unknown;
+    object.insert(u"source"_s, track.source.path);
+    object.insert(u"size"_s, track.source.size);
+    object.insert(u"modified"_s, track.source.modified);
+    object.insert(u"settings"_s, track.settings);
+    object.insert(u"file"_s, track.file);
+    object.insert(u"bytes"_s, track.bytes);
     if (track.kept)
         object.insert(u"kept"_s, true);
     return object;
+}
+
+// One name of a file or folder on any system: nothing that could climb out
+// of its folder or name another volume.
+bool isPlainName(QStringView name)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    return std::none_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c == u'/' || c == u'\\' || c == u':' || c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
 }
 
 // Nothing when the object names no file of ours.
@@ -89,8 +121,9 @@ std::optional<RecordedTrack> trackOf(const QJsonObject &object)
     track.file = object.value(u"file"_s).toString();
     track.bytes = object.value(u"bytes"_s).toInteger(-1);
     track.kept = object.value(u"kept"_s).toBool();
-    if (track.file.isEmpty() || track.source.path.isEmpty() || track.bytes < 0)
+    if (!sendrecord::isTrackFile(track.file) || track.source.path.isEmpty() || track.bytes < 0)
         return std::nullopt;
+    track.unknown = unknownOf(object, trackFields);
     return track;
 }
 
@@ -104,10 +137,31 @@ QJsonObject documentOf(const SendRecord &record)
         lists.append(QJsonObject{{u"source"_s, playlist.source},
                                  {u"file"_s, playlist.file},
                                  {u"digest"_s, QString::fromLatin1(playlist.digest.toHex())}});
-    return {{u"program"_s, u"Zarvello"_s},
-            {u"version"_s, recordVersion},
-            {u"tracks"_s, tracks},
-            {u"playlists"_s, lists}};
+    QJsonObject document = record.unknown;
+    document.insert(u"program"_s, u"Zarvello"_s);
+    document.insert(u"version"_s, recordVersion);
+    document.insert(u"tracks"_s, tracks);
+    document.insert(u"playlists"_s, lists);
+    return document;
+}
+
+// What a record's bytes are to this version.
+enum class Readable
+{
+    Yes,
+    Damaged, // cut short, not JSON, not a record
+    Newer,
+};
+
+Readable readableOf(const QJsonObject &root, const QJsonParseError &error)
+{
+    if (error.error != QJsonParseError::NoError || root.value(u"program"_s) != u"Zarvello"_s ||
+        !root.value(u"version"_s).isDouble())
+        return Readable::Damaged;
+    const int version = root.value(u"version"_s).toInt();
+    return version > recordVersion    ? Readable::Newer
+           : version == recordVersion ? Readable::Yes
+                                      : Readable::Damaged;
 }
 
 std::optional<SendRecord> recordOf(const QJsonObject &root)
@@ -116,6 +170,7 @@ std::optional<SendRecord> recordOf(const QJsonObject &root)
         root.value(u"version"_s).toInt() != recordVersion)
         return std::nullopt;
     SendRecord record;
+    record.unknown = unknownOf(root, recordFields);
     // A track that names no file of ours is of no use; the rest still are.
     for (const QJsonValue &value : root.value(u"tracks"_s).toArray()) {
         if (const std::optional<RecordedTrack> track = trackOf(value.toObject()))
@@ -126,20 +181,21 @@ std::optional<SendRecord> recordOf(const QJsonObject &root)
         RecordedPlaylist playlist{
             object.value(u"source"_s).toString(), object.value(u"file"_s).toString(),
             QByteArray::fromHex(object.value(u"digest"_s).toString().toLatin1())};
-        if (!playlist.file.isEmpty())
+        if (sendrecord::isPlaylistFile(playlist.file))
             record.playlists.append(playlist);
     }
     return record;
 }
 
-// Plays the journal's lines of that generation on the record, in order.
-// Each change sets a file's entry to what it is after: played twice, or
-// after a record that holds it already, it changes nothing.
+// Plays the journal's lines of that generation (of any, when none is given)
+// on the record, in order. Each change sets a file's entry to what it is
+// after: played twice, or after a record that holds it already, it changes
+// nothing.
 void replay(SendRecord &record, const QByteArray &journal, const QString &generation)
 {
     for (const QByteArray &line : journal.split('\n')) {
         const QJsonObject change = QJsonDocument::fromJson(line).object();
-        if (change.value(u"generation"_s).toString() != generation)
+        if (!generation.isEmpty() && change.value(u"generation"_s).toString() != generation)
             continue;
         if (const std::optional<RecordedTrack> track = trackOf(change.value(u"put"_s).toObject()))
             record.put(*track);
@@ -158,6 +214,38 @@ QString newGeneration()
 // cannot go is harmless: its lines are of another generation.
 Result<> writeRecord(const VolumeRoot &root, const SendRecord &record, const QString &generation)
 {
+    if (record.trust == SendRecord::Trust::Newer)
+        return FileError::fromErrno(ENOTSUP);
+    // What is there now is kept beside the new record, or set aside when it
+    // cannot be read: never lost, and never a newer one written over.
+    if (root.status(pathOf(recordName)).kind != VolumeRoot::Kind::Missing) {
+        const Result<std::unique_ptr<QFile>> file =
+            root.openFile(pathOf(recordName), largestRecord + 1);
+        const QByteArray bytes = file ? (*file)->readAll() : QByteArray();
+        QJsonParseError error;
+        const QJsonObject now = QJsonDocument::fromJson(bytes, &error).object();
+        switch (file && bytes.size() <= largestRecord ? readableOf(now, error)
+                                                      : Readable::Damaged) {
+        case Readable::Newer:
+            return FileError::fromErrno(ENOTSUP);
+        case Readable::Yes:
+            if (const Result<> kept =
+                    writeOwnFile(root, previousName, bytes, VolumeRoot::IfTaken::Replace);
+                !kept)
+                return kept;
+            break;
+        case Readable::Damaged:
+            if (file && !bytes.isEmpty()) {
+                const QString aside = u"record-damaged-%1.json"_s.arg(
+                    QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss-zzz"_s));
+                if (const Result<> kept =
+                        writeOwnFile(root, aside, bytes, VolumeRoot::IfTaken::Keep);
+                    !kept)
+                    return kept;
+            }
+            break;
+        }
+    }
     QJsonObject document = documentOf(record);
     document.insert(u"generation"_s, generation);
     if (const Result<> written =
@@ -364,25 +452,59 @@ QString folderName()
 
 SendRecord read(const VolumeRoot &root)
 {
-    const std::optional<QByteArray> bytes = readOwnFile(root, recordName, largestRecord);
-    if (!bytes)
-        return {};
+    const bool missing = root.status(pathOf(recordName)).kind == VolumeRoot::Kind::Missing;
+    const Result<std::unique_ptr<QFile>> file = root.openFile(pathOf(recordName), largestRecord);
+    const QByteArray bytes = file ? (*file)->readAll() : QByteArray();
     QJsonParseError error;
-    const QJsonObject document = QJsonDocument::fromJson(*bytes, &error).object();
-    std::optional<SendRecord> record = recordOf(document);
-    if (error.error != QJsonParseError::NoError || !record)
+    const QJsonObject document = QJsonDocument::fromJson(bytes, &error).object();
+    const Readable readable = missing || !file || (*file)->error() != QFileDevice::NoError
+                                  ? Readable::Damaged
+                                  : readableOf(document, error);
+    if (readable == Readable::Newer) {
+        SendRecord newer;
+        newer.trust = SendRecord::Trust::Newer;
+        return newer;
+    }
+    if (readable == Readable::Yes) {
+        SendRecord record = recordOf(document).value_or(SendRecord());
+        // A record from before journals has no generation, and no line matches.
+        const QString generation = document.value(u"generation"_s).toString();
+        if (!generation.isEmpty())
+            replay(record, readOwnFile(root, journalName, largestJournal).value_or(QByteArray()),
+                   generation);
+        return record;
+    }
+    // The record kept before the last whole write, with every change the
+    // journal holds: what it lacks is what was written after, unknown now.
+    const std::optional<QByteArray> previous = readOwnFile(root, previousName, largestRecord);
+    if (missing && !previous)
         return {};
-    // A record from before journals has no generation, and no line matches.
-    const QString generation = document.value(u"generation"_s).toString();
-    if (!generation.isEmpty())
-        replay(*record, readOwnFile(root, journalName, largestJournal).value_or(QByteArray()),
-               generation);
-    return *record;
+    QJsonParseError previousError;
+    const QJsonObject before =
+        QJsonDocument::fromJson(previous.value_or(QByteArray()), &previousError).object();
+    SendRecord record = readableOf(before, previousError) == Readable::Yes
+                            ? recordOf(before).value_or(SendRecord())
+                            : SendRecord();
+    replay(record, readOwnFile(root, journalName, largestJournal).value_or(QByteArray()), {});
+    record.trust = SendRecord::Trust::Recovered;
+    return record;
 }
 
 Result<> write(const VolumeRoot &root, const SendRecord &record)
 {
     return writeRecord(root, record, newGeneration());
+}
+
+bool isTrackFile(const QString &file)
+{
+    const qsizetype slash = file.indexOf(u'/');
+    return slash > 0 && isPlainName(QStringView(file).left(slash)) &&
+           isPlainName(QStringView(file).mid(slash + 1));
+}
+
+bool isPlaylistFile(const QString &file)
+{
+    return isPlainName(file);
 }
 
 QString keptIdentity(const VolumeRoot &root)

@@ -14,12 +14,17 @@
 // known to be there for certain rather than guessed from a file name, and a
 // file the user put there is never taken for one of ours. It lives in a
 // hidden folder at the volume's root, which the PSP does not look into, and is
-// replaced in one step each time it is written; a send adds each track it
-// writes to a journal beside it the moment the track is there (see
-// RecordJournal), so that a PSP pulled out leaves no track of ours unknown
-// but the one being finished. It never describes a file that was not
-// written, though it may still name one removed since, so a file it names
-// counts only while it is there with the size recorded.
+// replaced in one step each time it is written, the record it replaces kept
+// beside it; a send adds each track it writes to a journal beside it the
+// moment the track is there (see RecordJournal), so that a PSP pulled out
+// leaves no track of ours unknown but the one being finished. It never
+// describes a file that was not written, though it may still name one
+// removed since, so a file it names counts only while it is there with the
+// size recorded.
+//
+// A record that cannot be read is never taken for none: the one before it is
+// used, and the damaged one set aside under a dated name when the record is
+// next written. One written by a newer Zarvello is never written over.
 
 // A local source as it was when it was sent: changed since, it is another.
 struct SourceIdentity
@@ -52,6 +57,8 @@ struct RecordedTrack
     // Written for the list of what this PSP keeps, so a sync may take it
     // off again; a track merely sent stays until the user removes it.
     bool kept = false;
+    // Fields a later Zarvello added, kept as they are through a rewrite.
+    QJsonObject unknown = {};
 };
 
 // One playlist a sync wrote in the PSP's playlist folder.
@@ -67,6 +74,23 @@ struct RecordedPlaylist
 class SendRecord
 {
 public:
+    // How far the record read from a volume can be trusted.
+    enum class Trust
+    {
+        // The volume's record, or none on a volume never written.
+        Whole,
+        // The volume's record could not be read: this is the one before it,
+        // or none. Files written since are unknown to it, so nothing is
+        // removed on its word.
+        Recovered,
+        // Written by a newer Zarvello: nothing may be written on the volume.
+        Newer,
+    };
+    Trust trust = Trust::Whole;
+    // Fields of the whole record a later Zarvello added, kept through a
+    // rewrite.
+    QJsonObject unknown = {};
+
     // The recorded file for a source as it is now, whatever it was written
     // as; null when none.
     const RecordedTrack *bySource(const SourceIdentity &source) const;
@@ -147,12 +171,23 @@ namespace sendrecord {
 QString folderName();
 
 // The volume's record, with the changes its journal adds; an empty one when
-// it has none, or one that cannot be read (damaged records are set aside
-// rather than trusted). A line of the journal that cannot be read, cut short
-// by a PSP pulled out while it was written, is passed over.
+// it has none. One that cannot be read gives the record kept before it, or an
+// empty one, as Trust::Recovered; one of a later version an empty one as
+// Trust::Newer. A line of the journal that cannot be read, cut short by a PSP
+// pulled out while it was written, is passed over, as is an entry that names
+// no file of the kind it should (see isTrackFile, isPlaylistFile).
 SendRecord read(const VolumeRoot &root);
-// Replaces the volume's record in one step; its journal goes with it.
+// Replaces the volume's record in one step, keeping the one it replaces
+// beside it; its journal goes with it. A record that could not be read is
+// first set aside under a dated name; one of a later version is never
+// replaced (ENOTSUP).
 Result<> write(const VolumeRoot &root, const SendRecord &record);
+
+// A name a record may hold: one folder and one file below the music folder
+// ("<album folder>/<file>"), or one file in the playlist folder. No step up,
+// no separator of any system, drive, stream or control character.
+bool isTrackFile(const QString &file);
+bool isPlaylistFile(const QString &file);
 
 // An identity that the volume keeps, made the first time it is asked for,
 // so two PSPs are told apart, as is a folder used as one. Empty when the

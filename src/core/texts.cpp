@@ -447,6 +447,8 @@ const Phrase commandLineHelp{
     u"                           changer.\n"
     u"  --delete                 Avec --sync\u00A0: retire de la PSP les fichiers que\n"
     u"                           Zarvello y a mis pour la liste et qu'elle n'a plus.\n"
+    u"  --delete-many            Avec --delete\u00A0: les retire même quand ils sont\n"
+    u"                           plus de la moitié de ce que garde la PSP.\n"
     u"\n"
     u"Arguments\u00A0:\n"
     u"  dossier                  Le stockage d'une PSP, ou une copie de celui-ci, à\n"
@@ -471,6 +473,8 @@ const Phrase commandLineHelp{
     u"                         nothing.\n"
     u"  --delete               With --sync: removes from the PSP the files Zarvello\n"
     u"                         put there for the list that it no longer holds.\n"
+    u"  --delete-many          With --delete: removes them even when they are more\n"
+    u"                         than half of what the list keeps on the PSP.\n"
     u"\n"
     u"Arguments:\n"
     u"  folder                 A PSP's storage, or a copy of it, to use as if it had\n"
@@ -486,5 +490,53 @@ const Phrase noPlaylistSelected = same(u"     Pas de playlist selectionnée");
 const Phrase readOnlyNotDeleted{
     u"La playlist «\u00A0%1\u00A0» est en lecture seule\u00A0: elle a été conservée.",
     u"The playlist \"%1\" is read-only: it was kept."};
+
+const Phrase syncBusy{u"Un autre Zarvello écrit sur cette PSP.",
+                      u"Another Zarvello is writing to this PSP."};
+const Phrase syncNewerRecord{
+    u"Cette PSP a été écrite en dernier par un Zarvello plus récent\u00A0: mettez Zarvello à "
+    u"jour.",
+    u"This PSP was last written by a newer Zarvello: update Zarvello."};
+const Phrase syncRecordUnwritable{
+    u"La liste de ce que Zarvello a mis sur la PSP n'a pas pu être écrite (%1)\u00A0: rien n'a "
+    u"été envoyé.",
+    u"The list of what Zarvello put on the PSP could not be written (%1): nothing was sent."};
+const Phrase syncRecordRecovered{
+    u"La liste de ce que Zarvello a mis sur la PSP était illisible\u00A0: la précédente sert, "
+    u"rien n'est retiré, et un fichier déjà là sous le nom qu'un morceau recevrait compte comme "
+    u"envoyé.",
+    u"The list of what Zarvello put on the PSP could not be read: the previous one is used, "
+    u"nothing is removed, and a file already there under the name a track would get counts as "
+    u"sent."};
+const Phrase syncMissing{u"introuvable\u00A0; le disque est-il monté\u00A0?",
+                         u"not found; is the drive mounted?"};
+const Phrase syncUnreadable{u"illisible", u"cannot be read"};
+const Phrase syncNoTrack{u"ne contient aucun morceau\u00A0; le disque est-il monté\u00A0?",
+                         u"holds no track; is the drive mounted?"};
+const Phrase syncMostNotFound{
+    u"%1 morceaux sur %2 introuvables\u00A0; le disque est-il monté\u00A0?",
+    u"%1 of %2 tracks not found; is the drive mounted?"};
+const Phrase syncUnavailableHeading{
+    u"Introuvables maintenant, laissés tels quels sur la PSP\u00A0:",
+    u"Cannot be seen now, left as they are on the PSP:"};
+const Phrase syncNotFoundHeading{u"Morceaux introuvables sur l'ordinateur\u00A0:",
+                                 u"Tracks not found on the computer:"};
+const Phrase syncReplacedHeading{u"Copies précédentes remplacées, donc retirées\u00A0:",
+                                 u"Earlier copies replaced, so removed:"};
+const Phrase syncStaleHeading{u"Playlists qui ne sont plus gardées, retirées\u00A0:",
+                              u"Playlists no longer kept, removed:"};
+const Phrase syncManyRemovals{
+    u"%1 des %2 morceaux gardés sur la PSP seraient retirés\u00A0: ajoutez --delete-many pour "
+    u"en retirer autant.",
+    u"%1 of the %2 tracks kept on the PSP would be removed: add --delete-many to remove that "
+    u"many."};
+const Phrase syncManyRemovalsQuestion{
+    u"%1 des %2 morceaux gardés sur la PSP vont être retirés. Les retirer tous\u00A0?",
+    u"%1 of the %2 tracks kept on the PSP are to be removed. Remove them all?"};
+const Phrase syncNothingThere{
+    u"aucun de ses morceaux n'est sur la PSP\u00A0: elle n'a pas été écrite",
+    u"none of its tracks is on the PSP: it was not written"};
+const Phrase syncUnplugged{u"La PSP a été débranchée\u00A0: %1 morceaux envoyés, %2 non.",
+                           u"The PSP was unplugged: %1 tracks sent, %2 not."};
 
 } // namespace texts

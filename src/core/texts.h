@@ -270,4 +270,27 @@ extern const Phrase noPlaylistSelected;
 // Deleting a read-only playlist; %1 is its name.
 extern const Phrase readOnlyNotDeleted;
 
+// A sync or send that cannot trust or take the PSP.
+extern const Phrase syncBusy;
+extern const Phrase syncNewerRecord;
+extern const Phrase syncRecordUnwritable; // %1 is what the system said
+extern const Phrase syncRecordRecovered;
+// Why a kept entry cannot be seen; %1 tracks not found of %2.
+extern const Phrase syncMissing;
+extern const Phrase syncUnreadable;
+extern const Phrase syncNoTrack;
+extern const Phrase syncMostNotFound;
+// Headings of the lists of a sync's plan.
+extern const Phrase syncUnavailableHeading;
+extern const Phrase syncNotFoundHeading;
+extern const Phrase syncReplacedHeading;
+extern const Phrase syncStaleHeading;
+// %1 removals of %2 tracks kept on the PSP.
+extern const Phrase syncManyRemovals;
+extern const Phrase syncManyRemovalsQuestion;
+// Why a PSP playlist was not written.
+extern const Phrase syncNothingThere;
+// %1 tracks sent, %2 not.
+extern const Phrase syncUnplugged;
+
 } // namespace texts

@@ -1,5 +1,6 @@
 #include "platform/volumeroot.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <QDir>
 #include <QFile>
@@ -270,6 +271,19 @@ private:
     {
         if (path.isEmpty())
             return m_root;
+        // Only plain steps down: a step up, a drive, a stream or a separator
+        // of Windows' own could lead off the volume. What is refused becomes
+        // a name the system itself refuses, so every call on it fails.
+        const QStringList steps = path.split(u'/');
+        for (const QString &step : steps) {
+            const bool plain =
+                !step.isEmpty() && step != u"." && step != u".." &&
+                std::none_of(step.cbegin(), step.cend(), [](QChar c) {
+                    return c == u'\\' || c == u':' || c.unicode() < 0x20 || c.unicode() == 0x7f;
+                });
+            if (!plain)
+                return m_root + QStringLiteral("/<refused>");
+        }
         return m_root.endsWith(u'/') ? m_root + path : m_root + u'/' + path;
     }
 

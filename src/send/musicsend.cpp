@@ -50,6 +50,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_toProbe.clear();
     m_links.clear();
     m_plan = SendPlan();
+    m_notLocked.reset();
 
     m_volume = m_openVolume();
     if (!m_volume) {
@@ -77,6 +78,7 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     const std::shared_ptr<const VolumeRoot> volume = m_volume;
     struct Found
     {
+        Result<std::shared_ptr<const WriterLock>> lock;
         SourceFiles expanded;
         MusicListing listing;
         QList<SourceTrack> known;
@@ -84,13 +86,21 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     background::run(
         this,
         [volume, localPaths] {
-            Found found{expandSourcePaths(localPaths), listMusic(*volume), {}};
+            Found found{WriterLock::take(*volume), expandSourcePaths(localPaths), {}, {}};
+            if (!found.lock)
+                return found;
+            found.listing = listMusic(*volume);
             found.known = recordedSources(found.expanded.files, found.listing);
             return found;
         },
         [this, generation](const Found &found) {
-            if (generation == m_generation)
-                listed(found.expanded.files, found.known, found.expanded.links, found.listing);
+            if (generation != m_generation)
+                return;
+            if (found.lock)
+                m_lock = *found.lock;
+            else
+                m_notLocked = found.lock.error();
+            listed(found.expanded.files, found.known, found.expanded.links, found.listing);
         });
     return true;
 }
@@ -164,6 +174,16 @@ void MusicSend::chooseAndStart()
 
 void MusicSend::looked()
 {
+    if (m_notLocked || m_listing.record.trust == SendRecord::Trust::Newer) {
+        const QString why =
+            !m_notLocked ? texts::syncNewerRecord.in(language())
+            : WriterLock::isBusy(*m_notLocked)
+                ? texts::syncBusy.in(language())
+                : texts::syncRecordUnwritable.in(language()).arg(m_notLocked->message);
+        finish(false);
+        messagebox::warn(&m_window, why);
+        return;
+    }
     if (m_listing.musicFolder.isEmpty() || m_listing.readOnly) {
         // The music folder is made on arrival; without it this is no PSP in use.
         const Phrase &why = m_listing.readOnly          ? texts::sendReadOnly
@@ -302,6 +322,7 @@ void MusicSend::finish(bool report)
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
     m_volume.reset();
+    m_lock.reset();
     m_jobs.clear();
     m_toProbe.clear();
     // The run has ended, or ends here as the window goes; it is read below.

@@ -4,12 +4,14 @@
 #include "audio/conversion.h"
 #include "controls/languageflag.h"
 #include "core/texts.h"
+#include "core/writerlock.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendrun.h"
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -130,6 +132,10 @@ private:
     QStringList m_alsoNotSent;
     Then m_then;
     MusicListing m_listing;
+    // This PSP's writer lock, held from before its record is read until the
+    // send ends; why it could not be had, when it could not.
+    std::shared_ptr<const WriterLock> m_lock;
+    std::optional<FileError> m_notLocked;
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;

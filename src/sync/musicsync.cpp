@@ -47,9 +47,22 @@ void MusicSync::showPlanDialog()
     m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
     m_planDialog->setWindowModality(Qt::WindowModal);
     connect(m_planDialog, &QDialog::finished, this, [this](int result) {
-        if (result == QDialog::Accepted && m_planDialog)
-            go(m_planDialog->removals(), m_planDialog->replaceChanged());
-        else if (m_session && m_session->stage() != SyncSession::Stage::Running)
+        if (result == QDialog::Accepted && m_planDialog && m_session) {
+            SyncSession::Removals removals = m_planDialog->removals();
+            const bool replaceChanged = m_planDialog->replaceChanged();
+            // More than half of what the list keeps on the PSP goes only once
+            // asked on its own: a list emptied by mistake is not followed
+            // blindly.
+            const qsizetype chosen = m_session->removals(removals).size();
+            const int kept = m_session->outline().keptThere;
+            if (chosen * 2 > kept && chosen > 0 &&
+                messagebox::show(
+                    &m_window, texts::syncManyRemovalsQuestion.in(language()).arg(chosen).arg(kept),
+                    {}, QMessageBox::Yes | QMessageBox::No,
+                    QMessageBox::Warning) != QMessageBox::Yes)
+                removals = SyncSession::Removals::None;
+            go(removals, replaceChanged);
+        } else if (m_session && m_session->stage() != SyncSession::Stage::Running)
             m_session->cancel();
     });
     m_planDialog->show();

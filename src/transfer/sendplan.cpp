@@ -224,9 +224,24 @@ SendPlan planSend(const QList<SourceTrack> &sources, const MusicListing &listing
                 replaced.insert(there.file);
                 track.replaces = top.taken.at(there.folder).name + u'/' + there.file->name;
             }
-            // The file it replaces keeps its name when it has the very one
-            // this track would get; every other name there is taken.
-            if (there.file && there.folder == index && there.file->name == wanted) {
+            // With a record that could not be read, a file of the very name
+            // this track would get, and of its size when that is known
+            // before it is written, is the one written before, most likely:
+            // taken as sent rather than doubled.
+            const VolumeRoot::Entry *adopted =
+                there.file || record.trust == SendRecord::Trust::Whole ? nullptr
+                                                                       : names.find(wanted);
+            const qint64 size = copy ? source.size : -1;
+            if (adopted && (adopted->kind != VolumeRoot::Kind::File || adopted->size <= 0 ||
+                            (size >= 0 && adopted->size != size) ||
+                            record.byFile(track.folder + u'/' + adopted->name)))
+                adopted = nullptr;
+            if (adopted) {
+                track.alreadyThere = true;
+                track.fileName = adopted->name;
+            } else if (there.file && there.folder == index && there.file->name == wanted) {
+                // The file it replaces keeps its name when it has the very
+                // one this track would get; every other name there is taken.
                 track.fileName = wanted;
             } else {
                 int &untried = names.firstUntried[sendnames::nameKey(wanted)];
@@ -305,7 +320,8 @@ void keepWhatFits(SendPlan &plan, qint64 freeBytes)
     for (PlannedTrack &track : plan.tracks) {
         if (track.method == SendMethod::Refuse || track.alreadyThere)
             continue;
-        if (plan.noRoom == 0 && kept + track.bytes <= freeBytes) {
+        // One too large leaves room for smaller ones after it.
+        if (kept + track.bytes <= freeBytes) {
             kept += track.bytes;
             continue;
         }

@@ -93,6 +93,7 @@ QList<SourceTrack> recordedSources(const QStringList &paths, const MusicListing 
 // format and quality of a conversion ("mp3 V2", "aac 192").
 QString recordedSettings(SendMethod method, TargetFormat format, const Quality &quality);
 
-// Keeps the tracks to send, in their order, as long as they fit in freeBytes;
-// the first that does not and all after it are left out for want of room.
+// Keeps the tracks to send, in their order, that fit in freeBytes with those
+// kept before them; each that does not is left out for want of room, and
+// smaller ones after it are still kept.
 void keepWhatFits(SendPlan &plan, qint64 freeBytes);

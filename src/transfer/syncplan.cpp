@@ -81,20 +81,33 @@ QList<ExpandedSyncEntry> expandSyncList(const QList<SyncEntry> &entries, int cod
     QHash<QString, SourceIdentity> looked;
     QList<ExpandedSyncEntry> expanded;
     for (const SyncEntry &entry : entries) {
-        ExpandedSyncEntry one{entry, false, {}, {}};
+        ExpandedSyncEntry one;
+        one.entry = entry;
         QStringList files;
-        if (entry.kind == SyncEntry::Kind::Playlist) {
+        const QFileInfo info(entry.path);
+        if (!info.exists()) {
+            one.unseen = ExpandedSyncEntry::Unseen::Missing;
+        } else if (entry.kind == SyncEntry::Kind::Playlist) {
             const Result<ComputerPlaylist> playlist = readComputerPlaylist(entry.path, codePage);
             if (playlist) {
-                one.read = true;
                 files = playlist->files;
+                one.notFound = playlist->notFound;
                 one.leftOut = playlist->notFound + playlist->streams;
+                const qsizetype named = files.size() + one.notFound.size();
+                one.unseen = one.notFound.size() * 2 > named
+                                 ? ExpandedSyncEntry::Unseen::MostNotFound
+                                 : ExpandedSyncEntry::Unseen::No;
+            } else {
+                one.unseen = ExpandedSyncEntry::Unseen::Unreadable;
             }
-        } else if (QFileInfo(entry.path).isDir()) {
+        } else if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
+            one.unseen = ExpandedSyncEntry::Unseen::Unreadable;
+        } else {
             const SourceFiles found = expandSourcePaths({entry.path});
-            one.read = true;
             files = found.files;
             one.leftOut = found.links;
+            one.unseen = files.isEmpty() ? ExpandedSyncEntry::Unseen::NoTrack
+                                         : ExpandedSyncEntry::Unseen::No;
         }
         for (const QString &file : std::as_const(files)) {
             auto known = looked.constFind(file);
@@ -130,29 +143,50 @@ SyncPlan planSync(const QList<ExpandedSyncEntry> &list, const MusicListing &list
 
     QSet<QString> listed; // the path of every source of the list
     QSet<SourceIdentity> planned;
+    QSet<QString> notFound;
     for (const ExpandedSyncEntry &entry : list) {
-        if (!entry.read)
-            plan.unread.append(entry.entry);
+        if (!entry.seen())
+            plan.unseen.append(entry);
+        for (const QString &track : entry.seen() ? entry.notFound : QStringList()) {
+            if (!notFound.contains(track)) {
+                notFound.insert(track);
+                plan.notFound.append(track);
+            }
+        }
         for (const SourceIdentity &source : entry.sources) {
             listed.insert(source.path);
             if (planned.contains(source))
                 continue;
             planned.insert(source);
             const RecordedTrack *track = record.bySource(source);
-            if (track && isThere(*track))
+            if (track && isThere(*track)) {
                 plan.unchanged.append({source, track->file});
-            else
-                plan.toSend.append(source);
+                continue;
+            }
+            plan.toSend.append(source);
+            for (const RecordedTrack &earlier : record.byPath(source.path)) {
+                if (isThere(earlier)) {
+                    plan.earlier.insert(source.path, earlier.file);
+                    break;
+                }
+            }
         }
     }
 
-    if (plan.unread.isEmpty()) {
-        const QHash<QString, QStringList> namedBy =
-            namedByUserPlaylists(pspPlaylists, record, listing.musicFolder);
-        for (const RecordedTrack &track : record.tracks()) {
-            if (track.kept && !listed.contains(track.source.path) && isThere(track))
-                plan.removals.append({track, namedBy.value(sendnames::nameKey(track.file))});
-        }
+    // Only a record read whole says what is ours: one recovered lacks what
+    // was written last, and a list that cannot be seen says nothing of what
+    // is still kept.
+    plan.recordRecovered = record.trust != SendRecord::Trust::Whole;
+    const bool mayRemove = plan.unseen.isEmpty() && !plan.recordRecovered;
+    const QHash<QString, QStringList> namedBy =
+        mayRemove ? namedByUserPlaylists(pspPlaylists, record, listing.musicFolder)
+                  : QHash<QString, QStringList>();
+    for (const RecordedTrack &track : record.tracks()) {
+        if (!track.kept || !isThere(track))
+            continue;
+        ++plan.keptThere;
+        if (mayRemove && !listed.contains(track.source.path))
+            plan.removals.append({track, namedBy.value(sendnames::nameKey(track.file))});
     }
 
     const AnsiCodec codec(codePage);
@@ -166,7 +200,7 @@ SyncPlan planSync(const QList<ExpandedSyncEntry> &list, const MusicListing &list
         if (entry.entry.kind != SyncEntry::Kind::Playlist)
             continue;
         followed.insert(entry.entry.path);
-        if (!entry.read)
+        if (!entry.seen())
             continue;
         SyncPlan::Playlist playlist{entry.entry.path, {}, {}};
         for (const SourceIdentity &source : entry.sources)
@@ -181,7 +215,7 @@ SyncPlan planSync(const QList<ExpandedSyncEntry> &list, const MusicListing &list
         plan.playlists.append(playlist);
     }
     for (const RecordedPlaylist &playlist : record.playlists) {
-        if (!followed.contains(playlist.source))
+        if (mayRemove && !followed.contains(playlist.source))
             plan.stalePlaylists.append(playlist);
     }
     return plan;

@@ -4,10 +4,12 @@
 #include "core/playlistfile.h"
 #include "core/sendnames.h"
 #include "core/storagelayout.h"
+#include "core/temporaryfiles.h"
 #include "platform/ansicodepage.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -34,6 +36,9 @@ bool isPlaylistName(const QString &name)
 
 struct SyncSession::Looked
 {
+    std::shared_ptr<const WriterLock> lock;
+    // Why the lock could not be had; nothing else is looked at then.
+    std::optional<FileError> notLocked;
     bool isPsp = false;
     MusicListing listing;
     QString playlistFolder;
@@ -48,6 +53,8 @@ struct SyncSession::Written
     QString playlistFolder;
     int done = 0;
     QStringList problems;
+    // The record could not be written before anything else: nothing was.
+    std::optional<FileError> notRecorded;
 };
 
 QString SyncOutline::summary(Language language) const
@@ -99,6 +106,14 @@ void SyncSession::start(std::shared_ptr<const VolumeRoot> volume, const QList<Sy
         [volume = m_volume, list, codePage] {
             Looked found;
             found.isPsp = !existingFolder(*volume, u"PSP"_s).isEmpty();
+            if (!found.isPsp)
+                return found;
+            Result<std::shared_ptr<const WriterLock>> lock = WriterLock::take(*volume);
+            if (!lock) {
+                found.notLocked = lock.error();
+                return found;
+            }
+            found.lock = *lock;
             const QList<ExpandedSyncEntry> expanded = expandSyncList(list, codePage);
             found.listing = listMusic(*volume);
             found.playlistFolder = existingFolder(*volume, u"PSP/PLAYLIST/MUSIC"_s);
@@ -127,17 +142,29 @@ void SyncSession::looked(const Looked &found)
 {
     if (m_stage != Stage::Looking)
         return;
+    m_lock = found.lock;
     m_listing = found.listing;
     m_playlistFolder = found.playlistFolder;
     m_decision = found.decision;
     m_digests = found.digests;
+    if (found.notLocked)
+        m_refusal = WriterLock::isBusy(*found.notLocked) ? Refusal::Busy : Refusal::None;
+    else if (m_listing.record.trust == SendRecord::Trust::Newer)
+        m_refusal = Refusal::NewerRecord;
     if (!found.isPsp)
         m_failure = texts::syncNotPsp.in(m_language);
+    else if (m_refusal == Refusal::Busy)
+        m_failure = texts::syncBusy.in(m_language);
+    else if (found.notLocked)
+        m_failure = texts::syncRecordUnwritable.in(m_language).arg(found.notLocked->message);
+    else if (m_refusal == Refusal::NewerRecord)
+        m_failure = texts::syncNewerRecord.in(m_language);
     else if (m_listing.readOnly)
         m_failure = texts::sendReadOnly.in(m_language);
     else if (m_listing.musicNotAFolder)
         m_failure = texts::sendMusicNotAFolder.in(m_language);
     if (!m_failure.isEmpty()) {
+        m_lock.reset();
         m_stage = Stage::Planned;
         Q_EMIT planned();
         return;
@@ -150,8 +177,13 @@ void SyncSession::looked(const Looked &found)
             [&](const SyncPlan::Playlist &playlist) { return playlist.file == kept.file; });
         if (followed && changed)
             m_changedPlaylists.append(kept.file);
-        else if (!followed && !changed && current != m_digests.cend())
-            m_stale.append(kept.file);
+    }
+    // Only what the plan lets go of: never the playlist of an entry that
+    // cannot be seen now.
+    for (const RecordedPlaylist &stale : m_decision.stalePlaylists) {
+        const auto current = m_digests.constFind(sendnames::nameKey(stale.file));
+        if (current != m_digests.cend() && *current == stale.digest)
+            m_stale.append(stale.file);
     }
     m_sources.resize(m_decision.toSend.size());
     for (qsizetype i = 0; i < m_decision.toSend.size(); ++i) {
@@ -207,10 +239,18 @@ void SyncSession::plan()
             for (const SyncPlan::Unchanged &unchanged : m_decision.unchanged)
                 m_placed.insert(unchanged.source.path, unchanged.file);
             m_playlistsToWrite = 0;
+            // A track that can never be sent (not audio, damaged) is said once
+            // as such: the playlist does not wait for it.
+            QSet<QString> sendable;
+            for (qsizetype i = 0; i < m_sources.size(); ++i) {
+                if (m_sendPlan.tracks.at(i).method != SendMethod::Refuse)
+                    sendable.insert(m_sources.at(i).path);
+            }
             for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
-                const bool waits =
-                    std::any_of(playlist.tracks.cbegin(), playlist.tracks.cend(),
-                                [&](const QString &track) { return !m_placed.contains(track); });
+                const bool waits = std::any_of(
+                    playlist.tracks.cbegin(), playlist.tracks.cend(), [&](const QString &track) {
+                        return !m_placed.contains(track) && sendable.contains(track);
+                    });
                 const QByteArray digest = m_digests.value(sendnames::nameKey(playlist.file));
                 m_playlistsToWrite += waits || digest != digestOf(playlistBytes(playlist));
             }
@@ -240,8 +280,11 @@ qint64 SyncSession::bytesFreed(Removals removals) const
 
 bool SyncSession::upToDate() const
 {
-    return m_failure.isEmpty() && m_decision.toSend.isEmpty() && m_decision.removals.isEmpty() &&
-           m_stale.isEmpty() && m_playlistsToWrite == 0;
+    // A source that can never be sent is no work left: it is said when the
+    // sync has something else to do. A record recovered is written anew.
+    return m_failure.isEmpty() && m_sendPlan.copies + m_sendPlan.conversions == 0 &&
+           m_decision.removals.isEmpty() && m_stale.isEmpty() && m_playlistsToWrite == 0 &&
+           m_decision.unseen.isEmpty() && !m_decision.recordRecovered;
 }
 
 SyncOutline SyncSession::outline() const
@@ -256,6 +299,33 @@ SyncOutline SyncSession::outline() const
     outline.playlists = m_playlistsToWrite;
     outline.freeBytes = m_listing.freeBytes;
     outline.changedPlaylists = m_changedPlaylists;
+    outline.recordRecovered = m_decision.recordRecovered;
+    outline.keptThere = m_decision.keptThere;
+    for (const ExpandedSyncEntry &entry : m_decision.unseen) {
+        using Unseen = ExpandedSyncEntry::Unseen;
+        const qsizetype named = entry.notFound.size() + entry.sources.size();
+        const QString why =
+            entry.unseen == Unseen::Missing   ? texts::syncMissing.in(m_language)
+            : entry.unseen == Unseen::NoTrack ? texts::syncNoTrack.in(m_language)
+            : entry.unseen == Unseen::Unreadable
+                ? texts::syncUnreadable.in(m_language)
+                : texts::syncMostNotFound.in(m_language).arg(entry.notFound.size()).arg(named);
+        outline.unavailable.append({QFileInfo(entry.entry.path).fileName(), why});
+    }
+    outline.notFound = m_decision.notFound;
+    outline.stalePlaylists = m_stale;
+    // What fits, as go() will keep it, without the room removals may free.
+    SendPlan fitting = m_sendPlan;
+    keepWhatFits(fitting, m_listing.freeBytes);
+    for (const PlannedTrack &track : std::as_const(fitting.tracks)) {
+        if (track.noRoom) {
+            ++outline.wontFit;
+            outline.wontFitBytes += track.bytes;
+        } else if (!track.replaces.isEmpty() && !track.alreadyThere &&
+                   track.method != SendMethod::Refuse) {
+            outline.replaced.append(track.replaces);
+        }
+    }
     return outline;
 }
 
@@ -277,14 +347,27 @@ void SyncSession::go(Removals removals, bool replaceChanged)
             const VolumeSetup setup = setUpVolume(*volume);
             written.musicFolder = setup.musicFolder;
             written.playlistFolder = setup.hasPlaylistFolder ? setup.playlistFolder : QString();
+            // What is sent could not be recorded, and would be sent again
+            // as new copies by every sync after: nothing is, then.
+            if (const Result<> saved = sendrecord::write(*volume, record); !saved) {
+                written.notRecorded = saved.error();
+                return written;
+            }
             const Result<std::unique_ptr<VolumeRoot>> music =
                 volume->openFolder(written.musicFolder);
+            // What a run ended by force left, now that no other can be
+            // writing: the playlist folder's went as it was set up.
+            for (const QString &album : music ? removeLeftovers(**music) : QStringList()) {
+                if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
+                    removeLeftovers(**opened);
+            }
             for (const SyncPlan::Removal &removal : files) {
                 const Result<> gone =
                     music ? (*music)->remove(removal.track.file) : Result<>(music.error());
+                // One gone already is no longer recorded, but was not removed.
                 if (gone || gone.error().errorNumber == ENOENT) {
                     record.remove(removal.track.file);
-                    ++written.done;
+                    written.done += bool(gone);
                 } else {
                     written.problems.append(
                         reasonLine(removal.track.file, gone.error().message, language));
@@ -294,9 +377,15 @@ void SyncSession::go(Removals removals, bool replaceChanged)
                 written.playlistFolder.isEmpty() ? FileError(FileError::Kind::NotAFolder)
                                                  : volume->openFolder(written.playlistFolder);
             for (const QString &file : stale) {
-                if (playlists && (*playlists)->remove(file))
+                const Result<> gone =
+                    playlists ? (*playlists)->remove(file) : Result<>(playlists.error());
+                if (gone || gone.error().errorNumber == ENOENT) {
                     record.playlists.removeIf(
                         [&](const RecordedPlaylist &kept) { return kept.file == file; });
+                    written.done += bool(gone);
+                } else {
+                    written.problems.append(reasonLine(file, gone.error().message, language));
+                }
             }
             if (!files.isEmpty() || !stale.isEmpty()) {
                 if (const Result<> saved = sendrecord::write(*volume, record); !saved)
@@ -313,6 +402,12 @@ void SyncSession::removed(const Written &written)
 {
     if (m_stage != Stage::Running)
         return;
+    if (written.notRecorded) {
+        m_failure = texts::syncRecordUnwritable.in(m_language).arg(written.notRecorded->message);
+        m_summary.problems.append(m_failure);
+        done();
+        return;
+    }
     m_record = written.record;
     m_musicFolder = written.musicFolder;
     m_playlistFolder = written.playlistFolder;
@@ -341,6 +436,8 @@ void SyncSession::sent()
             if (there)
                 m_placed.insert(m_sources.at(i).path, track.folder + u'/' + track.fileName);
             else
+                placeEarlier(m_sources.at(i).path);
+            if (!there)
                 m_summary.problems.append(
                     reasonLine(m_sources.at(i).path,
                                whyNotSent(m_sources.at(i), track, ending, m_language), m_language));
@@ -349,11 +446,13 @@ void SyncSession::sent()
         m_run->deleteLater();
         m_run = nullptr;
     } else {
-        for (qsizetype i = 0; i < m_sources.size(); ++i)
+        for (qsizetype i = 0; i < m_sources.size(); ++i) {
+            placeEarlier(m_sources.at(i).path);
             m_summary.problems.append(reasonLine(
                 m_sources.at(i).path,
                 whyNotSent(m_sources.at(i), m_sendPlan.tracks.at(i), std::nullopt, m_language),
                 m_language));
+        }
     }
     // The playlists follow whatever is there, however the tracks ended: the
     // next sync completes them.
@@ -363,6 +462,15 @@ void SyncSession::sent()
         if (m_changedPlaylists.contains(playlist.file) && !m_replaceChanged)
             continue;
         const QByteArray bytes = playlistBytes(playlist);
+        // An empty playlist would only hide that nothing of it could be
+        // sent: the one there, if any, stays as it is.
+        if (!playlist.tracks.isEmpty() &&
+            std::none_of(playlist.tracks.cbegin(), playlist.tracks.cend(),
+                         [&](const QString &track) { return m_placed.contains(track); })) {
+            m_summary.problems.append(
+                reasonLine(playlist.file, texts::syncNothingThere.in(m_language), m_language));
+            continue;
+        }
         recorded.append({playlist.source, playlist.file, digestOf(bytes)});
         if (m_digests.value(sendnames::nameKey(playlist.file)) != recorded.constLast().digest)
             toWrite.append({playlist.file, bytes});
@@ -410,6 +518,15 @@ void SyncSession::sent()
         });
 }
 
+void SyncSession::placeEarlier(const QString &source)
+{
+    // Not sent again: the copy sent before is still there, and still
+    // recorded, as nothing replaced it.
+    if (const auto earlier = m_decision.earlier.constFind(source);
+        earlier != m_decision.earlier.cend() && !m_placed.contains(source))
+        m_placed.insert(source, *earlier);
+}
+
 QByteArray SyncSession::playlistBytes(const SyncPlan::Playlist &playlist) const
 {
     QStringList entries;
@@ -444,6 +561,7 @@ void SyncSession::abandon()
     if (m_stage == Stage::Done)
         return;
     m_stage = Stage::Done;
+    m_lock.reset();
     m_probes.clear();
     m_toProbe.clear();
     if (m_run) {
@@ -456,5 +574,6 @@ void SyncSession::abandon()
 void SyncSession::done()
 {
     m_stage = Stage::Done;
+    m_lock.reset();
     QTimer::singleShot(0, this, &SyncSession::finished);
 }

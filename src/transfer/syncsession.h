@@ -4,6 +4,7 @@
 #include "audio/conversion.h"
 #include "core/sendrecord.h"
 #include "core/synclist.h"
+#include "core/writerlock.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendrun.h"
 #include "transfer/syncplan.h"
@@ -57,6 +58,14 @@ struct SyncOutline
     // What the free space will not take, in priority order.
     int wontFit = 0;
     qint64 wontFitBytes = 0;
+    // The PSP's record could not be read and an earlier one is used: nothing
+    // is removed, and files already there under a track's name are taken
+    // as sent.
+    bool recordRecovered = false;
+    // The tracks the list keeps on the PSP now: removals beyond half of them
+    // are asked for on their own.
+    int keptThere = 0;
+    bool manyRemovals() const { return removals.size() * 2 > keptThere && keptThere > 0; }
 
     // The counts and sizes, in a sentence.
     QString summary(Language language) const;
@@ -114,6 +123,15 @@ public:
     // Ends at once, as the program closes: nothing more is written.
     void abandon();
 
+    // Why a sync could not even start, for a terminal's exit status.
+    enum class Refusal
+    {
+        None,
+        Busy,        // another send, sync or change of the list holds the PSP
+        NewerRecord, // the PSP's record is of a newer Zarvello
+    };
+    Refusal refusal() const { return m_refusal; }
+
     Stage stage() const { return m_stage; }
     // Why the sync cannot go, in the interface language; empty when it can.
     QString failure() const { return m_failure; }
@@ -165,9 +183,10 @@ private:
     void plan();
     void removed(const Written &written);
     void sent();
-    void written(const Written &written);
     // Ends the session; finished() follows from the event loop.
     void done();
+    // A changed source not sent again is named by its copy sent before.
+    void placeEarlier(const QString &source);
     // The bytes of a PSP playlist with the tracks placed so far.
     QByteArray playlistBytes(const SyncPlan::Playlist &playlist) const;
 
@@ -176,6 +195,9 @@ private:
     Language m_language = Language::English;
     QString m_failure;
     std::shared_ptr<const VolumeRoot> m_volume;
+    // Held from before the record is read until all is written.
+    std::shared_ptr<const WriterLock> m_lock;
+    Refusal m_refusal = Refusal::None;
     int m_codePage = 0;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;
