@@ -62,7 +62,7 @@ QByteArray encode(const Frame &frame)
         putEnum(stream, frame.kind);
         switch (frame.kind) {
         case Kind::Hello:
-            stream << frame.version << frame.build;
+            stream << frame.version << frame.build << frame.reason;
             break;
         case Kind::Probe:
             stream << frame.path;
@@ -113,7 +113,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
     getEnum(stream, frame.kind);
     switch (frame.kind) {
     case Kind::Hello:
-        stream >> frame.version >> frame.build;
+        stream >> frame.version >> frame.build >> frame.reason;
         break;
     case Kind::Probe:
         stream >> frame.path;

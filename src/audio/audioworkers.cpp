@@ -1,12 +1,18 @@
 #include "audio/audioworkers.h"
 
+#include "core/background.h"
 #include "platform/helperprocess.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -19,37 +25,106 @@ namespace {
 constexpr int silenceLimitMs = 60000;
 // A log line of the helper is cut there rather than held without end.
 constexpr qsizetype longestLogLine = 64 * 1024;
+// What the program may wait for its helpers as it ends.
+constexpr int endingWaitMs = 100;
+// A helper's scratch folder: the program's process id after it, so that
+// what a program that was killed left behind can be told and removed.
+constexpr QLatin1String scratchPrefix("zarvello-audio-");
+
+QString scratchTemplate()
+{
+    return QDir::tempPath() + u'/' + scratchPrefix +
+           QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX");
+}
+
+// Removes the scratch folders of programs that are gone (killed, or crashed).
+void removeScratchOfTheGone()
+{
+    const QDir temporary(QDir::tempPath());
+    const QStringList folders = temporary.entryList(
+        {QString(scratchPrefix) + u'*'}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    for (const QString &folder : folders) {
+        bool number = false;
+        const qint64 pid =
+            QStringView(folder).mid(scratchPrefix.size()).split(u'-').value(0).toLongLong(&number);
+        if (number && platform::processGone(pid))
+            QDir(temporary.filePath(folder)).removeRecursively();
+    }
+}
+
+// The pictures a conversion falls back on for a cover, beside its source.
+int openCover(const QString &sourcePath)
+{
+    const QDir folder = QFileInfo(sourcePath).dir();
+    const QStringList files = folder.entryList(QDir::Files);
+    for (const QLatin1String wanted :
+         {QLatin1String("cover.jpg"), QLatin1String("folder.jpg"), QLatin1String("front.jpg")}) {
+        for (const QString &file : files) {
+            QString refused;
+            if (file.compare(wanted, Qt::CaseInsensitive) != 0)
+                continue;
+            if (const int opened = platform::openForHelper(folder.filePath(file), refused);
+                opened >= 0)
+                return opened;
+        }
+    }
+    return -1;
+}
 
 } // namespace
 
 struct AudioWorkers::Worker
 {
+    ~Worker() { platform::closeFile(files); }
+
     QProcess *process = nullptr;
+    QTemporaryDir scratch{scratchTemplate()};
+    int files = -1; // the program's end of the helper's file channel
     QTimer *watchdog = nullptr;
     QByteArray output;
     QByteArray errors;
     bool ready = false;   // answered the hello as a helper of this build
     bool dying = false;   // killed by cancelAll(): its end reports nothing
-    bool silent = false;  // killed for going quiet
     bool removed = false; // waiting to be pruned
     std::optional<Job> job;
 };
 
+namespace {
+
+// A helper that has not ended yet is left to end on its own: one stuck in
+// the kernel would hold whoever waited for it.
+void forget(QProcess *process)
+{
+    process->kill();
+    process->setParent(nullptr);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+}
+
+} // namespace
+
 AudioWorkers::AudioWorkers(QObject *parent, int count, const QString &program)
     : QObject(parent), m_program(program),
       m_count(count > 0 ? count : std::max(1, QThread::idealThreadCount()))
-{}
+{
+    static std::once_flag swept;
+    std::call_once(swept, [] { background::run(removeScratchOfTheGone); });
+}
 
 AudioWorkers::~AudioWorkers()
 {
-    // Nothing more is reported: the helpers are ended as they are.
+    // Nothing more is reported: the helpers are ended as they are, and what
+    // does not end at once is no longer waited for.
+    const QDeadlineTimer ending(endingWaitMs);
     for (const std::unique_ptr<Worker> &worker : m_workers) {
-        if (worker->removed)
-            continue;
-        worker->process->disconnect(this);
-        worker->process->kill();
-        // Ended for sure: no wait beyond the system's reaping it.
-        worker->process->waitForFinished();
+        if (!worker->removed) {
+            worker->process->disconnect(this);
+            worker->process->kill();
+        }
+    }
+    for (const std::unique_ptr<Worker> &worker : m_workers) {
+        if (!worker->removed &&
+            !worker->process->waitForFinished(int(std::max<qint64>(1, ending.remainingTime()))))
+            forget(worker->process);
     }
 }
 
@@ -93,7 +168,7 @@ quint64 AudioWorkers::rewrite(const QString &path, const QString &output, const 
 
 quint64 AudioWorkers::enqueue(audioprotocol::Frame frame)
 {
-    m_queue.append({++m_lastJob, std::move(frame)});
+    m_queue.append({++m_lastJob, std::move(frame), {}});
     // From the event loop, so that the caller knows the job before it starts.
     QMetaObject::invokeMethod(this, &AudioWorkers::dispatch, Qt::QueuedConnection);
     return m_lastJob;
@@ -111,8 +186,7 @@ void AudioWorkers::cancelAll()
         cancelled.append(worker->job->id);
         worker->job.reset();
         worker->dying = true;
-        worker->watchdog->stop();
-        worker->process->kill();
+        remove(*worker);
     }
     QMetaObject::invokeMethod(
         this,
@@ -125,7 +199,13 @@ void AudioWorkers::cancelAll()
 
 void AudioWorkers::dispatch()
 {
+    if (m_missing) {
+        for (const Job &job : std::exchange(m_queue, {}))
+            Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}});
+        return;
+    }
     QList<quint64> handed;
+    QList<std::pair<quint64, QString>> refused;
     qsizetype alive = 0;
     qsizetype starting = 0;
     for (const std::unique_ptr<Worker> &worker : m_workers) {
@@ -134,17 +214,63 @@ void AudioWorkers::dispatch()
         ++alive;
         if (!worker->ready) {
             ++starting;
-        } else if (!worker->job && !m_queue.isEmpty()) {
-            worker->job = m_queue.takeFirst();
-            worker->process->write(audioprotocol::encode(worker->job->frame));
-            worker->watchdog->start();
-            handed.append(worker->job->id);
+            continue;
+        }
+        while (!worker->job && !m_queue.isEmpty()) {
+            Job job = m_queue.takeFirst();
+            QString why;
+            if (hand(*worker, job, why))
+                handed.append(job.id);
+            else
+                refused.append({job.id, why});
         }
     }
     for (; m_queue.size() > starting && alive < m_count; ++starting, ++alive)
         startWorker();
     for (const quint64 job : std::as_const(handed))
         Q_EMIT started(job);
+    for (const auto &[job, why] : std::as_const(refused))
+        Q_EMIT finished(job, {AudioJobResult::Status::Failed, why, {}});
+}
+
+bool AudioWorkers::hand(Worker &worker, Job &job, QString &refused)
+{
+    // Opened here, by the rules for a user's file: the helper opens none.
+    const int source = platform::openForHelper(job.frame.path, refused);
+    if (source < 0)
+        return false;
+    const bool converts = job.frame.kind != audioprotocol::Kind::Probe;
+    const int cover = converts ? openCover(job.frame.path) : -1;
+    QList<int> files{source};
+    if (cover >= 0)
+        files.append(cover);
+    const bool sent = platform::handFiles(worker.files, files);
+    platform::closeFile(source);
+    platform::closeFile(cover);
+    if (!sent) {
+        refused = QStringLiteral("the audio helper is gone");
+        return false;
+    }
+    if (converts) {
+        job.output = job.frame.output;
+        job.frame.output =
+            QStringLiteral("%1.%2").arg(job.id).arg(QFileInfo(job.output).suffix());
+    }
+    worker.job = job;
+    worker.process->write(audioprotocol::encode(job.frame));
+    worker.watchdog->start();
+    return true;
+}
+
+void AudioWorkers::collect(const Worker &worker, const Job &job, bool done)
+{
+    if (job.output.isEmpty())
+        return;
+    const QString made = worker.scratch.filePath(job.frame.output);
+    // The same file system, as a rule: a rename.
+    QFile::remove(job.output);
+    if (!done || (!QFile::rename(made, job.output) && QFile::copy(made, job.output)))
+        QFile::remove(made);
 }
 
 void AudioWorkers::startWorker()
@@ -155,10 +281,7 @@ void AudioWorkers::startWorker()
     worker->watchdog = new QTimer(this);
     worker->watchdog->setSingleShot(true);
     worker->watchdog->setInterval(silenceLimitMs);
-    connect(worker->watchdog, &QTimer::timeout, this, [worker] {
-        worker->silent = true;
-        worker->process->kill();
-    });
+    connect(worker->watchdog, &QTimer::timeout, this, [this, worker] { silent(*worker); });
     connect(worker->process, &QProcess::readyReadStandardOutput, this,
             [this, worker] { read(*worker); });
     connect(worker->process, &QProcess::readyReadStandardError, this,
@@ -183,14 +306,20 @@ void AudioWorkers::startWorker()
                 remove(*worker);
                 using Status = AudioJobResult::Status;
                 if (job)
-                    Q_EMIT finished(job->id, {worker->silent ? Status::Silent
-                                              : crashed      ? Status::Crashed
-                                                             : Status::Failed,
-                                              cause,
-                                              {}});
+                    Q_EMIT finished(job->id,
+                                    {crashed ? Status::Crashed : Status::Failed, cause, {}});
                 dispatch();
             });
+    const platform::FileChannel channel = platform::makeFileChannel();
+    worker->files = channel.program;
+    if (!worker->scratch.isValid() || channel.helper < 0) {
+        platform::closeFile(channel.helper);
+        missing(*worker, QStringLiteral("no scratch folder or file channel for it"));
+        return;
+    }
+    platform::startBare(*worker->process, worker->scratch.path(), channel.helper);
     worker->process->start(m_program, {});
+    platform::closeFile(channel.helper);
     if (worker->removed)
         return;
     audioprotocol::Frame hello;
@@ -220,6 +349,12 @@ void AudioWorkers::read(Worker &worker)
                                     .arg(frame->build));
                 return;
             }
+            static std::once_flag said;
+            if (!frame->reason.isEmpty())
+                std::call_once(said, [&] {
+                    qCWarning(lcAudio).noquote()
+                        << "The audio helpers run without being locked in:" << frame->reason;
+                });
             worker.ready = true;
             worker.watchdog->stop();
             dispatch();
@@ -264,17 +399,32 @@ void AudioWorkers::logErrors(Worker &worker)
 
 void AudioWorkers::ended(Worker &worker, const AudioJobResult &result)
 {
-    const quint64 job = worker.job->id;
-    worker.job.reset();
+    const Job job = *std::exchange(worker.job, std::nullopt);
     worker.watchdog->stop();
-    Q_EMIT finished(job, result);
+    collect(worker, job, result.status == AudioJobResult::Status::Done);
+    Q_EMIT finished(job.id, result);
+    dispatch();
+}
+
+void AudioWorkers::silent(Worker &worker)
+{
+    if (!worker.ready) {
+        missing(worker, QStringLiteral("it did not answer"));
+        return;
+    }
+    // Reported now, whether or not the helper ends: one stuck in a read of
+    // its source may not.
+    const std::optional<Job> job = std::exchange(worker.job, std::nullopt);
+    remove(worker);
+    if (job)
+        Q_EMIT finished(job->id, {AudioJobResult::Status::Silent, {}, {}});
     dispatch();
 }
 
 void AudioWorkers::missing(Worker &worker, const QString &why)
 {
-    qCWarning(lcAudio).noquote() << "The audio helper" << m_program << "cannot be used:" << why;
-    worker.process->kill();
+    if (!std::exchange(m_missing, true))
+        qCWarning(lcAudio).noquote() << "The audio helper" << m_program << "cannot be used:" << why;
     remove(worker);
     const QList<Job> failed = std::exchange(m_queue, {});
     for (const Job &job : failed)
@@ -288,7 +438,10 @@ void AudioWorkers::remove(Worker &worker)
     worker.removed = true;
     worker.process->disconnect(this);
     worker.watchdog->stop();
-    worker.process->deleteLater();
+    if (worker.process->state() == QProcess::NotRunning)
+        worker.process->deleteLater();
+    else
+        forget(worker.process);
     worker.watchdog->deleteLater();
     // Pruned from the event loop: the caller may still hold it.
     QMetaObject::invokeMethod(

@@ -31,7 +31,12 @@ struct AudioJobResult
 // Lives on the interface thread and never waits there: it hands a queued job
 // to the first free helper and answers through signals. Every job it takes
 // reports exactly once. A helper that crashes, goes quiet for a minute or
-// runs out of its memory costs its one job, and the next job starts a new one.
+// runs out of its memory costs its one job, reported at once, and the next
+// job starts a new one. Each helper starts with nothing of the program's, in
+// a scratch folder of its own, and reads only the files opened for it here:
+// regular ones, no link followed at their end, nothing empty or of the
+// system's own. A helper that cannot be used is said once; every job after
+// it fails at once, without another start.
 class AudioWorkers : public QObject
 {
     Q_OBJECT
@@ -48,7 +53,8 @@ public:
     // Looks at a source; the result carries the SourceTrack.
     quint64 probe(const QString &path);
     // Converts a source into a new, tagged file at output, a local path in a
-    // folder of the program's own, at that quality.
+    // folder of the program's own (in the same file system as the system's
+    // temporary folder, where the helper writes it first), at that quality.
     quint64 convert(const QString &path, TargetFormat format, const QString &output,
                     const TrackTags &tags, const Quality &quality = {});
     // Copies a source's audio as it is into a new, tagged file at output,
@@ -72,12 +78,16 @@ private:
     {
         quint64 id = 0;
         audioprotocol::Frame frame;
+        QString output; // where the helper's file goes once done
     };
     struct Worker;
 
     quint64 enqueue(audioprotocol::Frame frame);
     void dispatch();
+    bool hand(Worker &worker, Job &job, QString &refused);
+    void collect(const Worker &worker, const Job &job, bool done);
     void startWorker();
+    void silent(Worker &worker);
     void read(Worker &worker);
     void logErrors(Worker &worker);
     void ended(Worker &worker, const AudioJobResult &result);
@@ -86,6 +96,7 @@ private:
 
     QString m_program;
     int m_count;
+    bool m_missing = false; // said once; no helper is started again
     quint64 m_lastJob = 0;
     QList<Job> m_queue;
     std::vector<std::unique_ptr<Worker>> m_workers;

@@ -29,12 +29,13 @@ bool headersSayAll(const AVFormatContext &context)
 
 } // namespace
 
-std::unique_ptr<Source> Source::open(const QString &path, bool headersWillDo, int &error)
+std::unique_ptr<Source> Source::open(int file, const QString &name, bool headersWillDo,
+                                     int &error)
 {
     std::unique_ptr<Source> source(new Source);
-    source->m_file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    source->m_file = file;
     struct stat status = {};
-    if (source->m_file < 0 || fstat(source->m_file, &status) != 0) {
+    if (file < 0 || fstat(file, &status) != 0 || lseek(file, 0, SEEK_SET) != 0) {
         error = AVERROR(errno);
         return nullptr;
     }
@@ -44,7 +45,7 @@ std::unique_ptr<Source> Source::open(const QString &path, bool headersWillDo, in
         return nullptr;
     }
     source->m_size = status.st_size;
-    if (testSourcesEnabled() && QFileInfo(path).fileName().contains(u"test-read-error"))
+    if (testSourcesEnabled() && QFileInfo(name).fileName().contains(u"test-read-error"))
         source->m_failFrom = source->m_size / 2;
     constexpr int bufferSize = 64 * 1024;
     auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
@@ -61,8 +62,9 @@ std::unique_ptr<Source> Source::open(const QString &path, bool headersWillDo, in
     source->m_context->pb = source->m_io;
     source->m_context->flags |= AVFMT_FLAG_CUSTOM_IO;
     // The name only helps FFmpeg guess the format.
-    error = avformat_open_input(&source->m_context, QFile::encodeName(path).constData(), nullptr,
-                                nullptr);
+    error = avformat_open_input(&source->m_context,
+                                QFile::encodeName(QFileInfo(name).fileName()).constData(),
+                                nullptr, nullptr);
     if (error < 0)
         return nullptr;
     if (!(headersWillDo && headersSayAll(*source->m_context)))
@@ -76,8 +78,6 @@ Source::~Source()
     if (m_io)
         av_freep(&m_io->buffer);
     avio_context_free(&m_io);
-    if (m_file >= 0)
-        ::close(m_file);
 }
 
 int Source::read(void *opaque, uint8_t *buffer, int size)
@@ -142,8 +142,12 @@ QString errorText(int error)
 
 bool testSourcesEnabled()
 {
+#ifdef ZARVELLO_HELPER_TEST_JOBS
     static const bool enabled = qEnvironmentVariableIntValue("ZARVELLO_WORKER_TEST_JOBS") == 1;
     return enabled;
+#else
+    return false;
+#endif
 }
 
 } // namespace ffmpeg

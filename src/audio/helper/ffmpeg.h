@@ -58,9 +58,9 @@ using Packet = std::unique_ptr<AVPacket, PacketFreer>;
 using Resampler = std::unique_ptr<SwrContext, ResamplerFreer>;
 using Fifo = std::unique_ptr<AVAudioFifo, FifoFreer>;
 
-// A local file opened for reading through a context of our own, so that a
-// read error stays one: FFmpeg's own file protocol would end the stream there
-// as if it were the end of the file.
+// A file the program opened and handed over, read through a context of our
+// own, so that a read error stays one: FFmpeg's own file protocol would end
+// the stream there as if it were the end of the file.
 class Source
 {
 public:
@@ -69,7 +69,9 @@ public:
     // headersWillDo and the headers already name each stream's codec, rate,
     // channels and length: reading packets costs ten times as much as the
     // headers alone.
-    static std::unique_ptr<Source> open(const QString &path, bool headersWillDo, int &error);
+    // The file stays the caller's; name only helps FFmpeg guess the format.
+    static std::unique_ptr<Source> open(int file, const QString &name, bool headersWillDo,
+                                        int &error);
     ~Source();
     Source(const Source &) = delete;
     Source &operator=(const Source &) = delete;
@@ -104,7 +106,8 @@ QByteArray attachedPicture(const AVFormatContext &input);
 // FFmpeg's own words for an error code.
 QString errorText(int error);
 
-// Whether the tests' sources are honoured: set in the environment by the tests alone.
+// Whether the tests' sources are honoured: set in the environment by the
+// tests alone, and only in a helper built along with the tests.
 bool testSourcesEnabled();
 
 } // namespace ffmpeg
