@@ -41,8 +41,8 @@ QString scratchTemplate()
 void removeScratchOfTheGone()
 {
     const QDir temporary(QDir::tempPath());
-    const QStringList folders = temporary.entryList(
-        {QString(scratchPrefix) + u'*'}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    const QStringList folders = temporary.entryList({QString(scratchPrefix) + u'*'},
+                                                    QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
     for (const QString &folder : folders) {
         bool number = false;
         const qint64 pid =
@@ -253,8 +253,7 @@ bool AudioWorkers::hand(Worker &worker, Job &job, QString &refused)
     }
     if (converts) {
         job.output = job.frame.output;
-        job.frame.output =
-            QStringLiteral("%1.%2").arg(job.id).arg(QFileInfo(job.output).suffix());
+        job.frame.output = QStringLiteral("%1.%2").arg(job.id).arg(QFileInfo(job.output).suffix());
     }
     worker.job = job;
     worker.process->write(audioprotocol::encode(job.frame));
@@ -291,25 +290,25 @@ void AudioWorkers::startWorker()
                 if (error == QProcess::FailedToStart)
                     missing(*worker, worker->process->errorString());
             });
-    connect(worker->process, &QProcess::finished, this,
-            [this, worker](int code, QProcess::ExitStatus status) {
-                logErrors(*worker);
-                const bool crashed = status == QProcess::CrashExit;
-                const QString cause =
-                    crashed ? platform::crashCause(code) : QStringLiteral("exit code %1").arg(code);
-                if (!worker->ready && !worker->dying) {
-                    missing(*worker, cause);
-                    return;
-                }
-                // Gone before its job is reported, so that no job goes to it.
-                const std::optional<Job> job = std::exchange(worker->job, std::nullopt);
-                remove(*worker);
-                using Status = AudioJobResult::Status;
-                if (job)
-                    Q_EMIT finished(job->id,
-                                    {crashed ? Status::Crashed : Status::Failed, cause, {}});
-                dispatch();
-            });
+    connect(
+        worker->process, &QProcess::finished, this,
+        [this, worker](int code, QProcess::ExitStatus status) {
+            logErrors(*worker);
+            const bool crashed = status == QProcess::CrashExit;
+            const QString cause =
+                crashed ? platform::crashCause(code) : QStringLiteral("exit code %1").arg(code);
+            if (!worker->ready && !worker->dying) {
+                missing(*worker, cause);
+                return;
+            }
+            // Gone before its job is reported, so that no job goes to it.
+            const std::optional<Job> job = std::exchange(worker->job, std::nullopt);
+            remove(*worker);
+            using Status = AudioJobResult::Status;
+            if (job)
+                Q_EMIT finished(job->id, {crashed ? Status::Crashed : Status::Failed, cause, {}});
+            dispatch();
+        });
     const platform::FileChannel channel = platform::makeFileChannel();
     worker->files = channel.program;
     if (!worker->scratch.isValid() || channel.helper < 0) {

@@ -30,8 +30,8 @@ constexpr rlim_t mostOpenFiles = 64;
 
 bool systemFolder(const QString &path)
 {
-    for (const QLatin1String folder : {QLatin1String("/proc"), QLatin1String("/sys"),
-                                       QLatin1String("/dev")}) {
+    for (const QLatin1String folder :
+         {QLatin1String("/proc"), QLatin1String("/sys"), QLatin1String("/dev")}) {
         if (path == folder || path.startsWith(folder + u'/'))
             return true;
     }

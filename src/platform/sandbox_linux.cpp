@@ -35,7 +35,8 @@ __u64 rightsOf(long version)
 
 QString systemWords(const char *what)
 {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(strerror(errno)));
 }
 
 QString lockFiles(const QString &folder)
@@ -49,14 +50,13 @@ QString lockFiles(const QString &folder)
     const int rules = int(syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0));
     if (rules < 0)
         return systemWords("no Landlock rules");
-    const int below =
-        open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int below = open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     // Its own files, and nothing to run or to talk through.
     landlock_path_beneath_attr scratch = {};
     scratch.allowed_access =
-        ruleset.handled_access_fs &
-        ~(LANDLOCK_ACCESS_FS_EXECUTE | LANDLOCK_ACCESS_FS_MAKE_CHAR | LANDLOCK_ACCESS_FS_MAKE_BLOCK |
-          LANDLOCK_ACCESS_FS_MAKE_SOCK | LANDLOCK_ACCESS_FS_MAKE_FIFO | LANDLOCK_ACCESS_FS_MAKE_SYM);
+        ruleset.handled_access_fs & ~(LANDLOCK_ACCESS_FS_EXECUTE | LANDLOCK_ACCESS_FS_MAKE_CHAR |
+                                      LANDLOCK_ACCESS_FS_MAKE_BLOCK | LANDLOCK_ACCESS_FS_MAKE_SOCK |
+                                      LANDLOCK_ACCESS_FS_MAKE_FIFO | LANDLOCK_ACCESS_FS_MAKE_SYM);
     scratch.parent_fd = below;
     QString missing;
     if (below < 0)
@@ -78,15 +78,34 @@ QString filterCalls()
         return QStringLiteral("no seccomp");
     const uint32_t refuse = SCMP_ACT_ERRNO(EPERM);
     bool added = true;
-    for (const int call :
-         {SCMP_SYS(socket), SCMP_SYS(socketpair), SCMP_SYS(connect), SCMP_SYS(bind),
-          SCMP_SYS(listen), SCMP_SYS(accept), SCMP_SYS(accept4), SCMP_SYS(execve),
-          SCMP_SYS(execveat), SCMP_SYS(ptrace), SCMP_SYS(fork), SCMP_SYS(vfork),
-          SCMP_SYS(process_vm_readv), SCMP_SYS(process_vm_writev), SCMP_SYS(pidfd_getfd),
-          SCMP_SYS(unshare), SCMP_SYS(setns), SCMP_SYS(mount), SCMP_SYS(chroot), SCMP_SYS(bpf),
-          SCMP_SYS(userfaultfd), SCMP_SYS(perf_event_open), SCMP_SYS(keyctl), SCMP_SYS(add_key),
-          SCMP_SYS(request_key), SCMP_SYS(open_by_handle_at), SCMP_SYS(io_uring_setup),
-          SCMP_SYS(tkill)})
+    for (const int call : {SCMP_SYS(socket),
+                           SCMP_SYS(socketpair),
+                           SCMP_SYS(connect),
+                           SCMP_SYS(bind),
+                           SCMP_SYS(listen),
+                           SCMP_SYS(accept),
+                           SCMP_SYS(accept4),
+                           SCMP_SYS(execve),
+                           SCMP_SYS(execveat),
+                           SCMP_SYS(ptrace),
+                           SCMP_SYS(fork),
+                           SCMP_SYS(vfork),
+                           SCMP_SYS(process_vm_readv),
+                           SCMP_SYS(process_vm_writev),
+                           SCMP_SYS(pidfd_getfd),
+                           SCMP_SYS(unshare),
+                           SCMP_SYS(setns),
+                           SCMP_SYS(mount),
+                           SCMP_SYS(chroot),
+                           SCMP_SYS(bpf),
+                           SCMP_SYS(userfaultfd),
+                           SCMP_SYS(perf_event_open),
+                           SCMP_SYS(keyctl),
+                           SCMP_SYS(add_key),
+                           SCMP_SYS(request_key),
+                           SCMP_SYS(open_by_handle_at),
+                           SCMP_SYS(io_uring_setup),
+                           SCMP_SYS(tkill)})
         added = added && seccomp_rule_add(filter, refuse, call, 0) == 0;
     // A thread shares the process; anything else would be a new one.
     added = added && seccomp_rule_add(filter, refuse, SCMP_SYS(clone), 1,
@@ -120,7 +139,7 @@ Confinement confine(const QString &folder)
     const QString calls = filterCalls();
     confinement.files = files.isEmpty();
     confinement.calls = calls.isEmpty();
-    confinement.missing = files.isEmpty() ? calls
+    confinement.missing = files.isEmpty()   ? calls
                           : calls.isEmpty() ? files
                                             : files + QStringLiteral("; ") + calls;
     return confinement;

@@ -27,8 +27,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <unistd.h>
 #include <QtEndian>
+#include <unistd.h>
 
 namespace {
 
@@ -138,8 +138,7 @@ bool unconfined()
 #endif
 }
 
-audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job,
-                             const Handed &files)
+audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job, const Handed &files)
 {
     // For the tests alone: a worker that dies in the middle of a track.
     const bool crash =
@@ -185,8 +184,7 @@ int main(int argc, char **argv)
     loadPlugins();
     // FFmpeg and TagLib are linked in, loaded with the helper.
     const platform::Confinement confinement =
-        unconfined() ? platform::Confinement{}
-                     : platform::confine(QDir::currentPath());
+        unconfined() ? platform::Confinement{} : platform::confine(QDir::currentPath());
     Channel channel;
     while (const std::optional<audioprotocol::Frame> job = channel.read()) {
         audioprotocol::Frame answer;

@@ -26,7 +26,7 @@ public:
         result.embeddedCover = ffmpeg::attachedPicture(*m_input->context());
         const AVStream &stream = *m_input->context()->streams[m_stream];
         // Checked before the resampler sizes its tables by what the source says.
-        if (!ffmpeg::plausible(*stream.codecpar, ffmpeg::durationOf(*m_input->context(), stream))) {
+        if (!ffmpeg::plausible(*m_input->context(), stream, m_input->size())) {
             result.status = Conversion::Status::Damaged;
             return result;
         }

@@ -12,6 +12,10 @@ namespace ffmpeg {
 namespace {
 
 constexpr int largestRate = 768000;
+// Telephones sample at 8 kHz; nothing sent as music samples below half that.
+constexpr int smallestRate = 4000;
+// No codec holds a second of sound in fewer bytes (4 kbit/s).
+constexpr double fewestBytesPerSecond = 500;
 constexpr int mostChannels = 64;
 constexpr double longestSeconds = 24 * 3600;
 
@@ -29,8 +33,7 @@ bool headersSayAll(const AVFormatContext &context)
 
 } // namespace
 
-std::unique_ptr<Source> Source::open(int file, const QString &name, bool headersWillDo,
-                                     int &error)
+std::unique_ptr<Source> Source::open(int file, const QString &name, bool headersWillDo, int &error)
 {
     std::unique_ptr<Source> source(new Source);
     source->m_file = file;
@@ -63,8 +66,8 @@ std::unique_ptr<Source> Source::open(int file, const QString &name, bool headers
     source->m_context->flags |= AVFMT_FLAG_CUSTOM_IO;
     // The name only helps FFmpeg guess the format.
     error = avformat_open_input(&source->m_context,
-                                QFile::encodeName(QFileInfo(name).fileName()).constData(),
-                                nullptr, nullptr);
+                                QFile::encodeName(QFileInfo(name).fileName()).constData(), nullptr,
+                                nullptr);
     if (error < 0)
         return nullptr;
     if (!(headersWillDo && headersSayAll(*source->m_context)))
@@ -106,11 +109,27 @@ int64_t Source::seek(void *opaque, int64_t offset, int whence)
     return at;
 }
 
-bool plausible(const AVCodecParameters &codec, double seconds)
+bool plausible(const AVFormatContext &input, const AVStream &stream, qint64 size)
 {
-    return codec.sample_rate > 0 && codec.sample_rate <= largestRate &&
-           codec.ch_layout.nb_channels > 0 && codec.ch_layout.nb_channels <= mostChannels &&
-           seconds >= 0 && seconds <= longestSeconds;
+    const AVCodecParameters &codec = *stream.codecpar;
+    const double seconds = durationOf(input, stream);
+    const int channels = codec.ch_layout.nb_channels;
+    if (codec.sample_rate < smallestRate || codec.sample_rate > largestRate || channels <= 0 ||
+        channels > mostChannels || seconds < 0 || seconds > longestSeconds)
+        return false;
+    // Uncompressed sound takes what its format says, to the byte.
+    const int bits = av_get_bits_per_sample(codec.codec_id);
+    const double bytesPerSecond =
+        bits > 0 ? double(codec.sample_rate) * channels * bits / 8 : fewestBytesPerSecond;
+    // Half of it at least: a file cut short still plays what it has.
+    if (seconds * bytesPerSecond > 2.0 * double(size) + 4096)
+        return false;
+    if (bits > 0 && QByteArrayView(input.iformat->name) == "wav") {
+        const int frame = channels * bits / 8;
+        return codec.block_align == frame &&
+               codec.bit_rate == qint64(codec.sample_rate) * frame * 8;
+    }
+    return true;
 }
 
 double durationOf(const AVFormatContext &input, const AVStream &stream)

@@ -77,6 +77,7 @@ public:
     Source &operator=(const Source &) = delete;
 
     AVFormatContext *context() const { return m_context; }
+    qint64 size() const { return m_size; }
 
 private:
     Source() = default;
@@ -94,8 +95,10 @@ private:
 
 // Whether what a stream says of itself can be true: rates, channel counts and
 // lengths beyond any real recording come from damaged headers, and would have
-// the resampler allocate gigabytes.
-bool plausible(const AVCodecParameters &codec, double seconds);
+// the resampler allocate gigabytes; so do rates below any music's, lengths
+// more than size bytes can hold, and WAV headers whose sizes of a frame and
+// of a second disagree with their format.
+bool plausible(const AVFormatContext &input, const AVStream &stream, qint64 size);
 
 // The seconds a source lasts by its headers; 0 when they do not say.
 double durationOf(const AVFormatContext &input, const AVStream &stream);

@@ -138,7 +138,7 @@ SourceTrack probeSource(int file, const QString &path)
     const AVStream &stream = *input->streams[index];
     const AVCodecParameters &codec = *stream.codecpar;
     source.seconds = ffmpeg::durationOf(*input, stream);
-    if (!ffmpeg::plausible(codec, source.seconds)) {
+    if (!ffmpeg::plausible(*input, stream, source.size)) {
         source.seconds = 0;
         source.refusal = SourceTrack::Refusal::Damaged;
         return source;
