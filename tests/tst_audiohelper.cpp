@@ -1,6 +1,9 @@
 #include "audio/audioworkers.h"
 #include "platform/sandbox.h"
+#include "platform/volumeroot.h"
 #include "support/audiofiles.h"
+#include "support/pspdrive.h"
+#include "transfer/sendrun.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -28,6 +31,8 @@ private Q_SLOTS:
     void helperDecodesWhatItIsHanded();
     void implausibleSourcesAreRefused_data();
     void implausibleSourcesAreRefused();
+    void aStalledSourceCostsItsTrackAlone_data();
+    void aStalledSourceCostsItsTrackAlone();
 
 private:
     QTemporaryDir m_folder;
@@ -36,6 +41,7 @@ private:
 
 void TestAudioHelper::initTestCase()
 {
+    qputenv("ZARVELLO_WORKER_TEST_JOBS", "1");
     QVERIFY(m_folder.isValid());
     QVERIFY(QDir(m_folder.path()).mkpath(u"scratch"_s) && QDir(m_folder.path()).mkpath(u"home"_s));
     QVERIFY(writeTone(m_folder.filePath(u"home/tone.flac"_s), "flac", 2, 44100, 2));
@@ -183,6 +189,55 @@ void TestAudioHelper::implausibleSourcesAreRefused()
     QVERIFY2(wasRefused == refused, qPrintable(result.reason));
     QVERIFY(!refused || result.source.refusal == SourceTrack::Refusal::Damaged ||
             !result.reason.isEmpty());
+}
+
+void TestAudioHelper::aStalledSourceCostsItsTrackAlone_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("the watchdog ends it") << false;
+    QTest::newRow("Cancel ends the run") << true;
+}
+
+// A source that stops answering halfway through its copy (the helper's test
+// job stops reading after its first megabyte) holds up neither the other
+// tracks nor Cancel, and leaves nothing on the PSP.
+void TestAudioHelper::aStalledSourceCostsItsTrackAlone()
+{
+    QFETCH(bool, cancel);
+    const PspDrive drive({}, {u"PSP"_s, u"MUSIC"_s});
+    const std::shared_ptr<const VolumeRoot> volume = VolumeRoot::open(drive.root());
+    QList<SourceTrack> sources;
+    SendPlan plan;
+    for (const QString &name : {u"test-stall.wav"_s, u"good.wav"_s}) {
+        SourceTrack source;
+        source.path = m_folder.filePath(name);
+        QVERIFY(QFile::exists(source.path) || writeTone(source.path, "wav", 10, 44100, 2));
+        source.method = SendMethod::Copy;
+        source.size = QFileInfo(source.path).size();
+        sources.append(source);
+        PlannedTrack track;
+        track.method = SendMethod::Copy;
+        track.folder = u"Stalled"_s;
+        track.fileName = name;
+        track.bytes = source.size;
+        plan.tracks.append(track);
+    }
+    AudioWorkers workers(nullptr, 1);
+    workers.setSilenceLimit(cancel ? 3600 * 1000 : 1000);
+    SendRun run(workers);
+    QSignalSpy finished(&run, &SendRun::finished);
+    run.start(volume, u"MUSIC"_s, sources, plan, TargetFormat::Mp3, {}, {}, false);
+    const QDir album(drive.path(u"MUSIC/Stalled"_s));
+    if (cancel) {
+        // Its first megabyte is on the PSP, and then nothing.
+        QTRY_VERIFY(run.bytesDone() >= 1024 * 1024);
+        run.cancel();
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(run.ending(0)->outcome, cancel ? TrackOutcome::Cancelled : TrackOutcome::Unreadable);
+    QCOMPARE(run.ending(1)->outcome, cancel ? TrackOutcome::Cancelled : TrackOutcome::Sent);
+    QCOMPARE(album.entryList(QDir::Files | QDir::Hidden),
+             cancel ? QStringList() : QStringList{u"good.wav"_s});
 }
 
 QTEST_GUILESS_MAIN(TestAudioHelper)

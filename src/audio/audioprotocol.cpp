@@ -65,6 +65,7 @@ QByteArray encode(const Frame &frame)
             stream << frame.version << frame.build << frame.reason;
             break;
         case Kind::Probe:
+        case Kind::Copy:
             stream << frame.path;
             break;
         case Kind::Convert:
@@ -86,7 +87,7 @@ QByteArray encode(const Frame &frame)
             break;
         case Kind::Converted:
             putEnum(stream, frame.status);
-            stream << frame.reason;
+            stream << frame.reason << frame.writeError;
             break;
         }
     }
@@ -116,6 +117,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         stream >> frame.version >> frame.build >> frame.reason;
         break;
     case Kind::Probe:
+    case Kind::Copy:
         stream >> frame.path;
         break;
     case Kind::Convert:
@@ -137,7 +139,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         break;
     case Kind::Converted:
         getEnum(stream, frame.status);
-        stream >> frame.reason;
+        stream >> frame.reason >> frame.writeError;
         break;
     default:
         broken = true;

@@ -37,6 +37,9 @@ enum class Kind : quint8
     Probed,    // from the helper: the source track
     Converted, // from the helper: status, reason
     Rewrite,   // to the helper: source path, format of its copy, output name, tags
+    // To the helper: source path; the source and the file it goes into
+    // follow, open. Answered by progress (bytes copied) and Converted.
+    Copy,
 };
 
 struct Frame
@@ -53,6 +56,7 @@ struct Frame
     SourceTrack source;
     Conversion::Status status = Conversion::Status::Failed;
     QString reason;
+    qint32 writeError = 0; // a copy's: the errno of the write that failed
 };
 
 // A frame as it goes over the pipe, length included.

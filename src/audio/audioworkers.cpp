@@ -4,6 +4,7 @@
 #include "platform/helperprocess.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <QCoreApplication>
@@ -31,11 +32,15 @@ constexpr int endingWaitMs = 100;
 // what a program that was killed left behind can be told and removed.
 constexpr QLatin1String scratchPrefix("zarvello-audio-");
 
-QString scratchTemplate()
+} // namespace
+
+QString AudioWorkers::scratchTemplate()
 {
     return QDir::tempPath() + u'/' + scratchPrefix +
            QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX");
 }
+
+namespace {
 
 // Removes the scratch folders of programs that are gone (killed, or crashed).
 void removeScratchOfTheGone()
@@ -78,7 +83,7 @@ struct AudioWorkers::Worker
     ~Worker() { platform::closeFile(files); }
 
     QProcess *process = nullptr;
-    QTemporaryDir scratch{scratchTemplate()};
+    QTemporaryDir scratch{AudioWorkers::scratchTemplate()};
     int files = -1; // the program's end of the helper's file channel
     QTimer *watchdog = nullptr;
     QByteArray output;
@@ -89,7 +94,42 @@ struct AudioWorkers::Worker
     std::optional<Job> job;
 };
 
+// A copy a thread waits on.
+struct AudioWorkers::Waiting
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<AudioJobResult> result;
+    qint64 bytes = 0;
+    quint64 job = 0;
+};
+
+struct AudioWorkers::Mailbox
+{
+    std::mutex mutex;
+    AudioWorkers *pool = nullptr; // null once it is gone
+
+    // Runs work on the pool's thread, with the pool, unless it is gone.
+    template <typename Work> bool post(Work work)
+    {
+        const std::lock_guard locked(mutex);
+        AudioWorkers *const alive = pool;
+        return alive &&
+               QMetaObject::invokeMethod(
+                   alive, [alive, work = std::move(work)] { work(*alive); }, Qt::QueuedConnection);
+    }
+
+    bool gone()
+    {
+        const std::lock_guard locked(mutex);
+        return !pool;
+    }
+};
+
 namespace {
+
+// How often a thread waiting on a copy looks at its progress and at Cancel.
+constexpr int waitingLookMs = 50;
 
 // A helper that has not ended yet is left to end on its own: one stuck in
 // the kernel would hold whoever waited for it.
@@ -104,14 +144,31 @@ void forget(QProcess *process)
 
 AudioWorkers::AudioWorkers(QObject *parent, int count, const QString &program)
     : QObject(parent), m_program(program),
-      m_count(count > 0 ? count : std::max(1, QThread::idealThreadCount()))
+      m_count(count > 0 ? count : std::max(1, QThread::idealThreadCount())),
+      m_silenceLimitMs(silenceLimitMs)
 {
     static std::once_flag swept;
     std::call_once(swept, [] { background::run(removeScratchOfTheGone); });
+    m_mailbox = std::make_shared<Mailbox>();
+    m_mailbox->pool = this;
+    connect(this, &AudioWorkers::finished, this, &AudioWorkers::answerWaiting);
+    connect(this, &AudioWorkers::progressed, this, [this](quint64 job, double bytes) {
+        if (const std::shared_ptr<Waiting> waiting = m_waiting.value(job)) {
+            const std::lock_guard locked(waiting->mutex);
+            waiting->bytes = qint64(bytes);
+            waiting->changed.notify_all();
+        }
+    });
 }
 
 AudioWorkers::~AudioWorkers()
 {
+    {
+        const std::lock_guard locked(m_mailbox->mutex);
+        m_mailbox->pool = nullptr;
+    }
+    for (const quint64 job : m_waiting.keys())
+        answerWaiting(job, {AudioJobResult::Status::Cancelled, {}, {}, 0});
     // Nothing more is reported: the helpers are ended as they are, and what
     // does not end at once is no longer waited for.
     const QDeadlineTimer ending(endingWaitMs);
@@ -166,9 +223,95 @@ quint64 AudioWorkers::rewrite(const QString &path, const QString &output, const 
     return enqueue(frame);
 }
 
-quint64 AudioWorkers::enqueue(audioprotocol::Frame frame)
+AudioWorkers::Copies AudioWorkers::copies() const
 {
-    m_queue.append({++m_lastJob, std::move(frame), {}});
+    Copies copies;
+    copies.m_mailbox = m_mailbox;
+    return copies;
+}
+
+AudioJobResult AudioWorkers::Copies::copyAndWait(const QString &path, int target,
+                                                 const std::atomic_bool &cancelled,
+                                                 const std::function<void(qint64)> &copied) const
+{
+    const auto waiting = std::make_shared<Waiting>();
+    const auto own =
+        std::shared_ptr<const int>(new int(platform::duplicateFile(target)), [](const int *file) {
+            platform::closeFile(*file);
+            delete file;
+        });
+    const bool posted = m_mailbox->post([waiting, path, own](AudioWorkers &pool) {
+        audioprotocol::Frame frame;
+        frame.kind = audioprotocol::Kind::Copy;
+        frame.path = path;
+        const std::lock_guard locked(waiting->mutex);
+        waiting->job = pool.enqueue(frame, own);
+        pool.m_waiting.insert(waiting->job, waiting);
+    });
+    if (!posted || *own < 0)
+        return {AudioJobResult::Status::Cancelled, {}, {}, 0};
+    qint64 told = 0;
+    std::unique_lock locked(waiting->mutex);
+    while (!waiting->result) {
+        if (cancelled || m_mailbox->gone()) {
+            locked.unlock();
+            // Queued or running, it ends there; no one waits for it. The job
+            // is known by then: posted work runs in order.
+            m_mailbox->post([waiting](AudioWorkers &pool) {
+                const quint64 job = waiting->job;
+                pool.m_waiting.remove(job);
+                pool.cancel(job);
+            });
+            return {AudioJobResult::Status::Cancelled, {}, {}, 0};
+        }
+        if (waiting->bytes > told) {
+            told = waiting->bytes;
+            locked.unlock();
+            copied(told);
+            locked.lock();
+            continue;
+        }
+        waiting->changed.wait_for(locked, std::chrono::milliseconds(waitingLookMs));
+    }
+    return *waiting->result;
+}
+
+void AudioWorkers::answerWaiting(quint64 job, const AudioJobResult &result)
+{
+    if (const std::shared_ptr<Waiting> waiting = m_waiting.take(job)) {
+        const std::lock_guard locked(waiting->mutex);
+        waiting->result = result;
+        waiting->changed.notify_all();
+    }
+}
+
+void AudioWorkers::cancel(quint64 job)
+{
+    bool found = false;
+    for (qsizetype i = 0; i < m_queue.size() && !found; ++i) {
+        if ((found = m_queue.at(i).id == job))
+            m_queue.removeAt(i);
+    }
+    for (const std::unique_ptr<Worker> &worker : m_workers) {
+        if (found || !worker->job || worker->removed || worker->job->id != job)
+            continue;
+        found = true;
+        worker->job.reset();
+        worker->dying = true;
+        remove(*worker);
+    }
+    if (found)
+        QMetaObject::invokeMethod(
+            this,
+            [this, job] {
+                Q_EMIT finished(job, {AudioJobResult::Status::Cancelled, {}, {}, 0});
+            },
+            Qt::QueuedConnection);
+}
+
+quint64 AudioWorkers::enqueue(audioprotocol::Frame frame, std::shared_ptr<const int> target)
+{
+    m_queue.append({++m_lastJob, std::move(frame), {}, std::move(target)});
     // From the event loop, so that the caller knows the job before it starts.
     QMetaObject::invokeMethod(this, &AudioWorkers::dispatch, Qt::QueuedConnection);
     return m_lastJob;
@@ -192,7 +335,7 @@ void AudioWorkers::cancelAll()
         this,
         [this, cancelled] {
             for (const quint64 job : cancelled)
-                Q_EMIT finished(job, {AudioJobResult::Status::Cancelled, {}, {}});
+                Q_EMIT finished(job, {AudioJobResult::Status::Cancelled, {}, {}, 0});
         },
         Qt::QueuedConnection);
 }
@@ -201,7 +344,7 @@ void AudioWorkers::dispatch()
 {
     if (m_missing) {
         for (const Job &job : std::exchange(m_queue, {}))
-            Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}});
+            Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}, 0});
         return;
     }
     QList<quint64> handed;
@@ -230,7 +373,7 @@ void AudioWorkers::dispatch()
     for (const quint64 job : std::as_const(handed))
         Q_EMIT started(job);
     for (const auto &[job, why] : std::as_const(refused))
-        Q_EMIT finished(job, {AudioJobResult::Status::Failed, why, {}});
+        Q_EMIT finished(job, {AudioJobResult::Status::Failed, why, {}, 0});
 }
 
 bool AudioWorkers::hand(Worker &worker, Job &job, QString &refused)
@@ -239,14 +382,19 @@ bool AudioWorkers::hand(Worker &worker, Job &job, QString &refused)
     const int source = platform::openForHelper(job.frame.path, refused);
     if (source < 0)
         return false;
-    const bool converts = job.frame.kind != audioprotocol::Kind::Probe;
+    const bool converts = job.frame.kind == audioprotocol::Kind::Convert ||
+                          job.frame.kind == audioprotocol::Kind::Rewrite;
     const int cover = converts ? openCover(job.frame.path) : -1;
     QList<int> files{source};
     if (cover >= 0)
         files.append(cover);
+    if (job.target)
+        files.append(*job.target);
     const bool sent = platform::handFiles(worker.files, files);
     platform::closeFile(source);
     platform::closeFile(cover);
+    // Handed: the helper has its own.
+    job.target.reset();
     if (!sent) {
         refused = QStringLiteral("the audio helper is gone");
         return false;
@@ -279,7 +427,7 @@ void AudioWorkers::startWorker()
     worker->process = new QProcess(this);
     worker->watchdog = new QTimer(this);
     worker->watchdog->setSingleShot(true);
-    worker->watchdog->setInterval(silenceLimitMs);
+    worker->watchdog->setInterval(m_silenceLimitMs);
     connect(worker->watchdog, &QTimer::timeout, this, [this, worker] { silent(*worker); });
     connect(worker->process, &QProcess::readyReadStandardOutput, this,
             [this, worker] { read(*worker); });
@@ -290,25 +438,25 @@ void AudioWorkers::startWorker()
                 if (error == QProcess::FailedToStart)
                     missing(*worker, worker->process->errorString());
             });
-    connect(
-        worker->process, &QProcess::finished, this,
-        [this, worker](int code, QProcess::ExitStatus status) {
-            logErrors(*worker);
-            const bool crashed = status == QProcess::CrashExit;
-            const QString cause =
-                crashed ? platform::crashCause(code) : QStringLiteral("exit code %1").arg(code);
-            if (!worker->ready && !worker->dying) {
-                missing(*worker, cause);
-                return;
-            }
-            // Gone before its job is reported, so that no job goes to it.
-            const std::optional<Job> job = std::exchange(worker->job, std::nullopt);
-            remove(*worker);
-            using Status = AudioJobResult::Status;
-            if (job)
-                Q_EMIT finished(job->id, {crashed ? Status::Crashed : Status::Failed, cause, {}});
-            dispatch();
-        });
+    connect(worker->process, &QProcess::finished, this,
+            [this, worker](int code, QProcess::ExitStatus status) {
+                logErrors(*worker);
+                const bool crashed = status == QProcess::CrashExit;
+                const QString cause =
+                    crashed ? platform::crashCause(code) : QStringLiteral("exit code %1").arg(code);
+                if (!worker->ready && !worker->dying) {
+                    missing(*worker, cause);
+                    return;
+                }
+                // Gone before its job is reported, so that no job goes to it.
+                const std::optional<Job> job = std::exchange(worker->job, std::nullopt);
+                remove(*worker);
+                using Status = AudioJobResult::Status;
+                if (job)
+                    Q_EMIT finished(job->id,
+                                    {crashed ? Status::Crashed : Status::Failed, cause, {}, 0});
+                dispatch();
+            });
     const platform::FileChannel channel = platform::makeFileChannel();
     worker->files = channel.program;
     if (!worker->scratch.isValid() || channel.helper < 0) {
@@ -366,7 +514,7 @@ void AudioWorkers::read(Worker &worker)
             Q_EMIT progressed(worker.job->id, frame->seconds);
             break;
         case audioprotocol::Kind::Probed:
-            ended(worker, {AudioJobResult::Status::Done, {}, frame->source});
+            ended(worker, {AudioJobResult::Status::Done, {}, frame->source, 0});
             break;
         case audioprotocol::Kind::Converted:
             ended(worker,
@@ -374,7 +522,8 @@ void AudioWorkers::read(Worker &worker)
                    : frame->status == Conversion::Status::Damaged ? AudioJobResult::Status::Damaged
                                                                   : AudioJobResult::Status::Failed,
                    frame->reason,
-                   {}});
+                   {},
+                   frame->writeError});
             break;
         default:
             broken = true;
@@ -416,7 +565,7 @@ void AudioWorkers::silent(Worker &worker)
     const std::optional<Job> job = std::exchange(worker.job, std::nullopt);
     remove(worker);
     if (job)
-        Q_EMIT finished(job->id, {AudioJobResult::Status::Silent, {}, {}});
+        Q_EMIT finished(job->id, {AudioJobResult::Status::Silent, {}, {}, 0});
     dispatch();
 }
 
@@ -427,7 +576,7 @@ void AudioWorkers::missing(Worker &worker, const QString &why)
     remove(worker);
     const QList<Job> failed = std::exchange(m_queue, {});
     for (const Job &job : failed)
-        Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}});
+        Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}, 0});
 }
 
 void AudioWorkers::remove(Worker &worker)

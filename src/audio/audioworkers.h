@@ -2,7 +2,10 @@
 
 #include "audio/audioprotocol.h"
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -23,6 +26,7 @@ struct AudioJobResult
     } status = Status::Failed;
     QString reason;
     SourceTrack source; // a probe's, when Done
+    int writeError = 0; // a copy's, Failed: the errno of the write that failed
 };
 
 // Runs probes and conversions in the program's audio helper processes, one
@@ -49,6 +53,11 @@ public:
     // Where the helper is, relative to the program: the same in the build
     // tree as once installed.
     static QString helperProgram();
+    // The template of a QTemporaryDir for files that helpers make: one the
+    // program leaves behind, killed, is removed as the next one starts.
+    static QString scratchTemplate();
+    // How long a helper may stay quiet on a job before it is taken for hung.
+    void setSilenceLimit(int milliseconds) { m_silenceLimitMs = milliseconds; }
 
     // Looks at a source; the result carries the SourceTrack.
     quint64 probe(const QString &path);
@@ -61,9 +70,32 @@ public:
     // without what the PSP cannot read (see SendMethod::Rewrite); output
     // ends in the extension of its copy.
     quint64 rewrite(const QString &path, const QString &output, const TrackTags &tags);
+    struct Mailbox;
+    // Copies through the pool from other threads; it may outlive the pool,
+    // and then copies nothing.
+    class Copies
+    {
+    public:
+        // Copies a source, byte for byte, into target, a file open for
+        // writing (the helper gets a descriptor of its own). Waits on the
+        // calling thread, never the pool's, until the copy ends, telling
+        // copied the bytes done as they go; once cancelled turns true, or the
+        // pool is gone, it ends the job and returns Cancelled at once,
+        // whatever the helper does.
+        AudioJobResult copyAndWait(const QString &path, int target,
+                                   const std::atomic_bool &cancelled,
+                                   const std::function<void(qint64 bytes)> &copied) const;
+
+    private:
+        friend class AudioWorkers;
+        std::shared_ptr<Mailbox> m_mailbox;
+    };
+    Copies copies() const;
     // Ends every job, the running ones with their helpers; each reports
     // Cancelled, from the event loop.
     void cancelAll();
+    // Ends one job, as cancelAll() does.
+    void cancel(quint64 job);
     // How many jobs run at once, one per helper.
     int count() const { return m_count; }
 
@@ -78,11 +110,14 @@ private:
     {
         quint64 id = 0;
         audioprotocol::Frame frame;
-        QString output; // where the helper's file goes once done
+        QString output;                    // where the helper's file goes once done
+        std::shared_ptr<const int> target; // a copy's, closed with its last copy
     };
     struct Worker;
+    struct Waiting;
 
-    quint64 enqueue(audioprotocol::Frame frame);
+    quint64 enqueue(audioprotocol::Frame frame, std::shared_ptr<const int> target = {});
+    void answerWaiting(quint64 job, const AudioJobResult &result);
     void dispatch();
     bool hand(Worker &worker, Job &job, QString &refused);
     void collect(const Worker &worker, const Job &job, bool done);
@@ -97,7 +132,11 @@ private:
     QString m_program;
     int m_count;
     bool m_missing = false; // said once; no helper is started again
+    int m_silenceLimitMs;
     quint64 m_lastJob = 0;
     QList<Job> m_queue;
     std::vector<std::unique_ptr<Worker>> m_workers;
+    // Threads waiting on a copy reach the pool through it, while it lives.
+    std::shared_ptr<Mailbox> m_mailbox;
+    QHash<quint64, std::shared_ptr<Waiting>> m_waiting;
 };

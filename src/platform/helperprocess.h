@@ -35,6 +35,8 @@ struct FileChannel
     int helper = -1;
 };
 FileChannel makeFileChannel();
+// Another descriptor of an open file, closed at exec; -1 on failure.
+int duplicateFile(int file);
 void closeFile(int file);
 
 // A user's file opened for a helper to read: regular files alone, no link

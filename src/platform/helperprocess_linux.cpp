@@ -101,6 +101,11 @@ FileChannel makeFileChannel()
     return {ends[0], ends[1]};
 }
 
+int duplicateFile(int file)
+{
+    return file < 0 ? -1 : fcntl(file, F_DUPFD_CLOEXEC, 0);
+}
+
 void closeFile(int file)
 {
     if (file >= 0)

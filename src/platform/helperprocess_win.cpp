@@ -33,6 +33,12 @@ FileChannel makeFileChannel()
     return {};
 }
 
+int duplicateFile(int file)
+{
+    Q_UNUSED(file);
+    return -1;
+}
+
 void closeFile(int file)
 {
     Q_UNUSED(file);

@@ -17,8 +17,10 @@
 #include "platform/helperprocess.h"
 #include "platform/sandbox.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -92,12 +94,12 @@ void logLine(void *context, int level, const char *format, va_list arguments)
     std::fputs(line, stderr);
 }
 
-// The files a job reads, as the program handed them over: the source, and
-// the picture beside it.
+// The files of a job, as the program handed them over: the source, and the
+// picture beside it for a conversion, or the file a copy goes into.
 struct Handed
 {
     explicit Handed(const QList<int> &files)
-        : source(files.value(0, -1)), cover(files.value(1, -1)), m_files(files)
+        : source(files.value(0, -1)), second(files.value(1, -1)), m_files(files)
     {}
     ~Handed()
     {
@@ -108,7 +110,7 @@ struct Handed
     Handed &operator=(const Handed &) = delete;
 
     int source;
-    int cover;
+    int second;
 
 private:
     QList<int> m_files;
@@ -162,7 +164,7 @@ audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job, 
             : convertTrack(files.source, job.path, job.format, job.quality, job.output, decoded);
     if (conversion.status == Conversion::Status::Done &&
         !tagFile(job.output, job.format, tagsToWrite(job.tags, job.path),
-                 coverFor(conversion.embeddedCover, files.cover))) {
+                 coverFor(conversion.embeddedCover, files.second))) {
         conversion.status = Conversion::Status::Failed;
         conversion.reason = QStringLiteral("TagLib could not write the tags");
     }
@@ -170,6 +172,58 @@ audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job, 
     result.kind = audioprotocol::Kind::Converted;
     result.status = conversion.status;
     result.reason = conversion.reason;
+    return result;
+}
+
+// Copies the source, byte for byte, into the file the program opened for
+// it on the PSP: the program then has it written out and named.
+audioprotocol::Frame copy(Channel &channel, const audioprotocol::Frame &job, const Handed &files)
+{
+    // For the tests alone: a source that stops answering halfway.
+    const bool stall =
+        ffmpeg::testSourcesEnabled() && QFileInfo(job.path).fileName().contains(u"test-stall");
+    audioprotocol::Frame result;
+    result.kind = audioprotocol::Kind::Converted;
+    QByteArray chunk(1024 * 1024, Qt::Uninitialized);
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    qint64 copied = 0;
+    const auto tellProgress = [&] {
+        if (sinceProgress.isValid() && sinceProgress.elapsed() < progressEveryMs)
+            return;
+        sinceProgress.start();
+        audioprotocol::Frame progress;
+        progress.kind = audioprotocol::Kind::Progress;
+        progress.seconds = double(copied);
+        channel.write(progress);
+    };
+    for (;;) {
+        if (stall && copied > 0) {
+            sinceProgress.invalidate();
+            tellProgress();
+            for (;;)
+                pause();
+        }
+        const ssize_t got = read(files.source, chunk.data(), size_t(chunk.size()));
+        if (got < 0) {
+            result.reason = QString::fromLocal8Bit(strerror(errno));
+            return result;
+        }
+        if (got == 0)
+            break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(files.second, chunk.constData() + done, size_t(got - done));
+            if (put < 0) {
+                result.writeError = errno;
+                result.reason = QString::fromLocal8Bit(strerror(errno));
+                return result;
+            }
+            done += put;
+        }
+        copied += got;
+        tellProgress();
+    }
+    result.status = Conversion::Status::Done;
     return result;
 }
 
@@ -206,6 +260,11 @@ int main(int argc, char **argv)
         case audioprotocol::Kind::Rewrite: {
             const Handed files(platform::takeFiles(platform::helperFileChannel));
             answer = convert(channel, *job, files);
+            break;
+        }
+        case audioprotocol::Kind::Copy: {
+            const Handed files(platform::takeFiles(platform::helperFileChannel));
+            answer = copy(channel, *job, files);
             break;
         }
         default:
