@@ -485,9 +485,12 @@ double timeSend(const QStringList &files, int workers)
     std::atomic<qint64> progress{0};
     QThreadPool copies;
     copies.setMaxThreadCount(1);
+    const AudioWorkers::Copies throughHelpers = helpers.copies();
     const auto copy = [&](int i, const QString &local) {
         copies.start([&, i, local] {
-            sendTrack(*volume, u"MUSIC"_s, local, plan.tracks.at(i), cancelled, progress);
+            // A source is read in a helper, as a send reads it.
+            sendTrack(*volume, u"MUSIC"_s, local, plan.tracks.at(i), cancelled, progress, 0,
+                      local == sources.at(i).path ? &throughHelpers : nullptr);
             if (local != sources.at(i).path)
                 QFile::remove(local);
             QMetaObject::invokeMethod(&loop, oneDone, Qt::QueuedConnection);
@@ -768,6 +771,46 @@ void reportRuns(const char *what, const QList<double> &times)
     std::fflush(stdout);
 }
 
+// The wall time of starting one audio helper and having it look at a
+// source, locked in or not.
+double timeHelperStart(const QString &source, bool confined)
+{
+    if (confined)
+        qunsetenv("ZARVELLO_WORKER_UNCONFINED");
+    else
+        qputenv("ZARVELLO_WORKER_UNCONFINED", "1");
+    QElapsedTimer timer;
+    timer.start();
+    {
+        AudioWorkers helper(nullptr, 1);
+        QEventLoop loop;
+        QObject::connect(&helper, &AudioWorkers::finished, &loop, &QEventLoop::quit);
+        helper.probe(source);
+        loop.exec();
+    }
+    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+    qunsetenv("ZARVELLO_WORKER_UNCONFINED");
+    return elapsed;
+}
+
+void benchHelperStart(const QTemporaryDir &sources)
+{
+    // Only a helper built with the tests heeds it: without, both sides are locked in.
+    qputenv("ZARVELLO_WORKER_TEST_JOBS", "1");
+    const QString source = sources.filePath(u"start.flac"_s);
+    writeTone(source, "flac", 1, 44100, 2);
+    QList<double> locked;
+    QList<double> open;
+    for (int run = 0; run < ratioRuns; ++run) {
+        locked.append(timeHelperStart(source, true));
+        open.append(timeHelperStart(source, false));
+    }
+    reportRuns("start an audio helper locked in, and look at a source", locked);
+    reportRuns("  ...the same helper not locked in", open);
+    reportWallRatio("  ...locked in against not", median(locked) / median(open),
+                    minimum(locked) / minimum(open), 1.2, false);
+}
+
 void benchSend(bool inWindow)
 {
     constexpr int sendRuns = 5;
@@ -792,6 +835,7 @@ void benchSend(bool inWindow)
         benchSendInWindow(shortTracks);
     }
     benchHelperMemory(sources);
+    benchHelperStart(sources);
 
     const int cores = QThread::idealThreadCount();
     const QString ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_s);
@@ -1174,7 +1218,8 @@ int main(int argc, char **argv)
                     "  --large-send  the longest stall during a send of 10,000 tracks, and\n"
                     "                the recording of each track on the PSP\n"
                     "  --sync        a sync of 10,000 tracks\n"
-                    "  --startup     start-up\n");
+                    "  --startup     start-up\n"
+                    "  --helpers     the start of an audio helper, locked in or not\n");
         return 0;
     }
     std::printf("Zarvello benchmark, median of %d runs\n\n", runs);
@@ -1187,6 +1232,12 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], "--plan") == 0) {
         benchPlanning();
         benchSecondSend();
+        return 0;
+    }
+    // "--helpers" measures what locking a helper in costs its start.
+    if (argc > 1 && qstrcmp(argv[1], "--helpers") == 0) {
+        const QTemporaryDir sources;
+        benchHelperStart(sources);
         return 0;
     }
     // "--sync" measures a sync of 10,000 tracks alone.

@@ -70,9 +70,10 @@ void startBare(QProcess &process, const QString &folder, int fileChannel)
     // The tests' switches, and what sanitizer builds and uninstalled
     // libraries need.
     for (const QString &kept :
-         {QStringLiteral("ZARVELLO_WORKER_TEST_JOBS"), QStringLiteral("LD_LIBRARY_PATH"),
-          QStringLiteral("ASAN_OPTIONS"), QStringLiteral("UBSAN_OPTIONS"),
-          QStringLiteral("LSAN_OPTIONS"), QStringLiteral("TSAN_OPTIONS")}) {
+         {QStringLiteral("ZARVELLO_WORKER_TEST_JOBS"), QStringLiteral("ZARVELLO_WORKER_UNCONFINED"),
+          QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral("ASAN_OPTIONS"),
+          QStringLiteral("UBSAN_OPTIONS"), QStringLiteral("LSAN_OPTIONS"),
+          QStringLiteral("TSAN_OPTIONS")}) {
         if (ours.contains(kept))
             environment.insert(kept, ours.value(kept));
     }

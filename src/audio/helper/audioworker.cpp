@@ -134,7 +134,8 @@ void loadPlugins()
 bool unconfined()
 {
 #ifdef ZARVELLO_HELPER_TEST_JOBS
-    return qEnvironmentVariableIntValue("ZARVELLO_WORKER_UNCONFINED") == 1;
+    return ffmpeg::testSourcesEnabled() &&
+           qEnvironmentVariableIntValue("ZARVELLO_WORKER_UNCONFINED") == 1;
 #else
     return false;
 #endif
