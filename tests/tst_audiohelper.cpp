@@ -8,7 +8,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -28,6 +31,8 @@ class TestAudioHelper : public QObject
 private Q_SLOTS:
     void initTestCase();
     void confinedReachesNothingElse();
+    void helperStartsWithNothing();
+    void scratchOfTheGoneIsRemoved();
     void helperDecodesWhatItIsHanded();
     void implausibleSourcesAreRefused_data();
     void implausibleSourcesAreRefused();
@@ -36,6 +41,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_folder;
+    QString m_gone;    // a scratch folder left by a program that was killed
     QString m_missing; // what the system lacks to lock a helper in
 };
 
@@ -43,6 +49,14 @@ void TestAudioHelper::initTestCase()
 {
     qputenv("ZARVELLO_WORKER_TEST_JOBS", "1");
     QVERIFY(m_folder.isValid());
+    // Before the first helper starts: a program whose process id is free.
+    qputenv("TMPDIR", QFile::encodeName(m_folder.path()));
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    QCOMPARE(waitpid(gone, nullptr, 0), gone);
+    m_gone = m_folder.filePath(u"zarvello-audio-%1-AbCdEf/1.mp3"_s.arg(gone));
+    QVERIFY(QDir().mkpath(QFileInfo(m_gone).path()) && QFile(m_gone).open(QIODevice::WriteOnly));
     QVERIFY(QDir(m_folder.path()).mkpath(u"scratch"_s) && QDir(m_folder.path()).mkpath(u"home"_s));
     QVERIFY(writeTone(m_folder.filePath(u"home/tone.flac"_s), "flac", 2, 44100, 2));
 }
@@ -117,6 +131,72 @@ void TestAudioHelper::confinedReachesNothingElse()
     QCOMPARE(tried, expected);
     QVERIFY(!QFile::exists(home + u"/dropped"_s));
     QVERIFY(QFile::exists(scratch + u"/mine"_s));
+}
+
+namespace {
+
+// The audio helpers this test started, by process id.
+QStringList helperProcesses()
+{
+    QStringList found;
+    const QByteArray parent = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString &process : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+        QFile stat(u"/proc/%1/stat"_s.arg(process));
+        // The parent's id is the second field after the name in brackets.
+        if (stat.open(QIODevice::ReadOnly) &&
+            stat.readAll().split(')').constLast().split(' ').value(2) == parent &&
+            QFile::symLinkTarget(u"/proc/%1/exe"_s.arg(process)).endsWith(u"-audio-worker"_s))
+            found.append(process);
+    }
+    return found;
+}
+
+} // namespace
+
+// What a shell, a desktop or the program holds is not the helper's: not a
+// descriptor the program inherited, nor its environment, working directory
+// or rights.
+void TestAudioHelper::helperStartsWithNothing()
+{
+    const QByteArray leaked = QFile::encodeName(m_folder.filePath(u"home/tone.flac"_s));
+    const int inherited = open(leaked.constData(), O_RDONLY); // not closed at exec
+    qputenv("DISPLAY", ":7");
+    AudioWorkers workers(nullptr, 1);
+    QSignalSpy finished(&workers, &AudioWorkers::finished);
+    workers.probe(m_folder.filePath(u"home/tone.flac"_s));
+    QTRY_COMPARE(finished.size(), 1);
+    close(inherited);
+    const QStringList helpers = helperProcesses();
+    QCOMPARE(helpers.size(), 1);
+    const QString proc = u"/proc/"_s + helpers.at(0);
+    for (const QString &file : QDir(proc + u"/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot))
+        QVERIFY2(QFile::symLinkTarget(proc + u"/fd/"_s + file) != QFile::decodeName(leaked),
+                 qPrintable(file));
+    QFile environment(proc + u"/environ"_s);
+    QVERIFY(environment.open(QIODevice::ReadOnly));
+    const QList<QByteArray> variables = environment.readAll().split('\0');
+    for (const QByteArray &variable : variables)
+        QVERIFY2(!variable.startsWith("DISPLAY=") && !variable.startsWith("HOME=") &&
+                     !variable.startsWith("DBUS_SESSION_BUS_ADDRESS="),
+                 variable.constData());
+    QVERIFY(QFileInfo(QFile::symLinkTarget(proc + u"/cwd"_s))
+                .fileName()
+                .startsWith(u"zarvello-audio-"_s));
+    QFile status(proc + u"/status"_s);
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    const QByteArray said = status.readAll();
+    QVERIFY(said.contains("NoNewPrivs:\t1"));
+    QVERIFY(m_missing.isEmpty() ? said.contains("Seccomp:\t2") : true);
+    QFile limits(proc + u"/limits"_s);
+    QVERIFY(limits.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromLatin1(limits.readAll())
+                .contains(QRegularExpression(u"Max open files +64 +64"_s)));
+}
+
+// A scratch folder whose program is gone goes as a helper starts.
+void TestAudioHelper::scratchOfTheGoneIsRemoved()
+{
+    QTRY_VERIFY(!QFileInfo::exists(QFileInfo(m_gone).path()));
 }
 
 // The helper, locked in, decodes a source the program opened for it, and

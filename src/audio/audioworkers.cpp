@@ -179,7 +179,7 @@ AudioWorkers::~AudioWorkers()
         }
     }
     for (const std::unique_ptr<Worker> &worker : m_workers) {
-        if (!worker->removed &&
+        if (!worker->removed && worker->process->state() != QProcess::NotRunning &&
             !worker->process->waitForFinished(int(std::max<qint64>(1, ending.remainingTime()))))
             forget(worker->process);
     }
