@@ -14,8 +14,9 @@ namespace {
 constexpr int largestRate = 768000;
 // Telephones sample at 8 kHz; nothing sent as music samples below half that.
 constexpr int smallestRate = 4000;
-// No codec holds a second of sound in fewer bytes (4 kbit/s).
-constexpr double fewestBytesPerSecond = 500;
+// MPEG audio frames take 8 kbit/s at the least, silence included; other
+// codecs may hold a second of silence in a few bytes.
+constexpr double fewestMpegBytesPerSecond = 1000;
 constexpr int mostChannels = 64;
 constexpr double longestSeconds = 24 * 3600;
 
@@ -119,8 +120,10 @@ bool plausible(const AVFormatContext &input, const AVStream &stream, qint64 size
         return false;
     // Uncompressed sound takes what its format says, to the byte.
     const int bits = av_get_bits_per_sample(codec.codec_id);
-    const double bytesPerSecond =
-        bits > 0 ? double(codec.sample_rate) * channels * bits / 8 : fewestBytesPerSecond;
+    const bool mpeg = codec.codec_id == AV_CODEC_ID_MP3 || codec.codec_id == AV_CODEC_ID_MP2;
+    const double bytesPerSecond = bits > 0 ? double(codec.sample_rate) * channels * bits / 8
+                                  : mpeg   ? fewestMpegBytesPerSecond
+                                           : 0;
     // Half of it at least: a file cut short still plays what it has.
     if (seconds * bytesPerSecond > 2.0 * double(size) + 4096)
         return false;
