@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -222,7 +223,8 @@ void TestAudioHelper::helperDecodesWhatItIsHanded()
 void TestAudioHelper::implausibleSourcesAreRefused_data()
 {
     // Where a header's field lies (-2: the frame count of an MP3's Xing
-    // frame), and what it says; -1 empties the file.
+    // frame), and what it says; -1 empties the file, -3 makes it a link to a
+    // healthy track, -4 a pipe that no one writes.
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("offset");
     QTest::addColumn<QByteArray>("field");
@@ -238,6 +240,8 @@ void TestAudioHelper::implausibleSourcesAreRefused_data()
     QTest::newRow("empty") << u"empty.wav"_s << -1 << QByteArray() << true;
     QTest::newRow("of the system") << u"/proc/self/status"_s << 0 << QByteArray() << true;
     QTest::newRow("of the devices") << u"/dev/zero"_s << 0 << QByteArray() << true;
+    QTest::newRow("a link") << u"link.wav"_s << -3 << QByteArray() << true;
+    QTest::newRow("a pipe") << u"pipe.wav"_s << -4 << QByteArray() << true;
 }
 
 void TestAudioHelper::implausibleSourcesAreRefused()
@@ -247,7 +251,13 @@ void TestAudioHelper::implausibleSourcesAreRefused()
     QFETCH(QByteArray, field);
     QFETCH(bool, refused);
     QString path = name;
-    if (!name.startsWith(u'/')) {
+    if (offset == -3) {
+        path = m_folder.filePath(name);
+        QVERIFY(QFile::link(m_folder.filePath(u"home/tone.flac"_s), path));
+    } else if (offset == -4) {
+        path = m_folder.filePath(name);
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (!name.startsWith(u'/')) {
         path = m_folder.filePath(name);
         QVERIFY(writeTone(path, name.endsWith(u".mp3"_s) ? "mp3" : "wav", 3, 44100, 2));
         QFile header(path);
