@@ -126,7 +126,23 @@ struct AudioWorkers::Mailbox
     }
 };
 
+// The files of a job, opened for its helper; closed once handed.
+struct AudioWorkers::Opened
+{
+    std::shared_ptr<const int> source;
+    std::shared_ptr<const int> cover;
+    QString refused; // why the source was not opened
+};
+
 namespace {
+
+std::shared_ptr<const int> ownedFile(int file)
+{
+    return std::shared_ptr<const int>(new int(file), [](const int *owned) {
+        platform::closeFile(*owned);
+        delete owned;
+    });
+}
 
 // How often a thread waiting on a copy looks at its progress and at Cancel.
 constexpr int waitingLookMs = 50;
@@ -235,11 +251,7 @@ AudioJobResult AudioWorkers::Copies::copyAndWait(const QString &path, int target
                                                  const std::function<void(qint64)> &copied) const
 {
     const auto waiting = std::make_shared<Waiting>();
-    const auto own =
-        std::shared_ptr<const int>(new int(platform::duplicateFile(target)), [](const int *file) {
-            platform::closeFile(*file);
-            delete file;
-        });
+    const std::shared_ptr<const int> own = ownedFile(platform::duplicateFile(target));
     const bool posted = m_mailbox->post([waiting, path, own](AudioWorkers &pool) {
         audioprotocol::Frame frame;
         frame.kind = audioprotocol::Kind::Copy;
@@ -347,8 +359,6 @@ void AudioWorkers::dispatch()
             Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}, 0});
         return;
     }
-    QList<quint64> handed;
-    QList<std::pair<quint64, QString>> refused;
     qsizetype alive = 0;
     qsizetype starting = 0;
     for (const std::unique_ptr<Worker> &worker : m_workers) {
@@ -359,54 +369,73 @@ void AudioWorkers::dispatch()
             ++starting;
             continue;
         }
-        while (!worker->job && !m_queue.isEmpty()) {
-            Job job = m_queue.takeFirst();
-            QString why;
-            if (hand(*worker, job, why))
-                handed.append(job.id);
-            else
-                refused.append({job.id, why});
+        if (!worker->job && !m_queue.isEmpty()) {
+            worker->job = m_queue.takeFirst();
+            open(*worker);
         }
     }
     for (; m_queue.size() > starting && alive < m_count; ++starting, ++alive)
         startWorker();
-    for (const quint64 job : std::as_const(handed))
-        Q_EMIT started(job);
-    for (const auto &[job, why] : std::as_const(refused))
-        Q_EMIT finished(job, {AudioJobResult::Status::Failed, why, {}, 0});
 }
 
-bool AudioWorkers::hand(Worker &worker, Job &job, QString &refused)
+namespace {
+
+bool converts(const audioprotocol::Frame &frame)
 {
-    // Opened here, by the rules for a user's file: the helper opens none.
-    const int source = platform::openForHelper(job.frame.path, refused);
-    if (source < 0)
-        return false;
-    const bool converts = job.frame.kind == audioprotocol::Kind::Convert ||
-                          job.frame.kind == audioprotocol::Kind::Rewrite;
-    const int cover = converts ? openCover(job.frame.path) : -1;
-    QList<int> files{source};
-    if (cover >= 0)
-        files.append(cover);
-    if (job.target)
-        files.append(*job.target);
-    const bool sent = platform::handFiles(worker.files, files);
-    platform::closeFile(source);
-    platform::closeFile(cover);
+    return frame.kind == audioprotocol::Kind::Convert || frame.kind == audioprotocol::Kind::Rewrite;
+}
+
+} // namespace
+
+void AudioWorkers::open(Worker &worker)
+{
+    // Off this thread, by the rules for a user's file: the helper opens none.
+    // An open that does not end is the watchdog's.
+    worker.watchdog->start();
+    const quint64 id = worker.job->id;
+    background::run(
+        this,
+        [path = worker.job->frame.path, cover = converts(worker.job->frame)] {
+            Opened opened;
+            opened.source = ownedFile(platform::openForHelper(path, opened.refused));
+            if (*opened.source >= 0 && cover)
+                opened.cover = ownedFile(openCover(path));
+            return opened;
+        },
+        [this, id](const Opened &opened) {
+            for (const std::unique_ptr<Worker> &each : m_workers) {
+                if (!each->removed && !each->dying && each->job && each->job->id == id)
+                    return hand(*each, opened);
+            }
+        });
+}
+
+void AudioWorkers::hand(Worker &worker, const Opened &opened)
+{
+    Job &job = *worker.job;
+    QString refused = opened.refused;
+    if (refused.isEmpty()) {
+        QList<int> files{*opened.source};
+        if (opened.cover && *opened.cover >= 0)
+            files.append(*opened.cover);
+        if (job.target)
+            files.append(*job.target);
+        if (!platform::handFiles(worker.files, files))
+            refused = QStringLiteral("the audio helper is gone");
+    }
     // Handed: the helper has its own.
     job.target.reset();
-    if (!sent) {
-        refused = QStringLiteral("the audio helper is gone");
-        return false;
+    if (!refused.isEmpty()) {
+        ended(worker, {AudioJobResult::Status::Failed, refused, {}, 0});
+        return;
     }
-    if (converts) {
+    if (converts(job.frame)) {
         job.output = job.frame.output;
         job.frame.output = QStringLiteral("%1.%2").arg(job.id).arg(QFileInfo(job.output).suffix());
     }
-    worker.job = job;
     worker.process->write(audioprotocol::encode(job.frame));
     worker.watchdog->start();
-    return true;
+    Q_EMIT started(job.id);
 }
 
 void AudioWorkers::collect(const Worker &worker, const Job &job, bool done)

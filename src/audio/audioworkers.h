@@ -119,7 +119,9 @@ private:
     quint64 enqueue(audioprotocol::Frame frame, std::shared_ptr<const int> target = {});
     void answerWaiting(quint64 job, const AudioJobResult &result);
     void dispatch();
-    bool hand(Worker &worker, Job &job, QString &refused);
+    struct Opened;
+    void open(Worker &worker);
+    void hand(Worker &worker, const Opened &opened);
     void collect(const Worker &worker, const Job &job, bool done);
     void startWorker();
     void silent(Worker &worker);
