@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,6 +20,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <thread>
 #include <unistd.h>
 
@@ -201,11 +204,17 @@ void TestAudioHelper::scratchOfTheGoneIsRemoved()
 }
 
 // The helper, locked in, decodes a source the program opened for it, and
-// says nothing of its locks when they all took hold.
+// says nothing of its locks when they all took hold. A cover beside the
+// source that is a link leads nowhere: the program follows none.
 void TestAudioHelper::helperDecodesWhatItIsHanded()
 {
     if (m_missing.isEmpty())
         QTest::failOnWarning(QRegularExpression(u"without being locked in"_s));
+    QImage picture(64, 64, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(m_folder.filePath(u"elsewhere.jpg"_s)));
+    QVERIFY(
+        QFile::link(m_folder.filePath(u"elsewhere.jpg"_s), m_folder.filePath(u"home/cover.jpg"_s)));
     AudioWorkers workers(nullptr, 1);
     QSignalSpy finished(&workers, &AudioWorkers::finished);
     const QString mp3 = m_folder.filePath(u"tone.mp3"_s);
@@ -218,6 +227,8 @@ void TestAudioHelper::helperDecodesWhatItIsHanded()
     QCOMPARE(probed.source.seconds, 2.0);
     QCOMPARE(finished.at(1).at(1).value<AudioJobResult>().status, AudioJobResult::Status::Done);
     QCOMPARE(decodeAll(mp3).rate, 44100);
+    TagLib::MPEG::File converted(QFile::encodeName(mp3).constData());
+    QVERIFY(converted.hasID3v2Tag() && converted.ID3v2Tag()->frameList("APIC").isEmpty());
 }
 
 void TestAudioHelper::implausibleSourcesAreRefused_data()
