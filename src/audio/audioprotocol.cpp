@@ -114,7 +114,10 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
     getEnum(stream, frame.kind);
     switch (frame.kind) {
     case Kind::Hello:
-        stream >> frame.version >> frame.build >> frame.reason;
+        stream >> frame.version >> frame.build;
+        // A helper of an earlier version says no more, and is told apart by it.
+        if (!stream.atEnd())
+            stream >> frame.reason;
         break;
     case Kind::Probe:
     case Kind::Copy:
