@@ -1100,6 +1100,49 @@ void benchSync()
     }
 }
 
+// The first sync of 10,000 small tracks the PSP plays as they are, every one
+// flushed and recorded before the next, against rsync --fsync of the same
+// folder; each into a fresh folder of the same file system, in turn.
+void benchFirstSync()
+{
+    const QString rsync = QStandardPaths::findExecutable(u"rsync"_s);
+    if (rsync.isEmpty()) {
+        std::printf("first sync of 10,000 tracks: rsync is not installed, no comparison\n");
+        return;
+    }
+    QTemporaryDir computer;
+    const QString tone = computer.filePath(u"tone.mp3"_s);
+    writeTone(tone, "mp3", 0.5, 44100, 1);
+    for (int album = 0; album < 100; ++album) {
+        const QString folder = computer.filePath(u"Music/Album %1"_s.arg(album));
+        QDir().mkpath(folder);
+        for (int track = 0; track < 100; ++track)
+            QFile::copy(tone, folder + u"/%1 Track.mp3"_s.arg(track, 3, 10, QLatin1Char('0')));
+    }
+    const QList<SyncEntry> list{{computer.filePath(u"Music"_s), SyncEntry::Kind::Folder}};
+    AudioWorkers workers;
+    QList<double> ours;
+    QList<double> theirs;
+    constexpr int firstSyncRuns = 3;
+    for (int run = 0; run < firstSyncRuns; ++run) {
+        QTemporaryDir psp;
+        QDir(psp.path()).mkpath(u"PSP"_s);
+        QElapsedTimer timer;
+        timer.start();
+        syncOnce(workers, psp.path(), list);
+        ours.append(double(timer.nsecsElapsed()) / 1e6);
+        QTemporaryDir copy;
+        timer.restart();
+        QProcess::execute(rsync, {u"-r"_s, u"--fsync"_s, computer.filePath(u"Music/"_s),
+                                  copy.filePath(u"MUSIC"_s)});
+        theirs.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    reportRuns("first sync of 10,000 small tracks, copied as they are", ours);
+    reportRuns("  ...rsync --fsync of the same folder", theirs);
+    reportWallRatio("  ...ours against rsync's", median(ours) / median(theirs),
+                    minimum(ours) / minimum(theirs), 1.5, false);
+}
+
 constexpr int importedTracks = 1000;
 
 QString writePlaylist(const QTemporaryDir &folder, const QStringList &tracks)
@@ -1217,7 +1260,7 @@ int main(int argc, char **argv)
                     "  --plan        the planning of a send\n"
                     "  --large-send  the longest stall during a send of 10,000 tracks, and\n"
                     "                the recording of each track on the PSP\n"
-                    "  --sync        a sync of 10,000 tracks\n"
+                    "  --sync        a sync of 10,000 tracks, and a first sync against rsync\n"
                     "  --startup     start-up\n"
                     "  --helpers     the start of an audio helper, locked in or not\n");
         return 0;
@@ -1243,6 +1286,7 @@ int main(int argc, char **argv)
     // "--sync" measures a sync of 10,000 tracks alone.
     if (argc > 1 && qstrcmp(argv[1], "--sync") == 0) {
         benchSync();
+        benchFirstSync();
         return 0;
     }
     // "--large-send" measures the stalls of a send of 10,000 tracks alone.
@@ -1261,6 +1305,7 @@ int main(int argc, char **argv)
     benchLargeSend();
     benchRecordJournal();
     benchSync();
+    benchFirstSync();
 
     QTemporaryDir card;
     QDir(card.path()).mkpath(u"PSP"_s);
