@@ -492,9 +492,12 @@ double timeSend(const QStringList &files, int workers)
     std::atomic<qint64> progress{0};
     QThreadPool copies;
     copies.setMaxThreadCount(1);
+    const AudioWorkers::Copies throughHelpers = helpers.copies();
     const auto copy = [&](int i, const QString &local) {
         copies.start([&, i, local] {
-            sendTrack(*volume, u"MUSIC"_s, local, plan.tracks.at(i), cancelled, progress);
+            // A source is read in a helper, as a send reads it.
+            sendTrack(*volume, u"MUSIC"_s, local, plan.tracks.at(i), cancelled, progress, 0,
+                      local == sources.at(i).path ? &throughHelpers : nullptr);
             if (local != sources.at(i).path)
                 QFile::remove(local);
             QMetaObject::invokeMethod(&loop, oneDone, Qt::QueuedConnection);
@@ -775,6 +778,46 @@ void reportRuns(const char *what, const QList<double> &times)
     std::fflush(stdout);
 }
 
+// The wall time of starting one audio helper and having it look at a
+// source, locked in or not.
+double timeHelperStart(const QString &source, bool confined)
+{
+    if (confined)
+        qunsetenv("ZARVELLO_WORKER_UNCONFINED");
+    else
+        qputenv("ZARVELLO_WORKER_UNCONFINED", "1");
+    QElapsedTimer timer;
+    timer.start();
+    {
+        AudioWorkers helper(nullptr, 1);
+        QEventLoop loop;
+        QObject::connect(&helper, &AudioWorkers::finished, &loop, &QEventLoop::quit);
+        helper.probe(source);
+        loop.exec();
+    }
+    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+    qunsetenv("ZARVELLO_WORKER_UNCONFINED");
+    return elapsed;
+}
+
+void benchHelperStart(const QTemporaryDir &sources)
+{
+    // Only a helper built with the tests heeds it: without, both sides are locked in.
+    qputenv("ZARVELLO_WORKER_TEST_JOBS", "1");
+    const QString source = sources.filePath(u"start.flac"_s);
+    writeTone(source, "flac", 1, 44100, 2);
+    QList<double> locked;
+    QList<double> open;
+    for (int run = 0; run < ratioRuns; ++run) {
+        locked.append(timeHelperStart(source, true));
+        open.append(timeHelperStart(source, false));
+    }
+    reportRuns("start an audio helper locked in, and look at a source", locked);
+    reportRuns("  ...the same helper not locked in", open);
+    reportWallRatio("  ...locked in against not", median(locked) / median(open),
+                    minimum(locked) / minimum(open), 1.2, false);
+}
+
 void benchSend(bool inWindow)
 {
     constexpr int sendRuns = 5;
@@ -799,6 +842,7 @@ void benchSend(bool inWindow)
         benchSendInWindow(shortTracks);
     }
     benchHelperMemory(sources);
+    benchHelperStart(sources);
 
     const int cores = QThread::idealThreadCount();
     const QString ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_s);
@@ -1092,6 +1136,49 @@ void benchSync()
     }
 }
 
+// The first sync of 10,000 small tracks the PSP plays as they are, every one
+// flushed and recorded before the next, against rsync --fsync of the same
+// folder; each into a fresh folder of the same file system, in turn.
+void benchFirstSync()
+{
+    const QString rsync = QStandardPaths::findExecutable(u"rsync"_s);
+    if (rsync.isEmpty()) {
+        std::printf("first sync of 10,000 tracks: rsync is not installed, no comparison\n");
+        return;
+    }
+    QTemporaryDir computer;
+    const QString tone = computer.filePath(u"tone.mp3"_s);
+    writeTone(tone, "mp3", 0.5, 44100, 1);
+    for (int album = 0; album < 100; ++album) {
+        const QString folder = computer.filePath(u"Music/Album %1"_s.arg(album));
+        QDir().mkpath(folder);
+        for (int track = 0; track < 100; ++track)
+            QFile::copy(tone, folder + u"/%1 Track.mp3"_s.arg(track, 3, 10, QLatin1Char('0')));
+    }
+    const QList<SyncEntry> list{{computer.filePath(u"Music"_s), SyncEntry::Kind::Folder}};
+    AudioWorkers workers;
+    QList<double> ours;
+    QList<double> theirs;
+    constexpr int firstSyncRuns = 3;
+    for (int run = 0; run < firstSyncRuns; ++run) {
+        QTemporaryDir psp;
+        QDir(psp.path()).mkpath(u"PSP"_s);
+        QElapsedTimer timer;
+        timer.start();
+        syncOnce(workers, psp.path(), list);
+        ours.append(double(timer.nsecsElapsed()) / 1e6);
+        QTemporaryDir copy;
+        timer.restart();
+        QProcess::execute(rsync, {u"-r"_s, u"--fsync"_s, computer.filePath(u"Music/"_s),
+                                  copy.filePath(u"MUSIC"_s)});
+        theirs.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    reportRuns("first sync of 10,000 small tracks, copied as they are", ours);
+    reportRuns("  ...rsync --fsync of the same folder", theirs);
+    reportWallRatio("  ...ours against rsync's", median(ours) / median(theirs),
+                    minimum(ours) / minimum(theirs), 1.5, false);
+}
+
 constexpr int importedTracks = 1000;
 
 QString writePlaylist(const QTemporaryDir &folder, const QStringList &tracks)
@@ -1313,8 +1400,9 @@ int main(int argc, char **argv)
                     "  --plan        the planning of a send\n"
                     "  --large-send  the longest stall during a send of 10,000 tracks, and\n"
                     "                the recording of each track on the PSP\n"
-                    "  --sync        a sync of 10,000 tracks\n"
+                    "  --sync        a sync of 10,000 tracks, and a first sync against rsync\n"
                     "  --startup     start-up\n"
+                    "  --helpers     the start of an audio helper, locked in or not\n"
                     "  --bus         10,000 Open calls over the session bus\n");
         return 0;
     }
@@ -1330,9 +1418,16 @@ int main(int argc, char **argv)
         benchSecondSend();
         return 0;
     }
+    // "--helpers" measures what locking a helper in costs its start.
+    if (argc > 1 && qstrcmp(argv[1], "--helpers") == 0) {
+        const QTemporaryDir sources;
+        benchHelperStart(sources);
+        return 0;
+    }
     // "--sync" measures a sync of 10,000 tracks alone.
     if (argc > 1 && qstrcmp(argv[1], "--sync") == 0) {
         benchSync();
+        benchFirstSync();
         return 0;
     }
     // "--large-send" measures the stalls of a send of 10,000 tracks alone.
@@ -1356,6 +1451,7 @@ int main(int argc, char **argv)
     benchLargeSend();
     benchRecordJournal();
     benchSync();
+    benchFirstSync();
 
     QTemporaryDir card;
     QDir(card.path()).mkpath(u"PSP"_s);

@@ -62,9 +62,10 @@ QByteArray encode(const Frame &frame)
         putEnum(stream, frame.kind);
         switch (frame.kind) {
         case Kind::Hello:
-            stream << frame.version << frame.build;
+            stream << frame.version << frame.build << frame.reason;
             break;
         case Kind::Probe:
+        case Kind::Copy:
             stream << frame.path;
             break;
         case Kind::Convert:
@@ -86,7 +87,7 @@ QByteArray encode(const Frame &frame)
             break;
         case Kind::Converted:
             putEnum(stream, frame.status);
-            stream << frame.reason;
+            stream << frame.reason << frame.writeError;
             break;
         }
     }
@@ -114,8 +115,12 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
     switch (frame.kind) {
     case Kind::Hello:
         stream >> frame.version >> frame.build;
+        // A helper of an earlier version says no more, and is told apart by it.
+        if (!stream.atEnd())
+            stream >> frame.reason;
         break;
     case Kind::Probe:
+    case Kind::Copy:
         stream >> frame.path;
         break;
     case Kind::Convert:
@@ -137,7 +142,7 @@ std::optional<Frame> takeFrame(QByteArray &buffer, bool &broken)
         break;
     case Kind::Converted:
         getEnum(stream, frame.status);
-        stream >> frame.reason;
+        stream >> frame.reason >> frame.writeError;
         break;
     default:
         broken = true;

@@ -10,14 +10,17 @@
 // What the program and its audio helper (zarvello-audio-worker) say to each
 // other over the helper's standard input and output: frames of a 32-bit
 // length and a QDataStream body that starts with its kind. The program opens
-// with a hello, which the helper answers with its protocol version and build;
-// then it hands over one job at a time, and the helper answers it with
-// progress frames and exactly one result. The helper's log goes to its
-// standard error, a line per message.
+// with a hello, which the helper answers with its protocol version, build and
+// what keeps it from locking itself in; then it hands over one job at a
+// time, and the helper answers it with progress frames and exactly one
+// result. The files a job reads go before it, open, over the helper's file
+// channel (platform::handFiles()): paths only name them. The helper writes
+// into its working directory alone. Its log goes to its standard error, a
+// line per message.
 namespace audioprotocol {
 
 // Changes whenever a frame changes.
-constexpr quint32 version = 3;
+constexpr quint32 version = 4;
 
 // Paths and tags: a frame larger than this is no frame of ours.
 constexpr quint32 largestFrame = 16 * 1024 * 1024;
@@ -27,13 +30,16 @@ QString buildId();
 
 enum class Kind : quint8
 {
-    Hello,     // both ways: version, build
+    Hello,     // both ways: version, build; from the helper, what it could not lock
     Probe,     // to the helper: source path
-    Convert,   // to the helper: source path, format, quality, output path, tags
+    Convert,   // to the helper: source path, format, quality, output name, tags
     Progress,  // from the helper: seconds decoded
     Probed,    // from the helper: the source track
     Converted, // from the helper: status, reason
-    Rewrite,   // to the helper: source path, format of its copy, output path, tags
+    Rewrite,   // to the helper: source path, format of its copy, output name, tags
+    // To the helper: source path; the source and the file it goes into
+    // follow, open. Answered by progress (bytes copied) and Converted.
+    Copy,
 };
 
 struct Frame
@@ -50,6 +56,7 @@ struct Frame
     SourceTrack source;
     Conversion::Status status = Conversion::Status::Failed;
     QString reason;
+    qint32 writeError = 0; // a copy's: the errno of the write that failed
 };
 
 // A frame as it goes over the pipe, length included.

@@ -1,12 +1,19 @@
 #include "audio/audioworkers.h"
 
+#include "core/background.h"
 #include "platform/helperprocess.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -19,37 +26,178 @@ namespace {
 constexpr int silenceLimitMs = 60000;
 // A log line of the helper is cut there rather than held without end.
 constexpr qsizetype longestLogLine = 64 * 1024;
+// What the program may wait for its helpers as it ends.
+constexpr int endingWaitMs = 100;
+// A helper's scratch folder: the program's process id after it, so that
+// what a program that was killed left behind can be told and removed.
+constexpr QLatin1String scratchPrefix("zarvello-audio-");
+
+} // namespace
+
+QString AudioWorkers::scratchTemplate()
+{
+    return QDir::tempPath() + u'/' + scratchPrefix +
+           QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX");
+}
+
+namespace {
+
+// Removes the scratch folders of programs that are gone (killed, or crashed).
+void removeScratchOfTheGone()
+{
+    const QDir temporary(QDir::tempPath());
+    const QStringList folders = temporary.entryList({QString(scratchPrefix) + u'*'},
+                                                    QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    for (const QString &folder : folders) {
+        bool number = false;
+        const qint64 pid =
+            QStringView(folder).mid(scratchPrefix.size()).split(u'-').value(0).toLongLong(&number);
+        if (number && platform::processGone(pid))
+            QDir(temporary.filePath(folder)).removeRecursively();
+    }
+}
+
+// The pictures a conversion falls back on for a cover, beside its source.
+int openCover(const QString &sourcePath)
+{
+    const QDir folder = QFileInfo(sourcePath).dir();
+    const QStringList files = folder.entryList(QDir::Files);
+    for (const QLatin1String wanted :
+         {QLatin1String("cover.jpg"), QLatin1String("folder.jpg"), QLatin1String("front.jpg")}) {
+        for (const QString &file : files) {
+            QString refused;
+            if (file.compare(wanted, Qt::CaseInsensitive) != 0)
+                continue;
+            if (const int opened = platform::openForHelper(folder.filePath(file), refused);
+                opened >= 0)
+                return opened;
+        }
+    }
+    return -1;
+}
 
 } // namespace
 
 struct AudioWorkers::Worker
 {
+    ~Worker() { platform::closeFile(files); }
+
     QProcess *process = nullptr;
+    QTemporaryDir scratch{AudioWorkers::scratchTemplate()};
+    int files = -1; // the program's end of the helper's file channel
     QTimer *watchdog = nullptr;
     QByteArray output;
     QByteArray errors;
     bool ready = false;   // answered the hello as a helper of this build
     bool dying = false;   // killed by cancelAll(): its end reports nothing
-    bool silent = false;  // killed for going quiet
     bool removed = false; // waiting to be pruned
     std::optional<Job> job;
 };
 
+// A copy a thread waits on.
+struct AudioWorkers::Waiting
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<AudioJobResult> result;
+    qint64 bytes = 0;
+    quint64 job = 0;
+};
+
+struct AudioWorkers::Mailbox
+{
+    std::mutex mutex;
+    AudioWorkers *pool = nullptr; // null once it is gone
+
+    // Runs work on the pool's thread, with the pool, unless it is gone.
+    template <typename Work> bool post(Work work)
+    {
+        const std::lock_guard locked(mutex);
+        AudioWorkers *const alive = pool;
+        return alive &&
+               QMetaObject::invokeMethod(
+                   alive, [alive, work = std::move(work)] { work(*alive); }, Qt::QueuedConnection);
+    }
+
+    bool gone()
+    {
+        const std::lock_guard locked(mutex);
+        return !pool;
+    }
+};
+
+// The files of a job, opened for its helper; closed once handed.
+struct AudioWorkers::Opened
+{
+    std::shared_ptr<const int> source;
+    std::shared_ptr<const int> cover;
+    QString refused; // why the source was not opened
+};
+
+namespace {
+
+std::shared_ptr<const int> ownedFile(int file)
+{
+    return std::shared_ptr<const int>(new int(file), [](const int *owned) {
+        platform::closeFile(*owned);
+        delete owned;
+    });
+}
+
+// How often a thread waiting on a copy looks at its progress and at Cancel.
+constexpr int waitingLookMs = 50;
+
+// A helper that has not ended yet is left to end on its own: one stuck in
+// the kernel would hold whoever waited for it.
+void forget(QProcess *process)
+{
+    process->kill();
+    process->setParent(nullptr);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+}
+
+} // namespace
+
 AudioWorkers::AudioWorkers(QObject *parent, int count, const QString &program)
     : QObject(parent), m_program(program),
-      m_count(count > 0 ? count : std::max(1, QThread::idealThreadCount()))
-{}
+      m_count(count > 0 ? count : std::max(1, QThread::idealThreadCount())),
+      m_silenceLimitMs(silenceLimitMs)
+{
+    static std::once_flag swept;
+    std::call_once(swept, [] { background::run(removeScratchOfTheGone); });
+    m_mailbox = std::make_shared<Mailbox>();
+    m_mailbox->pool = this;
+    connect(this, &AudioWorkers::finished, this, &AudioWorkers::answerWaiting);
+    connect(this, &AudioWorkers::progressed, this, [this](quint64 job, double bytes) {
+        if (const std::shared_ptr<Waiting> waiting = m_waiting.value(job)) {
+            const std::lock_guard locked(waiting->mutex);
+            waiting->bytes = qint64(bytes);
+            waiting->changed.notify_all();
+        }
+    });
+}
 
 AudioWorkers::~AudioWorkers()
 {
-    // Nothing more is reported: the helpers are ended as they are.
+    {
+        const std::lock_guard locked(m_mailbox->mutex);
+        m_mailbox->pool = nullptr;
+    }
+    for (const quint64 job : m_waiting.keys())
+        answerWaiting(job, {AudioJobResult::Status::Cancelled, {}, {}, 0});
+    // Nothing more is reported: the helpers are ended as they are, and what
+    // does not end at once is no longer waited for.
+    const QDeadlineTimer ending(endingWaitMs);
     for (const std::unique_ptr<Worker> &worker : m_workers) {
-        if (worker->removed)
-            continue;
-        worker->process->disconnect(this);
-        worker->process->kill();
-        // Ended for sure: no wait beyond the system's reaping it.
-        worker->process->waitForFinished();
+        if (!worker->removed) {
+            worker->process->disconnect(this);
+            worker->process->kill();
+        }
+    }
+    for (const std::unique_ptr<Worker> &worker : m_workers) {
+        if (!worker->removed && worker->process->state() != QProcess::NotRunning &&
+            !worker->process->waitForFinished(int(std::max<qint64>(1, ending.remainingTime()))))
+            forget(worker->process);
     }
 }
 
@@ -91,9 +239,91 @@ quint64 AudioWorkers::rewrite(const QString &path, const QString &output, const 
     return enqueue(frame);
 }
 
-quint64 AudioWorkers::enqueue(audioprotocol::Frame frame)
+AudioWorkers::Copies AudioWorkers::copies() const
 {
-    m_queue.append({++m_lastJob, std::move(frame)});
+    Copies copies;
+    copies.m_mailbox = m_mailbox;
+    return copies;
+}
+
+AudioJobResult AudioWorkers::Copies::copyAndWait(const QString &path, int target,
+                                                 const std::atomic_bool &cancelled,
+                                                 const std::function<void(qint64)> &copied) const
+{
+    const auto waiting = std::make_shared<Waiting>();
+    const std::shared_ptr<const int> own = ownedFile(platform::duplicateFile(target));
+    const bool posted = m_mailbox->post([waiting, path, own](AudioWorkers &pool) {
+        audioprotocol::Frame frame;
+        frame.kind = audioprotocol::Kind::Copy;
+        frame.path = path;
+        const std::lock_guard locked(waiting->mutex);
+        waiting->job = pool.enqueue(frame, own);
+        pool.m_waiting.insert(waiting->job, waiting);
+    });
+    if (!posted || *own < 0)
+        return {AudioJobResult::Status::Cancelled, {}, {}, 0};
+    qint64 told = 0;
+    std::unique_lock locked(waiting->mutex);
+    while (!waiting->result) {
+        if (cancelled || m_mailbox->gone()) {
+            locked.unlock();
+            // Queued or running, it ends there; no one waits for it. The job
+            // is known by then: posted work runs in order.
+            m_mailbox->post([waiting](AudioWorkers &pool) {
+                const quint64 job = waiting->job;
+                pool.m_waiting.remove(job);
+                pool.cancel(job);
+            });
+            return {AudioJobResult::Status::Cancelled, {}, {}, 0};
+        }
+        if (waiting->bytes > told) {
+            told = waiting->bytes;
+            locked.unlock();
+            copied(told);
+            locked.lock();
+            continue;
+        }
+        waiting->changed.wait_for(locked, std::chrono::milliseconds(waitingLookMs));
+    }
+    return *waiting->result;
+}
+
+void AudioWorkers::answerWaiting(quint64 job, const AudioJobResult &result)
+{
+    if (const std::shared_ptr<Waiting> waiting = m_waiting.take(job)) {
+        const std::lock_guard locked(waiting->mutex);
+        waiting->result = result;
+        waiting->changed.notify_all();
+    }
+}
+
+void AudioWorkers::cancel(quint64 job)
+{
+    bool found = false;
+    for (qsizetype i = 0; i < m_queue.size() && !found; ++i) {
+        if ((found = m_queue.at(i).id == job))
+            m_queue.removeAt(i);
+    }
+    for (const std::unique_ptr<Worker> &worker : m_workers) {
+        if (found || !worker->job || worker->removed || worker->job->id != job)
+            continue;
+        found = true;
+        worker->job.reset();
+        worker->dying = true;
+        remove(*worker);
+    }
+    if (found)
+        QMetaObject::invokeMethod(
+            this,
+            [this, job] {
+                Q_EMIT finished(job, {AudioJobResult::Status::Cancelled, {}, {}, 0});
+            },
+            Qt::QueuedConnection);
+}
+
+quint64 AudioWorkers::enqueue(audioprotocol::Frame frame, std::shared_ptr<const int> target)
+{
+    m_queue.append({++m_lastJob, std::move(frame), {}, std::move(target)});
     // From the event loop, so that the caller knows the job before it starts.
     QMetaObject::invokeMethod(this, &AudioWorkers::dispatch, Qt::QueuedConnection);
     return m_lastJob;
@@ -111,21 +341,24 @@ void AudioWorkers::cancelAll()
         cancelled.append(worker->job->id);
         worker->job.reset();
         worker->dying = true;
-        worker->watchdog->stop();
-        worker->process->kill();
+        remove(*worker);
     }
     QMetaObject::invokeMethod(
         this,
         [this, cancelled] {
             for (const quint64 job : cancelled)
-                Q_EMIT finished(job, {AudioJobResult::Status::Cancelled, {}, {}});
+                Q_EMIT finished(job, {AudioJobResult::Status::Cancelled, {}, {}, 0});
         },
         Qt::QueuedConnection);
 }
 
 void AudioWorkers::dispatch()
 {
-    QList<quint64> handed;
+    if (m_missing) {
+        for (const Job &job : std::exchange(m_queue, {}))
+            Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}, 0});
+        return;
+    }
     qsizetype alive = 0;
     qsizetype starting = 0;
     for (const std::unique_ptr<Worker> &worker : m_workers) {
@@ -134,17 +367,86 @@ void AudioWorkers::dispatch()
         ++alive;
         if (!worker->ready) {
             ++starting;
-        } else if (!worker->job && !m_queue.isEmpty()) {
+            continue;
+        }
+        if (!worker->job && !m_queue.isEmpty()) {
             worker->job = m_queue.takeFirst();
-            worker->process->write(audioprotocol::encode(worker->job->frame));
-            worker->watchdog->start();
-            handed.append(worker->job->id);
+            open(*worker);
         }
     }
     for (; m_queue.size() > starting && alive < m_count; ++starting, ++alive)
         startWorker();
-    for (const quint64 job : std::as_const(handed))
-        Q_EMIT started(job);
+}
+
+namespace {
+
+bool converts(const audioprotocol::Frame &frame)
+{
+    return frame.kind == audioprotocol::Kind::Convert || frame.kind == audioprotocol::Kind::Rewrite;
+}
+
+} // namespace
+
+void AudioWorkers::open(Worker &worker)
+{
+    // Off this thread, by the rules for a user's file: the helper opens none.
+    // An open that does not end is the watchdog's.
+    worker.watchdog->start();
+    const quint64 id = worker.job->id;
+    background::run(
+        this,
+        [path = worker.job->frame.path, cover = converts(worker.job->frame)] {
+            Opened opened;
+            opened.source = ownedFile(platform::openForHelper(path, opened.refused));
+            if (*opened.source >= 0 && cover)
+                opened.cover = ownedFile(openCover(path));
+            return opened;
+        },
+        [this, id](const Opened &opened) {
+            for (const std::unique_ptr<Worker> &each : m_workers) {
+                if (!each->removed && !each->dying && each->job && each->job->id == id)
+                    return hand(*each, opened);
+            }
+        });
+}
+
+void AudioWorkers::hand(Worker &worker, const Opened &opened)
+{
+    Job &job = *worker.job;
+    QString refused = opened.refused;
+    if (refused.isEmpty()) {
+        QList<int> files{*opened.source};
+        if (opened.cover && *opened.cover >= 0)
+            files.append(*opened.cover);
+        if (job.target)
+            files.append(*job.target);
+        if (!platform::handFiles(worker.files, files))
+            refused = QStringLiteral("the audio helper is gone");
+    }
+    // Handed: the helper has its own.
+    job.target.reset();
+    if (!refused.isEmpty()) {
+        ended(worker, {AudioJobResult::Status::Failed, refused, {}, 0});
+        return;
+    }
+    if (converts(job.frame)) {
+        job.output = job.frame.output;
+        job.frame.output = QStringLiteral("%1.%2").arg(job.id).arg(QFileInfo(job.output).suffix());
+    }
+    worker.process->write(audioprotocol::encode(job.frame));
+    worker.watchdog->start();
+    Q_EMIT started(job.id);
+}
+
+void AudioWorkers::collect(const Worker &worker, const Job &job, bool done)
+{
+    if (job.output.isEmpty())
+        return;
+    const QString made = worker.scratch.filePath(job.frame.output);
+    // The same file system, as a rule: a rename.
+    QFile::remove(job.output);
+    if (!done || (!QFile::rename(made, job.output) && QFile::copy(made, job.output)))
+        QFile::remove(made);
 }
 
 void AudioWorkers::startWorker()
@@ -154,11 +456,8 @@ void AudioWorkers::startWorker()
     worker->process = new QProcess(this);
     worker->watchdog = new QTimer(this);
     worker->watchdog->setSingleShot(true);
-    worker->watchdog->setInterval(silenceLimitMs);
-    connect(worker->watchdog, &QTimer::timeout, this, [worker] {
-        worker->silent = true;
-        worker->process->kill();
-    });
+    worker->watchdog->setInterval(m_silenceLimitMs);
+    connect(worker->watchdog, &QTimer::timeout, this, [this, worker] { silent(*worker); });
     connect(worker->process, &QProcess::readyReadStandardOutput, this,
             [this, worker] { read(*worker); });
     connect(worker->process, &QProcess::readyReadStandardError, this,
@@ -183,14 +482,20 @@ void AudioWorkers::startWorker()
                 remove(*worker);
                 using Status = AudioJobResult::Status;
                 if (job)
-                    Q_EMIT finished(job->id, {worker->silent ? Status::Silent
-                                              : crashed      ? Status::Crashed
-                                                             : Status::Failed,
-                                              cause,
-                                              {}});
+                    Q_EMIT finished(job->id,
+                                    {crashed ? Status::Crashed : Status::Failed, cause, {}, 0});
                 dispatch();
             });
+    const platform::FileChannel channel = platform::makeFileChannel();
+    worker->files = channel.program;
+    if (!worker->scratch.isValid() || channel.helper < 0) {
+        platform::closeFile(channel.helper);
+        missing(*worker, QStringLiteral("no scratch folder or file channel for it"));
+        return;
+    }
+    platform::startBare(*worker->process, worker->scratch.path(), channel.helper);
     worker->process->start(m_program, {});
+    platform::closeFile(channel.helper);
     if (worker->removed)
         return;
     audioprotocol::Frame hello;
@@ -220,6 +525,12 @@ void AudioWorkers::read(Worker &worker)
                                     .arg(frame->build));
                 return;
             }
+            static std::once_flag said;
+            if (!frame->reason.isEmpty())
+                std::call_once(said, [&] {
+                    qCWarning(lcAudio).noquote()
+                        << "The audio helpers run without being locked in:" << frame->reason;
+                });
             worker.ready = true;
             worker.watchdog->stop();
             dispatch();
@@ -232,7 +543,7 @@ void AudioWorkers::read(Worker &worker)
             Q_EMIT progressed(worker.job->id, frame->seconds);
             break;
         case audioprotocol::Kind::Probed:
-            ended(worker, {AudioJobResult::Status::Done, {}, frame->source});
+            ended(worker, {AudioJobResult::Status::Done, {}, frame->source, 0});
             break;
         case audioprotocol::Kind::Converted:
             ended(worker,
@@ -240,7 +551,8 @@ void AudioWorkers::read(Worker &worker)
                    : frame->status == Conversion::Status::Damaged ? AudioJobResult::Status::Damaged
                                                                   : AudioJobResult::Status::Failed,
                    frame->reason,
-                   {}});
+                   {},
+                   frame->writeError});
             break;
         default:
             broken = true;
@@ -264,21 +576,36 @@ void AudioWorkers::logErrors(Worker &worker)
 
 void AudioWorkers::ended(Worker &worker, const AudioJobResult &result)
 {
-    const quint64 job = worker.job->id;
-    worker.job.reset();
+    const Job job = *std::exchange(worker.job, std::nullopt);
     worker.watchdog->stop();
-    Q_EMIT finished(job, result);
+    collect(worker, job, result.status == AudioJobResult::Status::Done);
+    Q_EMIT finished(job.id, result);
+    dispatch();
+}
+
+void AudioWorkers::silent(Worker &worker)
+{
+    if (!worker.ready) {
+        missing(worker, QStringLiteral("it did not answer"));
+        return;
+    }
+    // Reported now, whether or not the helper ends: one stuck in a read of
+    // its source may not.
+    const std::optional<Job> job = std::exchange(worker.job, std::nullopt);
+    remove(worker);
+    if (job)
+        Q_EMIT finished(job->id, {AudioJobResult::Status::Silent, {}, {}, 0});
     dispatch();
 }
 
 void AudioWorkers::missing(Worker &worker, const QString &why)
 {
-    qCWarning(lcAudio).noquote() << "The audio helper" << m_program << "cannot be used:" << why;
-    worker.process->kill();
+    if (!std::exchange(m_missing, true))
+        qCWarning(lcAudio).noquote() << "The audio helper" << m_program << "cannot be used:" << why;
     remove(worker);
     const QList<Job> failed = std::exchange(m_queue, {});
     for (const Job &job : failed)
-        Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}});
+        Q_EMIT finished(job.id, {AudioJobResult::Status::HelperMissing, {}, {}, 0});
 }
 
 void AudioWorkers::remove(Worker &worker)
@@ -288,7 +615,10 @@ void AudioWorkers::remove(Worker &worker)
     worker.removed = true;
     worker.process->disconnect(this);
     worker.watchdog->stop();
-    worker.process->deleteLater();
+    if (worker.process->state() == QProcess::NotRunning)
+        worker.process->deleteLater();
+    else
+        forget(worker.process);
     worker.watchdog->deleteLater();
     // Pruned from the event loop: the caller may still hold it.
     QMetaObject::invokeMethod(

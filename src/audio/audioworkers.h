@@ -2,7 +2,10 @@
 
 #include "audio/audioprotocol.h"
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -23,6 +26,7 @@ struct AudioJobResult
     } status = Status::Failed;
     QString reason;
     SourceTrack source; // a probe's, when Done
+    int writeError = 0; // a copy's, Failed: the errno of the write that failed
 };
 
 // Runs probes and conversions in the program's audio helper processes, one
@@ -31,7 +35,12 @@ struct AudioJobResult
 // Lives on the interface thread and never waits there: it hands a queued job
 // to the first free helper and answers through signals. Every job it takes
 // reports exactly once. A helper that crashes, goes quiet for a minute or
-// runs out of its memory costs its one job, and the next job starts a new one.
+// runs out of its memory costs its one job, reported at once, and the next
+// job starts a new one. Each helper starts with nothing of the program's, in
+// a scratch folder of its own, and reads only the files opened for it here:
+// regular ones, no link followed at their end, nothing empty or of the
+// system's own. A helper that cannot be used is said once; every job after
+// it fails at once, without another start.
 class AudioWorkers : public QObject
 {
     Q_OBJECT
@@ -44,20 +53,49 @@ public:
     // Where the helper is, relative to the program: the same in the build
     // tree as once installed.
     static QString helperProgram();
+    // The template of a QTemporaryDir for files that helpers make: one the
+    // program leaves behind, killed, is removed as the next one starts.
+    static QString scratchTemplate();
+    // How long a helper may stay quiet on a job before it is taken for hung.
+    void setSilenceLimit(int milliseconds) { m_silenceLimitMs = milliseconds; }
 
     // Looks at a source; the result carries the SourceTrack.
     quint64 probe(const QString &path);
     // Converts a source into a new, tagged file at output, a local path in a
-    // folder of the program's own, at that quality.
+    // folder of the program's own (in the same file system as the system's
+    // temporary folder, where the helper writes it first), at that quality.
     quint64 convert(const QString &path, TargetFormat format, const QString &output,
                     const TrackTags &tags, const Quality &quality = {});
     // Copies a source's audio as it is into a new, tagged file at output,
     // without what the PSP cannot read (see SendMethod::Rewrite); output
     // ends in the extension of its copy.
     quint64 rewrite(const QString &path, const QString &output, const TrackTags &tags);
+    struct Mailbox;
+    // Copies through the pool from other threads; it may outlive the pool,
+    // and then copies nothing.
+    class Copies
+    {
+    public:
+        // Copies a source, byte for byte, into target, a file open for
+        // writing (the helper gets a descriptor of its own). Waits on the
+        // calling thread, never the pool's, until the copy ends, telling
+        // copied the bytes done as they go; once cancelled turns true, or the
+        // pool is gone, it ends the job and returns Cancelled at once,
+        // whatever the helper does.
+        AudioJobResult copyAndWait(const QString &path, int target,
+                                   const std::atomic_bool &cancelled,
+                                   const std::function<void(qint64 bytes)> &copied) const;
+
+    private:
+        friend class AudioWorkers;
+        std::shared_ptr<Mailbox> m_mailbox;
+    };
+    Copies copies() const;
     // Ends every job, the running ones with their helpers; each reports
     // Cancelled, from the event loop.
     void cancelAll();
+    // Ends one job, as cancelAll() does.
+    void cancel(quint64 job);
     // How many jobs run at once, one per helper.
     int count() const { return m_count; }
 
@@ -72,12 +110,21 @@ private:
     {
         quint64 id = 0;
         audioprotocol::Frame frame;
+        QString output;                    // where the helper's file goes once done
+        std::shared_ptr<const int> target; // a copy's, closed with its last copy
     };
     struct Worker;
+    struct Waiting;
 
-    quint64 enqueue(audioprotocol::Frame frame);
+    quint64 enqueue(audioprotocol::Frame frame, std::shared_ptr<const int> target = {});
+    void answerWaiting(quint64 job, const AudioJobResult &result);
     void dispatch();
+    struct Opened;
+    void open(Worker &worker);
+    void hand(Worker &worker, const Opened &opened);
+    void collect(const Worker &worker, const Job &job, bool done);
     void startWorker();
+    void silent(Worker &worker);
     void read(Worker &worker);
     void logErrors(Worker &worker);
     void ended(Worker &worker, const AudioJobResult &result);
@@ -86,7 +133,12 @@ private:
 
     QString m_program;
     int m_count;
+    bool m_missing = false; // said once; no helper is started again
+    int m_silenceLimitMs;
     quint64 m_lastJob = 0;
     QList<Job> m_queue;
     std::vector<std::unique_ptr<Worker>> m_workers;
+    // Threads waiting on a copy reach the pool through it, while it lives.
+    std::shared_ptr<Mailbox> m_mailbox;
+    QHash<quint64, std::shared_ptr<Waiting>> m_waiting;
 };

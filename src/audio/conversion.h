@@ -69,12 +69,13 @@ struct Conversion
     QByteArray embeddedCover;
 };
 
-// Decodes a local file and encodes it into a new file at outputPath, which
+// Decodes a file handed over open (path only names it) and encodes it into
+// a new file at outputPath, which
 // the muxer seeks back into: an MP3 starts with its Xing/LAME frame, which
 // players need for the length and seeking of a variable bit rate file, and
 // an MP4 file gets its sizes. Only the end of the source ends the decoding;
 // a read error fails it. Tells decoded how many seconds are done so far, now
 // and then. The output is left behind whatever happens: the caller owns it.
-Conversion convertTrack(const QString &path, TargetFormat format, const Quality &quality,
+Conversion convertTrack(int file, const QString &path, TargetFormat format, const Quality &quality,
                         const QString &outputPath,
                         const std::function<void(double seconds)> &decoded);

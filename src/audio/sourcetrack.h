@@ -59,6 +59,7 @@ struct SourceTrack
     SourceIdentity identity() const { return {path, size, modified}; }
 };
 
-// Opens a local file with the decoder's libraries and decides how it is sent.
-// Never changes the file. Runs in the audio helper, which alone links them.
-SourceTrack probeSource(const QString &path);
+// Looks into a file the program opened and handed over (path only names
+// it) with the decoder's libraries and decides how it is sent. Never changes
+// the file. Runs in the audio helper, which alone links them.
+SourceTrack probeSource(int file, const QString &path);

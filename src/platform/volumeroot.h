@@ -41,6 +41,9 @@ public:
         virtual ~NewFile() = default;
         // Appends bytes; a failure says why (ENOSPC for a full medium).
         virtual Result<> write(QByteArrayView bytes) = 0;
+        // The open file itself, for a helper process to write into; -1 where
+        // it cannot be handed over.
+        virtual int descriptor() const { return -1; }
     };
 
     // What a commit does when the name it puts a file under is taken.

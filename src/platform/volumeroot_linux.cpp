@@ -91,6 +91,7 @@ public:
     }
 
     Result<> write(QByteArrayView bytes) override { return writeAll(m_file.get(), bytes); }
+    int descriptor() const override { return m_file.get(); }
 
     // Writes the file out and gives it the name in folder.
     Result<> commit(int folder, const QByteArray &name, VolumeRoot::IfTaken ifTaken)

@@ -22,7 +22,8 @@ MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag lang
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
       m_codePage(codePage), m_openVolume(std::move(openVolume))
 {
-    connect(&m_workers, &AudioWorkers::finished, this, &MusicSend::jobFinished);
+    connect(&m_prober, &SourceProber::probed, this, &MusicSend::probed);
+    connect(&m_prober, &SourceProber::finished, this, &MusicSend::allProbed);
 }
 
 MusicSend::~MusicSend()
@@ -128,33 +129,32 @@ void MusicSend::listed(const QStringList &files, const QList<SourceTrack> &known
 
 void MusicSend::probeMore()
 {
-    // One probe per helper at a time: thousands handed over at once would
-    // hold up the window.
-    while (!m_toProbe.empty() && m_jobs.size() < m_workers.count()) {
-        const int index = m_toProbe.front();
-        m_toProbe.pop_front();
-        m_jobs.insert(m_workers.probe(m_sources.at(index).path), index);
-    }
-    if (m_jobs.isEmpty())
+    m_probing = QList<int>(m_toProbe.begin(), m_toProbe.end());
+    m_toProbe.clear();
+    QStringList paths;
+    for (const int index : std::as_const(m_probing))
+        paths.append(m_sources.at(index).path);
+    if (paths.isEmpty())
         looked();
+    else
+        m_prober.start(paths);
 }
 
-void MusicSend::jobFinished(quint64 job, const AudioJobResult &result)
+void MusicSend::probed(qsizetype index, const AudioJobResult &result)
 {
-    const auto found = m_jobs.constFind(job);
-    if (found == m_jobs.cend())
-        return;
-    const int index = *found;
-    m_jobs.erase(found);
-    if (result.status == AudioJobResult::Status::HelperMissing) {
+    if (result.status == AudioJobResult::Status::Done)
+        m_sources[m_probing.at(index)] = result.source;
+}
+
+void MusicSend::allProbed(bool helperMissing)
+{
+    if (helperMissing) {
         // Said once for the send, rather than as a failure of each track.
         finish(false);
         messagebox::warn(&m_window, texts::sendHelperMissing.in(language()));
         return;
     }
-    if (result.status == AudioJobResult::Status::Done)
-        m_sources[index] = result.source;
-    probeMore();
+    looked();
 }
 
 void MusicSend::chooseAndStart()
@@ -323,7 +323,7 @@ void MusicSend::finish(bool report)
     m_state = State::Idle;
     m_volume.reset();
     m_lock.reset();
-    m_jobs.clear();
+    m_prober.stop();
     m_toProbe.clear();
     // The run has ended, or ends here as the window goes; it is read below.
     SendRun *const run = std::exchange(m_run, {});

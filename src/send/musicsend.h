@@ -2,6 +2,7 @@
 
 #include "audio/audioworkers.h"
 #include "audio/conversion.h"
+#include "audio/sourceprober.h"
 #include "controls/languageflag.h"
 #include "core/texts.h"
 #include "core/writerlock.h"
@@ -104,7 +105,8 @@ private:
     void looked();
     void replan();
     void beginSending();
-    void jobFinished(quint64 job, const AudioJobResult &result);
+    void probed(qsizetype index, const AudioJobResult &result);
+    void allProbed(bool helperMissing);
     void cancel();
     void finish(bool report);
     QString failureOf(const SendRun *run, int index) const;
@@ -139,8 +141,9 @@ private:
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;
-    // The probes of the audio helpers this send waits for, and their sources.
-    QHash<quint64, int> m_jobs;
+    // Looks at the sources; m_probing holds the index of each it was given.
+    SourceProber m_prober{m_workers};
+    QList<int> m_probing;
     // The sources waiting to be looked at.
     std::deque<int> m_toProbe;
     // The last plan asked for: those asked for before it are dropped.

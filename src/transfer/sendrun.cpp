@@ -171,7 +171,7 @@ void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &mus
     // Making a folder waits on the disk: not here.
     if (!m_toConvert.empty())
         background::run(
-            this, [] { return std::make_shared<QTemporaryDir>(); },
+            this, [] { return std::make_shared<QTemporaryDir>(AudioWorkers::scratchTemplate()); },
             [this](const std::shared_ptr<QTemporaryDir> &scratch) { scratchMade(scratch); });
     dispatch();
     writeRecord();
@@ -225,11 +225,12 @@ void SendRun::copyNext()
         [volume = m_volume, music = m_musicFolder, track = m_plan.tracks.at(index),
          local = converted ? scratchFileOf(index) : m_sources.at(index).path,
          counted = m_counted.at(index), cancelled = m_cancelled, progress = m_progress,
-         scratch = m_scratch, converted, journal = m_journal,
-         recorded = recordedTrackOf(index, 0)]() mutable {
+         scratch = m_scratch, converted, journal = m_journal, recorded = recordedTrackOf(index, 0),
+         helpers = m_workers.copies()]() mutable {
             Copied copied;
-            copied.written =
-                sendTrack(*volume, music, local, track, *cancelled, *progress, counted);
+            // A user's file is read in a helper; a converted one is ours.
+            copied.written = sendTrack(*volume, music, local, track, *cancelled, *progress, counted,
+                                       converted ? nullptr : &helpers);
             // A converted or rewritten track's file is the program's own.
             if (converted)
                 QFile::remove(local);

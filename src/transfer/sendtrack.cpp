@@ -58,10 +58,36 @@ TrackWritten copyInto(VolumeRoot::NewFile &target, const QString &sourcePath,
     return {TrackOutcome::Sent, copied};
 }
 
+TrackWritten copyThrough(const AudioWorkers::Copies &helpers, VolumeRoot::NewFile &target,
+                         const QString &sourcePath, const std::atomic_bool &cancelled,
+                         const std::function<void(qint64)> &reach)
+{
+    if (target.descriptor() < 0)
+        return copyInto(target, sourcePath, cancelled, reach);
+    const AudioJobResult copied =
+        helpers.copyAndWait(sourcePath, target.descriptor(), cancelled, reach);
+    using Status = AudioJobResult::Status;
+    switch (copied.status) {
+    case Status::Done:
+        return {TrackOutcome::Sent, QFileInfo(sourcePath).size()};
+    case Status::Cancelled:
+        return {TrackOutcome::Cancelled};
+    case Status::HelperMissing:
+        return {TrackOutcome::HelperMissing};
+    case Status::Failed:
+        if (copied.writeError != 0)
+            return {writeFailure(FileError::fromErrno(copied.writeError))};
+        return {TrackOutcome::Unreadable};
+    default:
+        return {TrackOutcome::Unreadable};
+    }
+}
+
 TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
                             const QString &localFile, const PlannedTrack &track,
                             const std::atomic_bool &cancelled,
-                            const std::function<void(qint64)> &reach)
+                            const std::function<void(qint64)> &reach,
+                            const AudioWorkers::Copies *helpers)
 {
     if (cancelled)
         return {TrackOutcome::Cancelled};
@@ -76,7 +102,9 @@ TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     const Result<std::unique_ptr<VolumeRoot::NewFile>> file = createTemporaryFile(**album);
     if (!file)
         return {writeFailure(file.error())};
-    const TrackWritten written = copyInto(**file, localFile, cancelled, reach);
+    const TrackWritten written = helpers
+                                     ? copyThrough(*helpers, **file, localFile, cancelled, reach)
+                                     : copyInto(**file, localFile, cancelled, reach);
     if (written.outcome != TrackOutcome::Sent)
         return written;
     if (cancelled)
@@ -93,7 +121,7 @@ TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
 TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const QString &localFile, const PlannedTrack &track,
                        const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
-                       qint64 counted)
+                       qint64 counted, const AudioWorkers::Copies *helpers)
 {
     qint64 reported = counted;
     const qint64 size = std::max<qint64>(1, QFileInfo(localFile).size());
@@ -104,7 +132,7 @@ TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
             progress += bytes - std::exchange(reported, bytes);
     };
     const TrackWritten written =
-        sendTrackSteps(volume, musicFolder, localFile, track, cancelled, reach);
+        sendTrackSteps(volume, musicFolder, localFile, track, cancelled, reach, helpers);
     reach(size);
     return written;
 }

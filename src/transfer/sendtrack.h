@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/audioworkers.h"
 #include "transfer/sendplan.h"
 
 #include <atomic>
@@ -39,11 +40,14 @@ struct TrackWritten
 // thread; the volume handle is shared between them. progress grows, as the
 // copy goes, from counted (the part of the track's expected bytes already
 // counted for it) by its share of the rest, and to all of them once it ends,
-// however it ends.
+// however it ends. A user's file is read by an audio helper, through
+// helpers, under its watchdog: a source that stops answering costs its track
+// alone, and Cancel is not held up by it. Without helpers, localFile is the
+// program's own (a conversion) and read here.
 TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const QString &localFile, const PlannedTrack &track,
                        const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
-                       qint64 counted = 0);
+                       qint64 counted = 0, const AudioWorkers::Copies *helpers = nullptr);
 
 // A track written again under the very name of the file of ours it replaces
 // (a changed source sent anew): that file goes as the track is committed.

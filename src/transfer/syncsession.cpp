@@ -81,9 +81,10 @@ QStringList SyncOutline::removalLines(Language language) const
 }
 
 SyncSession::SyncSession(AudioWorkers &workers, QObject *parent)
-    : QObject(parent), m_workers(workers)
+    : QObject(parent), m_workers(workers), m_prober(workers)
 {
-    connect(&m_workers, &AudioWorkers::finished, this, &SyncSession::probed);
+    connect(&m_prober, &SourceProber::probed, this, &SyncSession::probed);
+    connect(&m_prober, &SourceProber::finished, this, &SyncSession::allProbed);
 }
 
 SyncSession::~SyncSession()
@@ -186,43 +187,30 @@ void SyncSession::looked(const Looked &found)
             m_stale.append(stale.file);
     }
     m_sources.resize(m_decision.toSend.size());
-    for (qsizetype i = 0; i < m_decision.toSend.size(); ++i) {
-        m_sources[i].path = m_decision.toSend.at(i).path;
-        m_toProbe.push_back(i);
-    }
-    if (m_toProbe.empty())
+    QStringList paths;
+    for (qsizetype i = 0; i < m_decision.toSend.size(); ++i)
+        paths.append(m_sources[i].path = m_decision.toSend.at(i).path);
+    if (paths.isEmpty())
         plan();
     else
-        probeNext();
+        m_prober.start(paths);
 }
 
-void SyncSession::probeNext()
+void SyncSession::probed(qsizetype index, const AudioJobResult &result)
 {
-    // One look per helper at a time: thousands handed over at once would
-    // hold the window while they are queued.
-    while (!m_toProbe.empty() && m_probes.size() < m_workers.count()) {
-        m_probes.insert(m_workers.probe(m_sources.at(m_toProbe.front()).path), m_toProbe.front());
-        m_toProbe.pop_front();
-    }
-}
-
-void SyncSession::probed(quint64 job, const AudioJobResult &result)
-{
-    const auto found = m_probes.constFind(job);
-    if (found == m_probes.cend())
-        return;
-    const qsizetype index = *found;
-    m_probes.erase(found);
     if (result.status == AudioJobResult::Status::Done)
         m_sources[index] = result.source;
     else if (result.status == AudioJobResult::Status::Damaged)
         m_sources[index].refusal = SourceTrack::Refusal::Damaged;
-    else if (result.status == AudioJobResult::Status::HelperMissing)
-        m_failure = texts::sendHelperMissing.in(m_language);
     else
         m_sources[index].refusal = SourceTrack::Refusal::Unreadable;
-    probeNext();
-    if (m_probes.isEmpty() && m_stage == Stage::Looking)
+}
+
+void SyncSession::allProbed(bool helperMissing)
+{
+    if (helperMissing)
+        m_failure = texts::sendHelperMissing.in(m_language);
+    if (m_stage == Stage::Looking)
         plan();
 }
 
@@ -548,10 +536,7 @@ void SyncSession::cancel()
         return;
     }
     if (m_stage == Stage::Looking || m_stage == Stage::Planned) {
-        if (!m_probes.isEmpty())
-            m_workers.cancelAll();
-        m_probes.clear();
-        m_toProbe.clear();
+        m_prober.stop();
         done();
     }
 }
@@ -562,8 +547,7 @@ void SyncSession::abandon()
         return;
     m_stage = Stage::Done;
     m_lock.reset();
-    m_probes.clear();
-    m_toProbe.clear();
+    m_prober.stop();
     if (m_run) {
         m_run->disconnect(this);
         m_run->abandon();

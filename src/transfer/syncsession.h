@@ -2,6 +2,7 @@
 
 #include "audio/audioworkers.h"
 #include "audio/conversion.h"
+#include "audio/sourceprober.h"
 #include "core/sendrecord.h"
 #include "core/synclist.h"
 #include "core/writerlock.h"
@@ -178,8 +179,8 @@ private:
     struct Written;
 
     void looked(const Looked &found);
-    void probeNext();
-    void probed(quint64 job, const AudioJobResult &result);
+    void probed(qsizetype index, const AudioJobResult &result);
+    void allProbed(bool helperMissing);
     void plan();
     void removed(const Written &written);
     void sent();
@@ -191,6 +192,7 @@ private:
     QByteArray playlistBytes(const SyncPlan::Playlist &playlist) const;
 
     AudioWorkers &m_workers;
+    SourceProber m_prober;
     Stage m_stage = Stage::Idle;
     Language m_language = Language::English;
     QString m_failure;
@@ -212,8 +214,6 @@ private:
     QStringList m_stale;
     int m_playlistsToWrite = 0;
     QList<SourceTrack> m_sources;
-    QHash<quint64, qsizetype> m_probes;
-    std::deque<qsizetype> m_toProbe;
     SendPlan m_sendPlan;
     bool m_replaceChanged = false;
     QPointer<SendRun> m_run;

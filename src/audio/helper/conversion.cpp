@@ -18,15 +18,15 @@ public:
         : m_format(format), m_quality(quality), m_decoded(decoded)
     {}
 
-    Conversion run(const QString &path, const QString &outputPath)
+    Conversion run(int file, const QString &path, const QString &outputPath)
     {
         Conversion result;
-        if (!openDecoder(path))
+        if (!openDecoder(file, path))
             return failure(result);
         result.embeddedCover = ffmpeg::attachedPicture(*m_input->context());
         const AVStream &stream = *m_input->context()->streams[m_stream];
         // Checked before the resampler sizes its tables by what the source says.
-        if (!ffmpeg::plausible(*stream.codecpar, ffmpeg::durationOf(*m_input->context(), stream))) {
+        if (!ffmpeg::plausible(*m_input->context(), stream, m_input->size())) {
             result.status = Conversion::Status::Damaged;
             return result;
         }
@@ -53,9 +53,9 @@ private:
         return false;
     }
 
-    bool openDecoder(const QString &path)
+    bool openDecoder(int file, const QString &path)
     {
-        m_input = ffmpeg::Source::open(path, false, m_error);
+        m_input = ffmpeg::Source::open(file, path, false, m_error);
         if (!m_input)
             return false;
         m_stream = av_find_best_stream(m_input->context(), AVMEDIA_TYPE_AUDIO, -1, -1, &m_codec, 0);
@@ -286,9 +286,9 @@ private:
 
 } // namespace
 
-Conversion convertTrack(const QString &path, TargetFormat format, const Quality &quality,
+Conversion convertTrack(int file, const QString &path, TargetFormat format, const Quality &quality,
                         const QString &outputPath,
                         const std::function<void(double seconds)> &decoded)
 {
-    return Converter(format, quality, decoded).run(path, outputPath);
+    return Converter(format, quality, decoded).run(file, path, outputPath);
 }

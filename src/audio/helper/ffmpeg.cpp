@@ -12,6 +12,11 @@ namespace ffmpeg {
 namespace {
 
 constexpr int largestRate = 768000;
+// Telephones sample at 8 kHz; nothing sent as music samples below half that.
+constexpr int smallestRate = 4000;
+// MPEG audio frames take 8 kbit/s at the least, silence included; other
+// codecs may hold a second of silence in a few bytes.
+constexpr double fewestMpegBytesPerSecond = 1000;
 constexpr int mostChannels = 64;
 constexpr double longestSeconds = 24 * 3600;
 
@@ -29,12 +34,12 @@ bool headersSayAll(const AVFormatContext &context)
 
 } // namespace
 
-std::unique_ptr<Source> Source::open(const QString &path, bool headersWillDo, int &error)
+std::unique_ptr<Source> Source::open(int file, const QString &name, bool headersWillDo, int &error)
 {
     std::unique_ptr<Source> source(new Source);
-    source->m_file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    source->m_file = file;
     struct stat status = {};
-    if (source->m_file < 0 || fstat(source->m_file, &status) != 0) {
+    if (file < 0 || fstat(file, &status) != 0 || lseek(file, 0, SEEK_SET) != 0) {
         error = AVERROR(errno);
         return nullptr;
     }
@@ -44,7 +49,7 @@ std::unique_ptr<Source> Source::open(const QString &path, bool headersWillDo, in
         return nullptr;
     }
     source->m_size = status.st_size;
-    if (testSourcesEnabled() && QFileInfo(path).fileName().contains(u"test-read-error"))
+    if (testSourcesEnabled() && QFileInfo(name).fileName().contains(u"test-read-error"))
         source->m_failFrom = source->m_size / 2;
     constexpr int bufferSize = 64 * 1024;
     auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
@@ -61,7 +66,8 @@ std::unique_ptr<Source> Source::open(const QString &path, bool headersWillDo, in
     source->m_context->pb = source->m_io;
     source->m_context->flags |= AVFMT_FLAG_CUSTOM_IO;
     // The name only helps FFmpeg guess the format.
-    error = avformat_open_input(&source->m_context, QFile::encodeName(path).constData(), nullptr,
+    error = avformat_open_input(&source->m_context,
+                                QFile::encodeName(QFileInfo(name).fileName()).constData(), nullptr,
                                 nullptr);
     if (error < 0)
         return nullptr;
@@ -76,8 +82,6 @@ Source::~Source()
     if (m_io)
         av_freep(&m_io->buffer);
     avio_context_free(&m_io);
-    if (m_file >= 0)
-        ::close(m_file);
 }
 
 int Source::read(void *opaque, uint8_t *buffer, int size)
@@ -106,11 +110,29 @@ int64_t Source::seek(void *opaque, int64_t offset, int whence)
     return at;
 }
 
-bool plausible(const AVCodecParameters &codec, double seconds)
+bool plausible(const AVFormatContext &input, const AVStream &stream, qint64 size)
 {
-    return codec.sample_rate > 0 && codec.sample_rate <= largestRate &&
-           codec.ch_layout.nb_channels > 0 && codec.ch_layout.nb_channels <= mostChannels &&
-           seconds >= 0 && seconds <= longestSeconds;
+    const AVCodecParameters &codec = *stream.codecpar;
+    const double seconds = durationOf(input, stream);
+    const int channels = codec.ch_layout.nb_channels;
+    if (codec.sample_rate < smallestRate || codec.sample_rate > largestRate || channels <= 0 ||
+        channels > mostChannels || seconds < 0 || seconds > longestSeconds)
+        return false;
+    // Uncompressed sound takes what its format says, to the byte.
+    const int bits = av_get_bits_per_sample(codec.codec_id);
+    const bool mpeg = codec.codec_id == AV_CODEC_ID_MP3 || codec.codec_id == AV_CODEC_ID_MP2;
+    const double bytesPerSecond = bits > 0 ? double(codec.sample_rate) * channels * bits / 8
+                                  : mpeg   ? fewestMpegBytesPerSecond
+                                           : 0;
+    // Half of it at least: a file cut short still plays what it has.
+    if (seconds * bytesPerSecond > 2.0 * double(size) + 4096)
+        return false;
+    if (bits > 0 && QByteArrayView(input.iformat->name) == "wav") {
+        const int frame = channels * bits / 8;
+        return codec.block_align == frame &&
+               codec.bit_rate == qint64(codec.sample_rate) * frame * 8;
+    }
+    return true;
 }
 
 double durationOf(const AVFormatContext &input, const AVStream &stream)
@@ -142,8 +164,12 @@ QString errorText(int error)
 
 bool testSourcesEnabled()
 {
+#ifdef ZARVELLO_HELPER_TEST_JOBS
     static const bool enabled = qEnvironmentVariableIntValue("ZARVELLO_WORKER_TEST_JOBS") == 1;
     return enabled;
+#else
+    return false;
+#endif
 }
 
 } // namespace ffmpeg

@@ -58,9 +58,9 @@ using Packet = std::unique_ptr<AVPacket, PacketFreer>;
 using Resampler = std::unique_ptr<SwrContext, ResamplerFreer>;
 using Fifo = std::unique_ptr<AVAudioFifo, FifoFreer>;
 
-// A local file opened for reading through a context of our own, so that a
-// read error stays one: FFmpeg's own file protocol would end the stream there
-// as if it were the end of the file.
+// A file the program opened and handed over, read through a context of our
+// own, so that a read error stays one: FFmpeg's own file protocol would end
+// the stream there as if it were the end of the file.
 class Source
 {
 public:
@@ -69,12 +69,15 @@ public:
     // headersWillDo and the headers already name each stream's codec, rate,
     // channels and length: reading packets costs ten times as much as the
     // headers alone.
-    static std::unique_ptr<Source> open(const QString &path, bool headersWillDo, int &error);
+    // The file stays the caller's; name only helps FFmpeg guess the format.
+    static std::unique_ptr<Source> open(int file, const QString &name, bool headersWillDo,
+                                        int &error);
     ~Source();
     Source(const Source &) = delete;
     Source &operator=(const Source &) = delete;
 
     AVFormatContext *context() const { return m_context; }
+    qint64 size() const { return m_size; }
 
 private:
     Source() = default;
@@ -92,8 +95,10 @@ private:
 
 // Whether what a stream says of itself can be true: rates, channel counts and
 // lengths beyond any real recording come from damaged headers, and would have
-// the resampler allocate gigabytes.
-bool plausible(const AVCodecParameters &codec, double seconds);
+// the resampler allocate gigabytes; so do rates below any music's, lengths
+// more than size bytes can hold, and WAV headers whose sizes of a frame and
+// of a second disagree with their format.
+bool plausible(const AVFormatContext &input, const AVStream &stream, qint64 size);
 
 // The seconds a source lasts by its headers; 0 when they do not say.
 double durationOf(const AVFormatContext &input, const AVStream &stream);
@@ -104,7 +109,8 @@ QByteArray attachedPicture(const AVFormatContext &input);
 // FFmpeg's own words for an error code.
 QString errorText(int error);
 
-// Whether the tests' sources are honoured: set in the environment by the tests alone.
+// Whether the tests' sources are honoured: set in the environment by the
+// tests alone, and only in a helper built along with the tests.
 bool testSourcesEnabled();
 
 } // namespace ffmpeg

@@ -3,8 +3,19 @@
 #include "audio/helper/ffmpeg.h"
 
 #include <QFile>
+#include <unistd.h>
 
 namespace {
+
+bool copyAll(QFile &source, QFile &output)
+{
+    QByteArray chunk(1024 * 1024, Qt::Uninitialized);
+    for (qint64 read; (read = source.read(chunk.data(), chunk.size())) != 0;) {
+        if (read < 0 || output.write(chunk.constData(), read) != read)
+            return false;
+    }
+    return true;
+}
 
 // Puts the source's audio stream alone into a new MP4 file; FFmpeg's code.
 int remuxAudio(AVFormatContext &input, const QString &outputPath,
@@ -58,20 +69,23 @@ int remuxAudio(AVFormatContext &input, const QString &outputPath,
 
 } // namespace
 
-Conversion rewriteTrack(const QString &path, TargetFormat format, const QString &outputPath,
+Conversion rewriteTrack(int file, const QString &path, TargetFormat format,
+                        const QString &outputPath,
                         const std::function<void(double seconds)> &copied)
 {
     Conversion result;
     int error = 0;
-    const std::unique_ptr<ffmpeg::Source> input = ffmpeg::Source::open(path, true, error);
+    const std::unique_ptr<ffmpeg::Source> input = ffmpeg::Source::open(file, path, true, error);
     if (input) {
         result.embeddedCover = ffmpeg::attachedPicture(*input->context());
         if (format == TargetFormat::Mp3) {
-            QFile source(path);
-            if (source.copy(outputPath))
-                result.status = Conversion::Status::Done;
+            QFile source;
+            QFile output(outputPath);
+            if (lseek(file, 0, SEEK_SET) != 0 || !source.open(file, QIODevice::ReadOnly) ||
+                !output.open(QIODevice::WriteOnly) || !copyAll(source, output))
+                result.reason = output.errorString();
             else
-                result.reason = source.errorString();
+                result.status = Conversion::Status::Done;
             return result;
         }
         error = remuxAudio(*input->context(), outputPath, copied);

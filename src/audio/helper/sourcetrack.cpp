@@ -4,8 +4,8 @@
 #include "audio/helper/tagging.h"
 
 #include <algorithm>
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,7 +86,7 @@ bool playsAsIs(const AVFormatContext &input, const AVCodecParameters &codec, QSt
 // Whether a copy the PSP plays holds what it cannot read: an ID3v2 tag of
 // another version than 2.3, a cover it does not show, or streams besides
 // the audio and the cover (the video of an MP4 file, its chapters...).
-bool needsRewrite(const QString &path, const AVFormatContext &input, int audio)
+bool needsRewrite(int file, const AVFormatContext &input, int audio)
 {
     for (unsigned i = 0; i < input.nb_streams; ++i) {
         const AVStream &stream = *input.streams[i];
@@ -98,9 +98,9 @@ bool needsRewrite(const QString &path, const AVFormatContext &input, int audio)
                                                    picture.size)))
             return true;
     }
-    QFile file(path);
-    const QByteArray start = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
-    return start.size() == 4 && start.startsWith("ID3") && start.at(3) != 3;
+    char start[4] = {};
+    return pread(file, start, sizeof start, 0) == sizeof start &&
+           QByteArrayView(start, 3) == "ID3" && start[3] != 3;
 }
 
 // What a rewritten copy takes: its audio, by its bit rate, when it holds
@@ -113,21 +113,21 @@ qint64 rewrittenSize(const SourceTrack &source, const AVCodecParameters &codec)
 
 } // namespace
 
-SourceTrack probeSource(const QString &path)
+SourceTrack probeSource(int file, const QString &path)
 {
     SourceTrack source;
     source.path = path;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    struct stat status = {};
+    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
         source.refusal = SourceTrack::Refusal::Unreadable;
         return source;
     }
-    source.size = info.size();
-    source.modified = info.lastModified().toMSecsSinceEpoch();
+    source.size = status.st_size;
+    source.modified = qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
     // A send of many tracks probes each before anything is written; the
     // decoder reads what the headers leave out when the track is converted.
     int error = 0;
-    const std::unique_ptr<ffmpeg::Source> opened = ffmpeg::Source::open(path, true, error);
+    const std::unique_ptr<ffmpeg::Source> opened = ffmpeg::Source::open(file, path, true, error);
     const AVFormatContext *input = opened ? opened->context() : nullptr;
     const int index =
         input ? av_find_best_stream(opened->context(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
@@ -138,7 +138,7 @@ SourceTrack probeSource(const QString &path)
     const AVStream &stream = *input->streams[index];
     const AVCodecParameters &codec = *stream.codecpar;
     source.seconds = ffmpeg::durationOf(*input, stream);
-    if (!ffmpeg::plausible(codec, source.seconds)) {
+    if (!ffmpeg::plausible(*input, stream, source.size)) {
         source.seconds = 0;
         source.refusal = SourceTrack::Refusal::Damaged;
         return source;
@@ -148,7 +148,7 @@ SourceTrack probeSource(const QString &path)
         source.method = SendMethod::Convert;
         return source;
     }
-    source.method = needsRewrite(path, *input, index) ? SendMethod::Rewrite : SendMethod::Copy;
+    source.method = needsRewrite(file, *input, index) ? SendMethod::Rewrite : SendMethod::Copy;
     if (source.method == SendMethod::Rewrite)
         source.rewrittenSize = rewrittenSize(source, codec);
     // Only what is copied can be too large for the PSP's storage: a

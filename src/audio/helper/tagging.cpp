@@ -59,21 +59,12 @@ TagLib::PropertyMap properties(const TrackTags &tags)
     return map;
 }
 
-QImage pictureBeside(const QString &sourcePath)
+QImage pictureBeside(int coverFile)
 {
-    const QDir folder = QFileInfo(sourcePath).dir();
-    const QFileInfoList files = folder.entryInfoList(QDir::Files);
-    for (const char *wanted : {"cover.jpg", "folder.jpg", "front.jpg"}) {
-        for (const QFileInfo &file : files) {
-            if (file.fileName().compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0 &&
-                file.size() <= largestPicture) {
-                const QImage image(file.filePath());
-                if (!image.isNull())
-                    return image;
-            }
-        }
-    }
-    return {};
+    QFile file;
+    if (coverFile < 0 || !file.open(coverFile, QIODevice::ReadOnly) || file.size() > largestPicture)
+        return {};
+    return QImage::fromData(file.readAll());
 }
 
 // ID3v1 holds Latin-1 alone: other letters are spelled in Latin ones rather
@@ -143,11 +134,11 @@ bool tagMp4(TagLib::FileName path, const TrackTags &tags, const QByteArray &cove
 
 } // namespace
 
-QByteArray coverFor(const QByteArray &embedded, const QString &sourcePath)
+QByteArray coverFor(const QByteArray &embedded, int coverFile)
 {
     QImage image = QImage::fromData(embedded);
     if (image.isNull())
-        image = pictureBeside(sourcePath);
+        image = pictureBeside(coverFile);
     if (image.isNull())
         return {};
     if (image.width() > coverSide || image.height() > coverSide)

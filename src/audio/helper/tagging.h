@@ -7,10 +7,11 @@
 #include <QString>
 
 // The cover for a converted track: the picture the source carries or, failing
-// that, cover.jpg, folder.jpg or front.jpg beside it; scaled to fit 500x500
+// that, the picture file beside it that the program handed over open
+// (coverFile, -1 for none); scaled to fit 500x500
 // and encoded as a baseline JPEG, which the PSP shows. Empty when there is
 // none or it cannot be read.
-QByteArray coverFor(const QByteArray &embedded, const QString &sourcePath);
+QByteArray coverFor(const QByteArray &embedded, int coverFile);
 
 // Whether the PSP shows the picture as it is: a baseline JPEG of at most
 // 500x500.
