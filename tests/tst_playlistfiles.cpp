@@ -4,6 +4,7 @@
 #include "controls/textbox.h"
 #include "core/playlistfile.h"
 #include "core/texts.h"
+#include "core/writerlock.h"
 #include "playlist/typingerror.h"
 #include "support/fakes.h"
 #include "support/pspdrive.h"
@@ -583,20 +584,32 @@ void TestPlaylistFiles::changedMeanwhileAsks()
 void TestPlaylistFiles::leftoversGoAtArrival_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("writing");
     QTest::addColumn<bool>("removed");
-    QTest::newRow("temporary file") << u"zarvello-e7d1bb3e-6b14f36a.tmp"_s << true;
-    QTest::newRow("the user's own") << u"zarvello-0badf00d.tmp"_s << false;
-    QTest::newRow("of an earlier version") << u"zarvello-e7d1bb3e.tmp.Ab12Cd"_s << false;
-    QTest::newRow("a playlist") << u"zarvello-e7d1bb3e.tmp.m3u8"_s << false;
-    QTest::newRow("another program's") << u"zarvello-notes.tmp"_s << false;
+    const QString ours = u"zarvello-e7d1bb3e-6b14f36a.tmp"_s;
+    QTest::newRow("temporary file") << ours << false << true;
+    // Another Zarvello's sync is writing it now.
+    QTest::newRow("while another writes") << ours << true << false;
+    QTest::newRow("the user's own") << u"zarvello-0badf00d.tmp"_s << false << false;
+    QTest::newRow("of an earlier version") << u"zarvello-e7d1bb3e.tmp.Ab12Cd"_s << false << false;
+    QTest::newRow("a playlist") << u"zarvello-e7d1bb3e.tmp.m3u8"_s << false << false;
+    QTest::newRow("another program's") << u"zarvello-notes.tmp"_s << false << false;
 }
 
 void TestPlaylistFiles::leftoversGoAtArrival()
 {
     QFETCH(QString, name);
+    QFETCH(bool, writing);
     QFETCH(bool, removed);
     PspDrive drive;
     drive.addFile(folder + name);
+    std::shared_ptr<const WriterLock> writer;
+    if (writing) {
+        const Result<std::shared_ptr<const WriterLock>> taken =
+            WriterLock::take(*VolumeRoot::open(drive.root()));
+        QVERIFY(taken && *taken);
+        writer = *taken;
+    }
     TestMainWindow window;
     drive.plugInto(window);
     QCOMPARE(playlistFolderEntries(drive), removed ? QStringList() : QStringList{name});

@@ -2,6 +2,7 @@
 
 #include "core/folderpath.h"
 #include "core/temporaryfiles.h"
+#include "core/writerlock.h"
 #include "platform/volumeroot.h"
 
 #include <optional>
@@ -77,7 +78,11 @@ VolumeSetup setUpVolume(const VolumeRoot &volume)
     setup.playlistFolder = ensureFolder(volume, parent, QStringLiteral("MUSIC"), setup, isFolder);
     const Result<std::unique_ptr<VolumeRoot>> playlists = volume.openFolder(setup.playlistFolder);
     setup.hasPlaylistFolder = bool(playlists);
-    if (playlists)
-        removeLeftovers(**playlists);
+    // Not beside a writer, here or in another Zarvello: its temporary files
+    // are not leftovers.
+    if (playlists) {
+        if (const Result<std::shared_ptr<const WriterLock>> free = WriterLock::takeIfUsed(volume))
+            removeLeftovers(**playlists);
+    }
     return setup;
 }

@@ -40,7 +40,7 @@ struct VolumeSetup
 // parent is a folder, so that one entry in the way blocks only what lies
 // below it. Nothing is made on a volume without the PSP folder. Temporary
 // files of ours left in the playlist folder by a PSP pulled out during a save
-// are removed.
+// are removed, unless a send or sync holds the PSP's lock.
 VolumeSetup setUpVolume(const VolumeRoot &volume);
 
 // The folder at path (steps separated by "/") below the root, each step found

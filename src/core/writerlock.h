@@ -19,6 +19,12 @@ public:
     // it. None on a volume that takes no writes (EROFS).
     static Result<std::shared_ptr<const WriterLock>> take(const VolumeRoot &root);
 
+    // The same for work that must not run beside a writer but writes
+    // nothing of its own, such as sweeping what an interrupted writer left:
+    // nothing is made on the volume, and where no writer ever took the lock
+    // there is none to hold (a null lock, no error).
+    static Result<std::shared_ptr<const WriterLock>> takeIfUsed(const VolumeRoot &root);
+
     explicit WriterLock(std::unique_ptr<QFile> file) : m_file(std::move(file)) {}
 
     // Another send, sync or change of the list holds the lock.

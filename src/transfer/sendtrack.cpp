@@ -3,6 +3,7 @@
 #include "core/background.h"
 #include "core/sendnames.h"
 #include "core/temporaryfiles.h"
+#include "core/writerlock.h"
 #include "platform/volumeroot.h"
 
 #include <algorithm>
@@ -149,6 +150,11 @@ void removeSendLeftoversLater(std::unique_ptr<VolumeRoot> volume, const QString 
     const std::shared_ptr<const VolumeRoot> shared(std::move(volume));
     background::run([shared, musicFolder] {
         const QWriteLocker sweeping(&leftoverSweep());
+        // A send or sync of another Zarvello under way writes temporary files
+        // that are not leftovers: only a PSP that no one writes is swept.
+        const Result<std::shared_ptr<const WriterLock>> lock = WriterLock::takeIfUsed(*shared);
+        if (!lock)
+            return;
         const Result<std::unique_ptr<VolumeRoot>> music = shared->openFolder(musicFolder);
         if (!music)
             return;

@@ -344,10 +344,15 @@ void SyncSession::go(Removals removals, bool replaceChanged)
             const Result<std::unique_ptr<VolumeRoot>> music =
                 volume->openFolder(written.musicFolder);
             // What a run ended by force left, now that no other can be
-            // writing: the playlist folder's went as it was set up.
+            // writing.
             for (const QString &album : music ? removeLeftovers(**music) : QStringList()) {
                 if (const Result<std::unique_ptr<VolumeRoot>> opened = (*music)->openFolder(album))
                     removeLeftovers(**opened);
+            }
+            if (!written.playlistFolder.isEmpty()) {
+                if (const Result<std::unique_ptr<VolumeRoot>> playlists =
+                        volume->openFolder(written.playlistFolder))
+                    removeLeftovers(**playlists);
             }
             for (const SyncPlan::Removal &removal : files) {
                 const Result<> gone =
