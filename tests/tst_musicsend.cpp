@@ -53,6 +53,7 @@ private Q_SLOTS:
     void aSendEndsOnce();
     void aTrackReplacesItsEarlierFile_data();
     void aTrackReplacesItsEarlierFile();
+    void aSendThatCannotBeRecordedSendsNothing();
 
 private:
     // The plan dialog's Start, once the plan is known; null if it never is.
@@ -500,4 +501,27 @@ void TestMusicSend::aTrackReplacesItsEarlierFile()
 }
 
 QTEST_MAIN(TestMusicSend)
+// What is sent unrecorded would be sent again as new copies by every later
+// send: said before anything is sent.
+void TestMusicSend::aSendThatCannotBeRecordedSendsNothing()
+{
+    const bool recorded = QFileInfo::exists(m_drive.path(u".zarvello"_s));
+    QVERIFY(!recorded ||
+            QDir().rename(m_drive.path(u".zarvello"_s), m_drive.path(u".zarvello-kept"_s)));
+    QVERIFY(QDir().mkpath(m_drive.path(u".zarvello/record.json"_s)));
+    const QMap<QString, qint64> before = musicFiles(m_drive.root());
+    QVERIFY(writeTone(m_sources.filePath(u"Album/e.wav"_s), "wav", 1, 44100, 1));
+    messagebox::takeShown();
+    QSignalSpy finished(&(*m_window)->send(), &MusicSend::finished);
+    QVERIFY((*m_window)->send().start({m_sources.filePath(u"Album/e.wav"_s)}));
+    QVERIFY(finished.wait(20000));
+    const QList<messagebox::Shown> shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.at(0).text.contains(u"could not be written"_s), qPrintable(shown.at(0).text));
+    QCOMPARE(musicFiles(m_drive.root()), before);
+    QVERIFY(QDir(m_drive.path(u".zarvello"_s)).removeRecursively());
+    QVERIFY(!recorded ||
+            QDir().rename(m_drive.path(u".zarvello-kept"_s), m_drive.path(u".zarvello"_s)));
+}
+
 #include "tst_musicsend.moc"

@@ -83,15 +83,21 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
         SourceFiles expanded;
         MusicListing listing;
         QList<SourceTrack> known;
+        Result<> recordable;
     };
     background::run(
         this,
         [volume, localPaths] {
-            Found found{WriterLock::take(*volume), expandSourcePaths(localPaths), {}, {}};
+            Found found{WriterLock::take(*volume), expandSourcePaths(localPaths), {}, {}, {}};
             if (!found.lock)
                 return found;
             found.listing = listMusic(*volume);
             found.known = recordedSources(found.expanded.files, found.listing);
+            // What is sent unrecorded would be sent again as new copies by
+            // every later send: found out before anything is, by writing the
+            // record back as it was read.
+            if (found.listing.record.trust != SendRecord::Trust::Newer && !found.listing.readOnly)
+                found.recordable = sendrecord::write(*volume, found.listing.record);
             return found;
         },
         [this, generation](const Found &found) {
@@ -101,6 +107,8 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
                 m_lock = *found.lock;
             else
                 m_notLocked = found.lock.error();
+            if (!found.recordable)
+                m_notRecordable = found.recordable.error();
             listed(found.expanded.files, found.known, found.expanded.links, found.listing);
         });
     return true;
@@ -180,6 +188,13 @@ void MusicSend::looked()
             : WriterLock::isBusy(*m_notLocked)
                 ? texts::syncBusy.in(language())
                 : texts::syncRecordUnwritable.in(language()).arg(m_notLocked->message);
+        finish(false);
+        messagebox::warn(&m_window, why);
+        return;
+    }
+    if (m_notRecordable) {
+        const QString why =
+            texts::syncRecordUnwritable.in(language()).arg(m_notRecordable->message);
         finish(false);
         messagebox::warn(&m_window, why);
         return;

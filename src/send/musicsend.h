@@ -138,6 +138,8 @@ private:
     // send ends; why it could not be had, when it could not.
     std::shared_ptr<const WriterLock> m_lock;
     std::optional<FileError> m_notLocked;
+    // Why the record could not be written, found before anything is sent.
+    std::optional<FileError> m_notRecordable;
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;
