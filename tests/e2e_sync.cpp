@@ -48,6 +48,9 @@ TestSync::Ran TestSync::zarvello(const QStringList &arguments, QProcess *running
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_CONFIG_HOME"_s, m_settings.path());
     environment.insert(u"LANG"_s, u"C.UTF-8"_s);
+    // A terminal run never needs a display, even to say it was misused.
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(ZARVELLO_EXECUTABLE), arguments);
     if (running)
@@ -207,19 +210,28 @@ void TestSync::terminal_data()
     QTest::newRow("dry run") << QList<QStringList>{keep}
                              << QStringList{u"--sync"_s, u"$PSP"_s, u"--dry-run"_s} << 0
                              << u"To send: 2 tracks"_s << 0;
+    // The folder after the options, and one within the PSP, do as well.
+    QTest::newRow("dry run listing")
+        << QList<QStringList>{keep} << QStringList{u"--sync"_s, u"--dry-run"_s, u"$PSP/PSP"_s} << 0
+        << u"two.mp3 ("_s << 0;
     QTest::newRow("nothing to do")
         << QList<QStringList>{keep, sync} << sync << 0 << u"The PSP is up to date."_s << 2;
     QTest::newRow("removals without --delete")
         << QList<QStringList>{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
-        << sync << 1 << u"add --delete"_s << 2;
+        << sync << 3 << u"2 tracks were not removed: add --delete"_s << 2;
     QTest::newRow("removals with --delete")
         << QList<QStringList>{keep, sync, QStringList{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s}}
-        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 0 << u"removed: 2"_s << 0;
+        << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 0 << u"removed: 2 tracks"_s << 0;
     QTest::newRow("nothing kept") << QList<QStringList>() << sync << 1 << u"keeps nothing"_s << 0;
     QTest::newRow("not a PSP") << QList<QStringList>() << QStringList{u"--sync"_s, u"$FOLDER"_s}
                                << 1 << u"PSP"_s << 0;
     QTest::newRow("bad usage") << QList<QStringList>() << QStringList{u"--sync"_s} << 2
                                << u"Usage"_s << 0;
+    QTest::newRow("dry run alone") << QList<QStringList>() << QStringList{u"--dry-run"_s, u"$PSP"_s}
+                                   << 2 << u"go with --sync"_s << 0;
+    QTest::newRow("unknown option")
+        << QList<QStringList>() << QStringList{u"--sync"_s, u"$PSP"_s, u"--frobnicate"_s} << 2
+        << u"Unknown option: --frobnicate"_s << 0;
 }
 
 void TestSync::terminal()

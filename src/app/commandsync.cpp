@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/exitstatus.h"
 #include "audio/audioworkers.h"
 #include "core/folderpath.h"
 #include "core/synclist.h"
@@ -14,6 +15,11 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTime>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +29,13 @@ void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
+}
+
+// A heading and its lines, indented, when there are lines.
+void printList(std::FILE *stream, const QString &heading, const QStringList &lines)
+{
+    if (!lines.isEmpty())
+        print(stream, heading + u"\n  "_s + lines.join(u"\n  "_s) + u'\n');
 }
 
 // Follows a sync on the terminal and ends the event loop with its status.
@@ -36,6 +49,10 @@ public:
         connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
         connect(&m_session, &SyncSession::progressed, this, &TerminalSync::progressed);
         connect(&m_session, &SyncSession::finished, this, &TerminalSync::finished);
+        // The line of a terminal is rewritten on a clock, so the time left moves
+        // during a long conversion too.
+        m_ticker.setInterval(500);
+        connect(&m_ticker, &QTimer::timeout, this, &TerminalSync::showProgress);
     }
 
     void start(std::unique_ptr<VolumeRoot> volume, const QList<SyncEntry> &list)
@@ -48,62 +65,151 @@ public:
 
 private:
     QString text(const Phrase &phrase) const { return phrase.in(m_language); }
+    QString size(qint64 bytes) const { return sizeText(bytes, m_language); }
+
+    void exit(ExitStatus status) { QCoreApplication::exit(exitCode(status)); }
 
     void planned()
     {
         if (const QString failure = m_session.failure(); !failure.isEmpty()) {
             print(stderr, failure + u'\n');
-            QCoreApplication::exit(1);
-            return;
-        }
-        if (m_session.upToDate()) {
-            // An empty list that took nothing off either was never made.
-            if (m_emptyList)
-                print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
-            else
-                print(stdout, text(texts::syncUpToDate) + u'\n');
-            QCoreApplication::exit(m_emptyList ? 1 : 0);
+            exit(ExitStatus::Failed);
             return;
         }
         const SyncOutline plan = m_session.outline();
+        if (m_session.upToDate()) {
+            // An empty list that took nothing off either was never made.
+            if (m_emptyList) {
+                print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
+                exit(ExitStatus::Failed);
+                return;
+            }
+            print(stdout, text(texts::syncUpToDate) + u'\n');
+            printUnseen(plan);
+            exit(plan.unavailable.isEmpty() ? ExitStatus::Done : ExitStatus::Unavailable);
+            return;
+        }
         print(stdout, plan.summary(m_language) + u'\n');
-        if (!plan.removals.isEmpty())
-            print(stdout, text(m_removals ? texts::syncToRemove : texts::syncWouldRemove) +
-                              u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
+        if (m_dryRun) {
+            QStringList sending;
+            for (const SyncOutline::Track &track : plan.sending)
+                sending.append(
+                    u"%1 (%2)"_s.arg(QDir::toNativeSeparators(track.source), size(track.bytes)));
+            printList(stdout, text(texts::syncToSend), sending);
+        }
+        printList(stdout, text(m_removals ? texts::syncToRemove : texts::syncWouldRemove),
+                  plan.removalLines(m_language));
+        printList(stdout, text(texts::syncReplaced), plan.replaced);
+        printList(stdout, text(texts::syncStalePlaylists), plan.stalePlaylists);
+        if (m_dryRun)
+            printList(stdout, text(texts::syncToWrite), plan.playlistFiles);
         for (const QString &playlist : plan.changedPlaylists)
             print(stdout, text(texts::syncChangedKept).arg(playlist) + u'\n');
+        printUnseen(plan);
+        if (plan.wontFit > 0)
+            print(stderr,
+                  texts::syncWontFit.in(plan.wontFit, m_language).arg(size(plan.wontFitBytes)) +
+                      u'\n');
+        m_unavailable = !plan.unavailable.isEmpty();
         if (m_dryRun) {
-            QCoreApplication::exit(0);
+            exit(ExitStatus::Done);
             return;
         }
         m_session.go(m_removals ? SyncSession::Removals::All : SyncSession::Removals::None, false);
     }
 
+    // What the sync cannot see, so it is not taken for done.
+    void printUnseen(const SyncOutline &plan)
+    {
+        QStringList unavailable;
+        for (const SyncOutline::Unavailable &entry : plan.unavailable)
+            unavailable.append(texts::reasonLine.in(m_language)
+                                   .arg(QDir::toNativeSeparators(entry.entry), entry.why));
+        printList(stderr, text(texts::syncUnavailable), unavailable);
+        QStringList notFound;
+        for (const QString &track : plan.notFound)
+            notFound.append(QDir::toNativeSeparators(track));
+        printList(stderr, text(texts::syncNotFound), notFound);
+    }
+
     void progressed()
     {
         const SendRun *run = m_session.run();
-        if (!m_rewrite || !run)
+        if (!run || run == m_followed)
             return;
-        print(stdout,
-              u'\r' + text(texts::syncProgress).arg(run->tracksDone()).arg(run->tracksQueued()));
+        m_followed = run;
+        m_clock.start();
+        if (m_rewrite)
+            m_ticker.start();
+        else
+            connect(run, &SendRun::trackFinished, this, &TerminalSync::trackFinished);
+        showProgress();
+    }
+
+    // Where each rewrite would stay, a line per track sent.
+    void trackFinished(int index)
+    {
+        const SendRun *run = m_session.run();
+        const std::optional<TrackEnding> ending = run ? run->ending(index) : std::nullopt;
+        if (!ending || ending->outcome != TrackOutcome::Sent)
+            return;
+        print(stdout, text(texts::syncTrackDone)
+                              .arg(run->tracksDone())
+                              .arg(run->tracksQueued())
+                              .arg(QDir::toNativeSeparators(m_session.sources().at(index).path),
+                                   size(m_session.sendPlan().tracks.at(index).bytes)) +
+                          u'\n');
+    }
+
+    void showProgress()
+    {
+        const SendRun *run = m_session.run();
+        if (!m_rewrite || !run || run->state() != SendRun::State::Sending)
+            return;
+        QString track;
+        qint64 bytes = 0;
+        if (!run->inFlight().isEmpty()) {
+            const int index = run->inFlight().constFirst();
+            track = QFileInfo(m_session.sources().at(index).path).fileName();
+            bytes = m_session.sendPlan().tracks.at(index).bytes;
+        }
+        const qint64 total = run->bytesTotal();
+        const double fraction = total > 0 ? double(run->bytesDone()) / double(total) : 0;
+        const qint64 msLeft =
+            fraction <= 0
+                ? -1
+                : qint64(double(m_clock.elapsed()) * (1 - std::min(fraction, 1.0)) / fraction);
+        const QString left = msLeft < 0
+                                 ? u"?"_s
+                                 : QTime(0, 0)
+                                       .addMSecs(int(msLeft))
+                                       .toString(msLeft >= 3600000 ? u"h:mm:ss"_s : u"m:ss"_s);
+        // Erases what a longer line left behind.
+        print(stdout, u'\r' +
+                          text(texts::syncProgress)
+                              .arg(std::min(run->tracksDone() + 1, run->tracksQueued()))
+                              .arg(run->tracksQueued())
+                              .arg(track, size(bytes), left) +
+                          u"\x1b[K"_s);
         m_progressShown = true;
     }
 
     void finished()
     {
+        m_ticker.stop();
         if (m_progressShown)
-            print(stdout, u"\n"_s);
+            print(stdout, u"\r\x1b[K"_s);
         const SyncSession::Summary &summary = m_session.summary();
-        print(stdout,
-              text(texts::syncDone).arg(summary.sent).arg(summary.removed).arg(summary.playlists) +
-                  u'\n');
-        QStringList problems = summary.problems;
-        if (!m_removals && !m_session.decision().removals.isEmpty())
-            problems.append(
-                text(texts::syncRemovalsHeld).arg(m_session.decision().removals.size()));
-        if (!problems.isEmpty())
-            print(stderr, text(texts::syncNotDone) + u"\n  "_s + problems.join(u"\n  "_s) + u'\n');
-        QCoreApplication::exit(problems.isEmpty() ? 0 : 1);
+        print(stdout, summary.report(m_language) + u'\n');
+        if (!summary.problems.isEmpty())
+            print(stderr,
+                  text(texts::syncNotDone) + u"\n  "_s + summary.problems.join(u"\n  "_s) + u'\n');
+        if (summary.held > 0)
+            print(stderr, texts::syncRemovalsHeld.in(summary.held, m_language) + u'\n');
+        exit(!summary.problems.isEmpty() ? ExitStatus::Failed
+             : m_unavailable             ? ExitStatus::Unavailable
+             : summary.held > 0          ? ExitStatus::RemovalsHeld
+                                         : ExitStatus::Done);
     }
 
     AudioWorkers m_workers;
@@ -114,7 +220,11 @@ private:
     QString m_shownFolder;
     bool m_rewrite;
     bool m_emptyList = false;
+    bool m_unavailable = false;
     bool m_progressShown = false;
+    const SendRun *m_followed = nullptr;
+    QElapsedTimer m_clock;
+    QTimer m_ticker;
 };
 
 } // namespace
@@ -128,26 +238,38 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
         return std::nullopt;
     QCoreApplication application(argc, argv);
     const Language language = commandLineLanguage();
-    const QCommandLineOption sync(u"sync"_s, {}, u"folder"_s);
+    // The folder is whichever argument is not an option, before or after them.
+    const QCommandLineOption sync(u"sync"_s);
     const QCommandLineOption dryRun(u"dry-run"_s);
     const QCommandLineOption removals(u"delete"_s);
+    const QCommandLineOption verbose(u"verbose"_s);
     QCommandLineParser parser;
-    parser.addOptions({sync, dryRun, removals});
-    if (!parser.parse(QCoreApplication::arguments()) || parser.values(sync).size() != 1 ||
-        !parser.positionalArguments().isEmpty()) {
-        print(stderr, texts::syncUsage.in(language) + u'\n');
-        return 2;
+    parser.addOptions({sync, dryRun, removals, verbose});
+    QStringList arguments;
+    for (const QString &argument : QCoreApplication::arguments()) {
+        if (argument.startsWith(u"--sync="_s))
+            arguments << u"--sync"_s << argument.mid(7);
+        else
+            arguments << argument;
     }
-    const QString folder = folderpath::fromArgument(parser.value(sync));
+    if (!parser.parse(arguments) || parser.positionalArguments().size() != 1) {
+        print(stderr, texts::syncUsage.in(language) + u'\n');
+        return exitCode(ExitStatus::Usage);
+    }
+    // The audio helpers' own warnings (a timestamp FFmpeg could not
+    // update) are for whoever looks into a track, not for a script's log.
+    if (!parser.isSet(verbose))
+        QLoggingCategory::setFilterRules(u"zarvello.audio.warning=false"_s);
+    const QString folder = folderpath::fromArgument(parser.positionalArguments().constFirst());
     // A PSP without an identity has no list: nothing is written on it.
     PspOpened psp = openPspFolder(folder, language, false);
     if (!psp.root) {
         print(stderr, psp.why + u'\n');
-        return 1;
+        return exitCode(ExitStatus::Failed);
     }
     const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
     TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), language,
-                          QDir::toNativeSeparators(folder));
+                          QDir::toNativeSeparators(psp.folder));
     terminal.start(std::move(psp.root), list.entries());
     return QCoreApplication::exec();
 }

@@ -43,7 +43,29 @@ struct Phrase
     QString spokenIn(Language language) const;
 };
 
+// A number with the noun it counts, agreeing as the language wants: French
+// keeps 0 and 1 in the singular ("1 morceau", "2 morceaux"), English only 1
+// ("1 track", "0 tracks"). Where a word reads better than 0 ("no tracks",
+// "aucun morceau"), none holds it. Each text has %1 for the number, written
+// as the language writes numbers.
+struct Counted
+{
+    Phrase one;
+    Phrase many;
+    Phrase none{nullptr, nullptr};
+
+    QString in(qint64 count, Language language) const;
+};
+
+// Whether the language puts this count in the singular.
+bool isSingular(qint64 count, Language language);
+
 namespace texts {
+
+// Counts.
+extern const Counted tracks;
+extern const Counted playlists;
+extern const Counted files;
 
 // Main window.
 extern const Phrase titleSuffix;
@@ -92,9 +114,11 @@ extern const Phrase sendRefused;
 extern const Phrase sendRefusedTooLarge;
 extern const Phrase sendSize;
 extern const Phrase sendMissingSpace;
-extern const Phrase sendWhatFits;
+extern const Phrase sendWhatFits; // %1 tracks that fit, %2 of how many
 extern const Phrase sendFolders;
 extern const Phrase sendFormat;
+extern const Phrase sendMp3Choice;
+extern const Phrase sendAacChoice;
 extern const Phrase sendStart;
 extern const Phrase sendCancel;
 extern const Phrase sendProgressTitle;
@@ -166,24 +190,42 @@ extern const Phrase keepUsage;
 extern const Phrase syncNotPsp;
 extern const Phrase syncUsage;
 extern const Phrase syncNothingKept; // %1 the PSP's folder
-// %1 tracks to send, %2 their size, %3 already there, %4 to remove, %5
-// playlists to write, %6 the free space
+// %1 tracks to send, %2 their size, %3 tracks already there, %4 tracks to
+// remove, %5 playlists to write, %6 the free space; the counts as
+// texts::tracks and texts::playlists say them.
 extern const Phrase syncPlanned;
+extern const Phrase unknownOption; // %1 the option
+extern const Phrase syncOptionsAlone;
+// Headings of the lists of a plan on a terminal.
+extern const Phrase syncToSend;
+extern const Phrase syncToWrite;
+extern const Phrase syncUnavailable;
+extern const Phrase syncNotFound;
+extern const Phrase syncReplaced;
+extern const Phrase syncStalePlaylists;
+extern const Counted syncWontFit; // %2 the size that does not fit
 extern const Phrase syncToRemove;
 extern const Phrase syncWouldRemove;
 extern const Phrase syncNamedBy; // %1 the file, %2 the playlists naming it
 extern const Phrase syncChangedKept;
 extern const Phrase syncUpToDate;
-extern const Phrase syncProgress; // %1 done of %2
-extern const Phrase syncDone;     // %1 sent, %2 removed, %3 playlists written
+// %1 the track's number, %2 of how many, %3 the track, %4 its size, %5 the
+// time left.
+extern const Phrase syncProgress;
+// A line per track once sent, where the output is no terminal: %1 its
+// number, %2 of how many, %3 the track, %4 its size on the PSP.
+extern const Phrase syncTrackDone;
+extern const Phrase syncDone;    // %1 tracks sent, %2 tracks removed, %3 playlists written
+extern const Phrase syncWritten; // %1 the size written, %2 the free space left
 extern const Phrase syncNotDone;
-extern const Phrase syncRemovalsHeld; // %1 how many
+extern const Counted syncRemovalsHeld;
+extern const Counted syncRemovalsKept;
 extern const Phrase menuSync;
 extern const Phrase syncTitle;
 extern const Phrase syncStart;
-extern const Phrase syncRemoveUnnamed; // %1 how many
-extern const Phrase syncRemoveNamed;   // %1 how many
-extern const Phrase syncChanged;       // %1 the playlists
+extern const Counted syncRemoveUnnamed;
+extern const Counted syncRemoveNamed;
+extern const Phrase syncChanged; // %1 the playlists
 extern const Phrase syncKeepChanges;
 extern const Phrase syncReplaceChanges;
 extern const Phrase syncNothingKeptHere;

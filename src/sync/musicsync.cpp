@@ -115,8 +115,9 @@ void MusicSync::finished()
     if (summary.sent > 0 || summary.removed > 0 || summary.playlists > 0)
         Q_EMIT pspChanged();
     const Language l = language();
-    const QString text =
-        texts::syncDone.in(l).arg(summary.sent).arg(summary.removed).arg(summary.playlists);
+    QString text = summary.report(l);
+    if (summary.held > 0)
+        text += u'\n' + texts::syncRemovalsKept.in(summary.held, l);
     if (m_whenPlugged && summary.problems.isEmpty())
         return;
     messagebox::report(&m_window, text, summary.problems,

@@ -84,9 +84,9 @@ void SyncPlanDialog::showPlan(const SyncOutline &plan)
     m_removals->setPlainText(lines.join(u'\n'));
     m_removalsLabel->setVisible(!lines.isEmpty());
     m_removals->setVisible(!lines.isEmpty());
-    m_removeUnnamed->setText(texts::syncRemoveUnnamed.in(l).arg(unnamed));
+    m_removeUnnamed->setText(texts::syncRemoveUnnamed.in(unnamed, l));
     m_removeUnnamed->setVisible(unnamed > 0);
-    m_removeNamed->setText(texts::syncRemoveNamed.in(l).arg(named));
+    m_removeNamed->setText(texts::syncRemoveNamed.in(named, l));
     m_removeNamed->setVisible(named > 0);
     // The files a playlist of the user's still names go only with the others.
     m_removeNamed->setEnabled(unnamed == 0);

@@ -6,6 +6,7 @@
 #include "core/storagelayout.h"
 #include "platform/ansicodepage.h"
 
+#include <algorithm>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QTimer>
@@ -52,13 +53,23 @@ struct SyncSession::Written
 
 QString SyncOutline::summary(Language language) const
 {
-    return texts::syncPlanned.in(language)
-        .arg(toSend)
-        .arg(sizeText(bytes, language))
-        .arg(alreadyThere)
-        .arg(removals.size())
-        .arg(playlists)
-        .arg(freeBytes < 0 ? u"?"_s : sizeText(freeBytes, language));
+    return texts::syncPlanned.in(language).arg(
+        texts::tracks.in(toSend, language), sizeText(bytes, language),
+        texts::tracks.in(alreadyThere, language), texts::tracks.in(removals.size(), language),
+        texts::playlists.in(playlists, language),
+        freeBytes < 0 ? u"?"_s : sizeText(freeBytes, language));
+}
+
+QString SyncSession::Summary::report(Language language) const
+{
+    QString text = texts::syncDone.in(language).arg(texts::tracks.in(sent, language),
+                                                    texts::tracks.in(removed, language),
+                                                    texts::playlists.in(playlists, language));
+    if (bytesSent > 0 || freeBytesLeft >= 0)
+        text += u' ' + texts::syncWritten.in(language).arg(
+                           sizeText(bytesSent, language),
+                           freeBytesLeft < 0 ? u"?"_s : sizeText(freeBytesLeft, language));
+    return text;
 }
 
 QStringList SyncOutline::removalLines(Language language) const
@@ -206,14 +217,16 @@ void SyncSession::plan()
             m_sendPlan = plan;
             for (const SyncPlan::Unchanged &unchanged : m_decision.unchanged)
                 m_placed.insert(unchanged.source.path, unchanged.file);
-            m_playlistsToWrite = 0;
+            m_playlistFiles.clear();
             for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
                 const bool waits =
                     std::any_of(playlist.tracks.cbegin(), playlist.tracks.cend(),
                                 [&](const QString &track) { return !m_placed.contains(track); });
                 const QByteArray digest = m_digests.value(sendnames::nameKey(playlist.file));
-                m_playlistsToWrite += waits || digest != digestOf(playlistBytes(playlist));
+                if (waits || digest != digestOf(playlistBytes(playlist)))
+                    m_playlistFiles.append(playlist.file);
             }
+            m_playlistsToWrite = int(m_playlistFiles.size());
             m_stage = Stage::Planned;
             Q_EMIT planned();
         });
@@ -254,8 +267,14 @@ SyncOutline SyncSession::outline() const
     outline.alreadyThere = int(m_decision.unchanged.size()) + m_sendPlan.alreadyThere;
     outline.removals = m_decision.removals;
     outline.playlists = m_playlistsToWrite;
+    outline.playlistFiles = m_playlistFiles;
     outline.freeBytes = m_listing.freeBytes;
     outline.changedPlaylists = m_changedPlaylists;
+    for (qsizetype i = 0; i < m_sources.size() && i < m_sendPlan.tracks.size(); ++i) {
+        const PlannedTrack &track = m_sendPlan.tracks.at(i);
+        if (!track.alreadyThere && !track.noRoom && track.method != SendMethod::Refuse)
+            outline.sending.append({m_sources.at(i).path, track.bytes});
+    }
     return outline;
 }
 
@@ -268,6 +287,8 @@ void SyncSession::go(Removals removals, bool replaceChanged)
     if (m_listing.freeBytes >= 0)
         keepWhatFits(m_sendPlan, m_listing.freeBytes + bytesFreed(removals));
     QStringList stale = removals == Removals::None ? QStringList() : m_stale;
+    m_summary.held = int(m_decision.removals.size() - this->removals(removals).size());
+    m_freedBytes = bytesFreed(removals);
     background::run(
         this,
         [volume = m_volume, record = m_listing.record, files = this->removals(removals), stale,
@@ -344,7 +365,10 @@ void SyncSession::sent()
                 m_summary.problems.append(
                     reasonLine(m_sources.at(i).path,
                                whyNotSent(m_sources.at(i), track, ending, m_language), m_language));
-            m_summary.sent += ending && ending->outcome == TrackOutcome::Sent;
+            if (ending && ending->outcome == TrackOutcome::Sent) {
+                ++m_summary.sent;
+                m_summary.bytesSent += track.bytes;
+            }
         }
         m_run->deleteLater();
         m_run = nullptr;
@@ -456,5 +480,8 @@ void SyncSession::abandon()
 void SyncSession::done()
 {
     m_stage = Stage::Done;
+    if (m_listing.freeBytes >= 0)
+        m_summary.freeBytesLeft =
+            std::max<qint64>(0, m_listing.freeBytes + m_freedBytes - m_summary.bytesSent);
     QTimer::singleShot(0, this, &SyncSession::finished);
 }

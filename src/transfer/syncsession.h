@@ -55,6 +55,8 @@ struct SyncOutline
     // What the free space will not take, in priority order.
     int wontFit = 0;
     qint64 wontFitBytes = 0;
+    // The playlists to write, in the playlist folder.
+    QStringList playlistFiles;
 
     // The counts and sizes, in a sentence.
     QString summary(Language language) const;
@@ -142,8 +144,17 @@ public:
         int sent = 0;
         int removed = 0;
         int playlists = 0;
+        // Of the planned removals, those the user held back.
+        int held = 0;
+        qint64 bytesSent = 0;
+        // About, from the free space before, what was sent and removed;
+        // negative when unknown.
+        qint64 freeBytesLeft = -1;
         // Lines "what: why" for what planned was not done.
         QStringList problems;
+
+        // What was done, in a sentence or two: counts, size written, space left.
+        QString report(Language language) const;
     };
     const Summary &summary() const { return m_summary; }
 
@@ -187,6 +198,7 @@ private:
     // unchanged since: they go with the removals.
     QStringList m_stale;
     int m_playlistsToWrite = 0;
+    QStringList m_playlistFiles; // those to write
     QList<SourceTrack> m_sources;
     QHash<quint64, qsizetype> m_probes;
     std::deque<qsizetype> m_toProbe;
@@ -198,5 +210,6 @@ private:
     // Where each local source is on the PSP, below the music folder.
     QHash<QString, QString> m_placed;
     Summary m_summary;
+    qint64 m_freedBytes = 0;
     bool m_cancelled = false;
 };
