@@ -469,6 +469,29 @@ const Phrase syncNothingKeptHere{
     u"This PSP keeps nothing yet: choose its playlists and folders in File > Keep on this "
     u"PSP..."};
 
+const Phrase ejectPsp{u"É&jecter la PSP", u"&Eject the PSP"};
+const Phrase ejectSafeTitle{u"PSP éjectée", u"PSP ejected"};
+const Phrase ejectSafe{u"La PSP peut être débranchée sans risque.",
+                       u"The PSP can be unplugged safely."};
+const Phrase ejectBusy{
+    u"La PSP n'a pas été éjectée\u00A0: un programme y a encore des fichiers ouverts. Fermez-les, "
+    u"puis réessayez. Ne la débranchez pas encore.",
+    u"The PSP was not ejected: a program still has files open on it. Close them, then try "
+    u"again. Do not unplug it yet."};
+const Phrase ejectNotAllowed{
+    u"Le système ne vous autorise pas à éjecter la PSP d'ici\u00A0: éjectez-la depuis le "
+    u"gestionnaire de fichiers avant de la débrancher.",
+    u"The system does not let you eject the PSP from here: eject it from the file manager "
+    u"before unplugging it."};
+const Phrase ejectUnknown{
+    u"Zarvello ne peut pas éjecter cette PSP (le service des disques du bureau ne la connaît "
+    u"pas)\u00A0: éjectez-la depuis le gestionnaire de fichiers avant de la débrancher.",
+    u"Zarvello cannot eject this PSP (the desktop's disk service does not know it): eject it "
+    u"from the file manager before unplugging it."};
+const Phrase ejectFailed{u"La PSP n'a pas été éjectée\u00A0: %1. Ne la débranchez pas encore.",
+                         u"The PSP was not ejected: %1. Do not unplug it yet."};
+const Phrase syncDoneTitle{u"PSP synchronisée", u"PSP synced"};
+
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "
     u"PSP.",

@@ -230,6 +230,17 @@ extern const Phrase syncKeepChanges;
 extern const Phrase syncReplaceChanges;
 extern const Phrase syncNothingKeptHere;
 
+// Ejecting the PSP after a send or a sync.
+extern const Phrase ejectPsp;
+extern const Phrase ejectSafeTitle;
+extern const Phrase ejectSafe;
+extern const Phrase ejectBusy;
+extern const Phrase ejectNotAllowed;
+extern const Phrase ejectUnknown;
+extern const Phrase ejectFailed; // %1 what the system said
+// A sync started by plugging the PSP in, told on the desktop.
+extern const Phrase syncDoneTitle;
+
 // About dialog.
 extern const Phrase aboutTitlePrefix;
 extern const Phrase aboutDescription;

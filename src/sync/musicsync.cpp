@@ -1,8 +1,11 @@
 #include "sync/musicsync.h"
 
+#include "controls/ejectoffer.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
+#include "core/background.h"
 #include "core/synclist.h"
+#include "platform/desktopnotification.h"
 #include "sync/syncplandialog.h"
 #include "transfer/sendchoice.h"
 
@@ -30,6 +33,7 @@ bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &i
     const SyncList list = synclist::load(identity);
     m_emptyList = list.entries().isEmpty();
     m_whenPlugged = whenPlugged;
+    m_device = volume->device();
     m_session = std::make_unique<SyncSession>(m_workers);
     connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
     connect(m_session.get(), &SyncSession::finished, this, &MusicSync::finished);
@@ -87,6 +91,7 @@ void MusicSync::planned()
 void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
 {
     m_progressDialog = new SendProgressDialog(&m_window, language());
+    m_progressDialog->setWindowTitle(texts::syncTitle.in(language()));
     m_progressDialog->setWindowModality(Qt::WindowModal);
     connect(m_progressDialog, &SendProgressDialog::cancelAsked, this, [this] {
         if (m_session)
@@ -118,11 +123,24 @@ void MusicSync::finished()
     QString text = summary.report(l);
     if (summary.held > 0)
         text += u'\n' + texts::syncRemovalsKept.in(summary.held, l);
-    if (m_whenPlugged && summary.problems.isEmpty())
+    // A sync the user did not start says what it did where they are looking:
+    // on the desktop when the window is not, falling back on the report.
+    if (m_whenPlugged && summary.problems.isEmpty() && !m_window.isActiveWindow()) {
+        background::run(
+            &m_window,
+            [title = texts::syncDoneTitle.in(l), text] {
+                return platform::notifyDesktop(title, text);
+            },
+            [this, text](bool notified) {
+                if (!notified)
+                    reportOfferingEject(m_window, m_device, language(), text, {},
+                                        QMessageBox::Information);
+            });
         return;
-    messagebox::report(&m_window, text, summary.problems,
-                       summary.problems.isEmpty() ? QMessageBox::Information
-                                                  : QMessageBox::Warning);
+    }
+    reportOfferingEject(m_window, m_device, l, text, summary.problems,
+                        summary.problems.isEmpty() ? QMessageBox::Information
+                                                   : QMessageBox::Warning);
 }
 
 void MusicSync::abandon()

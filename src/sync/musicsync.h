@@ -51,6 +51,7 @@ private:
     std::unique_ptr<SyncSession> m_session;
     bool m_whenPlugged = false;
     bool m_emptyList = false;
+    QString m_device; // of the PSP, for an eject
     QPointer<SyncPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
 };
