@@ -469,6 +469,36 @@ const Phrase syncNothingKeptHere{
     u"This PSP keeps nothing yet: choose its playlists and folders in File > Keep on this "
     u"PSP..."};
 
+const Phrase spaceHeading{u"Espace sur la PSP\u00A0:", u"Space on the PSP:"};
+const Phrase spaceNow{u"Maintenant\u00A0: %1 utilisés, %2 libres sur %3.",
+                      u"Now: %1 used, %2 free of %3."};
+const Phrase spaceAfter{u"Après\u00A0: %1 libres.", u"After: %1 free."};
+const Phrase spaceShort{u"Après\u00A0: il manque %1.", u"After: %1 short."};
+
+const Phrase planName{u"Ce que fera la synchronisation", u"What the sync will do"};
+const Phrase planWhatColumn{u"Quoi", u"What"};
+const Phrase planSizeColumn{u"Taille", u"Size"};
+const Phrase planToSend{u"À envoyer\u00A0: %1", u"To send: %1"};
+const Phrase planAlreadyThere{u"Déjà sur la PSP\u00A0: %1", u"Already on the PSP: %1"};
+const Phrase planToRemove{u"À retirer\u00A0: %1", u"To remove: %1"};
+const Phrase planHeld{u"\u00A0; en attente\u00A0: %1", u"; held: %1"};
+const Phrase planAllHeld{u"À retirer\u00A0: %1, en attente", u"To remove: %1, held"};
+const Phrase planToWrite{u"Playlists à écrire\u00A0: %1", u"Playlists to write: %1"};
+const Phrase planChangedKept{u"Modifiées sur la PSP, gardées telles quelles\u00A0: %1",
+                             u"Changed on the PSP, kept as they are: %1"};
+const Phrase planChangedReplaced{u"Modifiées sur la PSP, remplacées\u00A0: %1",
+                                 u"Changed on the PSP, replaced: %1"};
+const Phrase planNotFound{u"Introuvables sur l'ordinateur\u00A0: %1",
+                          u"Not found on the computer: %1"};
+const Phrase planUnavailable{u"Inaccessibles pour l'instant\u00A0: %1", u"Cannot be seen now: %1"};
+const Phrase planWontFit{u"Ne tiendront pas\u00A0: %1", u"Will not fit: %1"};
+const Counted entries{{u"%1 entrée", u"%1 entry"}, {u"%1 entrées", u"%1 entries"}};
+const Phrase qualityWords[3]{{u"fichiers plus légers", u"smaller files"},
+                             {u"bon son", u"good sound"},
+                             {u"meilleur son", u"best sound"}};
+const Phrase conversionMp3{u"MP3, %1 (V%2, environ %3 kbit/s)", u"MP3, %1 (V%2, about %3 kbit/s)"};
+const Phrase conversionAac{u"AAC, %1 (%2 kbit/s)", u"AAC, %1 (%2 kbit/s)"};
+
 const Phrase ejectPsp{u"É&jecter la PSP", u"&Eject the PSP"};
 const Phrase ejectSafeTitle{u"PSP éjectée", u"PSP ejected"};
 const Phrase ejectSafe{u"La PSP peut être débranchée sans risque.",
@@ -539,8 +569,7 @@ const Phrase commandLineHelp{
     u"  1  échec (la raison est sur la sortie d'erreur)\n"
     u"  2  options mal employées\n"
     u"  3  fait, mais des retraits attendent --delete\n"
-    u"  4  fait avec ce qui était accessible\u00A0; des playlists ou dossiers gardés\n"
-    u"     ne l'étaient pas\n"
+    u"  4  fait avec ce qui était accessible\u00A0; des entrées gardées manquaient\n"
     u"  5  le relevé de la PSP vient d'un Zarvello plus récent\u00A0: rien d'écrit\n"
     u"  6  un autre Zarvello écrit sur cette PSP\u00A0: rien d'écrit\n"
     u"\n"
@@ -576,8 +605,7 @@ const Phrase commandLineHelp{
     u"  1  failed (standard error says why)\n"
     u"  2  options not used as shown above\n"
     u"  3  done, but removals wait for --delete\n"
-    u"  4  done with what could be seen; some kept playlists or folders could not\n"
-    u"     be\n"
+    u"  4  done with what could be seen; some kept entries were not there\n"
     u"  5  the PSP's record comes from a newer Zarvello: nothing was written\n"
     u"  6  another Zarvello is writing to this PSP: nothing was written\n"
     u"\n"

@@ -230,6 +230,33 @@ extern const Phrase syncKeepChanges;
 extern const Phrase syncReplaceChanges;
 extern const Phrase syncNothingKeptHere;
 
+// A volume's space; sizes as sizeText() writes them.
+extern const Phrase spaceHeading;
+extern const Phrase spaceNow;   // %1 used, %2 free, %3 the whole
+extern const Phrase spaceAfter; // %1 free
+extern const Phrase spaceShort; // %1 what will not fit
+
+// The plan of a sync as a table: a line per kind, with its count.
+extern const Phrase planName;
+extern const Phrase planWhatColumn;
+extern const Phrase planSizeColumn;
+extern const Phrase planToSend;
+extern const Phrase planAlreadyThere;
+extern const Phrase planToRemove;
+extern const Phrase planHeld;    // after planToRemove: %1 those held
+extern const Phrase planAllHeld; // %1 all of them, held
+extern const Phrase planToWrite;
+extern const Phrase planChangedKept;
+extern const Phrase planChangedReplaced;
+extern const Phrase planNotFound;
+extern const Phrase planUnavailable;
+extern const Phrase planWontFit;
+extern const Counted entries;
+// The three qualities offered, smallest files first, in words.
+extern const Phrase qualityWords[3];
+extern const Phrase conversionMp3; // %1 in words, %2 the level, %3 about kbit/s
+extern const Phrase conversionAac; // %1 in words, %2 kbit/s
+
 // Ejecting the PSP after a send or a sync.
 extern const Phrase ejectPsp;
 extern const Phrase ejectSafeTitle;

@@ -30,19 +30,37 @@ bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &i
 {
     if (m_session)
         return false;
-    const SyncList list = synclist::load(identity);
-    m_emptyList = list.entries().isEmpty();
     m_whenPlugged = whenPlugged;
     m_device = volume->device();
+    m_volume = std::move(volume);
+    m_identity = identity;
+    plan();
+    if (!whenPlugged)
+        showPlanDialog();
+    return true;
+}
+
+void MusicSync::plan()
+{
+    const SyncList list = synclist::load(m_identity);
+    m_emptyList = list.entries().isEmpty();
     m_session = std::make_unique<SyncSession>(m_workers);
     connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
     connect(m_session.get(), &SyncSession::finished, this, &MusicSync::finished);
     const sendchoice::Choice choice = sendchoice::remembered();
-    m_session->start(std::move(volume), list.entries(), m_codePage, choice.format, choice.quality,
+    m_session->start(m_volume, list.entries(), m_codePage, choice.format, choice.quality,
                      language());
-    if (!whenPlugged)
-        showPlanDialog();
-    return true;
+}
+
+void MusicSync::replan()
+{
+    // The plan made for the other conversion goes unheard.
+    if (!m_session || m_session->stage() == SyncSession::Stage::Running)
+        return;
+    m_session->disconnect(this);
+    m_session->abandon();
+    m_session.reset();
+    plan();
 }
 
 void MusicSync::showPlanDialog()
@@ -50,6 +68,7 @@ void MusicSync::showPlanDialog()
     m_planDialog = new SyncPlanDialog(&m_window, language());
     m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
     m_planDialog->setWindowModality(Qt::WindowModal);
+    connect(m_planDialog, &SyncPlanDialog::conversionChanged, this, &MusicSync::replan);
     connect(m_planDialog, &QDialog::finished, this, [this](int result) {
         if (result == QDialog::Accepted && m_planDialog)
             go(m_planDialog->removals(), m_planDialog->replaceChanged());
@@ -109,14 +128,16 @@ void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
 
 void MusicSync::finished()
 {
-    const std::unique_ptr<SyncSession> session = std::move(m_session);
+    // The PSP is let go of before the report, which may offer to eject it.
+    const SyncSession::Summary summary = m_session->summary();
+    m_session.reset();
+    m_volume.reset();
     const bool ran = m_progressDialog;
     if (m_progressDialog)
         m_progressDialog->done(QDialog::Accepted);
     delete m_progressDialog;
     if (!ran)
         return;
-    const SyncSession::Summary &summary = session->summary();
     if (summary.sent > 0 || summary.removed > 0 || summary.playlists > 0)
         Q_EMIT pspChanged();
     const Language l = language();
@@ -148,6 +169,7 @@ void MusicSync::abandon()
     if (m_session)
         m_session->abandon();
     m_session.reset();
+    m_volume.reset();
     delete m_progressDialog;
     if (m_planDialog)
         m_planDialog->disconnect(this);

@@ -38,6 +38,9 @@ Q_SIGNALS:
     void pspChanged();
 
 private:
+    // Plans a sync of the PSP, with the conversion last chosen.
+    void plan();
+    void replan();
     void showPlanDialog();
     void planned();
     void go(SyncSession::Removals removals, bool replaceChanged);
@@ -52,6 +55,8 @@ private:
     bool m_whenPlugged = false;
     bool m_emptyList = false;
     QString m_device; // of the PSP, for an eject
+    std::shared_ptr<const VolumeRoot> m_volume;
+    QString m_identity;
     QPointer<SyncPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
 };

@@ -268,6 +268,7 @@ SyncOutline SyncSession::outline() const
     outline.removals = m_decision.removals;
     outline.playlists = m_playlistsToWrite;
     outline.playlistFiles = m_playlistFiles;
+    outline.totalBytes = m_listing.totalBytes;
     outline.freeBytes = m_listing.freeBytes;
     outline.changedPlaylists = m_changedPlaylists;
     for (qsizetype i = 0; i < m_sources.size() && i < m_sendPlan.tracks.size(); ++i) {

@@ -57,6 +57,8 @@ struct SyncOutline
     qint64 wontFitBytes = 0;
     // The playlists to write, in the playlist folder.
     QStringList playlistFiles;
+    // The volume's size, for its space as a bar; -1 when unknown.
+    qint64 totalBytes = -1;
 
     // The counts and sizes, in a sentence.
     QString summary(Language language) const;
