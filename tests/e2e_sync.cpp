@@ -214,6 +214,9 @@ void TestSync::terminal_data()
     QTest::newRow("dry run listing")
         << QList<QStringList>{keep} << QStringList{u"--sync"_s, u"--dry-run"_s, u"$PSP/PSP"_s} << 0
         << u"two.mp3 ("_s << 0;
+    // Where the output is no terminal, a line per track sent.
+    QTest::newRow("a line per track")
+        << QList<QStringList>{keep} << sync << 0 << u"Sent (2 of 2): "_s << 2;
     QTest::newRow("nothing to do")
         << QList<QStringList>{keep, sync} << sync << 0 << u"The PSP is up to date."_s << 2;
     QTest::newRow("removals without --delete")

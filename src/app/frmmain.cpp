@@ -132,6 +132,7 @@ void FrmMain::connectSubsystems()
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
     m_sync = new MusicSync(*this, flag, m_services.ansiCodePage);
     // A sync writes playlists as well as tracks.
+    connect(m_sync, &MusicSync::listAsked, this, &FrmMain::keep_Click);
     connect(m_sync, &MusicSync::pspChanged, this, [this] {
         refreshTrackLists();
         m_controls.saved.File2->refresh();

@@ -463,11 +463,6 @@ const Phrase syncChanged{
     u"Playlists changed on the PSP since the last sync: %1"};
 const Phrase syncKeepChanges{u"&Garder mes modifications", u"&Keep my changes"};
 const Phrase syncReplaceChanges{u"Remplacer &depuis l'ordinateur", u"Replace from the co&mputer"};
-const Phrase syncNothingKeptHere{
-    u"Cette PSP ne garde encore rien\u00A0: choisissez ses playlists et dossiers dans Fichier > "
-    u"Garder sur cette PSP...",
-    u"This PSP keeps nothing yet: choose its playlists and folders in File > Keep on this "
-    u"PSP..."};
 
 const Phrase spaceHeading{u"Espace sur la PSP\u00A0:", u"Space on the PSP:"};
 const Phrase spaceNow{u"Maintenant\u00A0: %1 utilisés, %2 libres sur %3.",

@@ -228,7 +228,6 @@ extern const Counted syncRemoveNamed;
 extern const Phrase syncChanged; // %1 the playlists
 extern const Phrase syncKeepChanges;
 extern const Phrase syncReplaceChanges;
-extern const Phrase syncNothingKeptHere;
 
 // A volume's space; sizes as sizeText() writes them.
 extern const Phrase spaceHeading;

@@ -143,9 +143,9 @@ void KeepDialog::identityFound(const QString &identity)
     m_entries->setFocus();
 }
 
-void KeepDialog::tell(const Phrase &phrase)
+void KeepDialog::tell(const Phrase &phrase, const QString &what)
 {
-    m_status->setText(phrase.in(m_language));
+    m_status->setText(what.isEmpty() ? phrase.in(m_language) : phrase.in(m_language).arg(what));
     m_status->show();
     // Screen readers read a dialog's description as it opens.
     setAccessibleDescription(m_status->text());
@@ -191,8 +191,17 @@ void KeepDialog::choose(SyncEntry::Kind kind)
     dialog->open();
 }
 
-void KeepDialog::add(const QStringList &paths, SyncEntry::Kind kind)
+void KeepDialog::add(const QStringList &chosen, SyncEntry::Kind kind)
 {
+    // A name typed in the file dialog may be any file: only what reads as a
+    // playlist is kept as one, as from a terminal.
+    QStringList paths;
+    for (const QString &path : chosen) {
+        if (synclist::kindOf(path) == kind)
+            paths.append(path);
+        else
+            tell(texts::keepNotKeepable, QDir::toNativeSeparators(path));
+    }
     for (const QString &path : paths)
         m_list.add(path, kind);
     // The last one chosen is shown, whether it was there already or not.
@@ -201,7 +210,9 @@ void KeepDialog::add(const QStringList &paths, SyncEntry::Kind kind)
 
 void KeepDialog::changed(qsizetype current)
 {
-    if (synclist::save(m_identity, m_list))
+    if (!synclist::save(m_identity, m_list))
+        tell(texts::keepNotSaved);
+    else if (m_status->text() == texts::keepNotSaved.in(m_language))
         m_status->hide();
     else
         tell(texts::keepNotSaved);

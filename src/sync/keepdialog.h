@@ -35,7 +35,7 @@ Q_SIGNALS:
 
 private:
     void identityFound(const QString &identity);
-    void tell(const Phrase &phrase);
+    void tell(const Phrase &phrase, const QString &what = {});
     void showEntries(qsizetype current);
     void choose(SyncEntry::Kind kind);
     void add(const QStringList &paths, SyncEntry::Kind kind);

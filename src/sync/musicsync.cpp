@@ -83,9 +83,10 @@ void MusicSync::planned()
     // An empty list that took nothing off either was never made.
     if (m_emptyList && m_session->upToDate()) {
         delete m_planDialog;
-        if (!m_whenPlugged)
-            messagebox::warn(&m_window, texts::syncNothingKeptHere.in(language()));
         m_session->cancel();
+        // Where the list is made, rather than a message that names it.
+        if (!m_whenPlugged)
+            Q_EMIT listAsked();
         return;
     }
     if (m_planDialog) {

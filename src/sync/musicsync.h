@@ -36,6 +36,8 @@ public:
 Q_SIGNALS:
     // Tracks or playlists were written or removed: lists of the PSP are stale.
     void pspChanged();
+    // The PSP keeps nothing yet: its list is to be made before a sync.
+    void listAsked();
 
 private:
     // Plans a sync of the PSP, with the conversion last chosen.
