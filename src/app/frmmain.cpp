@@ -530,7 +530,8 @@ void FrmMain::keep_Click()
     // The PSP is opened here, as a send opens it; the dialog reads it in the
     // background.
     auto *dialog =
-        new KeepDialog(this, LanguageFlag(*m_controls.Text2).language(), m_psp->openInUse());
+        new KeepDialog(this, LanguageFlag(*m_controls.Text2).language(), m_psp->openInUse(),
+                       QDir::toNativeSeparators(m_controls.lettre->text()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     connect(dialog, &KeepDialog::syncRequested, this,

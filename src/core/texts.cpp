@@ -341,6 +341,15 @@ const Phrase keepLooking{u"Examen de la PSP…", u"Looking at the PSP…"};
 const Phrase keepHeading{
     u"Playlists et dossiers que cette PSP &garde, par ordre de priorité\u00A0:",
     u"Playlists and folders this PSP &keeps, in order of priority:"};
+const Phrase keepPsp{u"PSP\u00A0: %1", u"PSP: %1"};
+const Phrase keepPspSpace{u"PSP\u00A0: %1 — %2 libres sur %3", u"PSP: %1 — %2 free of %3"};
+const Phrase keepTracksColumn{u"Morceaux", u"Tracks"};
+const Phrase keepStateColumn{u"État", u"State"};
+const Phrase keepFound{u"disponible", u"found"};
+const Phrase keepMissing{u"introuvable", u"missing"};
+const Phrase keepUnreadable{u"illisible", u"unreadable"};
+const Counted keepSomeNotFound{{u"%1 introuvable", u"%1 not found"},
+                               {u"%1 introuvables", u"%1 not found"}};
 const Phrase keepKindColumn{u"Type", u"Kind"};
 const Phrase keepPathColumn{u"Emplacement", u"Location"};
 const Phrase keepPlaylist{u"Playlist", u"Playlist"};

@@ -160,6 +160,14 @@ extern const Phrase menuKeep;
 extern const Phrase keepTitle;
 extern const Phrase keepLooking;
 extern const Phrase keepHeading;
+extern const Phrase keepPsp;      // %1 the PSP
+extern const Phrase keepPspSpace; // %1 the PSP, %2 free, %3 its size
+extern const Phrase keepTracksColumn;
+extern const Phrase keepStateColumn;
+extern const Phrase keepFound;
+extern const Phrase keepMissing;
+extern const Phrase keepUnreadable;
+extern const Counted keepSomeNotFound;
 extern const Phrase keepKindColumn;
 extern const Phrase keepPathColumn;
 extern const Phrase keepPlaylist;

@@ -3,12 +3,15 @@
 #include "core/background.h"
 #include "core/computerplaylist.h"
 #include "core/sendrecord.h"
+#include "platform/ansicodepage.h"
+#include "transfer/syncplan.h"
 
 #include <algorithm>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,10 +23,55 @@
 
 using namespace Qt::StringLiterals;
 
-KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume)
-    : QDialog(parent), m_language(language)
+struct KeepDialog::Found
+{
+    QString identity;
+    qint64 freeBytes = -1;
+    qint64 totalBytes = -1;
+};
+
+namespace {
+
+// What an entry holds now, as the list's sync would read it.
+struct EntryView
+{
+    int tracks = 0;
+    qint64 bytes = 0;
+    QString state;
+};
+
+QList<EntryView> viewsOf(const QList<SyncEntry> &entries, Language language)
+{
+    QList<EntryView> views;
+    for (const ExpandedSyncEntry &expanded :
+         expandSyncList(entries, platform::systemAnsiCodePage())) {
+        EntryView view;
+        view.tracks = int(expanded.sources.size());
+        for (const SourceIdentity &source : expanded.sources)
+            view.bytes += std::max<qint64>(0, source.size);
+        const Phrase &state = expanded.read                            ? texts::keepFound
+                              : QFileInfo::exists(expanded.entry.path) ? texts::keepUnreadable
+                                                                       : texts::keepMissing;
+        view.state = expanded.read && !expanded.leftOut.isEmpty()
+                         ? texts::keepSomeNotFound.in(expanded.leftOut.size(), language)
+                         : state.in(language);
+        views.append(view);
+    }
+    return views;
+}
+
+} // namespace
+
+KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume,
+                       const QString &pspName)
+    : QDialog(parent), m_language(language), m_name(pspName)
 {
     setWindowTitle(texts::keepTitle.in(language));
+    m_psp = new QLabel(this);
+    m_psp->setObjectName(u"psp"_s);
+    m_psp->setTextFormat(Qt::PlainText);
+    m_psp->setWordWrap(true);
+    m_psp->setText(texts::keepPsp.in(language).arg(pspName));
     m_status = new QLabel(this);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setWordWrap(true);
@@ -32,14 +80,19 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     m_entries = new QTreeWidget(this);
     m_entries->setObjectName(u"entries"_s);
     m_entries->setHeaderLabels(
-        {texts::keepKindColumn.in(language), texts::keepPathColumn.in(language)});
+        {texts::keepKindColumn.in(language), texts::keepPathColumn.in(language),
+         texts::keepTracksColumn.in(language), texts::planSizeColumn.in(language),
+         texts::keepStateColumn.in(language)});
     m_entries->setRootIsDecorated(false);
     m_entries->setUniformRowHeights(true);
     m_entries->setAllColumnsShowFocus(true);
     m_entries->setTextElideMode(Qt::ElideMiddle);
-    m_entries->header()->setStretchLastSection(true);
-    m_entries->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_entries->setMinimumSize(560, 220);
+    m_entries->header()->setStretchLastSection(false);
+    m_entries->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_entries->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Narrow enough that, with the buttons beside it, it fits a 1280 pixel
+    // screen at twice the size; the location is elided in the middle.
+    m_entries->setMinimumSize(420, 200);
     m_entries->setAccessibleName(texts::keepHeading.spokenIn(language));
     heading->setBuddy(m_entries);
     connect(m_entries, &QTreeWidget::currentItemChanged, this, &KeepDialog::updateButtons);
@@ -99,12 +152,13 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
         sideButtons->addWidget(side);
     sideButtons->addStretch();
     auto *grid = new QGridLayout(this);
-    grid->addWidget(m_status, 0, 0, 1, 2);
-    grid->addWidget(heading, 1, 0, 1, 2);
-    grid->addWidget(m_entries, 2, 0);
-    grid->addLayout(sideButtons, 2, 1);
-    grid->addWidget(m_whenPluggedIn, 3, 0, 1, 2);
-    grid->addWidget(buttons, 4, 0, 1, 2);
+    grid->addWidget(m_psp, 0, 0, 1, 2);
+    grid->addWidget(m_status, 1, 0, 1, 2);
+    grid->addWidget(heading, 2, 0, 1, 2);
+    grid->addWidget(m_entries, 3, 0);
+    grid->addLayout(sideButtons, 3, 1);
+    grid->addWidget(m_whenPluggedIn, 4, 0, 1, 2);
+    grid->addWidget(buttons, 5, 0, 1, 2);
     setTabOrder(m_entries, m_addPlaylist);
 
     for (QWidget *control : std::initializer_list<QWidget *>{m_entries, m_addPlaylist, m_addFolder,
@@ -118,12 +172,21 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     tell(texts::keepLooking);
     // The identity is read from the PSP, and written there the first time.
     background::run(
-        this, [volume] { return sendrecord::volumeIdentity(*volume); },
-        [this](const QString &identity) { identityFound(identity); });
+        this,
+        [volume] {
+            return Found{sendrecord::volumeIdentity(*volume), volume->freeBytes(),
+                         volume->totalBytes()};
+        },
+        [this](const Found &found) { identityFound(found); });
 }
 
-void KeepDialog::identityFound(const QString &identity)
+void KeepDialog::identityFound(const Found &found)
 {
+    const QString &identity = found.identity;
+    if (found.freeBytes >= 0 && found.totalBytes > 0)
+        m_psp->setText(texts::keepPspSpace.in(m_language)
+                           .arg(m_name, sizeText(found.freeBytes, m_language),
+                                sizeText(found.totalBytes, m_language)));
     if (identity.isEmpty()) {
         tell(texts::keepNoIdentity);
         return;
@@ -168,6 +231,28 @@ void KeepDialog::showEntries(qsizetype current)
     if (QTreeWidgetItem *chosen = m_entries->topLevelItem(int(current)))
         m_entries->setCurrentItem(chosen);
     updateButtons();
+    lookAtEntries();
+}
+
+void KeepDialog::lookAtEntries()
+{
+    const int generation = ++m_generation;
+    background::run(
+        this,
+        [entries = m_list.entries(), language = m_language] { return viewsOf(entries, language); },
+        [this, generation](const QList<EntryView> &views) {
+            if (generation != m_generation)
+                return;
+            for (int i = 0; i < views.size() && i < m_entries->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *item = m_entries->topLevelItem(i);
+                const EntryView &view = views.at(i);
+                item->setText(2, QString::number(view.tracks));
+                item->setText(3, view.bytes > 0 ? sizeText(view.bytes, m_language) : QString());
+                item->setText(4, view.state);
+                item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+                item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+            }
+        });
 }
 
 void KeepDialog::choose(SyncEntry::Kind kind)
