@@ -258,6 +258,10 @@ void TestSync::terminal()
     QVERIFY2(ran.exitCode == exitCode, qPrintable(ran.output + ran.errors));
     QVERIFY2((ran.output + ran.errors).contains(said), qPrintable(ran.output + ran.errors));
     QCOMPARE(filesBelow(psp.path() + u"/MUSIC"_s).size(), tracks);
+    // An album folder emptied by removals goes too.
+    if (tracks == 0)
+        QVERIFY(
+            QDir(psp.path() + u"/MUSIC"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
 int main(int argc, char *argv[])

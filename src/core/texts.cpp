@@ -256,8 +256,8 @@ const Phrase sendConvertedCopied{u"%1 convertis en %2, %3 copiés tels quels",
                                  u"%1 converted to %2, %3 copied as they are"};
 const Phrase sendMp3Quality{u"MP3 (V%1, environ %2 kbit/s)", u"MP3 (V%1, about %2 kbit/s)"};
 const Phrase sendAacQuality{u"AAC (%1 kbit/s)", u"AAC (%1 kbit/s)"};
-const Phrase sendMp3Level{u"V%1, environ %2 kbit/s", u"V%1, about %2 kbit/s"};
-const Phrase sendAacRate{u"%1 kbit/s", u"%1 kbit/s"};
+const Phrase sendMp3Level{u"%3 (V%1, environ %2 kbit/s)", u"%3 (V%1, about %2 kbit/s)"};
+const Phrase sendAacRate{u"%2 (%1 kbit/s)", u"%2 (%1 kbit/s)"};
 const Phrase sendQuality{u"&Qualité :", u"&Quality:"};
 const Phrase sendLeftOut{u"Entrées de la playlist laissées de côté : %1",
                          u"Entries of the playlist left out: %1"};

@@ -103,8 +103,8 @@ extern const Phrase sendTracks;
 extern const Phrase sendConvertedCopied; // %1 converted, %2 what to, %3 copied
 extern const Phrase sendMp3Quality;      // %1 the level, %2 its typical rate in kbit/s
 extern const Phrase sendAacQuality;      // %1 kbit/s
-extern const Phrase sendMp3Level;
-extern const Phrase sendAacRate;
+extern const Phrase sendMp3Level;        // %1 the level, %2 about kbit/s, %3 in words
+extern const Phrase sendAacRate;         // %1 kbit/s, %2 in words
 extern const Phrase sendQuality;
 extern const Phrase sendLeftOut;
 extern const Phrase sendAlreadyThere;

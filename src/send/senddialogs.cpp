@@ -131,9 +131,11 @@ void SendPlanDialog::fillQualities()
         Quality offered = m_quality;
         (mp3 ? offered.mp3Level : offered.aacBitRate) = mp3 ? mp3Levels[i] : aacBitRates[i];
         const int rate = kbits(typicalBitRate(format, offered));
-        m_qualities->addItem(mp3 ? texts::sendMp3Level.in(m_language).arg(mp3Levels[i]).arg(rate)
-                                 : texts::sendAacRate.in(m_language).arg(rate),
-                             mp3 ? mp3Levels[i] : aacBitRates[i]);
+        const QString words = texts::qualityWords[i].in(m_language);
+        m_qualities->addItem(
+            mp3 ? texts::sendMp3Level.in(m_language).arg(mp3Levels[i]).arg(rate).arg(words)
+                : texts::sendAacRate.in(m_language).arg(rate).arg(words),
+            mp3 ? mp3Levels[i] : aacBitRates[i]);
     }
     m_qualities->setCurrentIndex(
         m_qualities->findData(mp3 ? m_quality.mp3Level : m_quality.aacBitRate));

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -307,6 +308,10 @@ void SyncSession::go(Removals removals, bool replaceChanged)
                 if (gone || gone.error().errorNumber == ENOENT) {
                     record.remove(removal.track.file);
                     ++written.done;
+                    // An album folder its last track left goes with it; one
+                    // that holds anything else stays.
+                    if (const QString album = QFileInfo(removal.track.file).path(); album != u'.')
+                        (void)(*music)->removeEmptyFolder(album);
                 } else {
                     written.problems.append(
                         reasonLine(removal.track.file, gone.error().message, language));
