@@ -14,6 +14,7 @@ class TestSyncPlanDialog : public QObject
 private Q_SLOTS:
     void lines_data();
     void lines();
+    void changedPlaylistsAskedEach();
 };
 
 void TestSyncPlanDialog::lines_data()
@@ -61,6 +62,27 @@ void TestSyncPlanDialog::lines()
     QFETCH(QString, space);
     const QString said = dialog.findChild<CapacityBar *>(u"space"_s)->accessibleDescription();
     QVERIFY2(said.contains(space), qPrintable(said));
+}
+
+void TestSyncPlanDialog::changedPlaylistsAskedEach()
+{
+    SyncPlanDialog dialog(nullptr, Language::English);
+    SyncOutline plan;
+    plan.playlists = 3;
+    plan.playlistFiles = {u"Road.m3u8"_s, u"Gym.m3u8"_s, u"New.m3u8"_s};
+    plan.changedPlaylists = {u"Road.m3u8"_s, u"Gym.m3u8"_s};
+    dialog.showPlan(plan);
+    const QList<QCheckBox *> boxes =
+        dialog.findChild<QWidget *>(u"changed"_s)->findChildren<QCheckBox *>();
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY(dialog.replacing().isEmpty());
+    boxes.at(1)->setChecked(true);
+    QCOMPARE(dialog.replacing(), QStringList{u"Gym.m3u8"_s});
+    // The plan counts what will be written: a kept playlist is not.
+    const QTreeWidget *table = dialog.findChild<QTreeWidget *>(u"plan"_s);
+    QCOMPARE(table->topLevelItem(2)->text(0), u"Playlists to write: 2 playlists"_s);
+    QCOMPARE(table->topLevelItem(3)->text(0),
+             u"Changed on the PSP: kept: 1 playlist; replaced: 1 playlist"_s);
 }
 
 QTEST_MAIN(TestSyncPlanDialog)

@@ -115,7 +115,7 @@ private:
             exit(ExitStatus::Done);
             return;
         }
-        m_session.go(m_removals ? SyncSession::Removals::All : SyncSession::Removals::None, false);
+        m_session.go(m_removals ? SyncSession::Removals::All : SyncSession::Removals::None);
     }
 
     // What the sync cannot see, so it is not taken for done.

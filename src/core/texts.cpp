@@ -468,10 +468,11 @@ const Counted syncRemoveNamed{{u"Retirer a&ussi le morceau que vos playlists nom
                               {u"Retirer a&ussi les %1 morceaux que vos playlists nomment encore",
                                u"&Also remove the %1 tracks your own playlists still name"}};
 const Phrase syncChanged{
-    u"Playlists modifiées sur la PSP depuis la dernière synchronisation\u00A0: %1",
-    u"Playlists changed on the PSP since the last sync: %1"};
-const Phrase syncKeepChanges{u"&Garder mes modifications", u"&Keep my changes"};
-const Phrase syncReplaceChanges{u"Remplacer &depuis l'ordinateur", u"Replace from the co&mputer"};
+    u"Playlists modifiées sur la PSP depuis la dernière synchronisation\u00A0: celles qui ne sont "
+    u"pas cochées restent telles quelles.",
+    u"Playlists changed on the PSP since the last sync: those not ticked stay as they are."};
+const Phrase syncReplaceOne{u"Remplacer «\u00A0%1\u00A0» &depuis l'ordinateur",
+                            u"Replace \"%1\" from the co&mputer"};
 
 const Phrase spaceHeading{u"Espace sur la PSP\u00A0:", u"Space on the PSP:"};
 const Phrase spaceNow{u"Maintenant\u00A0: %1 utilisés, %2 libres sur %3.",
@@ -488,10 +489,9 @@ const Phrase planToRemove{u"À retirer\u00A0: %1", u"To remove: %1"};
 const Phrase planHeld{u"\u00A0; en attente\u00A0: %1", u"; held: %1"};
 const Phrase planAllHeld{u"À retirer\u00A0: %1, en attente", u"To remove: %1, held"};
 const Phrase planToWrite{u"Playlists à écrire\u00A0: %1", u"Playlists to write: %1"};
-const Phrase planChangedKept{u"Modifiées sur la PSP, gardées telles quelles\u00A0: %1",
-                             u"Changed on the PSP, kept as they are: %1"};
-const Phrase planChangedReplaced{u"Modifiées sur la PSP, remplacées\u00A0: %1",
-                                 u"Changed on the PSP, replaced: %1"};
+const Phrase planChanged{
+    u"Modifiées sur la PSP\u00A0: gardées\u00A0: %1\u00A0; remplacées\u00A0: %2",
+    u"Changed on the PSP: kept: %1; replaced: %2"};
 const Phrase planNotFound{u"Introuvables sur l'ordinateur\u00A0: %1",
                           u"Not found on the computer: %1"};
 const Phrase planUnavailable{u"Inaccessibles pour l'instant\u00A0: %1", u"Cannot be seen now: %1"};

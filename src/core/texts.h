@@ -233,9 +233,8 @@ extern const Phrase syncTitle;
 extern const Phrase syncStart;
 extern const Counted syncRemoveUnnamed;
 extern const Counted syncRemoveNamed;
-extern const Phrase syncChanged; // %1 the playlists
-extern const Phrase syncKeepChanges;
-extern const Phrase syncReplaceChanges;
+extern const Phrase syncChanged;
+extern const Phrase syncReplaceOne; // %1 the playlist
 
 // A volume's space; sizes as sizeText() writes them.
 extern const Phrase spaceHeading;
@@ -253,8 +252,7 @@ extern const Phrase planToRemove;
 extern const Phrase planHeld;    // after planToRemove: %1 those held
 extern const Phrase planAllHeld; // %1 all of them, held
 extern const Phrase planToWrite;
-extern const Phrase planChangedKept;
-extern const Phrase planChangedReplaced;
+extern const Phrase planChanged; // %1 playlists kept, %2 replaced
 extern const Phrase planNotFound;
 extern const Phrase planUnavailable;
 extern const Phrase planWontFit;

@@ -71,7 +71,7 @@ void MusicSync::showPlanDialog()
     connect(m_planDialog, &SyncPlanDialog::conversionChanged, this, &MusicSync::replan);
     connect(m_planDialog, &QDialog::finished, this, [this](int result) {
         if (result == QDialog::Accepted && m_planDialog)
-            go(m_planDialog->removals(), m_planDialog->replaceChanged());
+            go(m_planDialog->removals(), m_planDialog->replacing());
         else if (m_session && m_session->stage() != SyncSession::Stage::Running)
             m_session->cancel();
     });
@@ -100,7 +100,7 @@ void MusicSync::planned()
         if (m_session->upToDate())
             m_session->cancel();
         else
-            go(SyncSession::Removals::None, false);
+            go(SyncSession::Removals::None, {});
         return;
     }
     m_whenPlugged = false;
@@ -108,7 +108,7 @@ void MusicSync::planned()
     m_planDialog->showPlan(m_session->outline());
 }
 
-void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
+void MusicSync::go(SyncSession::Removals removals, const QStringList &replacing)
 {
     m_progressDialog = new SendProgressDialog(&m_window, language());
     m_progressDialog->setWindowTitle(texts::syncTitle.in(language()));
@@ -124,7 +124,7 @@ void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
             m_progressDialog->follow(*m_session->run(), m_session->sources());
     });
     m_progressDialog->show();
-    m_session->go(removals, replaceChanged);
+    m_session->go(removals, replacing);
 }
 
 void MusicSync::finished()

@@ -45,7 +45,7 @@ private:
     void replan();
     void showPlanDialog();
     void planned();
-    void go(SyncSession::Removals removals, bool replaceChanged);
+    void go(SyncSession::Removals removals, const QStringList &replacing);
     void finished();
     Language language() const;
 

@@ -5,7 +5,6 @@
 #include "transfer/sendchoice.h"
 
 #include <algorithm>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,7 +13,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -102,15 +100,11 @@ SyncPlanDialog::SyncPlanDialog(QWidget *parent, Language language)
     });
     connect(m_removeNamed, &QCheckBox::toggled, this, &SyncPlanDialog::showChoices);
     m_changedLabel = wrappingLabel(this, 420);
-    m_keepChanges = new QRadioButton(texts::syncKeepChanges.in(language), this);
-    m_keepChanges->setObjectName(u"keepChanges"_s);
-    m_replaceChanges = new QRadioButton(texts::syncReplaceChanges.in(language), this);
-    m_replaceChanges->setObjectName(u"replaceChanges"_s);
-    m_keepChanges->setChecked(true);
-    auto *changes = new QButtonGroup(this);
-    changes->addButton(m_keepChanges);
-    changes->addButton(m_replaceChanges);
-    connect(m_replaceChanges, &QRadioButton::toggled, this, &SyncPlanDialog::showChoices);
+    m_changedLabel->setText(texts::syncChanged.in(language));
+    m_changed = new QWidget(this);
+    m_changed->setObjectName(u"changed"_s);
+    new QVBoxLayout(m_changed);
+    m_changed->layout()->setContentsMargins(0, 0, 0, 0);
 
     auto *buttons = new QDialogButtonBox(this);
     m_start = buttons->addButton(texts::syncStart.in(language), QDialogButtonBox::AcceptRole);
@@ -135,7 +129,7 @@ SyncPlanDialog::SyncPlanDialog(QWidget *parent, Language language)
     for (QWidget *widget :
          {static_cast<QWidget *>(m_spaceText), static_cast<QWidget *>(m_removeUnnamed),
           static_cast<QWidget *>(m_removeNamed), static_cast<QWidget *>(m_changedLabel),
-          static_cast<QWidget *>(m_keepChanges), static_cast<QWidget *>(m_replaceChanges)}) {
+          static_cast<QWidget *>(m_changed)}) {
         layout->addWidget(widget);
         widget->hide();
     }
@@ -188,8 +182,7 @@ void SyncPlanDialog::showPlan(const SyncOutline &plan)
         removalBytes += removal.track.bytes;
     m_removeLine =
         plan.removals.isEmpty() ? nullptr : addLine(QString(), removalBytes, plan.removalLines(l));
-    addLine(texts::planToWrite.in(l).arg(texts::playlists.in(plan.playlists, l)), 0,
-            plan.playlistFiles);
+    m_writeLine = addLine(QString(), 0, plan.playlistFiles);
     m_changedLine =
         plan.changedPlaylists.isEmpty() ? nullptr : addLine(QString(), 0, plan.changedPlaylists);
     if (!plan.notFound.isEmpty()) {
@@ -221,11 +214,18 @@ void SyncPlanDialog::showPlan(const SyncOutline &plan)
     m_removeNamed->setText(texts::syncRemoveNamed.in(named, l));
     m_removeNamed->setVisible(named > 0);
     m_removeNamed->setEnabled(unnamed == 0 || m_removeUnnamed->isChecked());
-    m_changedLabel->setText(texts::syncChanged.in(l).arg(plan.changedPlaylists.join(u", "_s)));
-    for (QWidget *widget :
-         {static_cast<QWidget *>(m_changedLabel), static_cast<QWidget *>(m_keepChanges),
-          static_cast<QWidget *>(m_replaceChanges)})
-        widget->setVisible(!plan.changedPlaylists.isEmpty());
+    // Each playlist changed on the PSP is asked on its own: kept unless ticked.
+    qDeleteAll(m_replace);
+    m_replace.clear();
+    for (const QString &playlist : plan.changedPlaylists) {
+        auto *box = new QCheckBox(texts::syncReplaceOne.in(l).arg(playlist), m_changed);
+        box->setProperty("playlist", playlist);
+        connect(box, &QCheckBox::toggled, this, &SyncPlanDialog::showChoices);
+        m_changed->layout()->addWidget(box);
+        m_replace.append(box);
+    }
+    m_changedLabel->setVisible(!plan.changedPlaylists.isEmpty());
+    m_changed->setVisible(!plan.changedPlaylists.isEmpty());
     showChoices();
     m_start->setEnabled(true);
     m_start->setFocus();
@@ -253,11 +253,18 @@ void SyncPlanDialog::showChoices()
                : held == 0   ? texts::planToRemove.in(l).arg(texts::tracks.in(removing, l))
                              : texts::planToRemove.in(l).arg(texts::tracks.in(removing, l)) +
                                  texts::planHeld.in(l).arg(texts::tracks.in(held, l)));
+    const QStringList replaced = replacing();
+    const qsizetype kept = m_plan.changedPlaylists.size() - replaced.size();
     if (m_changedLine)
         m_changedLine->setText(
-            0, (replaceChanged() ? texts::planChangedReplaced : texts::planChangedKept)
-                   .in(l)
-                   .arg(texts::playlists.in(m_plan.changedPlaylists.size(), l)));
+            0, texts::planChanged.in(l).arg(texts::playlists.in(kept, l),
+                                            texts::playlists.in(replaced.size(), l)));
+    // A changed playlist that is kept is not written.
+    const auto writing = std::count_if(
+        m_plan.playlistFiles.cbegin(), m_plan.playlistFiles.cend(), [&](const QString &file) {
+            return !m_plan.changedPlaylists.contains(file) || replaced.contains(file);
+        });
+    m_writeLine->setText(0, texts::planToWrite.in(l).arg(texts::playlists.in(writing, l)));
     // What fits is decided once the removals are known; the bar shows all of
     // what is to send against the space there will be.
     m_space->setSpace(m_plan.totalBytes, m_plan.freeBytes, freed, m_plan.bytes);
@@ -293,7 +300,12 @@ SyncSession::Removals SyncPlanDialog::removals() const
                : SyncSession::Removals::None;
 }
 
-bool SyncPlanDialog::replaceChanged() const
+QStringList SyncPlanDialog::replacing() const
 {
-    return m_replaceChanges->isChecked();
+    QStringList chosen;
+    for (const QCheckBox *box : m_replace) {
+        if (box->isChecked())
+            chosen.append(box->property("playlist").toString());
+    }
+    return chosen;
 }

@@ -10,7 +10,6 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -32,7 +31,8 @@ public:
     // A new plan is on its way: the conversion changed.
     void showLooking();
     SyncSession::Removals removals() const;
-    bool replaceChanged() const;
+    // The playlists changed on the PSP that are to be replaced.
+    QStringList replacing() const;
 
 Q_SIGNALS:
     // Another format or quality was chosen, and remembered: the plan follows it.
@@ -51,14 +51,15 @@ private:
     QTreeWidget *m_table = nullptr;
     QTreeWidgetItem *m_removeLine = nullptr;
     QTreeWidgetItem *m_changedLine = nullptr;
+    QTreeWidgetItem *m_writeLine = nullptr;
     QComboBox *m_conversion = nullptr;
     CapacityBar *m_space = nullptr;
     QLabel *m_spaceText = nullptr;
     QCheckBox *m_removeUnnamed = nullptr;
     QCheckBox *m_removeNamed = nullptr;
     QLabel *m_changedLabel = nullptr;
-    QRadioButton *m_keepChanges = nullptr;
-    QRadioButton *m_replaceChanges = nullptr;
+    QWidget *m_changed = nullptr;
+    QList<QCheckBox *> m_replace;
     QPushButton *m_start = nullptr;
     QPushButton *m_cancel = nullptr;
 };

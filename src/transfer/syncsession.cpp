@@ -280,12 +280,12 @@ SyncOutline SyncSession::outline() const
     return outline;
 }
 
-void SyncSession::go(Removals removals, bool replaceChanged)
+void SyncSession::go(Removals removals, const QStringList &replacing)
 {
     if (m_stage != Stage::Planned || !m_failure.isEmpty())
         return;
     m_stage = Stage::Running;
-    m_replaceChanged = replaceChanged;
+    m_replacing = replacing;
     if (m_listing.freeBytes >= 0)
         keepWhatFits(m_sendPlan, m_listing.freeBytes + bytesFreed(removals));
     QStringList stale = removals == Removals::None ? QStringList() : m_stale;
@@ -390,7 +390,7 @@ void SyncSession::sent()
     QList<std::pair<QString, QByteArray>> toWrite;
     QList<RecordedPlaylist> recorded;
     for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
-        if (m_changedPlaylists.contains(playlist.file) && !m_replaceChanged)
+        if (m_changedPlaylists.contains(playlist.file) && !m_replacing.contains(playlist.file))
             continue;
         const QByteArray bytes = playlistBytes(playlist);
         recorded.append({playlist.source, playlist.file, digestOf(bytes)});

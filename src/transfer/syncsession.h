@@ -108,8 +108,9 @@ public:
                TargetFormat format, const Quality &quality, Language language);
     // Runs the plan: removes what removals allows, sends what fits, writes
     // the playlists; those changed on the PSP since a sync wrote them are
-    // replaced only when replaceChanged is set. finished() follows.
-    void go(Removals removals, bool replaceChanged);
+    // replaced only when they are among replacing, each asked on its own.
+    // finished() follows.
+    void go(Removals removals, const QStringList &replacing = {});
     // Stops: planning ends at once; a run ends as a send's does, and the
     // playlists are then written with what is there.
     void cancel();
@@ -205,7 +206,7 @@ private:
     QHash<quint64, qsizetype> m_probes;
     std::deque<qsizetype> m_toProbe;
     SendPlan m_sendPlan;
-    bool m_replaceChanged = false;
+    QStringList m_replacing;
     QPointer<SendRun> m_run;
     SendRecord m_record;
     QString m_musicFolder;
