@@ -41,12 +41,14 @@ QList<QCommandLineOption> knownOptions()
 {
     QList<QCommandLineOption> options;
     for (const char *flag : {"h", "help", "v", "version", "dry-run", "delete", "verbose", "sync",
-                             "reverse", "widgetcount", "nograb", "dograb"})
+                             "reverse", "widgetcount", "nograb", "dograb", "cmap"})
         options.append(QCommandLineOption(QString::fromLatin1(flag)));
     for (const char *valued :
-         {"keep", "forget", "platform", "platformpluginpath", "platformtheme", "plugin",
-          "qmljsdebugger", "qwindowgeometry", "geometry", "qwindowicon", "icon", "qwindowtitle",
-          "title", "display", "session", "style", "stylesheet"})
+         {"keep",          "forget",      "platform",      "platformpluginpath",
+          "platformtheme", "plugin",      "qmljsdebugger", "qwindowgeometry",
+          "geometry",      "qwindowicon", "icon",          "qwindowtitle",
+          "title",         "display",     "session",       "style",
+          "stylesheet",    "name",        "visual",        "ncols"})
         options.append(QCommandLineOption(QString::fromLatin1(valued), {}, u"value"_s));
     return options;
 }
@@ -85,9 +87,17 @@ std::optional<CommandLineAnswer> misuseOf(const QStringList &arguments, Language
             split << argument;
     }
     parser.parse(split);
-    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
-        return failure(texts::unknownOption.in(language).arg(u"--"_s + unknown.constFirst()),
-                       ExitStatus::Usage);
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+        // Said as it was typed, with its dashes.
+        QString typed = u"--"_s + unknown.constFirst();
+        for (const QString &argument : split) {
+            const QString name = argument.section(u'=', 0, 0);
+            if (name.startsWith(u'-') &&
+                QStringView(name).mid(name.startsWith(u"--"_s) ? 2 : 1) == unknown.constFirst())
+                typed = name;
+        }
+        return failure(texts::unknownOption.in(language).arg(typed), ExitStatus::Usage);
+    }
     if (!parser.errorText().isEmpty())
         return failure(texts::syncUsage.in(language), ExitStatus::Usage);
     const bool syncing = parser.isSet(u"sync"_s);
