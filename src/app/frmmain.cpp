@@ -33,6 +33,7 @@
 #include "playlist/playlistdrops.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
+#include "playlist/syncedplaylistmarks.h"
 #include "playlist/typingerror.h"
 #include "psp/pspconnection.h"
 #include "psp/tracklibrary.h"
@@ -114,6 +115,8 @@ void FrmMain::connectSubsystems()
     const QLineEdit &flag = *c.Text2;
     m_psp = new PspConnection(*this, c, SysInfo1());
     auto *marks = new MissingTrackMarks(c.playlist, *c.lettre, flag, this);
+    new SyncedPlaylistMarks(
+        *c.saved.File2, [this] { return m_psp->openInUse(); }, flag, this);
     // A browser left on the previous PSP would still list and add its files,
     // and the current playlist's marks were found on the previous PSP.
     connect(m_psp, &PspConnection::pspInUse, this, [this, marks] {

@@ -205,6 +205,12 @@ const Phrase currentHeadingMissing{u"Playlist en cours\u00A0: %1 absents",
                                    u"Current playlist: %1 missing"};
 const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP\u00A0: elle ne pourra pas le lire.",
                              u"This track is not on the PSP: the PSP cannot play it."};
+const Phrase syncedPlaylistTip{
+    u"Synchronisée depuis «\u00A0%1\u00A0» sur l'ordinateur. La prochaine synchronisation "
+    u"demandera "
+    u"avant de remplacer les modifications faites ici.",
+    u"Synced from \"%1\" on the computer. The next sync asks before it replaces changes made "
+    u"here."};
 const Phrase droppedOffDrive{
     u"Ces fichiers ne sont pas sur la PSP, qui ne pourrait donc pas les lire\u00A0; ils n'ont pas "
     u"été ajoutés à la playlist\u00A0:\n%1",

@@ -313,6 +313,8 @@ extern const Phrase noPlaylistFolder;
 extern const Phrase currentHeadingOneMissing; // Label2
 extern const Phrase currentHeadingMissing;    // Label2
 extern const Phrase missingTrackTip;
+// A saved playlist a sync writes; %1 the computer's playlist it follows.
+extern const Phrase syncedPlaylistTip;
 // Files dropped on the current playlist and left out; %1 lists them.
 extern const Phrase droppedOffDrive;
 extern const Phrase droppedNotTracks;
