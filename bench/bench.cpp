@@ -1037,7 +1037,7 @@ Synced syncOnce(AudioWorkers &workers, const QString &psp, const QList<SyncEntry
     synced.toPlan = double(timer.nsecsElapsed()) / 1e6;
     synced.upToDate = session.upToDate();
     if (!synced.upToDate) {
-        session.go(SyncSession::Removals::None, false);
+        session.go(SyncSession::Removals::None);
         while (!finished)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }

@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
 {
     if (const std::optional<int> exitCode = answerInformationOptions(argc, argv))
         return *exitCode;
+    if (const std::optional<int> exitCode = answerMisuse(argc, argv))
+        return *exitCode;
     if (const std::optional<int> exitCode = answerKeepOptions(argc, argv))
         return *exitCode;
     if (const std::optional<int> exitCode = answerSyncOption(argc, argv))

@@ -49,6 +49,9 @@ TestSync::Ran TestSync::zarvello(const QStringList &arguments, QProcess *running
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_CONFIG_HOME"_s, m_settings.path());
     environment.insert(u"LANG"_s, u"C.UTF-8"_s);
+    // A terminal run never needs a display, even to say it was misused.
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(ZARVELLO_EXECUTABLE), arguments);
     if (running)
@@ -240,18 +243,26 @@ void TestSync::terminal_data()
     QTest::newRow("dry run") << QList<QStringList>{keep}
                              << QStringList{u"--sync"_s, u"$PSP"_s, u"--dry-run"_s} << 0
                              << u"To send: 2 tracks"_s << 0;
+    // The folder after the options, and one within the PSP, do as well.
+    QTest::newRow("dry run listing")
+        << QList<QStringList>{keep} << QStringList{u"--sync"_s, u"--dry-run"_s, u"$PSP/PSP"_s} << 0
+        << u"two.mp3 ("_s << 0;
+    // Where the output is no terminal, a line per track sent.
+    QTest::newRow("a line per track")
+        << QList<QStringList>{keep} << sync << 0 << u"Sent (2 of 2): "_s << 2;
     QTest::newRow("nothing to do")
         << QList<QStringList>{keep, sync} << sync << 0 << u"The PSP is up to date."_s << 2;
     const QStringList forget{u"--forget"_s, u"$FOLDER"_s, u"$PSP"_s};
     QTest::newRow("removals without --delete")
-        << QList<QStringList>{keep, sync, forget} << sync << 3 << u"add --delete"_s << 2;
+        << QList<QStringList>{keep, sync, forget} << sync << 3
+        << u"2 tracks were not removed: add --delete"_s << 2;
     QTest::newRow("removing most needs its own word")
         << QList<QStringList>{keep, sync, forget}
         << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s} << 3 << u"--delete-many"_s << 2;
     QTest::newRow("removals with --delete-many")
         << QList<QStringList>{keep, sync, forget}
         << QStringList{u"--sync"_s, u"$PSP"_s, u"--delete"_s, u"--delete-many"_s} << 0
-        << u"removed: 2"_s << 0;
+        << u"removed: 2 tracks"_s << 0;
     // "write FILE TEXT" puts TEXT in the PSP's FILE, "mkdir FOLDER" makes one.
     const QStringList record{u".zarvello/record.json"_s};
     QTest::newRow("a newer record is left alone")
@@ -275,6 +286,11 @@ void TestSync::terminal_data()
                                << 1 << u"PSP"_s << 0;
     QTest::newRow("bad usage") << QList<QStringList>() << QStringList{u"--sync"_s} << 2
                                << u"Usage"_s << 0;
+    QTest::newRow("dry run alone") << QList<QStringList>() << QStringList{u"--dry-run"_s, u"$PSP"_s}
+                                   << 2 << u"go with --sync"_s << 0;
+    QTest::newRow("unknown option")
+        << QList<QStringList>() << QStringList{u"--sync"_s, u"$PSP"_s, u"--frobnicate"_s} << 2
+        << u"Unknown option: --frobnicate"_s << 0;
 }
 
 void TestSync::terminal()
@@ -308,6 +324,10 @@ void TestSync::terminal()
     QVERIFY2(ran.exitCode == exitCode, qPrintable(ran.output + ran.errors));
     QVERIFY2((ran.output + ran.errors).contains(said), qPrintable(ran.output + ran.errors));
     QCOMPARE(filesBelow(psp.path() + u"/MUSIC"_s).size(), tracks);
+    // An album folder emptied by removals goes too.
+    if (tracks == 0)
+        QVERIFY(
+            QDir(psp.path() + u"/MUSIC"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -22,6 +22,8 @@ private Q_SLOTS:
     }
     void keepAndForget_data();
     void keepAndForget();
+    void misuse_data();
+    void misuse();
 };
 
 void TestCommandLine::keepAndForget_data()
@@ -47,6 +49,10 @@ void TestCommandLine::keepAndForget_data()
                                << u"does not exist"_s << QStringList();
     QTest::newRow("not a PSP") << QStringList() << u"--keep music/Album music"_s << 1
                                << u"not a PSP"_s << QStringList();
+    // A folder within a PSP names it; its list is the PSP's own.
+    QTest::newRow("within the PSP")
+        << QStringList{keepMix} << u"--keep music/Album psp/PSP"_s << 0 << u"kept on the PSP at"_s
+        << QStringList{u"music/mix.m3u"_s, u"music/Album"_s};
     QTest::newRow("forget") << QStringList{keepMix, keepAlbum} << u"--forget music/mix.m3u psp"_s
                             << 0 << u"no longer kept"_s << QStringList{u"music/Album"_s};
     QTest::newRow("no folder") << QStringList() << u"--keep music/Album"_s << 2 << u"Usage"_s
@@ -85,6 +91,39 @@ void TestCommandLine::keepAndForget()
     for (const SyncEntry &entry : list.entries())
         kept.append(here.relativeFilePath(entry.path));
     QTEST(kept, "kept");
+}
+
+void TestCommandLine::misuse_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("says"); // empty when the options are fine
+    const QString alone = u"go with --sync only"_s;
+    QTest::newRow("a place") << u"/media/PSP"_s << QString();
+    QTest::newRow("Qt's options") << u"-platform offscreen -reverse /media/PSP"_s << QString();
+    QTest::newRow("sync, folder first") << u"--sync /media/PSP --dry-run"_s << QString();
+    QTest::newRow("sync, folder last") << u"--sync --dry-run --delete /media/PSP"_s << QString();
+    QTest::newRow("sync=folder") << u"--sync=/media/PSP --verbose"_s << QString();
+    QTest::newRow("dry run alone") << u"--dry-run /media/PSP"_s << alone;
+    QTest::newRow("delete alone") << u"--delete"_s << alone;
+    QTest::newRow("unknown") << u"--frobnicate /media/PSP"_s << u"Unknown option: --frobnicate"_s;
+    QTest::newRow("unknown with sync") << u"--sync /media/PSP -x"_s << u"Unknown option: -x"_s;
+    QTest::newRow("sync and keep") << u"--sync /media/PSP --keep a.m3u"_s << u"Usage"_s;
+}
+
+void TestCommandLine::misuse()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, says);
+    const std::optional<CommandLineAnswer> answer =
+        misuseOf(QStringList{u"zarvello"_s} + arguments.split(u' '), Language::English);
+    QCOMPARE(answer.has_value(), !says.isEmpty());
+    if (!answer)
+        return;
+    // One line, on standard error, and the status scripts know as misuse.
+    QCOMPARE(answer->exitCode, 2);
+    QVERIFY2(answer->error.contains(says) && answer->error.count(u'\n') == 1,
+             qPrintable(answer->error));
+    QVERIFY(answer->output.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

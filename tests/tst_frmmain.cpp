@@ -416,6 +416,9 @@ void TestFrmMain::syncFromTheMenu()
     QVERIFY2(shown.at(0).text.startsWith(u"Sent: 2 tracks"_s), qPrintable(shown.at(0).text));
     QCOMPARE(recordedFiles(drive.root()).size(), 2);
     QTRY_COMPARE(window->controls().saved.File2->items(), QStringList{u"Road.m3u8"_s});
+    // Marked as the sync's, naming the computer's playlist it follows.
+    QTRY_VERIFY(window->controls().saved.File2->lineToolTip(0).startsWith(
+        u"Synced from \"%1\""_s.arg(QDir::toNativeSeparators(playlist))));
 }
 
 void TestFrmMain::aboutLinkOpensTheAddress()

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void messagesLocalePrecedence();
     void messagesWrapWhereTheyMay_data();
     void messagesWrapWhereTheyMay();
+    void countsAgree_data();
+    void countsAgree();
 };
 
 void TestLanguage::languageCodes_data()
@@ -106,4 +108,40 @@ void TestLanguage::messagesWrapWhereTheyMay()
 }
 
 QTEST_GUILESS_MAIN(TestLanguage)
+namespace {
+const Counted *const countedNouns[] = {&texts::tracks, &texts::files, &texts::syncRemovalsHeld};
+}
+
+void TestLanguage::countsAgree_data()
+{
+    QTest::addColumn<int>("noun"); // in countedNouns
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("french");
+    QTest::addColumn<QString>("english");
+    // French keeps 0 and 1 in the singular, English only 1; zero reads as a
+    // word where there is one.
+    QTest::newRow("0") << 0 << 0 << u"aucun morceau"_s << u"no tracks"_s;
+    QTest::newRow("1") << 0 << 1 << u"1 morceau"_s << u"1 track"_s;
+    QTest::newRow("2") << 0 << 2 << u"2 morceaux"_s << u"2 tracks"_s;
+    QTest::newRow("21") << 0 << 21 << u"21 morceaux"_s << u"21 tracks"_s;
+    QTest::newRow("0, no word") << 1 << 0 << u"0 fichier"_s << u"0 files"_s;
+    QTest::newRow("1 in a sentence")
+        << 2 << 1 << u"1 morceau n'a pas été retiré"_s << u"1 track was not removed"_s;
+    QTest::newRow("21 in a sentence")
+        << 2 << 21 << u"21 morceaux n'ont pas été retirés"_s << u"21 tracks were not removed"_s;
+}
+
+void TestLanguage::countsAgree()
+{
+    QFETCH(int, noun);
+    QFETCH(int, count);
+    QFETCH(QString, french);
+    QFETCH(QString, english);
+    const Counted &counted = *countedNouns[noun];
+    QVERIFY2(counted.in(count, Language::French).startsWith(french),
+             qPrintable(counted.in(count, Language::French)));
+    QVERIFY2(counted.in(count, Language::English).startsWith(english),
+             qPrintable(counted.in(count, Language::English)));
+}
+
 #include "tst_language.moc"

@@ -236,8 +236,11 @@ void TestMusicSend::tracksAlreadyThereAreNotSentAgain()
     QCOMPARE(untagged.tag()->title() + "|" + untagged.tag()->album(), TagLib::String("c|Album"));
     const QString report = messagebox::takeShown().at(0).text;
     // Good news, not a failure: counted apart, under a heading of their own.
-    QVERIFY(report.startsWith(u"Tracks sent to the PSP: 1.\nAlready on the PSP, kept as they are: "
-                              u"2.\nNot sent: 1.\nAlready on the PSP (2):"_s));
+    QVERIFY2(report.startsWith(u"Tracks sent to the PSP: 1.\nAlready on the PSP, kept as they are: "
+                               u"2.\nNot sent: 1.\n"_s) &&
+                 report.contains(u" written, free space left: "_s) &&
+                 report.contains(u".\nAlready on the PSP (2):"_s),
+             qPrintable(report));
     QVERIFY(report.contains(u"A link: not followed (1):\n  "_s));
     QVERIFY(report.endsWith(u"d.flac"_s));
 }

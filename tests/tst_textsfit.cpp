@@ -119,8 +119,15 @@ QWidget &windowNamed(TestMainWindow &main, const QString &name)
         // playlist changed on the PSP: every control shows.
         auto *dialog = new SyncPlanDialog(&*main, LanguageFlag(*main->controls().Text2).language());
         RecordedTrack track{{}, {}, u"Ann - Hits/01 Song.mp3"_s, 1, true};
-        dialog->showPlan(
-            {{}, false, 2, 1, 3, {{track, {}}, {track, {u"Mine.m3u8"_s}}}, 1, 9, {u"Road.m3u8"_s}});
+        SyncOutline plan;
+        plan.toSend = 2;
+        plan.bytes = 1;
+        plan.alreadyThere = 3;
+        plan.removals = {{track, {}}, {track, {u"Mine.m3u8"_s}}};
+        plan.playlists = 1;
+        plan.freeBytes = 9;
+        plan.changedPlaylists = {u"Road.m3u8"_s};
+        dialog->showPlan(plan);
         return *dialog;
     }
     if (name == u"frmAbout")

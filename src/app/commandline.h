@@ -14,7 +14,7 @@
 // What the program says and how it ends.
 struct CommandLineAnswer
 {
-    int exitCode = 0; // 0 done, 1 failed, 2 options not used as they are meant
+    int exitCode = 0; // as ExitStatus says
     QString output;   // for standard output
     QString error;    // for standard error
 };
@@ -24,10 +24,14 @@ struct CommandLineAnswer
 struct PspOpened
 {
     std::unique_ptr<VolumeRoot> root;
+    // The PSP's root: the folder named, or the one above it where the PSP
+    // starts when a folder within it was named.
+    QString folder;
     QString identity;
     QString why;
 };
 
+// A folder within a PSP names that PSP.
 // makeIdentity: one is made for a PSP that has none yet; otherwise the
 // identity stays empty, and nothing is written on the PSP.
 PspOpened openPspFolder(const QString &folder, Language language, bool makeIdentity);
@@ -39,3 +43,9 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
 // The same for main(), before any application object: prints the answer in
 // the system's language and gives the exit code.
 std::optional<int> answerKeepOptions(int argc, char *argv[]);
+
+// Options not used as they are meant, whatever else is asked: unknown ones,
+// --dry-run or --delete without --sync. Said in one line, exit status Usage,
+// with no display; nothing when the options are fine.
+std::optional<CommandLineAnswer> misuseOf(const QStringList &arguments, Language language);
+std::optional<int> answerMisuse(int argc, char *argv[]);

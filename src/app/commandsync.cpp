@@ -15,6 +15,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTime>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -25,6 +29,13 @@ void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
+}
+
+// A heading and its lines, indented, when there are lines.
+void printList(std::FILE *stream, const QString &heading, const QStringList &lines)
+{
+    if (!lines.isEmpty())
+        print(stream, heading + u"\n  "_s + lines.join(u"\n  "_s) + u'\n');
 }
 
 // Follows a sync on the terminal and ends the event loop with its status.
@@ -39,6 +50,10 @@ public:
         connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
         connect(&m_session, &SyncSession::progressed, this, &TerminalSync::progressed);
         connect(&m_session, &SyncSession::finished, this, &TerminalSync::finished);
+        // The line of a terminal is rewritten on a clock, so the time left moves
+        // during a long conversion too.
+        m_ticker.setInterval(500);
+        connect(&m_ticker, &QTimer::timeout, this, &TerminalSync::showProgress);
     }
 
     void start(const QString &folder, std::unique_ptr<VolumeRoot> volume,
@@ -59,6 +74,9 @@ public:
 
 private:
     QString text(const Phrase &phrase) const { return phrase.in(m_language); }
+    QString size(qint64 bytes) const { return sizeText(bytes, m_language); }
+
+    void exit(ExitStatus status) { QCoreApplication::exit(exitCode(status)); }
 
     void watch()
     {
@@ -70,55 +88,48 @@ private:
         m_session.cancel();
     }
 
-    static void printList(std::FILE *stream, const QString &heading, const QStringList &lines)
-    {
-        if (!lines.isEmpty())
-            print(stream, heading + u"\n  "_s + lines.join(u"\n  "_s) + u'\n');
-    }
-
     void planned()
     {
         if (const QString failure = m_session.failure(); !failure.isEmpty()) {
             print(stderr, failure + u'\n');
             const SyncSession::Refusal refusal = m_session.refusal();
-            QCoreApplication::exit(exitCode(refusal == SyncSession::Refusal::Busy ? ExitStatus::Busy
-                                            : refusal == SyncSession::Refusal::NewerRecord
-                                                ? ExitStatus::NewerRecord
-                                                : ExitStatus::Failed));
+            exit(refusal == SyncSession::Refusal::Busy          ? ExitStatus::Busy
+                 : refusal == SyncSession::Refusal::NewerRecord ? ExitStatus::NewerRecord
+                                                                : ExitStatus::Failed);
             return;
         }
         const SyncOutline plan = m_session.outline();
-        QStringList unavailable;
-        for (const SyncOutline::Unavailable &entry : plan.unavailable)
-            unavailable.append(text(texts::reasonLine).arg(entry.entry, entry.why));
-        printList(stderr, text(texts::syncUnavailableHeading), unavailable);
-        QStringList notFound;
-        for (const QString &track : plan.notFound)
-            notFound.append(QDir::toNativeSeparators(track));
-        printList(stderr, text(texts::syncNotFoundHeading), notFound);
         if (plan.recordRecovered)
             print(stderr, text(texts::syncRecordRecovered) + u'\n');
-        m_unavailable = !plan.unavailable.isEmpty();
-        if (m_session.upToDate() || (m_unavailable && plan.toSend == 0 && plan.playlists == 0 &&
-                                     plan.removals.isEmpty() && plan.stalePlaylists.isEmpty())) {
+        const bool nothingSeenToDo = !plan.unavailable.isEmpty() && plan.toSend == 0 &&
+                                     plan.playlists == 0 && plan.removals.isEmpty() &&
+                                     plan.stalePlaylists.isEmpty();
+        if (m_session.upToDate() || nothingSeenToDo) {
             // An empty list that took nothing off either was never made.
-            if (m_emptyList)
+            if (m_emptyList) {
                 print(stderr, text(texts::syncNothingKept).arg(m_shownFolder) + u'\n');
-            else
-                print(stdout, text(texts::syncUpToDate) + u'\n');
-            QCoreApplication::exit(exitCode(m_emptyList     ? ExitStatus::Failed
-                                            : m_unavailable ? ExitStatus::Unavailable
-                                                            : ExitStatus::Done));
+                exit(ExitStatus::Failed);
+                return;
+            }
+            print(stdout, text(texts::syncUpToDate) + u'\n');
+            printUnseen(plan);
+            exit(plan.unavailable.isEmpty() ? ExitStatus::Done : ExitStatus::Unavailable);
             return;
         }
         print(stdout, plan.summary(m_language) + u'\n');
+        if (m_dryRun) {
+            QStringList sending;
+            for (const SyncOutline::Track &track : plan.sending)
+                sending.append(
+                    u"%1 (%2)"_s.arg(QDir::toNativeSeparators(track.source), size(track.bytes)));
+            printList(stdout, text(texts::syncToSend), sending);
+        }
         // More than half of what the list keeps there goes only with a word
         // of its own: a list emptied by mistake is not followed blindly.
         m_heldMany = m_removals && plan.manyRemovals() && !m_manyRemovals;
-        if (!plan.removals.isEmpty())
-            print(stdout,
-                  text(m_removals && !m_heldMany ? texts::syncToRemove : texts::syncWouldRemove) +
-                      u"\n  "_s + plan.removalLines(m_language).join(u"\n  "_s) + u'\n');
+        const bool removing = m_removals && !m_heldMany;
+        printList(stdout, text(removing ? texts::syncToRemove : texts::syncWouldRemove),
+                  plan.removalLines(m_language));
         if (m_heldMany)
             print(stderr,
                   text(texts::syncManyRemovals).arg(plan.removals.size()).arg(plan.keptThere) +
@@ -126,34 +137,107 @@ private:
         QStringList replaced;
         for (const QString &file : plan.replaced)
             replaced.append(QDir::toNativeSeparators(file));
-        printList(stdout, text(texts::syncReplacedHeading), replaced);
-        if (m_removals && !m_heldMany)
-            printList(stdout, text(texts::syncStaleHeading), plan.stalePlaylists);
+        printList(stdout, text(texts::syncReplaced), replaced);
+        if (removing)
+            printList(stdout, text(texts::syncStalePlaylists), plan.stalePlaylists);
+        if (m_dryRun)
+            printList(stdout, text(texts::syncToWrite), plan.playlistFiles);
         for (const QString &playlist : plan.changedPlaylists)
             print(stdout, text(texts::syncChangedKept).arg(playlist) + u'\n');
+        printUnseen(plan);
+        if (plan.wontFit > 0)
+            print(stderr,
+                  texts::syncWontFit.in(plan.wontFit, m_language).arg(size(plan.wontFitBytes)) +
+                      u'\n');
+        m_unavailable = !plan.unavailable.isEmpty();
         if (m_dryRun) {
-            QCoreApplication::exit(0);
+            exit(ExitStatus::Done);
             return;
         }
-        m_session.go(m_removals && !m_heldMany ? SyncSession::Removals::All
-                                               : SyncSession::Removals::None,
-                     false);
+        m_session.go(removing ? SyncSession::Removals::All : SyncSession::Removals::None);
+    }
+
+    // What the sync cannot see, so it is not taken for done.
+    void printUnseen(const SyncOutline &plan)
+    {
+        QStringList unavailable;
+        for (const SyncOutline::Unavailable &entry : plan.unavailable)
+            unavailable.append(texts::reasonLine.in(m_language)
+                                   .arg(QDir::toNativeSeparators(entry.entry), entry.why));
+        printList(stderr, text(texts::syncUnavailable), unavailable);
+        QStringList notFound;
+        for (const QString &track : plan.notFound)
+            notFound.append(QDir::toNativeSeparators(track));
+        printList(stderr, text(texts::syncNotFound), notFound);
     }
 
     void progressed()
     {
         const SendRun *run = m_session.run();
-        if (!m_rewrite || !run)
+        if (!run || run == m_followed)
             return;
-        print(stdout,
-              u'\r' + text(texts::syncProgress).arg(run->tracksDone()).arg(run->tracksQueued()));
+        m_followed = run;
+        m_clock.start();
+        if (m_rewrite)
+            m_ticker.start();
+        else
+            connect(run, &SendRun::trackFinished, this, &TerminalSync::trackFinished);
+        showProgress();
+    }
+
+    // Where each rewrite would stay, a line per track sent.
+    void trackFinished(int index)
+    {
+        const SendRun *run = m_session.run();
+        const std::optional<TrackEnding> ending = run ? run->ending(index) : std::nullopt;
+        if (!ending || ending->outcome != TrackOutcome::Sent)
+            return;
+        print(stdout, text(texts::syncTrackDone)
+                              .arg(run->tracksDone())
+                              .arg(run->tracksQueued())
+                              .arg(QDir::toNativeSeparators(m_session.sources().at(index).path),
+                                   size(m_session.sendPlan().tracks.at(index).bytes)) +
+                          u'\n');
+    }
+
+    void showProgress()
+    {
+        const SendRun *run = m_session.run();
+        if (!m_rewrite || !run || run->state() != SendRun::State::Sending)
+            return;
+        QString track;
+        qint64 bytes = 0;
+        if (!run->inFlight().isEmpty()) {
+            const int index = run->inFlight().constFirst();
+            track = QFileInfo(m_session.sources().at(index).path).fileName();
+            bytes = m_session.sendPlan().tracks.at(index).bytes;
+        }
+        const qint64 total = run->bytesTotal();
+        const double fraction = total > 0 ? double(run->bytesDone()) / double(total) : 0;
+        const qint64 msLeft =
+            fraction <= 0
+                ? -1
+                : qint64(double(m_clock.elapsed()) * (1 - std::min(fraction, 1.0)) / fraction);
+        const QString left = msLeft < 0
+                                 ? u"?"_s
+                                 : QTime(0, 0)
+                                       .addMSecs(int(msLeft))
+                                       .toString(msLeft >= 3600000 ? u"h:mm:ss"_s : u"m:ss"_s);
+        // Erases what a longer line left behind.
+        print(stdout, u'\r' +
+                          text(texts::syncProgress)
+                              .arg(std::min(run->tracksDone() + 1, run->tracksQueued()))
+                              .arg(run->tracksQueued())
+                              .arg(track, size(bytes), left) +
+                          u"\x1b[K"_s);
         m_progressShown = true;
     }
 
     void finished()
     {
+        m_ticker.stop();
         if (m_progressShown)
-            print(stdout, u"\n"_s);
+            print(stdout, u"\r\x1b[K"_s);
         const SyncSession::Summary &summary = m_session.summary();
         if (m_unplugged) {
             const qsizetype planned = m_session.outline().toSend;
@@ -161,25 +245,20 @@ private:
                                   .arg(summary.sent)
                                   .arg(std::max<qsizetype>(planned - summary.sent, 0)) +
                               u'\n');
-            QCoreApplication::exit(exitCode(ExitStatus::Failed));
+            exit(ExitStatus::Failed);
             return;
         }
-        print(stdout,
-              text(texts::syncDone).arg(summary.sent).arg(summary.removed).arg(summary.playlists) +
-                  u'\n');
-        QStringList problems = summary.problems;
-        const bool held = (!m_removals || m_heldMany) && !m_session.decision().removals.isEmpty();
-        if (held && !m_heldMany)
-            problems.append(
-                text(texts::syncRemovalsHeld).arg(m_session.decision().removals.size()));
-        if (!problems.isEmpty())
-            print(stderr, text(texts::syncNotDone) + u"\n  "_s + problems.join(u"\n  "_s) + u'\n');
-        const ExitStatus status = problems.size() > (held && !m_heldMany ? 1 : 0)
-                                      ? ExitStatus::Failed
-                                  : held          ? ExitStatus::RemovalsHeld
-                                  : m_unavailable ? ExitStatus::Unavailable
-                                                  : ExitStatus::Done;
-        QCoreApplication::exit(exitCode(status));
+        print(stdout, summary.report(m_language) + u'\n');
+        if (!summary.problems.isEmpty())
+            print(stderr,
+                  text(texts::syncNotDone) + u"\n  "_s + summary.problems.join(u"\n  "_s) + u'\n');
+        // Held for --delete-many, that was said with the plan.
+        if (summary.held > 0 && !m_heldMany)
+            print(stderr, texts::syncRemovalsHeld.in(summary.held, m_language) + u'\n');
+        exit(!summary.problems.isEmpty() ? ExitStatus::Failed
+             : m_unavailable             ? ExitStatus::Unavailable
+             : summary.held > 0          ? ExitStatus::RemovalsHeld
+                                         : ExitStatus::Done);
     }
 
     AudioWorkers m_workers;
@@ -191,14 +270,17 @@ private:
     bool m_dryRun;
     bool m_removals;
     bool m_manyRemovals;
-    bool m_unavailable = false;
     // Removals held for --delete-many.
     bool m_heldMany = false;
     Language m_language;
     QString m_shownFolder;
     bool m_rewrite;
     bool m_emptyList = false;
+    bool m_unavailable = false;
     bool m_progressShown = false;
+    const SendRun *m_followed = nullptr;
+    QElapsedTimer m_clock;
+    QTimer m_ticker;
 };
 
 } // namespace
@@ -212,27 +294,39 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
         return std::nullopt;
     QCoreApplication application(argc, argv);
     const Language language = commandLineLanguage();
-    const QCommandLineOption sync(u"sync"_s, {}, u"folder"_s);
+    // The folder is whichever argument is not an option, before or after them.
+    const QCommandLineOption sync(u"sync"_s);
     const QCommandLineOption dryRun(u"dry-run"_s);
     const QCommandLineOption removals(u"delete"_s);
     const QCommandLineOption manyRemovals(u"delete-many"_s);
+    const QCommandLineOption verbose(u"verbose"_s);
     QCommandLineParser parser;
-    parser.addOptions({sync, dryRun, removals, manyRemovals});
-    if (!parser.parse(QCoreApplication::arguments()) || parser.values(sync).size() != 1 ||
-        !parser.positionalArguments().isEmpty()) {
-        print(stderr, texts::syncUsage.in(language) + u'\n');
-        return 2;
+    parser.addOptions({sync, dryRun, removals, manyRemovals, verbose});
+    QStringList arguments;
+    for (const QString &argument : QCoreApplication::arguments()) {
+        if (argument.startsWith(u"--sync="_s))
+            arguments << u"--sync"_s << argument.mid(7);
+        else
+            arguments << argument;
     }
-    const QString folder = folderpath::fromArgument(parser.value(sync));
+    if (!parser.parse(arguments) || parser.positionalArguments().size() != 1) {
+        print(stderr, texts::syncUsage.in(language) + u'\n');
+        return exitCode(ExitStatus::Usage);
+    }
+    // The audio helpers' own warnings (a timestamp FFmpeg could not
+    // update) are for whoever looks into a track, not for a script's log.
+    if (!parser.isSet(verbose))
+        QLoggingCategory::setFilterRules(u"zarvello.audio.warning=false"_s);
+    const QString folder = folderpath::fromArgument(parser.positionalArguments().constFirst());
     // A PSP without an identity has no list: nothing is written on it.
     PspOpened psp = openPspFolder(folder, language, false);
     if (!psp.root) {
         print(stderr, psp.why + u'\n');
-        return 1;
+        return exitCode(ExitStatus::Failed);
     }
     const SyncList list = psp.identity.isEmpty() ? SyncList() : synclist::load(psp.identity);
     TerminalSync terminal(parser.isSet(dryRun), parser.isSet(removals), parser.isSet(manyRemovals),
-                          language, QDir::toNativeSeparators(folder));
-    terminal.start(folder, std::move(psp.root), list.entries());
+                          language, QDir::toNativeSeparators(psp.folder));
+    terminal.start(psp.folder, std::move(psp.root), list.entries());
     return QCoreApplication::exec();
 }

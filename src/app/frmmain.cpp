@@ -33,6 +33,7 @@
 #include "playlist/playlistdrops.h"
 #include "playlist/playlistediting.h"
 #include "playlist/playlistfiles.h"
+#include "playlist/syncedplaylistmarks.h"
 #include "playlist/typingerror.h"
 #include "psp/pspconnection.h"
 #include "psp/tracklibrary.h"
@@ -118,6 +119,8 @@ void FrmMain::connectSubsystems()
     const QLineEdit &flag = *c.Text2;
     m_psp = new PspConnection(*this, c, SysInfo1());
     auto *marks = new MissingTrackMarks(c.playlist, *c.lettre, flag, this);
+    new SyncedPlaylistMarks(
+        *c.saved.File2, [this] { return m_psp->openInUse(); }, flag, this);
     // A browser left on the previous PSP would still list and add its files,
     // and the current playlist's marks were found on the previous PSP.
     connect(m_psp, &PspConnection::pspInUse, this, [this, marks] {
@@ -136,6 +139,7 @@ void FrmMain::connectSubsystems()
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
     m_sync = new MusicSync(*this, flag, m_services.ansiCodePage);
     // A sync writes playlists as well as tracks.
+    connect(m_sync, &MusicSync::listAsked, this, &FrmMain::keep_Click);
     connect(m_sync, &MusicSync::pspChanged, this, [this] {
         refreshTrackLists();
         m_controls.saved.File2->refresh();
@@ -557,7 +561,8 @@ void FrmMain::keep_Click()
     // The PSP is opened here, as a send opens it; the dialog reads it in the
     // background.
     auto *dialog =
-        new KeepDialog(this, LanguageFlag(*m_controls.Text2).language(), m_psp->openInUse());
+        new KeepDialog(this, LanguageFlag(*m_controls.Text2).language(), m_psp->openInUse(),
+                       QDir::toNativeSeparators(m_controls.lettre->text()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     connect(dialog, &KeepDialog::syncRequested, this,

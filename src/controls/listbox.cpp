@@ -217,8 +217,10 @@ int ListBox::noteLines(const QStringList &texts, int change)
 
 QString ListBox::lineToolTip(int position) const
 {
-    return position >= 0 && position < count() && isGreyed(m_items.at(position)) ? m_greyedToolTip
-                                                                                 : QString();
+    if (position < 0 || position >= count())
+        return {};
+    return isGreyed(m_items.at(position)) ? m_greyedToolTip
+                                          : m_lineTips.value(m_items.at(position));
 }
 
 void ListBox::countGreyed(int change)

@@ -73,7 +73,9 @@ public:
     void ungreyAll();
     // How many lines are greyed now.
     int greyedCount() const { return m_greyedCount; }
-    // The tool tip of a line: that of the greyed lines, or none.
+    // Tool tips of lines by their text, shown where the line is not greyed.
+    void setLineTips(const QHash<QString, QString> &tips) { m_lineTips = tips; }
+    // The tool tip of a line: that of the greyed lines, or its own, or none.
     QString lineToolTip(int position) const;
 
     // Line whose text is drawn at a point of the viewport, or -1.
@@ -157,6 +159,7 @@ private:
     // Each greyed text, with the number of lines holding it now.
     QHash<QString, int> m_greyed;
     QString m_greyedToolTip;
+    QHash<QString, QString> m_lineTips;
     int m_greyedCount = 0;
     // While marks are coming: the lines gained (or lost, below 0) since the
     // copy, by text, for the texts not greyed yet.

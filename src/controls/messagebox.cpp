@@ -59,6 +59,31 @@ void report(QWidget *parent, const QString &text, const QStringList &lines, QMes
         reportDialog(parent, text, lines, icon)->exec();
 }
 
+bool reportOffering(QWidget *parent, const QString &text, const QStringList &lines,
+                    QMessageBox::Icon icon, const QString &action)
+{
+    const QString whole = lines.isEmpty() ? text : text + u'\n' + lines.join(u'\n');
+    if (recorder().active)
+        return show(parent, whole, QString(), QMessageBox::Ok | QMessageBox::Apply, icon) ==
+               QMessageBox::Apply;
+    if (lines.isEmpty()) {
+        QMessageBox box(icon, version::applicationTitle(), wrappable(text), QMessageBox::Ok,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        QPushButton *chosen = box.addButton(action, QMessageBox::ActionRole);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.exec();
+        return box.clickedButton() == chosen;
+    }
+    const std::unique_ptr<QDialog> dialog = reportDialog(parent, text, lines, icon);
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    QPushButton *chosen = buttons->addButton(action, QDialogButtonBox::ActionRole);
+    constexpr int actionChosen = 2;
+    QObject::connect(chosen, &QPushButton::clicked, dialog.get(),
+                     [&dialog] { dialog->done(actionChosen); });
+    return dialog->exec() == actionChosen;
+}
+
 std::unique_ptr<QDialog> reportDialog(QWidget *parent, const QString &text,
                                       const QStringList &lines, QMessageBox::Icon icon)
 {

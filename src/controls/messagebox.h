@@ -29,6 +29,11 @@ void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon = QMess
 // The text, then every one of the lines in a box that scrolls, where they can
 // be selected and copied as they are; the whole never taller than the screen.
 void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon);
+// The same with a button for what may follow (action, "Eject the PSP")
+// beside OK: true when that was chosen. A recorded box has Ok and Apply for
+// it.
+bool reportOffering(QWidget *parent, const QString &text, const QStringList &lines,
+                    QMessageBox::Icon icon, const QString &action);
 // The dialog that report() shows when there are lines, ready to be shown.
 std::unique_ptr<QDialog> reportDialog(QWidget *parent, const QString &text,
                                       const QStringList &lines, QMessageBox::Icon icon);

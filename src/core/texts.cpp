@@ -27,6 +27,24 @@ QString sizeText(qint64 bytes, Language language)
         .formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
+bool isSingular(qint64 count, Language language)
+{
+    return language == Language::French ? (count == 0 || count == 1) : count == 1;
+}
+
+QString Counted::in(qint64 count, Language language) const
+{
+    if (count == 0 && none.french)
+        return none.in(language);
+    const Phrase &phrase = isSingular(count, language) ? one : many;
+    const QString text = phrase.in(language);
+    // A singular may say "the track" rather than "1 track".
+    if (!text.contains(u"%1"))
+        return text;
+    const QLocale locale(language == Language::French ? QLocale::French : QLocale::English);
+    return text.arg(locale.toString(count));
+}
+
 QString wrappable(const QString &text)
 {
     constexpr int longestRun = 24;
@@ -57,6 +75,13 @@ constexpr Phrase same(const char16_t *text)
     return {text, text};
 }
 } // namespace
+
+const Counted tracks{
+    {u"%1 morceau", u"%1 track"}, {u"%1 morceaux", u"%1 tracks"}, {u"aucun morceau", u"no tracks"}};
+const Counted playlists{{u"%1 playlist", u"%1 playlist"},
+                        {u"%1 playlists", u"%1 playlists"},
+                        {u"aucune playlist", u"no playlists"}};
+const Counted files{{u"%1 fichier", u"%1 file"}, {u"%1 fichiers", u"%1 files"}};
 
 const Phrase titleSuffix{u" - A partir de la version 6.10 du système",
                          u" - From system version 6.10"};
@@ -180,6 +205,12 @@ const Phrase currentHeadingMissing{u"Playlist en cours\u00A0: %1 absents",
                                    u"Current playlist: %1 missing"};
 const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP\u00A0: elle ne pourra pas le lire.",
                              u"This track is not on the PSP: the PSP cannot play it."};
+const Phrase syncedPlaylistTip{
+    u"Synchronisée depuis «\u00A0%1\u00A0» sur l'ordinateur. La prochaine synchronisation "
+    u"demandera "
+    u"avant de remplacer les modifications faites ici.",
+    u"Synced from \"%1\" on the computer. The next sync asks before it replaces changes made "
+    u"here."};
 const Phrase droppedOffDrive{
     u"Ces fichiers ne sont pas sur la PSP, qui ne pourrait donc pas les lire\u00A0; ils n'ont pas "
     u"été ajoutés à la playlist\u00A0:\n%1",
@@ -231,8 +262,8 @@ const Phrase sendConvertedCopied{u"%1 convertis en %2, %3 copiés tels quels",
                                  u"%1 converted to %2, %3 copied as they are"};
 const Phrase sendMp3Quality{u"MP3 (V%1, environ %2 kbit/s)", u"MP3 (V%1, about %2 kbit/s)"};
 const Phrase sendAacQuality{u"AAC (%1 kbit/s)", u"AAC (%1 kbit/s)"};
-const Phrase sendMp3Level{u"V%1, environ %2 kbit/s", u"V%1, about %2 kbit/s"};
-const Phrase sendAacRate{u"%1 kbit/s", u"%1 kbit/s"};
+const Phrase sendMp3Level{u"%3 (V%1, environ %2 kbit/s)", u"%3 (V%1, about %2 kbit/s)"};
+const Phrase sendAacRate{u"%2 (%1 kbit/s)", u"%2 (%1 kbit/s)"};
 const Phrase sendQuality{u"&Qualité :", u"&Quality:"};
 const Phrase sendLeftOut{u"Entrées de la playlist laissées de côté : %1",
                          u"Entries of the playlist left out: %1"};
@@ -242,7 +273,7 @@ const Phrase sendOtherFormat{u"Sur la PSP dans un autre format : %1",
                              u"On the PSP in another format: %1"};
 const Phrase sendReplaceOtherFormat{
     u"&Renvoyer ces morceaux dans le format choisi, en remplaçant les anciens fichiers",
-    u"Send those &again in the chosen format, replacing the old files"};
+    u"Send those a&gain in the chosen format, replacing the old files"};
 const Phrase sendRefused{u"Illisibles ou pas de la musique : %1", u"Unreadable or not audio: %1"};
 const Phrase sendRefusedTooLarge{u"Trop gros pour la PSP (plus de 4 Go) : %1",
                                  u"Too large for the PSP (over 4 GB): %1"};
@@ -252,11 +283,13 @@ const Phrase sendMissingSpace{
     u"Il manque environ %1 sur la PSP. Libérez de la place, envoyez moins de morceaux ou "
     u"envoyez ce qui tient.",
     u"The PSP lacks about %1 of free space. Make room, send fewer tracks, or send what fits."};
-const Phrase sendWhatFits{u"&Envoyer ce qui tient", u"Send &what fits"};
+const Phrase sendWhatFits{u"&Envoyer ce qui tient (%1 sur %2)", u"Send &what fits (%1 of %2)"};
 const Phrase sendFolders{u"Dossiers : %1", u"Folders: %1"};
-const Phrase sendFormat{u"Convertir en :", u"Convert to:"};
+const Phrase sendFormat{u"Con&vertir en :", u"Con&vert to:"};
+const Phrase sendMp3Choice{u"M&P3", u"&MP3"};
+const Phrase sendAacChoice{u"AA&C (.m4a)", u"&AAC (.m4a)"};
 const Phrase sendStart{u"&Démarrer", u"&Start"};
-const Phrase sendCancel{u"Annuler", u"Cancel"};
+const Phrase sendCancel{u"&Annuler", u"&Cancel"};
 const Phrase sendProgressTitle{u"Envoi sur la PSP", u"Sending to the PSP"};
 const Phrase sendCurrent{u"En cours : %1", u"Now: %1"};
 const Phrase sendCancelling{u"Annulation…", u"Cancelling…"};
@@ -314,6 +347,15 @@ const Phrase keepLooking{u"Examen de la PSP…", u"Looking at the PSP…"};
 const Phrase keepHeading{
     u"Playlists et dossiers que cette PSP &garde, par ordre de priorité\u00A0:",
     u"Playlists and folders this PSP &keeps, in order of priority:"};
+const Phrase keepPsp{u"PSP\u00A0: %1", u"PSP: %1"};
+const Phrase keepPspSpace{u"PSP\u00A0: %1 — %2 libres sur %3", u"PSP: %1 — %2 free of %3"};
+const Phrase keepTracksColumn{u"Morceaux", u"Tracks"};
+const Phrase keepStateColumn{u"État", u"State"};
+const Phrase keepFound{u"disponible", u"found"};
+const Phrase keepMissing{u"introuvable", u"missing"};
+const Phrase keepUnreadable{u"illisible", u"unreadable"};
+const Counted keepSomeNotFound{{u"%1 introuvable", u"%1 not found"},
+                               {u"%1 introuvables", u"%1 not found"}};
 const Phrase keepKindColumn{u"Type", u"Kind"};
 const Phrase keepPathColumn{u"Emplacement", u"Location"};
 const Phrase keepPlaylist{u"Playlist", u"Playlist"};
@@ -361,19 +403,41 @@ const Phrase keepUsage{u"Utilisation\u00A0: zarvello --keep CHEMIN DOSSIER, ou z
 const Phrase syncNotPsp{u"Ce n'est pas une PSP\u00A0: elle n'a pas de dossier PSP.",
                         u"This is not a PSP: it has no PSP folder."};
 const Phrase syncUsage{
-    u"Utilisation\u00A0: zarvello --sync DOSSIER [--dry-run] [--delete] (voir "
+    u"Utilisation\u00A0: zarvello --sync DOSSIER [--dry-run] [--delete] [--verbose] (voir "
     u"zarvello --help).",
-    u"Usage: zarvello --sync FOLDER [--dry-run] [--delete] (see zarvello --help)."};
+    u"Usage: zarvello --sync FOLDER [--dry-run] [--delete] [--verbose] (see zarvello --help)."};
 const Phrase syncNothingKept{
     u"La PSP de «\u00A0%1\u00A0» ne garde encore rien\u00A0: ajoutez-lui des playlists ou des "
     u"dossiers avec zarvello --keep CHEMIN %1.",
     u"The PSP in \"%1\" keeps nothing yet: add playlists or folders to it with zarvello --keep "
     u"PATH %1."};
 const Phrase syncPlanned{
-    u"À envoyer\u00A0: %1 morceaux (environ %2)\u00A0; déjà sur la PSP\u00A0: %3\u00A0; à "
-    u"retirer\u00A0: %4\u00A0; playlists à écrire\u00A0: %5\u00A0; espace libre\u00A0: %6",
-    u"To send: %1 tracks (about %2); already on the PSP: %3; to remove: %4; playlists to write: "
-    u"%5; free space: %6"};
+    u"À envoyer\u00A0: %1 (environ %2)\u00A0; déjà sur la PSP\u00A0: %3\u00A0; à retirer\u00A0: "
+    u"%4\u00A0; à écrire\u00A0: %5\u00A0; espace libre\u00A0: %6",
+    u"To send: %1 (about %2); already on the PSP: %3; to remove: %4; to write: %5; free space: "
+    u"%6"};
+const Phrase unknownOption{u"Option inconnue\u00A0: %1 (voir zarvello --help).",
+                           u"Unknown option: %1 (see zarvello --help)."};
+const Phrase syncOptionsAlone{
+    u"--dry-run et --delete ne vont qu'avec --sync\u00A0: zarvello --sync DOSSIER [--dry-run] "
+    u"[--delete] (voir zarvello --help).",
+    u"--dry-run and --delete go with --sync only: zarvello --sync FOLDER [--dry-run] [--delete] "
+    u"(see zarvello --help)."};
+const Phrase syncToSend{u"À envoyer sur la PSP\u00A0:", u"To send to the PSP:"};
+const Phrase syncToWrite{u"Playlists à écrire\u00A0:", u"Playlists to write:"};
+const Phrase syncUnavailable{u"Inaccessibles pour l'instant (rien des leurs n'est retiré)\u00A0:",
+                             u"Cannot be seen now (nothing of theirs is removed):"};
+const Phrase syncNotFound{u"Introuvables sur l'ordinateur\u00A0:", u"Not found on the computer:"};
+const Phrase syncReplaced{u"Remplacés par leur nouvelle copie\u00A0:",
+                          u"Replaced by their new copies:"};
+const Phrase syncStalePlaylists{u"Playlists qui ne sont plus gardées, à retirer\u00A0:",
+                                u"Playlists no longer kept, to remove:"};
+const Counted syncWontFit{
+    {u"%1 morceau ne tiendra pas (environ %2 de trop)\u00A0: ajoutez --delete ou gardez moins.",
+     u"%1 track will not fit (about %2 too much): add --delete or keep less."},
+    {u"%1 morceaux ne tiendront pas (environ %2 de trop)\u00A0: ajoutez --delete ou gardez "
+     u"moins.",
+     u"%1 tracks will not fit (about %2 too much): add --delete or keep less."}};
 const Phrase syncToRemove{u"À retirer de la PSP\u00A0:", u"To remove from the PSP:"};
 const Phrase syncWouldRemove{u"Seraient retirés de la PSP avec --delete\u00A0:",
                              u"Would be removed from the PSP with --delete:"};
@@ -382,32 +446,91 @@ const Phrase syncChangedKept{
     u"Modifiée sur la PSP depuis la dernière synchronisation, conservée telle quelle\u00A0: %1",
     u"Changed on the PSP since the last sync, kept as it is: %1"};
 const Phrase syncUpToDate{u"La PSP est à jour.", u"The PSP is up to date."};
-const Phrase syncProgress{u"Synchronisation\u00A0: %1 morceaux sur %2",
-                          u"Syncing: %1 of %2 tracks"};
-const Phrase syncDone{u"Envoyés\u00A0: %1 morceaux\u00A0; retirés\u00A0: %2\u00A0; playlists "
-                      u"écrites\u00A0: %3.",
-                      u"Sent: %1 tracks; removed: %2; playlists written: %3."};
+const Phrase syncProgress{u"Morceau %1 sur %2\u00A0: %3 (%4), temps restant\u00A0: %5",
+                          u"Track %1 of %2: %3 (%4), time left: %5"};
+const Phrase syncTrackDone{u"Envoyé (%1 sur %2)\u00A0: %3 (%4)", u"Sent (%1 of %2): %3 (%4)"};
+const Phrase syncDone{u"Envoyé\u00A0: %1\u00A0; retiré\u00A0: %2\u00A0; écrit\u00A0: %3.",
+                      u"Sent: %1; removed: %2; written: %3."};
+const Phrase syncWritten{u"%1 écrits, espace libre restant\u00A0: %2.",
+                         u"%1 written, free space left: %2."};
 const Phrase syncNotDone{u"Pas fait\u00A0:", u"Not done:"};
-const Phrase syncRemovalsHeld{
-    u"%1 morceaux n'ont pas été retirés\u00A0: ajoutez --delete pour les retirer.",
-    u"%1 tracks were not removed: add --delete to remove them."};
+const Counted syncRemovalsHeld{
+    {u"%1 morceau n'a pas été retiré\u00A0: ajoutez --delete pour le retirer.",
+     u"%1 track was not removed: add --delete to remove it."},
+    {u"%1 morceaux n'ont pas été retirés\u00A0: ajoutez --delete pour les retirer.",
+     u"%1 tracks were not removed: add --delete to remove them."}};
+const Counted syncRemovalsKept{
+    {u"%1 morceau n'a pas été retiré, comme demandé.", u"%1 track was not removed, as asked."},
+    {u"%1 morceaux n'ont pas été retirés, comme demandé.",
+     u"%1 tracks were not removed, as asked."}};
 const Phrase menuSync{u"S&ynchroniser cette PSP", u"S&ync this PSP"};
 const Phrase syncTitle{u"Synchroniser cette PSP", u"Sync this PSP"};
 const Phrase syncStart{u"&Synchroniser", u"&Sync"};
-const Phrase syncRemoveUnnamed{u"&Retirer les %1 morceaux sortis de la liste",
-                               u"&Remove the %1 tracks taken off the list"};
-const Phrase syncRemoveNamed{u"Retirer &aussi les %1 morceaux que vos playlists nomment encore",
-                             u"&Also remove the %1 tracks your own playlists still name"};
+const Counted syncRemoveUnnamed{
+    {u"&Retirer le morceau sorti de la liste", u"&Remove the track taken off the list"},
+    {u"&Retirer les %1 morceaux sortis de la liste", u"&Remove the %1 tracks taken off the list"}};
+const Counted syncRemoveNamed{{u"Retirer a&ussi le morceau que vos playlists nomment encore",
+                               u"&Also remove the track your own playlists still name"},
+                              {u"Retirer a&ussi les %1 morceaux que vos playlists nomment encore",
+                               u"&Also remove the %1 tracks your own playlists still name"}};
 const Phrase syncChanged{
-    u"Playlists modifiées sur la PSP depuis la dernière synchronisation\u00A0: %1",
-    u"Playlists changed on the PSP since the last sync: %1"};
-const Phrase syncKeepChanges{u"&Garder mes modifications", u"&Keep my changes"};
-const Phrase syncReplaceChanges{u"Remplacer &depuis l'ordinateur", u"Replace from the co&mputer"};
-const Phrase syncNothingKeptHere{
-    u"Cette PSP ne garde encore rien\u00A0: choisissez ses playlists et dossiers dans Fichier > "
-    u"Garder sur cette PSP...",
-    u"This PSP keeps nothing yet: choose its playlists and folders in File > Keep on this "
-    u"PSP..."};
+    u"Playlists modifiées sur la PSP depuis la dernière synchronisation\u00A0: celles qui ne sont "
+    u"pas cochées restent telles quelles.",
+    u"Playlists changed on the PSP since the last sync: those not ticked stay as they are."};
+const Phrase syncReplaceOne{u"Remplacer «\u00A0%1\u00A0» &depuis l'ordinateur",
+                            u"Replace \"%1\" from the co&mputer"};
+
+const Phrase spaceHeading{u"Espace sur la PSP\u00A0:", u"Space on the PSP:"};
+const Phrase spaceNow{u"Maintenant\u00A0: %1 utilisés, %2 libres sur %3.",
+                      u"Now: %1 used, %2 free of %3."};
+const Phrase spaceAfter{u"Après\u00A0: %1 libres.", u"After: %1 free."};
+const Phrase spaceShort{u"Après\u00A0: il manque %1.", u"After: %1 short."};
+
+const Phrase planName{u"Ce que fera la synchronisation", u"What the sync will do"};
+const Phrase planWhatColumn{u"Quoi", u"What"};
+const Phrase planSizeColumn{u"Taille", u"Size"};
+const Phrase planToSend{u"À envoyer\u00A0: %1", u"To send: %1"};
+const Phrase planAlreadyThere{u"Déjà sur la PSP\u00A0: %1", u"Already on the PSP: %1"};
+const Phrase planToRemove{u"À retirer\u00A0: %1", u"To remove: %1"};
+const Phrase planHeld{u"\u00A0; en attente\u00A0: %1", u"; held: %1"};
+const Phrase planAllHeld{u"À retirer\u00A0: %1, en attente", u"To remove: %1, held"};
+const Phrase planToWrite{u"Playlists à écrire\u00A0: %1", u"Playlists to write: %1"};
+const Phrase planChanged{
+    u"Modifiées sur la PSP\u00A0: gardées\u00A0: %1\u00A0; remplacées\u00A0: %2",
+    u"Changed on the PSP: kept: %1; replaced: %2"};
+const Phrase planNotFound{u"Introuvables sur l'ordinateur\u00A0: %1",
+                          u"Not found on the computer: %1"};
+const Phrase planUnavailable{u"Inaccessibles pour l'instant\u00A0: %1", u"Cannot be seen now: %1"};
+const Phrase planWontFit{u"Ne tiendront pas\u00A0: %1", u"Will not fit: %1"};
+const Counted entries{{u"%1 entrée", u"%1 entry"}, {u"%1 entrées", u"%1 entries"}};
+const Phrase qualityWords[3]{{u"fichiers plus légers", u"smaller files"},
+                             {u"bon son", u"good sound"},
+                             {u"meilleur son", u"best sound"}};
+const Phrase conversionMp3{u"MP3, %1 (V%2, environ %3 kbit/s)", u"MP3, %1 (V%2, about %3 kbit/s)"};
+const Phrase conversionAac{u"AAC, %1 (%2 kbit/s)", u"AAC, %1 (%2 kbit/s)"};
+
+const Phrase ejectPsp{u"É&jecter la PSP", u"&Eject the PSP"};
+const Phrase ejectSafeTitle{u"PSP éjectée", u"PSP ejected"};
+const Phrase ejectSafe{u"La PSP peut être débranchée sans risque.",
+                       u"The PSP can be unplugged safely."};
+const Phrase ejectBusy{
+    u"La PSP n'a pas été éjectée\u00A0: un programme y a encore des fichiers ouverts. Fermez-les, "
+    u"puis réessayez. Ne la débranchez pas encore.",
+    u"The PSP was not ejected: a program still has files open on it. Close them, then try "
+    u"again. Do not unplug it yet."};
+const Phrase ejectNotAllowed{
+    u"Le système ne vous autorise pas à éjecter la PSP d'ici\u00A0: éjectez-la depuis le "
+    u"gestionnaire de fichiers avant de la débrancher.",
+    u"The system does not let you eject the PSP from here: eject it from the file manager "
+    u"before unplugging it."};
+const Phrase ejectUnknown{
+    u"Zarvello ne peut pas éjecter cette PSP (le service des disques du bureau ne la connaît "
+    u"pas)\u00A0: éjectez-la depuis le gestionnaire de fichiers avant de la débrancher.",
+    u"Zarvello cannot eject this PSP (the desktop's disk service does not know it): eject it "
+    u"from the file manager before unplugging it."};
+const Phrase ejectFailed{u"La PSP n'a pas été éjectée\u00A0: %1. Ne la débranchez pas encore.",
+                         u"The PSP was not ejected: %1. Do not unplug it yet."};
+const Phrase syncDoneTitle{u"PSP synchronisée", u"PSP synced"};
 
 const Phrase argumentMissing{
     u"Le dossier «\u00A0%1\u00A0» n'existe pas. Branchez votre PSP, ou indiquez le dossier d'une "
@@ -431,7 +554,7 @@ const Phrase commandLineHelp{
     u"Utilisation\u00A0: zarvello [options] [dossier]\n"
     u"              zarvello --keep CHEMIN DOSSIER\n"
     u"              zarvello --forget CHEMIN DOSSIER\n"
-    u"              zarvello --sync DOSSIER [--dry-run] [--delete]\n"
+    u"              zarvello --sync DOSSIER [--dry-run] [--delete] [--verbose]\n"
     u"Crée des playlists musicales sur une PSP branchée en USB.\n"
     u"\n"
     u"Options\u00A0:\n"
@@ -442,13 +565,25 @@ const Phrase commandLineHelp{
     u"                           DOSSIER est le stockage, et quitte.\n"
     u"  --forget CHEMIN DOSSIER  Retire CHEMIN de ce que garde cette PSP, et quitte.\n"
     u"  --sync DOSSIER           Met cette PSP en accord avec ce qu'elle garde, puis\n"
-    u"                           quitte\u00A0; 0 seulement si tout a été fait.\n"
-    u"  --dry-run                Avec --sync\u00A0: dit ce qui serait fait, sans rien\n"
-    u"                           changer.\n"
+    u"                           quitte.\n"
+    u"  --dry-run                Avec --sync\u00A0: dit ce qui serait envoyé (avec les\n"
+    u"                           tailles), retiré et écrit, sans rien changer.\n"
     u"  --delete                 Avec --sync\u00A0: retire de la PSP les fichiers que\n"
     u"                           Zarvello y a mis pour la liste et qu'elle n'a plus.\n"
     u"  --delete-many            Avec --delete\u00A0: les retire même quand ils sont\n"
     u"                           plus de la moitié de ce que garde la PSP.\n"
+    u"  --verbose                Avec --sync\u00A0: montre aussi les avertissements du\n"
+    u"                           convertisseur audio.\n"
+    u"DOSSIER peut être le stockage de la PSP ou un dossier qui s'y trouve.\n"
+    u"\n"
+    u"Codes de sortie de --keep, --forget et --sync\u00A0:\n"
+    u"  0  fait\n"
+    u"  1  échec (la raison est sur la sortie d'erreur)\n"
+    u"  2  options mal employées\n"
+    u"  3  fait, mais des retraits attendent --delete ou --delete-many\n"
+    u"  4  fait avec ce qui était accessible\u00A0; des entrées gardées manquaient\n"
+    u"  5  le relevé de la PSP vient d'un Zarvello plus récent\u00A0: rien d'écrit\n"
+    u"  6  un autre Zarvello écrit sur cette PSP\u00A0: rien d'écrit\n"
     u"\n"
     u"Arguments\u00A0:\n"
     u"  dossier                  Le stockage d'une PSP, ou une copie de celui-ci, à\n"
@@ -457,7 +592,7 @@ const Phrase commandLineHelp{
     u"Usage: zarvello [options] [folder]\n"
     u"       zarvello --keep PATH FOLDER\n"
     u"       zarvello --forget PATH FOLDER\n"
-    u"       zarvello --sync FOLDER [--dry-run] [--delete]\n"
+    u"       zarvello --sync FOLDER [--dry-run] [--delete] [--verbose]\n"
     u"Makes music playlists on a PSP plugged in over USB.\n"
     u"\n"
     u"Options:\n"
@@ -468,13 +603,25 @@ const Phrase commandLineHelp{
     u"                         FOLDER keeps, and exits.\n"
     u"  --forget PATH FOLDER   Takes PATH off what that PSP keeps, and exits.\n"
     u"  --sync FOLDER          Brings that PSP in step with what it keeps, and\n"
-    u"                         exits; 0 only when everything was done.\n"
-    u"  --dry-run              With --sync: says what would be done, changing\n"
-    u"                         nothing.\n"
+    u"                         exits.\n"
+    u"  --dry-run              With --sync: says what would be sent (with sizes),\n"
+    u"                         removed and written, changing nothing.\n"
     u"  --delete               With --sync: removes from the PSP the files Zarvello\n"
     u"                         put there for the list that it no longer holds.\n"
     u"  --delete-many          With --delete: removes them even when they are more\n"
     u"                         than half of what the list keeps on the PSP.\n"
+    u"  --verbose              With --sync: shows the audio converter's warnings\n"
+    u"                         too.\n"
+    u"FOLDER may be the PSP's storage or a folder within it.\n"
+    u"\n"
+    u"Exit status of --keep, --forget and --sync:\n"
+    u"  0  done\n"
+    u"  1  failed (standard error says why)\n"
+    u"  2  options not used as shown above\n"
+    u"  3  done, but removals wait for --delete or --delete-many\n"
+    u"  4  done with what could be seen; some kept entries were not there\n"
+    u"  5  the PSP's record comes from a newer Zarvello: nothing was written\n"
+    u"  6  another Zarvello is writing to this PSP: nothing was written\n"
     u"\n"
     u"Arguments:\n"
     u"  folder                 A PSP's storage, or a copy of it, to use as if it had\n"
@@ -513,18 +660,11 @@ const Phrase syncMissing{u"introuvable\u00A0; le disque est-il monté\u00A0?",
 const Phrase syncUnreadable{u"illisible", u"cannot be read"};
 const Phrase syncNoTrack{u"ne contient aucun morceau\u00A0; le disque est-il monté\u00A0?",
                          u"holds no track; is the drive mounted?"};
-const Phrase syncMostNotFound{
-    u"%1 morceaux sur %2 introuvables\u00A0; le disque est-il monté\u00A0?",
-    u"%1 of %2 tracks not found; is the drive mounted?"};
-const Phrase syncUnavailableHeading{
-    u"Introuvables maintenant, laissés tels quels sur la PSP\u00A0:",
-    u"Cannot be seen now, left as they are on the PSP:"};
-const Phrase syncNotFoundHeading{u"Morceaux introuvables sur l'ordinateur\u00A0:",
-                                 u"Tracks not found on the computer:"};
-const Phrase syncReplacedHeading{u"Copies précédentes remplacées, donc retirées\u00A0:",
-                                 u"Earlier copies replaced, so removed:"};
-const Phrase syncStaleHeading{u"Playlists qui ne sont plus gardées, retirées\u00A0:",
-                              u"Playlists no longer kept, removed:"};
+const Counted syncMostNotFound{
+    {u"%1 morceau sur %2 introuvable\u00A0; le disque est-il monté\u00A0?",
+     u"%1 of %2 tracks not found; is the drive mounted?"},
+    {u"%1 morceaux sur %2 introuvables\u00A0; le disque est-il monté\u00A0?",
+     u"%1 of %2 tracks not found; is the drive mounted?"}};
 const Phrase syncManyRemovals{
     u"%1 des %2 morceaux gardés sur la PSP seraient retirés\u00A0: ajoutez --delete-many pour "
     u"en retirer autant.",

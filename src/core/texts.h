@@ -43,7 +43,29 @@ struct Phrase
     QString spokenIn(Language language) const;
 };
 
+// A number with the noun it counts, agreeing as the language wants: French
+// keeps 0 and 1 in the singular ("1 morceau", "2 morceaux"), English only 1
+// ("1 track", "0 tracks"). Where a word reads better than 0 ("no tracks",
+// "aucun morceau"), none holds it. Each text has %1 for the number, written
+// as the language writes numbers.
+struct Counted
+{
+    Phrase one;
+    Phrase many;
+    Phrase none{nullptr, nullptr};
+
+    QString in(qint64 count, Language language) const;
+};
+
+// Whether the language puts this count in the singular.
+bool isSingular(qint64 count, Language language);
+
 namespace texts {
+
+// Counts.
+extern const Counted tracks;
+extern const Counted playlists;
+extern const Counted files;
 
 // Main window.
 extern const Phrase titleSuffix;
@@ -81,8 +103,8 @@ extern const Phrase sendTracks;
 extern const Phrase sendConvertedCopied; // %1 converted, %2 what to, %3 copied
 extern const Phrase sendMp3Quality;      // %1 the level, %2 its typical rate in kbit/s
 extern const Phrase sendAacQuality;      // %1 kbit/s
-extern const Phrase sendMp3Level;
-extern const Phrase sendAacRate;
+extern const Phrase sendMp3Level;        // %1 the level, %2 about kbit/s, %3 in words
+extern const Phrase sendAacRate;         // %1 kbit/s, %2 in words
 extern const Phrase sendQuality;
 extern const Phrase sendLeftOut;
 extern const Phrase sendAlreadyThere;
@@ -92,9 +114,11 @@ extern const Phrase sendRefused;
 extern const Phrase sendRefusedTooLarge;
 extern const Phrase sendSize;
 extern const Phrase sendMissingSpace;
-extern const Phrase sendWhatFits;
+extern const Phrase sendWhatFits; // %1 tracks that fit, %2 of how many
 extern const Phrase sendFolders;
 extern const Phrase sendFormat;
+extern const Phrase sendMp3Choice;
+extern const Phrase sendAacChoice;
 extern const Phrase sendStart;
 extern const Phrase sendCancel;
 extern const Phrase sendProgressTitle;
@@ -136,6 +160,14 @@ extern const Phrase menuKeep;
 extern const Phrase keepTitle;
 extern const Phrase keepLooking;
 extern const Phrase keepHeading;
+extern const Phrase keepPsp;      // %1 the PSP
+extern const Phrase keepPspSpace; // %1 the PSP, %2 free, %3 its size
+extern const Phrase keepTracksColumn;
+extern const Phrase keepStateColumn;
+extern const Phrase keepFound;
+extern const Phrase keepMissing;
+extern const Phrase keepUnreadable;
+extern const Counted keepSomeNotFound;
 extern const Phrase keepKindColumn;
 extern const Phrase keepPathColumn;
 extern const Phrase keepPlaylist;
@@ -166,27 +198,80 @@ extern const Phrase keepUsage;
 extern const Phrase syncNotPsp;
 extern const Phrase syncUsage;
 extern const Phrase syncNothingKept; // %1 the PSP's folder
-// %1 tracks to send, %2 their size, %3 already there, %4 to remove, %5
-// playlists to write, %6 the free space
+// %1 tracks to send, %2 their size, %3 tracks already there, %4 tracks to
+// remove, %5 playlists to write, %6 the free space; the counts as
+// texts::tracks and texts::playlists say them.
 extern const Phrase syncPlanned;
+extern const Phrase unknownOption; // %1 the option
+extern const Phrase syncOptionsAlone;
+// Headings of the lists of a plan on a terminal.
+extern const Phrase syncToSend;
+extern const Phrase syncToWrite;
+extern const Phrase syncUnavailable;
+extern const Phrase syncNotFound;
+extern const Phrase syncReplaced;
+extern const Phrase syncStalePlaylists;
+extern const Counted syncWontFit; // %2 the size that does not fit
 extern const Phrase syncToRemove;
 extern const Phrase syncWouldRemove;
 extern const Phrase syncNamedBy; // %1 the file, %2 the playlists naming it
 extern const Phrase syncChangedKept;
 extern const Phrase syncUpToDate;
-extern const Phrase syncProgress; // %1 done of %2
-extern const Phrase syncDone;     // %1 sent, %2 removed, %3 playlists written
+// %1 the track's number, %2 of how many, %3 the track, %4 its size, %5 the
+// time left.
+extern const Phrase syncProgress;
+// A line per track once sent, where the output is no terminal: %1 its
+// number, %2 of how many, %3 the track, %4 its size on the PSP.
+extern const Phrase syncTrackDone;
+extern const Phrase syncDone;    // %1 tracks sent, %2 tracks removed, %3 playlists written
+extern const Phrase syncWritten; // %1 the size written, %2 the free space left
 extern const Phrase syncNotDone;
-extern const Phrase syncRemovalsHeld; // %1 how many
+extern const Counted syncRemovalsHeld;
+extern const Counted syncRemovalsKept;
 extern const Phrase menuSync;
 extern const Phrase syncTitle;
 extern const Phrase syncStart;
-extern const Phrase syncRemoveUnnamed; // %1 how many
-extern const Phrase syncRemoveNamed;   // %1 how many
-extern const Phrase syncChanged;       // %1 the playlists
-extern const Phrase syncKeepChanges;
-extern const Phrase syncReplaceChanges;
-extern const Phrase syncNothingKeptHere;
+extern const Counted syncRemoveUnnamed;
+extern const Counted syncRemoveNamed;
+extern const Phrase syncChanged;
+extern const Phrase syncReplaceOne; // %1 the playlist
+
+// A volume's space; sizes as sizeText() writes them.
+extern const Phrase spaceHeading;
+extern const Phrase spaceNow;   // %1 used, %2 free, %3 the whole
+extern const Phrase spaceAfter; // %1 free
+extern const Phrase spaceShort; // %1 what will not fit
+
+// The plan of a sync as a table: a line per kind, with its count.
+extern const Phrase planName;
+extern const Phrase planWhatColumn;
+extern const Phrase planSizeColumn;
+extern const Phrase planToSend;
+extern const Phrase planAlreadyThere;
+extern const Phrase planToRemove;
+extern const Phrase planHeld;    // after planToRemove: %1 those held
+extern const Phrase planAllHeld; // %1 all of them, held
+extern const Phrase planToWrite;
+extern const Phrase planChanged; // %1 playlists kept, %2 replaced
+extern const Phrase planNotFound;
+extern const Phrase planUnavailable;
+extern const Phrase planWontFit;
+extern const Counted entries;
+// The three qualities offered, smallest files first, in words.
+extern const Phrase qualityWords[3];
+extern const Phrase conversionMp3; // %1 in words, %2 the level, %3 about kbit/s
+extern const Phrase conversionAac; // %1 in words, %2 kbit/s
+
+// Ejecting the PSP after a send or a sync.
+extern const Phrase ejectPsp;
+extern const Phrase ejectSafeTitle;
+extern const Phrase ejectSafe;
+extern const Phrase ejectBusy;
+extern const Phrase ejectNotAllowed;
+extern const Phrase ejectUnknown;
+extern const Phrase ejectFailed; // %1 what the system said
+// A sync started by plugging the PSP in, told on the desktop.
+extern const Phrase syncDoneTitle;
 
 // About dialog.
 extern const Phrase aboutTitlePrefix;
@@ -228,6 +313,8 @@ extern const Phrase noPlaylistFolder;
 extern const Phrase currentHeadingOneMissing; // Label2
 extern const Phrase currentHeadingMissing;    // Label2
 extern const Phrase missingTrackTip;
+// A saved playlist a sync writes; %1 the computer's playlist it follows.
+extern const Phrase syncedPlaylistTip;
 // Files dropped on the current playlist and left out; %1 lists them.
 extern const Phrase droppedOffDrive;
 extern const Phrase droppedNotTracks;
@@ -279,12 +366,7 @@ extern const Phrase syncRecordRecovered;
 extern const Phrase syncMissing;
 extern const Phrase syncUnreadable;
 extern const Phrase syncNoTrack;
-extern const Phrase syncMostNotFound;
-// Headings of the lists of a sync's plan.
-extern const Phrase syncUnavailableHeading;
-extern const Phrase syncNotFoundHeading;
-extern const Phrase syncReplacedHeading;
-extern const Phrase syncStaleHeading;
+extern const Counted syncMostNotFound;
 // %1 removals of %2 tracks kept on the PSP.
 extern const Phrase syncManyRemovals;
 extern const Phrase syncManyRemovalsQuestion;

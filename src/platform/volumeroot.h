@@ -100,6 +100,9 @@ public:
 
     // Bytes a program may still write on the volume; -1 when unknown.
     virtual qint64 freeBytes() const = 0;
+    // The volume's size, as a program sees it (used and free for it); -1 when
+    // unknown.
+    virtual qint64 totalBytes() const { return -1; }
 
     // Hides a file or folder from the file managers of the system the volume
     // is plugged into: the hidden attribute on Windows; on Linux a name that

@@ -322,6 +322,16 @@ public:
         return qint64(status.f_bavail) * qint64(status.f_frsize);
     }
 
+    qint64 totalBytes() const override
+    {
+        // What root alone may use is left out, as a user cannot fill it.
+        struct statvfs status;
+        if (::fstatvfs(m_root.get(), &status) != 0)
+            return -1;
+        return qint64(status.f_blocks - (status.f_bfree - status.f_bavail)) *
+               qint64(status.f_frsize);
+    }
+
 private:
     // What is at path, a link taken for itself.
     bool statAt(const QString &path, struct stat &status) const

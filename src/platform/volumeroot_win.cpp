@@ -255,6 +255,12 @@ public:
         return storage.isValid() ? storage.bytesAvailable() : -1;
     }
 
+    qint64 totalBytes() const override
+    {
+        const QStorageInfo storage(m_root);
+        return storage.isValid() ? storage.bytesTotal() : -1;
+    }
+
 private:
     static Kind kindOf(const QFileInfo &info)
     {

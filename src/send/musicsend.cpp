@@ -1,5 +1,6 @@
 #include "send/musicsend.h"
 
+#include "controls/ejectoffer.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
 #include "core/background.h"
@@ -336,6 +337,8 @@ void MusicSend::finish(bool report)
     ++m_generation;
     const bool wasSending = m_state == State::Sending || m_state == State::Cancelling;
     m_state = State::Idle;
+    // Offered for an eject once it is all said.
+    const QString device = m_volume && wasSending ? m_volume->device() : QString();
     m_volume.reset();
     m_lock.reset();
     m_prober.stop();
@@ -371,6 +374,7 @@ void MusicSend::finish(bool report)
         group->second.append(what);
     };
     int sent = 0;
+    qint64 bytesSent = 0;
     int alreadyThere = 0;
     bool full = false;
     const Language l = language();
@@ -387,6 +391,7 @@ void MusicSend::finish(bool report)
         else
             line.failure = failureOf(run, i);
         sent += written;
+        bytesSent += written ? m_plan.tracks.at(i).bytes : 0;
         alreadyThere += there;
         const QString shown = QDir::toNativeSeparators(line.source);
         if (there)
@@ -416,6 +421,10 @@ void MusicSend::finish(bool report)
             summary.append(texts::sendReportAlreadyThere.in(l).arg(alreadyThere));
         if (notSent > 0)
             summary.append(texts::sendReportNotSent.in(l).arg(notSent));
+        if (wasSending && m_listing.freeBytes >= 0)
+            summary.append(texts::syncWritten.in(l).arg(
+                sizeText(bytesSent, l),
+                sizeText(std::max<qint64>(0, m_listing.freeBytes - bytesSent), l)));
     }
     QStringList details;
     for (const auto &[reason, what] : std::as_const(groups)) {
@@ -437,5 +446,5 @@ void MusicSend::finish(bool report)
     if (const Then then = std::exchange(m_then, {}))
         then(tracks);
     if (report)
-        messagebox::report(&m_window, summary.join(u'\n'), details, icon);
+        reportOfferingEject(m_window, device, l, summary.join(u'\n'), details, icon);
 }

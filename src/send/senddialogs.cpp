@@ -51,8 +51,9 @@ SendPlanDialog::SendPlanDialog(QWidget *parent, Language language)
     m_summary = wrappingLabel(this);
     m_summary->setText(texts::sendLooking.in(language));
     auto *formatLabel = new QLabel(texts::sendFormat.in(language), this);
-    m_mp3 = new QRadioButton(QStringLiteral("MP3"), this);
-    m_aac = new QRadioButton(QStringLiteral("AAC (.m4a)"), this);
+    m_mp3 = new QRadioButton(texts::sendMp3Choice.in(language), this);
+    m_aac = new QRadioButton(texts::sendAacChoice.in(language), this);
+    formatLabel->setBuddy(m_mp3);
     m_aac->setObjectName(QStringLiteral("aac"));
     const sendchoice::Choice remembered = sendchoice::remembered();
     (remembered.format == TargetFormat::Aac ? m_aac : m_mp3)->setChecked(true);
@@ -130,9 +131,11 @@ void SendPlanDialog::fillQualities()
         Quality offered = m_quality;
         (mp3 ? offered.mp3Level : offered.aacBitRate) = mp3 ? mp3Levels[i] : aacBitRates[i];
         const int rate = kbits(typicalBitRate(format, offered));
-        m_qualities->addItem(mp3 ? texts::sendMp3Level.in(m_language).arg(mp3Levels[i]).arg(rate)
-                                 : texts::sendAacRate.in(m_language).arg(rate),
-                             mp3 ? mp3Levels[i] : aacBitRates[i]);
+        const QString words = texts::qualityWords[i].in(m_language);
+        m_qualities->addItem(
+            mp3 ? texts::sendMp3Level.in(m_language).arg(mp3Levels[i]).arg(rate).arg(words)
+                : texts::sendAacRate.in(m_language).arg(rate).arg(words),
+            mp3 ? mp3Levels[i] : aacBitRates[i]);
     }
     m_qualities->setCurrentIndex(
         m_qualities->findData(mp3 ? m_quality.mp3Level : m_quality.aacBitRate));
@@ -192,6 +195,11 @@ void SendPlanDialog::showPlan(const SendPlan &plan, qint64 freeBytes, int leftOu
     keepWhatFits(fitting, freeBytes);
     m_whatFits->setEnabled(true);
     m_whatFits->setVisible(!fits && fitting.copies + fitting.conversions > 0);
+    const int toSend = plan.copies + plan.conversions;
+    m_whatFits->setText(texts::sendWhatFits.in(l)
+                            .arg(fitting.copies + fitting.conversions)
+                            .arg(texts::tracks.in(toSend, l)));
+    m_whatFits->setAccessibleName(m_whatFits->text().remove(u'&'));
     // Start, or Send what fits when only that is offered, takes the focus
     // from the format it had while the plan was made;
     // later plans follow a format the user chose, which keeps it.

@@ -3,12 +3,15 @@
 #include "core/background.h"
 #include "core/computerplaylist.h"
 #include "core/sendrecord.h"
+#include "platform/ansicodepage.h"
+#include "transfer/syncplan.h"
 
 #include <algorithm>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,10 +23,67 @@
 
 using namespace Qt::StringLiterals;
 
-KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume)
-    : QDialog(parent), m_language(language)
+struct KeepDialog::Found
+{
+    QString identity;
+    qint64 freeBytes = -1;
+    qint64 totalBytes = -1;
+};
+
+namespace {
+
+// What an entry holds now, as the list's sync would read it.
+struct EntryView
+{
+    int tracks = 0;
+    qint64 bytes = 0;
+    QString state;
+};
+
+QList<EntryView> viewsOf(const QList<SyncEntry> &entries, Language language)
+{
+    QList<EntryView> views;
+    for (const ExpandedSyncEntry &expanded :
+         expandSyncList(entries, platform::systemAnsiCodePage())) {
+        EntryView view;
+        view.tracks = int(expanded.sources.size());
+        for (const SourceIdentity &source : expanded.sources)
+            view.bytes += std::max<qint64>(0, source.size);
+        using Unseen = ExpandedSyncEntry::Unseen;
+        switch (expanded.unseen) {
+        case Unseen::No:
+        case Unseen::MostNotFound:
+            view.state = expanded.notFound.isEmpty()
+                             ? texts::keepFound.in(language)
+                             : texts::keepSomeNotFound.in(expanded.notFound.size(), language);
+            break;
+        case Unseen::Missing:
+            view.state = texts::keepMissing.in(language);
+            break;
+        case Unseen::Unreadable:
+            view.state = texts::keepUnreadable.in(language);
+            break;
+        case Unseen::NoTrack:
+            view.state = texts::syncNoTrack.in(language);
+            break;
+        }
+        views.append(view);
+    }
+    return views;
+}
+
+} // namespace
+
+KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume,
+                       const QString &pspName)
+    : QDialog(parent), m_language(language), m_name(pspName)
 {
     setWindowTitle(texts::keepTitle.in(language));
+    m_psp = new QLabel(this);
+    m_psp->setObjectName(u"psp"_s);
+    m_psp->setTextFormat(Qt::PlainText);
+    m_psp->setWordWrap(true);
+    m_psp->setText(texts::keepPsp.in(language).arg(pspName));
     m_status = new QLabel(this);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setWordWrap(true);
@@ -32,14 +92,19 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     m_entries = new QTreeWidget(this);
     m_entries->setObjectName(u"entries"_s);
     m_entries->setHeaderLabels(
-        {texts::keepKindColumn.in(language), texts::keepPathColumn.in(language)});
+        {texts::keepKindColumn.in(language), texts::keepPathColumn.in(language),
+         texts::keepTracksColumn.in(language), texts::planSizeColumn.in(language),
+         texts::keepStateColumn.in(language)});
     m_entries->setRootIsDecorated(false);
     m_entries->setUniformRowHeights(true);
     m_entries->setAllColumnsShowFocus(true);
     m_entries->setTextElideMode(Qt::ElideMiddle);
-    m_entries->header()->setStretchLastSection(true);
-    m_entries->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_entries->setMinimumSize(560, 220);
+    m_entries->header()->setStretchLastSection(false);
+    m_entries->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_entries->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Narrow enough that, with the buttons beside it, it fits a 1280 pixel
+    // screen at twice the size; the location is elided in the middle.
+    m_entries->setMinimumSize(420, 200);
     m_entries->setAccessibleName(texts::keepHeading.spokenIn(language));
     heading->setBuddy(m_entries);
     connect(m_entries, &QTreeWidget::currentItemChanged, this, &KeepDialog::updateButtons);
@@ -99,12 +164,13 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
         sideButtons->addWidget(side);
     sideButtons->addStretch();
     auto *grid = new QGridLayout(this);
-    grid->addWidget(m_status, 0, 0, 1, 2);
-    grid->addWidget(heading, 1, 0, 1, 2);
-    grid->addWidget(m_entries, 2, 0);
-    grid->addLayout(sideButtons, 2, 1);
-    grid->addWidget(m_whenPluggedIn, 3, 0, 1, 2);
-    grid->addWidget(buttons, 4, 0, 1, 2);
+    grid->addWidget(m_psp, 0, 0, 1, 2);
+    grid->addWidget(m_status, 1, 0, 1, 2);
+    grid->addWidget(heading, 2, 0, 1, 2);
+    grid->addWidget(m_entries, 3, 0);
+    grid->addLayout(sideButtons, 3, 1);
+    grid->addWidget(m_whenPluggedIn, 4, 0, 1, 2);
+    grid->addWidget(buttons, 5, 0, 1, 2);
     setTabOrder(m_entries, m_addPlaylist);
 
     for (QWidget *control : std::initializer_list<QWidget *>{m_entries, m_addPlaylist, m_addFolder,
@@ -118,12 +184,21 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     tell(texts::keepLooking);
     // The identity is read from the PSP, and written there the first time.
     background::run(
-        this, [volume] { return sendrecord::volumeIdentity(*volume); },
-        [this](const QString &identity) { identityFound(identity); });
+        this,
+        [volume] {
+            return Found{sendrecord::volumeIdentity(*volume), volume->freeBytes(),
+                         volume->totalBytes()};
+        },
+        [this](const Found &found) { identityFound(found); });
 }
 
-void KeepDialog::identityFound(const QString &identity)
+void KeepDialog::identityFound(const Found &found)
 {
+    const QString &identity = found.identity;
+    if (found.freeBytes >= 0 && found.totalBytes > 0)
+        m_psp->setText(texts::keepPspSpace.in(m_language)
+                           .arg(m_name, sizeText(found.freeBytes, m_language),
+                                sizeText(found.totalBytes, m_language)));
     if (identity.isEmpty()) {
         tell(texts::keepNoIdentity);
         return;
@@ -143,9 +218,9 @@ void KeepDialog::identityFound(const QString &identity)
     m_entries->setFocus();
 }
 
-void KeepDialog::tell(const Phrase &phrase)
+void KeepDialog::tell(const Phrase &phrase, const QString &what)
 {
-    m_status->setText(phrase.in(m_language));
+    m_status->setText(what.isEmpty() ? phrase.in(m_language) : phrase.in(m_language).arg(what));
     m_status->show();
     // Screen readers read a dialog's description as it opens.
     setAccessibleDescription(m_status->text());
@@ -168,6 +243,28 @@ void KeepDialog::showEntries(qsizetype current)
     if (QTreeWidgetItem *chosen = m_entries->topLevelItem(int(current)))
         m_entries->setCurrentItem(chosen);
     updateButtons();
+    lookAtEntries();
+}
+
+void KeepDialog::lookAtEntries()
+{
+    const int generation = ++m_generation;
+    background::run(
+        this,
+        [entries = m_list.entries(), language = m_language] { return viewsOf(entries, language); },
+        [this, generation](const QList<EntryView> &views) {
+            if (generation != m_generation)
+                return;
+            for (int i = 0; i < views.size() && i < m_entries->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *item = m_entries->topLevelItem(i);
+                const EntryView &view = views.at(i);
+                item->setText(2, QString::number(view.tracks));
+                item->setText(3, view.bytes > 0 ? sizeText(view.bytes, m_language) : QString());
+                item->setText(4, view.state);
+                item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+                item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+            }
+        });
 }
 
 void KeepDialog::choose(SyncEntry::Kind kind)
@@ -191,8 +288,17 @@ void KeepDialog::choose(SyncEntry::Kind kind)
     dialog->open();
 }
 
-void KeepDialog::add(const QStringList &paths, SyncEntry::Kind kind)
+void KeepDialog::add(const QStringList &chosen, SyncEntry::Kind kind)
 {
+    // A name typed in the file dialog may be any file: only what reads as a
+    // playlist is kept as one, as from a terminal.
+    QStringList paths;
+    for (const QString &path : chosen) {
+        if (synclist::kindOf(path) == kind)
+            paths.append(path);
+        else
+            tell(texts::keepNotKeepable, QDir::toNativeSeparators(path));
+    }
     for (const QString &path : paths)
         m_list.add(path, kind);
     // The last one chosen is shown, whether it was there already or not.
@@ -201,7 +307,9 @@ void KeepDialog::add(const QStringList &paths, SyncEntry::Kind kind)
 
 void KeepDialog::changed(qsizetype current)
 {
-    if (synclist::save(m_identity, m_list))
+    if (!synclist::save(m_identity, m_list))
+        tell(texts::keepNotSaved);
+    else if (m_status->text() == texts::keepNotSaved.in(m_language))
         m_status->hide();
     else
         tell(texts::keepNotSaved);

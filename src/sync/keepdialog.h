@@ -23,8 +23,10 @@ class KeepDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // volume: the PSP in use, opened; null when it could not be.
-    KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume);
+    // volume: the PSP in use, opened; null when it could not be. name: the
+    // PSP as the window shows it.
+    KeepDialog(QWidget *parent, Language language, std::shared_ptr<const VolumeRoot> volume,
+               const QString &pspName = {});
 
     // The identity the list is kept under; empty until it is known.
     const QString &identity() const { return m_identity; }
@@ -34,8 +36,11 @@ Q_SIGNALS:
     void syncRequested(const QString &identity);
 
 private:
-    void identityFound(const QString &identity);
-    void tell(const Phrase &phrase);
+    struct Found;
+    void identityFound(const Found &found);
+    // Each entry's tracks, size and state, looked at off this thread.
+    void lookAtEntries();
+    void tell(const Phrase &phrase, const QString &what = {});
     void showEntries(qsizetype current);
     void choose(SyncEntry::Kind kind);
     void add(const QStringList &paths, SyncEntry::Kind kind);
@@ -47,6 +52,10 @@ private:
     Language m_language;
     QString m_identity;
     SyncList m_list;
+    QString m_name;
+    // Views of the list older than the last change are dropped.
+    int m_generation = 0;
+    QLabel *m_psp = nullptr;
     QLabel *m_status = nullptr;
     QTreeWidget *m_entries = nullptr;
     QPushButton *m_addPlaylist = nullptr;

@@ -1,8 +1,11 @@
 #include "sync/musicsync.h"
 
+#include "controls/ejectoffer.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
+#include "core/background.h"
 #include "core/synclist.h"
+#include "platform/desktopnotification.h"
 #include "sync/syncplandialog.h"
 #include "transfer/sendchoice.h"
 
@@ -27,18 +30,37 @@ bool MusicSync::start(std::shared_ptr<const VolumeRoot> volume, const QString &i
 {
     if (m_session)
         return false;
-    const SyncList list = synclist::load(identity);
-    m_emptyList = list.entries().isEmpty();
     m_whenPlugged = whenPlugged;
+    m_device = volume->device();
+    m_volume = std::move(volume);
+    m_identity = identity;
+    plan();
+    if (!whenPlugged)
+        showPlanDialog();
+    return true;
+}
+
+void MusicSync::plan()
+{
+    const SyncList list = synclist::load(m_identity);
+    m_emptyList = list.entries().isEmpty();
     m_session = std::make_unique<SyncSession>(m_workers);
     connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
     connect(m_session.get(), &SyncSession::finished, this, &MusicSync::finished);
     const sendchoice::Choice choice = sendchoice::remembered();
-    m_session->start(std::move(volume), list.entries(), m_codePage, choice.format, choice.quality,
+    m_session->start(m_volume, list.entries(), m_codePage, choice.format, choice.quality,
                      language());
-    if (!whenPlugged)
-        showPlanDialog();
-    return true;
+}
+
+void MusicSync::replan()
+{
+    // The plan made for the other conversion goes unheard.
+    if (!m_session || m_session->stage() == SyncSession::Stage::Running)
+        return;
+    m_session->disconnect(this);
+    m_session->abandon();
+    m_session.reset();
+    plan();
 }
 
 void MusicSync::showPlanDialog()
@@ -46,10 +68,11 @@ void MusicSync::showPlanDialog()
     m_planDialog = new SyncPlanDialog(&m_window, language());
     m_planDialog->setAttribute(Qt::WA_DeleteOnClose);
     m_planDialog->setWindowModality(Qt::WindowModal);
+    connect(m_planDialog, &SyncPlanDialog::conversionChanged, this, &MusicSync::replan);
     connect(m_planDialog, &QDialog::finished, this, [this](int result) {
         if (result == QDialog::Accepted && m_planDialog && m_session) {
             SyncSession::Removals removals = m_planDialog->removals();
-            const bool replaceChanged = m_planDialog->replaceChanged();
+            const QStringList replacing = m_planDialog->replacing();
             // More than half of what the list keeps on the PSP goes only once
             // asked on its own: a list emptied by mistake is not followed
             // blindly.
@@ -61,7 +84,7 @@ void MusicSync::showPlanDialog()
                     {}, QMessageBox::Yes | QMessageBox::No,
                     QMessageBox::Warning) != QMessageBox::Yes)
                 removals = SyncSession::Removals::None;
-            go(removals, replaceChanged);
+            go(removals, replacing);
         } else if (m_session && m_session->stage() != SyncSession::Stage::Running)
             m_session->cancel();
     });
@@ -73,9 +96,10 @@ void MusicSync::planned()
     // An empty list that took nothing off either was never made.
     if (m_emptyList && m_session->upToDate()) {
         delete m_planDialog;
-        if (!m_whenPlugged)
-            messagebox::warn(&m_window, texts::syncNothingKeptHere.in(language()));
         m_session->cancel();
+        // Where the list is made, rather than a message that names it.
+        if (!m_whenPlugged)
+            Q_EMIT listAsked();
         return;
     }
     if (m_planDialog) {
@@ -89,7 +113,7 @@ void MusicSync::planned()
         if (m_session->upToDate())
             m_session->cancel();
         else
-            go(SyncSession::Removals::None, false);
+            go(SyncSession::Removals::None, {});
         return;
     }
     m_whenPlugged = false;
@@ -97,9 +121,10 @@ void MusicSync::planned()
     m_planDialog->showPlan(m_session->outline());
 }
 
-void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
+void MusicSync::go(SyncSession::Removals removals, const QStringList &replacing)
 {
     m_progressDialog = new SendProgressDialog(&m_window, language());
+    m_progressDialog->setWindowTitle(texts::syncTitle.in(language()));
     m_progressDialog->setWindowModality(Qt::WindowModal);
     connect(m_progressDialog, &SendProgressDialog::cancelAsked, this, [this] {
         if (m_session)
@@ -112,29 +137,45 @@ void MusicSync::go(SyncSession::Removals removals, bool replaceChanged)
             m_progressDialog->follow(*m_session->run(), m_session->sources());
     });
     m_progressDialog->show();
-    m_session->go(removals, replaceChanged);
+    m_session->go(removals, replacing);
 }
 
 void MusicSync::finished()
 {
-    const std::unique_ptr<SyncSession> session = std::move(m_session);
+    // The PSP is let go of before the report, which may offer to eject it.
+    const SyncSession::Summary summary = m_session->summary();
+    m_session.reset();
+    m_volume.reset();
     const bool ran = m_progressDialog;
     if (m_progressDialog)
         m_progressDialog->done(QDialog::Accepted);
     delete m_progressDialog;
     if (!ran)
         return;
-    const SyncSession::Summary &summary = session->summary();
     if (summary.sent > 0 || summary.removed > 0 || summary.playlists > 0)
         Q_EMIT pspChanged();
     const Language l = language();
-    const QString text =
-        texts::syncDone.in(l).arg(summary.sent).arg(summary.removed).arg(summary.playlists);
-    if (m_whenPlugged && summary.problems.isEmpty())
+    QString text = summary.report(l);
+    if (summary.held > 0)
+        text += u'\n' + texts::syncRemovalsKept.in(summary.held, l);
+    // A sync the user did not start says what it did where they are looking:
+    // on the desktop when the window is not, falling back on the report.
+    if (m_whenPlugged && summary.problems.isEmpty() && !m_window.isActiveWindow()) {
+        background::run(
+            &m_window,
+            [title = texts::syncDoneTitle.in(l), text] {
+                return platform::notifyDesktop(title, text);
+            },
+            [this, text](bool notified) {
+                if (!notified)
+                    reportOfferingEject(m_window, m_device, language(), text, {},
+                                        QMessageBox::Information);
+            });
         return;
-    messagebox::report(&m_window, text, summary.problems,
-                       summary.problems.isEmpty() ? QMessageBox::Information
-                                                  : QMessageBox::Warning);
+    }
+    reportOfferingEject(m_window, m_device, l, text, summary.problems,
+                        summary.problems.isEmpty() ? QMessageBox::Information
+                                                   : QMessageBox::Warning);
 }
 
 void MusicSync::abandon()
@@ -142,6 +183,7 @@ void MusicSync::abandon()
     if (m_session)
         m_session->abandon();
     m_session.reset();
+    m_volume.reset();
     delete m_progressDialog;
     if (m_planDialog)
         m_planDialog->disconnect(this);

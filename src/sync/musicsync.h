@@ -36,11 +36,16 @@ public:
 Q_SIGNALS:
     // Tracks or playlists were written or removed: lists of the PSP are stale.
     void pspChanged();
+    // The PSP keeps nothing yet: its list is to be made before a sync.
+    void listAsked();
 
 private:
+    // Plans a sync of the PSP, with the conversion last chosen.
+    void plan();
+    void replan();
     void showPlanDialog();
     void planned();
-    void go(SyncSession::Removals removals, bool replaceChanged);
+    void go(SyncSession::Removals removals, const QStringList &replacing);
     void finished();
     Language language() const;
 
@@ -51,6 +56,9 @@ private:
     std::unique_ptr<SyncSession> m_session;
     bool m_whenPlugged = false;
     bool m_emptyList = false;
+    QString m_device; // of the PSP, for an eject
+    std::shared_ptr<const VolumeRoot> m_volume;
+    QString m_identity;
     QPointer<SyncPlanDialog> m_planDialog;
     QPointer<SendProgressDialog> m_progressDialog;
 };

@@ -96,6 +96,7 @@ MusicListing listMusic(const VolumeRoot &volume)
 {
     MusicListing listing;
     listing.freeBytes = volume.freeBytes();
+    listing.totalBytes = volume.totalBytes();
     listing.record = sendrecord::read(volume);
     for (const VolumeRoot::Entry &entry : volume.entries(QString()).valueOr({})) {
         if (!sendnames::sameName(entry.name, musicFolderName))

@@ -20,6 +20,7 @@ struct MusicListing
     };
     QList<Folder> entries;
     qint64 freeBytes = -1;
+    qint64 totalBytes = -1;
     // Something named like the music folder that is no folder: a link or a file.
     bool musicNotAFolder = false;
     // Nothing can be written in the music folder: a write-protected card, a

@@ -7,6 +7,7 @@
 #include "core/temporaryfiles.h"
 #include "platform/ansicodepage.h"
 
+#include <algorithm>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -59,13 +60,23 @@ struct SyncSession::Written
 
 QString SyncOutline::summary(Language language) const
 {
-    return texts::syncPlanned.in(language)
-        .arg(toSend)
-        .arg(sizeText(bytes, language))
-        .arg(alreadyThere)
-        .arg(removals.size())
-        .arg(playlists)
-        .arg(freeBytes < 0 ? u"?"_s : sizeText(freeBytes, language));
+    return texts::syncPlanned.in(language).arg(
+        texts::tracks.in(toSend, language), sizeText(bytes, language),
+        texts::tracks.in(alreadyThere, language), texts::tracks.in(removals.size(), language),
+        texts::playlists.in(playlists, language),
+        freeBytes < 0 ? u"?"_s : sizeText(freeBytes, language));
+}
+
+QString SyncSession::Summary::report(Language language) const
+{
+    QString text = texts::syncDone.in(language).arg(texts::tracks.in(sent, language),
+                                                    texts::tracks.in(removed, language),
+                                                    texts::playlists.in(playlists, language));
+    if (bytesSent > 0 || freeBytesLeft >= 0)
+        text += u' ' + texts::syncWritten.in(language).arg(
+                           sizeText(bytesSent, language),
+                           freeBytesLeft < 0 ? u"?"_s : sizeText(freeBytesLeft, language));
+    return text;
 }
 
 QStringList SyncOutline::removalLines(Language language) const
@@ -226,7 +237,6 @@ void SyncSession::plan()
             m_sendPlan = plan;
             for (const SyncPlan::Unchanged &unchanged : m_decision.unchanged)
                 m_placed.insert(unchanged.source.path, unchanged.file);
-            m_playlistsToWrite = 0;
             // A track that can never be sent (not audio, damaged) is said once
             // as such: the playlist does not wait for it.
             QSet<QString> sendable;
@@ -234,14 +244,17 @@ void SyncSession::plan()
                 if (m_sendPlan.tracks.at(i).method != SendMethod::Refuse)
                     sendable.insert(m_sources.at(i).path);
             }
+            m_playlistFiles.clear();
             for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
                 const bool waits = std::any_of(
                     playlist.tracks.cbegin(), playlist.tracks.cend(), [&](const QString &track) {
                         return !m_placed.contains(track) && sendable.contains(track);
                     });
                 const QByteArray digest = m_digests.value(sendnames::nameKey(playlist.file));
-                m_playlistsToWrite += waits || digest != digestOf(playlistBytes(playlist));
+                if (waits || digest != digestOf(playlistBytes(playlist)))
+                    m_playlistFiles.append(playlist.file);
             }
+            m_playlistsToWrite = int(m_playlistFiles.size());
             m_stage = Stage::Planned;
             Q_EMIT planned();
         });
@@ -285,6 +298,8 @@ SyncOutline SyncSession::outline() const
     outline.alreadyThere = int(m_decision.unchanged.size()) + m_sendPlan.alreadyThere;
     outline.removals = m_decision.removals;
     outline.playlists = m_playlistsToWrite;
+    outline.playlistFiles = m_playlistFiles;
+    outline.totalBytes = m_listing.totalBytes;
     outline.freeBytes = m_listing.freeBytes;
     outline.changedPlaylists = m_changedPlaylists;
     outline.recordRecovered = m_decision.recordRecovered;
@@ -297,7 +312,7 @@ SyncOutline SyncSession::outline() const
             : entry.unseen == Unseen::NoTrack ? texts::syncNoTrack.in(m_language)
             : entry.unseen == Unseen::Unreadable
                 ? texts::syncUnreadable.in(m_language)
-                : texts::syncMostNotFound.in(m_language).arg(entry.notFound.size()).arg(named);
+                : texts::syncMostNotFound.in(entry.notFound.size(), m_language).arg(named);
         outline.unavailable.append({QFileInfo(entry.entry.path).fileName(), why});
     }
     outline.notFound = m_decision.notFound;
@@ -314,18 +329,25 @@ SyncOutline SyncSession::outline() const
             outline.replaced.append(track.replaces);
         }
     }
+    for (qsizetype i = 0; i < m_sources.size() && i < fitting.tracks.size(); ++i) {
+        const PlannedTrack &track = fitting.tracks.at(i);
+        if (!track.alreadyThere && !track.noRoom && track.method != SendMethod::Refuse)
+            outline.sending.append({m_sources.at(i).path, track.bytes});
+    }
     return outline;
 }
 
-void SyncSession::go(Removals removals, bool replaceChanged)
+void SyncSession::go(Removals removals, const QStringList &replacing)
 {
     if (m_stage != Stage::Planned || !m_failure.isEmpty())
         return;
     m_stage = Stage::Running;
-    m_replaceChanged = replaceChanged;
+    m_replacing = replacing;
     if (m_listing.freeBytes >= 0)
         keepWhatFits(m_sendPlan, m_listing.freeBytes + bytesFreed(removals));
     QStringList stale = removals == Removals::None ? QStringList() : m_stale;
+    m_summary.held = int(m_decision.removals.size() - this->removals(removals).size());
+    m_freedBytes = bytesFreed(removals);
     background::run(
         this,
         [volume = m_volume, record = m_listing.record, files = this->removals(removals), stale,
@@ -361,6 +383,10 @@ void SyncSession::go(Removals removals, bool replaceChanged)
                 if (gone || gone.error().errorNumber == ENOENT) {
                     record.remove(removal.track.file);
                     written.done += bool(gone);
+                    // An album folder its last track left goes with it; one
+                    // that holds anything else stays.
+                    if (const QString album = QFileInfo(removal.track.file).path(); album != u'.')
+                        (void)(*music)->removeEmptyFolder(album);
                 } else {
                     written.problems.append(
                         reasonLine(removal.track.file, gone.error().message, language));
@@ -434,7 +460,10 @@ void SyncSession::sent()
                 m_summary.problems.append(
                     reasonLine(m_sources.at(i).path,
                                whyNotSent(m_sources.at(i), track, ending, m_language), m_language));
-            m_summary.sent += ending && ending->outcome == TrackOutcome::Sent;
+            if (ending && ending->outcome == TrackOutcome::Sent) {
+                ++m_summary.sent;
+                m_summary.bytesSent += track.bytes;
+            }
         }
         m_run->deleteLater();
         m_run = nullptr;
@@ -452,7 +481,7 @@ void SyncSession::sent()
     QList<std::pair<QString, QByteArray>> toWrite;
     QList<RecordedPlaylist> recorded;
     for (const SyncPlan::Playlist &playlist : m_decision.playlists) {
-        if (m_changedPlaylists.contains(playlist.file) && !m_replaceChanged)
+        if (m_changedPlaylists.contains(playlist.file) && !m_replacing.contains(playlist.file))
             continue;
         const QByteArray bytes = playlistBytes(playlist);
         // An empty playlist would only hide that nothing of it could be
@@ -564,5 +593,8 @@ void SyncSession::done()
 {
     m_stage = Stage::Done;
     m_lock.reset();
+    if (m_listing.freeBytes >= 0)
+        m_summary.freeBytesLeft =
+            std::max<qint64>(0, m_listing.freeBytes + m_freedBytes - m_summary.bytesSent);
     QTimer::singleShot(0, this, &SyncSession::finished);
 }

@@ -67,6 +67,10 @@ struct SyncOutline
     // are asked for on their own.
     int keptThere = 0;
     bool manyRemovals() const { return removals.size() * 2 > keptThere && keptThere > 0; }
+    // The playlists to write, in the playlist folder.
+    QStringList playlistFiles;
+    // The volume's size, for its space as a bar; -1 when unknown.
+    qint64 totalBytes = -1;
 
     // The counts and sizes, in a sentence.
     QString summary(Language language) const;
@@ -116,8 +120,9 @@ public:
                TargetFormat format, const Quality &quality, Language language);
     // Runs the plan: removes what removals allows, sends what fits, writes
     // the playlists; those changed on the PSP since a sync wrote them are
-    // replaced only when replaceChanged is set. finished() follows.
-    void go(Removals removals, bool replaceChanged);
+    // replaced only when they are among replacing, each asked on its own.
+    // finished() follows.
+    void go(Removals removals, const QStringList &replacing = {});
     // Stops: planning ends at once; a run ends as a send's does, and the
     // playlists are then written with what is there.
     void cancel();
@@ -163,8 +168,17 @@ public:
         int sent = 0;
         int removed = 0;
         int playlists = 0;
+        // Of the planned removals, those the user held back.
+        int held = 0;
+        qint64 bytesSent = 0;
+        // About, from the free space before, what was sent and removed;
+        // negative when unknown.
+        qint64 freeBytesLeft = -1;
         // Lines "what: why" for what planned was not done.
         QStringList problems;
+
+        // What was done, in a sentence or two: counts, size written, space left.
+        QString report(Language language) const;
     };
     const Summary &summary() const { return m_summary; }
 
@@ -213,14 +227,16 @@ private:
     // unchanged since: they go with the removals.
     QStringList m_stale;
     int m_playlistsToWrite = 0;
+    QStringList m_playlistFiles; // those to write
     QList<SourceTrack> m_sources;
     SendPlan m_sendPlan;
-    bool m_replaceChanged = false;
+    QStringList m_replacing;
     QPointer<SendRun> m_run;
     SendRecord m_record;
     QString m_musicFolder;
     // Where each local source is on the PSP, below the music folder.
     QHash<QString, QString> m_placed;
     Summary m_summary;
+    qint64 m_freedBytes = 0;
     bool m_cancelled = false;
 };
