@@ -17,12 +17,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -388,6 +390,26 @@ void TestFrmMain::keepShowsTheListOfThePsp()
     QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
     QTRY_VERIFY(dialog->findChild<QTreeWidget *>()->isEnabled());
     QCOMPARE(dialog->identity(), sendrecord::volumeIdentity(*VolumeRoot::open(drive.root())));
+
+    // A change made meanwhile elsewhere (a terminal's --keep) is never
+    // written over: the list is shown anew, and the next edit applies to it.
+    QTemporaryDir elsewhere;
+    SyncList kept;
+    kept.add(elsewhere.path(), SyncEntry::Kind::Folder);
+    QVERIFY(synclist::save(dialog->identity(), kept));
+    auto *entries = dialog->findChild<QTreeWidget *>();
+    auto *remove = dialog->findChild<QPushButton *>(u"remove"_s);
+    QTest::keyClick(dialog->findChild<QCheckBox *>(u"whenPluggedIn"_s), Qt::Key_Space);
+    QCOMPARE(synclist::load(dialog->identity()).entries().size(), 1);
+    QCOMPARE(entries->topLevelItemCount(), 1);
+    kept.add(QDir::tempPath(), SyncEntry::Kind::Folder);
+    QVERIFY(synclist::save(dialog->identity(), kept));
+    entries->setCurrentItem(entries->topLevelItem(0));
+    remove->click();
+    QCOMPARE(synclist::load(dialog->identity()).entries().size(), 2);
+    QCOMPARE(entries->topLevelItemCount(), 2);
+    remove->click();
+    QCOMPARE(synclist::load(dialog->identity()).entries().size(), 1);
 }
 
 void TestFrmMain::syncFromTheMenu()

@@ -41,8 +41,9 @@ CommandLineAnswer failure(const QString &why, ExitStatus status = ExitStatus::Fa
 QList<QCommandLineOption> knownOptions()
 {
     QList<QCommandLineOption> options;
-    for (const char *flag : {"h", "help", "v", "version", "dry-run", "delete", "verbose", "sync",
-                             "reverse", "widgetcount", "nograb", "dograb", "cmap"})
+    for (const char *flag :
+         {"h", "help", "v", "version", "dry-run", "delete", "delete-many", "verbose", "sync",
+          "reverse", "widgetcount", "nograb", "dograb", "cmap"})
         options.append(QCommandLineOption(QString::fromLatin1(flag)));
     for (const char *valued :
          {"keep",          "forget",      "platform",      "platformpluginpath",
@@ -102,7 +103,8 @@ std::optional<CommandLineAnswer> misuseOf(const QStringList &arguments, Language
     if (!parser.errorText().isEmpty())
         return failure(texts::syncUsage.in(language), ExitStatus::Usage);
     const bool syncing = parser.isSet(u"sync"_s);
-    if (!syncing && (parser.isSet(u"dry-run"_s) || parser.isSet(u"delete"_s)))
+    if (!syncing &&
+        (parser.isSet(u"dry-run"_s) || parser.isSet(u"delete"_s) || parser.isSet(u"delete-many"_s)))
         return failure(texts::syncOptionsAlone.in(language), ExitStatus::Usage);
     if (syncing && (parser.isSet(u"keep"_s) || parser.isSet(u"forget"_s)))
         return failure(texts::syncUsage.in(language), ExitStatus::Usage);

@@ -379,6 +379,11 @@ const Phrase keepNoIdentity{
     u"read-only). Allow writing on it, then try again."};
 const Phrase keepNotSaved{u"La liste n'a pas pu être enregistrée dans les réglages de Zarvello.",
                           u"The list could not be saved in Zarvello's settings."};
+const Phrase keepChangedElsewhere{
+    u"La liste a été changée ailleurs entre-temps\u00A0: la voici telle qu'elle est. Refaites le "
+    u"dernier changement s'il le faut encore.",
+    u"The list was changed elsewhere meanwhile: here it is as it stands. Make the last change "
+    u"again if it is still needed."};
 const Phrase keepAdded{u"«\u00A0%1\u00A0» est désormais gardé sur la PSP «\u00A0%2\u00A0».",
                        u"\"%1\" is now kept on the PSP at \"%2\"."};
 const Phrase keepAlreadyThere{u"«\u00A0%1\u00A0» était déjà gardé sur la PSP «\u00A0%2\u00A0».",

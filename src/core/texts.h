@@ -183,6 +183,7 @@ extern const Phrase keepWhenPluggedIn;
 extern const Phrase keepNoPsp;
 extern const Phrase keepNoIdentity;
 extern const Phrase keepNotSaved;
+extern const Phrase keepChangedElsewhere;
 // The same from a terminal; %1 is the path, %2 the PSP's folder.
 extern const Phrase keepAdded;
 extern const Phrase keepAlreadyThere;

@@ -124,23 +124,29 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     connect(m_addPlaylist, &QPushButton::clicked, this,
             [this] { choose(SyncEntry::Kind::Playlist); });
     connect(m_addFolder, &QPushButton::clicked, this, [this] { choose(SyncEntry::Kind::Folder); });
+    // A place in a list changed elsewhere may name another entry: shown
+    // anew rather than acted on.
     connect(m_remove, &QPushButton::clicked, this, [this] {
         const qsizetype at = current();
-        if (m_list.removeAt(at))
+        if (reload() && m_list.removeAt(at))
             changed(std::min(at, m_list.entries().size() - 1));
     });
     connect(m_up, &QPushButton::clicked, this, [this] {
-        if (m_list.moveUp(current()))
+        if (reload() && m_list.moveUp(current()))
             changed(current() - 1);
     });
     connect(m_down, &QPushButton::clicked, this, [this] {
-        if (m_list.moveDown(current()))
+        if (reload() && m_list.moveDown(current()))
             changed(current() + 1);
     });
 
     m_whenPluggedIn = new QCheckBox(texts::keepWhenPluggedIn.in(language), this);
     m_whenPluggedIn->setObjectName(u"whenPluggedIn"_s);
     connect(m_whenPluggedIn, &QCheckBox::toggled, this, [this](bool checked) {
+        // The box says what the user chose, in a list read anew or not.
+        reload();
+        const QSignalBlocker quiet(m_whenPluggedIn);
+        m_whenPluggedIn->setChecked(checked);
         m_list.syncWhenPluggedIn = checked;
         changed(current());
     });
@@ -299,20 +305,43 @@ void KeepDialog::add(const QStringList &chosen, SyncEntry::Kind kind)
         else
             tell(texts::keepNotKeepable, QDir::toNativeSeparators(path));
     }
+    // Added by path: as right in a list changed elsewhere meanwhile.
+    reload();
     for (const QString &path : paths)
         m_list.add(path, kind);
     // The last one chosen is shown, whether it was there already or not.
     changed(paths.isEmpty() ? current() : m_list.indexOf(paths.constLast()));
 }
 
+bool KeepDialog::reload()
+{
+    // A terminal's --keep or --forget, or another Zarvello, may have changed
+    // the list since it was shown: an edit here never writes theirs over.
+    const SyncList now = synclist::load(m_identity);
+    const auto same = [](const SyncEntry &a, const SyncEntry &b) {
+        return a.path == b.path && a.kind == b.kind;
+    };
+    if (now.syncWhenPluggedIn == m_list.syncWhenPluggedIn &&
+        std::equal(now.entries().cbegin(), now.entries().cend(), m_list.entries().cbegin(),
+                   m_list.entries().cend(), same))
+        return true;
+    m_list = now;
+    {
+        const QSignalBlocker quiet(m_whenPluggedIn);
+        m_whenPluggedIn->setChecked(m_list.syncWhenPluggedIn);
+    }
+    showEntries(std::min(current(), m_list.entries().size() - 1));
+    tell(texts::keepChangedElsewhere);
+    return false;
+}
+
 void KeepDialog::changed(qsizetype current)
 {
+    // What else the line says (a file that is no playlist) stays.
     if (!synclist::save(m_identity, m_list))
         tell(texts::keepNotSaved);
     else if (m_status->text() == texts::keepNotSaved.in(m_language))
         m_status->hide();
-    else
-        tell(texts::keepNotSaved);
     showEntries(current);
 }
 

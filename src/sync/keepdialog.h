@@ -41,6 +41,9 @@ private:
     // Each entry's tracks, size and state, looked at off this thread.
     void lookAtEntries();
     void tell(const Phrase &phrase, const QString &what = {});
+    // Reads the list again; false, and the list shown as it is now, when it
+    // was changed elsewhere since.
+    bool reload();
     void showEntries(qsizetype current);
     void choose(SyncEntry::Kind kind);
     void add(const QStringList &paths, SyncEntry::Kind kind);
