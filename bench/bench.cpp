@@ -79,6 +79,45 @@ double threadCpuMilliseconds()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
+// The event loop's longest time between two ticks of a 1 ms timer, in wall
+// time and in the thread's own CPU time, from start() to stop(); eachTick
+// runs on every tick.
+class StallProbe
+{
+public:
+    explicit StallProbe(std::function<void()> eachTick = {})
+    {
+        m_tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_tick, &QTimer::timeout, [this, eachTick = std::move(eachTick)] {
+            const qint64 now = m_clock.nsecsElapsed();
+            const double cpu = threadCpuMilliseconds();
+            m_longest = std::max(m_longest, now - std::exchange(m_last, now));
+            m_longestCpu = std::max(m_longestCpu, cpu - std::exchange(m_lastCpu, cpu));
+            if (eachTick)
+                eachTick();
+        });
+    }
+
+    void start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_lastCpu = threadCpuMilliseconds();
+        m_tick.start(1);
+    }
+    void stop() { m_tick.stop(); }
+    double longestMilliseconds() const { return double(m_longest) / 1e6; }
+    double longestCpuMilliseconds() const { return m_longestCpu; }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+    double m_lastCpu = 0;
+    double m_longestCpu = 0;
+};
+
 double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -607,31 +646,19 @@ SendInWindow sendInWindow(const QStringList &files)
     bool done = false;
     QObject::connect(&window->send(), &MusicSend::finished, [&] { done = true; });
     window->send().start(files);
-    QElapsedTimer timer;
-    timer.start();
-    qint64 last = 0;
-    qint64 longest = 0;
-    double lastCpu = threadCpuMilliseconds();
-    double longestCpu = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, timer.nsecsElapsed() - last);
-        last = timer.nsecsElapsed();
-        const double cpu = threadCpuMilliseconds();
-        longestCpu = std::max(longestCpu, cpu - std::exchange(lastCpu, cpu));
+    StallProbe probe([&] {
         for (SendPlanDialog *plan : window->findChildren<SendPlanDialog *>()) {
             auto *start = plan->findChild<QPushButton *>(u"start"_s);
             if (plan->isVisible() && start->isEnabled())
                 start->click();
         }
     });
-    last = timer.nsecsElapsed();
-    tick.start(1);
+    probe.start();
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    tick.stop();
-    return {double(longest) / 1e6, longestCpu, statusKib("VmHWM:") - before};
+    probe.stop();
+    return {probe.longestMilliseconds(), probe.longestCpuMilliseconds(),
+            statusKib("VmHWM:") - before};
 }
 
 // The longest stall of the event loop and the memory growth of one send.
@@ -1344,21 +1371,8 @@ void benchBusFlood(const char *self)
         const qint64 before = statusKib("VmRSS:");
         QProcess sender;
         sender.start(QString::fromLocal8Bit(self), {u"--send-opens"_s, QString::number(calls)});
-        QElapsedTimer timer;
-        timer.start();
-        qint64 last = 0;
-        qint64 longest = 0;
-        double lastCpu = threadCpuMilliseconds();
-        double longestCpu = 0;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            longest = std::max(longest, timer.nsecsElapsed() - last);
-            last = timer.nsecsElapsed();
-            const double cpu = threadCpuMilliseconds();
-            longestCpu = std::max(longestCpu, cpu - std::exchange(lastCpu, cpu));
-        });
-        tick.start(1);
+        StallProbe probe;
+        probe.start();
         while (sender.state() != QProcess::NotRunning)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         // The last request is let through a moment after the last call.
@@ -1366,10 +1380,10 @@ void benchBusFlood(const char *self)
         settle.start();
         while (settle.elapsed() < 1000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        tick.stop();
+        probe.stop();
         paint();
-        stalls.append(double(longest) / 1e6);
-        busy.append(longestCpu);
+        stalls.append(probe.longestMilliseconds());
+        busy.append(probe.longestCpuMilliseconds());
         growth.append(double(statusKib("VmRSS:") - before) / 1024.0);
         messagebox::takeShown();
     }
