@@ -363,6 +363,15 @@ const Phrase keepFolder{u"Dossier", u"Folder"};
 const Phrase keepAddPlaylist{u"Ajouter une &playlist...", u"Add &playlist..."};
 const Phrase keepAddFolder{u"Ajouter un d&ossier...", u"Add &folder..."};
 const Phrase keepRemove{u"&Retirer", u"&Remove"};
+const Phrase keepCopyFrom{u"&Copier d'une autre PSP...", u"Cop&y from another PSP..."};
+const Phrase keepNoOtherPsp{u"Aucune autre PSP n'a de liste", u"No other PSP has a list"};
+const Phrase keepUnnamedPsp{u"PSP sans nom (%1)", u"Unnamed PSP (%1)"};
+const Counted keepCopied{
+    {u"%1 entrée ajoutée depuis la PSP «\u00A0%2\u00A0».", u"%1 entry added from the PSP \"%2\"."},
+    {u"%1 entrées ajoutées depuis la PSP «\u00A0%2\u00A0».",
+     u"%1 entries added from the PSP \"%2\"."},
+    {u"La PSP «\u00A0%2\u00A0» ne garde rien de plus.",
+     u"The PSP \"%2\" keeps nothing this one does not."}};
 const Phrase keepUp{u"Re&monter", u"&Up"};
 const Phrase keepDown{u"&Descendre", u"&Down"};
 const Phrase keepSyncNow{u"&Synchroniser maintenant", u"Sync &now"};

@@ -175,6 +175,10 @@ extern const Phrase keepFolder;
 extern const Phrase keepAddPlaylist;
 extern const Phrase keepAddFolder;
 extern const Phrase keepRemove;
+extern const Phrase keepCopyFrom;
+extern const Phrase keepNoOtherPsp;
+extern const Phrase keepUnnamedPsp; // %1: a short part of its identity
+extern const Counted keepCopied;    // %2: the PSP copied from
 extern const Phrase keepUp;
 extern const Phrase keepDown;
 extern const Phrase keepSyncNow;
