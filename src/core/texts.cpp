@@ -205,6 +205,12 @@ const Phrase currentHeadingMissing{u"Playlist en cours\u00A0: %1 absents",
                                    u"Current playlist: %1 missing"};
 const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP\u00A0: elle ne pourra pas le lire.",
                              u"This track is not on the PSP: the PSP cannot play it."};
+const Phrase syncedPlaylistEdited{
+    u"Cette playlist suit «\u00A0%1\u00A0» sur l'ordinateur\u00A0: la prochaine synchronisation "
+    u"la remplacera (en demandant d'abord si elle a été modifiée ici), sauf si vous retirez "
+    u"«\u00A0%1\u00A0» de la liste de la PSP.",
+    u"This playlist follows \"%1\" on the computer: the next sync will replace it (asking first "
+    u"if it was changed here), unless you take \"%1\" off the PSP's list."};
 const Phrase syncedPlaylistTip{
     u"Synchronisée depuis «\u00A0%1\u00A0» sur l'ordinateur. La prochaine synchronisation "
     u"demandera "

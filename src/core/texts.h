@@ -320,6 +320,7 @@ extern const Phrase currentHeadingMissing;    // Label2
 extern const Phrase missingTrackTip;
 // A saved playlist a sync writes; %1 the computer's playlist it follows.
 extern const Phrase syncedPlaylistTip;
+extern const Phrase syncedPlaylistEdited; // %1: the computer's playlist
 // Files dropped on the current playlist and left out; %1 lists them.
 extern const Phrase droppedOffDrive;
 extern const Phrase droppedNotTracks;
