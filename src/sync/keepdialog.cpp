@@ -334,12 +334,18 @@ void KeepDialog::fillCopyMenu()
     if (others.isEmpty())
         m_copyMenu->addAction(texts::keepNoOtherPsp.in(m_language))->setEnabled(false);
     for (const synclist::KnownPsp &other : others) {
+        // Two PSPs once mounted at the same place are told apart by their
+        // identities.
+        const bool sameName =
+            std::count_if(others.cbegin(), others.cend(),
+                          [&other](const auto &o) { return o.name == other.name; }) > 1;
+        QString shown = other.name.isEmpty()
+                            ? texts::keepUnnamedPsp.in(m_language).arg(other.identity.left(8))
+                            : other.name;
+        if (sameName && !other.name.isEmpty())
+            shown = u"%1 (%2)"_s.arg(other.name, other.identity.left(8));
         // Menu texts take & as an access key.
-        const QString shown = other.name.isEmpty()
-                                  ? texts::keepUnnamedPsp.in(m_language).arg(other.identity.left(8))
-                                  : other.name;
         QAction *action = m_copyMenu->addAction(QString(shown).replace(u'&', u"&&"_s));
-        action->setData(other.identity);
         connect(action, &QAction::triggered, this, [this, other, shown] {
             copyFrom({other.identity, shown});
         });
