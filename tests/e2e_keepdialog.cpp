@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@ class TestKeepDialog : public QObject
 private Q_SLOTS:
     void showsWhatEachEntryHolds();
     void anEmptyListOpensFromSync();
+    void copiesAnotherPspsList();
 };
 
 void TestKeepDialog::showsWhatEachEntryHolds()
@@ -81,6 +83,49 @@ void TestKeepDialog::anEmptyListOpensFromSync()
     drive.plugInto(window);
     window->controls().menus.sync->trigger();
     QTRY_VERIFY(window->findChild<KeepDialog *>());
+}
+
+void TestKeepDialog::copiesAnotherPspsList()
+{
+    QTemporaryDir music;
+    const QDir here(music.path());
+    QVERIFY(here.mkpath(u"A"_s) && here.mkpath(u"B"_s));
+    PspDrive drive;
+    SyncList mine;
+    mine.add(here.filePath(u"A"_s), SyncEntry::Kind::Folder);
+    QVERIFY(synclist::save(sendrecord::volumeIdentity(*VolumeRoot::open(drive.root())), mine));
+    // One seen under a name, and one kept before names were: both offered.
+    SyncList theirs;
+    theirs.add(here.filePath(u"B"_s), SyncEntry::Kind::Folder);
+    theirs.add(here.filePath(u"A"_s), SyncEntry::Kind::Folder);
+    QVERIFY(synclist::save(u"living-room"_s, theirs));
+    synclist::nameIfNone(u"living-room"_s, u"Salon"_s);
+    QVERIFY(synclist::save(u"0123456789ab"_s, mine));
+
+    TestMainWindow window{0x040C};
+    drive.plugInto(window);
+    window->showCentred();
+    window->controls().menus.keep->trigger();
+    auto *dialog = window->findChild<KeepDialog *>();
+    QVERIFY(dialog);
+    auto *copy = dialog->findChild<QPushButton *>(u"copyFrom"_s);
+    QTRY_VERIFY(copy->isEnabled());
+    QMenu *menu = copy->menu();
+    Q_EMIT menu->aboutToShow();
+    QStringList offered;
+    for (const QAction *action : menu->actions())
+        offered.append(action->text());
+    QVERIFY2(offered.contains(u"Salon"_s) && offered.contains(u"PSP sans nom (01234567)"_s),
+             qPrintable(offered.join(u'|')));
+    menu->actions().at(offered.indexOf(u"Salon"_s))->trigger();
+    // Added after this PSP's own entries, each once, and saved.
+    const QTreeWidget *entries = dialog->findChild<QTreeWidget *>(u"entries"_s);
+    QCOMPARE(entries->topLevelItemCount(), 2);
+    QCOMPARE(entries->topLevelItem(1)->text(1), QDir::toNativeSeparators(here.filePath(u"B"_s)));
+    QCOMPARE(synclist::load(dialog->identity()).entries().size(), 2);
+    QCOMPARE(dialog->accessibleDescription(),
+             u"1 entrée ajoutée depuis la PSP «\u00A0Salon\u00A0»."_s);
+    dialog->close();
 }
 
 int main(int argc, char *argv[])

@@ -441,6 +441,11 @@ void TestFrmMain::syncFromTheMenu()
     // Marked as the sync's, naming the computer's playlist it follows.
     QTRY_VERIFY(window->controls().saved.File2->lineToolTip(0).startsWith(
         u"Synced from \"%1\""_s.arg(QDir::toNativeSeparators(playlist))));
+    // Opened to be edited: told once that the next sync replaces it.
+    window->controls().saved.File2->setSelectedPosition(0);
+    shown = messagebox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.at(0).text.startsWith(u"This playlist follows"_s), qPrintable(shown.at(0).text));
 }
 
 void TestFrmMain::aboutLinkOpensTheAddress()

@@ -206,6 +206,7 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
     }
     if (changed && !synclist::save(identity, list))
         return failure(texts::keepNotSaved.in(language));
+    synclist::nameIfNone(identity, shownRoot);
     return CommandLineAnswer{
         exitCode(ExitStatus::Done), done->in(language).arg(shownPath, shownRoot) + u'\n', {}};
 }

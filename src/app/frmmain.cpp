@@ -119,7 +119,7 @@ void FrmMain::connectSubsystems()
     const QLineEdit &flag = *c.Text2;
     m_psp = new PspConnection(*this, c, SysInfo1());
     auto *marks = new MissingTrackMarks(c.playlist, *c.lettre, flag, this);
-    new SyncedPlaylistMarks(
+    auto *synced = new SyncedPlaylistMarks(
         *c.saved.File2, [this] { return m_psp->openInUse(); }, flag, this);
     // A browser left on the previous PSP would still list and add its files,
     // and the current playlist's marks were found on the previous PSP.
@@ -157,6 +157,7 @@ void FrmMain::connectSubsystems()
     auto *files = new PlaylistFiles(*this, c.playlist, c.saved, c.menus.save, playlistFolder, flag,
                                     m_services.ansiCodePage);
     connect(files, &PlaylistFiles::opened, marks, &MissingTrackMarks::recheck);
+    connect(files, &PlaylistFiles::opened, this, [this, synced] { synced->opened(*this); });
     connect(files, &PlaylistFiles::nameRefused, this, [this] {
         TypingError &dialog = m_forms->typingerror();
         dialog.show();

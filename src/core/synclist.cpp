@@ -4,6 +4,7 @@
 #include "core/folderpath.h"
 #include "core/usersettings.h"
 
+#include <algorithm>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -18,6 +19,7 @@ QString groupOf(const QString &identity)
 const QString entriesKey = u"entries"_s;
 const QString pathKey = u"path"_s;
 const QString kindKey = u"kind"_s;
+const QString nameKey = u"name"_s;
 const QString whenPluggedKey = u"syncWhenPluggedIn"_s;
 const QString playlistKind = u"playlist"_s;
 const QString folderKind = u"folder"_s;
@@ -61,6 +63,14 @@ bool SyncList::moveUp(qsizetype index)
 bool SyncList::moveDown(qsizetype index)
 {
     return moveUp(index + 1);
+}
+
+qsizetype SyncList::addFrom(const SyncList &other)
+{
+    qsizetype added = 0;
+    for (const SyncEntry &entry : other.entries())
+        added += add(entry.path, entry.kind) ? 1 : 0;
+    return added;
 }
 
 namespace synclist {
@@ -109,9 +119,13 @@ bool save(const QString &identity, const SyncList &list)
     if (identity.isEmpty())
         return false;
     const std::unique_ptr<QSettings> settings = usersettings::open();
-    // Written whole, so that no entry of a longer list is left behind.
+    // Written whole, so that no entry of a longer list is left behind; the
+    // name stays.
+    const QString name = settings->value(groupOf(identity) + u'/' + nameKey).toString();
     settings->remove(groupOf(identity));
     settings->beginGroup(groupOf(identity));
+    if (!name.isEmpty())
+        settings->setValue(nameKey, name);
     settings->setValue(whenPluggedKey, list.syncWhenPluggedIn);
     settings->beginWriteArray(entriesKey, int(list.entries().size()));
     for (int i = 0; i < list.entries().size(); ++i) {
@@ -125,6 +139,34 @@ bool save(const QString &identity, const SyncList &list)
     settings->endGroup();
     settings->sync();
     return settings->status() == QSettings::NoError;
+}
+
+void nameIfNone(const QString &identity, const QString &name)
+{
+    if (identity.isEmpty() || name.isEmpty())
+        return;
+    const std::unique_ptr<QSettings> settings = usersettings::open();
+    const QString key = groupOf(identity) + u'/' + nameKey;
+    if (settings->value(key).toString().isEmpty())
+        settings->setValue(key, name);
+}
+
+QList<KnownPsp> others(const QString &identity)
+{
+    QList<KnownPsp> known;
+    const std::unique_ptr<QSettings> settings = usersettings::open();
+    settings->beginGroup(u"synclists"_s);
+    for (const QString &group : settings->childGroups()) {
+        // An empty list has nothing to copy.
+        if (group != identity &&
+            settings->value(group + u'/' + entriesKey + u"/size"_s).toInt() > 0)
+            known.append({group, settings->value(group + u'/' + nameKey).toString()});
+    }
+    settings->endGroup();
+    std::stable_sort(known.begin(), known.end(), [](const KnownPsp &a, const KnownPsp &b) {
+        return a.name.localeAwareCompare(b.name) < 0;
+    });
+    return known;
 }
 
 } // namespace synclist

@@ -39,6 +39,9 @@ public:
     // is none.
     bool moveUp(qsizetype index);
     bool moveDown(qsizetype index);
+    // Adds another list's entries at the end, in its order, each once;
+    // returns how many were new.
+    qsizetype addFrom(const SyncList &other);
 
     // The PSP is to follow its list as soon as it is plugged in.
     bool syncWhenPluggedIn = false;
@@ -57,9 +60,21 @@ QString cleanPath(const QString &path);
 // playlist; nothing when it is neither, or not there. Looks at the disk.
 std::optional<SyncEntry::Kind> kindOf(const QString &path);
 
+// A PSP this computer has kept a list for, as the user would know it.
+struct KnownPsp
+{
+    QString identity;
+    QString name; // as the window showed it when first seen; may be empty
+};
+
 // The list of the PSP of that identity; an empty one when it has none yet.
 SyncList load(const QString &identity);
 // False when the settings could not be written.
 bool save(const QString &identity, const SyncList &list);
+// Remembers the name a PSP is shown by, unless it has one already.
+void nameIfNone(const QString &identity, const QString &name);
+// Every PSP with a list that is not empty, but the one of that identity;
+// sorted by name.
+QList<KnownPsp> others(const QString &identity);
 
 } // namespace synclist

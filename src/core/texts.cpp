@@ -205,6 +205,12 @@ const Phrase currentHeadingMissing{u"Playlist en cours\u00A0: %1 absents",
                                    u"Current playlist: %1 missing"};
 const Phrase missingTrackTip{u"Ce morceau n'est pas sur la PSP\u00A0: elle ne pourra pas le lire.",
                              u"This track is not on the PSP: the PSP cannot play it."};
+const Phrase syncedPlaylistEdited{
+    u"Cette playlist suit «\u00A0%1\u00A0» sur l'ordinateur\u00A0: la prochaine synchronisation "
+    u"la remplacera (en demandant d'abord si elle a été modifiée ici), sauf si vous retirez "
+    u"«\u00A0%1\u00A0» de la liste de la PSP.",
+    u"This playlist follows \"%1\" on the computer: the next sync will replace it (asking first "
+    u"if it was changed here), unless you take \"%1\" off the PSP's list."};
 const Phrase syncedPlaylistTip{
     u"Synchronisée depuis «\u00A0%1\u00A0» sur l'ordinateur. La prochaine synchronisation "
     u"demandera "
@@ -363,6 +369,15 @@ const Phrase keepFolder{u"Dossier", u"Folder"};
 const Phrase keepAddPlaylist{u"Ajouter une &playlist...", u"Add &playlist..."};
 const Phrase keepAddFolder{u"Ajouter un d&ossier...", u"Add &folder..."};
 const Phrase keepRemove{u"&Retirer", u"&Remove"};
+const Phrase keepCopyFrom{u"&Copier d'une autre PSP...", u"Cop&y from another PSP..."};
+const Phrase keepNoOtherPsp{u"Aucune autre PSP n'a de liste", u"No other PSP has a list"};
+const Phrase keepUnnamedPsp{u"PSP sans nom (%1)", u"Unnamed PSP (%1)"};
+const Counted keepCopied{
+    {u"%1 entrée ajoutée depuis la PSP «\u00A0%2\u00A0».", u"%1 entry added from the PSP \"%2\"."},
+    {u"%1 entrées ajoutées depuis la PSP «\u00A0%2\u00A0».",
+     u"%1 entries added from the PSP \"%2\"."},
+    {u"La PSP «\u00A0%2\u00A0» ne garde rien de plus.",
+     u"The PSP \"%2\" keeps nothing this one does not."}};
 const Phrase keepUp{u"Re&monter", u"&Up"};
 const Phrase keepDown{u"&Descendre", u"&Down"};
 const Phrase keepSyncNow{u"&Synchroniser maintenant", u"Sync &now"};

@@ -175,6 +175,10 @@ extern const Phrase keepFolder;
 extern const Phrase keepAddPlaylist;
 extern const Phrase keepAddFolder;
 extern const Phrase keepRemove;
+extern const Phrase keepCopyFrom;
+extern const Phrase keepNoOtherPsp;
+extern const Phrase keepUnnamedPsp; // %1: a short part of its identity
+extern const Counted keepCopied;    // %2: the PSP copied from
 extern const Phrase keepUp;
 extern const Phrase keepDown;
 extern const Phrase keepSyncNow;
@@ -316,6 +320,7 @@ extern const Phrase currentHeadingMissing;    // Label2
 extern const Phrase missingTrackTip;
 // A saved playlist a sync writes; %1 the computer's playlist it follows.
 extern const Phrase syncedPlaylistTip;
+extern const Phrase syncedPlaylistEdited; // %1: the computer's playlist
 // Files dropped on the current playlist and left out; %1 lists them.
 extern const Phrase droppedOffDrive;
 extern const Phrase droppedNotTracks;

@@ -1,12 +1,25 @@
 #include "playlist/syncedplaylistmarks.h"
 
 #include "controls/filelistbox.h"
+#include "controls/messagebox.h"
 #include "core/background.h"
 #include "core/sendrecord.h"
+#include "core/synclist.h"
 #include "core/texts.h"
 
 #include <QDir>
 #include <QHash>
+#include <QWidget>
+
+namespace {
+
+struct Synced
+{
+    QHash<QString, QString> sources; // by file name
+    QHash<QString, QString> followed;
+};
+
+} // namespace
 
 SyncedPlaylistMarks::SyncedPlaylistMarks(FileListBox &list, PspOpener openPsp,
                                          LanguageFlag languageFlag, QObject *parent)
@@ -18,6 +31,7 @@ SyncedPlaylistMarks::SyncedPlaylistMarks(FileListBox &list, PspOpener openPsp,
 void SyncedPlaylistMarks::reread()
 {
     m_list.setLineTips({});
+    m_followed.clear();
     std::shared_ptr<const VolumeRoot> volume = m_openPsp();
     if (!volume)
         return;
@@ -25,18 +39,34 @@ void SyncedPlaylistMarks::reread()
     background::run(
         this,
         [volume = std::move(volume)] {
-            QHash<QString, QString> sources;
-            for (const RecordedPlaylist &playlist : sendrecord::read(*volume).playlists)
-                sources.insert(playlist.file, QDir::toNativeSeparators(playlist.source));
-            return sources;
+            Synced synced;
+            // One taken off the list since is left as it is by the next sync.
+            const SyncList list = synclist::load(sendrecord::keptIdentity(*volume));
+            for (const RecordedPlaylist &playlist : sendrecord::read(*volume).playlists) {
+                const QString source = QDir::toNativeSeparators(playlist.source);
+                synced.sources.insert(playlist.file, source);
+                if (list.indexOf(playlist.source) >= 0)
+                    synced.followed.insert(playlist.file, source);
+            }
+            return synced;
         },
-        [this, generation](const QHash<QString, QString> &sources) {
+        [this, generation](const Synced &synced) {
             if (generation != m_generation)
                 return;
             QHash<QString, QString> tips;
             const QString tip = texts::syncedPlaylistTip.in(m_languageFlag.language());
-            for (auto source = sources.cbegin(); source != sources.cend(); ++source)
+            for (auto source = synced.sources.cbegin(); source != synced.sources.cend(); ++source)
                 tips.insert(source.key(), tip.arg(source.value()));
             m_list.setLineTips(tips);
+            m_followed = synced.followed;
         });
+}
+
+void SyncedPlaylistMarks::opened(QWidget &window) const
+{
+    const auto source = m_followed.constFind(m_list.fileName());
+    if (source != m_followed.cend())
+        messagebox::notify(window,
+                           texts::syncedPlaylistEdited.in(m_languageFlag.language()).arg(*source),
+                           QMessageBox::Information);
 }

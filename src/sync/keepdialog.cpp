@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
@@ -118,6 +119,12 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     };
     m_addPlaylist = button(texts::keepAddPlaylist, "addPlaylist");
     m_addFolder = button(texts::keepAddFolder, "addFolder");
+    m_copyFrom = button(texts::keepCopyFrom, "copyFrom");
+    m_copyMenu = new QMenu(m_copyFrom);
+    m_copyMenu->setObjectName(u"copyMenu"_s);
+    m_copyMenu->setAccessibleName(texts::keepCopyFrom.spokenIn(language));
+    m_copyFrom->setMenu(m_copyMenu);
+    connect(m_copyMenu, &QMenu::aboutToShow, this, &KeepDialog::fillCopyMenu);
     m_remove = button(texts::keepRemove, "remove");
     m_up = button(texts::keepUp, "up");
     m_down = button(texts::keepDown, "down");
@@ -166,7 +173,7 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     });
 
     auto *sideButtons = new QVBoxLayout;
-    for (QPushButton *side : {m_addPlaylist, m_addFolder, m_remove, m_up, m_down})
+    for (QPushButton *side : {m_addPlaylist, m_addFolder, m_copyFrom, m_remove, m_up, m_down})
         sideButtons->addWidget(side);
     sideButtons->addStretch();
     auto *grid = new QGridLayout(this);
@@ -179,8 +186,8 @@ KeepDialog::KeepDialog(QWidget *parent, Language language, std::shared_ptr<const
     grid->addWidget(buttons, 5, 0, 1, 2);
     setTabOrder(m_entries, m_addPlaylist);
 
-    for (QWidget *control : std::initializer_list<QWidget *>{m_entries, m_addPlaylist, m_addFolder,
-                                                             m_whenPluggedIn, m_syncNow})
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             m_entries, m_addPlaylist, m_addFolder, m_copyFrom, m_whenPluggedIn, m_syncNow})
         control->setEnabled(false);
     updateButtons();
     if (!volume) {
@@ -210,6 +217,8 @@ void KeepDialog::identityFound(const Found &found)
         return;
     }
     m_identity = identity;
+    // So that another PSP's dialog can offer this one's list by name.
+    synclist::nameIfNone(identity, m_name);
     m_list = synclist::load(identity);
     m_status->hide();
     setAccessibleDescription(QString());
@@ -217,8 +226,8 @@ void KeepDialog::identityFound(const Found &found)
         const QSignalBlocker quiet(m_whenPluggedIn);
         m_whenPluggedIn->setChecked(m_list.syncWhenPluggedIn);
     }
-    for (QWidget *control : std::initializer_list<QWidget *>{m_entries, m_addPlaylist, m_addFolder,
-                                                             m_whenPluggedIn, m_syncNow})
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             m_entries, m_addPlaylist, m_addFolder, m_copyFrom, m_whenPluggedIn, m_syncNow})
         control->setEnabled(true);
     showEntries(0);
     m_entries->setFocus();
@@ -226,7 +235,12 @@ void KeepDialog::identityFound(const Found &found)
 
 void KeepDialog::tell(const Phrase &phrase, const QString &what)
 {
-    m_status->setText(what.isEmpty() ? phrase.in(m_language) : phrase.in(m_language).arg(what));
+    say(what.isEmpty() ? phrase.in(m_language) : phrase.in(m_language).arg(what));
+}
+
+void KeepDialog::say(const QString &text)
+{
+    m_status->setText(text);
     m_status->show();
     // Screen readers read a dialog's description as it opens.
     setAccessibleDescription(m_status->text());
@@ -311,6 +325,40 @@ void KeepDialog::add(const QStringList &chosen, SyncEntry::Kind kind)
         m_list.add(path, kind);
     // The last one chosen is shown, whether it was there already or not.
     changed(paths.isEmpty() ? current() : m_list.indexOf(paths.constLast()));
+}
+
+void KeepDialog::fillCopyMenu()
+{
+    m_copyMenu->clear();
+    const QList<synclist::KnownPsp> others = synclist::others(m_identity);
+    if (others.isEmpty())
+        m_copyMenu->addAction(texts::keepNoOtherPsp.in(m_language))->setEnabled(false);
+    for (const synclist::KnownPsp &other : others) {
+        // Two PSPs once mounted at the same place are told apart by their
+        // identities.
+        const bool sameName =
+            std::count_if(others.cbegin(), others.cend(),
+                          [&other](const auto &o) { return o.name == other.name; }) > 1;
+        QString shown = other.name.isEmpty()
+                            ? texts::keepUnnamedPsp.in(m_language).arg(other.identity.left(8))
+                            : other.name;
+        if (sameName && !other.name.isEmpty())
+            shown = u"%1 (%2)"_s.arg(other.name, other.identity.left(8));
+        // Menu texts take & as an access key.
+        QAction *action = m_copyMenu->addAction(QString(shown).replace(u'&', u"&&"_s));
+        connect(action, &QAction::triggered, this, [this, other, shown] {
+            copyFrom({other.identity, shown});
+        });
+    }
+}
+
+void KeepDialog::copyFrom(const synclist::KnownPsp &other)
+{
+    // Added by path, as add() does: as right in a list changed elsewhere.
+    reload();
+    const qsizetype added = m_list.addFrom(synclist::load(other.identity));
+    say(texts::keepCopied.in(added, m_language).arg(other.name));
+    changed(added > 0 ? m_list.entries().size() - added : current());
 }
 
 bool KeepDialog::reload()

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
 class VolumeRoot;
@@ -41,12 +42,16 @@ private:
     // Each entry's tracks, size and state, looked at off this thread.
     void lookAtEntries();
     void tell(const Phrase &phrase, const QString &what = {});
+    void say(const QString &text);
     // Reads the list again; false, and the list shown as it is now, when it
     // was changed elsewhere since.
     bool reload();
     void showEntries(qsizetype current);
     void choose(SyncEntry::Kind kind);
     void add(const QStringList &paths, SyncEntry::Kind kind);
+    // Lists the other PSPs with a list in the Copy menu.
+    void fillCopyMenu();
+    void copyFrom(const synclist::KnownPsp &other);
     // Saves the list, then shows it with the entry at current chosen.
     void changed(qsizetype current);
     qsizetype current() const;
@@ -63,9 +68,11 @@ private:
     QTreeWidget *m_entries = nullptr;
     QPushButton *m_addPlaylist = nullptr;
     QPushButton *m_addFolder = nullptr;
+    QPushButton *m_copyFrom = nullptr;
     QPushButton *m_remove = nullptr;
     QPushButton *m_up = nullptr;
     QPushButton *m_down = nullptr;
     QPushButton *m_syncNow = nullptr;
     QCheckBox *m_whenPluggedIn = nullptr;
+    QMenu *m_copyMenu = nullptr;
 };
