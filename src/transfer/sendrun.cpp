@@ -55,7 +55,7 @@ const Phrase &reasonFor(TrackOutcome outcome)
     case TrackOutcome::NameTaken:
         return texts::sendWhyNameTaken;
     case TrackOutcome::MediumFull:
-        return texts::sendWhyFull;
+        return texts::sendWhyNoRoom;
     case TrackOutcome::WriteFailed:
         return texts::sendWhyWrite;
     case TrackOutcome::Unreadable:
@@ -317,9 +317,9 @@ void SendRun::trackDone(int index, TrackOutcome outcome, const AudioJobResult &h
 {
     if (!running() || !end(index, outcome, helper))
         return;
-    // The rest would not fit either, or could not be converted: stop,
-    // keeping what is finished.
-    if (outcome == TrackOutcome::MediumFull || outcome == TrackOutcome::HelperMissing)
+    // Nothing more could be converted: stop, keeping what is finished. A
+    // track with no room is left out alone: smaller ones after it may fit.
+    if (outcome == TrackOutcome::HelperMissing)
         stopTheRest();
     Q_EMIT progressed();
     dispatch();
