@@ -129,7 +129,9 @@ TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     const Result<> committed = (*album)->commit(
         **file, track.fileName,
         replacesInPlace(track) ? VolumeRoot::IfTaken::Replace : VolumeRoot::IfTaken::Keep);
-    return committed ? written : TrackWritten{writeFailure(committed.error())};
+    if (!committed)
+        return {writeFailure(committed.error())};
+    return {written.outcome, written.bytes, (*file)->modified()};
 }
 
 } // namespace

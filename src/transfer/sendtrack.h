@@ -28,7 +28,8 @@ enum class TrackOutcome
 struct TrackWritten
 {
     TrackOutcome outcome = TrackOutcome::Cancelled;
-    qint64 bytes = 0; // under the track's name, once Sent
+    qint64 bytes = 0;    // under the track's name, once Sent
+    qint64 modified = 0; // as the volume lists it then (see RecordedTrack)
 };
 
 // Copies one planned track, from a local file (the source, or what the
