@@ -8,6 +8,7 @@
 #include "support/fakes.h"
 #include "support/loopvolume.h"
 #include "support/pspdrive.h"
+#include "transfer/sendrun.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -27,6 +28,7 @@ class TestMusicSendVolume : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void sendsWhatFits();
+    void aTrackWithNoRoomLeavesRoomForSmallerOnes();
     void readOnlyIsSaidOnce();
     void aFolderLeftEmptyGoes();
     void unpluggedInTheMiddle();
@@ -103,6 +105,44 @@ void TestMusicSendVolume::sendsWhatFits()
     QCOMPARE(filesBelow(mountPoint.filePath(u"MUSIC"_s)).size(), 1);
 }
 
+// The plan's estimates said all would fit: the big track is left out before
+// any of it is written, and the smaller ones after it are still sent.
+void TestMusicSendVolume::aTrackWithNoRoomLeavesRoomForSmallerOnes()
+{
+    QTemporaryDir contents;
+    QVERIFY(QDir(contents.path()).mkpath(u"MUSIC"_s));
+    LoopVolume volume(contents.path());
+    QTemporaryDir sources;
+    QList<SourceTrack> tracks;
+    SendPlan plan;
+    for (const auto &[name, seconds] :
+         {std::pair{u"1 long.wav"_s, 120}, {u"2 short.wav"_s, 2}, {u"3 short.wav"_s, 3}}) {
+        SourceTrack source;
+        source.path = sources.filePath(name);
+        QVERIFY(writeTone(source.path, "wav", seconds, 44100, 2));
+        tracks.append(source);
+        PlannedTrack track;
+        track.method = SendMethod::Copy;
+        track.folder = u"Album"_s;
+        track.fileName = name;
+        plan.tracks.append(track);
+    }
+    QTemporaryDir mountPoint;
+    QVERIFY2(volume.mount(mountPoint.path()), qPrintable(volume.error()));
+    const std::shared_ptr<const VolumeRoot> root = VolumeRoot::open(mountPoint.path());
+    QVERIFY(root);
+    AudioWorkers workers(nullptr, 1);
+    SendRun run(workers);
+    QSignalSpy finished(&run, &SendRun::finished);
+    run.start(root, u"MUSIC"_s, tracks, plan, TargetFormat::Mp3, {}, {}, false);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QCOMPARE(run.ending(0)->outcome, TrackOutcome::MediumFull);
+    QCOMPARE(whyNotSent(tracks.at(0), plan.tracks.at(0), run.ending(0), Language::English),
+             u"not sent: no room"_s);
+    QCOMPARE(QDir(mountPoint.filePath(u"MUSIC/Album"_s)).entryList(QDir::Files),
+             (QStringList{u"2 short.wav"_s, u"3 short.wav"_s}));
+}
+
 void TestMusicSendVolume::readOnlyIsSaidOnce()
 {
     messagebox::recordInsteadOfShowing();
@@ -151,7 +191,8 @@ void TestMusicSendVolume::aFolderLeftEmptyGoes()
     plan->findChild<QPushButton *>(u"start"_s)->click();
     QList<messagebox::Shown> shown;
     QTRY_VERIFY_WITH_TIMEOUT(!(shown += messagebox::takeShown()).isEmpty(), 20000);
-    QVERIFY2(shown.at(0).text.startsWith(u"The PSP is full"_s), qPrintable(shown.at(0).text));
+    QVERIFY2(shown.at(0).text.startsWith(u"The PSP ran out of room"_s),
+             qPrintable(shown.at(0).text));
     QTRY_VERIFY(QDir(mountPoint.filePath(u"MUSIC"_s)).isEmpty());
 }
 

@@ -27,7 +27,7 @@ void TestSendRecord::keptOnTheVolume()
 
     SendRecord record;
     const SourceIdentity song{u"/m/ä song.flac"_s, 1000, 1700000000123};
-    record.put({song, u"mp3 V2"_s, u"Ann - Hits/01 Song.mp3"_s, 400, true});
+    record.put({song, u"mp3 V2"_s, u"Ann - Hits/01 Song.mp3"_s, 400, true, 1700000000000});
     record.put({{u"/m/b.flac"_s, 5, 6}, u"copy"_s, u"Ann - Hits/02 B.mp3"_s, 5});
     // Written again under the same name (the case does not tell names apart):
     // the new one replaces the old.
@@ -39,6 +39,7 @@ void TestSendRecord::keptOnTheVolume()
     QCOMPARE(read.tracks().size(), 2);
     QVERIFY(read.bySource(song) && read.bySource(song)->kept);
     QCOMPARE(read.bySource(song)->settings, u"mp3 V2"_s);
+    QCOMPARE(read.bySource(song)->modified, 1700000000000);
     QVERIFY(!read.bySource({u"/m/b.flac"_s, 5, 6}));
     QCOMPARE(read.byFile(u"ann - hits/02 B.MP3"_s)->bytes, 7);
     QCOMPARE(read.byPath(u"/m/b.flac"_s).size(), 1);

@@ -32,6 +32,9 @@ QString nameOf(const QString &path)
     return path.section(u'/', -1).section(u'.', 0, 0);
 }
 
+// When every file on the PSP was last written, as its listing says.
+constexpr qint64 writtenAt = 1700000000000;
+
 void putOnPsp(MusicListing &listing, const QString &file)
 {
     const QString folder = file.section(u'/', 0, 0);
@@ -41,7 +44,7 @@ void putOnPsp(MusicListing &listing, const QString &file)
     if (found == listing.entries.end())
         found =
             listing.entries.insert(listing.entries.end(), {{folder, VolumeRoot::Kind::Folder}, {}});
-    found->files.append({file.section(u'/', 1), VolumeRoot::Kind::File, false, 5});
+    found->files.append({file.section(u'/', 1), VolumeRoot::Kind::File, false, 5, writtenAt});
 }
 
 } // namespace
@@ -49,7 +52,10 @@ void putOnPsp(MusicListing &listing, const QString &file)
 void TestSyncPlan::decides_data()
 {
     // entries: "P:<playlist>=<tracks>", "F:<folder>=<tracks>", "X:<unreadable playlist>".
-    // record: "<track>><file> [old|sent]", each file on the PSP with its bytes;
+    // record: "<track>><file> [old|sent|touched|fat|summer]", each file on the
+    // PSP with its bytes; recorded as written 4 s after the file there says
+    // ("touched"), under 2 s (FAT's precision) after, or an hour and 1 s
+    // after (summer time);
     // "recovered" when it is the one before a record that could not be read.
     // psp: other files on the PSP; "[*]<playlist>=<file>" a playlist there,
     // "*" one Zarvello wrote (for /music/<playlist>.m3u).
@@ -83,6 +89,13 @@ void TestSyncPlan::decides_data()
         << QStringList{u"Mine.m3u8=Al/z.mp3"_s, u"*Old.m3u8=Al/z.mp3"_s}
         << QStringList{u"a>Al/a.mp3"_s} << QString() << QStringList{u"Al/z.mp3!Mine.m3u8"_s}
         << QStringList{u"-Old.m3u8"_s};
+    // Of the recorded name and size but written at another time: the user's.
+    QTest::newRow("a file written since")
+        << QStringList{u"P:Mix=a"_s}
+        << QStringList{u"a>Al/a.mp3"_s, u"z>Al/z.mp3 touched"_s, u"y>Al/y.mp3 fat"_s,
+                       u"x>Al/x.mp3 summer"_s}
+        << none << QStringList{u"a>Al/a.mp3"_s} << QString()
+        << QStringList{u"Al/y.mp3"_s, u"Al/x.mp3"_s} << QStringList{u"Mix.m3u8=a"_s};
     QTest::newRow("a file not in the record")
         << QStringList{u"P:Mix=a"_s} << QStringList{u"a>Al/a.mp3"_s} << QStringList{u"Al/q.mp3"_s}
         << QStringList{u"a>Al/a.mp3"_s} << QString() << none << QStringList{u"Mix.m3u8=a"_s};
@@ -131,8 +144,12 @@ void TestSyncPlan::decides()
             continue;
         }
         const QStringList parts = line.split(QRegularExpression(u"[> ]"_s));
+        const qint64 written = writtenAt + (parts.contains(u"touched"_s)  ? 4000
+                                            : parts.contains(u"fat"_s)    ? 1999
+                                            : parts.contains(u"summer"_s) ? 3601000
+                                                                          : 0);
         listing.record.put({source(parts.at(0), parts.contains(u"old"_s)), u"copy"_s, parts.at(1),
-                            5, !parts.contains(u"sent"_s)});
+                            5, !parts.contains(u"sent"_s), written});
         putOnPsp(listing, parts.at(1));
     }
     QList<PspPlaylist> playlists;

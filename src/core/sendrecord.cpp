@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -71,7 +72,7 @@ std::optional<QByteArray> readOwnFile(const VolumeRoot &root, const QString &nam
 }
 
 const QStringList trackFields{u"source"_s, u"size"_s,  u"modified"_s, u"settings"_s,
-                              u"file"_s,   u"bytes"_s, u"kept"_s};
+                              u"file"_s,   u"bytes"_s, u"written"_s,  u"kept"_s};
 const QStringList recordFields{u"program"_s, u"version"_s, u"tracks"_s, u"playlists"_s,
                                u"generation"_s};
 
@@ -95,6 +96,8 @@ QJsonObject objectOf(const RecordedTrack &track)
     object.insert(u"settings"_s, track.settings);
     object.insert(u"file"_s, track.file);
     object.insert(u"bytes"_s, track.bytes);
+    if (track.modified != 0)
+        object.insert(u"written"_s, track.modified);
     if (track.kept)
         object.insert(u"kept"_s, true);
     return object;
@@ -120,6 +123,7 @@ std::optional<RecordedTrack> trackOf(const QJsonObject &object)
     track.settings = object.value(u"settings"_s).toString();
     track.file = object.value(u"file"_s).toString();
     track.bytes = object.value(u"bytes"_s).toInteger(-1);
+    track.modified = object.value(u"written"_s).toInteger();
     track.kept = object.value(u"kept"_s).toBool();
     if (!sendrecord::isTrackFile(track.file) || track.source.path.isEmpty() || track.bytes < 0)
         return std::nullopt;
@@ -493,6 +497,21 @@ SendRecord read(const VolumeRoot &root)
 Result<> write(const VolumeRoot &root, const SendRecord &record)
 {
     return writeRecord(root, record, newGeneration());
+}
+
+bool isRecordedFile(const RecordedTrack &track, const FolderEntry &file)
+{
+    if (file.kind != FolderEntry::Kind::File || file.size != track.bytes)
+        return false;
+    if (track.modified == 0 || file.modified == 0)
+        return true;
+    // FAT keeps local time to 2 s: a time zone or summer time changed since
+    // moves every file by whole hours, which must not make them the user's.
+    constexpr qint64 hour = 3600 * 1000;
+    constexpr qint64 fatStep = 2000;
+    const qint64 apart = std::abs(file.modified - track.modified);
+    const qint64 beyondHours = apart % hour;
+    return apart < 26 * hour && (beyondHours < fatStep || hour - beyondHours < fatStep);
 }
 
 bool isTrackFile(const QString &file)

@@ -57,6 +57,10 @@ struct RecordedTrack
     // Written for the list of what this PSP keeps, so a sync may take it
     // off again; a track merely sent stays until the user removes it.
     bool kept = false;
+    // When the file was last written, as the volume gave it, in milliseconds
+    // since the epoch, UTC; 0 when unknown (a record of an earlier Zarvello),
+    // and then its name and size alone tell it.
+    qint64 modified = 0;
     // Fields a later Zarvello added, kept as they are through a rewrite.
     QJsonObject unknown = {};
 };
@@ -188,6 +192,11 @@ Result<> write(const VolumeRoot &root, const SendRecord &record);
 // no separator of any system, drive, stream or control character.
 bool isTrackFile(const QString &file);
 bool isPlaylistFile(const QString &file);
+
+// Whether the file listed is the one recorded, not a user's of that name:
+// the same size and, when both know it, the same modification time, to the
+// 2 s that FAT keeps and give or take whole hours of local time.
+bool isRecordedFile(const RecordedTrack &track, const FolderEntry &file);
 
 // An identity that the volume keeps, made the first time it is asked for,
 // so two PSPs are told apart, as is a folder used as one. Empty when the

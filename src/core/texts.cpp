@@ -320,8 +320,8 @@ const Phrase sendMusicNotAFolder{
     u"Sur la PSP, MUSIC est un lien ou un fichier, pas un dossier : rien n'a été envoyé.",
     u"On the PSP, MUSIC is a link or a file, not a folder: nothing was sent."};
 const Phrase sendMediumFull{
-    u"La PSP est pleine : l'envoi s'est arrêté. Les morceaux terminés y sont restés.",
-    u"The PSP is full: sending stopped. The tracks already finished stay on it."};
+    u"La PSP manque de place : les morceaux qui n'y tenaient pas sont restés sur l'ordinateur.",
+    u"The PSP ran out of room: the tracks that did not fit were left on the computer."};
 const Phrase sendNothing{u"Aucun morceau à envoyer.", u"No tracks to send."};
 const Phrase sendWhyAlreadyThere{u"déjà sur la PSP", u"already on the PSP"};
 const Phrase sendWhyUnreadable{u"illisible ou abîmé", u"unreadable or damaged"};
@@ -331,7 +331,6 @@ const Phrase sendWhyFolder{u"son dossier n'a pas pu être créé sur la PSP",
                            u"its folder could not be made on the PSP"};
 const Phrase sendWhyNameTaken{u"un autre fichier a pris son nom entre-temps",
                               u"another file took its name meanwhile"};
-const Phrase sendWhyFull{u"la PSP est pleine", u"the PSP is full"};
 const Phrase sendWhyNoRoom{u"pas envoyé : pas de place", u"not sent: no room"};
 const Phrase sendWhyWrite{u"l'écriture sur la PSP a échoué", u"writing on the PSP failed"};
 const Phrase sendWhyCancelled{u"envoi annulé", u"sending cancelled"};

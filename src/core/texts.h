@@ -144,7 +144,6 @@ extern const Phrase sendWhyNotAudio;
 extern const Phrase sendWhyTooLarge;
 extern const Phrase sendWhyFolder;
 extern const Phrase sendWhyNameTaken;
-extern const Phrase sendWhyFull;
 extern const Phrase sendWhyNoRoom;
 extern const Phrase sendWhyWrite;
 extern const Phrase sendWhyCancelled;

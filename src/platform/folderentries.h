@@ -49,6 +49,9 @@ struct FolderEntry
     // attribute on Windows.
     bool isHidden = false;
     qint64 size = -1; // for a file listed through a handle; -1 otherwise
+    // When a file listed through a handle was last written, in milliseconds
+    // since the epoch, UTC; 0 otherwise.
+    qint64 modified = 0;
 };
 
 namespace platform {

@@ -44,6 +44,10 @@ public:
         // The open file itself, for a helper process to write into; -1 where
         // it cannot be handed over.
         virtual int descriptor() const { return -1; }
+        // When it was last written, once committed, in milliseconds since the
+        // epoch, UTC: what tells it from a user's file of the same name and
+        // size later. 0 when the volume does not say.
+        virtual qint64 modified() const { return 0; }
     };
 
     // What a commit does when the name it puts a file under is taken.

@@ -54,8 +54,11 @@ VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
     struct stat status;
     if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
         entry.kind = kindOf(status.st_mode);
-        if (entry.kind == VolumeRoot::Kind::File)
+        if (entry.kind == VolumeRoot::Kind::File) {
             entry.size = status.st_size;
+            entry.modified =
+                qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
+        }
     }
     return entry;
 }
@@ -92,6 +95,7 @@ public:
 
     Result<> write(QByteArrayView bytes) override { return writeAll(m_file.get(), bytes); }
     int descriptor() const override { return m_file.get(); }
+    qint64 modified() const override { return m_modified; }
 
     // Writes the file out and gives it the name in folder.
     Result<> commit(int folder, const QByteArray &name, VolumeRoot::IfTaken ifTaken)
@@ -103,8 +107,13 @@ public:
             S_ISREG(replaced.st_mode);
         // A medium that fills up may only say so when the file goes out to it.
         if ((replacing && ::fchmod(m_file.get(), replaced.st_mode & 07777) != 0) ||
-            ::fsync(m_file.get()) != 0 || ::close(m_file.release()) != 0)
+            ::fsync(m_file.get()) != 0)
             return systemError();
+        // A rename leaves the time alone, and nothing writes to it after this.
+        struct stat written;
+        if (::fstat(m_file.get(), &written) != 0 || ::close(m_file.release()) != 0)
+            return systemError();
+        m_modified = qint64(written.st_mtim.tv_sec) * 1000 + written.st_mtim.tv_nsec / 1000000;
         const bool renamed =
             ifTaken == VolumeRoot::IfTaken::Replace
                 ? ::renameat(m_folder.get(), m_name.constData(), folder, name.constData()) == 0
@@ -139,6 +148,7 @@ private:
     QByteArray m_name;
     Descriptor m_file;
     bool m_committed = false;
+    qint64 m_modified = 0;
 };
 
 // Every step is opened on its own, so that no link anywhere on the way leads

@@ -71,14 +71,21 @@ public:
     }
 
     Result<> write(QByteArrayView bytes) override { return writeAll(m_handle, bytes); }
+    qint64 modified() const override { return m_modified; }
 
     // Writes the file out and gives it the name at path. Windows files have
     // no mode to take over: the read-only attribute, their one permission,
     // makes the replacing fail.
     Result<> commit(const QString &path, VolumeRoot::IfTaken ifTaken)
     {
-        if (!FlushFileBuffers(m_handle) || !close())
+        FILETIME written;
+        if (!FlushFileBuffers(m_handle) || !GetFileTime(m_handle, nullptr, nullptr, &written) ||
+            !close())
             return systemError();
+        // In 100 ns steps since 1601; a move leaves it alone.
+        const qint64 ticks =
+            qint64((quint64(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+        m_modified = (ticks - 116444736000000000LL) / 10000;
         const DWORD replace =
             ifTaken == VolumeRoot::IfTaken::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
         if (!MoveFileExW(wide(m_path), wide(path), replace))
@@ -97,6 +104,7 @@ private:
     QString m_path;
     HANDLE m_handle;
     bool m_committed = false;
+    qint64 m_modified = 0;
 };
 
 // A drive letter names its volume or nothing: once the volume has left, the
@@ -121,8 +129,9 @@ public:
                                                        QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &info : infos) {
             const Kind kind = kindOf(info);
-            found.append(
-                {info.fileName(), kind, info.isHidden(), kind == Kind::File ? info.size() : -1});
+            const bool file = kind == Kind::File;
+            found.append({info.fileName(), kind, info.isHidden(), file ? info.size() : -1,
+                          file ? info.lastModified().toMSecsSinceEpoch() : 0});
         }
         return found;
     }

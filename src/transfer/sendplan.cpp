@@ -62,8 +62,8 @@ struct Listed
         }
     }
 
-    // Where a recorded track's file is, when the listing shows it with the
-    // bytes recorded; no file when not, and then it is none of ours any more.
+    // Where a recorded track's file is, when the listing shows it as it was
+    // recorded; no file when not, and then it is none of ours any more.
     struct Place
     {
         qsizetype folder = -1;
@@ -77,7 +77,7 @@ struct Listed
             return {};
         const qsizetype index = folder - top.taken.constData();
         const VolumeRoot::Entry *file = folders.at(index).find(track.file.mid(slash + 1));
-        if (!file || file->kind != VolumeRoot::Kind::File || file->size != track.bytes)
+        if (!file || !sendrecord::isRecordedFile(track, *file))
             return {};
         return {index, file};
     }

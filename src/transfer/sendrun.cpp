@@ -55,7 +55,7 @@ const Phrase &reasonFor(TrackOutcome outcome)
     case TrackOutcome::NameTaken:
         return texts::sendWhyNameTaken;
     case TrackOutcome::MediumFull:
-        return texts::sendWhyFull;
+        return texts::sendWhyNoRoom;
     case TrackOutcome::WriteFailed:
         return texts::sendWhyWrite;
     case TrackOutcome::Unreadable:
@@ -73,8 +73,8 @@ QList<RecordedTrack> SendRun::measure(const VolumeRoot &volume, const QString &m
                                       QList<RecordedTrack> toMeasure)
 {
     QList<RecordedTrack> measured;
-    // Each album folder listed once: the sizes of its files, by name.
-    QHash<QString, QHash<QString, qint64>> folders;
+    // Each album folder listed once: its files, by name.
+    QHash<QString, QHash<QString, VolumeRoot::Entry>> folders;
     for (RecordedTrack &track : toMeasure) {
         const QString folder = track.file.section(u'/', 0, -2);
         auto listed = folders.find(folder);
@@ -83,12 +83,15 @@ QList<RecordedTrack> SendRun::measure(const VolumeRoot &volume, const QString &m
             for (const VolumeRoot::Entry &entry :
                  volume.entries(musicFolder + u'/' + folder).valueOr({})) {
                 if (entry.kind == VolumeRoot::Kind::File)
-                    listed->insert(entry.name, entry.size);
+                    listed->insert(entry.name, entry);
             }
         }
-        track.bytes = listed->value(track.file.section(u'/', -1), -1);
-        if (track.bytes >= 0)
-            measured.append(track);
+        const auto file = listed->constFind(track.file.section(u'/', -1));
+        if (file == listed->cend())
+            continue;
+        track.bytes = file->size;
+        track.modified = file->modified;
+        measured.append(track);
     }
     return measured;
 }
@@ -239,6 +242,7 @@ void SendRun::copyNext()
             // On the volume before the next copy starts: one pulled out
             // leaves no more than the track being committed unrecorded.
             recorded.bytes = copied.written.bytes;
+            recorded.modified = copied.written.modified;
             copied.recorded = journal->put(*volume, {recorded});
             if (copied.recorded && !track.replaces.isEmpty() && !replacesInPlace(track))
                 copied.removed = removeReplaced(*volume, music, *journal, {track.replaces});
@@ -317,9 +321,9 @@ void SendRun::trackDone(int index, TrackOutcome outcome, const AudioJobResult &h
 {
     if (!running() || !end(index, outcome, helper))
         return;
-    // The rest would not fit either, or could not be converted: stop,
-    // keeping what is finished.
-    if (outcome == TrackOutcome::MediumFull || outcome == TrackOutcome::HelperMissing)
+    // Nothing more could be converted: stop, keeping what is finished. A
+    // track with no room is left out alone: smaller ones after it may fit.
+    if (outcome == TrackOutcome::HelperMissing)
         stopTheRest();
     Q_EMIT progressed();
     dispatch();
@@ -348,7 +352,9 @@ bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
 void SendRun::recordSent(int index, const Copied &copied)
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    m_record.put(recordedTrackOf(index, copied.written.bytes));
+    RecordedTrack recorded = recordedTrackOf(index, copied.written.bytes);
+    recorded.modified = copied.written.modified;
+    m_record.put(recorded);
     if (!copied.recorded) {
         warnUnrecorded(copied.recorded.error());
         if (!track.replaces.isEmpty() && !replacesInPlace(track))

@@ -17,6 +17,19 @@ namespace {
 
 constexpr qint64 chunkSize = 1024 * 1024;
 
+// The largest cluster a PSP's card is commonly formatted with: a file takes
+// whole clusters, and a new album folder one more.
+constexpr qint64 clusterSize = 32 * 1024;
+
+// Whether a file of that size surely fits in what the volume has left, as it
+// says now: what earlier tracks really took is counted, not their estimates.
+bool fitsOn(const VolumeRoot &volume, qint64 size)
+{
+    const qint64 free = volume.freeBytes();
+    const qint64 clusters = (size + clusterSize - 1) / clusterSize + 1;
+    return free < 0 || clusters * clusterSize <= free;
+}
+
 // Sweeping for leftovers and writing tracks exclude each other, so that a
 // sweep never takes the temporary file of a track being written for one.
 QReadWriteLock &leftoverSweep()
@@ -92,6 +105,8 @@ TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
 {
     if (cancelled)
         return {TrackOutcome::Cancelled};
+    if (!fitsOn(volume, QFileInfo(localFile).size()))
+        return {TrackOutcome::MediumFull};
     const QString folder = musicFolder + u'/' + track.folder;
     if (!volume.makeFolder(folder))
         return {TrackOutcome::FolderRefused};
@@ -114,7 +129,9 @@ TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder
     const Result<> committed = (*album)->commit(
         **file, track.fileName,
         replacesInPlace(track) ? VolumeRoot::IfTaken::Replace : VolumeRoot::IfTaken::Keep);
-    return committed ? written : TrackWritten{writeFailure(committed.error())};
+    if (!committed)
+        return {writeFailure(committed.error())};
+    return {written.outcome, written.bytes, (*file)->modified()};
 }
 
 } // namespace

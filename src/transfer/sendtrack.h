@@ -19,6 +19,7 @@ enum class TrackOutcome
     HelperMissing, // no audio helper of this build could be started
     FolderRefused, // its folder could not be made
     NameTaken,     // another file took the name meanwhile
+    // No room for it: not begun, or the volume filled up as it was written.
     MediumFull,
     WriteFailed,
 };
@@ -27,7 +28,8 @@ enum class TrackOutcome
 struct TrackWritten
 {
     TrackOutcome outcome = TrackOutcome::Cancelled;
-    qint64 bytes = 0; // under the track's name, once Sent
+    qint64 bytes = 0;    // under the track's name, once Sent
+    qint64 modified = 0; // as the volume lists it then (see RecordedTrack)
 };
 
 // Copies one planned track, from a local file (the source, or what the
@@ -36,7 +38,9 @@ struct TrackWritten
 // its own name. That name is never taken from another file, unless it is the
 // very file of ours the track replaces (PlannedTrack::replaces). Whatever
 // ends it early, no part of the track is left under the track's name, and
-// the temporary file is removed when the volume lets it. Runs on a worker
+// the temporary file is removed when the volume lets it. A file that would
+// not fit in the room the volume has left, with a margin for its clusters,
+// is not begun (MediumFull). Runs on a worker
 // thread; the volume handle is shared between them. progress grows, as the
 // copy goes, from counted (the part of the track's expected bytes already
 // counted for it) by its share of the rest, and to all of them once it ends,

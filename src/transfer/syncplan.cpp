@@ -125,20 +125,20 @@ SyncPlan planSync(const QList<ExpandedSyncEntry> &list, const MusicListing &list
 {
     SyncPlan plan;
     const SendRecord &record = listing.record;
-    // The files below the music folder with their sizes, by key: a recorded
-    // file counts only while it is there with the size it was written with.
-    QHash<QString, qint64> onPsp;
+    // The files below the music folder, by key: a recorded file counts only
+    // while it is there as it was written (see sendrecord::isRecordedFile).
+    QHash<QString, VolumeRoot::Entry> onPsp;
     for (const MusicListing::Folder &folder : listing.entries) {
         if (folder.entry.kind != VolumeRoot::Kind::Folder)
             continue;
         for (const VolumeRoot::Entry &file : folder.files) {
             if (file.kind == VolumeRoot::Kind::File)
-                onPsp.insert(sendnames::nameKey(folder.entry.name + u'/' + file.name), file.size);
+                onPsp.insert(sendnames::nameKey(folder.entry.name + u'/' + file.name), file);
         }
     }
     const auto isThere = [&onPsp](const RecordedTrack &track) {
         const auto found = onPsp.constFind(sendnames::nameKey(track.file));
-        return found != onPsp.cend() && *found == track.bytes;
+        return found != onPsp.cend() && sendrecord::isRecordedFile(track, *found);
     };
 
     QSet<QString> listed; // the path of every source of the list
