@@ -1,5 +1,8 @@
+#include "controls/ejectoffer.h"
+#include "controls/messagebox.h"
 #include "platform/diskeject.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -60,6 +63,32 @@ public:
     }
 };
 
+// The desktop's notifications: what it is asked to show is kept, actions
+// offered only when told to.
+class NotificationsStandIn : public QDBusVirtualObject
+{
+public:
+    bool actions = true;
+    QList<QVariantList> shown;
+
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        QDBusMessage reply = message.createReply();
+        if (message.member() == u"GetCapabilities")
+            reply << (actions ? QStringList{u"body"_s, u"actions"_s} : QStringList{u"body"_s});
+        if (message.member() == u"Notify") {
+            shown.append(message.arguments());
+            reply << uint(shown.size());
+        }
+        connection.send(reply);
+        return true;
+    }
+};
+
+const QString notifications = u"/org/freedesktop/Notifications"_s;
+
 } // namespace
 
 class TestDiskEject : public QObject
@@ -70,10 +99,13 @@ private Q_SLOTS:
     void cleanupTestCase();
     void eject_data();
     void eject();
+    void ejectFromTheDesktopNotice_data();
+    void ejectFromTheDesktopNotice();
 
 private:
     QProcess m_bus;
     UDisksStandIn m_udisks;
+    NotificationsStandIn m_notifications;
 };
 
 void TestDiskEject::initTestCase()
@@ -86,12 +118,17 @@ void TestDiskEject::initTestCase()
         QSKIP("dbus-daemon cannot be started");
     QVERIFY(m_bus.waitForReadyRead(10000));
     const QByteArray address = m_bus.readLine().trimmed();
+    // It is the session's bus too, where the desktop shows notifications.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
     QDBusConnection standIn =
         QDBusConnection::connectToBus(QString::fromUtf8(address), u"udisks"_s);
     QVERIFY(standIn.isConnected());
     QVERIFY(standIn.registerService(u"org.freedesktop.UDisks2"_s));
     QVERIFY(standIn.registerVirtualObject(root, &m_udisks, QDBusConnection::SubPath));
+    QVERIFY(standIn.registerService(u"org.freedesktop.Notifications"_s));
+    QVERIFY(standIn.registerVirtualObject(notifications, &m_notifications));
+    messagebox::recordInsteadOfShowing();
 }
 
 void TestDiskEject::cleanupTestCase()
@@ -142,6 +179,50 @@ void TestDiskEject::eject()
     QCOMPARE(m_udisks.asked, asked);
 }
 
-QTEST_GUILESS_MAIN(TestDiskEject)
+void TestDiskEject::ejectFromTheDesktopNotice_data()
+{
+    QTest::addColumn<bool>("actions");
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("chosen on the notice") << true << true;
+    QTest::newRow("another key") << true << false;
+    QTest::newRow("a desktop without actions") << false << false;
+}
+
+// A sync ended while nobody looked: the notice offers the eject, and only its
+// own key, not a guess at its id, ejects the PSP.
+void TestDiskEject::ejectFromTheDesktopNotice()
+{
+    QFETCH(bool, actions);
+    QFETCH(bool, chosen);
+    m_notifications.actions = actions;
+    m_notifications.shown.clear();
+    m_udisks.unmountError.clear();
+    m_udisks.asked.clear();
+    QWidget window;
+    notifyOfferingEject(window, u"8:17"_s, Language::English, u"PSP synced"_s, u"Sent: 2"_s);
+    QTRY_COMPARE(m_notifications.shown.size(), 1);
+    const QStringList offered = m_notifications.shown.at(0).at(5).toStringList();
+    QCOMPARE(offered.size(), actions ? 2 : 0);
+    if (!actions)
+        return;
+    QCOMPARE(offered.at(1), u"Eject the PSP"_s);
+    QDBusMessage answer = QDBusMessage::createSignal(
+        notifications, u"org.freedesktop.Notifications"_s, u"ActionInvoked"_s);
+    answer << 1u << (chosen ? offered.at(0) : u"1"_s);
+    QVERIFY(QDBusConnection(u"udisks"_s).send(answer));
+    if (chosen) {
+        // Then the desktop is told the PSP can be unplugged.
+        QTRY_COMPARE(m_notifications.shown.size(), 2);
+        QCOMPARE(m_notifications.shown.at(1).at(4).toString(),
+                 u"The PSP can be unplugged safely."_s);
+        QVERIFY(m_udisks.asked.contains(u"PowerOff "_s + pspDrive));
+    } else {
+        QTest::qWait(200);
+        QVERIFY(m_udisks.asked.isEmpty());
+    }
+    QVERIFY(messagebox::takeShown().isEmpty());
+}
+
+QTEST_MAIN(TestDiskEject)
 
 #include "tst_diskeject.moc"

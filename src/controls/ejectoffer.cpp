@@ -1,6 +1,7 @@
 #include "controls/ejectoffer.h"
 
 #include "controls/messagebox.h"
+#include "core/background.h"
 #include "platform/desktopnotification.h"
 #include "platform/diskeject.h"
 
@@ -38,15 +39,13 @@ QString ejectFailureText(int kind, const QString &detail, Language language)
     return texts::ejectFailed.in(language).arg(detail);
 }
 
-void reportOfferingEject(QWidget &window, const QString &device, Language language,
-                         const QString &text, const QStringList &lines, QMessageBox::Icon icon)
+namespace {
+
+// Ejects the PSP, off the interface thread, on threads the program waits for
+// as it ends, so a PSP that leaves (and takes the window with it) is still
+// powered off.
+void eject(QWidget &window, const QString &device, Language language)
 {
-    if (device.isEmpty()) {
-        messagebox::report(&window, text, lines, icon);
-        return;
-    }
-    if (!messagebox::reportOffering(&window, text, lines, icon, texts::ejectPsp.in(language)))
-        return;
     const QString title = texts::ejectSafeTitle.in(language);
     const QString safe = texts::ejectSafe.in(language);
     // Qt's global pool: the program waits for it as it ends.
@@ -71,7 +70,48 @@ void reportOfferingEject(QWidget &window, const QString &device, Language langua
     watcher->setFuture(QtConcurrent::run([device, title, safe] {
         Ejected ejected{platform::ejectVolume(device)};
         if (ejected.outcome.safeToUnplug())
-            ejected.notified = platform::notifyDesktop(title, safe);
+            ejected.notified = platform::notifyDesktop(title, safe) != 0;
         return ejected;
     }));
+}
+
+} // namespace
+
+void reportOfferingEject(QWidget &window, const QString &device, Language language,
+                         const QString &text, const QStringList &lines, QMessageBox::Icon icon)
+{
+    if (device.isEmpty()) {
+        messagebox::report(&window, text, lines, icon);
+        return;
+    }
+    if (messagebox::reportOffering(&window, text, lines, icon, texts::ejectPsp.in(language)))
+        eject(window, device, language);
+}
+
+void notifyOfferingEject(QWidget &window, const QString &device, Language language,
+                         const QString &title, const QString &text)
+{
+    // Listening before the notification shows, so no answer comes unheard.
+    auto *answers = new platform::DesktopNoticeAnswers(&window);
+    QObject::connect(answers, &platform::DesktopNoticeAnswers::chosen, &window,
+                     [&window, answers, device, language] {
+                         answers->deleteLater();
+                         eject(window, device, language);
+                     });
+    QObject::connect(answers, &platform::DesktopNoticeAnswers::closed, answers,
+                     &QObject::deleteLater);
+    // A desktop button has no access key to show.
+    const QString action = device.isEmpty() ? QString() : texts::ejectPsp.in(language).remove(u'&');
+    background::run(
+        answers,
+        [title, text, action, key = answers->key()] {
+            return platform::notifyDesktop(title, text, action, key);
+        },
+        [&window, answers, device, language, text](uint id) {
+            answers->follow(id);
+            if (id != 0)
+                return;
+            answers->deleteLater();
+            reportOfferingEject(window, device, language, text, {}, QMessageBox::Information);
+        });
 }

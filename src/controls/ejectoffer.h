@@ -17,5 +17,11 @@ class QWidget;
 void reportOfferingEject(QWidget &window, const QString &device, Language language,
                          const QString &text, const QStringList &lines, QMessageBox::Icon icon);
 
+// The end of a sync the user did not start, while the window is not looked
+// at: a desktop notification, offering "Eject the PSP" where the desktop
+// shows actions; the report, with the same offer, where it shows none.
+void notifyOfferingEject(QWidget &window, const QString &device, Language language,
+                         const QString &title, const QString &text);
+
 // What an eject that did not happen says to the user.
 QString ejectFailureText(int kind, const QString &detail, Language language);

@@ -3,9 +3,7 @@
 #include "controls/ejectoffer.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
-#include "core/background.h"
 #include "core/synclist.h"
-#include "platform/desktopnotification.h"
 #include "sync/syncplandialog.h"
 #include "transfer/sendchoice.h"
 
@@ -161,16 +159,7 @@ void MusicSync::finished()
     // A sync the user did not start says what it did where they are looking:
     // on the desktop when the window is not, falling back on the report.
     if (m_whenPlugged && summary.problems.isEmpty() && !m_window.isActiveWindow()) {
-        background::run(
-            &m_window,
-            [title = texts::syncDoneTitle.in(l), text] {
-                return platform::notifyDesktop(title, text);
-            },
-            [this, text](bool notified) {
-                if (!notified)
-                    reportOfferingEject(m_window, m_device, language(), text, {},
-                                        QMessageBox::Information);
-            });
+        notifyOfferingEject(m_window, m_device, l, texts::syncDoneTitle.in(l), text);
         return;
     }
     reportOfferingEject(m_window, m_device, l, text, summary.problems,
