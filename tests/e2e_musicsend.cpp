@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -237,8 +238,18 @@ void TestMusicSendVolume::unpluggedInTheMiddle()
             },
             60000));
         QVERIFY2(finished.isEmpty() && whole < tracks - 1, "the send ended before the unplug");
+        messagebox::takeShown();
         QVERIFY2(volume.detach(), qPrintable(volume.error()));
         QTRY_VERIFY_WITH_TIMEOUT(!(*window)->isVisible(), 10000);
+        // One box says how far it got; the one being committed may have made it.
+        const QList<messagebox::Shown> shown = messagebox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        const QRegularExpressionMatch said =
+            QRegularExpression(u"^The PSP was unplugged: (\\d+) tracks? sent, (\\d+) not\\.$"_s)
+                .match(shown.at(0).text);
+        QVERIFY2(said.hasMatch(), qPrintable(shown.at(0).text));
+        QVERIFY(said.captured(1).toInt() >= whole - 1);
+        QCOMPARE(said.captured(1).toInt() + said.captured(2).toInt(), tracks);
     }
 
     // Plugged in again: every track there is whole, and nothing else is.

@@ -241,8 +241,7 @@ private:
         const SyncSession::Summary &summary = m_session.summary();
         if (m_unplugged) {
             const qsizetype planned = m_session.outline().toSend;
-            print(stderr, text(texts::syncUnplugged)
-                                  .arg(summary.sent)
+            print(stderr, texts::syncUnplugged.in(summary.sent, m_language)
                                   .arg(std::max<qsizetype>(planned - summary.sent, 0)) +
                               u'\n');
             exit(ExitStatus::Failed);

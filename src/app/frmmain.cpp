@@ -146,6 +146,14 @@ void FrmMain::connectSubsystems()
     });
     // A PSP that follows its list as soon as it is plugged in.
     connect(m_psp, &PspConnection::pspInUse, this, [this] { syncPsp(true); });
+    // Before the window goes: what was under way says how far it got.
+    connect(m_psp, &PspConnection::pspLeft, this, [this] {
+        QString said = m_send->unplugged();
+        if (said.isEmpty())
+            said = m_sync->unplugged();
+        if (!said.isEmpty())
+            messagebox::sayAsTheWindowGoes(said);
+    });
     c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
     connect(c.tracks.music, &ListBox::dropped, this,
             [this](int, const QMimeData *dropped) { sendDropped(dropped->urls()); });

@@ -182,6 +182,19 @@ void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon)
     box->raise();
 }
 
+void sayAsTheWindowGoes(const QString &text, QMessageBox::Icon icon)
+{
+    if (recorder().active) {
+        recorder().shown.append({text, version::applicationTitle(), QMessageBox::Ok, icon});
+        return;
+    }
+    auto *box =
+        new QMessageBox(icon, version::applicationTitle(), wrappable(text), QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    box->show();
+}
+
 void recordInsteadOfShowing()
 {
     recorder().active = true;

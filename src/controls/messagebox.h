@@ -26,6 +26,11 @@ void warn(QWidget *parent, const QString &text);
 // (the last few are kept, each once).
 void notify(QWidget &parent, const QString &text, QMessageBox::Icon icon = QMessageBox::Warning);
 
+// Tells what happened as the window goes (the PSP unplugged under a send), in
+// a box of its own that waits for nothing and outlives the window: the
+// program ends once it is closed.
+void sayAsTheWindowGoes(const QString &text, QMessageBox::Icon icon = QMessageBox::Warning);
+
 // The text, then every one of the lines in a box that scrolls, where they can
 // be selected and copied as they are; the whole never taller than the screen.
 void report(QWidget *parent, const QString &text, const QStringList &lines, QMessageBox::Icon icon);

@@ -695,7 +695,9 @@ const Phrase syncManyRemovalsQuestion{
 const Phrase syncNothingThere{
     u"aucun de ses morceaux n'est sur la PSP\u00A0: elle n'a pas été écrite",
     u"none of its tracks is on the PSP: it was not written"};
-const Phrase syncUnplugged{u"La PSP a été débranchée\u00A0: %1 morceaux envoyés, %2 non.",
-                           u"The PSP was unplugged: %1 tracks sent, %2 not."};
+const Counted syncUnplugged{{u"La PSP a été débranchée\u00A0: %1 morceau envoyé, %2 non.",
+                             u"The PSP was unplugged: %1 track sent, %2 not."},
+                            {u"La PSP a été débranchée\u00A0: %1 morceaux envoyés, %2 non.",
+                             u"The PSP was unplugged: %1 tracks sent, %2 not."}};
 
 } // namespace texts

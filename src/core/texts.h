@@ -378,6 +378,6 @@ extern const Phrase syncManyRemovalsQuestion;
 // Why a PSP playlist was not written.
 extern const Phrase syncNothingThere;
 // %1 tracks sent, %2 not.
-extern const Phrase syncUnplugged;
+extern const Counted syncUnplugged; // %1: tracks sent, %2: not sent
 
 } // namespace texts

@@ -182,6 +182,8 @@ void PspConnection::SysInfo1_DeviceRemoveComplete(int deviceType, int deviceId,
         return;
     // A folder within a volume goes with that volume.
     if (notificationNamesVolume(deviceId, deviceName, inUse) ||
-        (!m_holder.isEmpty() && notificationNamesVolume(deviceId, deviceName, m_holder)))
+        (!m_holder.isEmpty() && notificationNamesVolume(deviceId, deviceName, m_holder))) {
+        Q_EMIT pspLeft();
         m_window.close();
+    }
 }

@@ -43,6 +43,8 @@ public:
 Q_SIGNALS:
     // A PSP is now the one in use; root is its drive root, in folder form.
     void pspInUse(const QString &root);
+    // The PSP in use has left; the window closes right after.
+    void pspLeft();
 
 private:
     // Makes the PSP opened at a root the one in use; holder names the volume

@@ -313,6 +313,18 @@ void MusicSend::abandon()
     finish(false);
 }
 
+QString MusicSend::unplugged()
+{
+    QString said;
+    if (m_run && (m_state == State::Sending || m_state == State::Cancelling)) {
+        const int sent = m_run->tracksSent();
+        said = texts::syncUnplugged.in(sent, language())
+                   .arg(std::max(m_run->tracksQueued() - sent, 0));
+    }
+    abandon();
+    return said;
+}
+
 QString MusicSend::entryOf(int index, const QString &root) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);

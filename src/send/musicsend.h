@@ -72,6 +72,9 @@ public:
     // Ends a send at once, as the window closes: unfinished tracks are dropped
     // and nothing is reported.
     void abandon();
+    // Ends a send at once as the PSP leaves, as abandon() does: what it had
+    // sent by then, when it was sending; empty otherwise.
+    QString unplugged();
 
 Q_SIGNALS:
     // The send is over, by its end, a cancel or a refusal: one line per

@@ -167,6 +167,19 @@ void MusicSync::finished()
                                                    : QMessageBox::Warning);
 }
 
+QString MusicSync::unplugged()
+{
+    QString said;
+    if (m_session && m_progressDialog) {
+        const SendRun *run = m_session->run();
+        const int sent = int(m_session->summary().sent) + (run ? run->tracksSent() : 0);
+        said = texts::syncUnplugged.in(sent, language())
+                   .arg(std::max(int(m_session->outline().toSend) - sent, 0));
+    }
+    abandon();
+    return said;
+}
+
 void MusicSync::abandon()
 {
     if (m_session)

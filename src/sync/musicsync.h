@@ -32,6 +32,9 @@ public:
                bool whenPlugged = false);
     // Ends a sync at once, as the window closes.
     void abandon();
+    // Ends a sync at once as the PSP leaves, as abandon() does: what it had
+    // sent by then, when it was under way; empty otherwise.
+    QString unplugged();
 
 Q_SIGNALS:
     // Tracks or playlists were written or removed: lists of the PSP are stale.

@@ -3,6 +3,7 @@
 #include "core/background.h"
 #include "platform/volumeroot.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <QFile>
 #include <QLoggingCategory>
@@ -484,6 +485,13 @@ void SendRun::release()
     // Removed off this thread, or by the last copy that reads from it.
     if (m_scratch)
         background::run([scratch = std::exchange(m_scratch, {})] {});
+}
+
+int SendRun::tracksSent() const
+{
+    return int(std::count_if(m_endings.cbegin(), m_endings.cend(), [](const auto &ending) {
+        return ending && ending->outcome == TrackOutcome::Sent;
+    }));
 }
 
 std::optional<TrackEnding> SendRun::ending(int index) const

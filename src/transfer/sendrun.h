@@ -98,6 +98,8 @@ public:
     // The tracks to send, and those of them that have ended.
     int tracksQueued() const { return m_queued; }
     int tracksDone() const { return m_done; }
+    // Those of them written under their names so far.
+    int tracksSent() const;
     // The tracks being converted or copied, by source index, in the order
     // they started.
     const QList<int> &inFlight() const { return m_inFlight; }
