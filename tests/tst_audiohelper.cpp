@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <optional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,7 @@ class TestAudioHelper : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void confinedReachesNothingElse_data();
     void confinedReachesNothingElse();
     void helperStartsWithNothing();
     void scratchOfTheGoneIsRemoved();
@@ -69,9 +71,23 @@ namespace {
 
 // What a confined child could do, a word each; "unconfined" and why when the
 // system could not lock it in.
-QStringList triedInChild(const QString &scratch, const QString &home, int handed)
+QStringList triedInChild(const QString &scratch, const QString &home, int handed, bool crowded)
 {
+    // A thread already running would not be held by the file rules.
+    int blocked[2] = {};
+    std::optional<std::thread> early;
+    if (crowded && pipe(blocked) == 0)
+        early.emplace([&blocked] {
+            char byte;
+            return read(blocked[0], &byte, 1);
+        });
     const platform::Confinement confinement = platform::confine(scratch);
+    if (early) {
+        close(blocked[1]);
+        early->join();
+        return {confinement.crowded && !confinement.files && !confinement.calls ? u"crowded"_s
+                                                                                : u"locked"_s};
+    }
     if (!confinement.files || !confinement.calls)
         return {u"unconfined"_s, confinement.missing};
     const QByteArray secret = QFile::encodeName(home + u"/tone.flac"_s);
@@ -106,8 +122,16 @@ QStringList triedInChild(const QString &scratch, const QString &home, int handed
 
 // Locked in, a helper reaches nothing of the user's but what it is handed,
 // and no network or program; its threads still run.
+void TestAudioHelper::confinedReachesNothingElse_data()
+{
+    QTest::addColumn<bool>("crowded");
+    QTest::newRow("alone") << false;
+    QTest::newRow("another thread running") << true;
+}
+
 void TestAudioHelper::confinedReachesNothingElse()
 {
+    QFETCH(bool, crowded);
     const QString scratch = m_folder.filePath(u"scratch"_s);
     const QString home = m_folder.filePath(u"home"_s);
     const int handed = open(QFile::encodeName(home + u"/tone.flac"_s).constData(), O_RDONLY);
@@ -116,7 +140,7 @@ void TestAudioHelper::confinedReachesNothingElse()
     const pid_t child = fork();
     QVERIFY(child >= 0);
     if (child == 0) {
-        const QByteArray tried = triedInChild(scratch, home, handed).join(u'|').toUtf8();
+        const QByteArray tried = triedInChild(scratch, home, handed, crowded).join(u'|').toUtf8();
         _exit(write(channel[1], tried.constData(), size_t(tried.size())) == tried.size() ? 0 : 1);
     }
     close(channel[1]);
@@ -126,6 +150,10 @@ void TestAudioHelper::confinedReachesNothingElse()
     int status = 0;
     QCOMPARE(waitpid(child, &status, 0), child);
     close(handed);
+    if (crowded) {
+        QCOMPARE(tried, QStringList{u"crowded"_s});
+        return;
+    }
     if (tried.value(0) == u"unconfined"_s) {
         m_missing = tried.value(1);
         QSKIP(qPrintable(u"This system cannot lock a helper in: "_s + m_missing));

@@ -127,10 +127,34 @@ QString filterCalls()
     return {};
 }
 
+// How many threads the process runs, as the kernel counts them; 0 when it
+// cannot tell.
+int threadCount()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    // Its size says 0: read to the end rather than up to it.
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toInt();
+    }
+    return 0;
+}
+
 } // namespace
 
 Confinement confine(const QString &folder)
 {
+    // Landlock holds the calling thread and those it starts later, never one
+    // already running: a library that started one as it loaded would leave a
+    // way out.
+    if (threadCount() > 1) {
+        Confinement crowded;
+        crowded.crowded = true;
+        crowded.missing = QStringLiteral("other threads run already");
+        return crowded;
+    }
     // Neither takes hold without it; it also keeps set-user-id programs from
     // lending their rights.
     prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);

@@ -9,9 +9,11 @@ namespace platform {
 
 // One instance of the program per user session, found the way the desktop
 // finds it: the first start becomes the session's instance; a later start
-// hands the place it was given over to it and ends, so that two windows never
-// work on the same PSP. On Linux the instance owns the program's name on the
-// session bus and answers the desktop's org.freedesktop.Application calls.
+// hands the place it was given over to it and ends. Where the session offers
+// no way to find the first (no session bus), two may run side by side; the
+// PSP's writer lock still lets only one of them write to it at a time. On
+// Linux the instance owns the program's name on the session bus and answers
+// the desktop's org.freedesktop.Application calls.
 class SessionInstance : public QObject
 {
     Q_OBJECT

@@ -251,6 +251,11 @@ int main(int argc, char **argv)
     // FFmpeg and TagLib are linked in, loaded with the helper.
     const platform::Confinement confinement =
         unconfined() ? platform::Confinement{} : platform::confine(QDir::currentPath());
+    // Half locked in is not locked in: the program hears of no helper at all.
+    if (confinement.crowded) {
+        std::fprintf(stderr, "%s\n", qPrintable(confinement.missing));
+        return EXIT_FAILURE;
+    }
     Channel channel;
     while (const std::optional<audioprotocol::Frame> job = channel.read()) {
         audioprotocol::Frame answer;
