@@ -1011,10 +1011,14 @@ void benchSecondSend()
         std::printf("  (the record could not be written)\n");
     QWidget window;
     QLineEdit lettre;
-    MusicSend fromRecord(window, lettre, lettre, codePage,
-                         [&] { return VolumeRoot::open(recorded.path()); });
-    MusicSend lookingAtAll(window, lettre, lettre, codePage,
-                           [&] { return VolumeRoot::open(unrecorded.path()); });
+    PspOwner recordedOwner;
+    PspOwner unrecordedOwner;
+    MusicSend fromRecord(
+        window, lettre, lettre, codePage, [&] { return VolumeRoot::open(recorded.path()); },
+        recordedOwner);
+    MusicSend lookingAtAll(
+        window, lettre, lettre, codePage, [&] { return VolumeRoot::open(unrecorded.path()); },
+        unrecordedOwner);
     // The helpers start on the first send: not timed.
     timeToPlan(lookingAtAll, window, files);
     QList<double> times[2];
@@ -1040,7 +1044,8 @@ struct Synced
 Synced syncOnce(AudioWorkers &workers, const QString &psp, const QList<SyncEntry> &list)
 {
     Synced synced;
-    SyncSession session(workers);
+    PspOwner owner;
+    SyncSession session(workers, owner);
     const QMetaObject::Connection counting =
         QObject::connect(&workers, &AudioWorkers::started, [&] { ++synced.jobs; });
     bool planned = false;
@@ -1134,7 +1139,8 @@ void benchSync()
     QList<double> missing;
     bool held = true;
     for (int run = 0; run < runs; ++run) {
-        SyncSession session(workers);
+        PspOwner owner;
+        SyncSession session(workers, owner);
         bool planned = false;
         QObject::connect(&session, &SyncSession::planned, [&] { planned = true; });
         QElapsedTimer timer;

@@ -116,7 +116,9 @@ void TestMusicSend::aSendWithoutPspEndsAtOnce()
 {
     QWidget window;
     QLineEdit lettre;
-    MusicSend send(window, lettre, lettre, 1252, [] { return std::unique_ptr<VolumeRoot>(); });
+    PspOwner owner;
+    MusicSend send(
+        window, lettre, lettre, 1252, [] { return std::unique_ptr<VolumeRoot>(); }, owner);
     int ran = 0;
     QVERIFY(send.start({u"/a.flac"_s}, {},
                        [&](const QList<SentTrack> &lines) { ran += int(lines.size()); }));

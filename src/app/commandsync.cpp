@@ -84,8 +84,16 @@ private:
         if (now && now->device() == m_device)
             return;
         m_watch.stop();
-        m_unplugged = true;
-        m_session.cancel();
+        // Ended at once, as the window ends it: nothing is left to write to.
+        const std::optional<PspOwner::Tally> tally = m_owner.leave();
+        m_ticker.stop();
+        if (m_progressShown)
+            print(stdout, u"\r\x1b[K"_s);
+        const int sent = tally ? tally->sent : 0;
+        const int planned = tally ? tally->planned : int(m_session.outline().toSend);
+        print(stderr,
+              texts::syncUnplugged.in(sent, m_language).arg(std::max(planned - sent, 0)) + u'\n');
+        exit(ExitStatus::Failed);
     }
 
     void planned()
@@ -239,14 +247,6 @@ private:
         if (m_progressShown)
             print(stdout, u"\r\x1b[K"_s);
         const SyncSession::Summary &summary = m_session.summary();
-        if (m_unplugged) {
-            const qsizetype planned = m_session.outline().toSend;
-            print(stderr, texts::syncUnplugged.in(summary.sent, m_language)
-                                  .arg(std::max<qsizetype>(planned - summary.sent, 0)) +
-                              u'\n');
-            exit(ExitStatus::Failed);
-            return;
-        }
         print(stdout, summary.report(m_language) + u'\n');
         if (!summary.problems.isEmpty())
             print(stderr,
@@ -261,11 +261,11 @@ private:
     }
 
     AudioWorkers m_workers;
-    SyncSession m_session{m_workers};
+    PspOwner m_owner;
+    SyncSession m_session{m_workers, m_owner};
     QString m_folder;
     QString m_device;
     QTimer m_watch;
-    bool m_unplugged = false;
     bool m_dryRun;
     bool m_removals;
     bool m_manyRemovals;

@@ -109,7 +109,12 @@ FrmMain::FrmMain(PlatformServices services, QWidget *parent)
     Form_Load();
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain()
+{
+    // The writers go before the owner they hold the PSP through.
+    delete m_sync;
+    delete m_send;
+}
 
 void FrmMain::connectSubsystems()
 {
@@ -133,11 +138,11 @@ void FrmMain::connectSubsystems()
     const auto openPsp = [psp = m_psp] {
         return psp->openInUse();
     };
-    m_send = new MusicSend(*this, *c.lettre, flag, m_services.ansiCodePage, openPsp);
+    m_send = new MusicSend(*this, *c.lettre, flag, m_services.ansiCodePage, openPsp, m_owner);
     connect(drops, &PlaylistDrops::sendRequested, this, &FrmMain::startSend);
     connect(c.menus.send, &QAction::triggered, m_send, &MusicSend::chooseAndStart);
     connect(m_send, &MusicSend::pspChanged, this, &FrmMain::refreshTrackLists);
-    m_sync = new MusicSync(*this, flag, m_services.ansiCodePage);
+    m_sync = new MusicSync(*this, flag, m_services.ansiCodePage, m_owner);
     // A sync writes playlists as well as tracks.
     connect(m_sync, &MusicSync::listAsked, this, &FrmMain::keep_Click);
     connect(m_sync, &MusicSync::pspChanged, this, [this] {
@@ -148,11 +153,11 @@ void FrmMain::connectSubsystems()
     connect(m_psp, &PspConnection::pspInUse, this, [this] { syncPsp(true); });
     // Before the window goes: what was under way says how far it got.
     connect(m_psp, &PspConnection::pspLeft, this, [this] {
-        QString said = m_send->unplugged();
-        if (said.isEmpty())
-            said = m_sync->unplugged();
-        if (!said.isEmpty())
-            messagebox::sayAsTheWindowGoes(said);
+        const std::optional<PspOwner::Tally> tally = m_owner.leave();
+        if (tally && tally->sending)
+            messagebox::sayAsTheWindowGoes(
+                texts::syncUnplugged.in(tally->sent, LanguageFlag(*m_controls.Text2).language())
+                    .arg(std::max(tally->planned - tally->sent, 0)));
     });
     c.tracks.music->setDropFormats({QStringLiteral("text/uri-list")});
     connect(c.tracks.music, &ListBox::dropped, this,

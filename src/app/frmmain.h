@@ -3,6 +3,7 @@
 #include "app/forms.h"
 #include "app/platformservices.h"
 #include "controls/mainwindowcontrols.h"
+#include "transfer/pspowner.h"
 
 #include <QMainWindow>
 
@@ -94,6 +95,8 @@ private:
     PlaylistEditing *m_editing = nullptr;
     PspConnection *m_psp = nullptr;
     ComputerCopy *m_copy = nullptr;
+    // Holds the PSP in use for the send or sync that writes to it.
+    PspOwner m_owner;
     MusicSend *m_send = nullptr;
     MusicSync *m_sync = nullptr;
     QString m_handedPlace;

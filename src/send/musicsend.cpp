@@ -19,10 +19,11 @@
 using namespace Qt::StringLiterals;
 
 MusicSend::MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag,
-                     int codePage, VolumeOpener openVolume)
+                     int codePage, VolumeOpener openVolume, PspOwner &owner)
     : QObject(&window), m_window(window), m_lettre(lettre), m_languageFlag(languageFlag),
-      m_codePage(codePage), m_openVolume(std::move(openVolume))
+      m_codePage(codePage), m_openVolume(std::move(openVolume)), m_owner(owner)
 {
+    connect(&m_owner, &PspOwner::left, this, &MusicSend::abandon);
     connect(&m_prober, &SourceProber::probed, this, &MusicSend::probed);
     connect(&m_prober, &SourceProber::finished, this, &MusicSend::allProbed);
 }
@@ -105,7 +106,10 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
             if (generation != m_generation)
                 return;
             if (found.lock)
-                m_lock = *found.lock;
+                m_owner.hold(this, *found.lock, [this] {
+                    return PspOwner::Tally{m_run ? m_run->tracksSent() : 0,
+                                           m_run ? m_run->tracksQueued() : 0, bool(m_run)};
+                });
             else
                 m_notLocked = found.lock.error();
             if (!found.recordable)
@@ -313,18 +317,6 @@ void MusicSend::abandon()
     finish(false);
 }
 
-QString MusicSend::unplugged()
-{
-    QString said;
-    if (m_run && (m_state == State::Sending || m_state == State::Cancelling)) {
-        const int sent = m_run->tracksSent();
-        said = texts::syncUnplugged.in(sent, language())
-                   .arg(std::max(m_run->tracksQueued() - sent, 0));
-    }
-    abandon();
-    return said;
-}
-
 QString MusicSend::entryOf(int index, const QString &root) const
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
@@ -352,7 +344,7 @@ void MusicSend::finish(bool report)
     // Offered for an eject once it is all said.
     const QString device = m_volume && wasSending ? m_volume->device() : QString();
     m_volume.reset();
-    m_lock.reset();
+    m_owner.letGo(this);
     m_prober.stop();
     m_toProbe.clear();
     // The run has ended, or ends here as the window goes; it is read below.

@@ -6,6 +6,7 @@
 #include "controls/languageflag.h"
 #include "core/texts.h"
 #include "core/writerlock.h"
+#include "transfer/pspowner.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendrun.h"
 
@@ -52,8 +53,10 @@ public:
 
     // lettre and languageFlag are the main window's lettre and Text2.
     // codePage is the one playlists are written in: names sent must fit it.
+    // owner holds the PSP while a send writes, and ends it when the PSP
+    // leaves; it outlives the send.
     MusicSend(QWidget &window, const QLineEdit &lettre, LanguageFlag languageFlag, int codePage,
-              VolumeOpener openVolume);
+              VolumeOpener openVolume, PspOwner &owner);
     ~MusicSend() override;
 
     // What a send leads to once it is over: given the lines finished() gives.
@@ -72,9 +75,6 @@ public:
     // Ends a send at once, as the window closes: unfinished tracks are dropped
     // and nothing is reported.
     void abandon();
-    // Ends a send at once as the PSP leaves, as abandon() does: what it had
-    // sent by then, when it was sending; empty otherwise.
-    QString unplugged();
 
 Q_SIGNALS:
     // The send is over, by its end, a cancel or a refusal: one line per
@@ -137,9 +137,9 @@ private:
     QStringList m_alsoNotSent;
     Then m_then;
     MusicListing m_listing;
-    // This PSP's writer lock, held from before its record is read until the
-    // send ends; why it could not be had, when it could not.
-    std::shared_ptr<const WriterLock> m_lock;
+    // Holds the PSP, with its writer lock, from before its record is read
+    // until the send ends; why the lock could not be had, when it could not.
+    PspOwner &m_owner;
     std::optional<FileError> m_notLocked;
     // Why the record could not be written, found before anything is sent.
     std::optional<FileError> m_notRecordable;

@@ -9,9 +9,12 @@
 
 #include <QWidget>
 
-MusicSync::MusicSync(QWidget &window, LanguageFlag languageFlag, int codePage)
-    : QObject(&window), m_window(window), m_languageFlag(languageFlag), m_codePage(codePage)
-{}
+MusicSync::MusicSync(QWidget &window, LanguageFlag languageFlag, int codePage, PspOwner &owner)
+    : QObject(&window), m_window(window), m_languageFlag(languageFlag), m_codePage(codePage),
+      m_owner(owner)
+{
+    connect(&m_owner, &PspOwner::left, this, &MusicSync::abandon);
+}
 
 MusicSync::~MusicSync()
 {
@@ -42,7 +45,7 @@ void MusicSync::plan()
 {
     const SyncList list = synclist::load(m_identity);
     m_emptyList = list.entries().isEmpty();
-    m_session = std::make_unique<SyncSession>(m_workers);
+    m_session = std::make_unique<SyncSession>(m_workers, m_owner);
     connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
     connect(m_session.get(), &SyncSession::finished, this, &MusicSync::finished);
     const sendchoice::Choice choice = sendchoice::remembered();
@@ -165,19 +168,6 @@ void MusicSync::finished()
     reportOfferingEject(m_window, m_device, l, text, summary.problems,
                         summary.problems.isEmpty() ? QMessageBox::Information
                                                    : QMessageBox::Warning);
-}
-
-QString MusicSync::unplugged()
-{
-    QString said;
-    if (m_session && m_progressDialog) {
-        const SendRun *run = m_session->run();
-        const int sent = int(m_session->summary().sent) + (run ? run->tracksSent() : 0);
-        said = texts::syncUnplugged.in(sent, language())
-                   .arg(std::max(int(m_session->outline().toSend) - sent, 0));
-    }
-    abandon();
-    return said;
 }
 
 void MusicSync::abandon()

@@ -21,7 +21,9 @@ class MusicSync : public QObject
 {
     Q_OBJECT
 public:
-    MusicSync(QWidget &window, LanguageFlag languageFlag, int codePage);
+    // owner holds the PSP while a sync writes, and ends it when the PSP
+    // leaves; it outlives the sync.
+    MusicSync(QWidget &window, LanguageFlag languageFlag, int codePage, PspOwner &owner);
     ~MusicSync() override;
 
     // Syncs the PSP of that identity, opened as volume. False, and nothing
@@ -32,9 +34,6 @@ public:
                bool whenPlugged = false);
     // Ends a sync at once, as the window closes.
     void abandon();
-    // Ends a sync at once as the PSP leaves, as abandon() does: what it had
-    // sent by then, when it was under way; empty otherwise.
-    QString unplugged();
 
 Q_SIGNALS:
     // Tracks or playlists were written or removed: lists of the PSP are stale.
@@ -56,6 +55,7 @@ private:
     LanguageFlag m_languageFlag;
     int m_codePage;
     AudioWorkers m_workers;
+    PspOwner &m_owner;
     std::unique_ptr<SyncSession> m_session;
     bool m_whenPlugged = false;
     bool m_emptyList = false;

@@ -91,9 +91,10 @@ QStringList SyncOutline::removalLines(Language language) const
     return lines;
 }
 
-SyncSession::SyncSession(AudioWorkers &workers, QObject *parent)
-    : QObject(parent), m_workers(workers), m_prober(workers)
+SyncSession::SyncSession(AudioWorkers &workers, PspOwner &owner, QObject *parent)
+    : QObject(parent), m_workers(workers), m_owner(owner), m_prober(workers)
 {
+    connect(&m_owner, &PspOwner::left, this, &SyncSession::abandon);
     connect(&m_prober, &SourceProber::probed, this, &SyncSession::probed);
     connect(&m_prober, &SourceProber::finished, this, &SyncSession::allProbed);
 }
@@ -154,7 +155,13 @@ void SyncSession::looked(const Looked &found)
 {
     if (m_stage != Stage::Looking)
         return;
-    m_lock = found.lock;
+    // Counted while the PSP is held: what the run sent so far, then what it did.
+    if (found.lock)
+        m_owner.hold(this, found.lock, [this] {
+            const int sent = m_summary.sent + (m_run ? m_run->tracksSent() : 0);
+            return PspOwner::Tally{sent, m_sendPlan.copies + m_sendPlan.conversions,
+                                   m_stage == Stage::Running};
+        });
     m_listing = found.listing;
     m_playlistFolder = found.playlistFolder;
     m_decision = found.decision;
@@ -176,7 +183,7 @@ void SyncSession::looked(const Looked &found)
     else if (m_listing.musicNotAFolder)
         m_failure = texts::sendMusicNotAFolder.in(m_language);
     if (!m_failure.isEmpty()) {
-        m_lock.reset();
+        m_owner.letGo(this);
         m_stage = Stage::Planned;
         Q_EMIT planned();
         return;
@@ -580,7 +587,7 @@ void SyncSession::abandon()
     if (m_stage == Stage::Done)
         return;
     m_stage = Stage::Done;
-    m_lock.reset();
+    m_owner.letGo(this);
     m_prober.stop();
     if (m_run) {
         m_run->disconnect(this);
@@ -592,7 +599,7 @@ void SyncSession::abandon()
 void SyncSession::done()
 {
     m_stage = Stage::Done;
-    m_lock.reset();
+    m_owner.letGo(this);
     if (m_listing.freeBytes >= 0)
         m_summary.freeBytesLeft =
             std::max<qint64>(0, m_listing.freeBytes + m_freedBytes - m_summary.bytesSent);

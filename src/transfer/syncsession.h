@@ -6,6 +6,7 @@
 #include "core/sendrecord.h"
 #include "core/synclist.h"
 #include "core/writerlock.h"
+#include "transfer/pspowner.h"
 #include "transfer/sendplan.h"
 #include "transfer/sendrun.h"
 #include "transfer/syncplan.h"
@@ -109,8 +110,10 @@ public:
         All,
     };
 
-    // workers look at and convert the sources; they must outlive the session.
-    explicit SyncSession(AudioWorkers &workers, QObject *parent = nullptr);
+    // workers look at and convert the sources; they must outlive the
+    // session, as must owner, which holds the PSP for it while it writes and
+    // ends it when the PSP leaves.
+    SyncSession(AudioWorkers &workers, PspOwner &owner, QObject *parent = nullptr);
     ~SyncSession() override;
 
     // Plans a sync of the volume with list; planned() follows, from the event
@@ -206,13 +209,12 @@ private:
     QByteArray playlistBytes(const SyncPlan::Playlist &playlist) const;
 
     AudioWorkers &m_workers;
+    PspOwner &m_owner;
     SourceProber m_prober;
     Stage m_stage = Stage::Idle;
     Language m_language = Language::English;
     QString m_failure;
     std::shared_ptr<const VolumeRoot> m_volume;
-    // Held from before the record is read until all is written.
-    std::shared_ptr<const WriterLock> m_lock;
     Refusal m_refusal = Refusal::None;
     int m_codePage = 0;
     TargetFormat m_format = TargetFormat::Mp3;
