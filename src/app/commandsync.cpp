@@ -49,7 +49,7 @@ public:
     {
         connect(&m_session, &SyncSession::planned, this, &TerminalSync::planned);
         connect(&m_session, &SyncSession::progressed, this, &TerminalSync::progressed);
-        connect(&m_session, &SyncSession::finished, this, &TerminalSync::finished);
+        connect(&m_session, &SyncSession::finished, this, &TerminalSync::sessionFinished);
         // The line of a terminal is rewritten on a clock, so the time left moves
         // during a long conversion too.
         m_ticker.setInterval(500);
@@ -241,7 +241,7 @@ private:
         m_progressShown = true;
     }
 
-    void finished()
+    void sessionFinished()
     {
         m_ticker.stop();
         if (m_progressShown)

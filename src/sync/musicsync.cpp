@@ -47,7 +47,7 @@ void MusicSync::plan()
     m_emptyList = list.entries().isEmpty();
     m_session = std::make_unique<SyncSession>(m_workers, m_owner);
     connect(m_session.get(), &SyncSession::planned, this, &MusicSync::planned);
-    connect(m_session.get(), &SyncSession::finished, this, &MusicSync::finished);
+    connect(m_session.get(), &SyncSession::finished, this, &MusicSync::sessionFinished);
     const sendchoice::Choice choice = sendchoice::remembered();
     m_session->start(m_volume, list.entries(), m_codePage, choice.format, choice.quality,
                      language());
@@ -141,7 +141,7 @@ void MusicSync::go(SyncSession::Removals removals, const QStringList &replacing)
     m_session->go(removals, replacing);
 }
 
-void MusicSync::finished()
+void MusicSync::sessionFinished()
 {
     // The PSP is let go of before the report, which may offer to eject it.
     const SyncSession::Summary summary = m_session->summary();

@@ -48,7 +48,7 @@ private:
     void showPlanDialog();
     void planned();
     void go(SyncSession::Removals removals, const QStringList &replacing);
-    void finished();
+    void sessionFinished();
     Language language() const;
 
     QWidget &m_window;

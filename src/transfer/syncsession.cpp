@@ -431,7 +431,7 @@ void SyncSession::removed(const Written &written)
     if (written.notRecorded) {
         m_failure = texts::syncRecordUnwritable.in(m_language).arg(written.notRecorded->message);
         m_summary.problems.append(m_failure);
-        done();
+        finish();
         return;
     }
     m_record = written.record;
@@ -440,17 +440,17 @@ void SyncSession::removed(const Written &written)
     m_summary.removed = written.done;
     m_summary.problems += written.problems;
     if (m_cancelled || m_sendPlan.tracks.isEmpty() || m_musicFolder.isEmpty()) {
-        sent();
+        runFinished();
         return;
     }
     m_run = new SendRun(m_workers, this);
     connect(m_run, &SendRun::progressed, this, &SyncSession::progressed);
-    connect(m_run, &SendRun::finished, this, &SyncSession::sent);
+    connect(m_run, &SendRun::finished, this, &SyncSession::runFinished);
     m_run->start(m_volume, m_musicFolder, m_sources, m_sendPlan, m_format, m_quality, m_record,
                  true);
 }
 
-void SyncSession::sent()
+void SyncSession::runFinished()
 {
     if (m_run) {
         m_record = m_run->record();
@@ -505,7 +505,7 @@ void SyncSession::sent()
             toWrite.append({playlist.file, bytes});
     }
     if (toWrite.isEmpty() && recorded.isEmpty()) {
-        done();
+        finish();
         return;
     }
     background::run(
@@ -543,7 +543,7 @@ void SyncSession::sent()
         [this](const Written &written) {
             m_summary.playlists = written.done;
             m_summary.problems += written.problems;
-            done();
+            finish();
         });
 }
 
@@ -578,7 +578,7 @@ void SyncSession::cancel()
     }
     if (m_stage == Stage::Looking || m_stage == Stage::Planned) {
         m_prober.stop();
-        done();
+        finish();
     }
 }
 
@@ -596,7 +596,7 @@ void SyncSession::abandon()
     }
 }
 
-void SyncSession::done()
+void SyncSession::finish()
 {
     m_stage = Stage::Done;
     m_owner.letGo(this);

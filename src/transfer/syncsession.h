@@ -200,9 +200,11 @@ private:
     void allProbed(bool helperMissing);
     void plan();
     void removed(const Written &written);
-    void sent();
+    // The tracks' part is over, with a run or without one needed: the
+    // playlists follow.
+    void runFinished();
     // Ends the session; finished() follows from the event loop.
-    void done();
+    void finish();
     // A changed source not sent again is named by its copy sent before.
     void placeEarlier(const QString &source);
     // The bytes of a PSP playlist with the tracks placed so far.
