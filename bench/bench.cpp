@@ -53,6 +53,8 @@
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -1201,6 +1203,11 @@ void benchFirstSync()
     QTemporaryDir computer;
     const QString tone = computer.filePath(u"tone.mp3"_s);
     writeTone(tone, "mp3", 0.5, 44100, 1);
+    // Ready for the PSP, its tag of the version the PSP reads: copied as it
+    // is, where FFmpeg's own would have it rewritten.
+    TagLib::MPEG::File tagged(QFile::encodeName(tone).constData());
+    tagged.ID3v2Tag(true)->setTitle("Tone");
+    tagged.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v3);
     for (int album = 0; album < 100; ++album) {
         const QString folder = computer.filePath(u"Music/Album %1"_s.arg(album));
         QDir().mkpath(folder);

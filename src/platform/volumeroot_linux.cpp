@@ -90,8 +90,15 @@ public:
             ::unlinkat(m_folder.get(), m_name.constData(), 0);
     }
 
-    Result<> write(QByteArrayView bytes) override { return writeAll(m_file.get(), bytes); }
+    Result<> write(QByteArrayView bytes) override
+    {
+        m_held = false;
+        return writeAll(m_file.get(), bytes);
+    }
     int descriptor() const override { return m_file.get(); }
+    // The medium holds all of it: a commit need not wait. A helper writes
+    // through the descriptor unseen, so this is set only once it is done.
+    void setHeld() { m_held = true; }
 
     // Writes the file out and gives it the name in folder.
     Result<> commit(int folder, const QByteArray &name, VolumeRoot::IfTaken ifTaken)
@@ -103,7 +110,7 @@ public:
             S_ISREG(replaced.st_mode);
         // A medium that fills up may only say so when the file goes out to it.
         if ((replacing && ::fchmod(m_file.get(), replaced.st_mode & 07777) != 0) ||
-            ::fsync(m_file.get()) != 0 || ::close(m_file.release()) != 0)
+            (!m_held && ::fsync(m_file.get()) != 0) || ::close(m_file.release()) != 0)
             return systemError();
         const bool renamed =
             ifTaken == VolumeRoot::IfTaken::Replace
@@ -139,6 +146,7 @@ private:
     QByteArray m_name;
     Descriptor m_file;
     bool m_committed = false;
+    bool m_held = false;
 };
 
 // Every step is opened on its own, so that no link anywhere on the way leads
@@ -282,6 +290,37 @@ public:
         if (parent.get() < 0)
             return systemError();
         return static_cast<DescriptorNewFile &>(file).commit(parent.get(), name, ifTaken);
+    }
+
+    QList<Result<>> flush(const QList<NewFile *> &files) const override
+    {
+        // One pass writes out every file and what the volume keeps of them;
+        // where it fails, each file is waited for on its own. After the
+        // pass, a wait on a file finds nothing left to write, and tells
+        // whether writing it out failed.
+        const bool passed = !files.isEmpty() && ::syncfs(m_root.get()) == 0;
+        QList<Result<>> flushed;
+        for (NewFile *file : files) {
+            const int fd = file->descriptor();
+            const bool held =
+                passed ? ::sync_file_range(fd, 0, 0,
+                                           SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                               SYNC_FILE_RANGE_WAIT_AFTER) == 0
+                       : ::fsync(fd) == 0;
+            flushed.append(held ? Result<>() : Result<>(systemError()));
+        }
+        // A file system without a journal may leave what the pass wrote in
+        // the disk's own cache: a wait on one file empties it, for all.
+        if (passed && ::fsync(files.constLast()->descriptor()) != 0) {
+            const FileError failed = systemError();
+            for (Result<> &each : flushed)
+                each = failed;
+        }
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            if (flushed.at(i))
+                static_cast<DescriptorNewFile *>(files.at(i))->setHeld();
+        }
+        return flushed;
     }
 
     Result<> append(const QString &path, QByteArrayView bytes, qint64 maxSize) const override
