@@ -1,6 +1,7 @@
 #include "audio/audioworkers.h"
 
 #include "core/background.h"
+#include "platform/folderentries.h"
 #include "platform/helperprocess.h"
 
 #include <algorithm>
@@ -58,17 +59,19 @@ void removeScratchOfTheGone()
 }
 
 // The pictures a conversion falls back on for a cover, beside its source.
+// Listed for every track of an album: by the listing alone, which looks at
+// none of the album's files.
 int openCover(const QString &sourcePath)
 {
     const QDir folder = QFileInfo(sourcePath).dir();
-    const QStringList files = folder.entryList(QDir::Files);
+    const QList<FolderEntry> files = platform::readFolder(folder.path(), FolderEntry::Files);
     for (const QLatin1String wanted :
          {QLatin1String("cover.jpg"), QLatin1String("folder.jpg"), QLatin1String("front.jpg")}) {
-        for (const QString &file : files) {
+        for (const FolderEntry &file : files) {
             QString refused;
-            if (file.compare(wanted, Qt::CaseInsensitive) != 0)
+            if (file.name.compare(wanted, Qt::CaseInsensitive) != 0)
                 continue;
-            if (const int opened = platform::openForHelper(folder.filePath(file), refused);
+            if (const int opened = platform::openForHelper(folder.filePath(file.name), refused);
                 opened >= 0)
                 return opened;
         }
