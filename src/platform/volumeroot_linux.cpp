@@ -295,10 +295,11 @@ public:
     QList<Result<>> flush(const QList<NewFile *> &files) const override
     {
         // One pass writes out every file and what the volume keeps of them;
-        // where it fails, each file is waited for on its own. After the
-        // pass, a wait on a file finds nothing left to write, and tells
-        // whether writing it out failed.
-        const bool passed = !files.isEmpty() && ::syncfs(m_root.get()) == 0;
+        // where it fails, each file is waited for on its own, as one file
+        // alone is, which costs less than a pass. After the pass, a wait on
+        // a file finds nothing left to write, and tells whether writing it
+        // out failed.
+        const bool passed = files.size() > 1 && ::syncfs(m_root.get()) == 0;
         QList<Result<>> flushed;
         for (NewFile *file : files) {
             const int fd = file->descriptor();
