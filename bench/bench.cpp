@@ -1191,8 +1191,8 @@ private:
 };
 
 // The first sync of 10,000 small tracks the PSP plays as they are, every one
-// flushed and recorded before the next, against rsync --fsync of the same
-// folder; each into a fresh volume of the same kind, in turn.
+// flushed and recorded before it takes its name, against rsync --fsync of
+// the same folder; each into a fresh volume of the same kind, in turn.
 void benchFirstSync()
 {
     const QString rsync = QStandardPaths::findExecutable(u"rsync"_s);
