@@ -9,79 +9,77 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A volume pulled out once it has taken a number of changes: every change
-// after fails, and reaches the medium no more, as one in flight when a
-// cable is pulled or the program is killed.
+// A volume pulled out, or a program killed, once a number of changes are
+// made: every change after fails, and never reaches the medium.
 class PulledOut final : public VolumeRoot
 {
 public:
     PulledOut(std::shared_ptr<const VolumeRoot> volume, std::shared_ptr<int> changesLeft)
-        : m_volume(std::move(volume)), m_left(std::move(changesLeft))
+        : m_in(std::move(volume)), m_left(std::move(changesLeft))
     {}
 
-    QString device() const override { return m_volume->device(); }
+    QString device() const override { return m_in->device(); }
     Result<QList<Entry>> entries(const QString &folder) const override
     {
-        return m_volume->entries(folder);
+        return m_in->entries(folder);
     }
     Result<> makeFolder(const QString &path) const override
     {
-        return change() ? m_volume->makeFolder(path) : gone();
+        return change() ? m_in->makeFolder(path) : gone();
     }
     Result<std::unique_ptr<VolumeRoot>> openFolder(const QString &path) const override
     {
-        Result<std::unique_ptr<VolumeRoot>> opened = m_volume->openFolder(path);
+        Result<std::unique_ptr<VolumeRoot>> opened = m_in->openFolder(path);
         if (opened)
             *opened = std::make_unique<PulledOut>(std::move(*opened), m_left);
         return opened;
     }
-    Status status(const QString &path) const override { return m_volume->status(path); }
+    Status status(const QString &path) const override { return m_in->status(path); }
     Result<std::unique_ptr<QFile>> openFile(const QString &path, qint64 maxSize) const override
     {
-        return m_volume->openFile(path, maxSize);
+        return m_in->openFile(path, maxSize);
     }
     Result<> remove(const QString &path) const override
     {
-        return change() ? m_volume->remove(path) : gone();
+        return change() ? m_in->remove(path) : gone();
     }
     Result<> removeEmptyFolder(const QString &path) const override
     {
-        return change() ? m_volume->removeEmptyFolder(path) : gone();
+        return change() ? m_in->removeEmptyFolder(path) : gone();
     }
     Result<std::unique_ptr<NewFile>> createNew(const QString &path) const override
     {
-        return change() ? m_volume->createNew(path) : gone();
+        return change() ? m_in->createNew(path) : gone();
     }
     Result<> commit(NewFile &file, const QString &path, IfTaken ifTaken) const override
     {
-        return change() ? m_volume->commit(file, path, ifTaken) : gone();
+        return change() ? m_in->commit(file, path, ifTaken) : gone();
     }
     QList<Result<>> flush(const QList<NewFile *> &files) const override
     {
-        return change() ? m_volume->flush(files) : QList<Result<>>(files.size(), Result<>(gone()));
+        return change() ? m_in->flush(files) : QList<Result<>>(files.size(), Result<>(gone()));
     }
     Result<> append(const QString &path, QByteArrayView bytes, qint64 maxSize) const override
     {
-        return change() ? m_volume->append(path, bytes, maxSize) : gone();
+        return change() ? m_in->append(path, bytes, maxSize) : gone();
     }
-    qint64 freeBytes() const override { return m_volume->freeBytes(); }
+    qint64 freeBytes() const override { return m_in->freeBytes(); }
     Result<> hide(const QString &path) const override
     {
-        return change() ? m_volume->hide(path) : gone();
+        return change() ? m_in->hide(path) : gone();
     }
 
 private:
     bool change() const { return *m_left > 0 && (--*m_left, true); }
     static FileError gone() { return FileError::fromErrno(EIO); }
 
-    std::shared_ptr<const VolumeRoot> m_volume;
+    std::shared_ptr<const VolumeRoot> m_in;
     std::shared_ptr<int> m_left;
 };
 
 } // namespace
 
-// Tracks sent in a group share the waits on the medium, and the record stays
-// true whenever the volume goes.
+// Tracks sent in a group leave the record true whenever the volume goes.
 class TestSendTrack : public QObject
 {
     Q_OBJECT
@@ -93,7 +91,6 @@ private Q_SLOTS:
 void TestSendTrack::recordTrueWheneverPulledOut_data()
 {
     QTest::addColumn<int>("changes");
-    // The folder, three files, their pass, their lines, one name each.
     for (int changes = 0; changes < 9; ++changes)
         QTest::addRow("pulled out after %d changes", changes) << changes;
     QTest::newRow("left in") << 100;
@@ -130,9 +127,8 @@ void TestSendTrack::recordTrueWheneverPulledOut()
     sendTracks(PulledOut(volume, std::make_shared<int>(changes)), u"MUSIC"_s, tracks, journal,
                cancelled, progress, AudioWorkers::Copies());
 
-    // Every track under its name is whole and recorded: the next sync takes
-    // it as there, rather than writing it again beside as "(2)". One
-    // recorded and missing is simply not there, and sent again.
+    // Every track under its name is whole and recorded, not to be written
+    // again beside as "(2)"; one recorded and missing is sent again.
     const SendRecord record = sendrecord::read(*volume);
     int named = 0;
     for (const TrackToSend &track : tracks) {

@@ -315,8 +315,17 @@ QList<TrackSent> sendTracks(const VolumeRoot &volume, const QString &musicFolder
             fail(i, {writeFailure(held.at(at).error())});
             continue;
         }
+        const bool inPlace = replacesInPlace(tracks.at(i).track);
+        // A name another file took meanwhile is never recorded: the record
+        // would take that file for the track, should the volume go before
+        // the record forgets it again.
+        if (!inPlace && pending[size_t(i)].album->status(tracks.at(i).track.fileName).kind !=
+                            VolumeRoot::Kind::Missing) {
+            fail(i, {TrackOutcome::NameTaken});
+            continue;
+        }
         named.append(i);
-        if (!replacesInPlace(tracks.at(i).track)) {
+        if (!inPlace) {
             RecordedTrack recorded = tracks.at(i).recorded;
             recorded.bytes = sent.at(i).written.bytes;
             recordFirst.append(recorded);
