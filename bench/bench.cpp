@@ -41,6 +41,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -1220,6 +1221,7 @@ void benchFirstSync()
     QList<double> planning;
     QList<double> theirs;
     bool onVolumes = true;
+    bool whole = true;
     constexpr int firstSyncRuns = 3;
     for (int run = 0; run < firstSyncRuns; ++run) {
         const FirstSyncVolume psp;
@@ -1229,6 +1231,13 @@ void benchFirstSync()
         const Synced synced = syncOnce(workers, psp.path(), list);
         ours.append(double(timer.nsecsElapsed()) / 1e6);
         planning.append(synced.toPlan);
+        int there = 0;
+        for (QDirIterator it(psp.path() + u"/MUSIC"_s, {u"*.mp3"_s}, QDir::Files,
+                             QDirIterator::Subdirectories);
+             it.hasNext(); it.next())
+            ++there;
+        whole = whole && there == 10000 &&
+                sendrecord::read(*VolumeRoot::open(psp.path())).tracks().size() == 10000;
         const FirstSyncVolume copy;
         onVolumes = onVolumes && psp.isVolume() && copy.isVolume();
         timer.restart();
@@ -1243,6 +1252,7 @@ void benchFirstSync()
     reportRuns("  ...rsync --fsync of the same folder", theirs);
     reportWallRatio("  ...ours against rsync's", median(ours) / median(theirs),
                     minimum(ours) / minimum(theirs), 1.5, false);
+    std::printf("  ...every track there and recorded: %s\n", whole ? "yes" : "NO");
 }
 
 constexpr int importedTracks = 1000;
