@@ -1,6 +1,7 @@
 #include "audio/audioworkers.h"
 
 #include "core/background.h"
+#include "platform/folderentries.h"
 #include "platform/helperprocess.h"
 
 #include <algorithm>
@@ -58,17 +59,19 @@ void removeScratchOfTheGone()
 }
 
 // The pictures a conversion falls back on for a cover, beside its source.
+// Listed for every track of an album: by the listing alone, which looks at
+// none of the album's files.
 int openCover(const QString &sourcePath)
 {
     const QDir folder = QFileInfo(sourcePath).dir();
-    const QStringList files = folder.entryList(QDir::Files);
+    const QList<FolderEntry> files = platform::readFolder(folder.path(), FolderEntry::Files);
     for (const QLatin1String wanted :
          {QLatin1String("cover.jpg"), QLatin1String("folder.jpg"), QLatin1String("front.jpg")}) {
-        for (const QString &file : files) {
+        for (const FolderEntry &file : files) {
             QString refused;
-            if (file.compare(wanted, Qt::CaseInsensitive) != 0)
+            if (file.name.compare(wanted, Qt::CaseInsensitive) != 0)
                 continue;
-            if (const int opened = platform::openForHelper(folder.filePath(file), refused);
+            if (const int opened = platform::openForHelper(folder.filePath(file.name), refused);
                 opened >= 0)
                 return opened;
         }
@@ -94,14 +97,18 @@ struct AudioWorkers::Worker
     std::optional<Job> job;
 };
 
-// A copy a thread waits on.
+// The copies a thread waits on.
 struct AudioWorkers::Waiting
 {
+    struct Copy
+    {
+        std::optional<AudioJobResult> result;
+        qint64 bytes = 0;
+        quint64 job = 0;
+    };
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<AudioJobResult> result;
-    qint64 bytes = 0;
-    quint64 job = 0;
+    std::vector<Copy> copies;
 };
 
 struct AudioWorkers::Mailbox
@@ -169,9 +176,10 @@ AudioWorkers::AudioWorkers(QObject *parent, int count, const QString &program)
     m_mailbox->pool = this;
     connect(this, &AudioWorkers::finished, this, &AudioWorkers::answerWaiting);
     connect(this, &AudioWorkers::progressed, this, [this](quint64 job, double bytes) {
-        if (const std::shared_ptr<Waiting> waiting = m_waiting.value(job)) {
+        if (const auto found = m_waiting.constFind(job); found != m_waiting.cend()) {
+            const auto &[waiting, copy] = *found;
             const std::lock_guard locked(waiting->mutex);
-            waiting->bytes = qint64(bytes);
+            waiting->copies.at(size_t(copy)).bytes = qint64(bytes);
             waiting->changed.notify_all();
         }
     });
@@ -250,49 +258,84 @@ AudioJobResult AudioWorkers::Copies::copyAndWait(const QString &path, int target
                                                  const std::atomic_bool &cancelled,
                                                  const std::function<void(qint64)> &copied) const
 {
+    return copyAllAndWait({{path, target}}, cancelled,
+                          [&copied](qsizetype, qint64 bytes) { copied(bytes); })
+        .constFirst();
+}
+
+QList<AudioJobResult>
+AudioWorkers::Copies::copyAllAndWait(const QList<Copy> &copies, const std::atomic_bool &cancelled,
+                                     const std::function<void(qsizetype, qint64)> &copied) const
+{
+    const AudioJobResult cancel{AudioJobResult::Status::Cancelled, {}, {}, 0};
     const auto waiting = std::make_shared<Waiting>();
-    const std::shared_ptr<const int> own = ownedFile(platform::duplicateFile(target));
-    const bool posted = m_mailbox->post([waiting, path, own](AudioWorkers &pool) {
-        audioprotocol::Frame frame;
-        frame.kind = audioprotocol::Kind::Copy;
-        frame.path = path;
+    waiting->copies.resize(size_t(copies.size()));
+    QList<std::shared_ptr<const int>> owned;
+    for (const Copy &copy : copies)
+        owned.append(ownedFile(platform::duplicateFile(copy.target)));
+    if (std::any_of(owned.cbegin(), owned.cend(), [](const auto &own) { return *own < 0; }))
+        return QList<AudioJobResult>(copies.size(), cancel);
+    const bool posted = m_mailbox->post([waiting, copies, owned](AudioWorkers &pool) {
         const std::lock_guard locked(waiting->mutex);
-        waiting->job = pool.enqueue(frame, own);
-        pool.m_waiting.insert(waiting->job, waiting);
+        for (qsizetype i = 0; i < copies.size(); ++i) {
+            audioprotocol::Frame frame;
+            frame.kind = audioprotocol::Kind::Copy;
+            frame.path = copies.at(i).path;
+            const quint64 job = pool.enqueue(frame, owned.at(i));
+            waiting->copies.at(size_t(i)).job = job;
+            pool.m_waiting.insert(job, {waiting, i});
+        }
     });
-    if (!posted || *own < 0)
-        return {AudioJobResult::Status::Cancelled, {}, {}, 0};
-    qint64 told = 0;
+    if (!posted)
+        return QList<AudioJobResult>(copies.size(), cancel);
+    std::vector<qint64> told(size_t(copies.size()), 0);
     std::unique_lock locked(waiting->mutex);
-    while (!waiting->result) {
+    for (;;) {
+        if (std::all_of(waiting->copies.cbegin(), waiting->copies.cend(),
+                        [](const Waiting::Copy &copy) { return copy.result.has_value(); }))
+            break;
         if (cancelled || m_mailbox->gone()) {
+            QList<AudioJobResult> results;
+            for (const Waiting::Copy &copy : waiting->copies)
+                results.append(copy.result.value_or(cancel));
             locked.unlock();
-            // Queued or running, it ends there; no one waits for it. The job
-            // is known by then: posted work runs in order.
+            // Queued or running, they end there; no one waits for them. The
+            // jobs are known by then: posted work runs in order.
             m_mailbox->post([waiting](AudioWorkers &pool) {
-                const quint64 job = waiting->job;
-                pool.m_waiting.remove(job);
-                pool.cancel(job);
+                for (const Waiting::Copy &copy : waiting->copies) {
+                    if (pool.m_waiting.remove(copy.job) > 0)
+                        pool.cancel(copy.job);
+                }
             });
-            return {AudioJobResult::Status::Cancelled, {}, {}, 0};
+            return results;
         }
-        if (waiting->bytes > told) {
-            told = waiting->bytes;
-            locked.unlock();
-            copied(told);
-            locked.lock();
-            continue;
+        bool toldAny = false;
+        for (size_t i = 0; i < told.size(); ++i) {
+            const qint64 bytes = waiting->copies.at(i).bytes;
+            if (bytes > told.at(i)) {
+                told.at(i) = bytes;
+                toldAny = true;
+                locked.unlock();
+                copied(qsizetype(i), bytes);
+                locked.lock();
+            }
         }
-        waiting->changed.wait_for(locked, std::chrono::milliseconds(waitingLookMs));
+        if (!toldAny)
+            waiting->changed.wait_for(locked, std::chrono::milliseconds(waitingLookMs));
     }
-    return *waiting->result;
+    QList<AudioJobResult> results;
+    for (const Waiting::Copy &copy : waiting->copies)
+        results.append(*copy.result);
+    return results;
 }
 
 void AudioWorkers::answerWaiting(quint64 job, const AudioJobResult &result)
 {
-    if (const std::shared_ptr<Waiting> waiting = m_waiting.take(job)) {
+    if (const auto found = m_waiting.constFind(job); found != m_waiting.cend()) {
+        const auto [waiting, copy] = *found;
+        m_waiting.erase(found);
         const std::lock_guard locked(waiting->mutex);
-        waiting->result = result;
+        waiting->copies.at(size_t(copy)).result = result;
         waiting->changed.notify_all();
     }
 }

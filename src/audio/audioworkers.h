@@ -85,6 +85,19 @@ public:
         AudioJobResult copyAndWait(const QString &path, int target,
                                    const std::atomic_bool &cancelled,
                                    const std::function<void(qint64 bytes)> &copied) const;
+        // One copy of many, into its own target.
+        struct Copy
+        {
+            QString path;
+            int target = -1;
+        };
+        // Copies sources as copyAndWait() does each, all queued at once so
+        // that the helpers take them in turn without waiting on this thread;
+        // returns once every one has ended, with their results in order.
+        // copied tells the bytes done of the copy at that position.
+        QList<AudioJobResult>
+        copyAllAndWait(const QList<Copy> &copies, const std::atomic_bool &cancelled,
+                       const std::function<void(qsizetype copy, qint64 bytes)> &copied) const;
 
     private:
         friend class AudioWorkers;
@@ -140,5 +153,6 @@ private:
     std::vector<std::unique_ptr<Worker>> m_workers;
     // Threads waiting on a copy reach the pool through it, while it lives.
     std::shared_ptr<Mailbox> m_mailbox;
-    QHash<quint64, std::shared_ptr<Waiting>> m_waiting;
+    // By job: who waits, and for which of its copies.
+    QHash<quint64, std::pair<std::shared_ptr<Waiting>, qsizetype>> m_waiting;
 };

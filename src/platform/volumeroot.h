@@ -96,6 +96,16 @@ public:
     // the rule for a name that is taken. On failure the file keeps its
     // temporary name, to be removed when it goes.
     virtual Result<> commit(NewFile &file, const QString &path, IfTaken ifTaken) const = 0;
+    // Waits until the medium holds all of each file, made by this handle or
+    // another of the same volume, in one pass over the volume: for many small
+    // files that costs far less than a wait in each commit. A file held is
+    // committed without another wait, unless written to since. Gives how
+    // each went, in order. Where the system has no such pass nothing is
+    // waited for here, and commit() waits for each file as ever.
+    virtual QList<Result<>> flush(const QList<NewFile *> &files) const
+    {
+        return QList<Result<>>(files.size());
+    }
     // Adds bytes at the end of the plain file at path, made when missing,
     // and waits until the medium holds them. Anything but a plain file fails
     // as NotAFile, one already beyond maxSize bytes as TooLarge; on failure

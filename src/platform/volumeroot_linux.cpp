@@ -47,6 +47,12 @@ VolumeRoot::Kind kindOf(mode_t mode)
     return S_ISLNK(mode) ? VolumeRoot::Kind::Link : VolumeRoot::Kind::Other;
 }
 
+// When a file was last written, in milliseconds since the epoch.
+qint64 millisecondsOf(const struct stat &status)
+{
+    return qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
+}
+
 VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
 {
     VolumeRoot::Entry entry{QFile::decodeName(name)};
@@ -56,8 +62,7 @@ VolumeRoot::Entry entryIn(int folder, const QByteArray &name)
         entry.kind = kindOf(status.st_mode);
         if (entry.kind == VolumeRoot::Kind::File) {
             entry.size = status.st_size;
-            entry.modified =
-                qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
+            entry.modified = millisecondsOf(status);
         }
     }
     return entry;
@@ -93,9 +98,24 @@ public:
             ::unlinkat(m_folder.get(), m_name.constData(), 0);
     }
 
-    Result<> write(QByteArrayView bytes) override { return writeAll(m_file.get(), bytes); }
+    Result<> write(QByteArrayView bytes) override
+    {
+        m_held = false;
+        return writeAll(m_file.get(), bytes);
+    }
     int descriptor() const override { return m_file.get(); }
-    qint64 modified() const override { return m_modified; }
+    // Asked before the commit too, when the track is recorded before it
+    // takes its name; a rename leaves the time alone.
+    qint64 modified() const override
+    {
+        struct stat written;
+        if (m_file.get() >= 0 && ::fstat(m_file.get(), &written) == 0)
+            return millisecondsOf(written);
+        return m_modified;
+    }
+    // The medium holds all of it: a commit need not wait. A helper writes
+    // through the descriptor unseen, so this is set only once it is done.
+    void setHeld() { m_held = true; }
 
     // Writes the file out and gives it the name in folder.
     Result<> commit(int folder, const QByteArray &name, VolumeRoot::IfTaken ifTaken)
@@ -107,13 +127,13 @@ public:
             S_ISREG(replaced.st_mode);
         // A medium that fills up may only say so when the file goes out to it.
         if ((replacing && ::fchmod(m_file.get(), replaced.st_mode & 07777) != 0) ||
-            ::fsync(m_file.get()) != 0)
+            (!m_held && ::fsync(m_file.get()) != 0))
             return systemError();
-        // A rename leaves the time alone, and nothing writes to it after this.
+        // Nothing writes to it after this.
         struct stat written;
         if (::fstat(m_file.get(), &written) != 0 || ::close(m_file.release()) != 0)
             return systemError();
-        m_modified = qint64(written.st_mtim.tv_sec) * 1000 + written.st_mtim.tv_nsec / 1000000;
+        m_modified = millisecondsOf(written);
         const bool renamed =
             ifTaken == VolumeRoot::IfTaken::Replace
                 ? ::renameat(m_folder.get(), m_name.constData(), folder, name.constData()) == 0
@@ -148,6 +168,7 @@ private:
     QByteArray m_name;
     Descriptor m_file;
     bool m_committed = false;
+    bool m_held = false;
     qint64 m_modified = 0;
 };
 
@@ -292,6 +313,38 @@ public:
         if (parent.get() < 0)
             return systemError();
         return static_cast<DescriptorNewFile &>(file).commit(parent.get(), name, ifTaken);
+    }
+
+    QList<Result<>> flush(const QList<NewFile *> &files) const override
+    {
+        // One pass writes out every file and what the volume keeps of them;
+        // where it fails, each file is waited for on its own, as one file
+        // alone is, which costs less than a pass. After the pass, a wait on
+        // a file finds nothing left to write, and tells whether writing it
+        // out failed.
+        const bool passed = files.size() > 1 && ::syncfs(m_root.get()) == 0;
+        QList<Result<>> flushed;
+        for (NewFile *file : files) {
+            const int fd = file->descriptor();
+            const bool held =
+                passed ? ::sync_file_range(fd, 0, 0,
+                                           SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                               SYNC_FILE_RANGE_WAIT_AFTER) == 0
+                       : ::fsync(fd) == 0;
+            flushed.append(held ? Result<>() : Result<>(systemError()));
+        }
+        // A file system without a journal may leave what the pass wrote in
+        // the disk's own cache: a wait on one file empties it, for all.
+        if (passed && ::fsync(files.constLast()->descriptor()) != 0) {
+            const FileError failed = systemError();
+            for (Result<> &each : flushed)
+                each = failed;
+        }
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            if (flushed.at(i))
+                static_cast<DescriptorNewFile *>(files.at(i))->setHeld();
+        }
+        return flushed;
     }
 
     Result<> append(const QString &path, QByteArrayView bytes, qint64 maxSize) const override

@@ -58,6 +58,13 @@ Result<> writeAll(HANDLE handle, QByteArrayView bytes)
     return {};
 }
 
+// A file time, in 100 ns steps since 1601, in milliseconds since 1970.
+qint64 millisecondsOf(const FILETIME &time)
+{
+    const qint64 ticks = qint64((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return (ticks - 116444736000000000LL) / 10000;
+}
+
 // A file made under a temporary name, by its full path.
 class HandleNewFile final : public VolumeRoot::NewFile
 {
@@ -71,7 +78,15 @@ public:
     }
 
     Result<> write(QByteArrayView bytes) override { return writeAll(m_handle, bytes); }
-    qint64 modified() const override { return m_modified; }
+    // Asked before the commit too, when the track is recorded before it
+    // takes its name; a move leaves the time alone.
+    qint64 modified() const override
+    {
+        FILETIME written;
+        if (m_handle != INVALID_HANDLE_VALUE && GetFileTime(m_handle, nullptr, nullptr, &written))
+            return millisecondsOf(written);
+        return m_modified;
+    }
 
     // Writes the file out and gives it the name at path. Windows files have
     // no mode to take over: the read-only attribute, their one permission,
@@ -82,10 +97,7 @@ public:
         if (!FlushFileBuffers(m_handle) || !GetFileTime(m_handle, nullptr, nullptr, &written) ||
             !close())
             return systemError();
-        // In 100 ns steps since 1601; a move leaves it alone.
-        const qint64 ticks =
-            qint64((quint64(written.dwHighDateTime) << 32) | written.dwLowDateTime);
-        m_modified = (ticks - 116444736000000000LL) / 10000;
+        m_modified = millisecondsOf(written);
         const DWORD replace =
             ifTaken == VolumeRoot::IfTaken::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
         if (!MoveFileExW(wide(m_path), wide(path), replace))

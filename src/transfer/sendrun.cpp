@@ -11,8 +11,8 @@
 
 struct SendRun::Copied
 {
-    TrackWritten written;
-    Result<> recorded;
+    QList<int> indexes; // the group's tracks, by source index
+    QList<TrackSent> sent;
     QStringList removed; // replaced files gone from the volume
 };
 
@@ -26,6 +26,12 @@ struct SendRun::RecordWritten
 namespace {
 
 Q_LOGGING_CATEGORY(lcVolumes, "zarvello.volumes")
+
+// A group of copies shares the waits on the medium, which cost small tracks
+// more than their bytes do; bounded so that a volume pulled out loses little
+// work, and the progress shown moves.
+constexpr qsizetype groupTracks = 64;
+constexpr qint64 groupBytes = 16 * 1024 * 1024;
 
 void warnUnrecorded(const FileError &error)
 {
@@ -214,46 +220,68 @@ void SendRun::copyNext()
 {
     if (m_copying || (m_converted.empty() && m_toCopy.empty()))
         return;
-    const bool converted = !m_converted.empty();
-    std::deque<int> &queue = converted ? m_converted : m_toCopy;
-    const int index = queue.front();
-    queue.pop_front();
-    if (!converted)
-        trackStarted(index);
+    // Converted tracks first, so that their files leave the computer soon.
+    QList<TrackToSend> group;
+    QList<int> indexes;
+    qint64 bytes = 0;
+    for (std::deque<int> *queue : {&m_converted, &m_toCopy}) {
+        const bool converted = queue == &m_converted;
+        while (!queue->empty() && group.size() < groupTracks &&
+               (group.isEmpty() || bytes + m_plan.tracks.at(queue->front()).bytes <= groupBytes)) {
+            const int index = queue->front();
+            queue->pop_front();
+            const PlannedTrack &track = m_plan.tracks.at(index);
+            bytes += track.bytes;
+            // One name shown for the group; a converted track was shown as
+            // its conversion started.
+            if (!converted && group.isEmpty())
+                trackStarted(index);
+            // A user's file is read in a helper; a converted one is ours.
+            group.append({converted ? scratchFileOf(index) : m_sources.at(index).path, track,
+                          recordedTrackOf(index, 0), m_counted.at(index), !converted});
+            indexes.append(index);
+        }
+    }
     m_copying = true;
-    // Copies wait on the disk rather than on a core: one at a time, beside
-    // the conversions instead of taking their turns. Converted files are read
-    // from the scratch folder until the last copy is over.
+    // Copies wait on the disk rather than on a core: one group at a time,
+    // beside the conversions instead of taking their turns. Converted files
+    // are read from the scratch folder until the last copy is over.
     background::run(
         this,
-        [volume = m_volume, music = m_musicFolder, track = m_plan.tracks.at(index),
-         local = converted ? scratchFileOf(index) : m_sources.at(index).path,
-         counted = m_counted.at(index), cancelled = m_cancelled, progress = m_progress,
-         scratch = m_scratch, converted, journal = m_journal, recorded = recordedTrackOf(index, 0),
-         helpers = m_workers.copies()]() mutable {
+        [volume = m_volume, music = m_musicFolder, group, indexes, cancelled = m_cancelled,
+         progress = m_progress, scratch = m_scratch, journal = m_journal,
+         helpers = m_workers.copies()] {
             Copied copied;
-            // A user's file is read in a helper; a converted one is ours.
-            copied.written = sendTrack(*volume, music, local, track, *cancelled, *progress, counted,
-                                       converted ? nullptr : &helpers);
-            // A converted or rewritten track's file is the program's own.
-            if (converted)
-                QFile::remove(local);
-            if (copied.written.outcome != TrackOutcome::Sent)
-                return copied;
-            // On the volume before the next copy starts: one pulled out
-            // leaves no more than the track being committed unrecorded.
-            recorded.bytes = copied.written.bytes;
-            recorded.modified = copied.written.modified;
-            copied.recorded = journal->put(*volume, {recorded});
-            if (copied.recorded && !track.replaces.isEmpty() && !replacesInPlace(track))
-                copied.removed = removeReplaced(*volume, music, *journal, {track.replaces});
+            copied.indexes = indexes;
+            copied.sent =
+                sendTracks(*volume, music, group, *journal, *cancelled, *progress, helpers);
+            QStringList replaced;
+            for (qsizetype i = 0; i < group.size(); ++i) {
+                const TrackToSend &each = group.at(i);
+                // A converted or rewritten track's file is the program's own.
+                if (!each.throughHelpers)
+                    QFile::remove(each.localFile);
+                const TrackSent &sent = copied.sent.at(i);
+                if (sent.written.outcome == TrackOutcome::Sent && sent.recorded &&
+                    !each.track.replaces.isEmpty() && !replacesInPlace(each.track))
+                    replaced.append(each.track.replaces);
+            }
+            if (!replaced.isEmpty())
+                copied.removed = removeReplaced(*volume, music, *journal, replaced);
             return copied;
         },
-        [this, index](const Copied &copied) {
+        [this](const Copied &copied) {
             m_copying = false;
-            if (running() && copied.written.outcome == TrackOutcome::Sent)
-                recordSent(index, copied);
-            trackDone(index, copied.written.outcome);
+            for (qsizetype i = 0; i < copied.indexes.size(); ++i) {
+                const int index = copied.indexes.at(i);
+                const TrackSent &sent = copied.sent.at(i);
+                if (running() && sent.written.outcome == TrackOutcome::Sent)
+                    recordSent(index, sent.written, sent.recorded);
+            }
+            if (running())
+                m_record.remove(copied.removed);
+            for (qsizetype i = 0; i < copied.indexes.size(); ++i)
+                trackDone(copied.indexes.at(i), copied.sent.at(i).written.outcome);
         });
 }
 
@@ -350,18 +378,17 @@ bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
     return true;
 }
 
-void SendRun::recordSent(int index, const Copied &copied)
+void SendRun::recordSent(int index, const TrackWritten &sent, const Result<> &recorded)
 {
     const PlannedTrack &track = m_plan.tracks.at(index);
-    RecordedTrack recorded = recordedTrackOf(index, copied.written.bytes);
-    recorded.modified = copied.written.modified;
-    m_record.put(recorded);
-    if (!copied.recorded) {
-        warnUnrecorded(copied.recorded.error());
+    RecordedTrack written = recordedTrackOf(index, sent.bytes);
+    written.modified = sent.modified;
+    m_record.put(written);
+    if (!recorded) {
+        warnUnrecorded(recorded.error());
         if (!track.replaces.isEmpty() && !replacesInPlace(track))
             m_replaced.append(track.replaces);
     }
-    m_record.remove(copied.removed);
 }
 
 void SendRun::writeRecord()

@@ -40,13 +40,14 @@ QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
 // It lives on the thread that starts it and never waits there: a queue on
 // that thread hands each track, when there is room, to the audio helpers (a
 // conversion or rewrite, at most one per helper) or to the copy lane (one
-// copy at a time, on the background threads), a converted track going to the
-// copy lane once its helper is done. Every job started reports once.
+// group of copies at a time, on the background threads), a converted track
+// going to the copy lane once its helper is done. Every job started reports once.
 //
-// Once a track is committed on the volume, the copy lane records it there
-// (see RecordJournal) before it starts the next copy, so the record never
-// names a file that was not written, and a volume pulled out leaves at most
-// the track being committed unrecorded. A track that takes the place of an
+// The copy lane sends tracks in groups (see sendTracks()), recording each
+// group's tracks there (see RecordJournal) before they take their names and
+// before it starts the next group, so the record never names a file that is
+// not whole, and a volume pulled out leaves no track under its name
+// unrecorded. A track that takes the place of an
 // earlier file of ours (PlannedTrack::replaces) removes that file once the
 // new one is recorded, and the record forgets it. The record is written
 // whole as the run starts and as it ends.
@@ -137,8 +138,9 @@ private:
     void trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
     // Notes how a track ended; false when it had already.
     bool end(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
-    // Puts a track the copy lane committed and recorded in the record.
-    void recordSent(int index, const Copied &copied);
+    // Puts a track the copy lane committed, and maybe recorded, in the
+    // record.
+    void recordSent(int index, const TrackWritten &sent, const Result<> &recorded);
     // Off the run's thread: the tracks found already there, with the sizes
     // their folders give, those of them that are there.
     static QList<RecordedTrack> measure(const VolumeRoot &volume, const QString &musicFolder,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/audioworkers.h"
+#include "core/sendrecord.h"
 #include "transfer/sendplan.h"
 
 #include <atomic>
@@ -52,6 +53,36 @@ TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
                        const QString &localFile, const PlannedTrack &track,
                        const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
                        qint64 counted = 0, const AudioWorkers::Copies *helpers = nullptr);
+
+// One track of a group that sendTracks() sends.
+struct TrackToSend
+{
+    QString localFile;
+    PlannedTrack track;
+    // As the record is to name it; its bytes are those written.
+    RecordedTrack recorded;
+    qint64 counted = 0;
+    // A user's file, read by the audio helpers; else the program's own.
+    bool throughHelpers = false;
+};
+
+// How a track of a group ended, and whether the record took it.
+struct TrackSent
+{
+    TrackWritten written;
+    Result<> recorded;
+};
+
+// Sends tracks as sendTrack() sends each, and records them in journal, in
+// one group that shares the waits on the medium: the helpers copy them all
+// at once, the medium is made to hold them in one pass, and their record
+// lines are added in one. Each is recorded before it takes its name, so
+// that a volume pulled out at any moment leaves no track under its name
+// unrecorded; a recorded file missing is simply not there, and sent again.
+QList<TrackSent> sendTracks(const VolumeRoot &volume, const QString &musicFolder,
+                            const QList<TrackToSend> &tracks, RecordJournal &journal,
+                            const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
+                            const AudioWorkers::Copies &helpers);
 
 // A track written again under the very name of the file of ours it replaces
 // (a changed source sent anew): that file goes as the track is committed.
