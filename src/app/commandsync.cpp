@@ -189,12 +189,12 @@ private:
         if (m_rewrite)
             m_ticker.start();
         else
-            connect(run, &SendRun::trackFinished, this, &TerminalSync::trackFinished);
+            connect(run, &SendRun::trackEnded, this, &TerminalSync::trackEnded);
         showProgress();
     }
 
     // Where each rewrite would stay, a line per track sent.
-    void trackFinished(int index)
+    void trackEnded(int index)
     {
         const SendRun *run = m_session.run();
         const std::optional<TrackEnding> ending = run ? run->ending(index) : std::nullopt;

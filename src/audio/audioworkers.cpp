@@ -469,7 +469,7 @@ void AudioWorkers::hand(Worker &worker, const Opened &opened)
     // Handed: the helper has its own.
     job.target.reset();
     if (!refused.isEmpty()) {
-        ended(worker, {AudioJobResult::Status::Failed, refused, {}, 0});
+        jobEnded(worker, {AudioJobResult::Status::Failed, refused, {}, 0});
         return;
     }
     if (converts(job.frame)) {
@@ -586,16 +586,17 @@ void AudioWorkers::read(Worker &worker)
             Q_EMIT progressed(worker.job->id, frame->seconds);
             break;
         case audioprotocol::Kind::Probed:
-            ended(worker, {AudioJobResult::Status::Done, {}, frame->source, 0});
+            jobEnded(worker, {AudioJobResult::Status::Done, {}, frame->source, 0});
             break;
         case audioprotocol::Kind::Converted:
-            ended(worker,
-                  {frame->status == Conversion::Status::Done      ? AudioJobResult::Status::Done
-                   : frame->status == Conversion::Status::Damaged ? AudioJobResult::Status::Damaged
-                                                                  : AudioJobResult::Status::Failed,
-                   frame->reason,
-                   {},
-                   frame->writeError});
+            jobEnded(worker,
+                     {frame->status == Conversion::Status::Done ? AudioJobResult::Status::Done
+                      : frame->status == Conversion::Status::Damaged
+                          ? AudioJobResult::Status::Damaged
+                          : AudioJobResult::Status::Failed,
+                      frame->reason,
+                      {},
+                      frame->writeError});
             break;
         default:
             broken = true;
@@ -617,7 +618,7 @@ void AudioWorkers::logErrors(Worker &worker)
     }
 }
 
-void AudioWorkers::ended(Worker &worker, const AudioJobResult &result)
+void AudioWorkers::jobEnded(Worker &worker, const AudioJobResult &result)
 {
     const Job job = *std::exchange(worker.job, std::nullopt);
     worker.watchdog->stop();

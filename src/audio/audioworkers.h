@@ -140,7 +140,7 @@ private:
     void silent(Worker &worker);
     void read(Worker &worker);
     void logErrors(Worker &worker);
-    void ended(Worker &worker, const AudioJobResult &result);
+    void jobEnded(Worker &worker, const AudioJobResult &result);
     void missing(Worker &worker, const QString &why);
     void remove(Worker &worker);
 

@@ -186,7 +186,7 @@ void SendRun::start(std::shared_ptr<const VolumeRoot> volume, const QString &mus
     dispatch();
     writeRecord();
     if (m_queued == 0)
-        QMetaObject::invokeMethod(this, &SendRun::wrapUp, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &SendRun::beginFinishing, Qt::QueuedConnection);
 }
 
 void SendRun::scratchMade(const std::shared_ptr<QTemporaryDir> &scratch)
@@ -281,7 +281,7 @@ void SendRun::copyNext()
             if (running())
                 m_record.remove(copied.removed);
             for (qsizetype i = 0; i < copied.indexes.size(); ++i)
-                trackDone(copied.indexes.at(i), copied.sent.at(i).written.outcome);
+                endTrack(copied.indexes.at(i), copied.sent.at(i).written.outcome);
         });
 }
 
@@ -316,24 +316,24 @@ void SendRun::jobFinished(quint64 job, const AudioJobResult &result)
     switch (result.status) {
     case Status::Done:
         if (*m_cancelled) {
-            trackDone(index, TrackOutcome::Cancelled);
+            endTrack(index, TrackOutcome::Cancelled);
         } else {
             m_converted.push_back(index);
             dispatch();
         }
         return;
     case Status::Damaged:
-        trackDone(index, TrackOutcome::Damaged);
+        endTrack(index, TrackOutcome::Damaged);
         return;
     case Status::Cancelled:
-        trackDone(index, TrackOutcome::Cancelled);
+        endTrack(index, TrackOutcome::Cancelled);
         return;
     case Status::HelperMissing:
         m_helperMissing = true;
-        trackDone(index, TrackOutcome::HelperMissing);
+        endTrack(index, TrackOutcome::HelperMissing);
         return;
     default:
-        trackDone(index, TrackOutcome::NotConverted, result);
+        endTrack(index, TrackOutcome::NotConverted, result);
         return;
     }
 }
@@ -346,9 +346,9 @@ void SendRun::trackStarted(int index)
     Q_EMIT progressed();
 }
 
-void SendRun::trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper)
+void SendRun::endTrack(int index, TrackOutcome outcome, const AudioJobResult &helper)
 {
-    if (!running() || !end(index, outcome, helper))
+    if (!running() || !noteEnding(index, outcome, helper))
         return;
     // Nothing more could be converted: stop, keeping what is finished. A
     // track with no room is left out alone: smaller ones after it may fit.
@@ -357,10 +357,10 @@ void SendRun::trackDone(int index, TrackOutcome outcome, const AudioJobResult &h
     Q_EMIT progressed();
     dispatch();
     if (m_done == m_queued)
-        wrapUp();
+        beginFinishing();
 }
 
-bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
+bool SendRun::noteEnding(int index, TrackOutcome outcome, const AudioJobResult &helper)
 {
     if (m_endings.at(index))
         return false;
@@ -374,7 +374,7 @@ bool SendRun::end(int index, TrackOutcome outcome, const AudioJobResult &helper)
     if (track.method != SendMethod::Copy && outcome != TrackOutcome::Sent &&
         m_counted.at(index) < track.bytes)
         *m_progress += track.bytes - std::exchange(m_counted[index], track.bytes);
-    Q_EMIT trackFinished(index);
+    Q_EMIT trackEnded(index);
     return true;
 }
 
@@ -424,7 +424,7 @@ void SendRun::recordWriteDone(const RecordWritten &written)
     for (const RecordedTrack &track : written.measured)
         m_record.put(track);
     m_record.remove(written.removed);
-    finishWhenQuiet();
+    finishIfQuiet();
 }
 
 void SendRun::stopTheRest()
@@ -439,7 +439,7 @@ void SendRun::stopTheRest()
         queue->clear();
     }
     for (const int index : waiting)
-        end(index, TrackOutcome::Cancelled);
+        noteEnding(index, TrackOutcome::Cancelled);
 }
 
 void SendRun::cancel()
@@ -450,14 +450,14 @@ void SendRun::cancel()
     stopTheRest();
     Q_EMIT progressed();
     if (m_done == m_queued)
-        QMetaObject::invokeMethod(this, &SendRun::wrapUp, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &SendRun::beginFinishing, Qt::QueuedConnection);
 }
 
-void SendRun::wrapUp()
+void SendRun::beginFinishing()
 {
-    if (!running() || m_wrappingUp)
+    if (!running() || m_finishing)
         return;
-    m_wrappingUp = true;
+    m_finishing = true;
     writeRecord();
     // The album folders this run made and wrote nothing into go again, once
     // every job has ended, and only while empty: what else has come into
@@ -478,27 +478,27 @@ void SendRun::wrapUp()
             },
             [this](bool) {
                 m_removingFolders = false;
-                finishWhenQuiet();
+                finishIfQuiet();
             });
     }
-    finishWhenQuiet();
+    finishIfQuiet();
 }
 
-void SendRun::finishWhenQuiet()
+void SendRun::finishIfQuiet()
 {
-    if (!running() || !m_wrappingUp || m_removingFolders || m_writing)
+    if (!running() || !m_finishing || m_removingFolders || m_writing)
         return;
-    release();
+    stopAll();
     Q_EMIT finished();
 }
 
 void SendRun::abandon()
 {
     if (running())
-        release();
+        stopAll();
 }
 
-void SendRun::release()
+void SendRun::stopAll()
 {
     m_state = State::Done;
     *m_cancelled = true;

@@ -56,6 +56,11 @@ QString whyNotSent(const SourceTrack &source, const PlannedTrack &track,
 // including the last write of the record and the removal of the album
 // folders it made and left empty; or abandon(), after which a track being
 // committed is still recorded.
+//
+// Endings have one vocabulary, here and in the sync: a job or a track ends
+// (ending(), trackEnded()); a run or session finishes once all of it has
+// ended (finished()); cancel() asks it to finish early, with what is done;
+// abandon() stops it at once, finishing nothing and saying nothing.
 class SendRun : public QObject
 {
     Q_OBJECT
@@ -117,7 +122,7 @@ Q_SIGNALS:
     // A track started or ended.
     void progressed();
     // The track of that source index ended; ending() says how.
-    void trackFinished(int index);
+    void trackEnded(int index);
     // Everything has ended.
     void finished();
 
@@ -134,10 +139,11 @@ private:
     void jobProgressed(quint64 job, double seconds);
     void jobFinished(quint64 job, const AudioJobResult &result);
     void trackStarted(int index);
-    // helper: how the helper failed, for one NotConverted.
-    void trackDone(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
+    // Ends a track and moves on; helper: how the helper failed, for one
+    // NotConverted.
+    void endTrack(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
     // Notes how a track ended; false when it had already.
-    bool end(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
+    bool noteEnding(int index, TrackOutcome outcome, const AudioJobResult &helper = {});
     // Puts a track the copy lane committed, and maybe recorded, in the
     // record.
     void recordSent(int index, const TrackWritten &sent, const Result<> &recorded);
@@ -155,10 +161,12 @@ private:
     void writeRecord();
     void recordWriteDone(const RecordWritten &written);
     void stopTheRest();
-    void wrapUp();
-    void finishWhenQuiet();
+    // Nothing is left to send: the record is written whole and the empty
+    // folders removed, then the run finishes, once neither is under way.
+    void beginFinishing();
+    void finishIfQuiet();
     // Ends every job and lets go of the volume: the run is done.
-    void release();
+    void stopAll();
     QString scratchFileOf(int index) const;
     RecordedTrack recordedTrackOf(int index, qint64 bytes) const;
     bool running() const { return m_state == State::Sending || m_state == State::Cancelling; }
@@ -209,6 +217,6 @@ private:
     // Files of ours that tracks of this run took the place of, left while
     // their tracks could not be recorded, for the last write of the record.
     QStringList m_replaced;
-    bool m_wrappingUp = false;
+    bool m_finishing = false;
     bool m_removingFolders = false;
 };
