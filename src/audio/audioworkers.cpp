@@ -170,8 +170,6 @@ AudioWorkers::AudioWorkers(QObject *parent, int count, const QString &program)
       m_count(count > 0 ? count : std::max(1, QThread::idealThreadCount())),
       m_silenceLimitMs(silenceLimitMs)
 {
-    static std::once_flag swept;
-    std::call_once(swept, [] { background::run(removeScratchOfTheGone); });
     m_mailbox = std::make_shared<Mailbox>();
     m_mailbox->pool = this;
     connect(this, &AudioWorkers::finished, this, &AudioWorkers::answerWaiting);
@@ -494,6 +492,10 @@ void AudioWorkers::collect(const Worker &worker, const Job &job, bool done)
 
 void AudioWorkers::startWorker()
 {
+    // Once, as the first helper starts rather than the program: a start-up
+    // that never sends pays nothing for it.
+    static std::once_flag swept;
+    std::call_once(swept, [] { background::run(removeScratchOfTheGone); });
     m_workers.push_back(std::make_unique<Worker>());
     Worker *worker = m_workers.back().get();
     worker->process = new QProcess(this);
