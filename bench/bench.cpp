@@ -536,11 +536,17 @@ double timeSend(const QStringList &files, int workers)
     QThreadPool copies;
     copies.setMaxThreadCount(1);
     const AudioWorkers::Copies throughHelpers = helpers.copies();
+    RecordJournal journal(listMusic(*volume).record);
     const auto copy = [&](int i, const QString &local) {
         copies.start([&, i, local] {
-            // A source is read in a helper, as a send reads it.
-            sendTrack(*volume, u"MUSIC"_s, local, plan.tracks.at(i), cancelled, progress, 0,
-                      local == sources.at(i).path ? &throughHelpers : nullptr);
+            // A source is read in a helper, as a send reads it; each copy a
+            // group of its own, as it comes.
+            const PlannedTrack &track = plan.tracks.at(i);
+            const RecordedTrack recorded{sources.at(i).identity(), u"copy"_s,
+                                         track.folder + u'/' + track.fileName, 0};
+            sendTracks(*volume, u"MUSIC"_s,
+                       {{local, track, recorded, 0, local == sources.at(i).path}}, journal,
+                       cancelled, progress, throughHelpers);
             if (local != sources.at(i).path)
                 QFile::remove(local);
             QMetaObject::invokeMethod(&loop, oneDone, Qt::QueuedConnection);

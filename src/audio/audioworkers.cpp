@@ -252,15 +252,6 @@ AudioWorkers::Copies AudioWorkers::copies() const
     return copies;
 }
 
-AudioJobResult AudioWorkers::Copies::copyAndWait(const QString &path, int target,
-                                                 const std::atomic_bool &cancelled,
-                                                 const std::function<void(qint64)> &copied) const
-{
-    return copyAllAndWait({{path, target}}, cancelled,
-                          [&copied](qsizetype, qint64 bytes) { copied(bytes); })
-        .constFirst();
-}
-
 QList<AudioJobResult>
 AudioWorkers::Copies::copyAllAndWait(const QList<Copy> &copies, const std::atomic_bool &cancelled,
                                      const std::function<void(qsizetype, qint64)> &copied) const

@@ -76,23 +76,18 @@ public:
     class Copies
     {
     public:
-        // Copies a source, byte for byte, into target, a file open for
-        // writing (the helper gets a descriptor of its own). Waits on the
-        // calling thread, never the pool's, until the copy ends, telling
-        // copied the bytes done as they go; once cancelled turns true, or the
-        // pool is gone, it ends the job and returns Cancelled at once,
-        // whatever the helper does.
-        AudioJobResult copyAndWait(const QString &path, int target,
-                                   const std::atomic_bool &cancelled,
-                                   const std::function<void(qint64 bytes)> &copied) const;
         // One copy of many, into its own target.
         struct Copy
         {
             QString path;
             int target = -1;
         };
-        // Copies sources as copyAndWait() does each, all queued at once so
-        // that the helpers take them in turn without waiting on this thread;
+        // Copies sources, byte for byte, each into its target, a file open
+        // for writing (the helper gets a descriptor of its own), all queued
+        // at once so that the helpers take them in turn without waiting on
+        // this thread. Waits on the calling thread, never the pool's; once
+        // cancelled turns true, or the pool is gone, it ends the jobs and
+        // returns Cancelled for those not done, whatever the helpers do;
         // returns once every one has ended, with their results in order.
         // copied tells the bytes done of the copy at that position.
         QList<AudioJobResult>

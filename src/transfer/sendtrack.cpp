@@ -29,14 +29,6 @@ qint64 roomFor(qint64 size)
     return ((size + clusterSize - 1) / clusterSize + 1) * clusterSize;
 }
 
-// Whether a file of that size surely fits in what the volume has left, as it
-// says now: what earlier tracks really took is counted, not their estimates.
-bool fitsOn(const VolumeRoot &volume, qint64 size)
-{
-    const qint64 free = volume.freeBytes();
-    return free < 0 || roomFor(size) <= free;
-}
-
 // Sweeping for leftovers and writing tracks exclude each other, so that a
 // sweep never takes the temporary file of a track being written for one.
 QReadWriteLock &leftoverSweep()
@@ -82,16 +74,6 @@ TrackWritten copyInto(VolumeRoot::NewFile &target, const QString &sourcePath,
 // How a helper's copy of the source ended.
 TrackWritten outcomeOf(const AudioJobResult &copied, const QString &sourcePath);
 
-TrackWritten copyThrough(const AudioWorkers::Copies &helpers, VolumeRoot::NewFile &target,
-                         const QString &sourcePath, const std::atomic_bool &cancelled,
-                         const std::function<void(qint64)> &reach)
-{
-    if (target.descriptor() < 0)
-        return copyInto(target, sourcePath, cancelled, reach);
-    return outcomeOf(helpers.copyAndWait(sourcePath, target.descriptor(), cancelled, reach),
-                     sourcePath);
-}
-
 TrackWritten outcomeOf(const AudioJobResult &copied, const QString &sourcePath)
 {
     using Status = AudioJobResult::Status;
@@ -111,63 +93,7 @@ TrackWritten outcomeOf(const AudioJobResult &copied, const QString &sourcePath)
     }
 }
 
-TrackWritten sendTrackSteps(const VolumeRoot &volume, const QString &musicFolder,
-                            const QString &localFile, const PlannedTrack &track,
-                            const std::atomic_bool &cancelled,
-                            const std::function<void(qint64)> &reach,
-                            const AudioWorkers::Copies *helpers)
-{
-    if (cancelled)
-        return {TrackOutcome::Cancelled};
-    if (!fitsOn(volume, QFileInfo(localFile).size()))
-        return {TrackOutcome::MediumFull};
-    const QString folder = musicFolder + u'/' + track.folder;
-    if (!volume.makeFolder(folder))
-        return {TrackOutcome::FolderRefused};
-    const Result<std::unique_ptr<VolumeRoot>> album = volume.openFolder(folder);
-    if (!album)
-        return {TrackOutcome::FolderRefused};
-    const QReadLocker writing(&leftoverSweep());
-    // Removed unless committed, before the sweep may run again.
-    const Result<std::unique_ptr<VolumeRoot::NewFile>> file = createTemporaryFile(**album);
-    if (!file)
-        return {writeFailure(file.error())};
-    const TrackWritten written = helpers
-                                     ? copyThrough(*helpers, **file, localFile, cancelled, reach)
-                                     : copyInto(**file, localFile, cancelled, reach);
-    if (written.outcome != TrackOutcome::Sent)
-        return written;
-    if (cancelled)
-        return {TrackOutcome::Cancelled};
-    // Any other file of that name stays.
-    const Result<> committed = (*album)->commit(
-        **file, track.fileName,
-        replacesInPlace(track) ? VolumeRoot::IfTaken::Replace : VolumeRoot::IfTaken::Keep);
-    if (!committed)
-        return {writeFailure(committed.error())};
-    return {written.outcome, written.bytes, (*file)->modified()};
-}
-
 } // namespace
-
-TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
-                       const QString &localFile, const PlannedTrack &track,
-                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
-                       qint64 counted, const AudioWorkers::Copies *helpers)
-{
-    qint64 reported = counted;
-    const qint64 size = std::max<qint64>(1, QFileInfo(localFile).size());
-    const auto reach = [&](qint64 bytes) {
-        bytes = std::min(track.bytes, counted + qint64(double(track.bytes - counted) *
-                                                       double(bytes) / double(size)));
-        if (bytes > reported)
-            progress += bytes - std::exchange(reported, bytes);
-    };
-    const TrackWritten written =
-        sendTrackSteps(volume, musicFolder, localFile, track, cancelled, reach, helpers);
-    reach(size);
-    return written;
-}
 
 bool replacesInPlace(const PlannedTrack &track)
 {
@@ -251,7 +177,7 @@ QList<TrackSent> sendTracks(const VolumeRoot &volume, const QString &musicFolder
         reported[i] = tracks.at(i).counted;
         sizes[i] = std::max<qint64>(1, QFileInfo(tracks.at(i).localFile).size());
     }
-    // As sendTrack() counts one track's progress.
+    // Each track's progress, from its counted bytes by its share of the rest.
     const auto reach = [&](qsizetype i, qint64 bytes) {
         const PlannedTrack &track = tracks.at(i).track;
         const qint64 counted = tracks.at(i).counted;

@@ -33,27 +33,6 @@ struct TrackWritten
     qint64 modified = 0; // as the volume lists it then (see RecordedTrack)
 };
 
-// Copies one planned track, from a local file (the source, or what the
-// audio helper converted it into), into its folder below the music folder:
-// under a temporary name first, then, once the medium holds all of it, under
-// its own name. That name is never taken from another file, unless it is the
-// very file of ours the track replaces (PlannedTrack::replaces). Whatever
-// ends it early, no part of the track is left under the track's name, and
-// the temporary file is removed when the volume lets it. A file that would
-// not fit in the room the volume has left, with a margin for its clusters,
-// is not begun (MediumFull). Runs on a worker
-// thread; the volume handle is shared between them. progress grows, as the
-// copy goes, from counted (the part of the track's expected bytes already
-// counted for it) by its share of the rest, and to all of them once it ends,
-// however it ends. A user's file is read by an audio helper, through
-// helpers, under its watchdog: a source that stops answering costs its track
-// alone, and Cancel is not held up by it. Without helpers, localFile is the
-// program's own (a conversion) and read here.
-TrackWritten sendTrack(const VolumeRoot &volume, const QString &musicFolder,
-                       const QString &localFile, const PlannedTrack &track,
-                       const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
-                       qint64 counted = 0, const AudioWorkers::Copies *helpers = nullptr);
-
 // One track of a group that sendTracks() sends.
 struct TrackToSend
 {
@@ -73,12 +52,24 @@ struct TrackSent
     Result<> recorded;
 };
 
-// Sends tracks as sendTrack() sends each, and records them in journal, in
-// one group that shares the waits on the medium: the helpers copy them all
-// at once, the medium is made to hold them in one pass, and their record
-// lines are added in one. Each is recorded before it takes its name, so
+// Copies planned tracks, each from a local file (the source, or what the
+// audio helper converted it into), into its folder below the music folder,
+// and records them in journal, in one group that shares the waits on the
+// medium: the helpers copy them all at once, the medium is made to hold them
+// in one pass, and their record lines are added in one. Each goes under a
+// temporary name first, and is recorded before it takes its own name, so
 // that a volume pulled out at any moment leaves no track under its name
 // unrecorded; a recorded file missing is simply not there, and sent again.
+// That name is never taken from another file, unless it is the very file of
+// ours the track replaces (PlannedTrack::replaces). Whatever ends a track
+// early, no part of it is left under its name, and the temporary file is
+// removed when the volume lets it. A track that would not fit in the room
+// the volume has left, with a margin for its clusters, is not begun
+// (MediumFull). A user's file is read by an audio helper, under its
+// watchdog: a source that stops answering costs its track alone, and Cancel
+// is not held up by it. progress grows, as the copies go, from each track's
+// counted bytes to all of its expected ones, however it ends. Runs on a
+// worker thread; the volume handle is shared between them.
 QList<TrackSent> sendTracks(const VolumeRoot &volume, const QString &musicFolder,
                             const QList<TrackToSend> &tracks, RecordJournal &journal,
                             const std::atomic_bool &cancelled, std::atomic<qint64> &progress,
