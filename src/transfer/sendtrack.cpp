@@ -33,8 +33,10 @@ qint64 roomFor(qint64 size)
 // sweep never takes the temporary file of a track being written for one.
 QReadWriteLock &leftoverSweep()
 {
-    static QReadWriteLock lock;
-    return lock;
+    // Never destroyed: the program does not wait, as it ends, for a copy on
+    // a medium that stopped answering, and that copy may still hold it.
+    static QReadWriteLock *const lock = new QReadWriteLock;
+    return *lock;
 }
 
 // As the system tells it: only a track's own name can be taken, for a
