@@ -1,6 +1,7 @@
 #include "controls/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/sendprogressdialog.h"
+#include "core/writerlock.h"
 #include "platform/volumeroot.h"
 #include "send/musicsend.h"
 #include "send/senddialogs.h"
@@ -53,6 +54,7 @@ private Q_SLOTS:
     void aSendEndsOnce();
     void aTrackReplacesItsEarlierFile_data();
     void aTrackReplacesItsEarlierFile();
+    void aSendThatCannotBeRecordedSendsNothing_data();
     void aSendThatCannotBeRecordedSendsNothing();
 
 private:
@@ -510,14 +512,33 @@ void TestMusicSend::aTrackReplacesItsEarlierFile()
 }
 
 QTEST_MAIN(TestMusicSend)
+void TestMusicSend::aSendThatCannotBeRecordedSendsNothing_data()
+{
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("record cannot be written") << false << u"could not be written"_s;
+    QTest::newRow("another writer") << true << u"Another Zarvello is writing"_s;
+}
+
 // What is sent unrecorded would be sent again as new copies by every later
-// send: said before anything is sent.
+// send, and another writer would write over it: said before anything is
+// looked at or sent.
 void TestMusicSend::aSendThatCannotBeRecordedSendsNothing()
 {
+    QFETCH(bool, busy);
+    QFETCH(QString, said);
     const bool recorded = QFileInfo::exists(m_drive.path(u".zarvello"_s));
     QVERIFY(!recorded ||
             QDir().rename(m_drive.path(u".zarvello"_s), m_drive.path(u".zarvello-kept"_s)));
-    QVERIFY(QDir().mkpath(m_drive.path(u".zarvello/record.json"_s)));
+    std::shared_ptr<const WriterLock> writer;
+    if (busy) {
+        const Result<std::shared_ptr<const WriterLock>> taken =
+            WriterLock::take(*VolumeRoot::open(m_drive.root()));
+        QVERIFY(taken && *taken);
+        writer = *taken;
+    } else {
+        QVERIFY(QDir().mkpath(m_drive.path(u".zarvello/record.json"_s)));
+    }
     const QMap<QString, qint64> before = musicFiles(m_drive.root());
     QVERIFY(writeTone(m_sources.filePath(u"Album/e.wav"_s), "wav", 1, 44100, 1));
     messagebox::takeShown();
@@ -526,8 +547,9 @@ void TestMusicSend::aSendThatCannotBeRecordedSendsNothing()
     QVERIFY(finished.wait(20000));
     const QList<messagebox::Shown> shown = messagebox::takeShown();
     QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown.at(0).text.contains(u"could not be written"_s), qPrintable(shown.at(0).text));
+    QVERIFY2(shown.at(0).text.contains(said), qPrintable(shown.at(0).text));
     QCOMPARE(musicFiles(m_drive.root()), before);
+    writer.reset();
     QVERIFY(QDir(m_drive.path(u".zarvello"_s)).removeRecursively());
     QVERIFY(!recorded ||
             QDir().rename(m_drive.path(u".zarvello-kept"_s), m_drive.path(u".zarvello"_s)));

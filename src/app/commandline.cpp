@@ -75,19 +75,24 @@ QString pspRootOf(const QString &folder)
 
 } // namespace
 
-std::optional<CommandLineAnswer> misuseOf(const QStringList &arguments, Language language)
+QStringList splitSyncValue(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(knownOptions());
     QStringList split;
-    // "--sync=FOLDER" is "--sync FOLDER".
     for (const QString &argument : arguments) {
         if (argument.startsWith(u"--sync="_s))
             split << u"--sync"_s << argument.mid(7);
         else
             split << argument;
     }
+    return split;
+}
+
+std::optional<CommandLineAnswer> misuseOf(const QStringList &arguments, Language language)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(knownOptions());
+    const QStringList split = splitSyncValue(arguments);
     parser.parse(split);
     if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
         // Said as it was typed, with its dashes.
@@ -181,9 +186,8 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
     // elsewhere is neither lost nor written over.
     const Result<std::shared_ptr<const WriterLock>> lock = WriterLock::take(*psp.root);
     if (!lock)
-        return WriterLock::isBusy(lock.error())
-                   ? failure(texts::syncBusy.in(language), ExitStatus::Busy)
-                   : failure(texts::syncRecordUnwritable.in(language).arg(lock.error().message));
+        return failure(WriterLock::refusal(lock.error(), language),
+                       WriterLock::isBusy(lock.error()) ? ExitStatus::Busy : ExitStatus::Failed);
 
     SyncList list = synclist::load(identity);
     bool changed = false;

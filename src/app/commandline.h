@@ -44,6 +44,9 @@ std::optional<CommandLineAnswer> answerKeepOptions(const QStringList &arguments,
 // the system's language and gives the exit code.
 std::optional<int> answerKeepOptions(int argc, char *argv[]);
 
+// The arguments with "--sync=FOLDER" made "--sync FOLDER".
+QStringList splitSyncValue(const QStringList &arguments);
+
 // Options not used as they are meant, whatever else is asked: unknown ones,
 // --dry-run or --delete without --sync. Said in one line, exit status Usage,
 // with no display; nothing when the options are fine.

@@ -301,14 +301,8 @@ std::optional<int> answerSyncOption(int argc, char *argv[])
     const QCommandLineOption verbose(u"verbose"_s);
     QCommandLineParser parser;
     parser.addOptions({sync, dryRun, removals, manyRemovals, verbose});
-    QStringList arguments;
-    for (const QString &argument : QCoreApplication::arguments()) {
-        if (argument.startsWith(u"--sync="_s))
-            arguments << u"--sync"_s << argument.mid(7);
-        else
-            arguments << argument;
-    }
-    if (!parser.parse(arguments) || parser.positionalArguments().size() != 1) {
+    if (!parser.parse(splitSyncValue(QCoreApplication::arguments())) ||
+        parser.positionalArguments().size() != 1) {
         print(stderr, texts::syncUsage.in(language) + u'\n');
         return exitCode(ExitStatus::Usage);
     }

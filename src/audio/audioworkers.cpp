@@ -92,7 +92,6 @@ struct AudioWorkers::Worker
     QByteArray output;
     QByteArray errors;
     bool ready = false;   // answered the hello as a helper of this build
-    bool dying = false;   // killed by cancelAll(): its end reports nothing
     bool removed = false; // waiting to be pruned
     std::optional<Job> job;
 };
@@ -341,7 +340,6 @@ void AudioWorkers::cancel(quint64 job)
             continue;
         found = true;
         worker->job.reset();
-        worker->dying = true;
         remove(*worker);
     }
     if (found)
@@ -372,7 +370,6 @@ void AudioWorkers::cancelAll()
             continue;
         cancelled.append(worker->job->id);
         worker->job.reset();
-        worker->dying = true;
         remove(*worker);
     }
     QMetaObject::invokeMethod(
@@ -394,7 +391,7 @@ void AudioWorkers::dispatch()
     qsizetype alive = 0;
     qsizetype starting = 0;
     for (const std::unique_ptr<Worker> &worker : m_workers) {
-        if (worker->removed || worker->dying)
+        if (worker->removed)
             continue;
         ++alive;
         if (!worker->ready) {
@@ -436,7 +433,7 @@ void AudioWorkers::open(Worker &worker)
         },
         [this, id](const Opened &opened) {
             for (const std::unique_ptr<Worker> &each : m_workers) {
-                if (!each->removed && !each->dying && each->job && each->job->id == id)
+                if (!each->removed && each->job && each->job->id == id)
                     return hand(*each, opened);
             }
         });
@@ -509,7 +506,7 @@ void AudioWorkers::startWorker()
                 const bool crashed = status == QProcess::CrashExit;
                 const QString cause =
                     crashed ? platform::crashCause(code) : QStringLiteral("exit code %1").arg(code);
-                if (!worker->ready && !worker->dying) {
+                if (!worker->ready) {
                     missing(*worker, cause);
                     return;
                 }
@@ -546,7 +543,7 @@ void AudioWorkers::read(Worker &worker)
 {
     worker.output += worker.process->readAllStandardOutput();
     bool broken = false;
-    while (!worker.removed && !worker.dying) {
+    while (!worker.removed) {
         const std::optional<audioprotocol::Frame> frame =
             audioprotocol::takeFrame(worker.output, broken);
         if (!frame)

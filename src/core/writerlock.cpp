@@ -44,3 +44,9 @@ Result<std::shared_ptr<const WriterLock>> WriterLock::takeIfUsed(const VolumeRoo
         return std::shared_ptr<const WriterLock>();
     return lockFile(root, path);
 }
+
+QString WriterLock::refusal(const FileError &error, Language language)
+{
+    return isBusy(error) ? texts::syncBusy.in(language)
+                         : texts::syncRecordUnwritable.in(language).arg(error.message);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/texts.h"
 #include "platform/volumeroot.h"
 
 #include <memory>
@@ -29,6 +30,9 @@ public:
 
     // Another send, sync or change of the list holds the lock.
     static bool isBusy(const FileError &error) { return error.errorNumber == EWOULDBLOCK; }
+    // What a writer turned away says: another holds the PSP, or why the lock
+    // could not be made.
+    static QString refusal(const FileError &error, Language language);
 
 private:
     std::unique_ptr<QFile> m_file;

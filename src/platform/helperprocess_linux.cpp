@@ -144,17 +144,38 @@ int openForHelper(const QString &path, QString &reason)
     return file;
 }
 
-bool handFiles(int channel, const QList<int> &files)
+namespace {
+
+// One byte, and room beside it for the most descriptors handed at once.
+struct FileMessage
 {
+    FileMessage()
+    {
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = space;
+        message.msg_controllen = sizeof space;
+    }
+    FileMessage(const FileMessage &) = delete;
+    FileMessage &operator=(const FileMessage &) = delete;
+
     char byte = 0;
     iovec data = {&byte, 1};
     alignas(cmsghdr) char space[CMSG_SPACE(sizeof(int) * mostFilesHanded)] = {};
     msghdr message = {};
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
+};
+
+} // namespace
+
+bool handFiles(int channel, const QList<int> &files)
+{
+    FileMessage sent;
+    msghdr &message = sent.message;
     const qsizetype count = std::min<qsizetype>(files.size(), mostFilesHanded);
-    if (count > 0) {
-        message.msg_control = space;
+    if (count == 0) {
+        message.msg_control = nullptr;
+        message.msg_controllen = 0;
+    } else {
         message.msg_controllen = CMSG_SPACE(sizeof(int) * size_t(count));
         cmsghdr *header = CMSG_FIRSTHDR(&message);
         header->cmsg_level = SOL_SOCKET;
@@ -167,14 +188,8 @@ bool handFiles(int channel, const QList<int> &files)
 
 QList<int> takeFiles(int channel)
 {
-    char byte = 0;
-    iovec data = {&byte, 1};
-    alignas(cmsghdr) char space[CMSG_SPACE(sizeof(int) * mostFilesHanded)] = {};
-    msghdr message = {};
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
-    message.msg_control = space;
-    message.msg_controllen = sizeof space;
+    FileMessage taken;
+    msghdr &message = taken.message;
     QList<int> files;
     if (recvmsg(channel, &message, MSG_CMSG_CLOEXEC) != 1)
         return files;

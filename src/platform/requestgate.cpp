@@ -22,10 +22,9 @@ RequestGate::RequestGate(Deliver deliver) : m_deliver(std::move(deliver)), m_tim
 void RequestGate::take(const QString &uri, const QVariantMap &platformData)
 {
     // An address waiting already brings the window forward.
-    if (!uri.isEmpty() || !m_waiting)
+    if (!uri.isEmpty() || !m_timer.isActive())
         m_uri = uri;
     m_platformData = platformData;
-    m_waiting = true;
     if (m_timer.isActive())
         return;
     const qint64 since = m_lastReleased.isValid() ? m_lastReleased.elapsed() : intervalMs;
@@ -34,7 +33,6 @@ void RequestGate::take(const QString &uri, const QVariantMap &platformData)
 
 void RequestGate::release()
 {
-    m_waiting = false;
     m_lastReleased.start();
     m_deliver(std::exchange(m_uri, {}), std::exchange(m_platformData, {}));
 }

@@ -31,7 +31,6 @@ private:
     const Deliver m_deliver;
     QTimer m_timer;
     QElapsedTimer m_lastReleased;
-    bool m_waiting = false;
     QString m_uri;
     QVariantMap m_platformData;
 };

@@ -53,7 +53,6 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
     m_toProbe.clear();
     m_links.clear();
     m_plan = SendPlan();
-    m_notLocked.reset();
 
     m_volume = m_openVolume();
     if (!m_volume) {
@@ -105,15 +104,23 @@ bool MusicSend::start(const QStringList &localPaths, const QStringList &alsoNotS
         [this, generation](const Found &found) {
             if (generation != m_generation)
                 return;
-            if (found.lock)
-                m_owner.hold(this, *found.lock, [this] {
-                    return PspOwner::Tally{m_run ? m_run->tracksSent() : 0,
-                                           m_run ? m_run->tracksQueued() : 0, bool(m_run)};
-                });
-            else
-                m_notLocked = found.lock.error();
-            if (!found.recordable)
-                m_notRecordable = found.recordable.error();
+            // Said before any source is looked at: none of it could be sent.
+            const QString refused = !found.lock
+                                        ? WriterLock::refusal(found.lock.error(), language())
+                                    : found.listing.record.trust == SendRecord::Trust::Newer
+                                        ? texts::syncNewerRecord.in(language())
+                                    : !found.recordable ? texts::syncRecordUnwritable.in(language())
+                                                              .arg(found.recordable.error().message)
+                                                        : QString();
+            if (!refused.isEmpty()) {
+                finish(false);
+                messagebox::warn(&m_window, refused);
+                return;
+            }
+            m_owner.hold(this, *found.lock, [this] {
+                return PspOwner::Tally{m_run ? m_run->tracksSent() : 0,
+                                       m_run ? m_run->tracksQueued() : 0, bool(m_run)};
+            });
             listed(found.expanded.files, found.known, found.expanded.links, found.listing);
         });
     return true;
@@ -187,23 +194,6 @@ void MusicSend::chooseAndStart()
 
 void MusicSend::looked()
 {
-    if (m_notLocked || m_listing.record.trust == SendRecord::Trust::Newer) {
-        const QString why =
-            !m_notLocked ? texts::syncNewerRecord.in(language())
-            : WriterLock::isBusy(*m_notLocked)
-                ? texts::syncBusy.in(language())
-                : texts::syncRecordUnwritable.in(language()).arg(m_notLocked->message);
-        finish(false);
-        messagebox::warn(&m_window, why);
-        return;
-    }
-    if (m_notRecordable) {
-        const QString why =
-            texts::syncRecordUnwritable.in(language()).arg(m_notRecordable->message);
-        finish(false);
-        messagebox::warn(&m_window, why);
-        return;
-    }
     if (m_listing.musicFolder.isEmpty() || m_listing.readOnly) {
         // The music folder is made on arrival; without it this is no PSP in use.
         const Phrase &why = m_listing.readOnly          ? texts::sendReadOnly

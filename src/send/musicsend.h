@@ -138,11 +138,8 @@ private:
     Then m_then;
     MusicListing m_listing;
     // Holds the PSP, with its writer lock, from before its record is read
-    // until the send ends; why the lock could not be had, when it could not.
+    // until the send ends.
     PspOwner &m_owner;
-    std::optional<FileError> m_notLocked;
-    // Why the record could not be written, found before anything is sent.
-    std::optional<FileError> m_notRecordable;
     SendPlan m_plan;
     TargetFormat m_format = TargetFormat::Mp3;
     Quality m_quality;

@@ -74,8 +74,6 @@ TrackWritten copyInto(VolumeRoot::NewFile &target, const QString &sourcePath,
 }
 
 // How a helper's copy of the source ended.
-TrackWritten outcomeOf(const AudioJobResult &copied, const QString &sourcePath);
-
 TrackWritten outcomeOf(const AudioJobResult &copied, const QString &sourcePath)
 {
     using Status = AudioJobResult::Status;

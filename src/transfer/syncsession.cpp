@@ -172,10 +172,8 @@ void SyncSession::looked(const Looked &found)
         m_refusal = Refusal::NewerRecord;
     if (!found.isPsp)
         m_failure = texts::syncNotPsp.in(m_language);
-    else if (m_refusal == Refusal::Busy)
-        m_failure = texts::syncBusy.in(m_language);
     else if (found.notLocked)
-        m_failure = texts::syncRecordUnwritable.in(m_language).arg(found.notLocked->message);
+        m_failure = WriterLock::refusal(*found.notLocked, m_language);
     else if (m_refusal == Refusal::NewerRecord)
         m_failure = texts::syncNewerRecord.in(m_language);
     else if (m_listing.readOnly)

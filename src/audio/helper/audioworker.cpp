@@ -134,12 +134,8 @@ void loadPlugins()
 // to measure what locking costs; a helper built without the tests never is.
 bool unconfined()
 {
-#ifdef ZARVELLO_HELPER_TEST_JOBS
     return ffmpeg::testSourcesEnabled() &&
            qEnvironmentVariableIntValue("ZARVELLO_WORKER_UNCONFINED") == 1;
-#else
-    return false;
-#endif
 }
 
 audioprotocol::Frame convert(Channel &channel, const audioprotocol::Frame &job, const Handed &files)
