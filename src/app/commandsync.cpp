@@ -125,13 +125,8 @@ private:
             return;
         }
         print(stdout, plan.summary(m_language) + u'\n');
-        if (m_dryRun) {
-            QStringList sending;
-            for (const SyncOutline::Track &track : plan.sending)
-                sending.append(
-                    u"%1 (%2)"_s.arg(QDir::toNativeSeparators(track.source), size(track.bytes)));
-            printList(stdout, text(texts::syncToSend), sending);
-        }
+        if (m_dryRun)
+            printList(stdout, text(texts::syncToSend), plan.sendingLines(m_language));
         // More than half of what the list keeps there goes only with a word
         // of its own: a list emptied by mistake is not followed blindly.
         m_heldMany = m_removals && plan.manyRemovals() && !m_manyRemovals;
@@ -168,15 +163,8 @@ private:
     // What the sync cannot see, so it is not taken for done.
     void printUnseen(const SyncOutline &plan)
     {
-        QStringList unavailable;
-        for (const SyncOutline::Unavailable &entry : plan.unavailable)
-            unavailable.append(texts::reasonLine.in(m_language)
-                                   .arg(QDir::toNativeSeparators(entry.entry), entry.why));
-        printList(stderr, text(texts::syncUnavailable), unavailable);
-        QStringList notFound;
-        for (const QString &track : plan.notFound)
-            notFound.append(QDir::toNativeSeparators(track));
-        printList(stderr, text(texts::syncNotFound), notFound);
+        printList(stderr, text(texts::syncUnavailable), plan.unavailableLines(m_language));
+        printList(stderr, text(texts::syncNotFound), plan.notFoundLines());
     }
 
     void progressed()

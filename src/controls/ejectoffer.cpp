@@ -18,12 +18,11 @@ struct Ejected
     bool notified = false;
 };
 
-} // namespace
-
-QString ejectFailureText(int kind, const QString &detail, Language language)
+// What an eject that did not happen says to the user.
+QString ejectFailureText(const platform::EjectOutcome &outcome, Language language)
 {
     using Kind = platform::EjectOutcome::Kind;
-    switch (Kind(kind)) {
+    switch (outcome.kind) {
     case Kind::Busy:
         return texts::ejectBusy.in(language);
     case Kind::NotAllowed:
@@ -36,10 +35,8 @@ QString ejectFailureText(int kind, const QString &detail, Language language)
     case Kind::Failed:
         break;
     }
-    return texts::ejectFailed.in(language).arg(detail);
+    return texts::ejectFailed.in(language).arg(outcome.detail);
 }
-
-namespace {
 
 // Ejects the PSP, off the interface thread, on threads the program waits for
 // as it ends, so a PSP that leaves (and takes the window with it) is still
@@ -50,23 +47,22 @@ void eject(QWidget &window, const QString &device, Language language)
     const QString safe = texts::ejectSafe.in(language);
     // Qt's global pool: the program waits for it as it ends.
     auto *watcher = new QFutureWatcher<Ejected>(&window);
-    QObject::connect(
-        watcher, &QFutureWatcherBase::finished, &window,
-        [watcher, window = QPointer<QWidget>(&window), language] {
-            watcher->deleteLater();
-            const Ejected ejected = watcher->result();
-            if (!window || ejected.notified)
-                return;
-            // Shown without waiting: the window may go with the PSP.
-            auto *box = new QMessageBox(
-                ejected.outcome.safeToUnplug() ? QMessageBox::Information : QMessageBox::Warning,
-                window->windowTitle(),
-                ejectFailureText(int(ejected.outcome.kind), ejected.outcome.detail, language),
-                QMessageBox::Ok, window);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setTextFormat(Qt::PlainText);
-            box->open();
-        });
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &window,
+                     [watcher, window = QPointer<QWidget>(&window), language] {
+                         watcher->deleteLater();
+                         const Ejected ejected = watcher->result();
+                         if (!window || ejected.notified)
+                             return;
+                         // Shown without waiting: the window may go with the PSP.
+                         auto *box = new QMessageBox(
+                             ejected.outcome.safeToUnplug() ? QMessageBox::Information
+                                                            : QMessageBox::Warning,
+                             window->windowTitle(), ejectFailureText(ejected.outcome, language),
+                             QMessageBox::Ok, window);
+                         box->setAttribute(Qt::WA_DeleteOnClose);
+                         box->setTextFormat(Qt::PlainText);
+                         box->open();
+                     });
     watcher->setFuture(QtConcurrent::run([device, title, safe] {
         Ejected ejected{platform::ejectVolume(device)};
         if (ejected.outcome.safeToUnplug())

@@ -22,6 +22,3 @@ void reportOfferingEject(QWidget &window, const QString &device, Language langua
 // shows actions; the report, with the same offer, where it shows none.
 void notifyOfferingEject(QWidget &window, const QString &device, Language language,
                          const QString &title, const QString &text);
-
-// What an eject that did not happen says to the user.
-QString ejectFailureText(int kind, const QString &detail, Language language);

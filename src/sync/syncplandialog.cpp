@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -171,35 +170,21 @@ void SyncPlanDialog::showPlan(const SyncOutline &plan)
     m_summary->hide();
     setAccessibleDescription(plan.summary(l));
     m_table->clear();
-    QStringList sending;
-    for (const SyncOutline::Track &track : plan.sending)
-        sending.append(
-            u"%1 (%2)"_s.arg(QDir::toNativeSeparators(track.source), sizeText(track.bytes, l)));
-    addLine(texts::planToSend.in(l).arg(texts::tracks.in(plan.toSend, l)), plan.bytes, sending);
+    addLine(texts::planToSend.in(l).arg(texts::tracks.in(plan.toSend, l)), plan.bytes,
+            plan.sendingLines(l));
     addLine(texts::planAlreadyThere.in(l).arg(texts::tracks.in(plan.alreadyThere, l)), 0, {});
-    qint64 removalBytes = 0;
-    for (const SyncPlan::Removal &removal : plan.removals)
-        removalBytes += removal.track.bytes;
-    m_removeLine =
-        plan.removals.isEmpty() ? nullptr : addLine(QString(), removalBytes, plan.removalLines(l));
+    m_removeLine = plan.removals.isEmpty() ? nullptr
+                                           : addLine(QString(), SyncSession::bytesOf(plan.removals),
+                                                     plan.removalLines(l));
     m_writeLine = addLine(QString(), 0, plan.playlistFiles);
     m_changedLine =
         plan.changedPlaylists.isEmpty() ? nullptr : addLine(QString(), 0, plan.changedPlaylists);
-    if (!plan.notFound.isEmpty()) {
-        QStringList notFound;
-        for (const QString &track : plan.notFound)
-            notFound.append(QDir::toNativeSeparators(track));
+    if (!plan.notFound.isEmpty())
         addLine(texts::planNotFound.in(l).arg(texts::tracks.in(plan.notFound.size(), l)), 0,
-                notFound);
-    }
-    if (!plan.unavailable.isEmpty()) {
-        QStringList unavailable;
-        for (const SyncOutline::Unavailable &entry : plan.unavailable)
-            unavailable.append(
-                texts::reasonLine.in(l).arg(QDir::toNativeSeparators(entry.entry), entry.why));
+                plan.notFoundLines());
+    if (!plan.unavailable.isEmpty())
         addLine(texts::planUnavailable.in(l).arg(texts::entries.in(plan.unavailable.size(), l)), 0,
-                unavailable);
-    }
+                plan.unavailableLines(l));
     if (plan.wontFit > 0)
         addLine(texts::planWontFit.in(l).arg(texts::tracks.in(plan.wontFit, l)), plan.wontFitBytes,
                 {});
@@ -235,18 +220,10 @@ void SyncPlanDialog::showPlan(const SyncOutline &plan)
 void SyncPlanDialog::showChoices()
 {
     const Language l = m_language;
-    const QList<SyncPlan::Removal> &all = m_plan.removals;
-    const SyncSession::Removals chosen = removals();
-    int removing = 0;
-    qint64 freed = 0;
-    for (const SyncPlan::Removal &removal : all) {
-        if (chosen == SyncSession::Removals::All ||
-            (chosen == SyncSession::Removals::Unnamed && removal.namedBy.isEmpty())) {
-            ++removing;
-            freed += removal.track.bytes;
-        }
-    }
-    const qsizetype held = all.size() - removing;
+    const QList<SyncPlan::Removal> chosen = SyncSession::chosen(m_plan.removals, removals());
+    const qsizetype removing = chosen.size();
+    const qint64 freed = SyncSession::bytesOf(chosen);
+    const qsizetype held = m_plan.removals.size() - removing;
     if (m_removeLine)
         m_removeLine->setText(
             0, removing == 0 ? texts::planAllHeld.in(l).arg(texts::tracks.in(held, l))

@@ -91,6 +91,32 @@ QStringList SyncOutline::removalLines(Language language) const
     return lines;
 }
 
+QStringList SyncOutline::sendingLines(Language language) const
+{
+    QStringList lines;
+    for (const Track &track : sending)
+        lines.append(QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(track.source),
+                                                   sizeText(track.bytes, language)));
+    return lines;
+}
+
+QStringList SyncOutline::unavailableLines(Language language) const
+{
+    QStringList lines;
+    for (const Unavailable &entry : unavailable)
+        lines.append(
+            texts::reasonLine.in(language).arg(QDir::toNativeSeparators(entry.entry), entry.why));
+    return lines;
+}
+
+QStringList SyncOutline::notFoundLines() const
+{
+    QStringList lines;
+    for (const QString &track : notFound)
+        lines.append(QDir::toNativeSeparators(track));
+    return lines;
+}
+
 SyncSession::SyncSession(AudioWorkers &workers, PspOwner &owner, QObject *parent)
     : QObject(parent), m_workers(workers), m_owner(owner), m_prober(workers)
 {
@@ -265,10 +291,11 @@ void SyncSession::plan()
         });
 }
 
-QList<SyncPlan::Removal> SyncSession::removals(Removals removals) const
+QList<SyncPlan::Removal> SyncSession::chosen(const QList<SyncPlan::Removal> &planned,
+                                             Removals removals)
 {
     QList<SyncPlan::Removal> chosen;
-    for (const SyncPlan::Removal &removal : m_decision.removals) {
+    for (const SyncPlan::Removal &removal : planned) {
         if (removals == Removals::All ||
             (removals == Removals::Unnamed && removal.namedBy.isEmpty()))
             chosen.append(removal);
@@ -276,12 +303,22 @@ QList<SyncPlan::Removal> SyncSession::removals(Removals removals) const
     return chosen;
 }
 
-qint64 SyncSession::bytesFreed(Removals removals) const
+qint64 SyncSession::bytesOf(const QList<SyncPlan::Removal> &removals)
 {
     qint64 bytes = 0;
-    for (const SyncPlan::Removal &removal : this->removals(removals))
+    for (const SyncPlan::Removal &removal : removals)
         bytes += removal.track.bytes;
     return bytes;
+}
+
+QList<SyncPlan::Removal> SyncSession::removals(Removals removals) const
+{
+    return chosen(m_decision.removals, removals);
+}
+
+qint64 SyncSession::bytesFreed(Removals removals) const
+{
+    return bytesOf(this->removals(removals));
 }
 
 bool SyncSession::upToDate() const

@@ -78,6 +78,11 @@ struct SyncOutline
     // A line per file to remove, saying which playlists of the user's still
     // name it.
     QStringList removalLines(Language language) const;
+    // A line per track to send, with its size; per entry that cannot be
+    // seen, with why; per track not found.
+    QStringList sendingLines(Language language) const;
+    QStringList unavailableLines(Language language) const;
+    QStringList notFoundLines() const;
 };
 
 // One sync of a PSP with its list, with no window of its own, so that the
@@ -154,6 +159,10 @@ public:
     // The files those removals would take off, and their bytes.
     QList<SyncPlan::Removal> removals(Removals removals) const;
     qint64 bytesFreed(Removals removals) const;
+    // Of the removals planned, those the choice lets go of, and their bytes.
+    static QList<SyncPlan::Removal> chosen(const QList<SyncPlan::Removal> &planned,
+                                           Removals removals);
+    static qint64 bytesOf(const QList<SyncPlan::Removal> &removals);
     // PSP playlists that a sync wrote and that were changed since.
     const QStringList &changedPlaylists() const { return m_changedPlaylists; }
     // The PSP playlists that the sync would write with other bytes than they
